@@ -1,0 +1,189 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QVector>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+// A VOTK-WIFI BOX in software: it answers every command the way the box does,
+// reports CAN frames while reporting is on, takes firmware upgrades, can be
+// pulled out and plugged in, and can be told to misbehave. It records every
+// output report written to it, byte for byte.
+//
+// Thread-safe: the host side (a backend) and the test side may call it from
+// different threads.
+class SimBox
+{
+public:
+    // How the box answers a command.
+    enum class Fault
+    {
+        None,
+        Silent,       // no reply at all
+        LengthByte,   // reply's length byte replaced by faultLengthByte()
+        WrongCommand, // reply carries another command code
+    };
+
+    struct Identity
+    {
+        QString softwareId = QStringLiteral("VOTK-WB1");
+        quint32 softwareVersion = 0x00010203;
+        QString hardwareId = QStringLiteral("20231105");
+        QString manufacturer = QStringLiteral("VOTK");
+        QString product = QStringLiteral("VOTK-WIFI BOX");
+        QString serialNumber = QStringLiteral("0001");
+    };
+
+    SimBox();
+    ~SimBox();
+    SimBox(const SimBox &) = delete;
+    SimBox &operator=(const SimBox &) = delete;
+
+    // --- what the box is -------------------------------------------------
+    Identity identity() const;
+    void setIdentity(const Identity &identity);
+    QString wifiName() const;
+    QString wifiPassword() const;
+    void setWifi(const QString &name, const QString &password);
+    uint8_t canTime() const;
+    void setCanTime(uint8_t ms);
+    bool canReporting() const;
+    // Answer to CMD_ENTER_USB_MODE (1 accepts).
+    void setUsbModeAnswer(uint8_t answer);
+
+    // --- plugging --------------------------------------------------------
+    bool isPlugged() const;
+    void unplug();
+    void plug();
+    // After CMD_OTA_FINISH the box restarts: unplugged for this long, then back.
+    // A negative time keeps it away until plug().
+    void setRestartTimeMs(int ms);
+    // Called (outside the box's lock) whenever the box goes or comes back.
+    void setPlugListener(std::function<void(bool plugged)> listener);
+
+    // --- faults ----------------------------------------------------------
+    // Applies to every command, or with cmd >= 0 only to that command code.
+    void setFault(Fault fault, int cmd = -1);
+    void setFaultLengthByte(uint8_t lengthByte);
+    void clearFaults();
+    // Delay before each reply becomes readable.
+    void setReplyDelayMs(int ms);
+    // Reply reads of at least this long return 0 at once when nothing is
+    // pending, as if the time had passed, so tests of time-outs take no time.
+    void setInstantTimeouts(bool on);
+
+    // --- CAN traffic -----------------------------------------------------
+    // Frames generated per second while reporting is on (0: none).
+    void setCanRate(double framesPerSecond);
+    // Queues `count` generated frames, sent as fast as they are read.
+    void queueCanBurst(int count);
+    // Queues one frame with the given payload (identifier bytes, data).
+    void queueCanFrame(const QVector<uint8_t> &payload);
+    // Queues one raw 64-byte input report exactly as given (zero-padded).
+    void queueInputReport(const QByteArray &frame);
+    // CAN frames the host sent (payloads of CMD_CAN_FRAME).
+    QList<QVector<uint8_t>> sentCanFrames() const;
+    // Frames of the generated stream handed to the host so far.
+    quint64 generatedFramesRead() const;
+
+    // --- upgrade ---------------------------------------------------------
+    int rawReportsReceived() const;
+    QByteArray receivedImage() const;
+    // Forces the next CMD_OTA_RESULT answer (-1: judge the image).
+    void setOtaResultOverride(int code);
+
+    // --- the wire --------------------------------------------------------
+    // Every output report written while plugged, as written (65 bytes for a
+    // command, len bytes for a raw report).
+    QList<QByteArray> wire() const;
+    // Command codes of the command reports on the wire, in order.
+    QList<uint8_t> commandsOnWire() const;
+    void clearWire();
+
+    // --- host side: what a backend calls --------------------------------
+    // Host opens: a session number, or 0 when the box is not plugged in.
+    quint64 openSession();
+    // -1 when the session is gone (box unplugged since it was opened).
+    int hostWrite(quint64 session, const uint8_t *data, size_t length);
+    // Reads one 64-byte input report: bytes read, 0 after the time-out, -1
+    // when the session is gone.
+    int hostRead(quint64 session, uint8_t *data, size_t length, int timeoutMs);
+
+private:
+    using Clock = std::chrono::steady_clock;
+    struct Pending
+    {
+        Clock::time_point readyAt;
+        QByteArray frame;
+    };
+
+    void handleCommandLocked(uint8_t cmd, const QVector<uint8_t> &payload);
+    void replyLocked(uint8_t cmd, const QVector<uint8_t> &payload);
+    void handleRawLocked(const uint8_t *data, size_t length);
+    bool takeReportLocked(Clock::time_point now, QByteArray &out, Clock::time_point &nextAt);
+    QByteArray nextGeneratedFrameLocked();
+    void unplugLocked(bool restart);
+    void checkRestartLocked(Clock::time_point now);
+    Fault faultForLocked(uint8_t cmd) const;
+    void notify(bool plugged);
+    void restartTimerLoop();
+    bool nextRateDueLocked(Clock::time_point now, Clock::time_point &due) const;
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_cond;
+    std::function<void(bool)> m_plugListener;
+
+    Identity m_identity;
+    QString m_defaultWifiName = QStringLiteral("VOTK_BOX");
+    QString m_defaultWifiPassword = QStringLiteral("12345678");
+    QString m_wifiName = m_defaultWifiName;
+    QString m_wifiPassword = m_defaultWifiPassword;
+    uint8_t m_canTime = 30;
+    uint8_t m_usbModeAnswer = 1;
+    bool m_canReporting = false;
+
+    bool m_plugged = true;
+    quint64 m_session = 0;
+    quint64 m_nextSession = 1;
+    int m_restartTimeMs = 3000;
+    bool m_restarting = false;
+    Clock::time_point m_backAt;
+
+    Fault m_fault = Fault::None;
+    int m_faultCmd = -1;
+    uint8_t m_faultLengthByte = 255;
+    int m_replyDelayMs = 0;
+    bool m_instantTimeouts = false;
+
+    double m_canRate = 0;
+    Clock::time_point m_rateStart;
+    quint64 m_rateFramesDone = 0;
+    quint64 m_burstLeft = 0;
+    quint64 m_generated = 0;
+    std::deque<Pending> m_pending;
+    QList<QVector<uint8_t>> m_sentCan;
+
+    QByteArray m_image;
+    int m_rawReports = 0;
+    quint16 m_announcedSum = 0;
+    bool m_announced = false;
+    int m_otaResultOverride = -1;
+    uint8_t m_lastOtaVerdict = 0;
+
+    QList<QByteArray> m_wire;
+    QList<bool> m_wireRaw;
+    int m_rawRemaining = 0;
+    bool m_restartAfterFinishReply = false;
+
+    std::condition_variable m_timerCond;
+    bool m_shutdown = false;
+    std::thread m_timer;
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "hidbackend.h"
+
+class SimBox;
+
+// Backend that talks to a SimBox instead of a USB device.
+class SimHidBackend : public HidBackend
+{
+public:
+    explicit SimHidBackend(SimBox &box) : m_box(box) {}
+
+    int init() override { return 0; }
+    HidHandle *open(unsigned short vendorId, unsigned short productId,
+                    const wchar_t *serial) override;
+    int write(HidHandle *dev, const unsigned char *data, size_t length) override;
+    int readTimeout(HidHandle *dev, unsigned char *data, size_t length, int milliseconds) override;
+    int getSerialNumberString(HidHandle *dev, wchar_t *string, size_t maxlen) override;
+    int getManufacturerString(HidHandle *dev, wchar_t *string, size_t maxlen) override;
+    int getProductString(HidHandle *dev, wchar_t *string, size_t maxlen) override;
+    void close(HidHandle *dev) override;
+
+    // Handles opened and not yet closed (a leak shows here).
+    int openHandles() const;
+
+private:
+    SimBox &m_box;
+    int m_open = 0;
+};

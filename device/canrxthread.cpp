@@ -1,0 +1,60 @@
+#include "canrxthread.h"
+
+#include "devicelink.h"
+
+#include <QDebug>
+
+#include <algorithm>
+
+namespace {
+constexpr int kFirstBackoffMs = 20;
+constexpr int kMaxBackoffMs = 500;
+constexpr int kPauseStepMs = 10;
+} // namespace
+
+CanRxThread::CanRxThread() : QThread(nullptr)
+{
+}
+
+CanRxThread::~CanRxThread()
+{
+    stop();
+}
+
+void CanRxThread::stop()
+{
+    requestInterruption();
+    wait();
+}
+
+void CanRxThread::run()
+{
+    qDebug() << "can thread run";
+    DeviceLink *link = DeviceLink::instance();
+    int backoffMs = 0;
+    while (!isInterruptionRequested()) {
+        CmdPacket packet;
+        const int result = link->receivePacket(packet, false);
+        if (result > 0) {
+            backoffMs = 0;
+            qDebug() << packet.getCmd();
+            emit send_can_rx(packet.getPayload());
+        } else if (result < 0) {
+            // The box is gone (or busy with an upgrade): wait longer each time
+            // instead of turning failed reads into empty frames.
+            backoffMs = backoffMs == 0 ? kFirstBackoffMs : std::min(backoffMs * 2, kMaxBackoffMs);
+            if (!pauseAfterFailure(backoffMs))
+                break;
+        }
+    }
+}
+
+bool CanRxThread::pauseAfterFailure(int ms)
+{
+    for (int waited = 0; waited < ms; waited += kPauseStepMs) {
+        if (isInterruptionRequested())
+            return false;
+        msleep(kPauseStepMs);
+    }
+    return !isInterruptionRequested();
+}

@@ -1,0 +1,73 @@
+#include "hidapibackend.h"
+
+#include <hidapi.h>
+
+#include <atomic>
+
+namespace {
+hid_device *dev(HidHandle *h)
+{
+    return reinterpret_cast<hid_device *>(h);
+}
+} // namespace
+
+int HidapiBackend::init()
+{
+    return hid_init();
+}
+
+HidHandle *HidapiBackend::open(unsigned short vendorId, unsigned short productId,
+                               const wchar_t *serial)
+{
+    return reinterpret_cast<HidHandle *>(hid_open(vendorId, productId, serial));
+}
+
+int HidapiBackend::write(HidHandle *h, const unsigned char *data, size_t length)
+{
+    return hid_write(dev(h), data, length);
+}
+
+int HidapiBackend::readTimeout(HidHandle *h, unsigned char *data, size_t length, int milliseconds)
+{
+    return hid_read_timeout(dev(h), data, length, milliseconds);
+}
+
+int HidapiBackend::getSerialNumberString(HidHandle *h, wchar_t *string, size_t maxlen)
+{
+    return hid_get_serial_number_string(dev(h), string, maxlen);
+}
+
+int HidapiBackend::getManufacturerString(HidHandle *h, wchar_t *string, size_t maxlen)
+{
+    return hid_get_manufacturer_string(dev(h), string, maxlen);
+}
+
+int HidapiBackend::getProductString(HidHandle *h, wchar_t *string, size_t maxlen)
+{
+    return hid_get_product_string(dev(h), string, maxlen);
+}
+
+void HidapiBackend::close(HidHandle *h)
+{
+    hid_close(dev(h));
+}
+
+namespace {
+HidapiBackend &realBackend()
+{
+    static HidapiBackend backend;
+    return backend;
+}
+std::atomic<HidBackend *> installed{nullptr};
+} // namespace
+
+HidBackend *hidBackend()
+{
+    HidBackend *b = installed.load();
+    return b ? b : &realBackend();
+}
+
+void setHidBackend(HidBackend *backend)
+{
+    installed.store(backend);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <wchar.h>
+
+// Opaque device handle of a HID backend (hidapi's hid_device for the real one).
+struct HidHandle;
+
+// The one seam every hidapi call goes through. It mirrors hidapi's contract:
+// byte counts on success, 0 after a read time-out, -1 on error, nullptr when
+// no device opens.
+class HidBackend
+{
+public:
+    virtual ~HidBackend() = default;
+
+    virtual int init() = 0;
+    virtual HidHandle *open(unsigned short vendorId, unsigned short productId,
+                            const wchar_t *serial) = 0;
+    virtual int write(HidHandle *dev, const unsigned char *data, size_t length) = 0;
+    virtual int readTimeout(HidHandle *dev, unsigned char *data, size_t length,
+                            int milliseconds) = 0;
+    virtual int getSerialNumberString(HidHandle *dev, wchar_t *string, size_t maxlen) = 0;
+    virtual int getManufacturerString(HidHandle *dev, wchar_t *string, size_t maxlen) = 0;
+    virtual int getProductString(HidHandle *dev, wchar_t *string, size_t maxlen) = 0;
+    virtual void close(HidHandle *dev) = 0;
+};
+
+// The backend in use; the real hidapi-hidraw library unless another was
+// installed at start (the simulated box, or a test's).
+HidBackend *hidBackend();
+// Installs a backend for the rest of the process (or until replaced); the
+// caller keeps ownership. Passing nullptr restores the real library.
+void setHidBackend(HidBackend *backend);

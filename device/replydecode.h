@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+#include <cstdint>
+
+// Turning reply payloads into values, and values into request payloads.
+
+// Every byte, zero included, becomes the Latin-1 character of the same code.
+QString byteText(const QVector<uint8_t> &payload);
+// ASCII digits stay; every other byte becomes "0".
+QString digitText(const QVector<uint8_t> &payload);
+// Bytes 0..3 as a little-endian unsigned 32-bit number; missing bytes count as zero.
+quint32 versionNumber(const QVector<uint8_t> &payload);
+// Name, comma, password as Latin-1 bytes ('?' for characters outside Latin-1).
+QVector<uint8_t> wifiInfoPayload(const QString &name, const QString &password);
+// Identifier low byte, high byte, then the data bytes.
+QVector<uint8_t> canFramePayload(quint16 id, const QVector<uint8_t> &data);
+// The CAN time value sent for a number: its low 8 bits, raised to at least 5.
+uint8_t canTimeValue(quint32 number);

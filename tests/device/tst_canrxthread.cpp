@@ -1,0 +1,155 @@
+#include "canrxthread.h"
+#include "commands.h"
+#include "devicelink.h"
+#include "testsupport.h"
+
+#include <QtTest>
+
+// The receive thread: what it forwards, how it stops, and how it shares the link.
+class TestCanRxThread : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void forwardsEveryReportInOrder();
+    void stopWithoutIncomingFramesReturns();
+    void startStopStartRunsAgain();
+    void exchangesGetTheirOwnRepliesWhileItRuns();
+    void exchangesSurviveFlowingFrames();
+    void unplugEmitsNothingAndReplugFlowsAgain();
+
+private:
+    void startCollecting();
+    std::unique_ptr<SimFixture> m_sim;
+    std::unique_ptr<CanRxThread> m_thread;
+    QList<QVector<uint8_t>> m_frames;
+};
+
+void TestCanRxThread::initTestCase()
+{
+    qRegisterMetaType<QVector<uint8_t>>("QVector<uint8_t>");
+}
+
+void TestCanRxThread::init()
+{
+    m_sim = std::make_unique<SimFixture>();
+    QCOMPARE(DeviceLink::instance()->open(), 0);
+    m_thread = std::make_unique<CanRxThread>();
+    m_frames.clear();
+    // Queued to this thread, as the window receives them.
+    connect(
+        m_thread.get(), &CanRxThread::send_can_rx, this,
+        [this](QVector<uint8_t> f) { m_frames.append(f); }, Qt::QueuedConnection);
+}
+
+void TestCanRxThread::cleanup()
+{
+    m_thread.reset();
+    m_sim.reset();
+    // Frames still queued from this test must not reach the next one.
+    QCoreApplication::processEvents();
+}
+
+void TestCanRxThread::startCollecting()
+{
+    m_thread->start();
+    QTRY_VERIFY(m_thread->isRunning());
+}
+
+void TestCanRxThread::forwardsEveryReportInOrder()
+{
+    m_sim->box.queueInputReport(hexBytes("08 07 05 23 01 11 22 33"));
+    m_sim->box.queueInputReport(inputFrame(CMD_CAN_RX_ENABLE, hexBytes("01")));
+    m_sim->box.queueInputReport(hexBytes("08 02 05"));
+    m_sim->box.queueInputReport(hexBytes("08 03 05 7f"));
+    startCollecting();
+    QTRY_COMPARE(m_frames.size(), 4);
+    QCOMPARE(vectorBytes(m_frames.at(0)), hexBytes("23 01 11 22 33"));
+    QCOMPARE(vectorBytes(m_frames.at(1)), hexBytes("01"));
+    QVERIFY(m_frames.at(2).isEmpty());
+    QCOMPARE(vectorBytes(m_frames.at(3)), hexBytes("7f"));
+    // Idle slices emit nothing.
+    QTest::qWait(100);
+    QCOMPARE(m_frames.size(), 4);
+}
+
+void TestCanRxThread::stopWithoutIncomingFramesReturns()
+{
+    startCollecting();
+    QTest::qWait(50);
+    m_thread->stop();
+    QVERIFY(m_thread->isFinished());
+    // The link is free and usable afterwards.
+    CmdPacket p, reply;
+    p.set(CMD_CAN_RX_ENABLE, {0});
+    QVERIFY(DeviceLink::instance()->request(p, reply) > 0);
+    QCOMPARE(int(reply.getCmd()), int(CMD_CAN_RX_ENABLE));
+}
+
+void TestCanRxThread::startStopStartRunsAgain()
+{
+    LogCapture log;
+    startCollecting();
+    m_thread->stop();
+    m_sim->box.queueCanFrame(bytesVector(hexBytes("01 02 03")));
+    startCollecting();
+    QTRY_COMPARE(m_frames.size(), 1);
+    m_thread->stop();
+    QCOMPARE(log.lines().count(QStringLiteral("can thread run")), 2);
+}
+
+void TestCanRxThread::exchangesGetTheirOwnRepliesWhileItRuns()
+{
+    startCollecting();
+    const uint8_t codes[] = {CMD_PROBE, CMD_GET_HARDWARE_ID, CMD_GET_CAN_TIME, CMD_GET_SOFTWARE_ID};
+    for (int i = 0; i < 200; ++i) {
+        const uint8_t code = codes[i % 4];
+        CmdPacket p, reply;
+        p.set(code, {});
+        QVERIFY(DeviceLink::instance()->request(p, reply) > 0);
+        QCOMPARE(int(reply.getCmd()), int(code));
+        QVERIFY(!reply.getPayload().isEmpty());
+    }
+    QCoreApplication::processEvents();
+    QVERIFY(m_frames.isEmpty());
+}
+
+void TestCanRxThread::exchangesSurviveFlowingFrames()
+{
+    CmdPacket on, reply;
+    on.set(CMD_CAN_RX_ENABLE, {1});
+    QVERIFY(DeviceLink::instance()->request(on, reply) > 0);
+    m_sim->box.setCanRate(5000);
+    startCollecting();
+    int answered = 0;
+    for (int i = 0; i < 100; ++i) {
+        CmdPacket p;
+        p.set(CMD_PROBE, {});
+        if (DeviceLink::instance()->request(p, reply) > 0)
+            ++answered;
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(answered, 100);
+    QTRY_VERIFY(m_frames.size() > 100);
+    m_thread->stop();
+}
+
+void TestCanRxThread::unplugEmitsNothingAndReplugFlowsAgain()
+{
+    startCollecting();
+    m_sim->box.unplug();
+    QTest::qWait(300);
+    QCOMPARE(m_frames.size(), 0);
+    QVERIFY(m_thread->isRunning());
+    m_sim->box.plug();
+    QCOMPARE(DeviceLink::instance()->open(), 0);
+    m_sim->box.queueCanFrame(bytesVector(hexBytes("23 01 aa")));
+    QTRY_COMPARE_WITH_TIMEOUT(m_frames.size(), 1, 3000);
+    QCOMPARE(vectorBytes(m_frames.at(0)), hexBytes("23 01 aa"));
+    m_thread->stop();
+}
+
+QTEST_GUILESS_MAIN(TestCanRxThread)
+#include "tst_canrxthread.moc"

@@ -1,0 +1,242 @@
+#include "commands.h"
+#include "devicelink.h"
+#include "reportframing.h"
+#include "testsupport.h"
+
+#include <QtTest>
+
+// The report framing and the link's own rules, against the simulated box.
+class TestDeviceLink : public QObject
+{
+    Q_OBJECT
+private slots:
+    void outputReportIsExact_data();
+    void outputReportIsExact();
+    void oversizedPayloadWritesNothing();
+    void inputFrameDecoding_data();
+    void inputFrameDecoding();
+    void shortReadDecodesAsZeroPadded();
+    void timeoutGivesEmptyCommandZero();
+    void rawWriteFraming();
+    void rawWriteRejectsBadLengths();
+    void noHandleTouchesNothing();
+    void reopenReleasesTheOldHandle();
+    void failedOpenKeepsFlagAndDropsHandle();
+    void identityStrings();
+    void claimedLinkRefusesOtherThreads();
+};
+
+void TestDeviceLink::outputReportIsExact_data()
+{
+    QTest::addColumn<int>("cmd");
+    QTest::addColumn<QByteArray>("payload");
+    QTest::addColumn<QByteArray>("head");
+    QTest::newRow("can rx enable")
+        << int(CMD_CAN_RX_ENABLE) << hexBytes("01") << hexBytes("00 08 03 0e 01");
+    QTest::newRow("empty probe") << int(CMD_PROBE) << QByteArray() << hexBytes("00 08 02 0c");
+    QTest::newRow("full frame") << int(CMD_SET_WIFI_INFO) << QByteArray(61, 'x')
+                                << (hexBytes("00 08 3f 01") + QByteArray(61, 'x'));
+}
+
+void TestDeviceLink::outputReportIsExact()
+{
+    QFETCH(int, cmd);
+    QFETCH(QByteArray, payload);
+    QFETCH(QByteArray, head);
+    SimFixture sim;
+    DeviceLink *link = DeviceLink::instance();
+    QCOMPARE(link->open(), 0);
+    CmdPacket p;
+    p.set(uint8_t(cmd), bytesVector(payload));
+    QCOMPARE(link->sendPacket(p), 65);
+    const QByteArray expected = head + QByteArray(65 - head.size(), '\0');
+    QCOMPARE(sim.box.wire(), QList<QByteArray>{expected});
+}
+
+void TestDeviceLink::oversizedPayloadWritesNothing()
+{
+    SimFixture sim;
+    DeviceLink *link = DeviceLink::instance();
+    QCOMPARE(link->open(), 0);
+    CmdPacket p;
+    p.set(CMD_SET_WIFI_INFO, QVector<uint8_t>(62, 0x41));
+    QCOMPARE(link->sendPacket(p), -1);
+    CmdPacket reply;
+    QCOMPARE(link->request(p, reply), -1);
+    QVERIFY(reply.getPayload().isEmpty());
+    QVERIFY(sim.box.wire().isEmpty());
+}
+
+void TestDeviceLink::inputFrameDecoding_data()
+{
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<int>("cmd");
+    QTest::addColumn<QByteArray>("payload");
+    QTest::newRow("version reply")
+        << hexBytes("08 06 03 01 02 00 00") << 3 << hexBytes("01 02 00 00");
+    QTest::newRow("length 0") << hexBytes("08 00 07 55 55") << 7 << QByteArray();
+    QTest::newRow("length 1") << hexBytes("08 01 07 55 55") << 7 << QByteArray();
+    QTest::newRow("length 2") << hexBytes("08 02 07 55 55") << 7 << QByteArray();
+    QTest::newRow("any marker") << hexBytes("ff 04 05 23 01") << 5 << hexBytes("23 01");
+    QByteArray full(64, '\x11');
+    full[1] = char(255);
+    full[2] = 0x05;
+    QTest::newRow("length 255 stays in the frame") << full << 5 << QByteArray(61, '\x11');
+    full[1] = char(64);
+    QTest::newRow("length 64 stays in the frame") << full << 5 << QByteArray(61, '\x11');
+}
+
+void TestDeviceLink::inputFrameDecoding()
+{
+    QFETCH(QByteArray, frame);
+    QFETCH(int, cmd);
+    QFETCH(QByteArray, payload);
+    SimFixture sim;
+    DeviceLink *link = DeviceLink::instance();
+    QCOMPARE(link->open(), 0);
+    sim.box.queueInputReport(frame);
+    CmdPacket reply;
+    QCOMPARE(link->receivePacket(reply, true), 64);
+    QCOMPARE(int(reply.getCmd()), cmd);
+    QCOMPARE(vectorBytes(reply.getPayload()), payload);
+}
+
+void TestDeviceLink::shortReadDecodesAsZeroPadded()
+{
+    const uint8_t bytes[] = {0x08, 0x20, 0x03, 0xAA};
+    const CmdPacket p = decodeInputReport(bytes, sizeof bytes);
+    QCOMPARE(int(p.getCmd()), 3);
+    QCOMPARE(p.getPayload().size(), 30);
+    QCOMPARE(int(p.getPayload().at(0)), 0xAA);
+    QCOMPARE(int(p.getPayload().at(29)), 0);
+}
+
+void TestDeviceLink::timeoutGivesEmptyCommandZero()
+{
+    SimFixture sim;
+    DeviceLink *link = DeviceLink::instance();
+    QCOMPARE(link->open(), 0);
+    CmdPacket reply;
+    reply.set(9, {1, 2});
+    QCOMPARE(link->receivePacket(reply, true), 0);
+    QCOMPARE(int(reply.getCmd()), 0);
+    QVERIFY(reply.getPayload().isEmpty());
+    QCOMPARE(link->receivePacket(reply, false), 0);
+}
+
+void TestDeviceLink::rawWriteFraming()
+{
+    SimFixture sim;
+    DeviceLink *link = DeviceLink::instance();
+    QCOMPARE(link->open(), 0);
+    QByteArray data(64, '\0');
+    for (int i = 0; i < 64; ++i)
+        data[i] = char(i + 1);
+    QCOMPARE(link->writeRaw(reinterpret_cast<const uint8_t *>(data.constData()), 64), 65);
+    QCOMPARE(sim.box.wire().value(0), QByteArray(1, '\0') + data);
+}
+
+void TestDeviceLink::rawWriteRejectsBadLengths()
+{
+    SimFixture sim;
+    DeviceLink *link = DeviceLink::instance();
+    QCOMPARE(link->open(), 0);
+    uint8_t data[80] = {};
+    QCOMPARE(link->writeRaw(data, 65), -1);
+    QCOMPARE(link->writeRaw(data, -1), -1);
+    QCOMPARE(link->writeRaw(nullptr, 4), -1);
+    QVERIFY(sim.box.wire().isEmpty());
+}
+
+void TestDeviceLink::noHandleTouchesNothing()
+{
+    SimFixture sim;
+    DeviceLink *link = DeviceLink::instance();
+    CmdPacket p;
+    p.set(CMD_PROBE, {});
+    CmdPacket reply;
+    reply.set(4, {4});
+    QCOMPARE(link->sendPacket(p), -1);
+    QCOMPARE(link->receivePacket(reply, true), -1);
+    QVERIFY(reply.getPayload().isEmpty());
+    uint8_t raw[64] = {};
+    QCOMPARE(link->writeRaw(raw, 64), -1);
+    QCOMPARE(link->request(p, reply), -1);
+    QVERIFY(sim.box.wire().isEmpty());
+}
+
+void TestDeviceLink::reopenReleasesTheOldHandle()
+{
+    SimFixture sim;
+    DeviceLink *link = DeviceLink::instance();
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(link->open(), 0);
+    QCOMPARE(sim.backend.openHandles(), 1);
+    // The new handle works.
+    CmdPacket p, reply;
+    p.set(CMD_PROBE, {});
+    QVERIFY(link->request(p, reply) > 0);
+    QCOMPARE(int(reply.getCmd()), int(CMD_PROBE));
+}
+
+void TestDeviceLink::failedOpenKeepsFlagAndDropsHandle()
+{
+    SimFixture sim;
+    DeviceLink *link = DeviceLink::instance();
+    QCOMPARE(link->open(), 0);
+    QVERIFY(link->isConnected());
+    sim.box.unplug();
+    QCOMPARE(link->open(), -1);
+    QVERIFY(link->isConnected());
+    QVERIFY(!link->hasHandle());
+    QCOMPARE(sim.backend.openHandles(), 0);
+}
+
+void TestDeviceLink::identityStrings()
+{
+    SimFixture sim;
+    LogCapture log;
+    DeviceLink *link = DeviceLink::instance();
+    QCOMPARE(link->open(), 0);
+    QCOMPARE(link->manufacturer(), QStringLiteral("VOTK"));
+    QCOMPARE(link->product(), QStringLiteral("VOTK-WIFI BOX"));
+    QCOMPARE(link->serialNumber(), QStringLiteral("0001"));
+    const int at = log.indexOf(QStringLiteral("manufacturer:"));
+    QVERIFY(at >= 0);
+    QVERIFY(log.lines().at(at).contains(QStringLiteral("product:")));
+    QCOMPARE(log.lines().value(at + 1), QString(41, QLatin1Char('-')));
+}
+
+void TestDeviceLink::claimedLinkRefusesOtherThreads()
+{
+    SimFixture sim;
+    DeviceLink *link = DeviceLink::instance();
+    QCOMPARE(link->open(), 0);
+    QVERIFY(link->claim());
+    int otherResult = 0;
+    int otherOpen = 0;
+    bool otherClaim = true;
+    QThread *other = QThread::create([&] {
+        CmdPacket p, reply;
+        p.set(CMD_PROBE, {});
+        otherResult = link->request(p, reply);
+        otherOpen = link->open();
+        otherClaim = link->claim();
+    });
+    other->start();
+    QVERIFY(other->wait(5000));
+    delete other;
+    QCOMPARE(otherResult, -1);
+    QCOMPARE(otherOpen, -1);
+    QVERIFY(!otherClaim);
+    QVERIFY(sim.box.wire().isEmpty());
+    // The owner still talks to the box.
+    CmdPacket p, reply;
+    p.set(CMD_PROBE, {});
+    QVERIFY(link->request(p, reply) > 0);
+    link->release();
+    QVERIFY(!link->isClaimedByOther());
+}
+
+QTEST_GUILESS_MAIN(TestDeviceLink)
+#include "tst_devicelink.moc"

@@ -1,0 +1,171 @@
+#include "testsupport.h"
+
+#include "appconfig.h"
+#include "devicelink.h"
+#include "hidbackend.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMutex>
+#include <QMutexLocker>
+
+SimFixture::SimFixture()
+{
+    DeviceLink::instance()->reset();
+    setHidBackend(&backend);
+    box.setInstantTimeouts(true);
+}
+
+SimFixture::~SimFixture()
+{
+    DeviceLink::instance()->reset();
+    setHidBackend(nullptr);
+}
+
+MessageBoxRecorder::MessageBoxRecorder(QMessageBox::StandardButton answer) : m_default(answer)
+{
+    MessageBox::setAnswerer([this](const MessageBox::Shown &s) {
+        shown.append(s);
+        if (whileOpen)
+            whileOpen(s);
+        if (s.kind == MessageBox::Question && !answers.isEmpty())
+            return answers.takeFirst();
+        return m_default;
+    });
+}
+
+MessageBoxRecorder::~MessageBoxRecorder()
+{
+    MessageBox::setAnswerer({});
+}
+
+QStringList MessageBoxRecorder::texts() const
+{
+    QStringList t;
+    for (const auto &s : shown)
+        t << s.text;
+    return t;
+}
+
+namespace {
+QMutex logMutex;
+QStringList logLines;
+QtMessageHandler previousHandler = nullptr;
+
+void collect(QtMsgType type, const QMessageLogContext &context, const QString &msg)
+{
+    {
+        QMutexLocker lock(&logMutex);
+        logLines << msg;
+    }
+    if (type != QtDebugMsg && previousHandler)
+        previousHandler(type, context, msg);
+}
+} // namespace
+
+LogCapture::LogCapture()
+{
+    clear();
+    previousHandler = qInstallMessageHandler(collect);
+}
+
+LogCapture::~LogCapture()
+{
+    qInstallMessageHandler(previousHandler);
+}
+
+QStringList LogCapture::lines() const
+{
+    QMutexLocker lock(&logMutex);
+    return logLines;
+}
+
+bool LogCapture::contains(const QString &text) const
+{
+    return indexOf(text) >= 0;
+}
+
+int LogCapture::indexOf(const QString &text, int from) const
+{
+    const QStringList l = lines();
+    for (int i = from; i < l.size(); ++i)
+        if (l.at(i).contains(text))
+            return i;
+    return -1;
+}
+
+void LogCapture::clear()
+{
+    QMutexLocker lock(&logMutex);
+    logLines.clear();
+}
+
+TempWorkDir::TempWorkDir() : m_previous(QDir::currentPath())
+{
+    QDir::setCurrent(m_dir.path());
+    AppConfig::resetToDefaults();
+}
+
+TempWorkDir::~TempWorkDir()
+{
+    QDir::setCurrent(m_previous);
+    AppConfig::resetToDefaults();
+}
+
+QString TempWorkDir::readFile(const QString &name) const
+{
+    QFile f(file(name));
+    if (!f.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(f.readAll());
+}
+
+void TempWorkDir::writeFile(const QString &name, const QByteArray &content) const
+{
+    QFile f(file(name));
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(content);
+}
+
+QByteArray hexBytes(const char *spaced)
+{
+    return QByteArray::fromHex(QByteArray(spaced).replace(' ', ""));
+}
+
+QByteArray commandReport(uint8_t cmd, const QByteArray &payload)
+{
+    QByteArray r(65, '\0');
+    r[1] = 8;
+    r[2] = char((payload.size() + 2) & 0xFF);
+    r[3] = char(cmd);
+    for (int i = 0; i < payload.size() && 4 + i < 65; ++i)
+        r[4 + i] = payload.at(i);
+    return r;
+}
+
+QByteArray inputFrame(uint8_t cmd, const QByteArray &payload)
+{
+    QByteArray r(64, '\0');
+    r[0] = 8;
+    r[1] = char((payload.size() + 2) & 0xFF);
+    r[2] = char(cmd);
+    for (int i = 0; i < payload.size() && 3 + i < 64; ++i)
+        r[3 + i] = payload.at(i);
+    return r;
+}
+
+QVector<uint8_t> bytesVector(const QByteArray &bytes)
+{
+    QVector<uint8_t> v;
+    for (char c : bytes)
+        v.append(uint8_t(c));
+    return v;
+}
+
+QByteArray vectorBytes(const QVector<uint8_t> &bytes)
+{
+    QByteArray b;
+    for (uint8_t c : bytes)
+        b.append(char(c));
+    return b;
+}

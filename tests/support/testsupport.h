@@ -1,0 +1,76 @@
+#pragma once
+
+#include "messagebox.h"
+#include "simbox.h"
+#include "simhidbackend.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A simulated box installed as the HID backend for one test, on a fresh link.
+class SimFixture
+{
+public:
+    SimFixture();
+    ~SimFixture();
+    SimBox box;
+    SimHidBackend backend{box};
+};
+
+// Answers every message box and remembers what was shown.
+class MessageBoxRecorder
+{
+public:
+    explicit MessageBoxRecorder(QMessageBox::StandardButton answer = QMessageBox::Ok);
+    ~MessageBoxRecorder();
+    QList<MessageBox::Shown> shown;
+    QStringList texts() const;
+    // Answer used for the next question boxes, in order; then the default.
+    QList<QMessageBox::StandardButton> answers;
+    // Runs while a box is "open" (before it is answered).
+    std::function<void(const MessageBox::Shown &)> whileOpen;
+
+private:
+    QMessageBox::StandardButton m_default;
+};
+
+// Collects the debug log while alive.
+class LogCapture
+{
+public:
+    LogCapture();
+    ~LogCapture();
+    QStringList lines() const;
+    bool contains(const QString &text) const;
+    int indexOf(const QString &text, int from = 0) const;
+    void clear();
+};
+
+// Makes a fresh temporary directory the working directory while alive.
+class TempWorkDir
+{
+public:
+    TempWorkDir();
+    ~TempWorkDir();
+    QString path() const { return m_dir.path(); }
+    QString file(const QString &name) const { return m_dir.filePath(name); }
+    QString readFile(const QString &name) const;
+    void writeFile(const QString &name, const QByteArray &content) const;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_previous;
+};
+
+// "00 08 03 0e" -> bytes.
+QByteArray hexBytes(const char *spaced);
+// The 65-byte output report the tool writes for a command.
+QByteArray commandReport(uint8_t cmd, const QByteArray &payload = QByteArray());
+// A 64-byte input frame: marker 8, length, command, payload, zeros.
+QByteArray inputFrame(uint8_t cmd, const QByteArray &payload = QByteArray());
+QVector<uint8_t> bytesVector(const QByteArray &bytes);
+QByteArray vectorBytes(const QVector<uint8_t> &bytes);
