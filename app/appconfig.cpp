@@ -1,7 +1,6 @@
 #include "appconfig.h"
 
-#include <QMutex>
-#include <QMutexLocker>
+#include <mutex>
 
 namespace {
 struct Values
@@ -11,9 +10,9 @@ struct Values
     QString autoConnect = QStringLiteral("1");
 };
 
-QMutex &mutex()
+std::mutex &mutex()
 {
-    static QMutex m;
+    static std::mutex m;
     return m;
 }
 
@@ -25,13 +24,13 @@ Values &values()
 
 QString get(QString Values::*field)
 {
-    QMutexLocker lock(&mutex());
+    std::lock_guard<std::mutex> lock(mutex());
     return values().*field;
 }
 
 void put(QString Values::*field, const QString &value)
 {
-    QMutexLocker lock(&mutex());
+    std::lock_guard<std::mutex> lock(mutex());
     values().*field = value;
 }
 } // namespace
@@ -63,6 +62,6 @@ void AppConfig::setAutoConnect(const QString &value)
 
 void AppConfig::resetToDefaults()
 {
-    QMutexLocker lock(&mutex());
+    std::lock_guard<std::mutex> lock(mutex());
     values() = Values();
 }

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class MainWindow;
+class QApplication;
+class QCoreApplication;
+class QMainWindow;
+class QSettings;
+class QTranslator;
+class SimBox;
+class SimHidBackend;
+
+// What the command line asks for.
+struct StartOptions
+{
+    // Run against the simulated box instead of a USB device.
+    bool simulate = false;
+    // Quit the event loop with 0 this long after the window is shown (-1: never).
+    int quitAfterMs = -1;
+};
+
+// Parses the command line. --help and unknown options print and end the
+// process as QCommandLineParser does; a bad value fills `error` and returns false.
+bool parseStartOptions(QCoreApplication &app, StartOptions &options, QString &error);
+
+// Loads the translation of the current AppConfig language into `translator`
+// (by relative name, so from the working directory) and installs it in every
+// case. Returns the file name asked for, empty when none applies.
+QString installTranslation(QCoreApplication &app, QTranslator &translator);
+
+// No minimise or maximise button; at least 900 x 600 and fixed at its size.
+void fixWindowGeometry(QMainWindow *window);
+
+// The start-up sequence and everything it keeps alive until the end.
+class Startup
+{
+public:
+    explicit Startup(const StartOptions &options);
+    // Destroys the window, the translator, the settings and the simulated
+    // box in that order.
+    ~Startup();
+    Startup(const Startup &) = delete;
+    Startup &operator=(const Startup &) = delete;
+
+    // Reads the configuration, installs the translation, creates, fixes and
+    // shows the window and registers the cross-thread types; `app` must exist.
+    void prepare(QCoreApplication &app);
+    // prepare() if not done yet, then the event loop; returns its exit code.
+    int run(QApplication &app);
+
+    MainWindow *window() const { return m_window.get(); }
+    QSettings *settings() const { return m_settings.get(); }
+    QString translationFile() const { return m_translationFile; }
+    // The simulated box of --simulate; null when a real box is used.
+    SimBox *simBox() const { return m_simBox.get(); }
+
+private:
+    void createSimulatedBox();
+    void attachSimulatedBox();
+
+    StartOptions m_options;
+    // The simulated box and its backend live here for the whole run, installed
+    // as the HID backend before the window exists.
+    std::unique_ptr<SimBox> m_simBox;
+    std::unique_ptr<SimHidBackend> m_simBackend;
+    std::unique_ptr<QSettings> m_settings;
+    std::unique_ptr<QTranslator> m_translator;
+    std::unique_ptr<MainWindow> m_window;
+    QString m_translationFile;
+};

@@ -1,0 +1,234 @@
+#include "appconfig.h"
+#include "configfile.h"
+#include "startup.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTranslator>
+
+#include <memory>
+
+using KeyValues = QMap<QString, QString>;
+Q_DECLARE_METATYPE(KeyValues)
+
+namespace {
+QString runDir()
+{
+    return qEnvironmentVariable("VOTKBOX_RUN_DIR");
+}
+
+// The built translations, so that a chosen file actually exists where the
+// tool looks for it.
+void copyTranslations(const TempWorkDir &dir)
+{
+    for (const char *name : {"app_zh.qm", "app_en.qm"})
+        QFile::copy(QDir(runDir()).filePath(QLatin1String(name)), dir.file(QLatin1String(name)));
+}
+
+// The key=value lines of an INI text, as written on disk.
+KeyValues iniLines(const QString &text)
+{
+    KeyValues values;
+    for (const QString &line : text.split(QLatin1Char('\n'))) {
+        const int eq = line.indexOf(QLatin1Char('='));
+        if (eq > 0)
+            values.insert(line.left(eq).trimmed(), line.mid(eq + 1).trimmed());
+    }
+    return values;
+}
+
+KeyValues defaults()
+{
+    return {{"language", "cn"}, {"can_time", "30"}, {"auto_connect", "1"}};
+}
+
+// What start-up does with the file and the translation, without the window.
+QString loadAndTranslate(QTranslator &translator)
+{
+    {
+        QSettings settings(configFilePath(), QSettings::IniFormat);
+        loadConfig(settings);
+    }
+    return installTranslation(*QCoreApplication::instance(), translator);
+}
+} // namespace
+
+class TestConfig : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void startupReadsAndCompletesTheFile_data();
+    void startupReadsAndCompletesTheFile();
+    void eachWorkingDirectoryHasItsOwnFiles();
+    void writeConfigValueKeepsTheOtherKeys();
+    void processRunsFromAnEmptyDirectory_data();
+    void processRunsFromAnEmptyDirectory();
+};
+
+void TestConfig::initTestCase()
+{
+    QVERIFY2(QFile::exists(QDir(runDir()).filePath("app_en.qm")),
+             "VOTKBOX_RUN_DIR must hold the built translations");
+}
+
+void TestConfig::startupReadsAndCompletesTheFile_data()
+{
+    QTest::addColumn<QByteArray>("initial"); // null: no file at all
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("translation");
+    QTest::addColumn<bool>("translated");
+    QTest::addColumn<KeyValues>("onDisk");
+
+    QTest::newRow("first run, no file") << QByteArray() << "cn"
+                                        << "app_zh.qm" << true << defaults();
+    QTest::newRow("empty file") << QByteArray("") << "cn"
+                                << "app_zh.qm" << true << defaults();
+    QTest::newRow("only language=en")
+        << QByteArray("[General]\nlanguage=en\n") << "en"
+        << "app_en.qm" << true
+        << KeyValues{{"language", "en"}, {"can_time", "30"}, {"auto_connect", "1"}};
+    QTest::newRow("key outside any section")
+        << QByteArray("language=en\n") << "en"
+        << "app_en.qm" << true
+        << KeyValues{{"language", "en"}, {"can_time", "30"}, {"auto_connect", "1"}};
+    QTest::newRow("empty language is written back as cn")
+        << QByteArray("[General]\nlanguage=\ncan_time=50\nauto_connect=0\n") << "cn"
+        << "app_zh.qm" << true
+        << KeyValues{{"language", "cn"}, {"can_time", "50"}, {"auto_connect", "0"}};
+    QTest::newRow("upper-case EN loads nothing and stays")
+        << QByteArray("[General]\nlanguage=EN\ncan_time=30\nauto_connect=1\n") << "EN"
+        << "" << false << KeyValues{{"language", "EN"}, {"can_time", "30"}, {"auto_connect", "1"}};
+    QTest::newRow("unexpected values are kept")
+        << QByteArray("[General]\nlanguage=de\ncan_time=abc\nauto_connect=yes\n") << "de"
+        << "" << false
+        << KeyValues{{"language", "de"}, {"can_time", "abc"}, {"auto_connect", "yes"}};
+}
+
+void TestConfig::startupReadsAndCompletesTheFile()
+{
+    QFETCH(QByteArray, initial);
+    QFETCH(QString, language);
+    QFETCH(QString, translation);
+    QFETCH(bool, translated);
+    QFETCH(KeyValues, onDisk);
+
+    TempWorkDir dir;
+    copyTranslations(dir);
+    if (!initial.isNull())
+        dir.writeFile("config.ini", initial);
+
+    QTranslator translator;
+    QCOMPARE(loadAndTranslate(translator), translation);
+    QCOMPARE(!translator.isEmpty(), translated);
+
+    QCOMPARE(AppConfig::getLanguage(), language);
+    QCOMPARE(AppConfig::getCanTime(), onDisk.value("can_time"));
+    QCOMPARE(AppConfig::getAutoConnect(), onDisk.value("auto_connect"));
+    QCOMPARE(iniLines(dir.readFile("config.ini")), onDisk);
+}
+
+void TestConfig::eachWorkingDirectoryHasItsOwnFiles()
+{
+    TempWorkDir english;
+    copyTranslations(english);
+    english.writeFile("config.ini", "[General]\nlanguage=en\n");
+    {
+        // Nothing here: no configuration and no translation files.
+        TempWorkDir other;
+        QTranslator translator;
+        QCOMPARE(loadAndTranslate(translator), QStringLiteral("app_zh.qm"));
+        QVERIFY(translator.isEmpty());
+        QCOMPARE(iniLines(other.readFile("config.ini")), defaults());
+    }
+    QCOMPARE(english.readFile("config.ini"), QStringLiteral("[General]\nlanguage=en\n"));
+
+    QTranslator translator;
+    QCOMPARE(loadAndTranslate(translator), QStringLiteral("app_en.qm"));
+    QVERIFY(!translator.isEmpty());
+}
+
+void TestConfig::writeConfigValueKeepsTheOtherKeys()
+{
+    TempWorkDir dir;
+    dir.writeFile("config.ini", "[General]\nlanguage=cn\ncan_time=45\nauto_connect=1\n");
+    writeConfigValue("auto_connect", "0");
+    writeConfigValue("language", "en");
+    QCOMPARE(iniLines(dir.readFile("config.ini")),
+             (KeyValues{{"language", "en"}, {"can_time", "45"}, {"auto_connect", "0"}}));
+    // Memory is the caller's business.
+    QCOMPARE(AppConfig::getLanguage(), QStringLiteral("cn"));
+}
+
+void TestConfig::processRunsFromAnEmptyDirectory_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<bool>("configWritten");
+    QTest::addColumn<QString>("output");  // expected in stdout + stderr
+    QTest::addColumn<QString>("missing"); // must not be there
+
+    QTest::newRow("simulated box")
+        << QStringList{"--simulate", "--quit-after", "300"} << 0 << true << "wb run"
+        << "";
+    QTest::newRow("no box") << QStringList{"--quit-after", "300"} << 0 << true << "wb run"
+                            << "";
+    // The test option stays out of the help.
+    QTest::newRow("help") << QStringList{"--help"} << 0 << false << "--simulate"
+                          << "quit-after";
+    QTest::newRow("quit-after without a number")
+        << QStringList{"--quit-after", "soon"} << 1 << false << "--quit-after"
+        << "wb run";
+    QTest::newRow("negative quit-after")
+        << QStringList{"--quit-after", "-5"} << 1 << false << "--quit-after"
+        << "wb run";
+    QTest::newRow("unknown option") << QStringList{"--bogus"} << 1 << false << "bogus"
+                                    << "wb run";
+}
+
+void TestConfig::processRunsFromAnEmptyDirectory()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(bool, configWritten);
+    QFETCH(QString, output);
+    QFETCH(QString, missing);
+
+    QTemporaryDir dir;
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(dir.path());
+    process.start(qEnvironmentVariable("VOTKBOX_BIN"), arguments);
+    QVERIFY2(process.waitForStarted(), qPrintable(process.errorString()));
+    // A guard against a hang, not a measurement.
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        QFAIL("votkbox did not end");
+    }
+    const QString log =
+        QString::fromLocal8Bit(process.readAllStandardOutput() + process.readAllStandardError());
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(process.exitCode() == exitCode, qPrintable(log));
+    QVERIFY2(log.contains(output), qPrintable(log));
+    QVERIFY2(missing.isEmpty() || !log.contains(missing), qPrintable(log));
+
+    QFile file(QDir(dir.path()).filePath("config.ini"));
+    QCOMPARE(file.exists(), configWritten);
+    if (configWritten) {
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(iniLines(QString::fromUtf8(file.readAll())), defaults());
+    }
+}
+
+QTEST_MAIN(TestConfig)
+#include "tst_config.moc"

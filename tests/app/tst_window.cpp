@@ -1,0 +1,302 @@
+#include "mainwindow.h"
+#include "settingdialog.h"
+#include "startup.h"
+#include "testsupport.h"
+#include "ui_mainwindow.h"
+#include "ui_settingdialog.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+// The window's texts at start-up with a given language in config.ini, the
+// built translations beside it.
+struct LanguageRun
+{
+    explicit LanguageRun(const QByteArray &language)
+    {
+        for (const char *name : {"app_zh.qm", "app_en.qm"})
+            QFile::copy(QDir(qEnvironmentVariable("VOTKBOX_RUN_DIR")).filePath(name),
+                        dir.file(QLatin1String(name)));
+        dir.writeFile("config.ini", "[General]\nlanguage=" + language + "\n");
+        startup.prepare(*QCoreApplication::instance());
+    }
+    SimFixture sim;
+    TempWorkDir dir;
+    Startup startup{StartOptions()};
+};
+
+template <typename T> T *child(QObject *root, const char *name)
+{
+    return root->findChild<T *>(QLatin1String(name));
+}
+
+// True when `object` lies inside the object named `ancestor` (or is it).
+bool insideOf(const QObject *object, const QString &ancestor)
+{
+    for (const QObject *o = object; o; o = o->parent())
+        if (o->objectName() == ancestor)
+            return true;
+    return false;
+}
+
+QStringList names(const QList<QAction *> &actions)
+{
+    QStringList n;
+    for (const QAction *a : actions)
+        n << (a->menu() ? a->menu()->objectName() : a->objectName());
+    return n;
+}
+} // namespace
+
+class TestWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void windowIsFixedWithoutMinMaxButtons();
+    void visibleTextsFollowTheLanguage_data();
+    void visibleTextsFollowTheLanguage();
+    void everyObjectNameResolvesOnce_data();
+    void everyObjectNameResolvesOnce();
+    void mainFormOrdersTabsAndMenus();
+    void settingsFormStartsTickedWithoutLanguage();
+};
+
+void TestWindow::windowIsFixedWithoutMinMaxButtons()
+{
+    LanguageRun run("cn");
+    MainWindow *w = run.startup.window();
+    QVERIFY(w);
+    QVERIFY(w->isVisible());
+    QCOMPARE(w->size(), QSize(900, 600));
+    QCOMPARE(w->minimumSize(), QSize(900, 600));
+    QCOMPARE(w->maximumSize(), QSize(900, 600));
+    QVERIFY(!(w->windowFlags() & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(w->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(w->windowFlags() & Qt::WindowCloseButtonHint);
+    QVERIFY(!w->parent());
+}
+
+void TestWindow::visibleTextsFollowTheLanguage_data()
+{
+    QTest::addColumn<QByteArray>("language");
+    // Tab titles, connect button, File menu, about action, progress label,
+    // then the settings dialog's title and first list item.
+    QTest::addColumn<QStringList>("texts");
+
+    const QStringList chinese{"信息",     "CAN",    "固件升级", "连接", "文件",
+                              "关于VOTK", "进度：", "设置",     "语言"};
+    QTest::newRow("en") << QByteArray("en")
+                        << QStringList{"Information", "CAN",      "Firmware upgrade",
+                                       "Connect",     "File",     "About VOTK",
+                                       "Progress:",   "Settings", "Language"};
+    QTest::newRow("cn") << QByteArray("cn") << chinese;
+    // An unknown language leaves the texts built into the forms.
+    QTest::newRow("EN") << QByteArray("EN") << chinese;
+}
+
+void TestWindow::visibleTextsFollowTheLanguage()
+{
+    QFETCH(QByteArray, language);
+    QFETCH(QStringList, texts);
+
+    LanguageRun run(language);
+    MainWindow *w = run.startup.window();
+    QVERIFY(w);
+    auto *tabs = child<QTabWidget>(w, "tabWidget");
+    QVERIFY(tabs);
+    SettingDialog dialog;
+    auto *list = child<QListWidget>(&dialog, "listWidget");
+    QVERIFY(list && list->count() > 0);
+
+    const QStringList shown{tabs->tabText(0),
+                            tabs->tabText(1),
+                            tabs->tabText(2),
+                            child<QPushButton>(w, "pushButton_connect")->text(),
+                            child<QMenu>(w, "menuFile")->title(),
+                            child<QAction>(w, "action_about")->text(),
+                            child<QLabel>(w, "label_ota_result")->text(),
+                            dialog.windowTitle(),
+                            list->item(0)->text()};
+    QCOMPARE(shown, texts);
+    QCOMPARE(w->windowTitle(), QStringLiteral("VOTK-WIFI BOX"));
+}
+
+void TestWindow::everyObjectNameResolvesOnce_data()
+{
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QString>("inside");
+
+    struct Row
+    {
+        const char *name;
+        const char *className;
+        const char *inside;
+    };
+    const Row window[] = {
+        {"centralwidget", "QWidget", "MainWindow"},
+        {"tabWidget", "QTabWidget", "centralwidget"},
+        {"tab_info", "QWidget", "tabWidget"},
+        {"tab_can", "QWidget", "tabWidget"},
+        {"tab_upgrade", "QWidget", "tabWidget"},
+        {"menubar", "QMenuBar", "MainWindow"},
+        {"statusbar", "QStatusBar", "MainWindow"},
+        {"menuFile", "QMenu", "menubar"},
+        {"menuAbout", "QMenu", "menubar"},
+        {"actionsetting", "QAction", "MainWindow"},
+        {"action_exit", "QAction", "MainWindow"},
+        {"action_about", "QAction", "MainWindow"},
+        {"label_pic", "QLabel", "tab_info"},
+        {"pushButton_connect", "QPushButton", "tab_info"},
+        {"label_connect_info", "QLabel", "tab_info"},
+        {"layoutWidget", "QWidget", "tab_info"},
+        {"verticalLayout", "QVBoxLayout", "layoutWidget"},
+        {"label", "QLabel", "layoutWidget"},
+        {"label_2", "QLabel", "layoutWidget"},
+        {"label_3", "QLabel", "layoutWidget"},
+        {"label_4", "QLabel", "layoutWidget"},
+        {"label_5", "QLabel", "layoutWidget"},
+        {"layoutWidget1", "QWidget", "tab_info"},
+        {"verticalLayout_2", "QVBoxLayout", "layoutWidget1"},
+        {"label_6", "QLabel", "layoutWidget1"},
+        {"label_7", "QLabel", "layoutWidget1"},
+        {"label_8", "QLabel", "layoutWidget1"},
+        {"label_9", "QLabel", "layoutWidget1"},
+        {"label_10", "QLabel", "layoutWidget1"},
+        {"pushButton", "QPushButton", "tab_info"},
+        {"line", "QFrame", "tab_info"},
+        {"label_11", "QLabel", "tab_info"},
+        {"label_12", "QLabel", "tab_info"},
+        {"lineEdit_wifi_name", "QLineEdit", "tab_info"},
+        {"lineEdit_wifi_pwd", "QLineEdit", "tab_info"},
+        {"label_17", "QLabel", "tab_info"},
+        {"pushButton_2", "QPushButton", "tab_info"},
+        {"label_16", "QLabel", "tab_can"},
+        {"table_can_rx", "QTableWidget", "tab_can"},
+        {"line_2", "QFrame", "tab_can"},
+        {"label_13", "QLabel", "tab_can"},
+        {"label_14", "QLabel", "tab_can"},
+        {"label_15", "QLabel", "tab_can"},
+        {"label_18", "QLabel", "tab_can"},
+        {"lineEdit_can_id", "QLineEdit", "tab_can"},
+        {"lineEdit_can_data", "QLineEdit", "tab_can"},
+        {"pushButton_can_send", "QPushButton", "tab_can"},
+        {"lineEdit_can_id_2", "QLineEdit", "tab_can"},
+        {"lineEdit_can_data_2", "QLineEdit", "tab_can"},
+        {"pushButton_can_send_2", "QPushButton", "tab_can"},
+        {"lineEdit_ota_file", "QLineEdit", "tab_upgrade"},
+        {"button_select_file", "QPushButton", "tab_upgrade"},
+        {"pushButton_ota", "QPushButton", "tab_upgrade"},
+        {"progressBar", "QProgressBar", "tab_upgrade"},
+        {"label_ota_result", "QLabel", "tab_upgrade"},
+    };
+    const Row dialog[] = {
+        {"listWidget", "QListWidget", "SettingDialog"},
+        {"stackedWidget", "QStackedWidget", "SettingDialog"},
+        {"page", "QWidget", "stackedWidget"},
+        {"page_4", "QWidget", "stackedWidget"},
+        {"page_2", "QWidget", "stackedWidget"},
+        {"page_3", "QWidget", "stackedWidget"},
+        {"label", "QLabel", "page"},
+        {"radioButton_cn", "QRadioButton", "page"},
+        {"radioButton_en", "QRadioButton", "page"},
+        {"checkBox_auto_connect", "QCheckBox", "page_4"},
+        {"label_2", "QLabel", "page_2"},
+        {"label_can_time", "QLabel", "page_2"},
+        {"pushButton_read_can_time", "QPushButton", "page_2"},
+        {"lineEdit_can_time", "QLineEdit", "page_2"},
+        {"label_3", "QLabel", "page_2"},
+        {"pushButton_update_can_time", "QPushButton", "page_2"},
+        {"label_4", "QLabel", "page_3"},
+        {"pushButto_wifi_factory", "QPushButton", "page_3"},
+        {"label_factory", "QLabel", "page_3"},
+    };
+    for (const Row &r : window)
+        QTest::addRow("MainWindow %s", r.name) << "MainWindow" << r.name << r.className << r.inside;
+    for (const Row &r : dialog)
+        QTest::addRow("SettingDialog %s", r.name)
+            << "SettingDialog" << r.name << r.className << r.inside;
+}
+
+void TestWindow::everyObjectNameResolvesOnce()
+{
+    QFETCH(QString, form);
+    QFETCH(QString, name);
+    QFETCH(QString, className);
+    QFETCH(QString, inside);
+
+    std::unique_ptr<QWidget> root;
+    if (form == QLatin1String("MainWindow"))
+        root = std::make_unique<MainWindow>();
+    else
+        root = std::make_unique<SettingDialog>();
+    QCOMPARE(root->objectName(), form);
+
+    const QList<QObject *> found = root->findChildren<QObject *>(name);
+    QCOMPARE(found.size(), 1);
+    QVERIFY2(found.first()->inherits(className.toLatin1()),
+             found.first()->metaObject()->className());
+    QVERIFY(insideOf(found.first(), inside));
+}
+
+void TestWindow::mainFormOrdersTabsAndMenus()
+{
+    QMainWindow window;
+    Ui::MainWindow ui;
+    ui.setupUi(&window);
+    // One pixel short of the minimum width, which start-up makes up for.
+    QCOMPARE(window.size(), QSize(899, 600));
+    QCOMPARE(ui.tabWidget->count(), 3);
+    QCOMPARE(ui.tabWidget->currentIndex(), 0);
+    QCOMPARE(ui.tabWidget->widget(0), ui.tab_info);
+    QCOMPARE(ui.tabWidget->widget(1), ui.tab_can);
+    QCOMPARE(ui.tabWidget->widget(2), ui.tab_upgrade);
+    QCOMPARE(names(ui.menubar->actions()), (QStringList{"menuFile", "menuAbout"}));
+    QCOMPARE(names(ui.menuFile->actions()), (QStringList{"actionsetting", "action_exit"}));
+    QCOMPARE(names(ui.menuAbout->actions()), QStringList{"action_about"});
+    QCOMPARE(ui.table_can_rx->columnCount(), 3);
+    QCOMPARE(ui.table_can_rx->rowCount(), 3);
+    QVERIFY(ui.verticalLayout->indexOf(ui.label) == 0 &&
+            ui.verticalLayout->indexOf(ui.label_5) == 4);
+    QVERIFY(ui.verticalLayout_2->indexOf(ui.label_6) == 0 &&
+            ui.verticalLayout_2->indexOf(ui.label_10) == 4);
+}
+
+void TestWindow::settingsFormStartsTickedWithoutLanguage()
+{
+    QDialog dialog;
+    Ui::SettingDialog ui;
+    ui.setupUi(&dialog);
+    QCOMPARE(dialog.size(), QSize(414, 229));
+    QVERIFY(ui.checkBox_auto_connect->isChecked());
+    QVERIFY(!ui.radioButton_cn->isChecked());
+    QVERIFY(!ui.radioButton_en->isChecked());
+    // List row n belongs to page n of the stack.
+    const QStringList items{"语言", "自动连接", "CAN时间", "恢复出厂"};
+    const QList<QWidget *> pages{ui.page, ui.page_4, ui.page_2, ui.page_3};
+    QCOMPARE(ui.listWidget->count(), items.size());
+    QCOMPARE(ui.stackedWidget->count(), pages.size());
+    for (int i = 0; i < items.size(); ++i) {
+        QCOMPARE(ui.listWidget->item(i)->text(), items.at(i));
+        QCOMPARE(ui.stackedWidget->widget(i), pages.at(i));
+    }
+    QCOMPARE(ui.stackedWidget->currentIndex(), 0);
+}
+
+QTEST_MAIN(TestWindow)
+#include "tst_window.moc"
