@@ -1,0 +1,462 @@
+// The firmware transfer against the simulated box: what goes on the wire, the
+// progress reports, the verdict, the restart and the link kept to the transfer.
+#include "appconfig.h"
+#include "commands.h"
+#include "devicelink.h"
+#include "hidbackend.h"
+#include "otahandle.h"
+#include "testsupport.h"
+
+#include <QDeadlineTimer>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace {
+const QString kUpgrading = QStringLiteral("进度:正在升级");
+const QString kSuccess = QStringLiteral("结果:升级成功,请重新上电VOTK设备");
+const QString kFailure = QStringLiteral("结果:升级失败");
+constexpr int kReports = int(OTA_DATA_SIZE / OTA_REPORT_DATA);
+constexpr unsigned long kShortPauseMs = 50;
+constexpr int kShortRestartMs = 10;
+
+struct Report
+{
+    int value;
+    QString text;
+    bool operator==(const Report &o) const { return value == o.value && text == o.text; }
+};
+
+char *toString(const Report &r)
+{
+    return QTest::toString(QString::number(r.value) + QLatin1Char(' ') + r.text);
+}
+
+QList<Report> reports(const QSignalSpy &spy)
+{
+    QList<Report> out;
+    for (const QList<QVariant> &args : spy)
+        out.append({args.at(0).toInt(), args.at(1).toString()});
+    return out;
+}
+
+QList<Report> expectedReports(int lastValue, const QString &lastText)
+{
+    QList<Report> out = {{10, kUpgrading}, {20, kUpgrading}};
+    for (int value = 20; value <= 85; value += 5)
+        out.append({value, kUpgrading});
+    out.append({lastValue, lastText});
+    return out;
+}
+
+void fillImage(OtaHandle &ota, int seed)
+{
+    for (uint32_t i = 0; i < OTA_DATA_SIZE; ++i)
+        ota.ota_data[i] = uint8_t(i * 7 + (i >> 10) + uint32_t(seed));
+}
+
+QByteArray image(const OtaHandle &ota)
+{
+    return QByteArray(reinterpret_cast<const char *>(ota.ota_data), int(OTA_DATA_SIZE));
+}
+
+QByteArray sumBytes(const OtaHandle &ota)
+{
+    const quint16 sum = ota.imageSum();
+    QByteArray bytes(2, '\0');
+    bytes[0] = char(sum & 0xFF);
+    bytes[1] = char(sum >> 8);
+    return bytes;
+}
+
+// Sits between the link and the simulated box and notes every call's kind.
+class RecordingBackend : public HidBackend
+{
+public:
+    explicit RecordingBackend(HidBackend *inner) : m_inner(inner) { setHidBackend(this); }
+    ~RecordingBackend() override { setHidBackend(m_inner); }
+
+    int init() override { return m_inner->init(); }
+    HidHandle *open(unsigned short vid, unsigned short pid, const wchar_t *serial) override
+    {
+        note("open");
+        return m_inner->open(vid, pid, serial);
+    }
+    int write(HidHandle *dev, const unsigned char *data, size_t length) override
+    {
+        note("write");
+        return m_inner->write(dev, data, length);
+    }
+    int readTimeout(HidHandle *dev, unsigned char *data, size_t length, int ms) override
+    {
+        return m_inner->readTimeout(dev, data, length, ms);
+    }
+    int getSerialNumberString(HidHandle *dev, wchar_t *s, size_t n) override
+    {
+        return m_inner->getSerialNumberString(dev, s, n);
+    }
+    int getManufacturerString(HidHandle *dev, wchar_t *s, size_t n) override
+    {
+        return m_inner->getManufacturerString(dev, s, n);
+    }
+    int getProductString(HidHandle *dev, wchar_t *s, size_t n) override
+    {
+        return m_inner->getProductString(dev, s, n);
+    }
+    void close(HidHandle *dev) override { m_inner->close(dev); }
+
+    QStringList calls() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_calls;
+    }
+
+private:
+    void note(const char *what)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_calls << QString::fromLatin1(what);
+    }
+
+    HidBackend *m_inner;
+    mutable std::mutex m_mutex;
+    QStringList m_calls;
+};
+} // namespace
+
+class TstOtaTransfer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void fullRunWithRealPause();
+    void imageSumAnnounced_data();
+    void imageSumAnnounced();
+    void verdictFollowsResultByte_data();
+    void verdictFollowsResultByte();
+    void boxNotBackFailsWithoutWriting();
+    void autoConnectHeldWhileBoxRestarts_data();
+    void autoConnectHeldWhileBoxRestarts();
+    void otherThreadsFailWhileTransferRuns();
+    void runsAgainAfterFinishing();
+    void linkHeldElsewhereFailsAtOnce();
+    void destructorWaitsForRunningTransfer();
+
+private:
+    bool runToEnd(OtaHandle &ota);
+    std::unique_ptr<SimFixture> m_sim;
+    std::unique_ptr<TempWorkDir> m_dir;
+    std::unique_ptr<OtaHandle> m_ota;
+};
+
+void TstOtaTransfer::init()
+{
+    m_sim = std::make_unique<SimFixture>();
+    m_dir = std::make_unique<TempWorkDir>();
+    m_ota = std::make_unique<OtaHandle>();
+    m_sim->box.setRestartTimeMs(kShortRestartMs);
+    m_ota->setRestartPauseMs(kShortPauseMs);
+    fillImage(*m_ota, 0);
+    QCOMPARE(DeviceLink::instance()->open(), 0);
+    m_sim->box.clearWire();
+}
+
+void TstOtaTransfer::cleanup()
+{
+    m_ota.reset();
+    m_dir.reset();
+    m_sim.reset();
+}
+
+bool TstOtaTransfer::runToEnd(OtaHandle &ota)
+{
+    ota.start();
+    return ota.wait(QDeadlineTimer(120000));
+}
+
+void TstOtaTransfer::fullRunWithRealPause()
+{
+    SimBox &box = m_sim->box;
+    box.setRestartTimeMs(3000);
+    OtaHandle &ota = *m_ota;
+    ota.setRestartPauseMs(OTA_RESTART_PAUSE_MS);
+    fillImage(ota, 3);
+    QSignalSpy spy(&ota, &OtaHandle::sig_send_ota_progress);
+    LogCapture log;
+
+    QVERIFY(runToEnd(ota));
+
+    const QList<QByteArray> wire = box.wire();
+    QCOMPARE(wire.size(), 1 + kReports + 2);
+    QCOMPARE(wire.first(), commandReport(CMD_OTA_START, sumBytes(ota)));
+    const QByteArray sent = image(ota);
+    for (int i = 0; i < kReports; ++i) {
+        const QByteArray expected = QByteArray(1, '\0') + sent.mid(i * 64, 64);
+        if (wire.at(1 + i) != expected)
+            QFAIL(qPrintable(QStringLiteral("raw report %1 differs").arg(i)));
+    }
+    QCOMPARE(wire.at(1 + kReports), commandReport(CMD_OTA_FINISH));
+    QCOMPARE(wire.at(2 + kReports), commandReport(CMD_OTA_RESULT));
+    QCOMPARE(box.receivedImage(), sent);
+
+    QCOMPARE(reports(spy), expectedReports(100, kSuccess));
+
+    const QStringList lines = log.lines();
+    const QString sumLine = QString::number(ota.imageSum(), 16);
+    QCOMPARE(lines.count(sumLine), 2);
+    for (int block = 1; block <= 14; ++block) {
+        const int received = block * int(OTA_BLOCK_SIZE);
+        const QString line = QStringLiteral("64 6 %1 %2 %3")
+                                 .arg(block)
+                                 .arg(received >> 16, 0, 16)
+                                 .arg((received >> 8) & 0xFF, 0, 16);
+        QVERIFY2(lines.contains(line), qPrintable(line));
+    }
+    const int start = lines.indexOf("delay start");
+    const int stop = lines.indexOf("delay stop");
+    QVERIFY(start >= 0);
+    QVERIFY(stop > start);
+    QVERIFY(lines.indexOf("ota success *** 14") > stop);
+
+    // Open again but flagged not connected: the user has to connect anew.
+    QVERIFY(DeviceLink::instance()->hasHandle());
+    QVERIFY(!DeviceLink::instance()->isConnected());
+    QCOMPARE(AppConfig::getAutoConnect(), QStringLiteral("1"));
+}
+
+void TstOtaTransfer::imageSumAnnounced_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QByteArray>("payload");
+    QTest::newRow("zeros") << "zeros" << hexBytes("00 00");
+    QTest::newRow("all 0xFF") << "ff" << hexBytes("00 80");
+    QTest::newRow("counting bytes") << "counting" << hexBytes("00 40");
+    QTest::newRow("one low byte at the end") << "last" << hexBytes("01 00");
+    QTest::newRow("carries into the high byte") << "carry" << hexBytes("2c 01");
+}
+
+void TstOtaTransfer::imageSumAnnounced()
+{
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, payload);
+    OtaHandle &ota = *m_ota;
+    for (uint32_t i = 0; i < OTA_DATA_SIZE; ++i) {
+        uint8_t b = 0;
+        if (kind == "ff")
+            b = 0xFF;
+        else if (kind == "counting")
+            b = uint8_t(i);
+        ota.ota_data[i] = b;
+    }
+    if (kind == "last")
+        ota.ota_data[OTA_DATA_SIZE - 1] = 1;
+    if (kind == "carry") {
+        ota.ota_data[0] = 0xFF;
+        ota.ota_data[1000] = 0x2D;
+    }
+    QSignalSpy spy(&ota, &OtaHandle::sig_send_ota_progress);
+    QVERIFY(runToEnd(ota));
+    QCOMPARE(m_sim->box.wire().first(), commandReport(CMD_OTA_START, payload));
+    // The box adds up what it received: it must agree with the announcement.
+    QCOMPARE(reports(spy).last(), (Report{100, kSuccess}));
+}
+
+void TstOtaTransfer::verdictFollowsResultByte_data()
+{
+    QTest::addColumn<int>("override");
+    QTest::addColumn<bool>("silent");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("logLine");
+    QTest::newRow("0x0E") << 0x0E << false << 100 << kSuccess << "ota success *** 14";
+    QTest::newRow("0x0D") << 0x0D << false << 85 << kFailure << "ota failed *** 13";
+    QTest::newRow("0x0F") << 0x0F << false << 85 << kFailure << "ota failed *** 15";
+    QTest::newRow("0x00") << 0x00 << false << 85 << kFailure << "ota failed *** 0";
+    QTest::newRow("no reply") << -1 << true << 85 << kFailure << "ota failed *** -1";
+}
+
+void TstOtaTransfer::verdictFollowsResultByte()
+{
+    QFETCH(int, override);
+    QFETCH(bool, silent);
+    QFETCH(int, value);
+    QFETCH(QString, text);
+    QFETCH(QString, logLine);
+    SimBox &box = m_sim->box;
+    box.setOtaResultOverride(override);
+    if (silent)
+        box.setFault(SimBox::Fault::Silent, CMD_OTA_RESULT);
+    QSignalSpy spy(m_ota.get(), &OtaHandle::sig_send_ota_progress);
+    LogCapture log;
+
+    QVERIFY(runToEnd(*m_ota));
+
+    QCOMPARE(reports(spy), expectedReports(value, text));
+    QVERIFY2(log.lines().contains(logLine), qPrintable(log.lines().join('\n')));
+    QCOMPARE(box.commandsOnWire().last(), CMD_OTA_RESULT);
+}
+
+void TstOtaTransfer::boxNotBackFailsWithoutWriting()
+{
+    SimBox &box = m_sim->box;
+    box.setRestartTimeMs(-1);
+    RecordingBackend recorder(&m_sim->backend);
+    QSignalSpy spy(m_ota.get(), &OtaHandle::sig_send_ota_progress);
+    LogCapture log;
+
+    QVERIFY(runToEnd(*m_ota));
+
+    const QStringList calls = recorder.calls();
+    QCOMPARE(calls.count("write"), 1 + kReports + 1);
+    QVERIFY(calls.lastIndexOf("open") > calls.lastIndexOf("write"));
+    QCOMPARE(box.commandsOnWire().last(), CMD_OTA_FINISH);
+    QCOMPARE(reports(spy), expectedReports(85, kFailure));
+    QVERIFY(log.contains("ota failed ***"));
+    QVERIFY(!DeviceLink::instance()->hasHandle());
+    QVERIFY(!DeviceLink::instance()->isConnected());
+    QVERIFY(!DeviceLink::instance()->isClaimedByOther());
+}
+
+void TstOtaTransfer::autoConnectHeldWhileBoxRestarts_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::newRow("on") << "1";
+    QTest::newRow("off") << "0";
+}
+
+void TstOtaTransfer::autoConnectHeldWhileBoxRestarts()
+{
+    QFETCH(QString, before);
+    AppConfig::setAutoConnect(before);
+    std::mutex mutex;
+    QStringList seen;
+    m_sim->box.setPlugListener([&](bool plugged) {
+        std::lock_guard<std::mutex> lock(mutex);
+        seen << QString(plugged ? "back " : "gone ") + AppConfig::getAutoConnect();
+    });
+
+    QVERIFY(runToEnd(*m_ota));
+    m_sim->box.setPlugListener({});
+
+    // The hot-plug handler must have left the restarting box alone.
+    QCOMPARE(seen, QStringList({"gone 0", "back 0"}));
+    QCOMPARE(AppConfig::getAutoConnect(), before);
+}
+
+void TstOtaTransfer::otherThreadsFailWhileTransferRuns()
+{
+    OtaHandle &ota = *m_ota;
+    DeviceLink *link = DeviceLink::instance();
+    std::atomic<bool> stop{false};
+    std::atomic<int> attempts{0};
+    std::atomic<int> wrong{0};
+    std::thread other;
+    bool overlapped = false;
+    int count = 0;
+
+    // Stands for the window and the CAN receive thread: each call must fail at once.
+    auto hammer = [&] {
+        CmdPacket probe;
+        probe.set(CMD_PROBE, {});
+        const uint8_t raw[64] = {0xAA};
+        while (!stop.load()) {
+            CmdPacket reply;
+            CmdPacket slice;
+            bool ok = link->isClaimedByOther();
+            ok = link->request(probe, reply) == -1 && reply.getPayload().isEmpty() && ok;
+            ok = link->receivePacket(slice, false) <= 0 && slice.getPayload().isEmpty() && ok;
+            ok = link->sendPacket(probe) == -1 && ok;
+            ok = link->writeRaw(raw, 64) == -1 && ok;
+            ok = link->open() == -1 && ok;
+            link->close();
+            if (!ok)
+                ++wrong;
+            ++attempts;
+        }
+    };
+    connect(
+        &ota, &OtaHandle::sig_send_ota_progress, &ota,
+        [&](int, const QString &) {
+            ++count;
+            if (count == 1) {
+                other = std::thread(hammer);
+            } else if (count == 3) {
+                // The transfer waits here until the other thread got through:
+                // had those calls waited for the transfer, this would never end.
+                QDeadlineTimer deadline(30000);
+                while (attempts.load() < 20 && !deadline.hasExpired())
+                    std::this_thread::yield();
+                overlapped = attempts.load() >= 20;
+            } else if (count == 16) {
+                stop = true;
+                other.join();
+            }
+        },
+        Qt::DirectConnection);
+    QSignalSpy spy(&ota, &OtaHandle::sig_send_ota_progress);
+
+    QVERIFY(runToEnd(ota));
+    if (other.joinable())
+        other.join();
+
+    QVERIFY(overlapped);
+    QCOMPARE(wrong.load(), 0);
+    QCOMPARE(m_sim->box.commandsOnWire(),
+             QList<uint8_t>({CMD_OTA_START, CMD_OTA_FINISH, CMD_OTA_RESULT}));
+    QCOMPARE(m_sim->box.rawReportsReceived(), kReports);
+    QCOMPARE(reports(spy).last(), (Report{100, kSuccess}));
+
+    // Once the run is over the link is everyone's again.
+    CmdPacket probe;
+    probe.set(CMD_PROBE, {});
+    CmdPacket reply;
+    QVERIFY(link->request(probe, reply) > 0);
+    QCOMPARE(reply.getPayload(), QVector<uint8_t>({0x01}));
+}
+
+void TstOtaTransfer::runsAgainAfterFinishing()
+{
+    QSignalSpy spy(m_ota.get(), &OtaHandle::sig_send_ota_progress);
+    QVERIFY(runToEnd(*m_ota));
+    const QList<QByteArray> first = m_sim->box.wire();
+    m_sim->box.clearWire();
+    QCOMPARE(DeviceLink::instance()->open(), 0);
+
+    QVERIFY(runToEnd(*m_ota));
+
+    QCOMPARE(m_sim->box.wire(), first);
+    QCOMPARE(reports(spy), expectedReports(100, kSuccess) + expectedReports(100, kSuccess));
+}
+
+void TstOtaTransfer::linkHeldElsewhereFailsAtOnce()
+{
+    DeviceLink *link = DeviceLink::instance();
+    QVERIFY(link->claim());
+    QSignalSpy spy(m_ota.get(), &OtaHandle::sig_send_ota_progress);
+    const bool finished = runToEnd(*m_ota);
+    link->release();
+
+    QVERIFY(finished);
+    QCOMPARE(reports(spy), QList<Report>({{85, kFailure}}));
+    QVERIFY(m_sim->box.wire().isEmpty());
+    QCOMPARE(AppConfig::getAutoConnect(), QStringLiteral("1"));
+}
+
+void TstOtaTransfer::destructorWaitsForRunningTransfer()
+{
+    m_ota->setRestartPauseMs(300);
+    m_ota->start();
+    m_ota.reset();
+    QCOMPARE(m_sim->box.commandsOnWire().last(), CMD_OTA_RESULT);
+    QVERIFY(!DeviceLink::instance()->isClaimedByOther());
+}
+
+QTEST_GUILESS_MAIN(TstOtaTransfer)
+#include "tst_otatransfer.moc"
