@@ -1,0 +1,155 @@
+#include "settingdialog.h"
+#include "ui_settingdialog.h"
+
+#include "appconfig.h"
+#include "cmdpacket.h"
+#include "commands.h"
+#include "configfile.h"
+#include "devicelink.h"
+#include "messagebox.h"
+#include "replydecode.h"
+
+#include <QDebug>
+#include <QRegExp>
+#include <QRegExpValidator>
+
+namespace {
+const QString kLanguageKey = QStringLiteral("language");
+const QString kAutoConnectKey = QStringLiteral("auto_connect");
+
+// One command and its reply under the link's lock, so that the CAN receive
+// thread cannot take the reply meant for the dialog.
+CmdPacket exchange(uint8_t cmd, const QVector<uint8_t> &payload = {})
+{
+    CmdPacket command;
+    command.set(cmd, payload);
+    CmdPacket reply;
+    DeviceLink::instance()->request(command, reply);
+    return reply;
+}
+} // namespace
+
+SettingDialog::SettingDialog(QWidget *parent) : QDialog(parent), ui(new Ui::SettingDialog)
+{
+    ui->setupUi(this);
+    // The main window keeps no reference to its dialogs, so a closed one
+    // frees itself.
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    const QString language = AppConfig::getLanguage();
+    if (language == QLatin1String("cn"))
+        ui->radioButton_cn->setChecked(true);
+    else if (language == QLatin1String("en"))
+        ui->radioButton_en->setChecked(true);
+
+    // Unchecking runs the state-changed slot, which writes "0" at once.
+    ui->checkBox_auto_connect->setChecked(AppConfig::getAutoConnect() == QLatin1String("1"));
+
+    ui->lineEdit_can_time->setValidator(
+        new QRegExpValidator(QRegExp(QStringLiteral("[0-9 ]+$")), ui->lineEdit_can_time));
+    ui->lineEdit_can_time->setMaxLength(2);
+
+    ui->label_factory->hide();
+}
+
+SettingDialog::~SettingDialog()
+{
+    delete ui;
+}
+
+bool SettingDialog::checkConnected()
+{
+    if (DeviceLink::instance()->isConnected())
+        return true;
+    MessageBox::warning(this, tr("信息"), tr("VOTK未连接"));
+    return false;
+}
+
+bool SettingDialog::deviceReady()
+{
+    if (!checkConnected())
+        return false;
+    if (DeviceLink::instance()->isClaimedByOther()) {
+        MessageBox::information(this, tr("信息"), tr("正在升级固件，请稍候"));
+        return false;
+    }
+    return true;
+}
+
+void SettingDialog::chooseLanguage(const QString &language, const char *debugLine)
+{
+    if (AppConfig::getLanguage() == language)
+        return;
+    qDebug() << debugLine;
+    writeConfigValue(kLanguageKey, language);
+    AppConfig::setLanguage(language);
+}
+
+void SettingDialog::on_listWidget_currentRowChanged(int currentRow)
+{
+    qDebug() << "setting list" << currentRow;
+    ui->stackedWidget->setCurrentIndex(currentRow);
+}
+
+void SettingDialog::on_radioButton_cn_clicked()
+{
+    chooseLanguage(QStringLiteral("cn"), "radio cn");
+}
+
+void SettingDialog::on_radioButton_en_clicked()
+{
+    chooseLanguage(QStringLiteral("en"), "radio en");
+}
+
+void SettingDialog::on_pushButton_read_can_time_clicked()
+{
+    qDebug() << "read can time";
+    if (!deviceReady())
+        return;
+    const QVector<uint8_t> payload = exchange(CMD_GET_CAN_TIME).getPayload();
+    if (payload.isEmpty())
+        return;
+    const int ms = payload.at(0);
+    qDebug() << "can time" << ms;
+    ui->label_can_time->setText(QString::number(ms) + QStringLiteral(" ms"));
+}
+
+void SettingDialog::on_pushButton_update_can_time_clicked()
+{
+    qDebug() << "update can time";
+    if (!deviceReady())
+        return;
+    const QString text = ui->lineEdit_can_time->text();
+    if (text.isEmpty())
+        return;
+    bool ok = false;
+    const uint number = text.trimmed().toUInt(&ok, 10);
+    exchange(CMD_SET_CAN_TIME, {canTimeValue(ok ? number : 0)});
+}
+
+void SettingDialog::on_pushButto_wifi_factory_clicked()
+{
+    qDebug() << "wifi module factory";
+    if (!deviceReady())
+        return;
+    ui->label_factory->show();
+    // Both texts stay as they are in either interface language.
+    const QMessageBox::StandardButton answer =
+        MessageBox::question(this, QStringLiteral("提示"), QStringLiteral("确定要恢复出厂设置吗?"));
+    if (answer == QMessageBox::Yes) {
+        qDebug() << "yes yes";
+        exchange(CMD_WIFI_FACTORY_RESET);
+    } else {
+        qDebug() << "no no";
+    }
+    ui->label_factory->hide();
+}
+
+void SettingDialog::on_checkBox_auto_connect_stateChanged(int)
+{
+    const QString value = ui->checkBox_auto_connect->checkState() == Qt::Checked
+                              ? QStringLiteral("1")
+                              : QStringLiteral("0");
+    writeConfigValue(kAutoConnectKey, value);
+    AppConfig::setAutoConnect(value);
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDialog>
+
+namespace Ui {
+class SettingDialog;
+}
+
+class SettingDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit SettingDialog(QWidget *parent = nullptr);
+    ~SettingDialog() override;
+
+private slots:
+    void on_listWidget_currentRowChanged(int currentRow);
+    void on_radioButton_cn_clicked();
+    void on_radioButton_en_clicked();
+    void on_pushButton_read_can_time_clicked();
+    void on_pushButton_update_can_time_clicked();
+    void on_pushButto_wifi_factory_clicked();
+    void on_checkBox_auto_connect_stateChanged(int state);
+
+private:
+    bool checkConnected();
+    // The connection check, then: no device command while an upgrade holds the link.
+    bool deviceReady();
+    void chooseLanguage(const QString &language, const char *debugLine);
+
+    Ui::SettingDialog *ui;
+};

@@ -1,0 +1,567 @@
+#include "appconfig.h"
+#include "canrxthread.h"
+#include "commands.h"
+#include "configfile.h"
+#include "devicelink.h"
+#include "settingdialog.h"
+#include "testsupport.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QStackedWidget>
+#include <QtTest>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace {
+template <typename T> T *child(QWidget &dialog, const char *name)
+{
+    T *w = dialog.findChild<T *>(QLatin1String(name));
+    if (!w)
+        qFatal("no widget %s", name);
+    return w;
+}
+
+QString iniValue(const QString &key)
+{
+    QSettings settings(configFilePath(), QSettings::IniFormat);
+    return settings.value(key).toString();
+}
+
+void openLink(SimFixture &sim)
+{
+    QCOMPARE(DeviceLink::instance()->open(), 0);
+    sim.box.clearWire();
+}
+
+// Holds the link from another thread, as the firmware transfer does.
+class UpgradeHolder
+{
+public:
+    UpgradeHolder()
+    {
+        m_thread = std::thread([this] {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_claimed = DeviceLink::instance()->claim();
+            m_cond.notify_all();
+            m_cond.wait(lock, [this] { return m_done; });
+            DeviceLink::instance()->release();
+        });
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_cond.wait(lock, [this] { return m_claimed; });
+    }
+    ~UpgradeHolder()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_done = true;
+        }
+        m_cond.notify_all();
+        m_thread.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_cond;
+    bool m_claimed = false;
+    bool m_done = false;
+    std::thread m_thread;
+};
+} // namespace
+
+// The settings dialog against the simulated box, one temporary working
+// directory (and so one config.ini) per test.
+class TestSettingDialog : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Language page
+    void languageButtonsFollowConfig_data();
+    void languageButtonsFollowConfig();
+    void languageClickWritesOnlyAChange();
+    void configWritesKeepOtherKeys();
+
+    // Automatic connection page
+    void autoConnectOnOpen_data();
+    void autoConnectOnOpen();
+    void autoConnectToggleWritesAndFollows();
+
+    // Page list
+    void pageListSelectsMatchingPage();
+
+    // CAN time page
+    void canTimeUpdateSends_data();
+    void canTimeUpdateSends();
+    void canTimeEmptyFieldSendsNothing();
+    void canTimeReadShowsReply_data();
+    void canTimeReadShowsReply();
+    void canTimeNoReplyKeepsLabel();
+
+    // Factory reset page
+    void factoryReset_data();
+    void factoryReset();
+
+    // Device buttons refused
+    void deviceButtonsNeedConnection_data();
+    void deviceButtonsNeedConnection();
+    void deviceButtonsWaitForUpgrade_data();
+    void deviceButtonsWaitForUpgrade();
+
+    // Sharing the link with the CAN receive thread
+    void repliesStayWithDialogWhileCanRxRuns_data();
+    void repliesStayWithDialogWhileCanRxRuns();
+
+    // Lifetime
+    void closedDialogDeletesItself();
+
+private:
+    // Presses one device button, with whatever the button needs typed in.
+    static void pressDeviceButton(SettingDialog &dialog, const QString &button);
+};
+
+void TestSettingDialog::languageButtonsFollowConfig_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<bool>("cn");
+    QTest::addColumn<bool>("en");
+    QTest::newRow("cn") << "cn" << true << false;
+    QTest::newRow("en") << "en" << false << true;
+    QTest::newRow("upper case EN") << "EN" << false << false;
+    QTest::newRow("unknown") << "de" << false << false;
+}
+
+void TestSettingDialog::languageButtonsFollowConfig()
+{
+    QFETCH(QString, language);
+    QFETCH(bool, cn);
+    QFETCH(bool, en);
+    TempWorkDir dir;
+    AppConfig::setLanguage(language);
+    SettingDialog dialog;
+    QCOMPARE(child<QRadioButton>(dialog, "radioButton_cn")->isChecked(), cn);
+    QCOMPARE(child<QRadioButton>(dialog, "radioButton_en")->isChecked(), en);
+    // Presetting the buttons is not a choice: nothing is written.
+    QVERIFY(!QFile::exists(dir.file("config.ini")));
+    QCOMPARE(AppConfig::getLanguage(), language);
+}
+
+void TestSettingDialog::languageClickWritesOnlyAChange()
+{
+    TempWorkDir dir;
+    LogCapture log;
+    SettingDialog dialog;
+    auto *cn = child<QRadioButton>(dialog, "radioButton_cn");
+    auto *en = child<QRadioButton>(dialog, "radioButton_en");
+
+    cn->click();
+    QVERIFY(!QFile::exists(dir.file("config.ini")));
+    QVERIFY(!log.contains("radio cn"));
+
+    en->click();
+    QCOMPARE(iniValue("language"), QStringLiteral("en"));
+    QCOMPARE(AppConfig::getLanguage(), QStringLiteral("en"));
+    QCOMPARE(log.lines().count(QStringLiteral("radio en")), 1);
+
+    // Gone file, second click: a rewrite would bring it back.
+    QVERIFY(QFile::remove(dir.file("config.ini")));
+    en->click();
+    QVERIFY(!QFile::exists(dir.file("config.ini")));
+    QCOMPARE(log.lines().count(QStringLiteral("radio en")), 1);
+
+    cn->click();
+    QCOMPARE(iniValue("language"), QStringLiteral("cn"));
+    QCOMPARE(AppConfig::getLanguage(), QStringLiteral("cn"));
+    QVERIFY(log.lines().contains(QStringLiteral("radio cn")));
+}
+
+void TestSettingDialog::configWritesKeepOtherKeys()
+{
+    TempWorkDir dir;
+    dir.writeFile("config.ini", "; written by hand\n"
+                                "language=cn\n"
+                                "can_time=45\n"
+                                "auto_connect=1\n"
+                                "window_note=keep me\n"
+                                "\n"
+                                "[extra]\n"
+                                "serial=0001\n");
+    SettingDialog dialog;
+    child<QRadioButton>(dialog, "radioButton_en")->click();
+    child<QCheckBox>(dialog, "checkBox_auto_connect")->click();
+
+    QSettings settings(configFilePath(), QSettings::IniFormat);
+    QCOMPARE(settings.value("language").toString(), QStringLiteral("en"));
+    QCOMPARE(settings.value("auto_connect").toString(), QStringLiteral("0"));
+    QCOMPARE(settings.value("can_time").toString(), QStringLiteral("45"));
+    QCOMPARE(settings.value("window_note").toString(), QStringLiteral("keep me"));
+    QCOMPARE(settings.value("extra/serial").toString(), QStringLiteral("0001"));
+}
+
+void TestSettingDialog::autoConnectOnOpen_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("checked");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("on") << "1" << true << QString();
+    QTest::newRow("off") << "0" << false << "0";
+    QTest::newRow("other value") << "yes" << false << "0";
+}
+
+void TestSettingDialog::autoConnectOnOpen()
+{
+    QFETCH(QString, value);
+    QFETCH(bool, checked);
+    QFETCH(QString, written);
+    TempWorkDir dir;
+    const QByteArray before = "auto_connect=" + value.toLatin1() + "\n";
+    dir.writeFile("config.ini", before);
+    AppConfig::setAutoConnect(value);
+
+    SettingDialog dialog;
+    QCOMPARE(child<QCheckBox>(dialog, "checkBox_auto_connect")->isChecked(), checked);
+    if (written.isEmpty()) {
+        QCOMPARE(dir.readFile("config.ini").toLatin1(), before);
+        QCOMPARE(AppConfig::getAutoConnect(), value);
+    } else {
+        QCOMPARE(iniValue("auto_connect"), written);
+        QCOMPARE(AppConfig::getAutoConnect(), written);
+    }
+}
+
+void TestSettingDialog::autoConnectToggleWritesAndFollows()
+{
+    TempWorkDir dir;
+    SettingDialog dialog;
+    auto *box = child<QCheckBox>(dialog, "checkBox_auto_connect");
+    QVERIFY(box->isChecked());
+
+    box->click();
+    QCOMPARE(iniValue("auto_connect"), QStringLiteral("0"));
+    QCOMPARE(AppConfig::getAutoConnect(), QStringLiteral("0"));
+
+    box->click();
+    QCOMPARE(iniValue("auto_connect"), QStringLiteral("1"));
+    QCOMPARE(AppConfig::getAutoConnect(), QStringLiteral("1"));
+}
+
+void TestSettingDialog::pageListSelectsMatchingPage()
+{
+    TempWorkDir dir;
+    LogCapture log;
+    SettingDialog dialog;
+    auto *list = child<QListWidget>(dialog, "listWidget");
+    auto *stack = child<QStackedWidget>(dialog, "stackedWidget");
+    const char *pages[] = {"page", "page_4", "page_2", "page_3"};
+    for (int row : {3, 1, 2, 0}) {
+        list->setCurrentRow(row);
+        QCOMPARE(stack->currentWidget()->objectName(), QLatin1String(pages[row]));
+        QVERIFY(log.lines().contains(QStringLiteral("setting list %1").arg(row)));
+    }
+}
+
+void TestSettingDialog::canTimeUpdateSends_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("sent");
+    QTest::newRow("3 raised to 5") << "3" << 5;
+    QTest::newRow("0 raised to 5") << "0" << 5;
+    QTest::newRow("99") << "99" << 99;
+    QTest::newRow("7 and a space") << "7 " << 7;
+    QTest::newRow("space and 7") << " 7" << 7;
+    QTest::newRow("spaces only count as 0") << "  " << 5;
+    QTest::newRow("third digit refused") << "123" << 12;
+    QTest::newRow("letters refused") << "a4b" << 5;
+}
+
+void TestSettingDialog::canTimeUpdateSends()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, sent);
+    TempWorkDir dir;
+    SimFixture sim;
+    MessageBoxRecorder boxes;
+    LogCapture log;
+    openLink(sim);
+    SettingDialog dialog;
+    QTest::keyClicks(child<QLineEdit>(dialog, "lineEdit_can_time"), typed);
+    child<QPushButton>(dialog, "pushButton_update_can_time")->click();
+
+    const QByteArray payload(1, char(sent));
+    QCOMPARE(sim.box.wire(), QList<QByteArray>{commandReport(CMD_SET_CAN_TIME, payload)});
+    QCOMPARE(int(sim.box.canTime()), sent);
+    QVERIFY(boxes.shown.isEmpty());
+    QVERIFY(log.lines().contains(QStringLiteral("update can time")));
+    // The value typed is sent only; it is not shown nor kept anywhere.
+    QCOMPARE(child<QLabel>(dialog, "label_can_time")->text(), QStringLiteral("..."));
+    QVERIFY(!QFile::exists(dir.file("config.ini")));
+}
+
+void TestSettingDialog::canTimeEmptyFieldSendsNothing()
+{
+    TempWorkDir dir;
+    SimFixture sim;
+    MessageBoxRecorder boxes;
+    LogCapture log;
+    openLink(sim);
+    SettingDialog dialog;
+    child<QPushButton>(dialog, "pushButton_update_can_time")->click();
+    QVERIFY(sim.box.wire().isEmpty());
+    QVERIFY(boxes.shown.isEmpty());
+    QVERIFY(log.lines().contains(QStringLiteral("update can time")));
+}
+
+void TestSettingDialog::canTimeReadShowsReply_data()
+{
+    QTest::addColumn<int>("boxValue");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("0x05") << 0x05 << "5 ms";
+    QTest::newRow("0x1E") << 0x1E << "30 ms";
+    QTest::newRow("0xFF is unsigned") << 0xFF << "255 ms";
+}
+
+void TestSettingDialog::canTimeReadShowsReply()
+{
+    QFETCH(int, boxValue);
+    QFETCH(QString, label);
+    TempWorkDir dir;
+    SimFixture sim;
+    MessageBoxRecorder boxes;
+    LogCapture log;
+    openLink(sim);
+    sim.box.setCanTime(uint8_t(boxValue));
+    SettingDialog dialog;
+    child<QPushButton>(dialog, "pushButton_read_can_time")->click();
+
+    QCOMPARE(child<QLabel>(dialog, "label_can_time")->text(), label);
+    QCOMPARE(sim.box.wire(), QList<QByteArray>{commandReport(CMD_GET_CAN_TIME)});
+    QVERIFY(boxes.shown.isEmpty());
+    const QStringList lines = log.lines();
+    QVERIFY(lines.contains(QStringLiteral("read can time")));
+    QVERIFY(lines.contains(QStringLiteral("can time %1").arg(boxValue)));
+}
+
+void TestSettingDialog::canTimeNoReplyKeepsLabel()
+{
+    TempWorkDir dir;
+    SimFixture sim;
+    MessageBoxRecorder boxes;
+    openLink(sim);
+    SettingDialog dialog;
+    auto *label = child<QLabel>(dialog, "label_can_time");
+    auto *read = child<QPushButton>(dialog, "pushButton_read_can_time");
+
+    sim.box.setFault(SimBox::Fault::Silent, CMD_GET_CAN_TIME);
+    read->click();
+    QCOMPARE(label->text(), QStringLiteral("..."));
+
+    sim.box.clearFaults();
+    read->click();
+    QCOMPARE(label->text(), QStringLiteral("30 ms"));
+
+    sim.box.setCanTime(40);
+    sim.box.setFault(SimBox::Fault::Silent, CMD_GET_CAN_TIME);
+    read->click();
+    QCOMPARE(label->text(), QStringLiteral("30 ms"));
+    QVERIFY(boxes.shown.isEmpty());
+}
+
+void TestSettingDialog::factoryReset_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("sends");
+    QTest::newRow("yes") << int(QMessageBox::Yes) << true;
+    QTest::newRow("no") << int(QMessageBox::No) << false;
+    // A box closed with Escape chooses no button.
+    QTest::newRow("escape") << int(QMessageBox::NoButton) << false;
+}
+
+void TestSettingDialog::factoryReset()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, sends);
+    TempWorkDir dir;
+    SimFixture sim;
+    LogCapture log;
+    openLink(sim);
+    sim.box.setWifi("changed", "secret");
+    SettingDialog dialog;
+    dialog.show();
+    child<QListWidget>(dialog, "listWidget")->setCurrentRow(3);
+    auto *label = child<QLabel>(dialog, "label_factory");
+    QVERIFY(!label->isVisible());
+
+    MessageBoxRecorder boxes;
+    boxes.answers << QMessageBox::StandardButton(answer);
+    bool visibleWhileOpen = false;
+    boxes.whileOpen = [&](const MessageBox::Shown &) { visibleWhileOpen = label->isVisible(); };
+    child<QPushButton>(dialog, "pushButto_wifi_factory")->click();
+
+    QCOMPARE(boxes.shown.size(), 1);
+    const MessageBox::Shown &question = boxes.shown.first();
+    QCOMPARE(question.kind, MessageBox::Question);
+    QCOMPARE(question.parent, &dialog);
+    QCOMPARE(question.title, QStringLiteral("提示"));
+    QCOMPARE(question.text, QStringLiteral("确定要恢复出厂设置吗?"));
+    QVERIFY(visibleWhileOpen);
+    QVERIFY(!label->isVisible());
+
+    const QStringList lines = log.lines();
+    QVERIFY(lines.contains(QStringLiteral("wifi module factory")));
+    QCOMPARE(lines.contains(QStringLiteral("yes yes")), sends);
+    QCOMPARE(lines.contains(QStringLiteral("no no")), !sends);
+    if (sends) {
+        QCOMPARE(sim.box.wire(), QList<QByteArray>{commandReport(CMD_WIFI_FACTORY_RESET)});
+        QCOMPARE(sim.box.wifiName(), QStringLiteral("VOTK_BOX"));
+    } else {
+        QVERIFY(sim.box.wire().isEmpty());
+        QCOMPARE(sim.box.wifiName(), QStringLiteral("changed"));
+    }
+}
+
+void TestSettingDialog::pressDeviceButton(SettingDialog &dialog, const QString &button)
+{
+    if (button == QLatin1String("pushButton_update_can_time"))
+        child<QLineEdit>(dialog, "lineEdit_can_time")->setText(QStringLiteral("20"));
+    child<QPushButton>(dialog, button.toLatin1().constData())->click();
+}
+
+void TestSettingDialog::deviceButtonsNeedConnection_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("read can time") << "pushButton_read_can_time";
+    QTest::newRow("update can time") << "pushButton_update_can_time";
+    QTest::newRow("factory reset") << "pushButto_wifi_factory";
+}
+
+void TestSettingDialog::deviceButtonsNeedConnection()
+{
+    QFETCH(QString, button);
+    TempWorkDir dir;
+    SimFixture sim;
+    MessageBoxRecorder boxes(QMessageBox::Yes);
+    SettingDialog dialog;
+    // A handle without the connected flag: only the flag counts.
+    QCOMPARE(DeviceLink::instance()->open(), 0);
+    DeviceLink::instance()->setConnected(false);
+    sim.box.clearWire();
+
+    pressDeviceButton(dialog, button);
+
+    QCOMPARE(boxes.shown.size(), 1);
+    QCOMPARE(boxes.shown.first().kind, MessageBox::Warning);
+    QCOMPARE(boxes.shown.first().parent, &dialog);
+    QCOMPARE(boxes.shown.first().title, QStringLiteral("信息"));
+    QCOMPARE(boxes.shown.first().text, QStringLiteral("VOTK未连接"));
+    QVERIFY(sim.box.wire().isEmpty());
+    QCOMPARE(child<QLabel>(dialog, "label_can_time")->text(), QStringLiteral("..."));
+    QVERIFY(child<QLabel>(dialog, "label_factory")->isHidden());
+}
+
+void TestSettingDialog::deviceButtonsWaitForUpgrade_data()
+{
+    deviceButtonsNeedConnection_data();
+}
+
+void TestSettingDialog::deviceButtonsWaitForUpgrade()
+{
+    QFETCH(QString, button);
+    TempWorkDir dir;
+    SimFixture sim;
+    MessageBoxRecorder boxes(QMessageBox::Yes);
+    openLink(sim);
+    SettingDialog dialog;
+    {
+        UpgradeHolder upgrade;
+        pressDeviceButton(dialog, button);
+    }
+    QCOMPARE(boxes.shown.size(), 1);
+    QCOMPARE(boxes.shown.first().kind, MessageBox::Information);
+    QCOMPARE(boxes.shown.first().parent, &dialog);
+    QCOMPARE(boxes.shown.first().title, QStringLiteral("信息"));
+    QCOMPARE(boxes.shown.first().text, QStringLiteral("正在升级固件，请稍候"));
+    QVERIFY(sim.box.wire().isEmpty());
+    QVERIFY(child<QLabel>(dialog, "label_factory")->isHidden());
+}
+
+void TestSettingDialog::repliesStayWithDialogWhileCanRxRuns_data()
+{
+    QTest::addColumn<double>("framesPerSecond");
+    QTest::newRow("reporting on, bus quiet") << 0.0;
+    QTest::newRow("frames flowing") << 2000.0;
+}
+
+void TestSettingDialog::repliesStayWithDialogWhileCanRxRuns()
+{
+    QFETCH(double, framesPerSecond);
+    TempWorkDir dir;
+    SimFixture sim;
+    MessageBoxRecorder boxes(QMessageBox::Yes);
+    LogCapture log; // the thread logs every frame
+    openLink(sim);
+    CmdPacket enable;
+    enable.set(CMD_CAN_RX_ENABLE, {1});
+    CmdPacket ack;
+    QVERIFY(DeviceLink::instance()->request(enable, ack) > 0);
+    QVERIFY(sim.box.canReporting());
+    sim.box.setCanRate(framesPerSecond);
+
+    std::atomic<int> frames{0};
+    std::atomic<int> foreign{0};
+    CanRxThread rx;
+    connect(
+        &rx, &CanRxThread::send_can_rx, &rx,
+        [&](QVector<uint8_t> frame) {
+            ++frames;
+            // Generated frames carry two identifier bytes and eight data
+            // bytes; anything else is a reply the thread took.
+            if (frame.size() != 10)
+                ++foreign;
+        },
+        Qt::DirectConnection);
+    rx.start();
+    if (framesPerSecond > 0)
+        QTRY_VERIFY(frames.load() > 0);
+
+    SettingDialog dialog;
+    auto *label = child<QLabel>(dialog, "label_can_time");
+    auto *edit = child<QLineEdit>(dialog, "lineEdit_can_time");
+    for (int round = 0; round < 20; ++round) {
+        const int value = 10 + round;
+        edit->setText(QString::number(value));
+        child<QPushButton>(dialog, "pushButton_update_can_time")->click();
+        child<QPushButton>(dialog, "pushButton_read_can_time")->click();
+        QCOMPARE(label->text(), QStringLiteral("%1 ms").arg(value));
+        child<QPushButton>(dialog, "pushButto_wifi_factory")->click();
+    }
+    const int framesDuringDialog = frames.load();
+    if (framesPerSecond > 0)
+        QTRY_VERIFY(frames.load() > framesDuringDialog);
+    rx.stop();
+
+    QCOMPARE(foreign.load(), 0);
+    if (framesPerSecond == 0)
+        QCOMPARE(frames.load(), 0);
+    QVERIFY(boxes.shown.size() == 20); // the factory questions only
+}
+
+void TestSettingDialog::closedDialogDeletesItself()
+{
+    TempWorkDir dir;
+    QPointer<SettingDialog> dialog = new SettingDialog;
+    dialog->show();
+    QVERIFY(dialog->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(dialog.isNull());
+}
+
+QTEST_MAIN(TestSettingDialog)
+#include "tst_settingdialog.moc"
