@@ -1,0 +1,137 @@
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "devicelink.h"
+#include "messagebox.h"
+#include "settingdialog.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDebug>
+#include <QPixmap>
+#include <QRegExp>
+#include <QRegExpValidator>
+#include <QTime>
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent), QAbstractNativeEventFilter(), ui(new Ui::MainWindow)
+{
+    ui->setupUi(this);
+
+    connect(&m_canRx, SIGNAL(sig_ShowMsg(QString)), this, SLOT(slt_ShowMsg(QString)));
+    connect(&m_canRx, SIGNAL(send_can_rx(QVector<uint8_t>)), this,
+            SLOT(receive_can_rx(QVector<uint8_t>)));
+
+    ui->label_pic->setPixmap(QPixmap(QStringLiteral("wb1.png")));
+    ui->label_pic->setScaledContents(true);
+
+    ui->table_can_rx->setAlternatingRowColors(true);
+    ui->table_can_rx->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ui->table_can_rx->setStyleSheet(
+        QStringLiteral("alternate-background-color:rgb(198, 247,217 );background-color: white;"));
+    ui->table_can_rx->setHorizontalHeaderLabels(
+        {QStringLiteral("Time"), QStringLiteral("ID"), QStringLiteral("Data")});
+
+    qDebug().noquote() << QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz"));
+
+    ui->table_can_rx->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ui->table_can_rx->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ui->table_can_rx, &QWidget::customContextMenuRequested, this,
+            &MainWindow::show_table_can_rx_menu);
+
+    connect(&m_ota, &OtaHandle::sig_send_ota_progress, this, &MainWindow::slt_update_ota_progress);
+    // A transfer that ends without its verdict must not leave the tab locked.
+    connect(&m_ota, &QThread::finished, this, [this] { setUpgradeControlsEnabled(true); });
+
+    // Each field owns its validator.
+    const QRegExp hex(QStringLiteral("[a-fA-F0-9 ]+$"), Qt::CaseSensitive, QRegExp::RegExp);
+    for (QLineEdit *field : {ui->lineEdit_can_data, ui->lineEdit_can_id, ui->lineEdit_can_data_2,
+                             ui->lineEdit_can_id_2})
+        field->setValidator(new QRegExpValidator(hex, field));
+
+    ui->label_ota_result->setText(tr("进度："));
+
+    ui->lineEdit_wifi_name->setMaxLength(15);
+    ui->lineEdit_wifi_pwd->setMaxLength(15);
+    ui->lineEdit_can_id->setMaxLength(3);
+    ui->lineEdit_can_id_2->setMaxLength(3);
+
+    ui->table_can_rx->setRowCount(0);
+
+    registerDeviceNotifications();
+
+    qDebug() << "w init down";
+}
+
+MainWindow::~MainWindow()
+{
+    // The receive thread delivers into the form: stop it before the form goes.
+    stopCanRx();
+    delete ui;
+}
+
+void MainWindow::stopCanRx()
+{
+    if (m_canRx.isRunning())
+        m_canRx.stop();
+}
+
+void MainWindow::on_tabWidget_currentChanged(int index)
+{
+    qDebug().nospace() << "tab_changed " << index;
+    DeviceLink *link = DeviceLink::instance();
+    // During a transfer the link belongs to the upgrade: switch threads only.
+    const bool upgrading = upgradeInProgress(false);
+    if (link->isConnected() && !upgrading && link->open() != 0)
+        showDisconnected();
+
+    if (index == 1) {
+        if (link->isConnected()) {
+            can_rx_enable(1);
+            m_canRx.start(QThread::InheritPriority);
+        }
+    } else if (index == 0 || index == 2) {
+        if (m_canRx.isRunning()) {
+            qDebug() << (index == 0 ? "thread 0" : "thread 2");
+            m_canRx.stop();
+        }
+        can_rx_enable(0);
+    }
+}
+
+void MainWindow::on_action_exit_triggered()
+{
+    if (upgradeInProgress(true))
+        return;
+    stopCanRx();
+    QCoreApplication::exit(111);
+}
+
+void MainWindow::on_action_about_triggered()
+{
+    MessageBox::about(this, tr("关于"), tr("VOTK-Tarnwell 1.2"));
+}
+
+void MainWindow::slt_ShowMsg(QString text)
+{
+    qDebug().noquote() << "slot: " + text;
+    ui->label_16->setText(text);
+}
+
+void MainWindow::on_actionsetting_triggered()
+{
+    auto *d = new SettingDialog;
+    d->setAttribute(Qt::WA_DeleteOnClose);
+    d->show();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // Cutting a transfer off can leave the box without firmware.
+    if (upgradeInProgress(true)) {
+        event->ignore();
+        return;
+    }
+    stopCanRx();
+    QMainWindow::closeEvent(event);
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "canrxthread.h"
+#include "otahandle.h"
+
+#include <QAbstractNativeEventFilter>
+#include <QMainWindow>
+#include <QVector>
+
+#include <cstdint>
+
+namespace Ui {
+class MainWindow;
+}
+
+class HotplugSource;
+class QCloseEvent;
+class QLineEdit;
+
+class MainWindow : public QMainWindow, public QAbstractNativeEventFilter
+{
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    bool nativeEventFilter(const QByteArray &eventType, void *message, long *result) override;
+
+    bool check_connected();
+    void can_rx_enable(int on);
+
+    // USB plug events, from whichever platform layer noticed them. The device
+    // type is the Windows one (5 device interface, 2 volume).
+    void handleDeviceArrival(int deviceType, bool physicalVolume);
+    void handleDeviceRemoval(int deviceType, bool physicalVolume);
+    // Feeds the handlers from a source of plug events (udev, the simulated
+    // box); null is allowed and does nothing.
+    void attachHotplugSource(HotplugSource *source);
+
+    // Workers, reachable for the tests and benchmarks that drive the window.
+    CanRxThread &canRxThread() { return m_canRx; }
+    OtaHandle &otaHandle() { return m_ota; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private slots:
+    void on_pushButton_clicked();
+    void on_pushButton_2_clicked();
+    void slt_ShowMsg(QString text);
+    void receive_can_rx(QVector<uint8_t> frame);
+    void on_pushButton_can_send_clicked();
+    void table_can_rx_delete();
+    void table_can_rx_delete_all();
+    void show_table_can_rx_menu();
+    void on_button_select_file_clicked();
+    void on_pushButton_ota_clicked();
+    void slt_update_ota_progress(int value, QString text);
+    void on_lineEdit_can_data_textChanged(QString text);
+    void on_tabWidget_currentChanged(int index);
+    void on_action_exit_triggered();
+    void on_action_about_triggered();
+    void on_pushButton_connect_clicked();
+    void on_pushButton_can_send_2_clicked();
+    void on_lineEdit_can_data_2_textChanged(QString text);
+    void on_actionsetting_triggered();
+
+private:
+    void runHandshake();
+    void registerDeviceNotifications();
+    void showDisconnected();
+    bool upgradeInProgress(bool tellUser);
+    void stopCanRx();
+    void scrollRxTableToBottom();
+    void sendCanRow(QLineEdit *idField, QLineEdit *dataField);
+    void reformatCanData(QLineEdit *dataField);
+    void setUpgradeControlsEnabled(bool enabled);
+
+    Ui::MainWindow *ui;
+    OtaHandle m_ota;
+    CanRxThread m_canRx;
+    bool m_rxScrollPending = false;
+};

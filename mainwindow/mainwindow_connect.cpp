@@ -1,0 +1,74 @@
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "commands.h"
+#include "devicelink.h"
+#include "messagebox.h"
+
+#include <QDebug>
+
+namespace {
+CmdPacket ask(uint8_t cmd, const QVector<uint8_t> &payload)
+{
+    CmdPacket request;
+    request.set(cmd, payload);
+    CmdPacket reply;
+    DeviceLink::instance()->request(request, reply);
+    return reply;
+}
+} // namespace
+
+void MainWindow::on_pushButton_connect_clicked()
+{
+    if (upgradeInProgress(true))
+        return;
+    qDebug() << "connect ...";
+    if (DeviceLink::instance()->open() != 0) {
+        qDebug() << "device open failed";
+        MessageBox::information(this, tr("信息"), tr("VOTK连接失败"));
+        return;
+    }
+    runHandshake();
+}
+
+void MainWindow::runHandshake()
+{
+    if (ask(CMD_PROBE, {}).getPayload().isEmpty())
+        return;
+    const QVector<uint8_t> answer = ask(CMD_ENTER_USB_MODE, {}).getPayload();
+    if (!answer.isEmpty() && answer.at(0) == 1) {
+        ui->pushButton_connect->setEnabled(false);
+        ui->label_connect_info->setText(tr("VOTK已连接"));
+    }
+    qDebug() << "usb mode";
+}
+
+bool MainWindow::check_connected()
+{
+    if (DeviceLink::instance()->isConnected())
+        return true;
+    MessageBox::warning(this, tr("信息"), tr("VOTK未连接"));
+    return false;
+}
+
+void MainWindow::can_rx_enable(int on)
+{
+    if (!DeviceLink::instance()->isConnected() || upgradeInProgress(false))
+        return;
+    ask(CMD_CAN_RX_ENABLE, {uint8_t(on & 0xFF)});
+}
+
+void MainWindow::showDisconnected()
+{
+    DeviceLink::instance()->setConnected(false);
+    ui->label_connect_info->setText(tr("VOTK已断开"));
+    ui->pushButton_connect->setEnabled(true);
+}
+
+bool MainWindow::upgradeInProgress(bool tellUser)
+{
+    const bool busy = m_ota.isRunning() || DeviceLink::instance()->isClaimedByOther();
+    if (busy && tellUser)
+        MessageBox::information(this, tr("信息"), tr("正在升级固件，请稍候"));
+    return busy;
+}

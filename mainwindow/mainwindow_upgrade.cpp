@@ -1,0 +1,71 @@
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "filechooser.h"
+
+#include <QDebug>
+
+namespace {
+// The upgrade thread's verdicts (success and failure) both begin so.
+const QString kVerdictPrefix = QStringLiteral("结果:");
+} // namespace
+
+void MainWindow::on_button_select_file_clicked()
+{
+    qDebug() << "select file button clicked";
+    const QString path = openFileChooser()(this, tr("打开升级文件"), QStringLiteral("."),
+                                           tr("升级文件(*.ota)"), QFileDialog::DontUseNativeDialog);
+    qDebug() << path;
+    if (!path.isEmpty())
+        ui->lineEdit_ota_file->setText(path);
+}
+
+void MainWindow::on_pushButton_ota_clicked()
+{
+    const QString path = ui->lineEdit_ota_file->text();
+    if (path.isEmpty()) {
+        qDebug() << "file name is empty";
+        return;
+    }
+    // Reading the file now would change the image under the running transfer.
+    if (upgradeInProgress(true) || !check_connected())
+        return;
+
+    switch (m_ota.read_ota_file(path)) {
+    case 0:
+        break;
+    case 1:
+        ui->label_ota_result->setText(tr("进度:升级文件打开失败"));
+        return;
+    default:
+        // A wrong checksum means a damaged image: sending it could brick the box.
+        ui->label_ota_result->setText(tr("进度:升级文件校验错误"));
+        return;
+    }
+    if (m_ota.check_file_size()) {
+        ui->label_ota_result->setText(tr("进度:升级文件大小错误"));
+        return;
+    }
+    if (m_ota.check_file_flag()) {
+        ui->label_ota_result->setText(tr("进度:升级文件错误"));
+        return;
+    }
+
+    ui->label_ota_result->setText(tr("进度:正在升级"));
+    setUpgradeControlsEnabled(false);
+    m_ota.start(QThread::InheritPriority);
+}
+
+void MainWindow::slt_update_ota_progress(int value, QString text)
+{
+    ui->progressBar->setValue(value);
+    ui->label_ota_result->setText(text);
+    if (value == 100 || text.startsWith(kVerdictPrefix))
+        setUpgradeControlsEnabled(true);
+}
+
+void MainWindow::setUpgradeControlsEnabled(bool enabled)
+{
+    ui->pushButton_ota->setEnabled(enabled);
+    ui->button_select_file->setEnabled(enabled);
+}

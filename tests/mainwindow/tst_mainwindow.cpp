@@ -1,0 +1,450 @@
+#include "commands.h"
+#include "devicelink.h"
+#include "windowrig.h"
+
+#include <QFile>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QtTest>
+
+// The main window against the simulated box: construction, connecting, the
+// information and WiFi tab, the tab switch and leaving the program.
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+
+    void constructionWithOrWithoutPicture_data();
+    void constructionWithOrWithoutPicture();
+
+    void connectButton_data();
+    void connectButton();
+    void checkConnectedWarnsOnlyWithoutConnection();
+    void canRxEnableSendsNothingWhenNotConnected();
+
+    void readInformationFillsLabels();
+    void wifiReplyNeedsExactlyTwoEntries_data();
+    void wifiReplyNeedsExactlyTwoEntries();
+    void unansweredReadLeavesDecodedEmptyValues();
+    void wifiUpdate_data();
+    void wifiUpdate();
+    void wifiFieldsRefuseSixteenthCharacter();
+
+    void canTabRunsReceiverBetweenEnableAndDisable();
+    void infoToUpgradeDisablesReportingWithoutThread();
+    void canTabWithoutConnectionSendsNothing();
+    void tabSwitchWithBoxGoneShowsDisconnected();
+
+    void exitActionEndsLoopWith111AndStopsReceiver();
+    void closingWindowEndsLoopWith0();
+};
+
+namespace {
+QList<QByteArray> reports(std::initializer_list<QByteArray> list)
+{
+    return QList<QByteArray>(list);
+}
+
+// Ends a stuck event loop instead of letting the test hang.
+int execGuarded()
+{
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, qApp, [] { qApp->exit(-99); });
+    guard.start(60000);
+    return qApp->exec();
+}
+
+// Records what was on the wire at the moment a thread started or finished.
+struct WireAt
+{
+    QMutex mutex;
+    QList<QByteArray> wire;
+    bool taken = false;
+
+    void take(SimBox &box)
+    {
+        QMutexLocker lock(&mutex);
+        wire = box.wire();
+        taken = true;
+    }
+    bool isTaken()
+    {
+        QMutexLocker lock(&mutex);
+        return taken;
+    }
+};
+} // namespace
+
+void TestMainWindow::initTestCase()
+{
+    registerFrameType();
+}
+
+void TestMainWindow::constructionWithOrWithoutPicture_data()
+{
+    QTest::addColumn<bool>("withPicture");
+    QTest::newRow("wb1.png absent") << false;
+    QTest::newRow("wb1.png present") << true;
+}
+
+void TestMainWindow::constructionWithOrWithoutPicture()
+{
+    QFETCH(bool, withPicture);
+    TempWorkDir dir;
+    if (withPicture) {
+        const QString source = qEnvironmentVariable("VOTKBOX_RUN_DIR") + "/wb1.png";
+        if (!QFile::exists(source))
+            QSKIP("no wb1.png in the run directory");
+        QVERIFY(QFile::copy(source, dir.file("wb1.png")));
+    }
+    SimFixture sim;
+    MessageBoxRecorder boxes;
+    LogCapture log;
+    MainWindow window;
+
+    const QPixmap pic = window.findChild<QLabel *>("label_pic")->pixmap(Qt::ReturnByValue);
+    QCOMPARE(!pic.isNull(), withPicture);
+    QVERIFY(log.contains("w init down"));
+    // Start-up leaves the box alone: nothing opened, nothing sent, nothing shown.
+    QVERIFY(sim.box.wire().isEmpty());
+    QVERIFY(!DeviceLink::instance()->hasHandle());
+    QVERIFY(boxes.shown.isEmpty());
+    QCOMPARE(window.findChild<QTabWidget *>("tabWidget")->currentIndex(), 0);
+    QVERIFY(!window.canRxThread().isRunning());
+}
+
+void TestMainWindow::connectButton_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QList<QByteArray>>("wire");
+    QTest::addColumn<bool>("usbModeLogged");
+    QTest::addColumn<bool>("accepted");
+
+    const QByteArray probe = commandReport(CMD_PROBE);
+    const QByteArray usb = commandReport(CMD_ENTER_USB_MODE);
+    QTest::newRow("no box") << "unplugged" << reports({}) << false << false;
+    QTest::newRow("silent box") << "silent" << reports({probe}) << false << false;
+    QTest::newRow("usb mode unanswered") << "usb silent" << reports({probe, usb}) << true << false;
+    QTest::newRow("usb mode answer 0") << "answer 0" << reports({probe, usb}) << true << false;
+    QTest::newRow("usb mode answer 2") << "answer 2" << reports({probe, usb}) << true << false;
+    QTest::newRow("accepted") << "answer 1" << reports({probe, usb}) << true << true;
+}
+
+void TestMainWindow::connectButton()
+{
+    QFETCH(QString, box);
+    QFETCH(QList<QByteArray>, wire);
+    QFETCH(bool, usbModeLogged);
+    QFETCH(bool, accepted);
+
+    WindowRig rig;
+    if (box == "unplugged")
+        rig.box().unplug();
+    else if (box == "silent")
+        rig.box().setFault(SimBox::Fault::Silent);
+    else if (box == "usb silent")
+        rig.box().setFault(SimBox::Fault::Silent, CMD_ENTER_USB_MODE);
+    else if (box == "answer 0")
+        rig.box().setUsbModeAnswer(0);
+    else if (box == "answer 2")
+        rig.box().setUsbModeAnswer(2);
+
+    auto *button = rig.w<QPushButton>("pushButton_connect");
+    button->click();
+
+    QCOMPARE(rig.box().wire(), wire);
+    QVERIFY(rig.log.contains("connect ..."));
+    QCOMPARE(rig.log.contains("usb mode"), usbModeLogged);
+    QCOMPARE(button->isEnabled(), !accepted);
+    QCOMPARE(rig.text("label_connect_info"), accepted ? QString("VOTK已连接") : QString());
+    if (box == "unplugged") {
+        QVERIFY(rig.log.contains("device open failed"));
+        QCOMPARE(rig.boxes.shown.size(), 1);
+        QCOMPARE(rig.boxes.shown.at(0).kind, MessageBox::Information);
+        QCOMPARE(rig.boxes.shown.at(0).title, QString("信息"));
+        QCOMPARE(rig.boxes.shown.at(0).text, QString("VOTK连接失败"));
+        QVERIFY(!DeviceLink::instance()->isConnected());
+    } else {
+        QVERIFY(!rig.log.contains("device open failed"));
+        QVERIFY(rig.boxes.shown.isEmpty());
+        QVERIFY(DeviceLink::instance()->isConnected());
+    }
+}
+
+void TestMainWindow::checkConnectedWarnsOnlyWithoutConnection()
+{
+    WindowRig rig;
+    QVERIFY(!rig.window.check_connected());
+    QCOMPARE(rig.boxes.shown.size(), 1);
+    QCOMPARE(rig.boxes.shown.at(0).kind, MessageBox::Warning);
+    QCOMPARE(rig.boxes.shown.at(0).title, QString("信息"));
+    QCOMPARE(rig.boxes.shown.at(0).text, QString("VOTK未连接"));
+
+    // An open without an accepted handshake is enough.
+    rig.box().setUsbModeAnswer(0);
+    rig.w<QPushButton>("pushButton_connect")->click();
+    rig.boxes.shown.clear();
+    QVERIFY(rig.window.check_connected());
+    QVERIFY(rig.boxes.shown.isEmpty());
+}
+
+void TestMainWindow::canRxEnableSendsNothingWhenNotConnected()
+{
+    WindowRig rig;
+    rig.window.can_rx_enable(1);
+    QVERIFY(rig.box().wire().isEmpty());
+    QVERIFY(rig.boxes.shown.isEmpty());
+    QVERIFY(!rig.box().canReporting());
+
+    rig.connectAccepted();
+    rig.window.can_rx_enable(0x101); // only the low byte goes out
+    QCOMPARE(rig.box().wire(), reports({commandReport(CMD_CAN_RX_ENABLE, hexBytes("01"))}));
+}
+
+void TestMainWindow::readInformationFillsLabels()
+{
+    WindowRig rig;
+    SimBox::Identity id;
+    id.softwareId = "SW-77";
+    id.softwareVersion = 0x01020304;
+    id.hardwareId = "HW42";
+    rig.box().setIdentity(id);
+    rig.box().setWifi("home", "secret99");
+    rig.connectAccepted();
+
+    rig.w<QPushButton>("pushButton")->click();
+
+    QCOMPARE(rig.box().commandsOnWire(),
+             (QList<uint8_t>{CMD_GET_SOFTWARE_ID, CMD_GET_SOFTWARE_VERSION, CMD_GET_HARDWARE_ID,
+                             CMD_GET_WIFI_INFO}));
+    QCOMPARE(rig.text("label_6"), QString("SW-77"));
+    QCOMPARE(rig.text("label_7"), QString("16909060"));
+    QCOMPARE(rig.text("label_8"), QString("0042"));
+    QCOMPARE(rig.text("label_9"), QString("home"));
+    QCOMPARE(rig.text("label_10"), QString("secret99"));
+    QVERIFY(rig.log.contains("software id:     SW-77"));
+    QVERIFY(rig.log.contains("software_version:16909060"));
+    QVERIFY(rig.log.contains("hardware id:     0042"));
+    QVERIFY(rig.log.contains("Wifi Name:       home\nWifi Password:   secret99"));
+    QVERIFY(rig.boxes.shown.isEmpty());
+}
+
+void TestMainWindow::wifiReplyNeedsExactlyTwoEntries_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("name,password") << QByteArray("net,pass1234") << true;
+    QTest::newRow("empty password") << QByteArray("net,") << true;
+    QTest::newRow("no comma") << QByteArray("netpass") << false;
+    QTest::newRow("two commas") << QByteArray("a,b,c") << false;
+}
+
+void TestMainWindow::wifiReplyNeedsExactlyTwoEntries()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, shown);
+    WindowRig rig;
+    ScriptedReplyBackend scripted(rig, CMD_GET_WIFI_INFO, reply);
+    rig.connectAccepted();
+    rig.w<QLabel>("label_9")->setText("old name");
+    rig.w<QLabel>("label_10")->setText("old password");
+
+    rig.w<QPushButton>("pushButton")->click();
+
+    QCOMPARE(rig.text("label_6"), rig.box().identity().softwareId);
+    const QList<QByteArray> parts = reply.split(',');
+    QCOMPARE(rig.text("label_9"), shown ? QString(parts.at(0)) : QString("old name"));
+    QCOMPARE(rig.text("label_10"), shown ? QString(parts.at(1)) : QString("old password"));
+    QCOMPARE(rig.log.contains("Wifi Name:"), shown);
+}
+
+void TestMainWindow::unansweredReadLeavesDecodedEmptyValues()
+{
+    WindowRig rig;
+    rig.connectAccepted();
+    rig.box().setFault(SimBox::Fault::Silent);
+
+    rig.w<QPushButton>("pushButton")->click();
+
+    QCOMPARE(rig.box().commandsOnWire().size(), 4);
+    QCOMPARE(rig.text("label_6"), QString(""));
+    QCOMPARE(rig.text("label_7"), QString("0"));
+    QCOMPARE(rig.text("label_8"), QString(""));
+    QCOMPARE(rig.text("label_9"), QString("..."));
+    QCOMPARE(rig.text("label_10"), QString("..."));
+    QVERIFY(rig.boxes.shown.isEmpty());
+}
+
+void TestMainWindow::wifiUpdate_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("answered");
+    QTest::addColumn<QByteArray>("payload");
+    QTest::newRow("name and password") << "homenet"
+                                       << "secret99" << true << QByteArray("homenet,secret99");
+    QTest::newRow("both empty") << ""
+                                << "" << true << hexBytes("2c");
+    QTest::newRow("shorter than the hint") << "abc"
+                                           << "x y" << true << QByteArray("abc,x y");
+    QTest::newRow("box does not answer") << "homenet"
+                                         << "secret99" << false << QByteArray("homenet,secret99");
+}
+
+void TestMainWindow::wifiUpdate()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, password);
+    QFETCH(bool, answered);
+    QFETCH(QByteArray, payload);
+    WindowRig rig;
+    rig.connectAccepted();
+    if (!answered)
+        rig.box().setFault(SimBox::Fault::Silent, CMD_SET_WIFI_INFO);
+    rig.w<QLineEdit>("lineEdit_wifi_name")->setText(name);
+    rig.w<QLineEdit>("lineEdit_wifi_pwd")->setText(password);
+
+    rig.w<QPushButton>("pushButton_2")->click();
+
+    QCOMPARE(rig.box().wire(), reports({commandReport(CMD_SET_WIFI_INFO, payload)}));
+    QCOMPARE(rig.boxes.shown.size(), 1);
+    const MessageBox::Shown &shown = rig.boxes.shown.at(0);
+    QCOMPARE(shown.title, QString("信息"));
+    QCOMPARE(shown.kind, answered ? MessageBox::Information : MessageBox::Warning);
+    QCOMPARE(shown.text, answered ? QString("WIFI信息已设置") : QString("WIFI信息设置失败"));
+    QVERIFY(rig.log.contains("update wifi"));
+    // The value labels wait for the next read.
+    QCOMPARE(rig.text("label_9"), QString("..."));
+}
+
+void TestMainWindow::wifiFieldsRefuseSixteenthCharacter()
+{
+    WindowRig rig;
+    rig.connectAccepted();
+    auto *name = rig.w<QLineEdit>("lineEdit_wifi_name");
+    auto *password = rig.w<QLineEdit>("lineEdit_wifi_pwd");
+    QTest::keyClicks(name, "abcdefghijklmnopq");
+    QTest::keyClicks(password, "0123456789ABCDEFG");
+    QCOMPARE(name->text(), QString("abcdefghijklmno"));
+    QCOMPARE(password->text(), QString("0123456789ABCDE"));
+
+    rig.w<QPushButton>("pushButton_2")->click();
+    QCOMPARE(rig.box().wire(),
+             reports({commandReport(CMD_SET_WIFI_INFO, "abcdefghijklmno,0123456789ABCDE")}));
+}
+
+void TestMainWindow::canTabRunsReceiverBetweenEnableAndDisable()
+{
+    WindowRig rig;
+    rig.connectAccepted();
+    CanRxThread &rx = rig.window.canRxThread();
+    const QByteArray on = commandReport(CMD_CAN_RX_ENABLE, hexBytes("01"));
+    const QByteArray off = commandReport(CMD_CAN_RX_ENABLE, hexBytes("00"));
+
+    for (int round = 0; round < 2; ++round) {
+        rig.box().clearWire();
+        rig.log.clear();
+        WireAt atStart;
+        WireAt atFinish;
+        auto started = connect(
+            &rx, &QThread::started, &rx, [&] { atStart.take(rig.box()); }, Qt::DirectConnection);
+        auto finished = connect(
+            &rx, &QThread::finished, &rx, [&] { atFinish.take(rig.box()); }, Qt::DirectConnection);
+
+        rig.tabs()->setCurrentIndex(1);
+        QVERIFY(rig.log.contains("tab_changed 1"));
+        QVERIFY(rx.isRunning());
+        QTRY_VERIFY(atStart.isTaken());
+        QCOMPARE(atStart.wire, reports({on}));
+        QVERIFY(rig.box().canReporting());
+
+        // No frame comes to end a pending read: the stop must not need one.
+        rig.tabs()->setCurrentIndex(0);
+        QVERIFY(!rx.isRunning());
+        QVERIFY(rig.log.contains("tab_changed 0"));
+        QVERIFY(rig.log.contains("thread 0"));
+        QVERIFY(atFinish.isTaken());
+        QCOMPARE(atFinish.wire, reports({on}));
+        QCOMPARE(rig.box().wire(), reports({on, off}));
+        QVERIFY(!rig.box().canReporting());
+
+        disconnect(started);
+        disconnect(finished);
+    }
+
+    rig.tabs()->setCurrentIndex(1);
+    QVERIFY(rx.isRunning());
+    rig.tabs()->setCurrentIndex(2);
+    QVERIFY(!rx.isRunning());
+    QVERIFY(rig.log.contains("thread 2"));
+    QCOMPARE(rig.box().wire().last(), off);
+    QVERIFY(rig.boxes.shown.isEmpty());
+}
+
+void TestMainWindow::infoToUpgradeDisablesReportingWithoutThread()
+{
+    WindowRig rig;
+    rig.connectAccepted();
+    rig.tabs()->setCurrentIndex(2);
+    QCOMPARE(rig.box().wire(), reports({commandReport(CMD_CAN_RX_ENABLE, hexBytes("00"))}));
+    QVERIFY(!rig.log.contains("thread"));
+    QVERIFY(!rig.window.canRxThread().isRunning());
+}
+
+void TestMainWindow::canTabWithoutConnectionSendsNothing()
+{
+    WindowRig rig;
+    rig.tabs()->setCurrentIndex(1);
+    QVERIFY(rig.log.contains("tab_changed 1"));
+    QVERIFY(!rig.window.canRxThread().isRunning());
+    rig.tabs()->setCurrentIndex(0);
+    QVERIFY(rig.box().wire().isEmpty());
+    QVERIFY(rig.boxes.shown.isEmpty());
+}
+
+void TestMainWindow::tabSwitchWithBoxGoneShowsDisconnected()
+{
+    WindowRig rig;
+    rig.connectAccepted();
+    rig.box().unplug();
+
+    rig.tabs()->setCurrentIndex(1);
+
+    QVERIFY(rig.box().wire().isEmpty());
+    QVERIFY(!rig.window.canRxThread().isRunning());
+    QVERIFY(!DeviceLink::instance()->isConnected());
+    QCOMPARE(rig.text("label_connect_info"), QString("VOTK已断开"));
+    QVERIFY(rig.w<QPushButton>("pushButton_connect")->isEnabled());
+    QVERIFY(rig.boxes.shown.isEmpty());
+}
+
+void TestMainWindow::exitActionEndsLoopWith111AndStopsReceiver()
+{
+    WindowRig rig;
+    rig.connectAccepted();
+    rig.tabs()->setCurrentIndex(1);
+    QVERIFY(rig.window.canRxThread().isRunning());
+
+    QTimer::singleShot(0, rig.action("action_exit"), &QAction::trigger);
+    QCOMPARE(execGuarded(), 111);
+    QVERIFY(!rig.window.canRxThread().isRunning());
+}
+
+void TestMainWindow::closingWindowEndsLoopWith0()
+{
+    WindowRig rig;
+    rig.connectAccepted();
+    rig.tabs()->setCurrentIndex(1);
+    rig.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.window));
+
+    QTimer::singleShot(0, &rig.window, &QWidget::close);
+    QCOMPARE(execGuarded(), 0);
+    QVERIFY(!rig.window.isVisible());
+    QVERIFY(!rig.window.canRxThread().isRunning());
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

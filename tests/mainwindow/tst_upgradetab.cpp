@@ -1,0 +1,250 @@
+#include "commands.h"
+#include "devicelink.h"
+#include "filechooser.h"
+#include "otafile.h"
+#include "windowrig.h"
+
+#include <QProgressBar>
+#include <QtTest>
+
+// The upgrade tab: choosing a file, the checks before a transfer, and one
+// transfer carried out through the window.
+class TestUpgradeTab : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void fileDialog_data();
+    void fileDialog();
+    void emptyPathDoesNothing();
+    void withoutConnectionWarnsAndKeepsLabel();
+    void badFilesShowTheirTextAndSendNothing_data();
+    void badFilesShowTheirTextAndSendNothing();
+    void transferThroughTheWindow_data();
+    void transferThroughTheWindow();
+};
+
+namespace {
+const QString kProgressStart = QStringLiteral("进度：");
+const QString kBusy = QStringLiteral("正在升级固件，请稍候");
+
+void put32(QByteArray &file, int at, quint32 value)
+{
+    for (int i = 0; i < 4; ++i)
+        file[at + i] = char((value >> (8 * i)) & 0xFF);
+}
+
+void sealChecksum(QByteArray &file)
+{
+    const int end = int(OTA_HEADER_SIZE + OTA_DATA_SIZE);
+    file[end] = char(crc8Maxim(reinterpret_cast<const uint8_t *>(file.constData()), size_t(end)));
+}
+
+// A well-formed upgrade file with a patterned image.
+QByteArray upgradeFile()
+{
+    QByteArray file(int(OTA_FILE_SIZE), '\0');
+    put32(file, 0, OTA_FILE_SIZE);
+    for (int i = 4; i < int(OTA_HEADER_SIZE); ++i)
+        file[i] = char(i * 13);
+    for (int i = 0; i < int(OTA_DATA_SIZE); ++i)
+        file[int(OTA_HEADER_SIZE) + i] = char((i * 7 + (i >> 9)) & 0xFF);
+    file.replace(int(OTA_HEADER_SIZE + OTA_FLAG_OFFSET), 4, "votk");
+    sealChecksum(file);
+    return file;
+}
+
+QByteArray imageOf(const QByteArray &file)
+{
+    return file.mid(int(OTA_HEADER_SIZE), int(OTA_DATA_SIZE));
+}
+} // namespace
+
+void TestUpgradeTab::initTestCase()
+{
+    registerFrameType();
+}
+
+void TestUpgradeTab::cleanup()
+{
+    openFileChooser() = [](QWidget *, const QString &, const QString &, const QString &,
+                           QFileDialog::Options) { return QString(); };
+}
+
+void TestUpgradeTab::fileDialog_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("cancelled") << QString() << "earlier/path.ota";
+    QTest::newRow("chosen") << "/data/new.ota"
+                            << "/data/new.ota";
+}
+
+void TestUpgradeTab::fileDialog()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, expected);
+    WindowRig rig;
+    QStringList asked;
+    QFileDialog::Options options;
+    QWidget *parent = nullptr;
+    openFileChooser() = [&](QWidget *p, const QString &caption, const QString &dir,
+                            const QString &filter, QFileDialog::Options o) {
+        parent = p;
+        asked << caption << dir << filter;
+        options = o;
+        return chosen;
+    };
+    auto *path = rig.w<QLineEdit>("lineEdit_ota_file");
+    path->setText("earlier/path.ota");
+
+    rig.w<QPushButton>("button_select_file")->click();
+
+    QCOMPARE(path->text(), expected);
+    QCOMPARE(parent, &rig.window);
+    QCOMPARE(asked, (QStringList{"打开升级文件", ".", "升级文件(*.ota)"}));
+    QCOMPARE(options, QFileDialog::Options(QFileDialog::DontUseNativeDialog));
+    QVERIFY(rig.log.contains("select file button clicked"));
+}
+
+void TestUpgradeTab::emptyPathDoesNothing()
+{
+    WindowRig rig;
+    rig.connectAccepted();
+    rig.w<QPushButton>("pushButton_ota")->click();
+    QVERIFY(rig.log.contains("file name is empty"));
+    QVERIFY(rig.boxes.shown.isEmpty());
+    QCOMPARE(rig.text("label_ota_result"), kProgressStart);
+    QVERIFY(rig.box().wire().isEmpty());
+}
+
+void TestUpgradeTab::withoutConnectionWarnsAndKeepsLabel()
+{
+    WindowRig rig;
+    rig.dir.writeFile("fw.ota", upgradeFile());
+    rig.w<QLineEdit>("lineEdit_ota_file")->setText(rig.dir.file("fw.ota"));
+
+    rig.w<QPushButton>("pushButton_ota")->click();
+
+    QCOMPARE(rig.boxes.texts(), QStringList{"VOTK未连接"});
+    QCOMPARE(rig.text("label_ota_result"), kProgressStart);
+    QVERIFY(!rig.window.otaHandle().isRunning());
+    QVERIFY(rig.box().wire().isEmpty());
+}
+
+void TestUpgradeTab::badFilesShowTheirTextAndSendNothing_data()
+{
+    QTest::addColumn<QByteArray>("file"); // empty: no file at all
+    QTest::addColumn<QString>("label");
+
+    QByteArray sizeAndFlag = upgradeFile();
+    put32(sizeAndFlag, 0, OTA_FILE_SIZE - 1);
+    sizeAndFlag.replace(int(OTA_HEADER_SIZE + OTA_FLAG_OFFSET), 4, "VOTK");
+    sealChecksum(sizeAndFlag);
+    QByteArray flag = upgradeFile();
+    flag.replace(int(OTA_HEADER_SIZE + OTA_FLAG_OFFSET), 4, "votj");
+    sealChecksum(flag);
+    QByteArray checksum = upgradeFile();
+    checksum[100] = char(checksum.at(100) ^ 0x01);
+
+    QTest::newRow("missing file") << QByteArray() << "进度:升级文件打开失败";
+    QTest::newRow("checksum mismatch") << checksum << "进度:升级文件校验错误";
+    QTest::newRow("size and flag wrong") << sizeAndFlag << "进度:升级文件大小错误";
+    QTest::newRow("flag wrong") << flag << "进度:升级文件错误";
+}
+
+void TestUpgradeTab::badFilesShowTheirTextAndSendNothing()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, label);
+    WindowRig rig;
+    rig.connectAccepted();
+    if (!file.isEmpty())
+        rig.dir.writeFile("fw.ota", file);
+    rig.w<QLineEdit>("lineEdit_ota_file")->setText(rig.dir.file("fw.ota"));
+
+    rig.w<QPushButton>("pushButton_ota")->click();
+
+    QCOMPARE(rig.text("label_ota_result"), label);
+    QVERIFY(!rig.window.otaHandle().isRunning());
+    QCOMPARE(rig.w<QProgressBar>("progressBar")->value(), 0);
+    QVERIFY(rig.w<QPushButton>("pushButton_ota")->isEnabled());
+    QVERIFY(rig.boxes.shown.isEmpty());
+    QVERIFY(rig.box().wire().isEmpty());
+    QCOMPARE(rig.box().rawReportsReceived(), 0);
+}
+
+void TestUpgradeTab::transferThroughTheWindow_data()
+{
+    QTest::addColumn<int>("verdict"); // -1: the box judges the image
+    QTest::addColumn<int>("progress");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("success") << -1 << 100 << "结果:升级成功,请重新上电VOTK设备";
+    QTest::newRow("box reports failure") << 0x0D << 85 << "结果:升级失败";
+}
+
+void TestUpgradeTab::transferThroughTheWindow()
+{
+    QFETCH(int, verdict);
+    QFETCH(int, progress);
+    QFETCH(QString, label);
+    WindowRig rig;
+    rig.box().setRestartTimeMs(0);
+    rig.box().setOtaResultOverride(verdict);
+    rig.window.otaHandle().setRestartPauseMs(100);
+    const QByteArray file = upgradeFile();
+    rig.dir.writeFile("fw.ota", file);
+    rig.connectAccepted();
+    rig.tabs()->setCurrentIndex(2);
+    rig.box().clearWire();
+    auto *start = rig.w<QPushButton>("pushButton_ota");
+    auto *select = rig.w<QPushButton>("button_select_file");
+    QTest::keyClicks(rig.w<QLineEdit>("lineEdit_ota_file"), rig.dir.file("fw.ota"));
+
+    // The transfer's end stops the loop; anything that quit earlier shows.
+    OtaHandle &ota = rig.window.otaHandle();
+    const auto done = connect(&ota, &QThread::finished, qApp, [] { qApp->exit(5); });
+    QTimer guard;
+    connect(&guard, &QTimer::timeout, qApp, [] { qApp->exit(-99); });
+    guard.start(120000);
+
+    start->click();
+    QVERIFY(ota.isRunning());
+    QCOMPARE(rig.text("label_ota_result"), QString("进度:正在升级"));
+    QVERIFY(!start->isEnabled());
+    QVERIFY(!select->isEnabled());
+
+    // While the transfer runs the window keeps off the box and stays open.
+    QVERIFY(!rig.window.close());
+    rig.w<QPushButton>("pushButton")->click();
+    rig.w<QPushButton>("pushButton_2")->click();
+    rig.tabs()->setCurrentIndex(0);
+    QCOMPARE(rig.boxes.texts(), (QStringList{kBusy, kBusy, kBusy}));
+    QTimer::singleShot(0, rig.action("action_exit"), &QAction::trigger);
+
+    QCOMPARE(qApp->exec(), 5);
+    disconnect(done);
+    QCOMPARE(rig.boxes.texts(), (QStringList{kBusy, kBusy, kBusy, kBusy}));
+
+    QCOMPARE(rig.w<QProgressBar>("progressBar")->value(), progress);
+    QCOMPARE(rig.text("label_ota_result"), label);
+    QVERIFY(start->isEnabled());
+    QVERIFY(select->isEnabled());
+    QCOMPARE(rig.box().receivedImage(), imageOf(file));
+    for (uint8_t cmd : rig.box().commandsOnWire())
+        QVERIFY2(cmd == CMD_OTA_START || cmd == CMD_OTA_FINISH || cmd == CMD_OTA_RESULT,
+                 qPrintable(QString::number(cmd, 16)));
+
+    // The box restarted: it must be connected again before the next upgrade.
+    QVERIFY(!DeviceLink::instance()->isConnected());
+    rig.boxes.shown.clear();
+    rig.box().clearWire();
+    start->click();
+    QCOMPARE(rig.boxes.texts(), QStringList{"VOTK未连接"});
+    QVERIFY(rig.box().wire().isEmpty());
+}
+
+QTEST_MAIN(TestUpgradeTab)
+#include "tst_upgradetab.moc"

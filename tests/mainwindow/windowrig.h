@@ -1,0 +1,84 @@
+#pragma once
+
+#include "hidbackend.h"
+#include "mainwindow.h"
+#include "simhidbackend.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMetaType>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include <cstdint>
+
+// A window in a fresh working directory, in front of a simulated box, with
+// every message box answered and the debug log collected. Members are torn
+// down in reverse: the window goes before the box and the link.
+struct WindowRig
+{
+    TempWorkDir dir;
+    SimFixture sim;
+    MessageBoxRecorder boxes;
+    LogCapture log;
+    MainWindow window;
+
+    SimBox &box() { return sim.box; }
+
+    template <typename T = QWidget> T *w(const char *name)
+    {
+        T *found = window.findChild<T *>(QLatin1String(name));
+        if (!found)
+            qFatal("no widget %s", name);
+        return found;
+    }
+    QAction *action(const char *name) { return w<QAction>(name); }
+    QTabWidget *tabs() { return w<QTabWidget>("tabWidget"); }
+    QString text(const char *label) { return w<QLabel>(label)->text(); }
+
+    // Connect by the button, with the box accepting the handshake, then forget
+    // what that put on the wire and showed.
+    void connectAccepted()
+    {
+        w<QPushButton>("pushButton_connect")->click();
+        box().clearWire();
+        boxes.shown.clear();
+        log.clear();
+    }
+};
+
+// The box answers one command with a payload of the test's choosing: the box
+// is told to keep quiet for that command and the scripted reply is queued as
+// soon as the command is written. Installed while alive.
+class ScriptedReplyBackend : public SimHidBackend
+{
+public:
+    ScriptedReplyBackend(WindowRig &rig, uint8_t cmd, const QByteArray &payload)
+        : SimHidBackend(rig.box()), m_rig(rig), m_box(rig.box()), m_cmd(cmd), m_payload(payload)
+    {
+        m_box.setFault(SimBox::Fault::Silent, cmd);
+        setHidBackend(this);
+    }
+    ~ScriptedReplyBackend() override { setHidBackend(&m_rig.sim.backend); }
+
+    int write(HidHandle *dev, const unsigned char *data, size_t length) override
+    {
+        const int result = SimHidBackend::write(dev, data, length);
+        if (result > 0 && length == 65 && data[1] == 8 && data[3] == m_cmd)
+            m_box.queueInputReport(inputFrame(m_cmd, m_payload));
+        return result;
+    }
+
+private:
+    WindowRig &m_rig;
+    SimBox &m_box;
+    uint8_t m_cmd;
+    QByteArray m_payload;
+};
+
+inline void registerFrameType()
+{
+    qRegisterMetaType<QVector<uint8_t>>("QVector<uint8_t>");
+}
