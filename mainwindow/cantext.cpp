@@ -1,0 +1,151 @@
+#include "cantext.h"
+
+#include <QDateTime>
+
+namespace {
+// The text past which a field is rewritten wherever its cursor is.
+constexpr int kRewriteThreshold = 22;
+
+// How the debug logger shows a text: in double quotes.
+QString quoted(const QString &text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+const char kHexDigits[] = "0123456789abcdef";
+} // namespace
+
+QString format_hex_pairs(const QString &token)
+{
+    QString result;
+    const int pairs = token.size() / 2;
+    result.reserve(pairs * 3);
+    for (int k = 0; k < pairs; ++k) {
+        result += token.at(2 * k);
+        result += token.at(2 * k + 1);
+        result += QLatin1Char(' ');
+    }
+    return result;
+}
+
+CanDataRewrite canDataRewrite(const QString &text, int cursorPosition, bool formatting)
+{
+    CanDataRewrite r;
+    const int length = text.size();
+    const bool endsWithSpace = text.endsWith(QLatin1Char(' '));
+    r.debugLines << QStringLiteral("#### %1 ##### %2")
+                        .arg(quoted(text),
+                             formatting ? QStringLiteral("true") : QStringLiteral("false"));
+    if (length <= 1)
+        return r;
+    if (!endsWithSpace && length <= kRewriteThreshold) {
+        r.debugLines << QStringLiteral("return 2");
+        return r;
+    }
+    if (cursorPosition != length && length <= kRewriteThreshold) {
+        r.debugLines << QStringLiteral("return 3");
+        return r;
+    }
+    // The change notification of our own rewrite.
+    if (formatting)
+        return r;
+
+    r.debugLines << QStringLiteral("can handle");
+    const QStringList tokens = text.trimmed().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    QString result;
+    for (int i = 0; i < tokens.size(); ++i) {
+        QString token = tokens.at(i);
+        r.debugLines << quoted(token);
+        // A finished odd group gets its leading zero; the one being typed
+        // does not, so an odd ninth digit is simply dropped.
+        if (token.size() % 2 == 1 && (endsWithSpace || i < tokens.size() - 1)) {
+            token.insert(token.size() - 1, QLatin1Char('0'));
+            r.debugLines << quoted(token);
+        }
+        result += format_hex_pairs(token);
+    }
+    result.truncate(CAN_DATA_MAX_TEXT);
+    r.debugLines << quoted(result);
+    r.rewrite = true;
+    r.text = result;
+    return r;
+}
+
+quint16 canIdValue(const QString &text)
+{
+    bool ok = false;
+    const uint value = text.trimmed().toUInt(&ok, 16);
+    return ok ? quint16(value & 0xFFFF) : 0;
+}
+
+QVector<uint8_t> canDataBytes(const QString &text)
+{
+    QVector<uint8_t> bytes;
+    const QStringList pieces = text.trimmed().split(QLatin1Char(' '), Qt::KeepEmptyParts);
+    bytes.reserve(pieces.size());
+    for (const QString &piece : pieces) {
+        bool ok = false;
+        const uint value = piece.toUInt(&ok, 16);
+        bytes.append(ok ? uint8_t(value & 0xFF) : 0);
+    }
+    return bytes;
+}
+
+QVector<uint8_t> canSendPayload(const QString &idText, const QString &dataText)
+{
+    const quint16 id = canIdValue(idText);
+    QVector<uint8_t> payload = {uint8_t(id & 0xFF), uint8_t(id >> 8)};
+    payload += canDataBytes(dataText);
+    return payload;
+}
+
+QString canRxIdText(const QVector<uint8_t> &frame)
+{
+    if (frame.size() < 2)
+        return QString();
+    return QString::number(uint(frame.at(0)) | (uint(frame.at(1)) << 8), 16);
+}
+
+QString canRxDataText(const QVector<uint8_t> &frame)
+{
+    const int count = frame.size() > 2 ? frame.size() - 2 : 0;
+    QString text(count * 3, QLatin1Char(' '));
+    QChar *out = text.data();
+    for (int i = 0; i < count; ++i) {
+        const uint8_t b = frame.at(2 + i);
+        out[3 * i] = QLatin1Char(kHexDigits[b >> 4]);
+        out[3 * i + 1] = QLatin1Char(kHexDigits[b & 0x0F]);
+    }
+    return text;
+}
+
+QString canRxTimeText(qint64 msecsSinceEpoch)
+{
+    return QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch).toString(QStringLiteral("hh:mm:ss.zzz"));
+}
+
+QString CanRxClock::text(qint64 msecsSinceEpoch)
+{
+    // Floor division, so that times before the epoch stay in their own second.
+    qint64 second = msecsSinceEpoch / 1000;
+    qint64 milli = msecsSinceEpoch % 1000;
+    if (milli < 0) {
+        milli += 1000;
+        --second;
+    }
+    // Local time offsets are whole seconds: the prefix holds for the whole second.
+    if (second != m_second) {
+        m_second = second;
+        m_prefix = canRxTimeText(msecsSinceEpoch).left(9); // "hh:mm:ss."
+    }
+    QString text = m_prefix;
+    text += QLatin1Char(char('0' + milli / 100));
+    text += QLatin1Char(char('0' + milli / 10 % 10));
+    text += QLatin1Char(char('0' + milli % 10));
+    return text;
+}
+
+QString CanRxClock::now()
+{
+    return text(QDateTime::currentMSecsSinceEpoch());
+}

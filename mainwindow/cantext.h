@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <cstdint>
+#include <limits>
+
+// The text side of the CAN tab, without widgets: the normal form of the data
+// fields, the parsing of a frame to send, and the texts of a received frame.
+
+// Two characters and a space per pair: "1234" -> "12 34 ", "123" -> "12 ".
+QString format_hex_pairs(const QString &token);
+
+// What a data field's change handler does with the field's text.
+struct CanDataRewrite
+{
+    // Set the field to `text` (cursor at its end) with the formatting flag raised.
+    bool rewrite = false;
+    QString text;
+    // Debug lines in order, as they are written, the "####" line first.
+    QStringList debugLines;
+};
+
+// The longest normalised data text: eight pairs and seven spaces.
+constexpr int CAN_DATA_MAX_TEXT = 23;
+
+// Decides the data field's rewrite from its text, its cursor position and the
+// shared formatting flag. The flag is clear after the handler in every case.
+CanDataRewrite canDataRewrite(const QString &text, int cursorPosition, bool formatting);
+
+// The ID field as a hexadecimal number (surrounding spaces ignored), low 16
+// bits; anything that is not a number gives 0.
+quint16 canIdValue(const QString &text);
+// One byte per piece between single spaces (empty pieces kept); a piece that
+// is empty, not hexadecimal or wider than 32 bits gives 0.
+QVector<uint8_t> canDataBytes(const QString &text);
+// The CAN frame payload for the two fields: ID low byte, ID high byte, data.
+QVector<uint8_t> canSendPayload(const QString &idText, const QString &dataText);
+
+// A received frame's ID text (lower-case hexadecimal, no leading zeros), or an
+// empty string when the frame has no identifier (fewer than two bytes).
+QString canRxIdText(const QVector<uint8_t> &frame);
+// Two lower-case digits and a space per data byte (bytes from index 2).
+QString canRxDataText(const QVector<uint8_t> &frame);
+// "hh:mm:ss.zzz" of a local time given in milliseconds since the epoch.
+QString canRxTimeText(qint64 msecsSinceEpoch);
+
+// The time of handling for each received row. Converting to local time is the
+// costly part, so it is done once per second and only the milliseconds are
+// formatted per row.
+class CanRxClock
+{
+public:
+    QString text(qint64 msecsSinceEpoch);
+    QString now();
+
+private:
+    qint64 m_second = std::numeric_limits<qint64>::min(); // no second formatted yet
+    QString m_prefix;
+};

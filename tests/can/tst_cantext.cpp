@@ -1,0 +1,161 @@
+#include "cantext.h"
+
+#include <QDateTime>
+#include <QtTest>
+
+// The widget-free CAN text logic where the window cannot reach it: the
+// rewrite decision in every flag state, its debug lines, the row clock.
+// Parsing and the received texts are checked through the window.
+class TestCanText : public QObject
+{
+    Q_OBJECT
+private slots:
+    void formatHexPairs_data();
+    void formatHexPairs();
+    void rewriteDecision_data();
+    void rewriteDecision();
+    void rewriteLogsTokensAndPaddedTokens();
+    void clockMatchesLocalTimeFormatting_data();
+    void clockMatchesLocalTimeFormatting();
+};
+
+void TestCanText::formatHexPairs_data()
+{
+    QTest::addColumn<QString>("token");
+    QTest::addColumn<QString>("pairs");
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("one char") << "1"
+                              << "";
+    QTest::newRow("even") << "1234"
+                          << "12 34 ";
+    QTest::newRow("odd drops last") << "123"
+                                    << "12 ";
+    QTest::newRow("case kept") << "aBcD"
+                               << "aB cD ";
+}
+
+void TestCanText::formatHexPairs()
+{
+    QFETCH(QString, token);
+    QFETCH(QString, pairs);
+    QCOMPARE(format_hex_pairs(token), pairs);
+}
+
+void TestCanText::rewriteDecision_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("cursor"); // -1: at the end
+    QTest::addColumn<bool>("formatting");
+    QTest::addColumn<bool>("rewrite");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<QString>("marker"); // the debug line that ends the decision
+
+    const QString eight = QStringLiteral("01 02 03 04 05 06 07 08");
+    QTest::newRow("empty") << "" << -1 << false << false << ""
+                           << "";
+    QTest::newRow("one space") << " " << -1 << false << false << ""
+                               << "";
+    QTest::newRow("one char, flag set") << "1" << -1 << true << false << ""
+                                        << "";
+    QTest::newRow("no trailing space") << "12" << -1 << false << false << ""
+                                       << "return 2";
+    QTest::newRow("no trailing space, flag set") << "12" << -1 << true << false << ""
+                                                 << "return 2";
+    QTest::newRow("22 chars without space")
+        << "01 02 03 04 05 06 07 0" << -1 << false << false << ""
+        << "return 2";
+    QTest::newRow("cursor inside") << "12 " << 1 << false << false << ""
+                                   << "return 3";
+    QTest::newRow("own rewrite") << "01 " << -1 << true << false << ""
+                                 << "";
+    QTest::newRow("pad single") << "1 " << -1 << false << true << "01 "
+                                << "can handle";
+    QTest::newRow("pad inner and last") << "123 " << -1 << false << true << "12 03 "
+                                        << "can handle";
+    QTest::newRow("letters keep case") << "aBc " << -1 << false << true << "aB 0c "
+                                       << "can handle";
+    QTest::newRow("same text") << "12 34 " << -1 << false << true << "12 34 "
+                               << "can handle";
+    QTest::newRow("double space") << "11  " << -1 << false << true << "11 "
+                                  << "can handle";
+    QTest::newRow("two spaces only") << "  " << -1 << false << true << ""
+                                     << "can handle";
+    QTest::newRow("inner odd padded") << "1 2 " << -1 << false << true << "01 02 "
+                                      << "can handle";
+    QTest::newRow("23rd char typed") << eight << -1 << false << true << eight << "can handle";
+    QTest::newRow("ninth digit dropped")
+        << eight + "9" << -1 << false << true << eight << "can handle";
+    QTest::newRow("ninth group refused")
+        << eight + " " << -1 << false << true << eight << "can handle";
+    QTest::newRow("long, cursor inside")
+        << eight + "9" << 3 << false << true << eight << "can handle";
+    QTest::newRow("long, flag set") << eight + "9" << -1 << true << false << ""
+                                    << "";
+    QTest::newRow("24-char paste")
+        << "0102030405060708090a0b0c" << -1 << false << true << eight << "can handle";
+}
+
+void TestCanText::rewriteDecision()
+{
+    QFETCH(QString, text);
+    QFETCH(int, cursor);
+    QFETCH(bool, formatting);
+    QFETCH(bool, rewrite);
+    QFETCH(QString, result);
+    QFETCH(QString, marker);
+
+    const CanDataRewrite r = canDataRewrite(text, cursor < 0 ? text.size() : cursor, formatting);
+    QCOMPARE(r.rewrite, rewrite);
+    if (rewrite)
+        QCOMPARE(r.text, result);
+    QVERIFY(!r.debugLines.isEmpty());
+    QCOMPARE(r.debugLines.first(),
+             QStringLiteral("#### \"%1\" ##### %2").arg(text, formatting ? "true" : "false"));
+    if (marker.isEmpty())
+        QCOMPARE(r.debugLines.size(), 1);
+    else
+        QCOMPARE(r.debugLines.value(1), marker);
+    QVERIFY(!r.debugLines.contains("return 2") || !r.debugLines.contains("return 3"));
+}
+
+void TestCanText::rewriteLogsTokensAndPaddedTokens()
+{
+    const CanDataRewrite r = canDataRewrite(QStringLiteral(" abc 7 "), 7, false);
+    const QStringList expected = {"#### \" abc 7 \" ##### false",
+                                  "can handle",
+                                  "\"abc\"",
+                                  "\"ab0c\"",
+                                  "\"7\"",
+                                  "\"07\"",
+                                  "\"ab 0c 07 \""};
+    QCOMPARE(r.debugLines, expected);
+    QCOMPARE(r.text, QStringLiteral("ab 0c 07 "));
+}
+
+void TestCanText::clockMatchesLocalTimeFormatting_data()
+{
+    QTest::addColumn<QList<qint64>>("times");
+    const qint64 base = QDateTime(QDate(2024, 3, 5), QTime(9, 5, 3)).toMSecsSinceEpoch();
+    QTest::newRow("within a second") << QList<qint64>{base + 7, base + 8, base + 999};
+    QTest::newRow("across seconds") << QList<qint64>{base + 999, base + 1000, base + 1001};
+    QTest::newRow("across midnight")
+        << QList<qint64>{QDateTime(QDate(2024, 3, 5), QTime(23, 59, 59, 998)).toMSecsSinceEpoch(),
+                         QDateTime(QDate(2024, 3, 6), QTime(0, 0)).toMSecsSinceEpoch()};
+    QTest::newRow("backwards") << QList<qint64>{base + 5000, base + 12, base + 4000};
+    QTest::newRow("before the epoch") << QList<qint64>{-1, -999, -1000, -1001, 0};
+}
+
+void TestCanText::clockMatchesLocalTimeFormatting()
+{
+    QFETCH(QList<qint64>, times);
+    CanRxClock clock;
+    for (qint64 t : times) {
+        const QString expected = QDateTime::fromMSecsSinceEpoch(t).toString("hh:mm:ss.zzz");
+        QCOMPARE(clock.text(t), expected);
+    }
+    QVERIFY(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d$").match(clock.now()).hasMatch());
+}
+
+QTEST_GUILESS_MAIN(TestCanText)
+#include "tst_cantext.moc"

@@ -1,0 +1,366 @@
+#include "commands.h"
+#include "devicelink.h"
+#include "mainwindow.h"
+#include "testsupport.h"
+
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <thread>
+
+// The CAN transmit rows, driven by typing into the window's fields and
+// checked on the simulated box's wire.
+class TestCanTransmit : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void typingRewritesField_data();
+    void typingRewritesField();
+    void pasteIsNormalisedAndLimited_data();
+    void pasteIsNormalisedAndLimited();
+    void clipboardPasteOfLongTextIsCut();
+    void onlyRowOneLogsDataChanged();
+    void flagIsSharedButNeverLeftSet();
+    void sendPutsFrameOnWire_data();
+    void sendPutsFrameOnWire();
+    void sendLogsEveryPayloadByte();
+    void emptyFieldSendsNothing_data();
+    void emptyFieldSendsNothing();
+    void notConnectedOnlyWarns_data();
+    void notConnectedOnlyWarns();
+    void upgradeInProgressSendsNothing();
+    void sendingKeepsFieldText();
+
+private:
+    struct Row
+    {
+        QLineEdit *id;
+        QLineEdit *data;
+        QPushButton *send;
+    };
+    Row row(int n) const;
+    // Types a script into a field: '<' is the Left key, '^' the Home key,
+    // every other character is typed as it is.
+    static void type(QLineEdit *field, const QString &script);
+    static void addRowColumn();
+
+    std::unique_ptr<TempWorkDir> m_dir;
+    std::unique_ptr<SimFixture> m_sim;
+    std::unique_ptr<MessageBoxRecorder> m_boxes;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+void TestCanTransmit::init()
+{
+    m_dir = std::make_unique<TempWorkDir>();
+    m_sim = std::make_unique<SimFixture>();
+    m_boxes = std::make_unique<MessageBoxRecorder>();
+    QCOMPARE(DeviceLink::instance()->open(), 0);
+    m_window = std::make_unique<MainWindow>();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    m_sim->box.clearWire();
+}
+
+void TestCanTransmit::cleanup()
+{
+    m_window.reset();
+    m_boxes.reset();
+    m_sim.reset();
+    m_dir.reset();
+}
+
+TestCanTransmit::Row TestCanTransmit::row(int n) const
+{
+    const QString suffix = n == 1 ? QString() : QStringLiteral("_2");
+    Row r{m_window->findChild<QLineEdit *>("lineEdit_can_id" + suffix),
+          m_window->findChild<QLineEdit *>("lineEdit_can_data" + suffix),
+          m_window->findChild<QPushButton *>("pushButton_can_send" + suffix)};
+    return r;
+}
+
+void TestCanTransmit::type(QLineEdit *field, const QString &script)
+{
+    for (QChar c : script) {
+        if (c == '<')
+            QTest::keyClick(field, Qt::Key_Left);
+        else if (c == '^')
+            QTest::keyClick(field, Qt::Key_Home);
+        else
+            QTest::keyClicks(field, QString(c));
+    }
+}
+
+void TestCanTransmit::addRowColumn()
+{
+    QTest::addColumn<int>("rowNumber");
+}
+
+void TestCanTransmit::typingRewritesField_data()
+{
+    addRowColumn();
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("text");
+    const QString eight = QStringLiteral("01 02 03 04 05 06 07 08");
+    const QList<std::pair<const char *, std::pair<QString, QString>>> cases = {
+        {"1 space", {"1 ", "01 "}},
+        {"123 space", {"123 ", "12 03 "}},
+        {"abc space keeps case", {"abc ", "ab 0c "}},
+        {"ABC space keeps case", {"ABC ", "AB 0C "}},
+        {"complete groups stay", {"12 34 56", "12 34 56"}},
+        {"group after an unchanged rewrite", {"12 3 ", "12 03 "}},
+        {"second space removed", {"11  22", "11 22"}},
+        {"two spaces before cursor, no rewrite", {"12<  ", "1  2"}},
+        {"two spaces clear empty field", {"  ", ""}},
+        {"single space stays", {" ", " "}},
+        {"space mid-text, no rewrite", {"12 34 ^ ", " 12 34 "}},
+        {"23rd character typed", {eight, eight}},
+        {"digit after eighth group undone", {eight + "9", eight}},
+        {"space after eighth group undone", {eight + " ", eight}},
+        {"several after eighth group undone", {eight + " 9a", eight}},
+    };
+    for (int n : {1, 2})
+        for (const auto &c : cases)
+            QTest::addRow("row %d: %s", n, c.first) << n << c.second.first << c.second.second;
+}
+
+void TestCanTransmit::typingRewritesField()
+{
+    QFETCH(int, rowNumber);
+    QFETCH(QString, keys);
+    QFETCH(QString, text);
+    QLineEdit *field = row(rowNumber).data;
+    type(field, keys);
+    QCOMPARE(field->text(), text);
+    // The other row is left alone.
+    QCOMPARE(row(3 - rowNumber).data->text(), QString());
+}
+
+void TestCanTransmit::pasteIsNormalisedAndLimited_data()
+{
+    addRowColumn();
+    QTest::addColumn<QString>("paste");
+    QTest::addColumn<QString>("keysAfter");
+    QTest::addColumn<QString>("text");
+    const QString eight = QStringLiteral("01 02 03 04 05 06 07 08");
+    for (int n : {1, 2}) {
+        QTest::addRow("row %d: 20 chars unchanged", n) << n << "0102030405060708090a"
+                                                       << ""
+                                                       << "0102030405060708090a";
+        QTest::addRow("row %d: 24 chars rewritten", n) << n << "0102030405060708090a0b0c"
+                                                       << "" << eight;
+        QTest::addRow("row %d: digit after rewritten paste undone", n)
+            << n << "0102030405060708090a0b0c"
+            << "f" << eight;
+        QTest::addRow("row %d: space after rewritten paste undone", n)
+            << n << "0102030405060708090a0b0c"
+            << " " << eight;
+    }
+}
+
+void TestCanTransmit::pasteIsNormalisedAndLimited()
+{
+    QFETCH(int, rowNumber);
+    QFETCH(QString, paste);
+    QFETCH(QString, keysAfter);
+    QFETCH(QString, text);
+    QLineEdit *field = row(rowNumber).data;
+    type(field, "12");
+    field->clear();
+    field->insert(paste);
+    type(field, keysAfter);
+    QCOMPARE(field->text(), text);
+}
+
+void TestCanTransmit::clipboardPasteOfLongTextIsCut()
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QStringLiteral("0102030405060708090a0b0c"));
+    if (clipboard->text() != QStringLiteral("0102030405060708090a0b0c"))
+        QSKIP("no clipboard on this platform");
+    QLineEdit *field = row(1).data;
+    QTest::keySequence(field, QKeySequence::Paste);
+    QCOMPARE(field->text(), QStringLiteral("01 02 03 04 05 06 07 08"));
+}
+
+void TestCanTransmit::onlyRowOneLogsDataChanged()
+{
+    LogCapture log;
+    type(row(2).data, "1 ");
+    QVERIFY(!log.contains("can data changed"));
+    QVERIFY(log.contains("can handle"));
+    log.clear();
+    type(row(1).data, "1");
+    const QStringList lines = log.lines();
+    QCOMPARE(lines.value(0), QStringLiteral("can data changed"));
+    QCOMPARE(lines.value(1), QStringLiteral("#### \"1\" ##### false"));
+    QCOMPARE(lines.size(), 2);
+    log.clear();
+    type(row(1).data, "2");
+    QCOMPARE(log.lines().value(2), QStringLiteral("return 2"));
+    // Typing a space: the handled change, then the nested change of the
+    // rewrite, which the raised flag stops.
+    log.clear();
+    type(row(1).data, "3 ");
+    QVERIFY(log.contains("#### \"12 03 \" ##### true"));
+    QCOMPARE(log.lines().filter("can data changed").size(), 3);
+}
+
+void TestCanTransmit::flagIsSharedButNeverLeftSet()
+{
+    // A rewrite that leaves the text as it was reports no change; the shared
+    // flag must still be clear for the very next change, in either row.
+    type(row(1).data, "12 ");
+    row(2).data->insert("4 ");
+    QCOMPARE(row(2).data->text(), QStringLiteral("04 "));
+    type(row(2).data, "56 ");
+    row(1).data->insert("7 ");
+    QCOMPARE(row(1).data->text(), QStringLiteral("12 07 "));
+}
+
+void TestCanTransmit::sendPutsFrameOnWire_data()
+{
+    addRowColumn();
+    QTest::addColumn<QString>("idKeys");
+    QTest::addColumn<QString>("dataKeys");
+    QTest::addColumn<QByteArray>("payload");
+    for (int n : {1, 2}) {
+        QTest::addRow("row %d: 7df 01 02", n) << n << "7df"
+                                              << "01 02" << hexBytes("df 07 01 02");
+        QTest::addRow("row %d: id with inner space", n) << n << "1 2"
+                                                        << "01" << hexBytes("00 00 01");
+        QTest::addRow("row %d: lone space", n) << n << "1"
+                                               << " " << hexBytes("01 00 00");
+        QTest::addRow("row %d: 11, two spaces, 22", n) << n << "1"
+                                                       << "11  22" << hexBytes("01 00 11 22");
+        QTest::addRow("row %d: empty piece between", n) << n << "1"
+                                                        << "12<  " << hexBytes("01 00 01 00 02");
+        QTest::addRow("row %d: low 8 bits of a piece", n) << n << "fff"
+                                                          << "123" << hexBytes("ff 0f 23");
+        QTest::addRow("row %d: 20-char piece", n) << n << "7"
+                                                  << "0102030405060708090a" << hexBytes("07 00 00");
+        QTest::addRow("row %d: eight bytes", n)
+            << n << "7E8"
+            << "01 02 03 04 05 06 07 08" << hexBytes("e8 07 01 02 03 04 05 06 07 08");
+    }
+}
+
+void TestCanTransmit::sendPutsFrameOnWire()
+{
+    QFETCH(int, rowNumber);
+    QFETCH(QString, idKeys);
+    QFETCH(QString, dataKeys);
+    QFETCH(QByteArray, payload);
+    const Row r = row(rowNumber);
+    type(r.id, idKeys);
+    type(r.data, dataKeys);
+    QTest::mouseClick(r.send, Qt::LeftButton);
+    QCOMPARE(m_sim->box.wire(), QList<QByteArray>{commandReport(CMD_CAN_FRAME, payload)});
+    QCOMPARE(m_sim->box.sentCanFrames().size(), 1);
+    QVERIFY(m_boxes->shown.isEmpty());
+}
+
+void TestCanTransmit::sendLogsEveryPayloadByte()
+{
+    const Row r = row(1);
+    type(r.id, "7df");
+    type(r.data, "01 02");
+    LogCapture log;
+    QTest::mouseClick(r.send, Qt::LeftButton);
+    const QStringList expected = {"send can", "223", "7", "1", "2"};
+    QCOMPARE(log.lines(), expected);
+}
+
+void TestCanTransmit::emptyFieldSendsNothing_data()
+{
+    addRowColumn();
+    QTest::addColumn<QString>("idKeys");
+    QTest::addColumn<QString>("dataKeys");
+    for (int n : {1, 2}) {
+        QTest::addRow("row %d: no id", n) << n << ""
+                                          << "01";
+        QTest::addRow("row %d: no data", n) << n << "7df"
+                                            << "";
+        QTest::addRow("row %d: neither", n) << n << ""
+                                            << "";
+    }
+}
+
+void TestCanTransmit::emptyFieldSendsNothing()
+{
+    QFETCH(int, rowNumber);
+    QFETCH(QString, idKeys);
+    QFETCH(QString, dataKeys);
+    const Row r = row(rowNumber);
+    type(r.id, idKeys);
+    type(r.data, dataKeys);
+    LogCapture log;
+    QTest::mouseClick(r.send, Qt::LeftButton);
+    QVERIFY(m_sim->box.wire().isEmpty());
+    QVERIFY(m_boxes->shown.isEmpty());
+    QCOMPARE(log.lines(), QStringList{"send can"});
+}
+
+void TestCanTransmit::notConnectedOnlyWarns_data()
+{
+    addRowColumn();
+    QTest::addColumn<bool>("filled");
+    for (int n : {1, 2}) {
+        QTest::addRow("row %d: filled", n) << n << true;
+        QTest::addRow("row %d: empty", n) << n << false;
+    }
+}
+
+void TestCanTransmit::notConnectedOnlyWarns()
+{
+    QFETCH(int, rowNumber);
+    QFETCH(bool, filled);
+    const Row r = row(rowNumber);
+    if (filled) {
+        type(r.id, "7df");
+        type(r.data, "01 02");
+    }
+    DeviceLink::instance()->setConnected(false);
+    LogCapture log;
+    QTest::mouseClick(r.send, Qt::LeftButton);
+    QCOMPARE(m_boxes->shown.size(), 1);
+    QCOMPARE(m_boxes->shown.first().kind, MessageBox::Warning);
+    QCOMPARE(m_boxes->shown.first().text, QStringLiteral("VOTK未连接"));
+    QVERIFY(m_sim->box.wire().isEmpty());
+    QVERIFY(!log.contains("send can"));
+}
+
+void TestCanTransmit::upgradeInProgressSendsNothing()
+{
+    // The transfer thread holds the link.
+    bool claimed = false;
+    std::thread([&claimed] { claimed = DeviceLink::instance()->claim(); }).join();
+    QVERIFY(claimed);
+    QVERIFY(DeviceLink::instance()->isClaimedByOther());
+    const Row r = row(1);
+    type(r.id, "7df");
+    type(r.data, "01 02");
+    QTest::mouseClick(r.send, Qt::LeftButton);
+    QCOMPARE(m_boxes->texts(), QStringList{"正在升级固件，请稍候"});
+    QCOMPARE(m_boxes->shown.first().kind, MessageBox::Information);
+    QVERIFY(m_sim->box.wire().isEmpty());
+}
+
+void TestCanTransmit::sendingKeepsFieldText()
+{
+    const Row r = row(2);
+    type(r.id, "1");
+    type(r.data, "1 2");
+    QTest::mouseClick(r.send, Qt::LeftButton);
+    QTest::mouseClick(r.send, Qt::LeftButton);
+    QCOMPARE(r.data->text(), QStringLiteral("01 2"));
+    QCOMPARE(m_sim->box.sentCanFrames().size(), 2);
+    QCOMPARE(vectorBytes(m_sim->box.sentCanFrames().last()), hexBytes("01 00 01 02"));
+}
+
+QTEST_MAIN(TestCanTransmit)
+#include "tst_cantransmit.moc"
