@@ -1,0 +1,75 @@
+// Figures of the link against the simulated box: one request/reply exchange,
+// and how long the receive thread takes to stop while frames flow.
+#include "canrxthread.h"
+#include "commands.h"
+#include "devicelink.h"
+#include "hidbackend.h"
+#include "simbox.h"
+#include "simhidbackend.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLoggingCategory>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+double percentile(std::vector<double> v, double p)
+{
+    std::sort(v.begin(), v.end());
+    const size_t i = std::min(v.size() - 1, size_t(p * double(v.size() - 1) + 0.5));
+    return v[i];
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    qRegisterMetaType<QVector<uint8_t>>("QVector<uint8_t>");
+    SimBox box;
+    SimHidBackend backend(box);
+    setHidBackend(&backend);
+    DeviceLink *link = DeviceLink::instance();
+    if (link->open() != 0)
+        return 1;
+
+    std::vector<double> exchange;
+    CmdPacket probe, reply;
+    probe.set(CMD_PROBE, {});
+    for (int i = 0; i < 20000; ++i) {
+        QElapsedTimer t;
+        t.start();
+        link->request(probe, reply);
+        exchange.push_back(double(t.nsecsElapsed()) / 1000.0);
+    }
+    std::printf("exchange_us_p50 %.1f us\n", percentile(exchange, 0.5));
+
+    CmdPacket on;
+    on.set(CMD_CAN_RX_ENABLE, {1});
+    link->request(on, reply);
+    box.setCanRate(8000);
+    CanRxThread rx;
+    quint64 frames = 0;
+    QObject::connect(&rx, &CanRxThread::send_can_rx, &app, [&](QVector<uint8_t>) { ++frames; });
+    std::vector<double> stops;
+    for (int i = 0; i < 200; ++i) {
+        rx.start();
+        QElapsedTimer run;
+        run.start();
+        while (run.elapsed() < 10)
+            QCoreApplication::processEvents();
+        QElapsedTimer t;
+        t.start();
+        rx.stop();
+        stops.push_back(double(t.nsecsElapsed()) / 1e6);
+        QCoreApplication::processEvents();
+    }
+    std::printf("rx_stop_ms_p99 %.2f ms\n", percentile(stops, 0.99));
+    link->reset();
+    setHidBackend(nullptr);
+    return frames > 0 ? 0 : 1;
+}
