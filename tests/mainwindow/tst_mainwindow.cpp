@@ -7,6 +7,8 @@
 #include <QMutexLocker>
 #include <QtTest>
 
+#include <mutex>
+
 // The main window against the simulated box: construction, connecting, the
 // information and WiFi tab, the tab switch and leaving the program.
 class TestMainWindow : public QObject
@@ -59,19 +61,19 @@ int execGuarded()
 // Records what was on the wire at the moment a thread started or finished.
 struct WireAt
 {
-    QMutex mutex;
+    std::mutex mutex; // visible to ThreadSanitizer, unlike QMutex
     QList<QByteArray> wire;
     bool taken = false;
 
     void take(SimBox &box)
     {
-        QMutexLocker lock(&mutex);
+        std::lock_guard<std::mutex> lock(mutex);
         wire = box.wire();
         taken = true;
     }
     bool isTaken()
     {
-        QMutexLocker lock(&mutex);
+        std::lock_guard<std::mutex> lock(mutex);
         return taken;
     }
 };

@@ -6,8 +6,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QMutex>
-#include <QMutexLocker>
+
+#include <mutex>
 
 SimFixture::SimFixture()
 {
@@ -48,14 +48,14 @@ QStringList MessageBoxRecorder::texts() const
 }
 
 namespace {
-QMutex logMutex;
+std::mutex logMutex;
 QStringList logLines;
 QtMessageHandler previousHandler = nullptr;
 
 void collect(QtMsgType type, const QMessageLogContext &context, const QString &msg)
 {
     {
-        QMutexLocker lock(&logMutex);
+        std::lock_guard<std::mutex> lock(logMutex);
         logLines << msg;
     }
     if (type != QtDebugMsg && previousHandler)
@@ -76,7 +76,7 @@ LogCapture::~LogCapture()
 
 QStringList LogCapture::lines() const
 {
-    QMutexLocker lock(&logMutex);
+    std::lock_guard<std::mutex> lock(logMutex);
     return logLines;
 }
 
@@ -96,7 +96,7 @@ int LogCapture::indexOf(const QString &text, int from) const
 
 void LogCapture::clear()
 {
-    QMutexLocker lock(&logMutex);
+    std::lock_guard<std::mutex> lock(logMutex);
     logLines.clear();
 }
 
