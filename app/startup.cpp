@@ -4,9 +4,11 @@
 #include "configfile.h"
 #include "devicelink.h"
 #include "hidbackend.h"
+#include "hotplugsource.h"
 #include "mainwindow.h"
 #include "simbox.h"
 #include "simhidbackend.h"
+#include "simhotplug.h"
 
 #include <QApplication>
 #include <QCommandLineOption>
@@ -108,6 +110,9 @@ void Startup::createSimulatedBox()
 // it in and out, telling the window about it) attaches here.
 void Startup::attachSimulatedBox()
 {
+    auto *plugging = new SimHotplug(*m_simBox, m_window.get());
+    plugging->addShortcuts(m_window.get());
+    m_window->attachHotplugSource(plugging);
 }
 
 void Startup::prepare(QCoreApplication &app)
@@ -133,6 +138,8 @@ void Startup::prepare(QCoreApplication &app)
 
     if (m_simBox)
         attachSimulatedBox();
+    else
+        m_window->attachHotplugSource(createSystemHotplugSource(m_window.get()));
 }
 
 int Startup::run(QApplication &app)

@@ -10,7 +10,6 @@
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="37"/>
-        <location filename="../mainwindow/mainwindow_can.cpp" line="76"/>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="28"/>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="50"/>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="72"/>
@@ -218,18 +217,17 @@
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_can.cpp" line="76"/>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="72"/>
         <source>正在升级固件，请稍候</source>
         <translation>正在升级固件，请稍候</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_can.cpp" line="150"/>
+        <location filename="../mainwindow/mainwindow_can.cpp" line="147"/>
         <source>删除</source>
         <translation>删除</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_can.cpp" line="151"/>
+        <location filename="../mainwindow/mainwindow_can.cpp" line="148"/>
         <source>全部删除</source>
         <translation>全部删除</translation>
     </message>
@@ -297,6 +295,17 @@
         <location filename="../mainwindow/mainwindow_upgrade.cpp" line="54"/>
         <source>进度:正在升级</source>
         <translation>进度:正在升级</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="50"/>
+        <source>USB线连接</source>
+        <translation>USB线连接</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="89"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="91"/>
+        <source>USB线断开</source>
+        <translation>USB线断开</translation>
     </message>
 </context>
 <context>

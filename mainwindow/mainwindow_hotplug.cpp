@@ -1,0 +1,116 @@
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "appconfig.h"
+#include "devicechange.h"
+#include "devicelink.h"
+#include "hotplugsource.h"
+
+#include <QDebug>
+#include <QElapsedTimer>
+#include <QThread>
+
+#ifdef Q_OS_WIN
+#include "devicenotify.h"
+#endif
+
+namespace {
+// The box needs a moment after the plug event before it can be opened.
+constexpr qint64 kArrivalWaitMs = 999;
+
+bool carriesWindowsMessage(const QByteArray &eventType)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(eventType);
+    return true;
+#else
+    // Elsewhere the platform's own events pass through the filter too (xcb ones
+    // under X11); only Windows messages, as the tests hand them in, are decoded.
+    return eventType == "windows_generic_MSG" || eventType == "windows_dispatcher_MSG";
+#endif
+}
+} // namespace
+
+bool MainWindow::nativeEventFilter(const QByteArray &eventType, void *message, long *result)
+{
+    if (carriesWindowsMessage(eventType)) {
+        const DeviceChange change = decodeDeviceChange(message);
+        if (change.kind == DeviceChange::Arrival)
+            handleDeviceArrival(change.deviceType, change.physicalVolume);
+        else if (change.kind == DeviceChange::Removal)
+            handleDeviceRemoval(change.deviceType, change.physicalVolume);
+    }
+    // Never consumes: the message goes on its normal way.
+    return QMainWindow::nativeEvent(eventType, message, result);
+}
+
+void MainWindow::handleDeviceArrival(int deviceType, bool physicalVolume)
+{
+    qDebug() << "my device in: " << deviceType;
+    ui->statusbar->showMessage(tr("USB线连接"));
+    if (AppConfig::getAutoConnect() != QLatin1String("1"))
+        return;
+
+    DeviceLink *link = DeviceLink::instance();
+    // While an upgrade holds the link the box comes back to the transfer, which
+    // opens it itself; an open from here would fail anyway.
+    if (!link->isConnected() && !upgradeInProgress(false)) {
+        qDebug() << "111111";
+        QElapsedTimer timer;
+        timer.start();
+        // Spins on the clock without serving events; the short nap only spares the CPU.
+        while (timer.elapsed() <= kArrivalWaitMs)
+            QThread::msleep(1);
+        qDebug() << "delay stop";
+
+        if (link->open() == 0) {
+            qDebug() << "222222";
+            runHandshake();
+            on_pushButton_clicked();
+            // A box that was pulled out lost its CAN reporting; the receive
+            // thread still runs if the CAN tab is shown, so switch it back on.
+            if (m_canRx.isRunning())
+                can_rx_enable(1);
+        }
+    }
+
+    if (deviceType == DEVICE_TYPE_VOLUME && physicalVolume)
+        qDebug() << "nativeEventFilter"
+                 << "u disk come";
+}
+
+void MainWindow::handleDeviceRemoval(int deviceType, bool physicalVolume)
+{
+    qDebug() << "my device out: " << deviceType;
+
+    if (upgradeInProgress(false)) {
+        // The box restarts during an upgrade and the transfer reopens it and
+        // owns the connection state; only tell the user what the cable did.
+        ui->statusbar->showMessage(tr("USB线断开"));
+    } else if (DeviceLink::instance()->open() != 0) {
+        ui->statusbar->showMessage(tr("USB线断开"));
+        showDisconnected();
+    }
+
+    if (deviceType == DEVICE_TYPE_VOLUME && physicalVolume)
+        qDebug() << "nativeEventFilter"
+                 << "u disk remove";
+}
+
+void MainWindow::attachHotplugSource(HotplugSource *source)
+{
+    if (!source)
+        return;
+    connect(source, &HotplugSource::deviceArrived, this, &MainWindow::handleDeviceArrival);
+    connect(source, &HotplugSource::deviceRemoved, this, &MainWindow::handleDeviceRemoval);
+}
+
+void MainWindow::registerDeviceNotifications()
+{
+#ifdef Q_OS_WIN
+    // Asking for the handle creates the native window before it is shown.
+    if (!registerUsbDeviceNotifications(reinterpret_cast<HWND>(winId())))
+        qDebug() << "register event failed";
+#endif
+    // Elsewhere the plug events come from a HotplugSource (attachHotplugSource).
+}

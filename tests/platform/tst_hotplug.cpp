@@ -1,0 +1,473 @@
+// The window's reaction to USB plug events, against the simulated box: the
+// native filter feeding it, the automatic connection, the disconnected state,
+// a re-plug under the running CAN receive thread, an upgrade holding the link,
+// and the simulated box's own plug events.
+
+#include "appconfig.h"
+#include "commands.h"
+#include "devicechange.h"
+#include "devicelink.h"
+#include "simhotplug.h"
+#include "win32msg.h"
+#include "windowrig.h"
+
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QtTest>
+
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+namespace {
+const QList<uint8_t> kFullConnect = {CMD_PROBE,           CMD_ENTER_USB_MODE,
+                                     CMD_GET_SOFTWARE_ID, CMD_GET_SOFTWARE_VERSION,
+                                     CMD_GET_HARDWARE_ID, CMD_GET_WIFI_INFO};
+
+void giveIdentity(SimBox &box)
+{
+    SimBox::Identity id;
+    id.softwareId = "SW-77";
+    id.softwareVersion = 0x01020304;
+    id.hardwareId = "HW42";
+    box.setIdentity(id);
+    box.setWifi("home", "secret99");
+}
+
+QString status(WindowRig &rig)
+{
+    return rig.window.statusBar()->currentMessage();
+}
+
+// Holds the link the way the upgrade thread does, from a thread of its own.
+class LinkHolder
+{
+public:
+    LinkHolder()
+    {
+        m_thread = std::thread([this] {
+            DeviceLink::instance()->claim();
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_held = true;
+            m_cond.notify_all();
+            m_cond.wait(lock, [this] { return m_done; });
+            lock.unlock();
+            DeviceLink::instance()->release();
+        });
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_cond.wait(lock, [this] { return m_held; });
+    }
+    ~LinkHolder()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_done = true;
+        }
+        m_cond.notify_all();
+        m_thread.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_cond;
+    bool m_held = false;
+    bool m_done = false;
+    std::thread m_thread;
+};
+} // namespace
+
+class HotplugTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+
+    void filterFeedsHandlersAndNeverConsumes_data();
+    void filterFeedsHandlersAndNeverConsumes();
+    void otherNativeEventsAreNotDecoded();
+
+    void arrivalConnectsAndReadsInformation();
+    void arrivalWithoutAutoConnectOnlyShowsStatus_data();
+    void arrivalWithoutAutoConnectOnlyShowsStatus();
+    void arrivalWithBoxAbsentStaysQuiet();
+    void arrivalWhileConnectedDoesNoSecondHandshake_data();
+    void arrivalWhileConnectedDoesNoSecondHandshake();
+
+    void boxPulledOutShowsDisconnected_data();
+    void boxPulledOutShowsDisconnected();
+    void otherDeviceRemovedLeavesScreenUnchanged();
+    void removalWithBoxStayingMarksItConnected();
+
+    void replugWhileCanTabShownResumesFrames();
+    void upgradeHoldingTheLinkIsNotDisturbed();
+
+    void simulatedBoxPlugEventsReachTheWindow();
+    void simulatedBoxShortcutsPullOutAndPlugIn();
+};
+
+void HotplugTest::initTestCase()
+{
+    registerFrameType();
+}
+
+void HotplugTest::filterFeedsHandlersAndNeverConsumes_data()
+{
+    QTest::addColumn<uint>("message");
+    QTest::addColumn<qulonglong>("event");
+    QTest::addColumn<QString>("logged");
+    QTest::addColumn<QString>("statusText");
+
+    const uint dc = WM_DEVICECHANGE;
+    QTest::newRow("arrival") << dc << qulonglong(DBT_DEVICEARRIVAL) << "my device in:  5"
+                             << "USB线连接";
+    QTest::newRow("removal") << dc << qulonglong(DBT_DEVICEREMOVECOMPLETE) << "my device out:  5"
+                             << "USB线断开";
+    QTest::newRow("devnodes changed")
+        << dc << qulonglong(DBT_DEVNODES_CHANGED) << QString() << QString();
+    QTest::newRow("query remove") << dc << qulonglong(0x8001) << QString() << QString();
+    QTest::newRow("other message")
+        << 0x0010u << qulonglong(DBT_DEVICEARRIVAL) << QString() << QString();
+}
+
+void HotplugTest::filterFeedsHandlersAndNeverConsumes()
+{
+    QFETCH(uint, message);
+    QFETCH(qulonglong, event);
+    QFETCH(QString, logged);
+    QFETCH(QString, statusText);
+
+    WindowRig rig;
+    // Off, so that an arrival does not spend a second waiting for the box.
+    AppConfig::setAutoConnect("0");
+    rig.box().unplug();
+    rig.log.clear();
+
+    DEV_BROADCAST_HDR header{sizeof(DEV_BROADCAST_HDR), DBT_DEVTYP_DEVICEINTERFACE, 0};
+    MSG msg;
+    std::memset(&msg, 0, sizeof(msg));
+    msg.message = message;
+    msg.wParam = WPARAM(event);
+    msg.lParam = reinterpret_cast<LPARAM>(&header);
+    long result = 0;
+    QCOMPARE(rig.window.nativeEventFilter("windows_generic_MSG", &msg, &result), false);
+
+    QCOMPARE(status(rig), statusText);
+    if (logged.isEmpty())
+        QVERIFY(!rig.log.contains("my device"));
+    else
+        QVERIFY(rig.log.contains(logged));
+}
+
+void HotplugTest::otherNativeEventsAreNotDecoded()
+{
+#ifdef Q_OS_WIN
+    QSKIP("on Windows every native event is a MSG");
+#else
+    WindowRig rig;
+    AppConfig::setAutoConnect("0");
+    // A look-alike of an arrival handed in as some other platform's event.
+    DEV_BROADCAST_HDR header{sizeof(DEV_BROADCAST_HDR), DBT_DEVTYP_DEVICEINTERFACE, 0};
+    MSG msg;
+    std::memset(&msg, 0, sizeof(msg));
+    msg.message = WM_DEVICECHANGE;
+    msg.wParam = DBT_DEVICEARRIVAL;
+    msg.lParam = reinterpret_cast<LPARAM>(&header);
+    long result = 0;
+    QCOMPARE(rig.window.nativeEventFilter("xcb_generic_event_t", &msg, &result), false);
+    QCOMPARE(status(rig), QString());
+    QVERIFY(!rig.log.contains("my device"));
+#endif
+}
+
+void HotplugTest::arrivalConnectsAndReadsInformation()
+{
+    WindowRig rig;
+    AppConfig::setAutoConnect("1");
+    giveIdentity(rig.box());
+
+    rig.window.handleDeviceArrival(DEVICE_TYPE_INTERFACE, false);
+
+    QCOMPARE(status(rig), QString("USB线连接"));
+    QCOMPARE(rig.box().commandsOnWire(), kFullConnect);
+    QCOMPARE(rig.text("label_connect_info"), QString("VOTK已连接"));
+    QVERIFY(!rig.w<QPushButton>("pushButton_connect")->isEnabled());
+    QCOMPARE(rig.text("label_6"), QString("SW-77"));
+    QCOMPARE(rig.text("label_7"), QString("16909060"));
+    QCOMPARE(rig.text("label_8"), QString("0042"));
+    QCOMPARE(rig.text("label_9"), QString("home"));
+    QCOMPARE(rig.text("label_10"), QString("secret99"));
+
+    // The steps in their order, the wait between the two markers.
+    int at = rig.log.indexOf("my device in:  5");
+    for (const char *line : {"111111", "delay stop", "222222", "usb mode", "software id:"}) {
+        const int next = rig.log.indexOf(line, at + 1);
+        QVERIFY2(next > at, line);
+        at = next;
+    }
+    QVERIFY(!rig.log.contains("u disk come"));
+    QVERIFY(rig.boxes.shown.isEmpty());
+}
+
+void HotplugTest::arrivalWithoutAutoConnectOnlyShowsStatus_data()
+{
+    QTest::addColumn<QString>("autoConnect");
+    QTest::newRow("0") << "0";
+    QTest::newRow("empty") << "";
+    QTest::newRow("true") << "true";
+    QTest::newRow("padded") << " 1";
+    QTest::newRow("two") << "11";
+}
+
+void HotplugTest::arrivalWithoutAutoConnectOnlyShowsStatus()
+{
+    QFETCH(QString, autoConnect);
+    WindowRig rig;
+    AppConfig::setAutoConnect(autoConnect);
+
+    // A flash drive's volume too: without the automatic connection no volume line.
+    rig.window.handleDeviceArrival(DEVICE_TYPE_INTERFACE, false);
+    rig.window.handleDeviceArrival(DEVICE_TYPE_VOLUME, true);
+
+    QCOMPARE(status(rig), QString("USB线连接"));
+    QVERIFY(rig.box().wire().isEmpty());
+    QVERIFY(!DeviceLink::instance()->isConnected());
+    QVERIFY(!DeviceLink::instance()->hasHandle());
+    QVERIFY(!rig.log.contains("111111"));
+    QVERIFY(!rig.log.contains("u disk come"));
+    QCOMPARE(rig.text("label_connect_info"), QString());
+}
+
+void HotplugTest::arrivalWithBoxAbsentStaysQuiet()
+{
+    WindowRig rig;
+    AppConfig::setAutoConnect("1");
+    rig.box().unplug();
+
+    rig.window.handleDeviceArrival(DEVICE_TYPE_VOLUME, true);
+
+    QVERIFY(rig.log.contains("delay stop"));
+    QVERIFY(!rig.log.contains("222222"));
+    QCOMPARE(status(rig), QString("USB线连接"));
+    QCOMPARE(rig.text("label_connect_info"), QString());
+    QVERIFY(rig.w<QPushButton>("pushButton_connect")->isEnabled());
+    QVERIFY(!DeviceLink::instance()->isConnected());
+    QVERIFY(rig.boxes.shown.isEmpty());
+    // The volume check still ends the handling.
+    QVERIFY(rig.log.contains("nativeEventFilter u disk come"));
+}
+
+void HotplugTest::arrivalWhileConnectedDoesNoSecondHandshake_data()
+{
+    QTest::addColumn<int>("deviceType");
+    QTest::addColumn<bool>("physicalVolume");
+    QTest::addColumn<bool>("volumeLine");
+    QTest::newRow("interface") << DEVICE_TYPE_INTERFACE << false << false;
+    QTest::newRow("physical volume") << DEVICE_TYPE_VOLUME << true << true;
+    QTest::newRow("media volume") << DEVICE_TYPE_VOLUME << false << false;
+    QTest::newRow("port") << 3 << false << false;
+}
+
+void HotplugTest::arrivalWhileConnectedDoesNoSecondHandshake()
+{
+    QFETCH(int, deviceType);
+    QFETCH(bool, physicalVolume);
+    QFETCH(bool, volumeLine);
+    WindowRig rig;
+    AppConfig::setAutoConnect("1");
+    rig.connectAccepted();
+
+    rig.window.handleDeviceArrival(deviceType, physicalVolume);
+
+    QCOMPARE(status(rig), QString("USB线连接"));
+    QVERIFY(rig.box().wire().isEmpty());
+    QVERIFY(!rig.log.contains("111111"));
+    QVERIFY(rig.log.contains(QString("my device in:  %1").arg(deviceType)));
+    QCOMPARE(rig.log.contains("nativeEventFilter u disk come"), volumeLine);
+    QCOMPARE(rig.text("label_connect_info"), QString("VOTK已连接"));
+}
+
+void HotplugTest::boxPulledOutShowsDisconnected_data()
+{
+    QTest::addColumn<int>("deviceType");
+    QTest::addColumn<bool>("physicalVolume");
+    QTest::addColumn<bool>("volumeLine");
+    QTest::newRow("interface") << DEVICE_TYPE_INTERFACE << false << false;
+    QTest::newRow("physical volume") << DEVICE_TYPE_VOLUME << true << true;
+}
+
+void HotplugTest::boxPulledOutShowsDisconnected()
+{
+    QFETCH(int, deviceType);
+    QFETCH(bool, physicalVolume);
+    QFETCH(bool, volumeLine);
+    WindowRig rig;
+    rig.connectAccepted();
+    rig.box().unplug();
+
+    rig.window.handleDeviceRemoval(deviceType, physicalVolume);
+
+    QCOMPARE(status(rig), QString("USB线断开"));
+    QCOMPARE(rig.text("label_connect_info"), QString("VOTK已断开"));
+    QVERIFY(rig.w<QPushButton>("pushButton_connect")->isEnabled());
+    QVERIFY(!DeviceLink::instance()->isConnected());
+    QCOMPARE(rig.log.contains("nativeEventFilter u disk remove"), volumeLine);
+    QVERIFY(rig.boxes.shown.isEmpty());
+
+    // From now on every device action is refused with the warning.
+    rig.w<QPushButton>("pushButton")->click();
+    QCOMPARE(rig.boxes.texts(), QStringList{"VOTK未连接"});
+    QVERIFY(rig.box().wire().isEmpty());
+}
+
+void HotplugTest::otherDeviceRemovedLeavesScreenUnchanged()
+{
+    WindowRig rig;
+    rig.connectAccepted();
+    rig.window.statusBar()->showMessage("before");
+
+    rig.window.handleDeviceRemoval(DEVICE_TYPE_INTERFACE, false);
+
+    QCOMPARE(status(rig), QString("before"));
+    QCOMPARE(rig.text("label_connect_info"), QString("VOTK已连接"));
+    QVERIFY(!rig.w<QPushButton>("pushButton_connect")->isEnabled());
+    QVERIFY(DeviceLink::instance()->isConnected());
+    QVERIFY(rig.box().wire().isEmpty());
+    QCOMPARE(rig.sim.backend.openHandles(), 1); // the re-open replaced the handle
+}
+
+void HotplugTest::removalWithBoxStayingMarksItConnected()
+{
+    WindowRig rig;
+    rig.window.handleDeviceRemoval(DEVICE_TYPE_INTERFACE, false);
+
+    // Opened and marked connected, but no handshake and nothing shown.
+    QVERIFY(DeviceLink::instance()->isConnected());
+    QVERIFY(rig.box().wire().isEmpty());
+    QCOMPARE(rig.text("label_connect_info"), QString());
+    QVERIFY(rig.w<QPushButton>("pushButton_connect")->isEnabled());
+}
+
+void HotplugTest::replugWhileCanTabShownResumesFrames()
+{
+    WindowRig rig;
+    AppConfig::setAutoConnect("1");
+    giveIdentity(rig.box());
+    rig.connectAccepted();
+    auto *table = rig.w<QTableWidget>("table_can_rx");
+    rig.box().setCanRate(500);
+    rig.tabs()->setCurrentIndex(1);
+    QVERIFY(rig.window.canRxThread().isRunning());
+    QTRY_VERIFY(table->rowCount() > 0);
+
+    rig.box().unplug();
+    rig.window.handleDeviceRemoval(DEVICE_TYPE_INTERFACE, false);
+    QCOMPARE(rig.text("label_connect_info"), QString("VOTK已断开"));
+    QVERIFY(rig.window.canRxThread().isRunning());
+
+    // Whatever the thread had read is shown before the box comes back.
+    QTest::qWait(50);
+    QCoreApplication::processEvents();
+    const quint64 framesBefore = rig.box().generatedFramesRead();
+    const int rowsBefore = table->rowCount();
+    QCOMPARE(quint64(rowsBefore), framesBefore);
+
+    rig.box().plug();
+    rig.box().clearWire();
+    rig.window.handleDeviceArrival(DEVICE_TYPE_INTERFACE, false);
+
+    // Every reply went to the window, not to the receive thread.
+    QCOMPARE(rig.text("label_connect_info"), QString("VOTK已连接"));
+    QCOMPARE(rig.text("label_6"), QString("SW-77"));
+    QCOMPARE(rig.text("label_9"), QString("home"));
+    QCOMPARE(rig.box().commandsOnWire(), kFullConnect + QList<uint8_t>{CMD_CAN_RX_ENABLE});
+    QVERIFY(rig.box().canReporting());
+    QVERIFY(rig.window.canRxThread().isRunning());
+
+    QTRY_VERIFY(table->rowCount() > rowsBefore + 5);
+    // Rows are CAN frames only: the table never took a reply.
+    rig.tabs()->setCurrentIndex(0);
+    QCoreApplication::processEvents();
+    QCOMPARE(quint64(table->rowCount()), rig.box().generatedFramesRead());
+}
+
+void HotplugTest::upgradeHoldingTheLinkIsNotDisturbed()
+{
+    WindowRig rig;
+    AppConfig::setAutoConnect("1");
+    rig.connectAccepted();
+    {
+        LinkHolder upgrade;
+        rig.box().unplug();
+        rig.window.handleDeviceRemoval(DEVICE_TYPE_INTERFACE, false);
+
+        // The cable is reported; the connection stays the transfer's business.
+        QCOMPARE(status(rig), QString("USB线断开"));
+        QCOMPARE(rig.text("label_connect_info"), QString("VOTK已连接"));
+        QVERIFY(!rig.w<QPushButton>("pushButton_connect")->isEnabled());
+        QVERIFY(DeviceLink::instance()->isConnected());
+
+        // Coming back while the transfer still holds the link: no wait, no open.
+        rig.box().plug();
+        DeviceLink::instance()->setConnected(false);
+        rig.window.handleDeviceArrival(DEVICE_TYPE_INTERFACE, false);
+        QCOMPARE(status(rig), QString("USB线连接"));
+        QVERIFY(!rig.log.contains("111111"));
+        QVERIFY(rig.box().wire().isEmpty());
+        QVERIFY(rig.boxes.shown.isEmpty());
+    }
+    // The old handle was left to the transfer.
+    QVERIFY(DeviceLink::instance()->hasHandle());
+}
+
+void HotplugTest::simulatedBoxPlugEventsReachTheWindow()
+{
+    WindowRig rig;
+    AppConfig::setAutoConnect("0");
+    rig.connectAccepted();
+    auto *source = new SimHotplug(rig.box(), &rig.window);
+    rig.window.attachHotplugSource(source);
+
+    QThread *handledOn = nullptr;
+    connect(source, &HotplugSource::deviceRemoved, this,
+            [&handledOn] { handledOn = QThread::currentThread(); });
+
+    // Pulled out from another thread (as the box's restart timer does).
+    std::thread([&rig] { rig.box().unplug(); }).join();
+    QTRY_COMPARE(rig.text("label_connect_info"), QString("VOTK已断开"));
+    QCOMPARE(handledOn, QThread::currentThread());
+    QVERIFY(rig.log.contains("my device out:  5"));
+
+    rig.box().plug();
+    QTRY_COMPARE(status(rig), QString("USB线连接"));
+    QVERIFY(rig.log.contains("my device in:  5"));
+
+    // Once the source is gone the box's plug events go nowhere.
+    delete source;
+    rig.box().unplug();
+    QCoreApplication::processEvents();
+    QCOMPARE(status(rig), QString("USB线连接"));
+}
+
+void HotplugTest::simulatedBoxShortcutsPullOutAndPlugIn()
+{
+    WindowRig rig;
+    AppConfig::setAutoConnect("0");
+    auto *source = new SimHotplug(rig.box(), &rig.window);
+    source->addShortcuts(&rig.window);
+    rig.window.attachHotplugSource(source);
+    rig.window.show();
+    QApplication::setActiveWindow(&rig.window);
+    QVERIFY(QTest::qWaitForWindowActive(&rig.window));
+
+    QTest::keyClick(&rig.window, Qt::Key_U, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(!rig.box().isPlugged());
+    QTRY_COMPARE(status(rig), QString("USB线断开"));
+
+    QTest::keyClick(&rig.window, Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(rig.box().isPlugged());
+    QTRY_COMPARE(status(rig), QString("USB线连接"));
+}
+
+QTEST_MAIN(HotplugTest)
+#include "tst_hotplug.moc"
