@@ -1,0 +1,755 @@
+// The tool against a box that misbehaves: silent or malformed replies to every
+// command, a box pulled out at each step, a flood of CAN frames and unusable
+// configuration files. Each case ends with a normal exchange that must work.
+#include "../mainwindow/windowrig.h"
+#include "appconfig.h"
+#include "commands.h"
+#include "configfile.h"
+#include "devicelink.h"
+#include "otahandle.h"
+#include "settingdialog.h"
+
+#include <QCheckBox>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTableWidget>
+#include <QtTest>
+
+#include <atomic>
+#include <functional>
+
+namespace {
+const QString kFailure = QStringLiteral("结果:升级失败");
+const QString kSuccess = QStringLiteral("结果:升级成功,请重新上电VOTK设备");
+
+// Faults as table entries: -1 silent, -2 wrong command code, else a length byte.
+constexpr int kSilent = -1;
+constexpr int kWrongCommand = -2;
+const int kLengthBytes[] = {0, 1, 2, 64, 255};
+
+void applyFault(SimBox &box, int fault, uint8_t cmd)
+{
+    if (fault == kSilent) {
+        box.setFault(SimBox::Fault::Silent, cmd);
+    } else if (fault == kWrongCommand) {
+        box.setFault(SimBox::Fault::WrongCommand, cmd);
+    } else {
+        box.setFaultLengthByte(uint8_t(fault));
+        box.setFault(SimBox::Fault::LengthByte, cmd);
+    }
+}
+
+QString faultName(int fault)
+{
+    if (fault == kSilent)
+        return QStringLiteral("silent");
+    if (fault == kWrongCommand)
+        return QStringLiteral("wrong command");
+    return QStringLiteral("length %1").arg(fault);
+}
+
+// Payload bytes a reply keeps after its length byte was replaced: the frame
+// holds at most 61 of them.
+int keptBytes(int fault)
+{
+    if (fault == kSilent)
+        return 0;
+    if (fault == kWrongCommand)
+        return -1; // the whole reply
+    return fault > 2 ? qMin(fault - 2, 61) : 0;
+}
+
+// What the box's zero-padded reply payload gives when `kept` bytes of it are decoded.
+QByteArray keptPayload(const QByteArray &payload, int kept)
+{
+    if (kept < 0)
+        return payload;
+    QByteArray padded = payload.left(61);
+    padded.append(QByteArray(61 - padded.size(), '\0'));
+    return padded.left(kept);
+}
+
+// Every byte, zeros included (the QByteArray overload stops at the first zero).
+QString latin1(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.constData(), bytes.size());
+}
+
+QString digitText(const QByteArray &bytes)
+{
+    QString out;
+    for (char c : bytes)
+        out += (c >= '0' && c <= '9') ? QChar(c) : QChar('0');
+    return out;
+}
+
+// Pulls the box out right after a chosen write reached it.
+class UnplugBackend : public SimHidBackend
+{
+public:
+    using Trigger = std::function<bool(int writeIndex, const unsigned char *data, size_t length)>;
+    UnplugBackend(WindowRig &rig, Trigger trigger)
+        : SimHidBackend(rig.box()), m_rig(rig), m_trigger(std::move(trigger))
+    {
+        setHidBackend(this);
+    }
+    ~UnplugBackend() override { setHidBackend(&m_rig.sim.backend); }
+
+    int write(HidHandle *dev, const unsigned char *data, size_t length) override
+    {
+        const int result = SimHidBackend::write(dev, data, length);
+        const int index = ++m_writes;
+        if (result > 0 && !m_fired && m_trigger(index, data, length)) {
+            m_fired = true;
+            m_rig.box().unplug();
+        }
+        return result;
+    }
+    bool fired() const { return m_fired; }
+
+private:
+    WindowRig &m_rig;
+    Trigger m_trigger;
+    std::atomic<int> m_writes{0};
+    std::atomic<bool> m_fired{false};
+};
+
+// Spoils the replies to the upgrade's blocks only (they carry the announce's
+// code, so the box's own faults cannot tell them apart): a block reply is a
+// reply read after the first raw report went out.
+class BlockReplyFaultBackend : public SimHidBackend
+{
+public:
+    BlockReplyFaultBackend(WindowRig &rig, int fault)
+        : SimHidBackend(rig.box()), m_rig(rig), m_fault(fault)
+    {
+        setHidBackend(this);
+    }
+    ~BlockReplyFaultBackend() override { setHidBackend(&m_rig.sim.backend); }
+
+    int write(HidHandle *dev, const unsigned char *data, size_t length) override
+    {
+        if (++m_writes == 2)
+            m_streaming = true;
+        return SimHidBackend::write(dev, data, length);
+    }
+    int readTimeout(HidHandle *dev, unsigned char *data, size_t length, int ms) override
+    {
+        const int result = SimHidBackend::readTimeout(dev, data, length, ms);
+        if (result < 3 || !m_streaming || data[2] != CMD_OTA_START)
+            return result;
+        ++m_spoiled;
+        if (m_fault == kSilent)
+            return 0; // as a time-out gives
+        if (m_fault == kWrongCommand)
+            data[2] = uint8_t(data[2] ^ 0x80);
+        else
+            data[1] = uint8_t(m_fault);
+        return result;
+    }
+    int spoiled() const { return m_spoiled; }
+
+private:
+    WindowRig &m_rig;
+    int m_fault;
+    std::atomic<int> m_writes{0};
+    std::atomic<bool> m_streaming{false};
+    std::atomic<int> m_spoiled{0};
+};
+
+UnplugBackend::Trigger onCommand(uint8_t cmd)
+{
+    return [cmd](int, const unsigned char *data, size_t length) {
+        return length == 65 && data[1] == LINK_FRAME_MARKER && data[3] == cmd;
+    };
+}
+
+template <typename T> T *child(QWidget &parent, const char *name)
+{
+    T *w = parent.findChild<T *>(QLatin1String(name));
+    if (!w)
+        qFatal("no widget %s", name);
+    return w;
+}
+
+// The labels a full, normal read of the default box fills in.
+void verifyNormalRead(WindowRig &rig)
+{
+    rig.w<QPushButton>("pushButton")->click();
+    const SimBox::Identity id = rig.box().identity();
+    QCOMPARE(rig.text("label_6"), id.softwareId);
+    QCOMPARE(rig.text("label_7"), QString::number(id.softwareVersion));
+    QCOMPARE(rig.text("label_8"), id.hardwareId);
+    QCOMPARE(rig.text("label_9"), rig.box().wifiName());
+    QCOMPARE(rig.text("label_10"), rig.box().wifiPassword());
+}
+
+// Every row of the receive table came from a real frame: an ID and data bytes.
+void verifyRowsComplete(QTableWidget *table)
+{
+    QCoreApplication::processEvents();
+    for (int row = 0; row < table->rowCount(); ++row) {
+        const QTableWidgetItem *id = table->item(row, 1);
+        const QTableWidgetItem *data = table->item(row, 2);
+        if (!id || id->text().isEmpty() || !data || data->text().isEmpty())
+            QFAIL(qPrintable(QStringLiteral("row %1 is not a received frame").arg(row)));
+    }
+}
+
+void presetLabels(WindowRig &rig)
+{
+    for (const char *name : {"label_6", "label_7", "label_8", "label_9", "label_10"})
+        rig.w<QLabel>(name)->setText(QStringLiteral("old"));
+}
+
+bool runUpgrade(OtaHandle &ota)
+{
+    ota.start();
+    return ota.wait(QDeadlineTimer(120000));
+}
+} // namespace
+
+class TestFaults : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+
+    void informationRead_data();
+    void informationRead();
+    void handshake_data();
+    void handshake();
+    void settingsDialog_data();
+    void settingsDialog();
+    void upgrade_data();
+    void upgrade();
+    void upgradeBlockReplies_data();
+    void upgradeBlockReplies();
+
+    void unplugDuringExchange_data();
+    void unplugDuringExchange();
+    void unplugWithCanTabShown();
+    void unplugDuringUpgrade_data();
+    void unplugDuringUpgrade();
+
+    void canBurstWhileDialogReadsCanTime();
+
+    void unusableConfig_data();
+    void unusableConfig();
+
+private:
+    static void addFaultRows(const QString &prefix, uint8_t cmd);
+};
+
+void TestFaults::initTestCase()
+{
+    registerFrameType();
+}
+
+void TestFaults::addFaultRows(const QString &prefix, uint8_t cmd)
+{
+    QList<int> faults{kSilent, kWrongCommand};
+    for (int length : kLengthBytes)
+        faults << length;
+    for (int fault : faults)
+        QTest::newRow(qPrintable(prefix + QLatin1Char(' ') + faultName(fault)))
+            << int(cmd) << fault;
+}
+
+void TestFaults::informationRead_data()
+{
+    QTest::addColumn<int>("cmd");
+    QTest::addColumn<int>("fault");
+    addFaultRows("software id", CMD_GET_SOFTWARE_ID);
+    addFaultRows("software version", CMD_GET_SOFTWARE_VERSION);
+    addFaultRows("hardware id", CMD_GET_HARDWARE_ID);
+    addFaultRows("wifi info", CMD_GET_WIFI_INFO);
+}
+
+void TestFaults::informationRead()
+{
+    QFETCH(int, cmd);
+    QFETCH(int, fault);
+    WindowRig rig;
+    rig.connectAccepted();
+    presetLabels(rig);
+    applyFault(rig.box(), fault, uint8_t(cmd));
+    const SimBox::Identity id = rig.box().identity();
+    const int kept = keptBytes(fault);
+
+    rig.w<QPushButton>("pushButton")->click();
+
+    QCOMPARE(rig.box().commandsOnWire(),
+             (QList<uint8_t>{CMD_GET_SOFTWARE_ID, CMD_GET_SOFTWARE_VERSION, CMD_GET_HARDWARE_ID,
+                             CMD_GET_WIFI_INFO}));
+    QString softwareId = id.softwareId;
+    QString version = QString::number(id.softwareVersion);
+    QString hardwareId = id.hardwareId;
+    QString wifiName = rig.box().wifiName();
+    QString wifiPassword = rig.box().wifiPassword();
+    if (cmd == CMD_GET_SOFTWARE_ID) {
+        softwareId = latin1(keptPayload(id.softwareId.toLatin1(), kept));
+    } else if (cmd == CMD_GET_SOFTWARE_VERSION) {
+        // Missing version bytes count as zero.
+        if (kept >= 0 && kept < 4)
+            version = QStringLiteral("0");
+    } else if (cmd == CMD_GET_HARDWARE_ID) {
+        hardwareId = digitText(keptPayload(id.hardwareId.toLatin1(), kept));
+    } else {
+        const QByteArray text = keptPayload((wifiName + ',' + wifiPassword).toLatin1(), kept);
+        const QList<QByteArray> parts = text.split(',');
+        if (parts.size() == 2) {
+            wifiName = latin1(parts.at(0));
+            wifiPassword = latin1(parts.at(1));
+        } else {
+            wifiName = wifiPassword = QStringLiteral("old");
+        }
+    }
+    QCOMPARE(rig.text("label_6"), softwareId);
+    QCOMPARE(rig.text("label_7"), version);
+    QCOMPARE(rig.text("label_8"), hardwareId);
+    QCOMPARE(rig.text("label_9"), wifiName);
+    QCOMPARE(rig.text("label_10"), wifiPassword);
+    for (const char *name : {"label_6", "label_8", "label_9", "label_10"})
+        QVERIFY(rig.text(name).size() <= 61);
+    QVERIFY(rig.boxes.shown.isEmpty());
+
+    rig.box().clearFaults();
+    verifyNormalRead(rig);
+}
+
+void TestFaults::handshake_data()
+{
+    QTest::addColumn<int>("cmd");
+    QTest::addColumn<int>("fault");
+    addFaultRows("probe", CMD_PROBE);
+    addFaultRows("usb mode", CMD_ENTER_USB_MODE);
+}
+
+void TestFaults::handshake()
+{
+    QFETCH(int, cmd);
+    QFETCH(int, fault);
+    WindowRig rig;
+    applyFault(rig.box(), fault, uint8_t(cmd));
+    auto *button = rig.w<QPushButton>("pushButton_connect");
+
+    button->click();
+
+    // Any reply with a payload lets the probe go on; a kept first byte of the
+    // usb mode reply is the box's 1.
+    const bool answered = fault == kWrongCommand || keptBytes(fault) > 0;
+    const bool probeEnds = cmd == CMD_PROBE && !answered;
+    const bool accepted = answered;
+    QList<uint8_t> wire{CMD_PROBE};
+    if (!probeEnds)
+        wire << CMD_ENTER_USB_MODE;
+    QCOMPARE(rig.box().commandsOnWire(), wire);
+    QCOMPARE(rig.log.contains("usb mode"), !probeEnds);
+    QCOMPARE(button->isEnabled(), !accepted);
+    QCOMPARE(rig.text("label_connect_info"), accepted ? QString("VOTK已连接") : QString());
+    QVERIFY(rig.boxes.shown.isEmpty());
+    QVERIFY(DeviceLink::instance()->isConnected());
+
+    rig.box().clearFaults();
+    if (!accepted) {
+        button->click();
+        QVERIFY(!button->isEnabled());
+        QCOMPARE(rig.text("label_connect_info"), QString("VOTK已连接"));
+    }
+    verifyNormalRead(rig);
+}
+
+void TestFaults::settingsDialog_data()
+{
+    QTest::addColumn<int>("cmd");
+    QTest::addColumn<int>("fault");
+    addFaultRows("get can time", CMD_GET_CAN_TIME);
+    addFaultRows("set can time", CMD_SET_CAN_TIME);
+    addFaultRows("factory reset", CMD_WIFI_FACTORY_RESET);
+}
+
+void TestFaults::settingsDialog()
+{
+    QFETCH(int, cmd);
+    QFETCH(int, fault);
+    WindowRig rig;
+    rig.connectAccepted();
+    SettingDialog dialog;
+    auto *label = child<QLabel>(dialog, "label_can_time");
+    auto *read = child<QPushButton>(dialog, "pushButton_read_can_time");
+    applyFault(rig.box(), fault, uint8_t(cmd));
+    rig.boxes.answers << QMessageBox::Yes;
+
+    if (cmd == CMD_GET_CAN_TIME) {
+        read->click();
+        const bool shown = fault == kWrongCommand || keptBytes(fault) > 0;
+        QCOMPARE(label->text(), shown ? QStringLiteral("30 ms") : QStringLiteral("..."));
+    } else if (cmd == CMD_SET_CAN_TIME) {
+        child<QLineEdit>(dialog, "lineEdit_can_time")->setText(QStringLiteral("20"));
+        child<QPushButton>(dialog, "pushButton_update_can_time")->click();
+        QCOMPARE(int(rig.box().canTime()), 20);
+        QCOMPARE(label->text(), QStringLiteral("..."));
+    } else {
+        rig.box().setWifi("changed", "secret");
+        child<QPushButton>(dialog, "pushButto_wifi_factory")->click();
+        QCOMPARE(rig.box().wifiName(), QStringLiteral("VOTK_BOX"));
+        QVERIFY(!child<QLabel>(dialog, "label_factory")->isVisible());
+    }
+    QCOMPARE(rig.box().commandsOnWire(), QList<uint8_t>{uint8_t(cmd)});
+    QCOMPARE(rig.boxes.shown.size(), cmd == CMD_WIFI_FACTORY_RESET ? 1 : 0);
+
+    // Nothing of the faulty reply is left for the next exchange.
+    rig.box().clearFaults();
+    rig.box().setCanTime(42);
+    read->click();
+    QCOMPARE(label->text(), QStringLiteral("42 ms"));
+    verifyNormalRead(rig);
+}
+
+void TestFaults::upgrade_data()
+{
+    QTest::addColumn<int>("cmd");
+    QTest::addColumn<int>("fault");
+    // The block replies carry the announce's code, so these rows fault both.
+    addFaultRows("announce and block replies", CMD_OTA_START);
+    addFaultRows("finish", CMD_OTA_FINISH);
+    addFaultRows("result", CMD_OTA_RESULT);
+}
+
+void TestFaults::upgrade()
+{
+    QFETCH(int, cmd);
+    QFETCH(int, fault);
+    WindowRig rig;
+    rig.box().setRestartTimeMs(5);
+    OtaHandle &ota = rig.window.otaHandle();
+    ota.setRestartPauseMs(30);
+    rig.connectAccepted();
+    applyFault(rig.box(), fault, uint8_t(cmd));
+
+    QVERIFY(runUpgrade(ota));
+    QCoreApplication::processEvents();
+
+    // Only the result's first byte counts; the box's 0x0E survives a longer
+    // length byte and a wrong code.
+    const bool success = cmd != CMD_OTA_RESULT || fault == kWrongCommand || keptBytes(fault) > 0;
+    QTRY_COMPARE(rig.text("label_ota_result"), success ? kSuccess : kFailure);
+    QCOMPARE(rig.w<QProgressBar>("progressBar")->value(), success ? 100 : 85);
+    QCOMPARE(rig.box().rawReportsReceived(), int(OTA_DATA_SIZE / 64));
+    QCOMPARE(rig.box().commandsOnWire().last(), CMD_OTA_RESULT);
+    QVERIFY(!DeviceLink::instance()->isConnected());
+
+    rig.box().clearFaults();
+    rig.window.handleDeviceRemoval(5, false); // the box is back: stays usable
+    rig.w<QPushButton>("pushButton_connect")->click();
+    verifyNormalRead(rig);
+}
+
+void TestFaults::upgradeBlockReplies_data()
+{
+    QTest::addColumn<int>("fault");
+    QTest::newRow("silent") << kSilent;
+    QTest::newRow("wrong command") << kWrongCommand;
+    for (int length : kLengthBytes)
+        QTest::newRow(qPrintable(faultName(length))) << length;
+}
+
+void TestFaults::upgradeBlockReplies()
+{
+    QFETCH(int, fault);
+    WindowRig rig;
+    rig.box().setRestartTimeMs(5);
+    OtaHandle &ota = rig.window.otaHandle();
+    ota.setRestartPauseMs(30);
+    rig.connectAccepted();
+    {
+        BlockReplyFaultBackend spoil(rig, fault);
+        QVERIFY(runUpgrade(ota));
+        QCOMPARE(spoil.spoiled(), 14);
+    }
+    // The block replies are only logged: the transfer goes on to the verdict.
+    QTRY_COMPARE(rig.text("label_ota_result"), kSuccess);
+    QCOMPARE(rig.w<QProgressBar>("progressBar")->value(), 100);
+    QCOMPARE(rig.box().receivedImage().size(), int(OTA_DATA_SIZE));
+
+    rig.window.handleDeviceRemoval(5, false);
+    rig.w<QPushButton>("pushButton_connect")->click();
+    verifyNormalRead(rig);
+}
+
+void TestFaults::unplugDuringExchange_data()
+{
+    QTest::addColumn<int>("cmd");
+    QTest::addColumn<bool>("handshake");
+    QTest::addColumn<bool>("canTab");
+    for (bool canTab : {false, true}) {
+        const QString where = canTab ? QStringLiteral(", CAN tab shown") : QString();
+        auto row = [&](const char *name, uint8_t cmd, bool handshake) {
+            QTest::newRow(qPrintable(QLatin1String(name) + where))
+                << int(cmd) << handshake << canTab;
+        };
+        row("handshake probe", CMD_PROBE, true);
+        row("handshake usb mode", CMD_ENTER_USB_MODE, true);
+        row("read software id", CMD_GET_SOFTWARE_ID, false);
+        row("read software version", CMD_GET_SOFTWARE_VERSION, false);
+        row("read hardware id", CMD_GET_HARDWARE_ID, false);
+        row("read wifi info", CMD_GET_WIFI_INFO, false);
+    }
+}
+
+void TestFaults::unplugDuringExchange()
+{
+    QFETCH(int, cmd);
+    QFETCH(bool, handshake);
+    QFETCH(bool, canTab);
+    WindowRig rig;
+    auto *button = rig.w<QPushButton>("pushButton_connect");
+    auto *table = rig.w<QTableWidget>("table_can_rx");
+    CanRxThread &rx = rig.window.canRxThread();
+    if (canTab) {
+        // An open link without an accepted handshake leaves the button usable.
+        if (handshake)
+            rig.box().setUsbModeAnswer(0);
+        rig.connectAccepted();
+        rig.box().setUsbModeAnswer(1);
+        rig.box().setCanRate(500);
+        rig.tabs()->setCurrentIndex(1);
+        QVERIFY(rx.isRunning());
+        QTRY_VERIFY(table->rowCount() > 0);
+    } else if (!handshake) {
+        rig.connectAccepted();
+    }
+    presetLabels(rig);
+    {
+        UnplugBackend unplug(rig, onCommand(uint8_t(cmd)));
+        if (handshake)
+            button->click();
+        else
+            rig.w<QPushButton>("pushButton")->click();
+        QVERIFY(unplug.fired());
+    }
+    QVERIFY(!rig.box().isPlugged());
+    QCOMPARE(rig.text("label_9"), QStringLiteral("old")); // no wifi reply came
+    if (handshake)
+        QCOMPARE(rig.text("label_connect_info"), QString());
+    QVERIFY(rig.boxes.shown.isEmpty());
+
+    rig.window.handleDeviceRemoval(5, false);
+    QCOMPARE(rig.text("label_connect_info"), QString("VOTK已断开"));
+    QVERIFY(button->isEnabled());
+    QVERIFY(!DeviceLink::instance()->isConnected());
+    QCOMPARE(rx.isRunning(), canTab);
+    if (canTab) {
+        QTest::qWait(50); // the thread meets the gone box a few times
+        verifyRowsComplete(table);
+    }
+
+    rig.box().plug();
+    button->click();
+    QCOMPARE(rig.text("label_connect_info"), QString("VOTK已连接"));
+    if (canTab) {
+        rig.tabs()->setCurrentIndex(0);
+        QVERIFY(!rx.isRunning());
+        rig.box().setCanRate(0);
+        verifyRowsComplete(table);
+    }
+    verifyNormalRead(rig);
+}
+
+void TestFaults::unplugWithCanTabShown()
+{
+    WindowRig rig;
+    rig.connectAccepted();
+    auto *table = rig.w<QTableWidget>("table_can_rx");
+    CanRxThread &rx = rig.window.canRxThread();
+    rig.box().setCanRate(2000);
+    rig.tabs()->setCurrentIndex(1);
+    QVERIFY(rx.isRunning());
+    QTRY_VERIFY(table->rowCount() > 10);
+
+    rig.box().unplug();
+    rig.window.handleDeviceRemoval(5, false);
+    QCOMPARE(rig.text("label_connect_info"), QString("VOTK已断开"));
+    QVERIFY(rig.w<QPushButton>("pushButton_connect")->isEnabled());
+    QVERIFY(!DeviceLink::instance()->isConnected());
+    QVERIFY(rx.isRunning());
+    QTest::qWait(100); // the thread meets the gone box a few times
+    QCoreApplication::processEvents();
+    verifyRowsComplete(table);
+
+    rig.box().plug();
+    rig.w<QPushButton>("pushButton_connect")->click();
+    QCOMPARE(rig.text("label_connect_info"), QString("VOTK已连接"));
+    rig.tabs()->setCurrentIndex(0);
+    QVERIFY(!rx.isRunning());
+    rig.box().setCanRate(0);
+    verifyNormalRead(rig);
+    QVERIFY(rig.boxes.shown.isEmpty());
+}
+
+void TestFaults::unplugDuringUpgrade_data()
+{
+    // Writes of a transfer: the announce, 256 raw reports per block, the
+    // finish, then the result after the link was opened again.
+    const int reports = int(OTA_DATA_SIZE / 64);
+    QTest::addColumn<int>("afterWrite");
+    QTest::addColumn<int>("rawReceived");
+    QTest::addColumn<bool>("resultSent");
+    QTest::newRow("announce") << 1 << 0 << false;
+    QTest::newRow("block 1") << 1 + 256 << 256 << false;
+    QTest::newRow("block 14") << 1 + reports << reports << false;
+    QTest::newRow("finish") << 2 + reports << reports << false;
+    QTest::newRow("result") << 3 + reports << reports << true;
+}
+
+void TestFaults::unplugDuringUpgrade()
+{
+    QFETCH(int, afterWrite);
+    QFETCH(int, rawReceived);
+    QFETCH(bool, resultSent);
+    WindowRig rig;
+    rig.box().setRestartTimeMs(5);
+    OtaHandle &ota = rig.window.otaHandle();
+    ota.setRestartPauseMs(30);
+    rig.connectAccepted();
+    {
+        UnplugBackend unplug(rig, [afterWrite](int index, const unsigned char *, size_t) {
+            return index == afterWrite;
+        });
+        QVERIFY(runUpgrade(ota));
+        QVERIFY(unplug.fired());
+    }
+    QTRY_COMPARE(rig.text("label_ota_result"), kFailure);
+    QCOMPARE(rig.w<QProgressBar>("progressBar")->value(), 85);
+    QVERIFY(rig.log.contains("ota failed ***"));
+    QVERIFY(rig.log.contains("delay stop"));
+    // Nothing reaches a gone box; the result goes out only to a box that is there.
+    QCOMPARE(rig.box().rawReportsReceived(), rawReceived);
+    QCOMPARE(rig.box().commandsOnWire().contains(CMD_OTA_RESULT), resultSent);
+    QVERIFY(!DeviceLink::instance()->isConnected());
+    QVERIFY(!DeviceLink::instance()->isClaimedByOther());
+
+    rig.window.handleDeviceRemoval(5, false);
+    QCOMPARE(rig.text("label_connect_info"), QString("VOTK已断开"));
+    rig.box().plug();
+    rig.w<QPushButton>("pushButton_connect")->click();
+    QCOMPARE(rig.text("label_connect_info"), QString("VOTK已连接"));
+    verifyNormalRead(rig);
+}
+
+void TestFaults::canBurstWhileDialogReadsCanTime()
+{
+    constexpr int kFrames = 100000;
+    WindowRig rig;
+    rig.connectAccepted();
+    auto *table = rig.w<QTableWidget>("table_can_rx");
+    rig.tabs()->setCurrentIndex(1);
+    QVERIFY(rig.window.canRxThread().isRunning());
+    SettingDialog dialog;
+
+    auto *read = child<QPushButton>(dialog, "pushButton_read_can_time");
+    auto *label = child<QLabel>(dialog, "label_can_time");
+
+    rig.box().queueCanBurst(kFrames);
+    read->click();
+    QCOMPARE(label->text(), QStringLiteral("30 ms"));
+    // More reads while the flood lasts, each with a value of its own.
+    for (int round = 0; round < 50 && rig.box().generatedFramesRead() < quint64(kFrames); ++round) {
+        const int value = 31 + round;
+        rig.box().setCanTime(uint8_t(value));
+        read->click();
+        QCOMPARE(label->text(), QStringLiteral("%1 ms").arg(value));
+    }
+
+    QTRY_COMPARE_WITH_TIMEOUT(quint64(rig.box().generatedFramesRead()), quint64(kFrames), 120000);
+    QTRY_COMPARE_WITH_TIMEOUT(table->rowCount(), kFrames, 120000);
+    rig.tabs()->setCurrentIndex(0);
+    QCOMPARE(table->rowCount(), kFrames);
+
+    // The generated stream: identifiers in turn, then a counter in the data.
+    static const quint16 ids[] = {0x0C9, 0x1A0, 0x2F1, 0x3E9, 0x7DF, 0x7E8};
+    for (int row = 0; row < kFrames; ++row) {
+        const quint64 n = quint64(row);
+        QString data;
+        for (int i = 0; i < 8; ++i)
+            data += QStringLiteral("%1 ").arg(uint8_t((n >> (8 * (i % 4))) + i), 2, 16,
+                                              QLatin1Char('0'));
+        const QTableWidgetItem *id = table->item(row, 1);
+        const QTableWidgetItem *bytes = table->item(row, 2);
+        if (!id || !bytes || id->text() != QString::number(ids[n % 6], 16) || bytes->text() != data)
+            QFAIL(qPrintable(QStringLiteral("row %1 out of order or wrong").arg(row)));
+    }
+}
+
+void TestFaults::unusableConfig_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("binary junk") << "junk";
+    QTest::newRow("read-only file") << "read-only";
+    QTest::newRow("directory") << "directory";
+    QTest::newRow("read-only working directory") << "read-only dir";
+}
+
+void TestFaults::unusableConfig()
+{
+    QFETCH(QString, kind);
+    TempWorkDir dir;
+    const QString path = dir.file("config.ini");
+    if (kind == "junk") {
+        QByteArray junk;
+        for (int i = 0; i < 4096; ++i)
+            junk.append(char((i * 131 + (i >> 3)) & 0xFF));
+        junk.replace('=', '\x01');
+        dir.writeFile("config.ini", junk);
+    } else if (kind == "read-only") {
+        dir.writeFile("config.ini", "[General]\nlanguage=en\n");
+        QVERIFY(
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    } else if (kind == "directory") {
+        QVERIFY(QDir(dir.path()).mkdir("config.ini"));
+    } else {
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+    }
+    const QByteArray before =
+        kind == "read-only" ? dir.readFile("config.ini").toLatin1() : QByteArray();
+
+    {
+        QSettings settings(configFilePath(), QSettings::IniFormat);
+        loadConfig(settings);
+    }
+    QCOMPARE(AppConfig::getLanguage(), kind == "read-only" ? QString("en") : QString("cn"));
+    QCOMPARE(AppConfig::getCanTime(), QStringLiteral("30"));
+    QCOMPARE(AppConfig::getAutoConnect(), QStringLiteral("1"));
+
+    bool written = false;
+    {
+        MessageBoxRecorder boxes;
+        SettingDialog dialog;
+        child<QRadioButton>(dialog, kind == "read-only" ? "radioButton_cn" : "radioButton_en")
+            ->click();
+        child<QCheckBox>(dialog, "checkBox_auto_connect")->click();
+        QCOMPARE(AppConfig::getLanguage(), kind == "read-only" ? QString("cn") : QString("en"));
+        QCOMPARE(AppConfig::getAutoConnect(), QStringLiteral("0"));
+        QVERIFY(boxes.shown.isEmpty());
+    }
+    if (kind == "directory")
+        QVERIFY(QFileInfo(path).isDir());
+    else if (kind == "read-only")
+        written = dir.readFile("config.ini").toLatin1() != before;
+    else if (kind == "read-only dir")
+        written = QFile::exists(path);
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (kind == "read-only")
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    if (written)
+        QSKIP("running with rights that write through read-only permissions");
+}
+
+QTEST_MAIN(TestFaults)
+#include "tst_faults.moc"
