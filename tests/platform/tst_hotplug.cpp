@@ -40,41 +40,6 @@ QString status(WindowRig &rig)
     return rig.window.statusBar()->currentMessage();
 }
 
-// Holds the link the way the upgrade thread does, from a thread of its own.
-class LinkHolder
-{
-public:
-    LinkHolder()
-    {
-        m_thread = std::thread([this] {
-            DeviceLink::instance()->claim();
-            std::unique_lock<std::mutex> lock(m_mutex);
-            m_held = true;
-            m_cond.notify_all();
-            m_cond.wait(lock, [this] { return m_done; });
-            lock.unlock();
-            DeviceLink::instance()->release();
-        });
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_cond.wait(lock, [this] { return m_held; });
-    }
-    ~LinkHolder()
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_done = true;
-        }
-        m_cond.notify_all();
-        m_thread.join();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_cond;
-    bool m_held = false;
-    bool m_done = false;
-    std::thread m_thread;
-};
 } // namespace
 
 class HotplugTest : public QObject
@@ -397,7 +362,7 @@ void HotplugTest::upgradeHoldingTheLinkIsNotDisturbed()
     AppConfig::setAutoConnect("1");
     rig.connectAccepted();
     {
-        LinkHolder upgrade;
+        LinkClaimer upgrade;
         rig.box().unplug();
         rig.window.handleDeviceRemoval(DEVICE_TYPE_INTERFACE, false);
 

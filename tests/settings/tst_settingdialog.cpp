@@ -43,39 +43,6 @@ void openLink(SimFixture &sim)
     sim.box.clearWire();
 }
 
-// Holds the link from another thread, as the firmware transfer does.
-class UpgradeHolder
-{
-public:
-    UpgradeHolder()
-    {
-        m_thread = std::thread([this] {
-            std::unique_lock<std::mutex> lock(m_mutex);
-            m_claimed = DeviceLink::instance()->claim();
-            m_cond.notify_all();
-            m_cond.wait(lock, [this] { return m_done; });
-            DeviceLink::instance()->release();
-        });
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_cond.wait(lock, [this] { return m_claimed; });
-    }
-    ~UpgradeHolder()
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_done = true;
-        }
-        m_cond.notify_all();
-        m_thread.join();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_cond;
-    bool m_claimed = false;
-    bool m_done = false;
-    std::thread m_thread;
-};
 } // namespace
 
 // The settings dialog against the simulated box, one temporary working
@@ -480,7 +447,7 @@ void TestSettingDialog::deviceButtonsWaitForUpgrade()
     openLink(sim);
     SettingDialog dialog;
     {
-        UpgradeHolder upgrade;
+        LinkClaimer upgrade;
         pressDeviceButton(dialog, button);
     }
     QCOMPARE(boxes.shown.size(), 1);

@@ -127,6 +127,31 @@ void TempWorkDir::writeFile(const QString &name, const QByteArray &content) cons
         f.write(content);
 }
 
+LinkClaimer::LinkClaimer()
+{
+    m_thread = std::thread([this] {
+        DeviceLink::instance()->claim();
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_held = true;
+        m_cond.notify_all();
+        m_cond.wait(lock, [this] { return m_done; });
+        lock.unlock();
+        DeviceLink::instance()->release();
+    });
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_cond.wait(lock, [this] { return m_held; });
+}
+
+LinkClaimer::~LinkClaimer()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_done = true;
+    }
+    m_cond.notify_all();
+    m_thread.join();
+}
+
 QByteArray hexBytes(const char *spaced)
 {
     return QByteArray::fromHex(QByteArray(spaced).replace(' ', ""));

@@ -9,7 +9,10 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 // A simulated box installed as the HID backend for one test, on a fresh link.
 class SimFixture
@@ -64,6 +67,22 @@ public:
 private:
     QTemporaryDir m_dir;
     QString m_previous;
+};
+
+// Holds the link from a thread of its own while alive, the way a firmware
+// transfer does, so every other thread's calls are refused.
+class LinkClaimer
+{
+public:
+    LinkClaimer();
+    ~LinkClaimer();
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_cond;
+    bool m_held = false;
+    bool m_done = false;
+    std::thread m_thread;
 };
 
 // "00 08 03 0e" -> bytes.
