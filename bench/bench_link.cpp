@@ -38,19 +38,15 @@ int main(int argc, char **argv)
         return 1;
 
     std::vector<double> exchange;
-    CmdPacket probe, reply;
-    probe.set(CMD_PROBE, {});
     for (int i = 0; i < 20000; ++i) {
         QElapsedTimer t;
         t.start();
-        link->request(probe, reply);
+        link->exchange(CMD_PROBE);
         exchange.push_back(double(t.nsecsElapsed()) / 1000.0);
     }
     std::printf("exchange_us_p50 %.1f us\n", percentile(exchange, 0.5));
 
-    CmdPacket on;
-    on.set(CMD_CAN_RX_ENABLE, {1});
-    link->request(on, reply);
+    link->exchange(CMD_CAN_RX_ENABLE, {1});
     box.setCanRate(8000);
     CanRxThread rx;
     quint64 frames = 0;

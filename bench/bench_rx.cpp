@@ -178,10 +178,7 @@ int main(int argc, char **argv)
         tabs->setCurrentIndex(1);
         QCoreApplication::processEvents();
         if (!window.canRxThread().isRunning()) {
-            CmdPacket enable;
-            CmdPacket reply;
-            enable.set(CMD_CAN_RX_ENABLE, {1});
-            link->request(enable, reply);
+            link->exchange(CMD_CAN_RX_ENABLE, {1});
             window.canRxThread().start();
         }
         Probe probe(table->model());

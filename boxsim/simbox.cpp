@@ -13,11 +13,10 @@ constexpr int kImageReports = kImageSize / 64;
 constexpr uint8_t kOtaOk = 0x0E;
 constexpr uint8_t kOtaBadSum = 0x0D;
 constexpr uint8_t kOtaIncomplete = 0x0F;
-// A host that falls this far behind the generated stream loses the excess, as
-// the box's own buffer would overflow.
-constexpr quint64 kMaxBacklog = 4096;
 // Reply reads at least this long count as "the reply time-out" for instant mode.
 constexpr int kInstantThresholdMs = 1000;
+// The box resets this long after its finish reply has gone out.
+constexpr int kResetAfterFinishMs = 20;
 
 QByteArray frame(uint8_t cmd, const QVector<uint8_t> &payload)
 {
@@ -124,6 +123,7 @@ void SimBox::unplug()
         std::lock_guard<std::mutex> lock(m_mutex);
         was = m_plugged;
         m_restarting = false;
+        m_goingAway = false;
         unplugLocked(false);
     }
     m_cond.notify_all();
@@ -200,6 +200,26 @@ void SimBox::setInstantTimeouts(bool on)
     m_instantTimeouts = on;
 }
 
+void SimBox::answerNext(uint8_t cmd, const QByteArray &f)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    QByteArray padded = f.left(kFrameLen);
+    padded.append(QByteArray(kFrameLen - padded.size(), '\0'));
+    m_answerNext[cmd] = padded;
+}
+
+void SimBox::setFramesInFlight(int count)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_framesInFlight = std::max(0, count);
+}
+
+quint64 SimBox::droppedReports() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_dropped;
+}
+
 void SimBox::setCanRate(double framesPerSecond)
 {
     {
@@ -231,7 +251,7 @@ void SimBox::queueInputReport(const QByteArray &f)
         std::lock_guard<std::mutex> lock(m_mutex);
         QByteArray padded = f.left(kFrameLen);
         padded.append(QByteArray(kFrameLen - padded.size(), '\0'));
-        m_pending.push_back({Clock::now(), padded});
+        m_outgoing.push_back({Clock::now(), padded});
     }
     m_cond.notify_all();
 }
@@ -295,8 +315,10 @@ quint64 SimBox::openSession()
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_plugged)
         return 0;
-    // The box serves one open handle at a time, like a re-opened hidraw node.
+    // The box serves one open handle at a time, like a re-opened hidraw node;
+    // a new handle starts with an empty queue.
     m_session = m_nextSession++;
+    m_hostQueue.clear();
     return m_session;
 }
 
@@ -308,6 +330,10 @@ int SimBox::hostWrite(quint64 session, const uint8_t *data, size_t length)
             return -1;
         const QByteArray bytes(reinterpret_cast<const char *>(data), int(length));
         const bool raw = m_rawRemaining > 0;
+        const Clock::time_point now = Clock::now();
+        advanceLocked(now);
+        if (!raw)
+            sendInFlightLocked(now);
         m_wire.append(bytes);
         m_wireRaw.append(raw);
         if (raw) {
@@ -387,7 +413,9 @@ void SimBox::handleCommandLocked(uint8_t cmd, const QVector<uint8_t> &payload)
         m_announced = false;
         m_rawRemaining = 0;
         replyLocked(cmd, {0x01});
-        m_restartAfterFinishReply = true;
+        m_goingAway = true;
+        m_goAwayAt = Clock::now() + std::chrono::milliseconds(m_replyDelayMs + kResetAfterFinishMs);
+        m_timerCond.notify_all();
         break;
     }
     case CMD_OTA_RESULT:
@@ -402,6 +430,8 @@ void SimBox::handleCommandLocked(uint8_t cmd, const QVector<uint8_t> &payload)
         break;
     case CMD_CAN_RX_ENABLE:
         m_canReporting = payload.value(0) != 0;
+        if (!m_canReporting)
+            m_burstLeft = 0; // the backlog is not sent once reporting is off
         m_rateStart = Clock::now();
         m_rateFramesDone = 0;
         replyLocked(cmd, {0x01});
@@ -433,10 +463,14 @@ SimBox::Fault SimBox::faultForLocked(uint8_t cmd) const
 void SimBox::replyLocked(uint8_t cmd, const QVector<uint8_t> &payload)
 {
     QByteArray f = frame(cmd, payload);
+    const auto scripted = m_answerNext.find(cmd);
+    if (scripted != m_answerNext.end()) {
+        m_outgoing.push_back({Clock::now(), scripted->second});
+        m_answerNext.erase(scripted);
+        return;
+    }
     switch (faultForLocked(cmd)) {
     case Fault::Silent:
-        if (cmd == CMD_OTA_FINISH)
-            m_restartAfterFinishReply = false, unplugLocked(true);
         return;
     case Fault::LengthByte:
         f[1] = char(m_faultLengthByte);
@@ -447,17 +481,30 @@ void SimBox::replyLocked(uint8_t cmd, const QVector<uint8_t> &payload)
     case Fault::None:
         break;
     }
-    m_pending.push_back({Clock::now() + std::chrono::milliseconds(m_replyDelayMs), f});
+    m_outgoing.push_back({Clock::now() + std::chrono::milliseconds(m_replyDelayMs), f});
+}
+
+void SimBox::sendInFlightLocked(Clock::time_point now)
+{
+    if (!m_canReporting || (m_canRate <= 0 && m_burstLeft == 0))
+        return;
+    for (int i = 0; i < m_framesInFlight; ++i) {
+        if (m_burstLeft > 0)
+            --m_burstLeft;
+        else
+            ++m_rateFramesDone; // the stream's next frames, sent early
+        m_outgoing.push_back({now, nextGeneratedFrameLocked()});
+    }
 }
 
 bool SimBox::nextRateDueLocked(Clock::time_point now, Clock::time_point &due) const
 {
+    (void)now;
     if (!m_canReporting || m_canRate <= 0)
         return false;
     const double next = double(m_rateFramesDone + 1) / m_canRate;
     due = m_rateStart +
           std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(next));
-    (void)now;
     return true;
 }
 
@@ -473,42 +520,57 @@ QByteArray SimBox::nextGeneratedFrameLocked()
     return frame(CMD_CAN_FRAME, payload);
 }
 
-bool SimBox::takeReportLocked(Clock::time_point now, QByteArray &out, Clock::time_point &nextAt)
+void SimBox::arriveLocked(const QByteArray &report)
 {
-    nextAt = Clock::time_point::max();
-    if (!m_pending.empty()) {
-        if (m_pending.front().readyAt <= now) {
-            out = m_pending.front().frame;
-            m_pending.pop_front();
-            if (m_restartAfterFinishReply && out.size() > 2 &&
-                uint8_t(out.at(2)) == CMD_OTA_FINISH) {
-                m_restartAfterFinishReply = false;
-                unplugLocked(true);
-            }
-            return true;
-        }
-        nextAt = m_pending.front().readyAt;
-        return false; // replies keep their order; frames wait behind a delayed one
+    if (m_session == 0)
+        return; // nobody has the node open: the report goes nowhere
+    if (int(m_hostQueue.size()) >= kHostQueueReports) {
+        ++m_dropped;
+        return;
     }
-    if (m_burstLeft > 0) {
-        --m_burstLeft;
-        out = nextGeneratedFrameLocked();
-        return true;
-    }
-    Clock::time_point due;
-    if (nextRateDueLocked(now, due)) {
-        if (due <= now) {
-            const double elapsed = std::chrono::duration<double>(now - m_rateStart).count();
-            const quint64 owed = quint64(elapsed * m_canRate);
-            if (owed > m_rateFramesDone + kMaxBacklog)
-                m_rateFramesDone = owed - kMaxBacklog;
+    m_hostQueue.push_back(report);
+}
+
+// Moves everything the box has sent by `now` to the host, in the order sent.
+void SimBox::advanceLocked(Clock::time_point now)
+{
+    for (;;) {
+        Clock::time_point due;
+        const bool rateDue = nextRateDueLocked(now, due) && due <= now;
+        const bool sentDue = !m_outgoing.empty() && m_outgoing.front().readyAt <= now;
+        if (sentDue && (!rateDue || m_outgoing.front().readyAt <= due)) {
+            arriveLocked(m_outgoing.front().frame);
+            m_outgoing.pop_front();
+        } else if (rateDue) {
             ++m_rateFramesDone;
-            out = nextGeneratedFrameLocked();
-            return true;
+            if (int(m_hostQueue.size()) >= kHostQueueReports && m_session != 0) {
+                // Lost on arrival: count it without building it, so a host
+                // that stops reading for long costs little.
+                ++m_generated;
+                ++m_dropped;
+            } else {
+                arriveLocked(nextGeneratedFrameLocked());
+            }
+        } else {
+            break;
         }
-        nextAt = due;
     }
-    return false;
+    while (m_burstLeft > 0 && m_canReporting && m_session != 0 &&
+           int(m_hostQueue.size()) < kHostQueueReports) {
+        --m_burstLeft;
+        m_hostQueue.push_back(nextGeneratedFrameLocked());
+    }
+}
+
+SimBox::Clock::time_point SimBox::nextArrivalLocked() const
+{
+    Clock::time_point next = Clock::time_point::max();
+    if (!m_outgoing.empty())
+        next = m_outgoing.front().readyAt;
+    Clock::time_point due;
+    if (nextRateDueLocked(Clock::now(), due))
+        next = std::min(next, due);
+    return next;
 }
 
 int SimBox::hostRead(quint64 session, uint8_t *data, size_t length, int timeoutMs)
@@ -522,26 +584,21 @@ int SimBox::hostRead(quint64 session, uint8_t *data, size_t length, int timeoutM
         if (!m_plugged || session == 0 || session != m_session)
             return -1;
         const Clock::time_point now = Clock::now();
-        QByteArray out;
-        Clock::time_point nextAt;
-        const bool wasPlugged = m_plugged;
-        if (takeReportLocked(now, out, nextAt)) {
+        advanceLocked(now);
+        if (!m_hostQueue.empty()) {
+            const QByteArray &out = m_hostQueue.front();
             const size_t n = std::min<size_t>(length, size_t(out.size()));
             std::memcpy(data, out.constData(), n);
-            if (wasPlugged && !m_plugged) {
-                lock.unlock();
-                m_cond.notify_all();
-                notify(false);
-            }
+            m_hostQueue.pop_front();
             return int(n);
         }
         if (now >= deadline)
             return 0;
-        // In instant mode a reply read gives up at once unless a (delayed)
-        // reply is on its way within the time-out.
-        if (instant && (m_pending.empty() || m_pending.front().readyAt > deadline))
+        // In instant mode a reply read gives up at once unless something the
+        // box has sent (a delayed reply, say) arrives within the time-out.
+        if (instant && (m_outgoing.empty() || m_outgoing.front().readyAt > deadline))
             return 0;
-        m_cond.wait_until(lock, std::min(deadline, nextAt));
+        m_cond.wait_until(lock, std::min(deadline, nextArrivalLocked()));
     }
 }
 
@@ -549,7 +606,10 @@ void SimBox::unplugLocked(bool restart)
 {
     m_plugged = false;
     m_session = 0;
-    m_pending.clear();
+    m_outgoing.clear();
+    m_hostQueue.clear();
+    m_burstLeft = 0;
+    m_goingAway = false;
     m_canReporting = false;
     m_rawRemaining = 0;
     if (restart && m_restartTimeMs >= 0) {
@@ -571,7 +631,23 @@ void SimBox::restartTimerLoop()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     while (!m_shutdown) {
-        if (m_restarting) {
+        if (m_goingAway) {
+            m_timerCond.wait_until(lock, m_goAwayAt);
+            if (m_shutdown)
+                break;
+            if (m_goingAway && Clock::now() >= m_goAwayAt) {
+                // The reset takes the node away whether or not the host has
+                // read the finish reply yet.
+                const bool was = m_plugged;
+                unplugLocked(true);
+                if (was) {
+                    lock.unlock();
+                    m_cond.notify_all();
+                    notify(false);
+                    lock.lock();
+                }
+            }
+        } else if (m_restarting) {
             m_timerCond.wait_until(lock, m_backAt);
             if (m_shutdown)
                 break;

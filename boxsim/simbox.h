@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -17,6 +18,13 @@
 // reports CAN frames while reporting is on, takes firmware upgrades, can be
 // pulled out and plugged in, and can be told to misbehave. It records every
 // output report written to it, byte for byte.
+//
+// It is no kinder than the hardware: input reports reach the host strictly in
+// the order the box sent them, replies and CAN frames alike; frames already on
+// their way arrive ahead of a reply; the host keeps at most 64 unread reports
+// per open handle (hidraw's queue) and loses what comes on top; the box
+// restarts after the upgrade finish on its own clock; a read waits its whole
+// time-out unless a test asks for instant time-outs.
 //
 // Thread-safe: the host side (a backend) and the test side may call it from
 // different threads.
@@ -76,23 +84,32 @@ public:
     void clearFaults();
     // Delay before each reply becomes readable.
     void setReplyDelayMs(int ms);
-    // Reply reads of at least this long return 0 at once when nothing is
-    // pending, as if the time had passed, so tests of time-outs take no time.
+    // Reply reads (1 s or longer) return 0 at once when nothing is on its way,
+    // as if the time had passed, so tests of time-outs take no time. Off by
+    // default: a test that wants it asks for it.
     void setInstantTimeouts(bool on);
+    // Answers the next `cmd` with this 64-byte frame instead of its own reply.
+    void answerNext(uint8_t cmd, const QByteArray &frame);
 
     // --- CAN traffic -----------------------------------------------------
     // Frames generated per second while reporting is on (0: none).
     void setCanRate(double framesPerSecond);
-    // Queues `count` generated frames, sent as fast as they are read.
+    // A backlog of `count` generated frames, sent while reporting is on as fast
+    // as the host takes them (a bus busier than the USB side).
     void queueCanBurst(int count);
-    // Queues one frame with the given payload (identifier bytes, data).
+    // Generated frames already on their way to the host when the box reads a
+    // command while frames flow; they arrive ahead of its reply. Default 3.
+    void setFramesInFlight(int count);
+    // Sends one frame with the given payload (identifier bytes, data) now.
     void queueCanFrame(const QVector<uint8_t> &payload);
-    // Queues one raw 64-byte input report exactly as given (zero-padded).
+    // Sends one raw 64-byte input report exactly as given (zero-padded) now.
     void queueInputReport(const QByteArray &frame);
     // CAN frames the host sent (payloads of CMD_CAN_FRAME).
     QList<QVector<uint8_t>> sentCanFrames() const;
-    // Frames of the generated stream handed to the host so far.
+    // Frames of the generated stream sent so far (read, queued or dropped).
     quint64 generatedFramesRead() const;
+    // Reports that found the host's queue full and were lost.
+    quint64 droppedReports() const;
 
     // --- upgrade ---------------------------------------------------------
     int rawReportsReceived() const;
@@ -117,6 +134,9 @@ public:
     // when the session is gone.
     int hostRead(quint64 session, uint8_t *data, size_t length, int timeoutMs);
 
+    // Unread reports one host handle keeps, as hidraw does.
+    static constexpr int kHostQueueReports = 64;
+
 private:
     using Clock = std::chrono::steady_clock;
     struct Pending
@@ -128,7 +148,10 @@ private:
     void handleCommandLocked(uint8_t cmd, const QVector<uint8_t> &payload);
     void replyLocked(uint8_t cmd, const QVector<uint8_t> &payload);
     void handleRawLocked(const uint8_t *data, size_t length);
-    bool takeReportLocked(Clock::time_point now, QByteArray &out, Clock::time_point &nextAt);
+    void sendInFlightLocked(Clock::time_point now);
+    void advanceLocked(Clock::time_point now);
+    void arriveLocked(const QByteArray &report);
+    Clock::time_point nextArrivalLocked() const;
     QByteArray nextGeneratedFrameLocked();
     void unplugLocked(bool restart);
     void checkRestartLocked(Clock::time_point now);
@@ -162,13 +185,19 @@ private:
     uint8_t m_faultLengthByte = 255;
     int m_replyDelayMs = 0;
     bool m_instantTimeouts = false;
+    std::map<uint8_t, QByteArray> m_answerNext;
 
     double m_canRate = 0;
     Clock::time_point m_rateStart;
     quint64 m_rateFramesDone = 0;
     quint64 m_burstLeft = 0;
     quint64 m_generated = 0;
-    std::deque<Pending> m_pending;
+    int m_framesInFlight = 3;
+    // Sent by the box, not yet at the host, in the order sent.
+    std::deque<Pending> m_outgoing;
+    // At the host, not yet read.
+    std::deque<QByteArray> m_hostQueue;
+    quint64 m_dropped = 0;
     QList<QVector<uint8_t>> m_sentCan;
 
     QByteArray m_image;
@@ -181,7 +210,9 @@ private:
     QList<QByteArray> m_wire;
     QList<bool> m_wireRaw;
     int m_rawRemaining = 0;
-    bool m_restartAfterFinishReply = false;
+    // The box resets itself shortly after it has sent its finish reply.
+    bool m_goingAway = false;
+    Clock::time_point m_goAwayAt;
 
     std::condition_variable m_timerCond;
     bool m_shutdown = false;

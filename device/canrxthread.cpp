@@ -33,12 +33,9 @@ void CanRxThread::run()
     DeviceLink *link = DeviceLink::instance();
     int backoffMs = 0;
     while (!isInterruptionRequested()) {
-        CmdPacket packet;
-        const int result = link->receivePacket(packet, false);
+        const int result = link->receiveFrame(*this);
         if (result > 0) {
             backoffMs = 0;
-            qDebug() << packet.getCmd();
-            emit send_can_rx(packet.getPayload());
         } else if (result < 0) {
             // The box is gone (or busy with an upgrade): wait longer each time
             // instead of turning failed reads into empty frames.
@@ -47,6 +44,12 @@ void CanRxThread::run()
                 break;
         }
     }
+}
+
+void CanRxThread::frameRead(const CmdPacket &report)
+{
+    qDebug() << report.getCmd();
+    emit send_can_rx(report.getPayload());
 }
 
 bool CanRxThread::pauseAfterFailure(int ms)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framesink.h"
+
 #include <QThread>
 #include <QVector>
 
@@ -8,7 +10,11 @@
 // Reads the CAN frames the box reports while the CAN tab is shown and hands
 // each one to the window. Reads in short slices so that a stop is prompt and
 // nothing is ever freed under a pending read.
-class CanRxThread : public QThread
+//
+// It is also the window's frame sink: frames an exchange reads while
+// reporting is on leave through the same signal, so the table sees every
+// frame once, in the order the box sent them.
+class CanRxThread : public QThread, public FrameSink
 {
     Q_OBJECT
 public:
@@ -17,6 +23,9 @@ public:
 
     // Asks the loop to end and waits for it: at most about one read slice.
     void stop();
+
+    // Emits the frame; any thread, called under the link's lock.
+    void frameRead(const CmdPacket &report) override;
 
 signals:
     void sig_ShowMsg(QString text);

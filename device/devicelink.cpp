@@ -1,13 +1,18 @@
 #include "devicelink.h"
 
+#include "commands.h"
+#include "framesink.h"
 #include "hidbackend.h"
 
 #include <QDebug>
 
+#include <chrono>
 #include <cstring>
 
 namespace {
 constexpr size_t kStringLen = 255;
+// Enough to empty a full hidraw buffer (64 reports) with reports still coming in.
+constexpr int kMaxQueuedReports = 256;
 
 QString readIdentity(int (HidBackend::*getter)(HidHandle *, wchar_t *, size_t), HidHandle *h)
 {
@@ -55,6 +60,8 @@ int DeviceLink::open()
     Access lock(*this);
     if (blockedForCaller())
         return -1;
+    // Reports queued on the old handle go with it: pass the frames on first.
+    passOnQueuedLocked();
     closeLocked();
     hidBackend()->init();
     m_handle = hidBackend()->open(LINK_VENDOR_ID, LINK_PRODUCT_ID, nullptr);
@@ -95,18 +102,41 @@ int DeviceLink::sendPacket(const CmdPacket &packet)
 
 int DeviceLink::receivePacket(CmdPacket &reply, bool withTimeout)
 {
-    if (!withTimeout && m_waiting.load() > 0) {
+    reply = CmdPacket();
+    if (blockedForCaller())
+        return -1;
+    Access lock(*this);
+    return receiveLocked(reply, withTimeout ? LINK_READ_TIMEOUT_MS : LINK_RX_SLICE_MS);
+}
+
+int DeviceLink::receiveFrame(FrameSink &sink)
+{
+    if (m_waiting.load() > 0) {
         // Let a waiting exchange have the link before the next slice.
-        reply = CmdPacket();
         std::this_thread::yield();
         return 0;
     }
-    if (blockedForCaller()) {
-        reply = CmdPacket();
+    if (blockedForCaller())
         return -1;
-    }
     Access lock(*this);
-    return receiveLocked(reply, withTimeout ? LINK_READ_TIMEOUT_MS : LINK_RX_SLICE_MS);
+    CmdPacket report;
+    const int result = receiveLocked(report, LINK_RX_SLICE_MS);
+    if (result > 0)
+        sink.frameRead(report);
+    return result;
+}
+
+void DeviceLink::setFrameSink(FrameSink *sink)
+{
+    Access lock(*this);
+    m_sink = sink;
+}
+
+void DeviceLink::clearFrameSink(FrameSink *sink)
+{
+    Access lock(*this);
+    if (m_sink == sink)
+        m_sink = nullptr;
 }
 
 int DeviceLink::writeRaw(const uint8_t *data, int len)
@@ -124,17 +154,66 @@ int DeviceLink::writeRaw(const uint8_t *data, int len)
     return hidBackend()->write(m_handle, buf, size_t(len) + 1);
 }
 
-int DeviceLink::request(const CmdPacket &command, CmdPacket &reply)
+LinkReply DeviceLink::exchange(uint8_t cmd, const QVector<uint8_t> &payload)
 {
-    reply = CmdPacket();
+    using Clock = std::chrono::steady_clock;
+    LinkReply answer;
+    CmdPacket command;
+    command.set(cmd, payload);
     if (blockedForCaller())
-        return -1;
+        return answer;
     Access lock(*this);
-    if (sendLocked(command) < 0) {
-        reply = CmdPacket();
-        return -1;
+    if (blockedForCaller() || !m_handle)
+        return answer;
+    // Nothing that came before the command can be its reply (a late answer to
+    // an earlier, timed-out one, say).
+    passOnQueuedLocked();
+    if (sendLocked(command) < 0)
+        return answer;
+    const bool reportingOn = cmd == CMD_CAN_RX_ENABLE && payload.value(0) != 0;
+    const bool reportingOff = cmd == CMD_CAN_RX_ENABLE && payload.value(0) == 0;
+    if (reportingOn)
+        m_reporting = true;
+
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(LINK_READ_TIMEOUT_MS);
+    for (;;) {
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) {
+            answer.result = 0;
+            return answer;
+        }
+        CmdPacket report;
+        answer.result = receiveLocked(report, int(left));
+        if (answer.result <= 0)
+            return answer;
+        if (report.getCmd() == cmd) {
+            // The box sends no frame after its answer to "reporting off".
+            if (reportingOff)
+                m_reporting = false;
+            answer.packet = report;
+            return answer;
+        }
+        passOnLocked(report);
     }
-    return receiveLocked(reply, LINK_READ_TIMEOUT_MS);
+}
+
+void DeviceLink::passOnLocked(const CmdPacket &report)
+{
+    if (m_reporting && m_sink)
+        m_sink->frameRead(report);
+}
+
+void DeviceLink::passOnQueuedLocked()
+{
+    if (!m_handle)
+        return;
+    for (int i = 0; i < kMaxQueuedReports; ++i) {
+        CmdPacket report;
+        if (receiveLocked(report, 0) <= 0)
+            return;
+        passOnLocked(report);
+    }
 }
 
 int DeviceLink::sendLocked(const CmdPacket &packet)
@@ -212,6 +291,7 @@ void DeviceLink::reset()
     Access lock(*this);
     closeLocked();
     m_connected.store(false);
+    m_reporting = false;
     m_claimed.store(false);
     m_owner.store(std::thread::id());
     m_serialNumber.clear();

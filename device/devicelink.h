@@ -3,6 +3,8 @@
 #include "cmdpacket.h"
 #include "reportframing.h"
 
+#include <QVector>
+
 #include <QString>
 
 #include <atomic>
@@ -10,6 +12,18 @@
 #include <thread>
 
 struct HidHandle;
+class FrameSink;
+
+// The box's answer to one command: the read's result (bytes read, 0 after the
+// time-out, -1 on error) and the reply, empty unless the box answered.
+struct LinkReply
+{
+    int result = -1;
+    CmdPacket packet;
+
+    bool answered() const { return result > 0; }
+    QVector<uint8_t> payload() const { return packet.getPayload(); }
+};
 
 // Length of one read slice of the CAN receive loop: short enough that a stop
 // request or a waiting request/reply exchange is served promptly.
@@ -32,15 +46,30 @@ public:
 
     // hid_write's result, or -1 when nothing could be written.
     int sendPacket(const CmdPacket &packet);
-    // The read's result: bytes read, 0 after the time-out, -1 on error. The
-    // reply is filled in every case. Without time-out it waits one short slice.
+    // The next input report, whatever it is: the read's result (bytes read, 0
+    // after the time-out, -1 on error), the reply filled in every case. Only
+    // the upgrade's block answers are taken this way; without time-out it
+    // waits one short slice.
     int receivePacket(CmdPacket &reply, bool withTimeout);
     int writeRaw(const uint8_t *data, int len);
 
-    // One request and its reply, with the lock held from the write to the
-    // reply, so that the reply goes to the thread that asked. Returns the
-    // read's result, or -1 when the request could not be written.
-    int request(const CmdPacket &command, CmdPacket &reply);
+    // The one way to ask the box something: sends the command and takes as its
+    // reply the first report with the same command code, within the reply
+    // time-out from the send, with the lock held throughout so that the reply
+    // goes to the thread that asked. Reports read meanwhile are CAN frames
+    // while reporting is on (they go to the frame sink, in order) and are
+    // dropped otherwise; so is input already queued before the command.
+    LinkReply exchange(uint8_t cmd, const QVector<uint8_t> &payload = {});
+
+    // One read slice of the CAN receive loop: a report read is handed to
+    // `sink` before the lock is released, so frames keep their order against
+    // the ones an exchange passes on. Gives way at once to a waiting exchange.
+    int receiveFrame(FrameSink &sink);
+    // Where the frames an exchange (or a re-open) reads go while CAN
+    // reporting is on; null drops them.
+    void setFrameSink(FrameSink *sink);
+    // Forgets `sink` if it is still the one set.
+    void clearFrameSink(FrameSink *sink);
 
     // While a thread holds the link (the firmware transfer), every other
     // thread's calls fail at once instead of interleaving with it.
@@ -63,6 +92,8 @@ private:
     bool blockedForCaller() const;
     int sendLocked(const CmdPacket &packet);
     int receiveLocked(CmdPacket &reply, int timeoutMs);
+    void passOnLocked(const CmdPacket &report);
+    void passOnQueuedLocked();
     void closeLocked();
 
     mutable std::mutex m_mutex;
@@ -71,6 +102,10 @@ private:
     std::atomic<bool> m_claimed{false};
     std::atomic<std::thread::id> m_owner{};
     HidHandle *m_handle = nullptr;
+    FrameSink *m_sink = nullptr;
+    // The box reports CAN frames: from the send of CMD_CAN_RX_ENABLE 1 to the
+    // reply to CMD_CAN_RX_ENABLE 0.
+    bool m_reporting = false;
     QString m_serialNumber;
     QString m_manufacturer;
     QString m_product;

@@ -6,19 +6,6 @@
 
 #include <QDebug>
 
-namespace {
-CmdPacket ask(uint8_t cmd, const QVector<uint8_t> &payload, int *result = nullptr)
-{
-    CmdPacket request;
-    request.set(cmd, payload);
-    CmdPacket reply;
-    const int r = DeviceLink::instance()->request(request, reply);
-    if (result)
-        *result = r;
-    return reply;
-}
-} // namespace
-
 HidCmdHandle::HidCmdHandle() : QThread(nullptr)
 {
 }
@@ -27,29 +14,29 @@ HidCmdHandle::~HidCmdHandle() = default;
 
 QStringList HidCmdHandle::getWifiInfo()
 {
-    const QString text = byteText(ask(CMD_GET_WIFI_INFO, {0x00}).getPayload());
+    const QString text = byteText(DeviceLink::instance()->exchange(CMD_GET_WIFI_INFO, {0x00}).payload());
     qDebug() << "###########" << text;
     return text.split(QLatin1Char(','), Qt::KeepEmptyParts, Qt::CaseSensitive);
 }
 
 bool HidCmdHandle::setWifiInfo(const QString &name, const QString &password)
 {
-    int result = -1;
-    ask(CMD_SET_WIFI_INFO, wifiInfoPayload(name, password), &result);
-    return result > 0;
+    return DeviceLink::instance()
+        ->exchange(CMD_SET_WIFI_INFO, wifiInfoPayload(name, password))
+        .answered();
 }
 
 QString HidCmdHandle::getSoftwareId()
 {
-    return byteText(ask(CMD_GET_SOFTWARE_ID, {}).getPayload());
+    return byteText(DeviceLink::instance()->exchange(CMD_GET_SOFTWARE_ID).payload());
 }
 
 QString HidCmdHandle::getSoftwareVersion()
 {
-    return QString::number(versionNumber(ask(CMD_GET_SOFTWARE_VERSION, {}).getPayload()));
+    return QString::number(versionNumber(DeviceLink::instance()->exchange(CMD_GET_SOFTWARE_VERSION).payload()));
 }
 
 QString HidCmdHandle::getHardwareId()
 {
-    return digitText(ask(CMD_GET_HARDWARE_ID, {}).getPayload());
+    return digitText(DeviceLink::instance()->exchange(CMD_GET_HARDWARE_ID).payload());
 }

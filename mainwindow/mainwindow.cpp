@@ -19,8 +19,11 @@ MainWindow::MainWindow(QWidget *parent)
     ui->setupUi(this);
 
     connect(&m_canRx, SIGNAL(sig_ShowMsg(QString)), this, SLOT(slt_ShowMsg(QString)));
+    // Queued even from the GUI thread: frames an exchange reads there must
+    // queue up behind the ones the receive thread has already handed over.
     connect(&m_canRx, SIGNAL(send_can_rx(QVector<uint8_t>)), this,
-            SLOT(receive_can_rx(QVector<uint8_t>)));
+            SLOT(receive_can_rx(QVector<uint8_t>)), Qt::QueuedConnection);
+    DeviceLink::instance()->setFrameSink(&m_canRx);
 
     ui->label_pic->setPixmap(QPixmap(QStringLiteral("wb1.png")));
     ui->label_pic->setScaledContents(true);
@@ -67,6 +70,7 @@ MainWindow::~MainWindow()
 {
     // The receive thread delivers into the form: stop it before the form goes.
     stopCanRx();
+    DeviceLink::instance()->clearFrameSink(&m_canRx);
     delete ui;
 }
 

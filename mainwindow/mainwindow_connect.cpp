@@ -7,17 +7,6 @@
 
 #include <QDebug>
 
-namespace {
-CmdPacket ask(uint8_t cmd, const QVector<uint8_t> &payload)
-{
-    CmdPacket request;
-    request.set(cmd, payload);
-    CmdPacket reply;
-    DeviceLink::instance()->request(request, reply);
-    return reply;
-}
-} // namespace
-
 void MainWindow::on_pushButton_connect_clicked()
 {
     if (upgradeInProgress(true))
@@ -33,9 +22,10 @@ void MainWindow::on_pushButton_connect_clicked()
 
 void MainWindow::runHandshake()
 {
-    if (ask(CMD_PROBE, {}).getPayload().isEmpty())
+    DeviceLink *link = DeviceLink::instance();
+    if (link->exchange(CMD_PROBE).payload().isEmpty())
         return;
-    const QVector<uint8_t> answer = ask(CMD_ENTER_USB_MODE, {}).getPayload();
+    const QVector<uint8_t> answer = link->exchange(CMD_ENTER_USB_MODE).payload();
     if (!answer.isEmpty() && answer.at(0) == 1) {
         ui->pushButton_connect->setEnabled(false);
         ui->label_connect_info->setText(tr("VOTK已连接"));
@@ -55,7 +45,7 @@ void MainWindow::can_rx_enable(int on)
 {
     if (!DeviceLink::instance()->isConnected() || upgradeInProgress(false))
         return;
-    ask(CMD_CAN_RX_ENABLE, {uint8_t(on & 0xFF)});
+    DeviceLink::instance()->exchange(CMD_CAN_RX_ENABLE, {uint8_t(on & 0xFF)});
 }
 
 void MainWindow::showDisconnected()

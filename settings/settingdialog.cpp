@@ -2,7 +2,6 @@
 #include "ui_settingdialog.h"
 
 #include "appconfig.h"
-#include "cmdpacket.h"
 #include "commands.h"
 #include "configfile.h"
 #include "devicelink.h"
@@ -16,17 +15,6 @@
 namespace {
 const QString kLanguageKey = QStringLiteral("language");
 const QString kAutoConnectKey = QStringLiteral("auto_connect");
-
-// One command and its reply under the link's lock, so that the CAN receive
-// thread cannot take the reply meant for the dialog.
-CmdPacket exchange(uint8_t cmd, const QVector<uint8_t> &payload = {})
-{
-    CmdPacket command;
-    command.set(cmd, payload);
-    CmdPacket reply;
-    DeviceLink::instance()->request(command, reply);
-    return reply;
-}
 } // namespace
 
 SettingDialog::SettingDialog(QWidget *parent) : QDialog(parent), ui(new Ui::SettingDialog)
@@ -106,7 +94,7 @@ void SettingDialog::on_pushButton_read_can_time_clicked()
     qDebug() << "read can time";
     if (!deviceReady())
         return;
-    const QVector<uint8_t> payload = exchange(CMD_GET_CAN_TIME).getPayload();
+    const QVector<uint8_t> payload = DeviceLink::instance()->exchange(CMD_GET_CAN_TIME).payload();
     if (payload.isEmpty())
         return;
     const int ms = payload.at(0);
@@ -124,7 +112,7 @@ void SettingDialog::on_pushButton_update_can_time_clicked()
         return;
     bool ok = false;
     const uint number = text.trimmed().toUInt(&ok, 10);
-    exchange(CMD_SET_CAN_TIME, {canTimeValue(ok ? number : 0)});
+    DeviceLink::instance()->exchange(CMD_SET_CAN_TIME, {canTimeValue(ok ? number : 0)});
 }
 
 void SettingDialog::on_pushButto_wifi_factory_clicked()
@@ -138,7 +126,7 @@ void SettingDialog::on_pushButto_wifi_factory_clicked()
         MessageBox::question(this, QStringLiteral("提示"), QStringLiteral("确定要恢复出厂设置吗?"));
     if (answer == QMessageBox::Yes) {
         qDebug() << "yes yes";
-        exchange(CMD_WIFI_FACTORY_RESET);
+        DeviceLink::instance()->exchange(CMD_WIFI_FACTORY_RESET);
     } else {
         qDebug() << "no no";
     }

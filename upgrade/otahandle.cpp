@@ -87,18 +87,16 @@ int OtaHandle::send_ota_start()
     const quint16 sum = imageSum();
     qDebug() << Qt::hex << sum;
 
-    CmdPacket command;
-    command.set(CMD_OTA_START, {uint8_t(sum & 0xFF), uint8_t(sum >> 8)});
-    CmdPacket reply;
-    const int received = DeviceLink::instance()->request(command, reply);
-    const QVector<uint8_t> payload = reply.getPayload();
+    const LinkReply reply =
+        DeviceLink::instance()->exchange(CMD_OTA_START, {uint8_t(sum & 0xFF), uint8_t(sum >> 8)});
+    const QVector<uint8_t> payload = reply.payload();
     QDebug line = qDebug();
-    line << received << int(reply.getCmd());
+    line << reply.result << int(reply.packet.getCmd());
     if (!payload.isEmpty())
         line << int(payload.at(0));
 
     emit sig_send_ota_progress(20, kProgressText);
-    return received;
+    return reply.result;
 }
 
 void OtaHandle::send_ota_data()
@@ -129,19 +127,12 @@ void OtaHandle::send_ota_data()
 
 void OtaHandle::send_ota_finish()
 {
-    CmdPacket command;
-    command.set(CMD_OTA_FINISH, {});
-    CmdPacket reply;
-    DeviceLink::instance()->request(command, reply);
+    DeviceLink::instance()->exchange(CMD_OTA_FINISH);
 }
 
 int OtaHandle::read_ota_result()
 {
-    CmdPacket command;
-    command.set(CMD_OTA_RESULT, {});
-    CmdPacket reply;
-    DeviceLink::instance()->request(command, reply);
-    return payloadByte(reply.getPayload(), 0);
+    return payloadByte(DeviceLink::instance()->exchange(CMD_OTA_RESULT).payload(), 0);
 }
 
 void OtaHandle::run()

@@ -1,3 +1,4 @@
+#include "commands.h"
 #include "devicelink.h"
 #include "mainwindow.h"
 #include "testsupport.h"
@@ -96,6 +97,7 @@ void TestCanReceive::deliver(const QByteArray &frame)
 {
     // As the receive thread hands it over, through the window's own connection.
     emit m_window->canRxThread().send_can_rx(bytesVector(frame));
+    QCoreApplication::sendPostedEvents(m_window.get(), QEvent::MetaCall);
 }
 
 QString TestCanReceive::cell(int row, int column) const
@@ -283,6 +285,7 @@ void TestCanReceive::deleteAllEmptiesAndNextFrameIsRowZero()
 void TestCanReceive::burstArrivesInOrderAndEndsAtNewestRow()
 {
     const int count = 3000;
+    QVERIFY(DeviceLink::instance()->exchange(CMD_CAN_RX_ENABLE, {1}).answered());
     m_sim->box.queueCanBurst(count);
     m_window->canRxThread().start();
     QTRY_COMPARE_WITH_TIMEOUT(m_table->rowCount(), count, 60000);

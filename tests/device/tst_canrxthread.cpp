@@ -82,10 +82,9 @@ void TestCanRxThread::stopWithoutIncomingFramesReturns()
     m_thread->stop();
     QVERIFY(m_thread->isFinished());
     // The link is free and usable afterwards.
-    CmdPacket p, reply;
-    p.set(CMD_CAN_RX_ENABLE, {0});
-    QVERIFY(DeviceLink::instance()->request(p, reply) > 0);
-    QCOMPARE(int(reply.getCmd()), int(CMD_CAN_RX_ENABLE));
+    const LinkReply reply = DeviceLink::instance()->exchange(CMD_CAN_RX_ENABLE, {0});
+    QVERIFY(reply.answered());
+    QCOMPARE(int(reply.packet.getCmd()), int(CMD_CAN_RX_ENABLE));
 }
 
 void TestCanRxThread::startStopStartRunsAgain()
@@ -106,11 +105,10 @@ void TestCanRxThread::exchangesGetTheirOwnRepliesWhileItRuns()
     const uint8_t codes[] = {CMD_PROBE, CMD_GET_HARDWARE_ID, CMD_GET_CAN_TIME, CMD_GET_SOFTWARE_ID};
     for (int i = 0; i < 200; ++i) {
         const uint8_t code = codes[i % 4];
-        CmdPacket p, reply;
-        p.set(code, {});
-        QVERIFY(DeviceLink::instance()->request(p, reply) > 0);
-        QCOMPARE(int(reply.getCmd()), int(code));
-        QVERIFY(!reply.getPayload().isEmpty());
+        const LinkReply reply = DeviceLink::instance()->exchange(code);
+        QVERIFY(reply.answered());
+        QCOMPARE(int(reply.packet.getCmd()), int(code));
+        QVERIFY(!reply.payload().isEmpty());
     }
     QCoreApplication::processEvents();
     QVERIFY(m_frames.isEmpty());
@@ -118,16 +116,12 @@ void TestCanRxThread::exchangesGetTheirOwnRepliesWhileItRuns()
 
 void TestCanRxThread::exchangesSurviveFlowingFrames()
 {
-    CmdPacket on, reply;
-    on.set(CMD_CAN_RX_ENABLE, {1});
-    QVERIFY(DeviceLink::instance()->request(on, reply) > 0);
+    QVERIFY(DeviceLink::instance()->exchange(CMD_CAN_RX_ENABLE, {1}).answered());
     m_sim->box.setCanRate(5000);
     startCollecting();
     int answered = 0;
     for (int i = 0; i < 100; ++i) {
-        CmdPacket p;
-        p.set(CMD_PROBE, {});
-        if (DeviceLink::instance()->request(p, reply) > 0)
+        if (DeviceLink::instance()->exchange(CMD_PROBE).answered())
             ++answered;
         QCoreApplication::processEvents();
     }

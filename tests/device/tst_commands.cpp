@@ -44,8 +44,7 @@ void TestCommands::cleanup()
 
 void TestCommands::answerWith(uint8_t cmd, const QByteArray &replyPayload)
 {
-    m_sim->box.setFault(SimBox::Fault::Silent, cmd);
-    m_sim->box.queueInputReport(inputFrame(cmd, replyPayload));
+    m_sim->box.answerNext(cmd, inputFrame(cmd, replyPayload));
 }
 
 void TestCommands::replyDecoding_data()

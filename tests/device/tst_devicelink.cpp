@@ -63,9 +63,9 @@ void TestDeviceLink::oversizedPayloadWritesNothing()
     CmdPacket p;
     p.set(CMD_SET_WIFI_INFO, QVector<uint8_t>(62, 0x41));
     QCOMPARE(link->sendPacket(p), -1);
-    CmdPacket reply;
-    QCOMPARE(link->request(p, reply), -1);
-    QVERIFY(reply.getPayload().isEmpty());
+    const LinkReply reply = link->exchange(p.getCmd(), p.getPayload());
+    QCOMPARE(reply.result, -1);
+    QVERIFY(reply.payload().isEmpty());
     QVERIFY(sim.box.wire().isEmpty());
 }
 
@@ -163,7 +163,7 @@ void TestDeviceLink::noHandleTouchesNothing()
     QVERIFY(reply.getPayload().isEmpty());
     uint8_t raw[64] = {};
     QCOMPARE(link->writeRaw(raw, 64), -1);
-    QCOMPARE(link->request(p, reply), -1);
+    QCOMPARE(link->exchange(CMD_PROBE).result, -1);
     QVERIFY(sim.box.wire().isEmpty());
 }
 
@@ -175,10 +175,9 @@ void TestDeviceLink::reopenReleasesTheOldHandle()
         QCOMPARE(link->open(), 0);
     QCOMPARE(sim.backend.openHandles(), 1);
     // The new handle works.
-    CmdPacket p, reply;
-    p.set(CMD_PROBE, {});
-    QVERIFY(link->request(p, reply) > 0);
-    QCOMPARE(int(reply.getCmd()), int(CMD_PROBE));
+    const LinkReply reply = link->exchange(CMD_PROBE);
+    QVERIFY(reply.answered());
+    QCOMPARE(int(reply.packet.getCmd()), int(CMD_PROBE));
 }
 
 void TestDeviceLink::failedOpenKeepsFlagAndDropsHandle()
@@ -220,9 +219,7 @@ void TestDeviceLink::claimedLinkRefusesOtherThreads()
     bool otherClaim = true;
     // A std::thread: its join is visible to ThreadSanitizer, QThread::wait is not.
     std::thread other([&] {
-        CmdPacket p, reply;
-        p.set(CMD_PROBE, {});
-        otherResult = link->request(p, reply);
+        otherResult = link->exchange(CMD_PROBE).result;
         otherOpen = link->open();
         otherClaim = link->claim();
     });
@@ -232,9 +229,7 @@ void TestDeviceLink::claimedLinkRefusesOtherThreads()
     QVERIFY(!otherClaim);
     QVERIFY(sim.box.wire().isEmpty());
     // The owner still talks to the box.
-    CmdPacket p, reply;
-    p.set(CMD_PROBE, {});
-    QVERIFY(link->request(p, reply) > 0);
+    QVERIFY(link->exchange(CMD_PROBE).answered());
     link->release();
     QVERIFY(!link->isClaimedByOther());
 }

@@ -474,10 +474,7 @@ void TestSettingDialog::repliesStayWithDialogWhileCanRxRuns()
     MessageBoxRecorder boxes(QMessageBox::Yes);
     LogCapture log; // the thread logs every frame
     openLink(sim);
-    CmdPacket enable;
-    enable.set(CMD_CAN_RX_ENABLE, {1});
-    CmdPacket ack;
-    QVERIFY(DeviceLink::instance()->request(enable, ack) > 0);
+    QVERIFY(DeviceLink::instance()->exchange(CMD_CAN_RX_ENABLE, {1}).answered());
     QVERIFY(sim.box.canReporting());
     sim.box.setCanRate(framesPerSecond);
 

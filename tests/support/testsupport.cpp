@@ -13,7 +13,6 @@ SimFixture::SimFixture()
 {
     DeviceLink::instance()->reset();
     setHidBackend(&backend);
-    box.setInstantTimeouts(true);
 }
 
 SimFixture::~SimFixture()

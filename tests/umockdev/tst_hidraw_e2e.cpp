@@ -27,7 +27,7 @@ QString latin1(const char *text, int size = -1)
     return QString::fromLatin1(text, size);
 }
 
-class FrameSink
+class FrameCollector
 {
 public:
     void add(const QVector<uint8_t> &frame)
@@ -79,7 +79,7 @@ private slots:
 
 private:
     CmdPacket ask(uint8_t cmd, const QVector<uint8_t> &payload, int *result = nullptr);
-    void startReceiving(CanRxThread &thread, FrameSink &sink);
+    void startReceiving(CanRxThread &thread, FrameCollector &sink);
     void stopReceiving(CanRxThread &thread);
 
     std::unique_ptr<UmockdevBox> m_dev;
@@ -131,16 +131,13 @@ void HidrawE2eTest::cleanup()
 
 CmdPacket HidrawE2eTest::ask(uint8_t cmd, const QVector<uint8_t> &payload, int *result)
 {
-    CmdPacket request;
-    request.set(cmd, payload);
-    CmdPacket reply;
-    const int r = m_link->request(request, reply);
+    const LinkReply reply = m_link->exchange(cmd, payload);
     if (result)
-        *result = r;
-    return reply;
+        *result = reply.result;
+    return reply.packet;
 }
 
-void HidrawE2eTest::startReceiving(CanRxThread &thread, FrameSink &sink)
+void HidrawE2eTest::startReceiving(CanRxThread &thread, FrameCollector &sink)
 {
     connect(
         &thread, &CanRxThread::send_can_rx, &thread,
@@ -241,7 +238,7 @@ void HidrawE2eTest::canFramesArriveInOrderAndIntact()
 {
     LogCapture quiet; // one debug line per frame
     constexpr int kFrames = 400;
-    FrameSink sink;
+    FrameCollector sink;
     CanRxThread thread;
     startReceiving(thread, sink);
     for (int i = 0; i < kFrames; ++i)
@@ -259,7 +256,7 @@ void HidrawE2eTest::generatedBurstArrivesComplete()
 {
     LogCapture quiet;
     constexpr int kFrames = 1000;
-    FrameSink sink;
+    FrameCollector sink;
     CanRxThread thread;
     startReceiving(thread, sink);
     const quint64 before = m_dev->box()->generatedFramesRead();
@@ -277,7 +274,7 @@ void HidrawE2eTest::generatedBurstArrivesComplete()
 void HidrawE2eTest::unplugWhileReadingThenReplugResumesFrames()
 {
     LogCapture quiet;
-    FrameSink sink;
+    FrameCollector sink;
     CanRxThread thread;
     startReceiving(thread, sink);
     m_dev->box()->setCanRate(500);

@@ -367,10 +367,10 @@ void TstOtaTransfer::otherThreadsFailWhileTransferRuns()
         probe.set(CMD_PROBE, {});
         const uint8_t raw[64] = {0xAA};
         while (!stop.load()) {
-            CmdPacket reply;
             CmdPacket slice;
             bool ok = link->isClaimedByOther();
-            ok = link->request(probe, reply) == -1 && reply.getPayload().isEmpty() && ok;
+            const LinkReply reply = link->exchange(CMD_PROBE);
+            ok = reply.result == -1 && reply.payload().isEmpty() && ok;
             ok = link->receivePacket(slice, false) <= 0 && slice.getPayload().isEmpty() && ok;
             ok = link->sendPacket(probe) == -1 && ok;
             ok = link->writeRaw(raw, 64) == -1 && ok;
@@ -414,11 +414,9 @@ void TstOtaTransfer::otherThreadsFailWhileTransferRuns()
     QCOMPARE(reports(spy).last(), (Report{100, kSuccess}));
 
     // Once the run is over the link is everyone's again.
-    CmdPacket probe;
-    probe.set(CMD_PROBE, {});
-    CmdPacket reply;
-    QVERIFY(link->request(probe, reply) > 0);
-    QCOMPARE(reply.getPayload(), QVector<uint8_t>({0x01}));
+    const LinkReply reply = link->exchange(CMD_PROBE);
+    QVERIFY(reply.answered());
+    QCOMPARE(reply.payload(), QVector<uint8_t>({0x01}));
 }
 
 void TstOtaTransfer::runsAgainAfterFinishing()
