@@ -214,9 +214,11 @@ void SimBox::setFramesInFlight(int count)
     m_framesInFlight = std::max(0, count);
 }
 
-quint64 SimBox::droppedReports() const
+quint64 SimBox::droppedReports()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
+    // What was lost while nobody read counts too.
+    advanceLocked(Clock::now());
     return m_dropped;
 }
 
@@ -555,8 +557,9 @@ void SimBox::advanceLocked(Clock::time_point now)
             break;
         }
     }
-    while (m_burstLeft > 0 && m_canReporting && m_session != 0 &&
-           int(m_hostQueue.size()) < kHostQueueReports) {
+    // The backlog goes out one frame per frame taken, so it never overflows
+    // the host's queue by itself.
+    if (m_burstLeft > 0 && m_canReporting && m_session != 0 && m_hostQueue.empty()) {
         --m_burstLeft;
         m_hostQueue.push_back(nextGeneratedFrameLocked());
     }

@@ -109,7 +109,7 @@ public:
     // Frames of the generated stream sent so far (read, queued or dropped).
     quint64 generatedFramesRead() const;
     // Reports that found the host's queue full and were lost.
-    quint64 droppedReports() const;
+    quint64 droppedReports();
 
     // --- upgrade ---------------------------------------------------------
     int rawReportsReceived() const;

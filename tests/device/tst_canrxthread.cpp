@@ -5,6 +5,8 @@
 
 #include <QtTest>
 
+#include <atomic>
+
 // The receive thread: what it forwards, how it stops, and how it shares the link.
 class TestCanRxThread : public QObject
 {
@@ -114,20 +116,44 @@ void TestCanRxThread::exchangesGetTheirOwnRepliesWhileItRuns()
     QVERIFY(m_frames.isEmpty());
 }
 
+// A full bus must neither starve a request nor take its reply: the reader
+// gives way to a waiting request, the request reads the frames ahead of its
+// reply, and every frame reaches the receiver once, in order.
 void TestCanRxThread::exchangesSurviveFlowingFrames()
 {
-    QVERIFY(DeviceLink::instance()->exchange(CMD_CAN_RX_ENABLE, {1}).answered());
-    m_sim->box.setCanRate(5000);
+    DeviceLink *link = DeviceLink::instance();
+    link->setFrameSink(m_thread.get());
+    QVERIFY(link->exchange(CMD_CAN_RX_ENABLE, {1}).answered());
+    std::atomic<int> readerFrames{0};
+    connect(
+        m_thread.get(), &CanRxThread::send_can_rx, m_thread.get(),
+        [&](QVector<uint8_t>) {
+            if (QThread::currentThread() == m_thread.get())
+                ++readerFrames;
+        },
+        Qt::DirectConnection);
+    m_sim->box.queueCanBurst(1000000);
     startCollecting();
-    int answered = 0;
-    for (int i = 0; i < 100; ++i) {
-        if (DeviceLink::instance()->exchange(CMD_PROBE).answered())
-            ++answered;
-        QCoreApplication::processEvents();
+    QTRY_VERIFY(readerFrames.load() > 1000);
+
+    int mostWhileWaiting = 0;
+    for (int i = 0; i < 400; ++i) {
+        m_sim->box.setCanTime(uint8_t(i));
+        const int before = readerFrames.load();
+        const LinkReply reply = link->exchange(CMD_GET_CAN_TIME);
+        mostWhileWaiting = std::max(mostWhileWaiting, readerFrames.load() - before);
+        QCOMPARE(reply.payload(), QVector<uint8_t>{uint8_t(i)});
     }
-    QCOMPARE(answered, 100);
-    QTRY_VERIFY(m_frames.size() > 100);
+    QVERIFY2(mostWhileWaiting < 50, qPrintable(QString::number(mostWhileWaiting)));
+
     m_thread->stop();
+    QVERIFY(link->exchange(CMD_CAN_RX_ENABLE, {0}).answered());
+    link->clearFrameSink(m_thread.get());
+    QCoreApplication::processEvents();
+    QCOMPARE(quint64(m_frames.size()), m_sim->box.generatedFramesRead());
+    for (int n = 0; n < m_frames.size(); ++n)
+        if (m_frames.at(n).value(2) != uint8_t(n))
+            QFAIL(qPrintable(QStringLiteral("frame %1 out of order").arg(n)));
 }
 
 void TestCanRxThread::unplugEmitsNothingAndReplugFlowsAgain()

@@ -150,12 +150,14 @@ void TestCommands::setWifiReportsWhetherTheBoxAnswered()
     QVERIFY(handle.setWifiInfo("network1", "password1"));
     QCOMPARE(m_sim->box.wifiName(), QStringLiteral("network1"));
     m_sim->box.setFault(SimBox::Fault::Silent, CMD_SET_WIFI_INFO);
+    m_sim->box.setInstantTimeouts(true);
     QVERIFY(!handle.setWifiInfo("network2", "password2"));
 }
 
 void TestCommands::unansweredCommandsGiveDocumentedValues()
 {
     m_sim->box.setFault(SimBox::Fault::Silent);
+    m_sim->box.setInstantTimeouts(true);
     HidCmdHandle handle;
     QCOMPARE(handle.getSoftwareId(), QString());
     QCOMPARE(handle.getSoftwareVersion(), QStringLiteral("0"));

@@ -19,6 +19,8 @@ private slots:
     void inputFrameDecoding();
     void shortReadDecodesAsZeroPadded();
     void timeoutGivesEmptyCommandZero();
+    void staleReplyIsNotTakenForTheAnswer();
+    void fullHostQueueDropsNewReportsAndLinkGoesOn();
     void rawWriteFraming();
     void rawWriteRejectsBadLengths();
     void noHandleTouchesNothing();
@@ -118,12 +120,41 @@ void TestDeviceLink::timeoutGivesEmptyCommandZero()
     SimFixture sim;
     DeviceLink *link = DeviceLink::instance();
     QCOMPARE(link->open(), 0);
+    sim.box.setInstantTimeouts(true);
     CmdPacket reply;
     reply.set(9, {1, 2});
     QCOMPARE(link->receivePacket(reply, true), 0);
     QCOMPARE(int(reply.getCmd()), 0);
     QVERIFY(reply.getPayload().isEmpty());
     QCOMPARE(link->receivePacket(reply, false), 0);
+}
+
+void TestDeviceLink::staleReplyIsNotTakenForTheAnswer()
+{
+    SimFixture sim;
+    DeviceLink *link = DeviceLink::instance();
+    QCOMPARE(link->open(), 0);
+    // A late answer to an earlier probe, and one to another command.
+    sim.box.queueInputReport(inputFrame(CMD_PROBE, hexBytes("05")));
+    sim.box.queueInputReport(inputFrame(CMD_GET_CAN_TIME, hexBytes("63")));
+    sim.box.setCanTime(30);
+    QCOMPARE(link->exchange(CMD_PROBE).payload(), QVector<uint8_t>{0x01});
+    QCOMPARE(link->exchange(CMD_GET_CAN_TIME).payload(), QVector<uint8_t>{30});
+}
+
+void TestDeviceLink::fullHostQueueDropsNewReportsAndLinkGoesOn()
+{
+    SimFixture sim;
+    DeviceLink *link = DeviceLink::instance();
+    QCOMPARE(link->open(), 0);
+    QVERIFY(link->exchange(CMD_CAN_RX_ENABLE, {1}).answered());
+    sim.box.setCanRate(9000);
+    // Nobody reads: hidraw keeps 64 reports and loses the rest.
+    QTRY_VERIFY(sim.box.droppedReports() > 100);
+    sim.box.setCanTime(42);
+    QCOMPARE(link->exchange(CMD_GET_CAN_TIME).payload(), QVector<uint8_t>{42});
+    QVERIFY(link->exchange(CMD_CAN_RX_ENABLE, {0}).answered());
+    QVERIFY(!sim.box.canReporting());
 }
 
 void TestDeviceLink::rawWriteFraming()

@@ -142,6 +142,8 @@ void TestMainWindow::connectButton()
     QFETCH(bool, accepted);
 
     WindowRig rig;
+    // The rows without an answer are about it: no need to sit out the time-out.
+    rig.box().setInstantTimeouts(true);
     if (box == "unplugged")
         rig.box().unplug();
     else if (box == "silent")
@@ -267,6 +269,7 @@ void TestMainWindow::unansweredReadLeavesDecodedEmptyValues()
     WindowRig rig;
     rig.connectAccepted();
     rig.box().setFault(SimBox::Fault::Silent);
+    rig.box().setInstantTimeouts(true);
 
     rig.w<QPushButton>("pushButton")->click();
 
@@ -303,6 +306,7 @@ void TestMainWindow::wifiUpdate()
     QFETCH(QByteArray, payload);
     WindowRig rig;
     rig.connectAccepted();
+    rig.box().setInstantTimeouts(true);
     if (!answered)
         rig.box().setFault(SimBox::Fault::Silent, CMD_SET_WIFI_INFO);
     rig.w<QLineEdit>("lineEdit_wifi_name")->setText(name);

@@ -327,6 +327,7 @@ void TestSettingDialog::canTimeNoReplyKeepsLabel()
     auto *read = child<QPushButton>(dialog, "pushButton_read_can_time");
 
     sim.box.setFault(SimBox::Fault::Silent, CMD_GET_CAN_TIME);
+    sim.box.setInstantTimeouts(true);
     read->click();
     QCOMPARE(label->text(), QStringLiteral("..."));
 
@@ -336,6 +337,7 @@ void TestSettingDialog::canTimeNoReplyKeepsLabel()
 
     sim.box.setCanTime(40);
     sim.box.setFault(SimBox::Fault::Silent, CMD_GET_CAN_TIME);
+    sim.box.setInstantTimeouts(true);
     read->click();
     QCOMPARE(label->text(), QStringLiteral("30 ms"));
     QVERIFY(boxes.shown.isEmpty());
