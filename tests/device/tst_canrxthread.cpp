@@ -5,7 +5,9 @@
 
 #include <QtTest>
 
+#include <algorithm>
 #include <atomic>
+#include <vector>
 
 // The receive thread: what it forwards, how it stops, and how it shares the link.
 class TestCanRxThread : public QObject
@@ -136,15 +138,19 @@ void TestCanRxThread::exchangesSurviveFlowingFrames()
     startCollecting();
     QTRY_VERIFY(readerFrames.load() > 1000);
 
-    int mostWhileWaiting = 0;
+    std::vector<int> readWhileAsking;
     for (int i = 0; i < 400; ++i) {
         m_sim->box.setCanTime(uint8_t(i));
         const int before = readerFrames.load();
         const LinkReply reply = link->exchange(CMD_GET_CAN_TIME);
-        mostWhileWaiting = std::max(mostWhileWaiting, readerFrames.load() - before);
+        readWhileAsking.push_back(readerFrames.load() - before);
         QCOMPARE(reply.payload(), QVector<uint8_t>{uint8_t(i)});
     }
-    QVERIFY2(mostWhileWaiting < 50, qPrintable(QString::number(mostWhileWaiting)));
+    // A reader that gives way reads at most the frame it was reading; the
+    // 90th percentile leaves out the odd time the test thread is descheduled.
+    std::sort(readWhileAsking.begin(), readWhileAsking.end());
+    const int typical = readWhileAsking.at(readWhileAsking.size() * 9 / 10);
+    QVERIFY2(typical < 20, qPrintable(QString::number(typical)));
 
     m_thread->stop();
     QVERIFY(link->exchange(CMD_CAN_RX_ENABLE, {0}).answered());
