@@ -1,7 +1,9 @@
 // Any typed data-field text and cursor: a rewrite never yields more than 23
 // characters, only hex digits and spaces, and a rewritten text is stable (the
-// nested change it causes rewrites nothing). Any ID and data text parse into a
-// payload of the ID's two bytes plus one byte per piece.
+// nested change it causes rewrites nothing). An ID or data text that is
+// accepted for sending round-trips to what was typed: the ID prints back as its
+// digits, the bytes as the field's own normal form of the text, with no byte
+// invented or merged.
 #include "cantext.h"
 
 #include <cstdlib>
@@ -22,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size < 2)
         return 0;
     const bool formatting = data[0] & 1;
-    const QString typed = QString::fromLatin1(reinterpret_cast<const char *>(data + 2), int(size - 2));
+    const QString typed =
+        QString::fromLatin1(reinterpret_cast<const char *>(data + 2), int(size - 2));
     const int cursor = data[1] % (typed.size() + 1);
 
     const CanDataRewrite r = canDataRewrite(typed, cursor, formatting);
@@ -37,14 +40,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             std::abort();
     }
 
-    const QVector<uint8_t> payload = canSendPayload(typed.left(3), typed);
-    const QStringList pieces = typed.trimmed().split(QLatin1Char(' '), Qt::KeepEmptyParts);
-    if (payload.size() != 2 + pieces.size())
-        std::abort();
-    const quint16 id = canIdValue(typed.left(3));
-    if (payload.at(0) != (id & 0xFF) || payload.at(1) != (id >> 8))
-        std::abort();
-    if (!canRxDataText(payload).endsWith(QLatin1Char(' ')) && payload.size() > 2)
-        std::abort();
+    const QString idText = typed.left(3);
+    if (const std::optional<quint16> id = parseCanId(idText)) {
+        if (*id > CAN_ID_MAX)
+            std::abort();
+        QString digits = idText.trimmed().toLower();
+        while (digits.size() > 1 && digits.startsWith(QLatin1Char('0')))
+            digits.remove(0, 1);
+        if (QString::number(*id, 16) != digits)
+            std::abort();
+    }
+
+    if (const std::optional<QVector<uint8_t>> bytes = parseCanData(typed)) {
+        if (bytes->size() > CAN_DATA_MAX_BYTES || typed.contains(QStringLiteral("  ")))
+            std::abort();
+        // What the field makes of the text once a space is typed after it.
+        const CanDataRewrite normal =
+            canDataRewrite(typed + QLatin1Char(' '), typed.size() + 1, false);
+        const QString expected = bytes->isEmpty() ? QString() : normal.text.trimmed().toLower();
+        const QVector<uint8_t> payload = canSendPayload(0x7FF, *bytes);
+        if (canRxDataText(payload).trimmed() != expected)
+            std::abort();
+        if (parseCanData(canRxDataText(payload)) != bytes)
+            std::abort();
+    }
     return 0;
 }

@@ -13,6 +13,19 @@ QString quoted(const QString &text)
 }
 
 const char kHexDigits[] = "0123456789abcdef";
+
+// The value of an ASCII hexadecimal digit, or -1.
+int hexDigit(QChar c)
+{
+    const ushort u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    return -1;
+}
 } // namespace
 
 QString format_hex_pairs(const QString &token)
@@ -71,31 +84,75 @@ CanDataRewrite canDataRewrite(const QString &text, int cursorPosition, bool form
     return r;
 }
 
-quint16 canIdValue(const QString &text)
+std::optional<quint16> parseCanId(const QString &text)
 {
-    bool ok = false;
-    const uint value = text.trimmed().toUInt(&ok, 16);
-    return ok ? quint16(value & 0xFFFF) : 0;
+    int begin = 0;
+    int end = text.size();
+    while (begin < end && text.at(begin) == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    if (end == begin || end - begin > 3)
+        return std::nullopt;
+    uint value = 0;
+    for (int i = begin; i < end; ++i) {
+        const int digit = hexDigit(text.at(i));
+        if (digit < 0)
+            return std::nullopt;
+        value = value * 16 + uint(digit);
+    }
+    if (value > CAN_ID_MAX)
+        return std::nullopt;
+    return quint16(value);
 }
 
-QVector<uint8_t> canDataBytes(const QString &text)
+std::optional<QVector<uint8_t>> parseCanData(const QString &text)
 {
     QVector<uint8_t> bytes;
-    const QStringList pieces = text.trimmed().split(QLatin1Char(' '), Qt::KeepEmptyParts);
-    bytes.reserve(pieces.size());
+    QString body = text;
+    if (body.endsWith(QLatin1Char(' ')))
+        body.chop(1);
+    if (body.isEmpty())
+        return text.isEmpty() ? std::optional<QVector<uint8_t>>(bytes) : std::nullopt;
+
+    // One run of pairs, as pasted: the field would split it at every second digit.
+    if (body.size() > 2 && !body.contains(QLatin1Char(' '))) {
+        if (body.size() % 2 != 0 || body.size() > 2 * CAN_DATA_MAX_BYTES)
+            return std::nullopt;
+        for (int i = 0; i < body.size(); i += 2) {
+            const int high = hexDigit(body.at(i));
+            const int low = hexDigit(body.at(i + 1));
+            if (high < 0 || low < 0)
+                return std::nullopt;
+            bytes.append(uint8_t(high << 4 | low));
+        }
+        return bytes;
+    }
+
+    // Two spaces in a row, a leading space or a piece of three digits would
+    // otherwise invent or merge bytes.
+    const QStringList pieces = body.split(QLatin1Char(' '), Qt::KeepEmptyParts);
+    if (pieces.size() > CAN_DATA_MAX_BYTES)
+        return std::nullopt;
     for (const QString &piece : pieces) {
-        bool ok = false;
-        const uint value = piece.toUInt(&ok, 16);
-        bytes.append(ok ? uint8_t(value & 0xFF) : 0);
+        if (piece.isEmpty() || piece.size() > 2)
+            return std::nullopt;
+        int value = 0;
+        for (QChar c : piece) {
+            const int digit = hexDigit(c);
+            if (digit < 0)
+                return std::nullopt;
+            value = value * 16 + digit;
+        }
+        bytes.append(uint8_t(value));
     }
     return bytes;
 }
 
-QVector<uint8_t> canSendPayload(const QString &idText, const QString &dataText)
+QVector<uint8_t> canSendPayload(quint16 id, const QVector<uint8_t> &data)
 {
-    const quint16 id = canIdValue(idText);
     QVector<uint8_t> payload = {uint8_t(id & 0xFF), uint8_t(id >> 8)};
-    payload += canDataBytes(dataText);
+    payload += data;
     return payload;
 }
 

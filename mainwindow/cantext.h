@@ -6,9 +6,11 @@
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 
 // The text side of the CAN tab, without widgets: the normal form of the data
-// fields, the parsing of a frame to send, and the texts of a received frame.
+// fields, the parsing and checking of a frame to send, and the texts of a
+// received frame.
 
 // Two characters and a space per pair: "1234" -> "12 34 ", "123" -> "12 ".
 QString format_hex_pairs(const QString &token);
@@ -30,14 +32,22 @@ constexpr int CAN_DATA_MAX_TEXT = 23;
 // shared formatting flag. The flag is clear after the handler in every case.
 CanDataRewrite canDataRewrite(const QString &text, int cursorPosition, bool formatting);
 
-// The ID field as a hexadecimal number (surrounding spaces ignored), low 16
-// bits; anything that is not a number gives 0.
-quint16 canIdValue(const QString &text);
-// One byte per piece between single spaces (empty pieces kept); a piece that
-// is empty, not hexadecimal or wider than 32 bits gives 0.
-QVector<uint8_t> canDataBytes(const QString &text);
-// The CAN frame payload for the two fields: ID low byte, ID high byte, data.
-QVector<uint8_t> canSendPayload(const QString &idText, const QString &dataText);
+// The highest standard (11-bit) CAN identifier.
+constexpr quint16 CAN_ID_MAX = 0x7FF;
+// The most data bytes a classic CAN frame carries.
+constexpr int CAN_DATA_MAX_BYTES = 8;
+
+// The ID field: 1 to 3 hexadecimal digits, spaces around them ignored but none
+// between them, at most CAN_ID_MAX. Anything else is refused (no value).
+std::optional<quint16> parseCanId(const QString &text);
+// The data field: up to eight pieces of one or two hexadecimal digits between
+// single spaces, with one trailing space allowed; or one run of digit pairs
+// without spaces (as pasted, up to 16 digits), read pair by pair the way the
+// field itself would split it. An empty text is no bytes. Anything else is
+// refused (no value), so that nothing but the typed bytes reaches the bus.
+std::optional<QVector<uint8_t>> parseCanData(const QString &text);
+// The CAN frame payload: ID low byte, ID high byte, data.
+QVector<uint8_t> canSendPayload(quint16 id, const QVector<uint8_t> &data);
 
 // A received frame's ID text (lower-case hexadecimal, no leading zeros), or an
 // empty string when the frame has no identifier (fewer than two bytes).

@@ -13,6 +13,8 @@
 #include <QRegExpValidator>
 #include <QTime>
 
+#include <utility>
+
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), QAbstractNativeEventFilter(), ui(new Ui::MainWindow)
 {
@@ -51,6 +53,12 @@ MainWindow::MainWindow(QWidget *parent)
     for (QLineEdit *field : {ui->lineEdit_can_data, ui->lineEdit_can_id, ui->lineEdit_can_data_2,
                              ui->lineEdit_can_id_2})
         field->setValidator(new QRegExpValidator(hex, field));
+    // Enter in either field of a row sends that row, as its button does.
+    for (auto row : {std::make_pair(ui->lineEdit_can_id, ui->lineEdit_can_data),
+                     std::make_pair(ui->lineEdit_can_id_2, ui->lineEdit_can_data_2)})
+        for (QLineEdit *field : {row.first, row.second})
+            connect(field, &QLineEdit::returnPressed, this,
+                    [this, row] { sendCanRow(row.first, row.second); });
 
     ui->label_ota_result->setText(tr("进度："));
 

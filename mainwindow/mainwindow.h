@@ -16,6 +16,7 @@ class MainWindow;
 class HotplugSource;
 class QCloseEvent;
 class QLineEdit;
+enum class WifiTextProblem;
 
 class MainWindow : public QMainWindow, public QAbstractNativeEventFilter
 {
@@ -74,6 +75,8 @@ private:
     void scrollRxTableToBottom();
     void sendCanRow(QLineEdit *idField, QLineEdit *dataField);
     void reformatCanData(QLineEdit *dataField);
+    // The warning for a refused WiFi name or password; empty when none.
+    static QString wifiRefusalText(WifiTextProblem problem);
     void setUpgradeControlsEnabled(bool enabled);
 
     Ui::MainWindow *ui;

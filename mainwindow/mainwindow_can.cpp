@@ -6,6 +6,7 @@
 #include "cmdpacket.h"
 #include "commands.h"
 #include "devicelink.h"
+#include "messagebox.h"
 
 #include <QCursor>
 #include <QDebug>
@@ -78,8 +79,21 @@ void MainWindow::sendCanRow(QLineEdit *idField, QLineEdit *dataField)
     const QString dataText = dataField->text();
     if (idText.isEmpty() || dataText.isEmpty())
         return;
+    // On a live bus a frame the user did not mean is a hazard: refuse rather than guess.
+    const std::optional<quint16> id = parseCanId(idText);
+    if (!id) {
+        MessageBox::warning(this, tr("信息"), tr("CAN ID有误：应为1~3位十六进制数，不大于7FF"));
+        return;
+    }
+    const std::optional<QVector<uint8_t>> data = parseCanData(dataText);
+    if (!data) {
+        MessageBox::warning(this, tr("信息"),
+                            tr("CAN数据有误：应为最多8个字节，每个1~2位十六进制数，"
+                               "以单个空格分隔；或不带空格的偶数位十六进制数，最多16位"));
+        return;
+    }
     CmdPacket packet;
-    packet.set(CMD_CAN_FRAME, canSendPayload(idText, dataText));
+    packet.set(CMD_CAN_FRAME, canSendPayload(*id, *data));
     for (uint8_t b : packet.getPayload())
         qDebug() << int(b);
     // Frames go out without a reply: the receive thread may be reading.

@@ -3,6 +3,7 @@
 
 #include "hidcmdhandle.h"
 #include "messagebox.h"
+#include "wifitext.h"
 
 #include <QDebug>
 
@@ -32,13 +33,37 @@ void MainWindow::on_pushButton_clicked()
     }
 }
 
+QString MainWindow::wifiRefusalText(WifiTextProblem problem)
+{
+    switch (problem) {
+    case WifiTextProblem::None:
+        break;
+    case WifiTextProblem::EmptyName:
+        return tr("WIFI名称不能为空");
+    case WifiTextProblem::NameComma:
+        return tr("WIFI名称不能包含“,”");
+    case WifiTextProblem::NameNotLatin1:
+        return tr("WIFI名称只能包含西文字符（Latin-1），不支持中文等");
+    case WifiTextProblem::PasswordComma:
+        return tr("WIFI密码不能包含“,”");
+    case WifiTextProblem::PasswordNotLatin1:
+        return tr("WIFI密码只能包含西文字符（Latin-1），不支持中文等");
+    }
+    return QString();
+}
+
 void MainWindow::on_pushButton_2_clicked()
 {
     if (upgradeInProgress(true) || !check_connected())
         return;
-    HidCmdHandle handle;
     const QString name = ui->lineEdit_wifi_name->text();
     const QString password = ui->lineEdit_wifi_pwd->text();
+    const QString refusal = wifiRefusalText(checkWifiText(name, password));
+    if (!refusal.isEmpty()) {
+        MessageBox::warning(this, tr("信息"), refusal);
+        return;
+    }
+    HidCmdHandle handle;
     const bool answered = handle.setWifiInfo(name, password);
     qDebug().noquote() << "update wifi" << name << "," << password;
     // Only a reply tells that the box took the settings.

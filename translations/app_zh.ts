@@ -232,6 +232,16 @@
         <translation>全部删除</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow_can.cpp" line="85"/>
+        <source>CAN ID有误：应为1~3位十六进制数，不大于7FF</source>
+        <translation>CAN ID有误：应为1~3位十六进制数，不大于7FF</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_can.cpp" line="91"/>
+        <source>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</source>
+        <translation>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="28"/>
         <source>VOTK连接失败</source>
         <translation>VOTK连接失败</translation>
@@ -260,6 +270,31 @@
         <location filename="../mainwindow/mainwindow_info.cpp" line="48"/>
         <source>WIFI信息设置失败</source>
         <translation>WIFI信息设置失败</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="42"/>
+        <source>WIFI名称不能为空</source>
+        <translation>WIFI名称不能为空</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="44"/>
+        <source>WIFI名称不能包含“,”</source>
+        <translation>WIFI名称不能包含“,”</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="46"/>
+        <source>WIFI名称只能包含西文字符（Latin-1），不支持中文等</source>
+        <translation>WIFI名称只能包含西文字符（Latin-1），不支持中文等</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="48"/>
+        <source>WIFI密码不能包含“,”</source>
+        <translation>WIFI密码不能包含“,”</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="50"/>
+        <source>WIFI密码只能包含西文字符（Latin-1），不支持中文等</source>
+        <translation>WIFI密码只能包含西文字符（Latin-1），不支持中文等</translation>
     </message>
     <message>
         <location filename="../mainwindow/mainwindow_upgrade.cpp" line="16"/>

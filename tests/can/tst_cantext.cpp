@@ -4,8 +4,9 @@
 #include <QtTest>
 
 // The widget-free CAN text logic where the window cannot reach it: the
-// rewrite decision in every flag state, its debug lines, the row clock.
-// Parsing and the received texts are checked through the window.
+// rewrite decision in every flag state, its debug lines, the row clock, and
+// which typed ID and data texts may be sent (some cannot be typed into the
+// field, which rewrites them). The received texts are checked through the window.
 class TestCanText : public QObject
 {
     Q_OBJECT
@@ -15,6 +16,10 @@ private slots:
     void rewriteDecision_data();
     void rewriteDecision();
     void rewriteLogsTokensAndPaddedTokens();
+    void idTextChecked_data();
+    void idTextChecked();
+    void dataTextChecked_data();
+    void dataTextChecked();
     void clockMatchesLocalTimeFormatting_data();
     void clockMatchesLocalTimeFormatting();
 };
@@ -131,6 +136,86 @@ void TestCanText::rewriteLogsTokensAndPaddedTokens()
                                   "\"ab 0c 07 \""};
     QCOMPARE(r.debugLines, expected);
     QCOMPARE(r.text, QStringLiteral("ab 0c 07 "));
+}
+
+void TestCanText::idTextChecked_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("id"); // -1: refused
+    QTest::newRow("7df") << "7df" << 0x7DF;
+    QTest::newRow("highest standard id") << "7FF" << 0x7FF;
+    QTest::newRow("one digit") << "0" << 0;
+    QTest::newRow("leading zeros") << "007" << 7;
+    QTest::newRow("surrounding spaces") << " 12 " << 0x12;
+    QTest::newRow("above 7ff") << "800" << -1;
+    QTest::newRow("fff") << "fff" << -1;
+    QTest::newRow("inner space") << "1 2" << -1;
+    QTest::newRow("lone space") << " " << -1;
+    QTest::newRow("empty") << "" << -1;
+    QTest::newRow("four digits") << "0001" << -1;
+    QTest::newRow("0x prefix") << "0x7" << -1;
+    QTest::newRow("sign") << "+7" << -1;
+    QTest::newRow("not hex") << "7g" << -1;
+}
+
+void TestCanText::idTextChecked()
+{
+    QFETCH(QString, text);
+    QFETCH(int, id);
+    const std::optional<quint16> parsed = parseCanId(text);
+    QCOMPARE(parsed.has_value(), id >= 0);
+    if (id >= 0)
+        QCOMPARE(int(*parsed), id);
+}
+
+void TestCanText::dataTextChecked_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QByteArray>("bytes");
+    const auto ok = [](const char *name, const char *text, const char *hex) {
+        QTest::newRow(name) << text << true << QByteArray::fromHex(hex);
+    };
+    const auto refused = [](const char *name, const char *text) {
+        QTest::newRow(name) << text << false << QByteArray();
+    };
+    ok("empty", "", "");
+    ok("one digit", "1", "01");
+    ok("two pieces", "01 02", "0102");
+    ok("short pieces", "1 2", "0102");
+    ok("letters either case", "aB c", "ab0c");
+    ok("trailing space", "12 34 ", "1234");
+    ok("eight bytes", "01 02 03 04 05 06 07 08", "0102030405060708");
+    ok("eight bytes, trailing space", "01 02 03 04 05 06 07 08 ", "0102030405060708");
+    ok("pairs without spaces", "1122334455667788", "1122334455667788");
+    ok("two pairs without spaces", "0102", "0102");
+    ok("pairs, trailing space", "a1b2 ", "a1b2");
+    refused("lone space", " ");
+    refused("two spaces between", "1  2");
+    refused("two spaces before a last digit", "01 02 03 04 05 06 07  8");
+    refused("two trailing spaces", "12  ");
+    refused("leading space", " 12");
+    refused("nine bytes", "01 02 03 04 05 06 07 08 09");
+    refused("three-digit piece", "123 4");
+    refused("odd run", "123");
+    refused("odd run of 17", "11223344556677889");
+    refused("run of 18", "112233445566778899");
+    refused("20-char paste", "0102030405060708090a");
+    refused("run among pieces", "1122 33");
+    refused("not hex", "1g");
+    refused("tab", "1\t2");
+}
+
+void TestCanText::dataTextChecked()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, accepted);
+    QFETCH(QByteArray, bytes);
+    const std::optional<QVector<uint8_t>> parsed = parseCanData(text);
+    QCOMPARE(parsed.has_value(), accepted);
+    if (accepted)
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(parsed->constData()), parsed->size()),
+                 bytes);
 }
 
 void TestCanText::clockMatchesLocalTimeFormatting_data()

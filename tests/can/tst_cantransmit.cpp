@@ -27,6 +27,8 @@ private slots:
     void flagIsSharedButNeverLeftSet();
     void sendPutsFrameOnWire_data();
     void sendPutsFrameOnWire();
+    void refusedTextSendsNothingAndWarns_data();
+    void refusedTextSendsNothingAndWarns();
     void sendLogsEveryPayloadByte();
     void emptyFieldSendsNothing_data();
     void emptyFieldSendsNothing();
@@ -47,6 +49,9 @@ private:
     // every other character is typed as it is.
     static void type(QLineEdit *field, const QString &script);
     static void addRowColumn();
+    // "button" clicks the row's button; "enter id" and "enter data" press
+    // Enter in that field.
+    static void send(const Row &r, const QString &trigger);
 
     std::unique_ptr<TempWorkDir> m_dir;
     std::unique_ptr<SimFixture> m_sim;
@@ -93,6 +98,14 @@ void TestCanTransmit::type(QLineEdit *field, const QString &script)
         else
             QTest::keyClicks(field, QString(c));
     }
+}
+
+void TestCanTransmit::send(const Row &r, const QString &trigger)
+{
+    if (trigger == QLatin1String("button"))
+        QTest::mouseClick(r.send, Qt::LeftButton);
+    else
+        QTest::keyClick(trigger == QLatin1String("enter id") ? r.id : r.data, Qt::Key_Return);
 }
 
 void TestCanTransmit::addRowColumn()
@@ -227,25 +240,27 @@ void TestCanTransmit::sendPutsFrameOnWire_data()
     addRowColumn();
     QTest::addColumn<QString>("idKeys");
     QTest::addColumn<QString>("dataKeys");
+    QTest::addColumn<QString>("trigger");
     QTest::addColumn<QByteArray>("payload");
     for (int n : {1, 2}) {
         QTest::addRow("row %d: 7df 01 02", n) << n << "7df"
-                                              << "01 02" << hexBytes("df 07 01 02");
-        QTest::addRow("row %d: id with inner space", n) << n << "1 2"
-                                                        << "01" << hexBytes("00 00 01");
-        QTest::addRow("row %d: lone space", n) << n << "1"
-                                               << " " << hexBytes("01 00 00");
+                                              << "01 02"
+                                              << "button" << hexBytes("df 07 01 02");
         QTest::addRow("row %d: 11, two spaces, 22", n) << n << "1"
-                                                       << "11  22" << hexBytes("01 00 11 22");
-        QTest::addRow("row %d: empty piece between", n) << n << "1"
-                                                        << "12<  " << hexBytes("01 00 01 00 02");
-        QTest::addRow("row %d: low 8 bits of a piece", n) << n << "fff"
-                                                          << "123" << hexBytes("ff 0f 23");
-        QTest::addRow("row %d: 20-char piece", n) << n << "7"
-                                                  << "0102030405060708090a" << hexBytes("07 00 00");
-        QTest::addRow("row %d: eight bytes", n)
+                                                       << "11  22"
+                                                       << "button" << hexBytes("01 00 11 22");
+        QTest::addRow("row %d: highest id, short pieces", n)
+            << n << "7ff"
+            << "1 2 3"
+            << "button" << hexBytes("ff 07 01 02 03");
+        QTest::addRow("row %d: eight bytes, Enter in data", n)
             << n << "7E8"
-            << "01 02 03 04 05 06 07 08" << hexBytes("e8 07 01 02 03 04 05 06 07 08");
+            << "01 02 03 04 05 06 07 08"
+            << "enter data" << hexBytes("e8 07 01 02 03 04 05 06 07 08");
+        QTest::addRow("row %d: pairs without spaces, Enter in id", n)
+            << n << "123"
+            << "1122334455667788"
+            << "enter id" << hexBytes("23 01 11 22 33 44 55 66 77 88");
     }
 }
 
@@ -254,14 +269,66 @@ void TestCanTransmit::sendPutsFrameOnWire()
     QFETCH(int, rowNumber);
     QFETCH(QString, idKeys);
     QFETCH(QString, dataKeys);
+    QFETCH(QString, trigger);
     QFETCH(QByteArray, payload);
     const Row r = row(rowNumber);
     type(r.id, idKeys);
     type(r.data, dataKeys);
-    QTest::mouseClick(r.send, Qt::LeftButton);
+    send(r, trigger);
     QCOMPARE(m_sim->box.wire(), QList<QByteArray>{commandReport(CMD_CAN_FRAME, payload)});
     QCOMPARE(m_sim->box.sentCanFrames().size(), 1);
     QVERIFY(m_boxes->shown.isEmpty());
+}
+
+void TestCanTransmit::refusedTextSendsNothingAndWarns_data()
+{
+    addRowColumn();
+    QTest::addColumn<QString>("idKeys");
+    QTest::addColumn<QString>("dataKeys");
+    QTest::addColumn<QString>("trigger");
+    QTest::addColumn<QString>("warning");
+    const QString badId = QStringLiteral("CAN ID有误：应为1~3位十六进制数，不大于7FF");
+    const QString badData =
+        QStringLiteral("CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；"
+                       "或不带空格的偶数位十六进制数，最多16位");
+    for (int n : {1, 2}) {
+        QTest::addRow("row %d: id with inner space", n) << n << "1 2"
+                                                        << "01"
+                                                        << "button" << badId;
+        QTest::addRow("row %d: id above 11 bits", n) << n << "fff"
+                                                     << "01"
+                                                     << "enter id" << badId;
+        QTest::addRow("row %d: lone space", n) << n << "1"
+                                               << " "
+                                               << "button" << badData;
+        QTest::addRow("row %d: two spaces typed inside", n) << n << "1"
+                                                            << "12<  "
+                                                            << "enter data" << badData;
+        QTest::addRow("row %d: three-digit run", n) << n << "1"
+                                                    << "123"
+                                                    << "button" << badData;
+        QTest::addRow("row %d: 20-char paste", n) << n << "7"
+                                                  << "0102030405060708090a"
+                                                  << "button" << badData;
+    }
+}
+
+void TestCanTransmit::refusedTextSendsNothingAndWarns()
+{
+    QFETCH(int, rowNumber);
+    QFETCH(QString, idKeys);
+    QFETCH(QString, dataKeys);
+    QFETCH(QString, trigger);
+    QFETCH(QString, warning);
+    const Row r = row(rowNumber);
+    type(r.id, idKeys);
+    type(r.data, dataKeys);
+    send(r, trigger);
+    QVERIFY(m_sim->box.wire().isEmpty());
+    QCOMPARE(m_boxes->shown.size(), 1);
+    QCOMPARE(m_boxes->shown.first().kind, MessageBox::Warning);
+    QCOMPARE(m_boxes->shown.first().title, QStringLiteral("信息"));
+    QCOMPARE(m_boxes->shown.first().text, warning);
 }
 
 void TestCanTransmit::sendLogsEveryPayloadByte()

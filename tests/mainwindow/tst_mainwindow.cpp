@@ -287,15 +287,34 @@ void TestMainWindow::wifiUpdate_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("password");
     QTest::addColumn<bool>("answered");
-    QTest::addColumn<QByteArray>("payload");
-    QTest::newRow("name and password") << "homenet"
-                                       << "secret99" << true << QByteArray("homenet,secret99");
-    QTest::newRow("both empty") << ""
-                                << "" << true << hexBytes("2c");
+    QTest::addColumn<QByteArray>("payload"); // empty: refused, nothing sent
+    QTest::addColumn<QString>("message");
+    const QString set = QStringLiteral("WIFI信息已设置");
+    QTest::newRow("name and password")
+        << "homenet"
+        << "secret99" << true << QByteArray("homenet,secret99") << set;
     QTest::newRow("shorter than the hint") << "abc"
-                                           << "x y" << true << QByteArray("abc,x y");
-    QTest::newRow("box does not answer") << "homenet"
-                                         << "secret99" << false << QByteArray("homenet,secret99");
+                                           << "x y" << true << QByteArray("abc,x y") << set;
+    QTest::newRow("empty password") << "homenet"
+                                    << "" << true << QByteArray("homenet,") << set;
+    QTest::newRow("latin-1 letter") << QString::fromUtf8("Café") << "secret99" << true
+                                    << hexBytes("43 61 66 e9 2c") + "secret99" << set;
+    QTest::newRow("box does not answer")
+        << "homenet"
+        << "secret99" << false << QByteArray("homenet,secret99") << "WIFI信息设置失败";
+    QTest::newRow("both empty") << ""
+                                << "" << true << QByteArray() << "WIFI名称不能为空";
+    QTest::newRow("comma in name") << "home,net"
+                                   << "secret99" << true << QByteArray() << "WIFI名称不能包含“,”";
+    QTest::newRow("comma in password")
+        << "homenet"
+        << "se,cret" << true << QByteArray() << "WIFI密码不能包含“,”";
+    QTest::newRow("chinese name") << QString::fromUtf8("办公室WiFi") << "secret99" << true
+                                  << QByteArray()
+                                  << "WIFI名称只能包含西文字符（Latin-1），不支持中文等";
+    QTest::newRow("chinese password")
+        << "homenet" << QString::fromUtf8("密码12345678") << true << QByteArray()
+        << "WIFI密码只能包含西文字符（Latin-1），不支持中文等";
 }
 
 void TestMainWindow::wifiUpdate()
@@ -304,6 +323,7 @@ void TestMainWindow::wifiUpdate()
     QFETCH(QString, password);
     QFETCH(bool, answered);
     QFETCH(QByteArray, payload);
+    QFETCH(QString, message);
     WindowRig rig;
     rig.connectAccepted();
     rig.box().setInstantTimeouts(true);
@@ -314,13 +334,15 @@ void TestMainWindow::wifiUpdate()
 
     rig.w<QPushButton>("pushButton_2")->click();
 
-    QCOMPARE(rig.box().wire(), reports({commandReport(CMD_SET_WIFI_INFO, payload)}));
+    const bool sent = !payload.isEmpty();
+    QCOMPARE(rig.box().wire(),
+             sent ? reports({commandReport(CMD_SET_WIFI_INFO, payload)}) : QList<QByteArray>());
     QCOMPARE(rig.boxes.shown.size(), 1);
     const MessageBox::Shown &shown = rig.boxes.shown.at(0);
     QCOMPARE(shown.title, QString("信息"));
-    QCOMPARE(shown.kind, answered ? MessageBox::Information : MessageBox::Warning);
-    QCOMPARE(shown.text, answered ? QString("WIFI信息已设置") : QString("WIFI信息设置失败"));
-    QVERIFY(rig.log.contains("update wifi"));
+    QCOMPARE(shown.kind, sent && answered ? MessageBox::Information : MessageBox::Warning);
+    QCOMPARE(shown.text, message);
+    QCOMPARE(rig.log.contains("update wifi"), sent);
     // The value labels wait for the next read.
     QCOMPARE(rig.text("label_9"), QString("..."));
 }
