@@ -96,9 +96,9 @@ public:
     UnplugBackend(WindowRig &rig, Trigger trigger)
         : SimHidBackend(rig.box()), m_rig(rig), m_trigger(std::move(trigger))
     {
-        setHidBackend(this);
+        DeviceLink::instance()->setBackend(this);
     }
-    ~UnplugBackend() override { setHidBackend(&m_rig.sim.backend); }
+    ~UnplugBackend() override { DeviceLink::instance()->setBackend(&m_rig.sim.backend); }
 
     int write(HidHandle *dev, const unsigned char *data, size_t length) override
     {
@@ -128,9 +128,9 @@ public:
     BlockReplyFaultBackend(WindowRig &rig, int fault)
         : SimHidBackend(rig.box()), m_rig(rig), m_fault(fault)
     {
-        setHidBackend(this);
+        DeviceLink::instance()->setBackend(this);
     }
-    ~BlockReplyFaultBackend() override { setHidBackend(&m_rig.sim.backend); }
+    ~BlockReplyFaultBackend() override { DeviceLink::instance()->setBackend(&m_rig.sim.backend); }
 
     int write(HidHandle *dev, const unsigned char *data, size_t length) override
     {

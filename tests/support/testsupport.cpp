@@ -12,14 +12,14 @@
 SimFixture::SimFixture()
 {
     DeviceLink::instance()->reset();
-    setHidBackend(&backend);
+    DeviceLink::instance()->setBackend(&backend);
     box.setInstantTimeouts(true);
 }
 
 SimFixture::~SimFixture()
 {
     DeviceLink::instance()->reset();
-    setHidBackend(nullptr);
+    DeviceLink::instance()->setBackend(nullptr);
 }
 
 MessageBoxRecorder::MessageBoxRecorder(QMessageBox::StandardButton answer) : m_default(answer)

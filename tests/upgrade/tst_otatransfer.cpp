@@ -77,8 +77,11 @@ QByteArray sumBytes(const OtaHandle &ota)
 class RecordingBackend : public HidBackend
 {
 public:
-    explicit RecordingBackend(HidBackend *inner) : m_inner(inner) { setHidBackend(this); }
-    ~RecordingBackend() override { setHidBackend(m_inner); }
+    explicit RecordingBackend(HidBackend *inner) : m_inner(inner)
+    {
+        DeviceLink::instance()->setBackend(this);
+    }
+    ~RecordingBackend() override { DeviceLink::instance()->setBackend(m_inner); }
 
     int init() override { return m_inner->init(); }
     HidHandle *open(unsigned short vid, unsigned short pid, const wchar_t *serial) override
