@@ -32,6 +32,12 @@ constexpr int kSilent = -1;
 constexpr int kWrongCommand = -2;
 const int kLengthBytes[] = {0, 1, 2, 64, 255};
 
+// A short box restart and an upgrade pause that outlasts it with a wide margin:
+// on a loaded machine, or under ThreadSanitizer, the box's restart timer can
+// wake tens of milliseconds late.
+constexpr int kRestartMs = 5;
+constexpr unsigned long kRestartPauseMs = 200;
+
 void applyFault(SimBox &box, int fault, uint8_t cmd)
 {
     if (fault == kSilent) {
@@ -427,9 +433,9 @@ void TestFaults::upgrade()
     QFETCH(int, cmd);
     QFETCH(int, fault);
     WindowRig rig;
-    rig.box().setRestartTimeMs(5);
+    rig.box().setRestartTimeMs(kRestartMs);
     OtaHandle &ota = rig.window.otaHandle();
-    ota.setRestartPauseMs(30);
+    ota.setRestartPauseMs(kRestartPauseMs);
     rig.connectAccepted();
     applyFault(rig.box(), fault, uint8_t(cmd));
 
@@ -464,9 +470,9 @@ void TestFaults::upgradeBlockReplies()
 {
     QFETCH(int, fault);
     WindowRig rig;
-    rig.box().setRestartTimeMs(5);
+    rig.box().setRestartTimeMs(kRestartMs);
     OtaHandle &ota = rig.window.otaHandle();
-    ota.setRestartPauseMs(30);
+    ota.setRestartPauseMs(kRestartPauseMs);
     rig.connectAccepted();
     {
         BlockReplyFaultBackend spoil(rig, fault);
@@ -614,9 +620,9 @@ void TestFaults::unplugDuringUpgrade()
     QFETCH(int, rawReceived);
     QFETCH(bool, resultSent);
     WindowRig rig;
-    rig.box().setRestartTimeMs(5);
+    rig.box().setRestartTimeMs(kRestartMs);
     OtaHandle &ota = rig.window.otaHandle();
-    ota.setRestartPauseMs(30);
+    ota.setRestartPauseMs(kRestartPauseMs);
     rig.connectAccepted();
     {
         UnplugBackend unplug(rig, [afterWrite](int index, const unsigned char *, size_t) {

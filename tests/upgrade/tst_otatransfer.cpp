@@ -21,7 +21,9 @@ const QString kUpgrading = QStringLiteral("进度:正在升级");
 const QString kSuccess = QStringLiteral("结果:升级成功,请重新上电VOTK设备");
 const QString kFailure = QStringLiteral("结果:升级失败");
 constexpr int kReports = int(OTA_DATA_SIZE / OTA_REPORT_DATA);
-constexpr unsigned long kShortPauseMs = 50;
+// The pause leaves the box's restart timer a wide margin: on a loaded machine,
+// or under ThreadSanitizer, its thread can wake tens of milliseconds late.
+constexpr unsigned long kShortPauseMs = 250;
 constexpr int kShortRestartMs = 10;
 
 struct Report
