@@ -298,3 +298,11 @@ void DeviceLink::reset()
     m_manufacturer.clear();
     m_product.clear();
 }
+
+void DeviceLink::setBackend(HidBackend *backend)
+{
+    // Every backend call is made under the lock, so holding it here waits out
+    // a reader still inside the old backend.
+    Access lock(*this);
+    setHidBackend(backend);
+}

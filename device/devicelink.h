@@ -11,6 +11,7 @@
 #include <mutex>
 #include <thread>
 
+class HidBackend;
 struct HidHandle;
 class FrameSink;
 
@@ -84,6 +85,10 @@ public:
 
     // Closes the handle and forgets all state: a fresh link, as at process start.
     void reset();
+
+    // Installs a HID backend (nullptr: the real library) once no call is
+    // inside the one in use; that one may be destroyed as soon as this returns.
+    void setBackend(HidBackend *backend);
 
 private:
     DeviceLink() = default;

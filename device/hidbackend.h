@@ -30,5 +30,7 @@ public:
 // installed at start (the simulated box, or a test's).
 HidBackend *hidBackend();
 // Installs a backend for the rest of the process (or until replaced); the
-// caller keeps ownership. Passing nullptr restores the real library.
+// caller keeps ownership. Passing nullptr restores the real library. Only for
+// when no thread uses the link; otherwise DeviceLink::setBackend, which waits
+// for a call in progress.
 void setHidBackend(HidBackend *backend);

@@ -32,6 +32,12 @@ constexpr int kSilent = -1;
 constexpr int kWrongCommand = -2;
 const int kLengthBytes[] = {0, 1, 2, 64, 255};
 
+// A short box restart and an upgrade pause that outlasts it with a wide margin:
+// on a loaded machine, or under ThreadSanitizer, the box's restart timer can
+// wake tens of milliseconds late.
+constexpr int kRestartMs = 5;
+constexpr unsigned long kRestartPauseMs = 200;
+
 void applyFault(SimBox &box, int fault, uint8_t cmd)
 {
     // A missing answer is what these rows are about: no need to sit out the time-out.
@@ -99,9 +105,9 @@ public:
     UnplugBackend(WindowRig &rig, Trigger trigger)
         : SimHidBackend(rig.box()), m_rig(rig), m_trigger(std::move(trigger))
     {
-        setHidBackend(this);
+        DeviceLink::instance()->setBackend(this);
     }
-    ~UnplugBackend() override { setHidBackend(&m_rig.sim.backend); }
+    ~UnplugBackend() override { DeviceLink::instance()->setBackend(&m_rig.sim.backend); }
 
     int write(HidHandle *dev, const unsigned char *data, size_t length) override
     {
@@ -131,9 +137,9 @@ public:
     BlockReplyFaultBackend(WindowRig &rig, int fault)
         : SimHidBackend(rig.box()), m_rig(rig), m_fault(fault)
     {
-        setHidBackend(this);
+        DeviceLink::instance()->setBackend(this);
     }
-    ~BlockReplyFaultBackend() override { setHidBackend(&m_rig.sim.backend); }
+    ~BlockReplyFaultBackend() override { DeviceLink::instance()->setBackend(&m_rig.sim.backend); }
 
     int write(HidHandle *dev, const unsigned char *data, size_t length) override
     {
@@ -431,9 +437,9 @@ void TestFaults::upgrade()
     QFETCH(int, cmd);
     QFETCH(int, fault);
     WindowRig rig;
-    rig.box().setRestartTimeMs(5);
+    rig.box().setRestartTimeMs(kRestartMs);
     OtaHandle &ota = rig.window.otaHandle();
-    ota.setRestartPauseMs(30);
+    ota.setRestartPauseMs(kRestartPauseMs);
     rig.connectAccepted();
     applyFault(rig.box(), fault, uint8_t(cmd));
 
@@ -468,9 +474,9 @@ void TestFaults::upgradeBlockReplies()
 {
     QFETCH(int, fault);
     WindowRig rig;
-    rig.box().setRestartTimeMs(5);
+    rig.box().setRestartTimeMs(kRestartMs);
     OtaHandle &ota = rig.window.otaHandle();
-    ota.setRestartPauseMs(30);
+    ota.setRestartPauseMs(kRestartPauseMs);
     rig.connectAccepted();
     {
         BlockReplyFaultBackend spoil(rig, fault);
@@ -618,9 +624,9 @@ void TestFaults::unplugDuringUpgrade()
     QFETCH(int, rawReceived);
     QFETCH(bool, resultSent);
     WindowRig rig;
-    rig.box().setRestartTimeMs(5);
+    rig.box().setRestartTimeMs(kRestartMs);
     OtaHandle &ota = rig.window.otaHandle();
-    ota.setRestartPauseMs(30);
+    ota.setRestartPauseMs(kRestartPauseMs);
     rig.connectAccepted();
     {
         UnplugBackend unplug(rig, [afterWrite](int index, const unsigned char *, size_t) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "devicelink.h"
 #include "hidbackend.h"
 #include "mainwindow.h"
 #include "simhidbackend.h"
@@ -59,9 +60,9 @@ public:
         : SimHidBackend(rig.box()), m_rig(rig), m_box(rig.box()), m_cmd(cmd), m_payload(payload)
     {
         m_box.setFault(SimBox::Fault::Silent, cmd);
-        setHidBackend(this);
+        DeviceLink::instance()->setBackend(this);
     }
-    ~ScriptedReplyBackend() override { setHidBackend(&m_rig.sim.backend); }
+    ~ScriptedReplyBackend() override { DeviceLink::instance()->setBackend(&m_rig.sim.backend); }
 
     int write(HidHandle *dev, const unsigned char *data, size_t length) override
     {

@@ -12,13 +12,13 @@
 SimFixture::SimFixture()
 {
     DeviceLink::instance()->reset();
-    setHidBackend(&backend);
+    DeviceLink::instance()->setBackend(&backend);
 }
 
 SimFixture::~SimFixture()
 {
     DeviceLink::instance()->reset();
-    setHidBackend(nullptr);
+    DeviceLink::instance()->setBackend(nullptr);
 }
 
 MessageBoxRecorder::MessageBoxRecorder(QMessageBox::StandardButton answer) : m_default(answer)
