@@ -150,7 +150,12 @@ void TestCanRxThread::exchangesSurviveFlowingFrames()
     // 90th percentile leaves out the odd time the test thread is descheduled.
     std::sort(readWhileAsking.begin(), readWhileAsking.end());
     const int typical = readWhileAsking.at(readWhileAsking.size() * 9 / 10);
+#if !defined(__SANITIZE_THREAD__) && !defined(__SANITIZE_ADDRESS__)
+    // Sanitizer builds change the timing too much for a scheduling figure.
     QVERIFY2(typical < 20, qPrintable(QString::number(typical)));
+#else
+    Q_UNUSED(typical);
+#endif
 
     m_thread->stop();
     QVERIFY(link->exchange(CMD_CAN_RX_ENABLE, {0}).answered());
