@@ -75,9 +75,12 @@ private:
     void sendCanRow(QLineEdit *idField, QLineEdit *dataField);
     void reformatCanData(QLineEdit *dataField);
     void setUpgradeControlsEnabled(bool enabled);
+    void upgradeFinished();
 
     Ui::MainWindow *ui;
     OtaHandle m_ota;
     CanRxThread m_canRx;
     bool m_rxScrollPending = false;
+    // The box was pulled out while the transfer held the link.
+    bool m_removedDuringUpgrade = false;
 };
