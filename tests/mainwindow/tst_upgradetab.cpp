@@ -3,6 +3,7 @@
 #include "devicelink.h"
 #include "filechooser.h"
 #include "otafile.h"
+#include "simhotplug.h"
 #include "windowrig.h"
 
 #include <QCheckBox>
@@ -281,6 +282,9 @@ void TestUpgradeTab::settingsDuringUpgradeKeepTheUsersChoice()
     rig.connectAccepted();
     rig.tabs()->setCurrentIndex(2);
     rig.w<QLineEdit>("lineEdit_ota_file")->setText(rig.dir.file("fw.ota"));
+    // The box's restart reaches the window as a removal and an arrival.
+    rig.window.attachHotplugSource(new SimHotplug(rig.box(), &rig.window));
+    rig.box().clearWire();
     rig.w<QPushButton>("pushButton_ota")->click();
 
     // The user opens the settings while the box restarts.
@@ -306,6 +310,10 @@ void TestUpgradeTab::settingsDuringUpgradeKeepTheUsersChoice()
                  .toString(),
              chosen);
     QCOMPARE(AppConfig::getAutoConnect(), chosen);
+    // Whatever the setting, the restarting box was left to the transfer.
+    QCOMPARE(rig.box().commandsOnWire(),
+             QList<uint8_t>({CMD_OTA_START, CMD_OTA_FINISH, CMD_OTA_RESULT}));
+    QTRY_COMPARE(rig.linkState(), kShownDisconnected);
 }
 
 QTEST_MAIN(TestUpgradeTab)
