@@ -56,7 +56,8 @@ struct WindowRig
         const bool connected = window.check_connected();
         boxes.shown = before;
         return text("label_connect_info") +
-               (w<QPushButton>("pushButton_connect")->isEnabled() ? " | button on" : " | button off") +
+               (w<QPushButton>("pushButton_connect")->isEnabled() ? " | button on"
+                                                                  : " | button off") +
                (connected ? " | connected" : " | not connected");
     }
 };

@@ -165,8 +165,8 @@ void TstOtaFile::fileStatusAndImage_data()
     QTest::newRow("flag one byte early") << withFlagBytes(kFlagAt - 1, "votk") << flag;
     QTest::newRow("flag byte-swapped") << withFlagBytes(kFlagAt, "ktov") << flag;
     QTest::newRow("size and flag wrong: size first") << sizeAndFlag << size;
-    QTest::newRow("all zeros: checksum right, size first") << QByteArray(int(OTA_FILE_SIZE), '\0')
-                                                          << size;
+    QTest::newRow("all zeros: checksum right, size first")
+        << QByteArray(int(OTA_FILE_SIZE), '\0') << size;
     QTest::newRow("size field changed, checksum kept") << changedAt(0) << checksum;
     QTest::newRow("header byte changed") << changedAt(0x123) << checksum;
     QTest::newRow("last header byte changed") << changedAt(int(OTA_HEADER_SIZE) - 1) << checksum;
