@@ -29,6 +29,10 @@ namespace {
 const QString kFailure = QStringLiteral("结果:升级失败");
 const QString kSuccess = QStringLiteral("结果:升级成功,请重新上电VOTK设备");
 const QString kLost = QStringLiteral("结果:升级中断,请重新连接VOTK设备后再试");
+// The box resets on its own clock shortly after the finish; the shortened
+// pause still leaves it ample time on a busy machine, as the real 5 s do.
+constexpr int kBoxRestartMs = 5;
+constexpr unsigned long kRestartPauseMs = 200;
 
 // Faults as table entries: -1 silent, -2 wrong command code, else a length byte.
 constexpr int kSilent = -1;
@@ -505,9 +509,9 @@ void TestFaults::upgrade()
     WindowRig rig;
     // The faults matter here, not how long a silent box takes.
     rig.box().setInstantTimeouts(true);
-    rig.box().setRestartTimeMs(5);
+    rig.box().setRestartTimeMs(kBoxRestartMs);
     OtaHandle &ota = rig.window.otaHandle();
-    ota.setRestartPauseMs(30);
+    ota.setRestartPauseMs(kRestartPauseMs);
     rig.connectAccepted();
     applyFault(rig.box(), fault, uint8_t(cmd));
 
@@ -555,9 +559,9 @@ void TestFaults::upgradeBlockReplies()
 {
     QFETCH(int, fault);
     WindowRig rig;
-    rig.box().setRestartTimeMs(5);
+    rig.box().setRestartTimeMs(kBoxRestartMs);
     OtaHandle &ota = rig.window.otaHandle();
-    ota.setRestartPauseMs(30);
+    ota.setRestartPauseMs(kRestartPauseMs);
     rig.connectAccepted();
     {
         // The silent row waits the real reply time-out once.
@@ -729,9 +733,9 @@ void TestFaults::unplugDuringUpgrade()
     QFETCH(int, rawReceived);
     QFETCH(QList<uint8_t>, commands);
     WindowRig rig;
-    rig.box().setRestartTimeMs(5);
+    rig.box().setRestartTimeMs(kBoxRestartMs);
     OtaHandle &ota = rig.window.otaHandle();
-    ota.setRestartPauseMs(30);
+    ota.setRestartPauseMs(kRestartPauseMs);
     auto *connect = rig.w<QPushButton>("pushButton_connect");
     auto *bar = rig.w<QProgressBar>("progressBar");
     rig.connectAccepted();

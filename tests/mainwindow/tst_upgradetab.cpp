@@ -200,7 +200,7 @@ void TestUpgradeTab::transferThroughTheWindow()
     WindowRig rig;
     rig.box().setRestartTimeMs(0);
     rig.box().setOtaResultOverride(verdict);
-    rig.window.otaHandle().setRestartPauseMs(100);
+    rig.window.otaHandle().setRestartPauseMs(200);
     const QByteArray file = upgradeFile();
     rig.dir.writeFile("fw.ota", file);
     rig.connectAccepted();

@@ -22,7 +22,8 @@ const QString kSuccess = QStringLiteral("结果:升级成功,请重新上电VOTK
 const QString kFailure = QStringLiteral("结果:升级失败");
 const QString kLost = QStringLiteral("结果:升级中断,请重新连接VOTK设备后再试");
 constexpr int kReports = int(OTA_DATA_SIZE / OTA_REPORT_DATA);
-constexpr unsigned long kShortPauseMs = 50;
+// Ample for the box to reset and come back even on a busy machine.
+constexpr unsigned long kShortPauseMs = 200;
 constexpr int kShortRestartMs = 10;
 
 struct Report
