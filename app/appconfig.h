@@ -4,7 +4,7 @@
 
 // The current values of the configuration keys, held as text. The setters
 // change only memory; a caller that wants a value kept also writes the file.
-// Safe to use from any thread (the upgrade thread flips auto_connect).
+// Safe to use from any thread.
 class AppConfig
 {
 public:

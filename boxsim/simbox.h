@@ -114,6 +114,9 @@ public:
     // --- upgrade ---------------------------------------------------------
     int rawReportsReceived() const;
     QByteArray receivedImage() const;
+    // The box judges an image at CMD_OTA_FINISH and keeps that verdict (it is
+    // self-powered) through restarts and unplugging, until the next finish:
+    // CMD_OTA_RESULT after a cut transfer answers with an earlier verdict.
     // Forces the next CMD_OTA_RESULT answer (-1: judge the image).
     void setOtaResultOverride(int code);
 

@@ -170,6 +170,7 @@ LinkReply DeviceLink::exchange(uint8_t cmd, const QVector<uint8_t> &payload)
     passOnQueuedLocked();
     if (sendLocked(command) < 0)
         return answer;
+    answer.sent = true;
     const bool reportingOn = cmd == CMD_CAN_RX_ENABLE && payload.value(0) != 0;
     const bool reportingOff = cmd == CMD_CAN_RX_ENABLE && payload.value(0) == 0;
     if (reportingOn)

@@ -21,6 +21,8 @@ struct LinkReply
 {
     int result = -1;
     CmdPacket packet;
+    // The command itself went out (a box that resets on it may never answer).
+    bool sent = false;
 
     bool answered() const { return result > 0; }
     QVector<uint8_t> payload() const { return packet.getPayload(); }

@@ -45,8 +45,8 @@ MainWindow::MainWindow(QWidget *parent)
             &MainWindow::show_table_can_rx_menu);
 
     connect(&m_ota, &OtaHandle::sig_send_ota_progress, this, &MainWindow::slt_update_ota_progress);
-    // A transfer that ends without its verdict must not leave the tab locked.
-    connect(&m_ota, &QThread::finished, this, [this] { setUpgradeControlsEnabled(true); });
+    // Queued behind the verdict: the window is set right after it is shown.
+    connect(&m_ota, &QThread::finished, this, [this] { upgradeFinished(); });
 
     // Each field owns its validator.
     const QRegExp hex(QStringLiteral("[a-fA-F0-9 ]+$"), Qt::CaseSensitive, QRegExp::RegExp);
@@ -98,7 +98,8 @@ void MainWindow::on_tabWidget_currentChanged(int index)
         showDisconnected();
 
     if (index == 1) {
-        if (link->isConnected()) {
+        // The receive thread never reads a link the upgrade holds.
+        if (!upgradeInProgress(true) && link->isConnected()) {
             can_rx_enable(1);
             m_canRx.start(QThread::InheritPriority);
         }

@@ -78,9 +78,12 @@ private:
     // The warning for a refused WiFi name or password; empty when none.
     static QString wifiRefusalText(WifiTextProblem problem);
     void setUpgradeControlsEnabled(bool enabled);
+    void upgradeFinished();
 
     Ui::MainWindow *ui;
     OtaHandle m_ota;
     CanRxThread m_canRx;
     bool m_rxScrollPending = false;
+    // The box was pulled out while the transfer held the link.
+    bool m_removedDuringUpgrade = false;
 };

@@ -18,6 +18,10 @@ void MainWindow::on_pushButton_connect_clicked()
         return;
     }
     runHandshake();
+    // A box that was pulled out lost its CAN reporting; the receive thread
+    // still runs if the CAN tab is shown, so switch it back on, as a re-plug does.
+    if (m_canRx.isRunning())
+        can_rx_enable(1);
 }
 
 void MainWindow::runHandshake()

@@ -84,9 +84,10 @@ void MainWindow::handleDeviceRemoval(int deviceType, bool physicalVolume)
     qDebug() << "my device out: " << deviceType;
 
     if (upgradeInProgress(false)) {
-        // The box restarts during an upgrade and the transfer reopens it and
-        // owns the connection state; only tell the user what the cable did.
+        // The box restarts during an upgrade and the transfer reopens it; the
+        // removal is applied once the transfer is over.
         ui->statusbar->showMessage(tr("USB线断开"));
+        m_removedDuringUpgrade = true;
     } else if (DeviceLink::instance()->open() != 0) {
         ui->statusbar->showMessage(tr("USB线断开"));
         showDisconnected();

@@ -1,14 +1,13 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "devicelink.h"
 #include "filechooser.h"
+#include "otafile.h"
 
 #include <QDebug>
 
-namespace {
-// The upgrade thread's verdicts (success and failure) both begin so.
-const QString kVerdictPrefix = QStringLiteral("结果:");
-} // namespace
+#include <utility>
 
 void MainWindow::on_button_select_file_clicked()
 {
@@ -31,25 +30,25 @@ void MainWindow::on_pushButton_ota_clicked()
     if (upgradeInProgress(true) || !check_connected())
         return;
 
-    switch (m_ota.read_ota_file(path)) {
-    case 0:
+    const OtaFileRead file = readOtaFile(path);
+    switch (file.status) {
+    case OtaFileStatus::Ok:
         break;
-    case 1:
+    case OtaFileStatus::CannotOpen:
         ui->label_ota_result->setText(tr("进度:升级文件打开失败"));
         return;
-    default:
-        // A wrong checksum means a damaged image: sending it could brick the box.
+    case OtaFileStatus::ChecksumMismatch:
+        // A damaged image could brick the box.
         ui->label_ota_result->setText(tr("进度:升级文件校验错误"));
         return;
-    }
-    if (m_ota.check_file_size()) {
+    case OtaFileStatus::WrongSize:
         ui->label_ota_result->setText(tr("进度:升级文件大小错误"));
         return;
-    }
-    if (m_ota.check_file_flag()) {
+    case OtaFileStatus::WrongFlag:
         ui->label_ota_result->setText(tr("进度:升级文件错误"));
         return;
     }
+    m_ota.setImage(file.image);
 
     ui->label_ota_result->setText(tr("进度:正在升级"));
     setUpgradeControlsEnabled(false);
@@ -60,8 +59,15 @@ void MainWindow::slt_update_ota_progress(int value, QString text)
 {
     ui->progressBar->setValue(value);
     ui->label_ota_result->setText(text);
-    if (value == 100 || text.startsWith(kVerdictPrefix))
-        setUpgradeControlsEnabled(true);
+}
+
+void MainWindow::upgradeFinished()
+{
+    setUpgradeControlsEnabled(true);
+    // The transfer leaves the link not connected; a removal it was left alone
+    // with counts now. Either way the window shows what the link is.
+    if (std::exchange(m_removedDuringUpgrade, false) || !DeviceLink::instance()->isConnected())
+        showDisconnected();
 }
 
 void MainWindow::setUpgradeControlsEnabled(bool enabled)

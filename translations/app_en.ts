@@ -344,6 +344,14 @@
     </message>
 </context>
 <context>
+    <name>OtaHandle</name>
+    <message>
+        <location filename="../upgrade/otahandle.cpp" line="160"/>
+        <source>结果:升级中断,请重新连接VOTK设备后再试</source>
+        <translation>Result: upgrade interrupted, please reconnect the VOTK device and try again</translation>
+    </message>
+</context>
+<context>
     <name>SettingDialog</name>
     <message>
         <location filename="../settings/settingdialog.ui" line="14"/>

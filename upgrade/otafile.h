@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QMap>
 #include <QString>
 
@@ -20,5 +21,28 @@ constexpr unsigned long OTA_RESTART_PAUSE_MS = 5000;
 // CRC-8/MAXIM (Dallas 1-Wire), computed bit by bit.
 uint8_t crc8Maxim(const uint8_t *data, size_t length);
 
-// Error texts of the upgrade file, by code (3 open, 4 size, 5 flag).
+// What reading an upgrade file found; the first fault found wins, in this order.
+enum class OtaFileStatus
+{
+    Ok,
+    CannotOpen,
+    ChecksumMismatch,
+    WrongSize, // the total-length field is not OTA_FILE_SIZE
+    WrongFlag, // the image does not carry "votk" at OTA_FLAG_OFFSET
+};
+
+struct OtaFileRead
+{
+    OtaFileStatus status = OtaFileStatus::CannotOpen;
+    // OTA_DATA_SIZE bytes whenever the file could be opened (zeros past a
+    // short file's end); empty otherwise.
+    QByteArray image;
+    // The file's total-length field as stored.
+    uint32_t sizeField = 0;
+};
+
+// Reads and checks one upgrade file; only an Ok image may go to the box.
+OtaFileRead readOtaFile(const QString &path);
+
+// Error texts of the upgrade file for the debug log, by code (3: cannot open).
 extern const QMap<int, QString> ota_file_errors;

@@ -1,16 +1,12 @@
 #include "otahandle.h"
 
-#include "appconfig.h"
 #include "commands.h"
 #include "devicelink.h"
 
-#include <QDataStream>
 #include <QDebug>
-#include <QFile>
-#include <QFileInfo>
 
+#include <algorithm>
 #include <cstring>
-#include <vector>
 
 namespace {
 const QString kProgressText = QStringLiteral("进度:正在升级");
@@ -18,11 +14,6 @@ const QString kSuccessText = QStringLiteral("结果:升级成功,请重新上电
 const QString kFailureText = QStringLiteral("结果:升级失败");
 constexpr int kReportsPerBlock = int(OTA_BLOCK_SIZE / OTA_REPORT_DATA);
 constexpr int kBlocks = int(OTA_DATA_SIZE / OTA_BLOCK_SIZE);
-
-uint32_t littleEndian32(const uint8_t *p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 int payloadByte(const QVector<uint8_t> &payload, int index)
 {
@@ -37,40 +28,10 @@ OtaHandle::~OtaHandle()
     wait();
 }
 
-int OtaHandle::read_ota_file(const QString &path)
+void OtaHandle::setImage(const QByteArray &image)
 {
-    QFile file(path);
-    // On Linux a directory opens for reading; it is no upgrade file all the same.
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-        qDebug().noquote() << ota_file_errors.value(3);
-        return 1;
-    }
-    // A short file leaves zeros behind its end, never stale or undefined bytes.
-    std::vector<uint8_t> buffer(OTA_FILE_SIZE, 0);
-    QDataStream stream(&file);
-    if (stream.readRawData(reinterpret_cast<char *>(buffer.data()), int(OTA_FILE_SIZE)) < 0) {
-        qDebug().noquote() << ota_file_errors.value(3);
-        return 1;
-    }
-    file.close();
-
-    ota_file_size = littleEndian32(buffer.data());
-    qDebug() << "ota file size" << ota_file_size;
-    std::memcpy(ota_data, buffer.data() + OTA_HEADER_SIZE, OTA_DATA_SIZE);
-    const uint8_t crc = crc8Maxim(buffer.data(), OTA_FILE_SIZE - 1);
-    return crc == buffer[OTA_FILE_SIZE - 1] ? 0 : 2;
-}
-
-bool OtaHandle::check_file_size()
-{
-    return ota_file_size != OTA_FILE_SIZE;
-}
-
-bool OtaHandle::check_file_flag()
-{
-    const uint32_t flag = littleEndian32(ota_data + OTA_FLAG_OFFSET);
-    qDebug() << "flag:" << Qt::hex << flag;
-    return std::memcmp(ota_data + OTA_FLAG_OFFSET, "votk", 4) != 0;
+    std::memset(ota_data, 0, sizeof(ota_data));
+    std::memcpy(ota_data, image.constData(), std::min(size_t(image.size()), sizeof(ota_data)));
 }
 
 quint16 OtaHandle::imageSum() const
@@ -81,9 +42,15 @@ quint16 OtaHandle::imageSum() const
     return sum;
 }
 
-int OtaHandle::send_ota_start()
+void OtaHandle::reportProgress(int value)
 {
-    emit sig_send_ota_progress(10, kProgressText);
+    m_progress = value;
+    emit sig_send_ota_progress(value, kProgressText);
+}
+
+bool OtaHandle::send_ota_start()
+{
+    reportProgress(10);
     const quint16 sum = imageSum();
     qDebug() << Qt::hex << sum;
 
@@ -94,20 +61,24 @@ int OtaHandle::send_ota_start()
     line << reply.result << int(reply.packet.getCmd());
     if (!payload.isEmpty())
         line << int(payload.at(0));
-
-    emit sig_send_ota_progress(20, kProgressText);
-    return reply.result;
+    // A silent box may still take the image (its block answers tell); a
+    // failed write or read means it is gone.
+    if (reply.result < 0)
+        return false;
+    reportProgress(20);
+    return true;
 }
 
-void OtaHandle::send_ota_data()
+bool OtaHandle::send_ota_data()
 {
     DeviceLink *link = DeviceLink::instance();
-    int progress = 20;
     for (int block = 0; block < kBlocks; ++block) {
         const uint8_t *blockData = ota_data + size_t(block) * OTA_BLOCK_SIZE;
         for (int report = 0; report < kReportsPerBlock; ++report)
-            link->writeRaw(blockData + size_t(report) * OTA_REPORT_DATA, int(OTA_REPORT_DATA));
-        emit sig_send_ota_progress(progress, kProgressText);
+            if (link->writeRaw(blockData + size_t(report) * OTA_REPORT_DATA,
+                               int(OTA_REPORT_DATA)) <= 0)
+                return false;
+        reportProgress(20 + 5 * block);
 
         CmdPacket reply;
         const int received = link->receivePacket(reply, true);
@@ -120,41 +91,38 @@ void OtaHandle::send_ota_data()
             line << Qt::hex << int(payload.at(1));
         if (payload.size() > 2)
             line << int(payload.at(2));
-        progress += 5;
+        // The box answers every block; without that answer the next block
+        // would go to a box that is not taking it.
+        if (received <= 0)
+            return false;
     }
     qDebug() << Qt::hex << imageSum();
+    return true;
 }
 
-void OtaHandle::send_ota_finish()
+bool OtaHandle::send_ota_finish()
 {
-    DeviceLink::instance()->exchange(CMD_OTA_FINISH);
+    // The box may reset before its reply reaches us: only the write counts.
+    return DeviceLink::instance()->exchange(CMD_OTA_FINISH).sent;
 }
 
 int OtaHandle::read_ota_result()
 {
-    return payloadByte(DeviceLink::instance()->exchange(CMD_OTA_RESULT).payload(), 0);
+    const LinkReply reply = DeviceLink::instance()->exchange(CMD_OTA_RESULT);
+    if (reply.result < 0)
+        return OTA_BOX_LOST;
+    return payloadByte(reply.payload(), 0);
 }
 
-void OtaHandle::run()
+// The verdict byte of the box, -1 without one, OTA_BOX_LOST when it went away.
+int OtaHandle::transfer()
 {
     DeviceLink *link = DeviceLink::instance();
-    // Keep every other thread off the link: a stray command between the raw
-    // reports would corrupt the image, a stray read would take its replies.
-    if (!link->claim()) {
-        emit sig_send_ota_progress(85, kFailureText);
-        qDebug() << "ota failed ***" << -1;
-        return;
+    if (!send_ota_start() || !send_ota_data() || !send_ota_finish()) {
+        // Nothing more goes to a box that is gone; the user connects anew.
+        link->setConnected(false);
+        return OTA_BOX_LOST;
     }
-
-    send_ota_start();
-    send_ota_data();
-
-    // The restarting box must not be grabbed by the hot-plug handler.
-    const QString autoConnect = AppConfig::getAutoConnect();
-    if (autoConnect == QLatin1String("1"))
-        AppConfig::setAutoConnect(QStringLiteral("0"));
-
-    send_ota_finish();
 
     qDebug() << "delay start";
     QThread::msleep(m_restartPauseMs);
@@ -162,12 +130,23 @@ void OtaHandle::run()
 
     const bool reopened = link->open() == 0;
     link->setConnected(false);
+    // A box that is not back has no handle to write to.
+    return reopened ? read_ota_result() : OTA_BOX_LOST;
+}
 
-    if (autoConnect == QLatin1String("1"))
-        AppConfig::setAutoConnect(QStringLiteral("1"));
-
-    // A box that is not back has no handle to write to: that is a failed upgrade.
-    const int result = reopened ? read_ota_result() : -1;
+void OtaHandle::run()
+{
+    m_progress = 0;
+    DeviceLink *link = DeviceLink::instance();
+    // Keep every other thread off the link: a stray command between the raw
+    // reports would corrupt the image, a stray read would take its replies.
+    // While the link is held the hot-plug handler leaves the restarting box alone.
+    if (!link->claim()) {
+        emit sig_send_ota_progress(m_progress, kFailureText);
+        qDebug() << "ota failed ***" << -1;
+        return;
+    }
+    const int result = transfer();
     // Free the link before the verdict, so that whoever acts on it finds the link free.
     link->release();
 
@@ -175,7 +154,11 @@ void OtaHandle::run()
         qDebug() << "ota success ***" << result;
         emit sig_send_ota_progress(100, kSuccessText);
     } else {
-        emit sig_send_ota_progress(85, kFailureText);
+        // A cut transfer must never pass for a finished one: its verdict says
+        // so and the bar stays where the transfer got to.
+        emit sig_send_ota_progress(m_progress, result == OTA_BOX_LOST
+                                                   ? tr("结果:升级中断,请重新连接VOTK设备后再试")
+                                                   : kFailureText);
         qDebug() << "ota failed ***" << result;
     }
 }

@@ -2,13 +2,17 @@
 
 #include "otafile.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QThread>
 
 #include <cstdint>
 
-// Holds the firmware image read from an upgrade file and, when started,
-// carries out one transfer of it to the box.
+// The verdict of a transfer during which the box went away.
+constexpr int OTA_BOX_LOST = -2;
+
+// Holds the firmware image to send and, when started, carries out one
+// transfer of it to the box.
 class OtaHandle : public QThread
 {
     Q_OBJECT
@@ -17,16 +21,16 @@ public:
     // Waits for a running transfer: the image and the link must outlive it.
     ~OtaHandle() override;
 
-    // 0 read and checksum right, 1 cannot be opened, 2 checksum wrong.
-    int read_ota_file(const QString &path);
-    // True when the size field is wrong.
-    bool check_file_size();
-    // True when the flag is wrong.
-    bool check_file_flag();
+    // Takes a checked image (OTA_DATA_SIZE bytes; a shorter one is zero-filled).
+    void setImage(const QByteArray &image);
 
-    int send_ota_start();
-    void send_ota_data();
-    void send_ota_finish();
+    // The steps of a transfer. Each answers false at the first sign that the
+    // box is gone: a failed write, a failed read, an unanswered block.
+    bool send_ota_start();
+    bool send_ota_data();
+    bool send_ota_finish();
+    // The box's verdict byte; -1 when it did not answer in time, OTA_BOX_LOST
+    // when it is gone.
     int read_ota_result();
 
     // The pause while the box restarts; shortened only by tests and benchmarks.
@@ -36,7 +40,6 @@ public:
     quint16 imageSum() const;
 
     uint8_t ota_data[OTA_DATA_SIZE] = {};
-    uint32_t ota_file_size = 0;
 
 signals:
     void sig_send_ota_progress(int, QString);
@@ -45,5 +48,10 @@ protected:
     void run() override;
 
 private:
+    int transfer();
+    void reportProgress(int value);
+
     unsigned long m_restartPauseMs = OTA_RESTART_PAUSE_MS;
+    // What the transfer really got to; a failure leaves the bar there.
+    int m_progress = 0;
 };

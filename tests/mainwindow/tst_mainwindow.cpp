@@ -36,6 +36,7 @@ private slots:
     void canTabRunsReceiverBetweenEnableAndDisable();
     void infoToUpgradeDisablesReportingWithoutThread();
     void canTabWithoutConnectionSendsNothing();
+    void connectByHandWithCanTabShownResumesReporting();
     void tabSwitchWithBoxGoneShowsDisconnected();
 
     void exitActionEndsLoopWith111AndStopsReceiver();
@@ -361,6 +362,28 @@ void TestMainWindow::wifiFieldsRefuseSixteenthCharacter()
     rig.w<QPushButton>("pushButton_2")->click();
     QCOMPARE(rig.box().wire(),
              reports({commandReport(CMD_SET_WIFI_INFO, "abcdefghijklmno,0123456789ABCDE")}));
+}
+
+void TestMainWindow::connectByHandWithCanTabShownResumesReporting()
+{
+    WindowRig rig;
+    rig.connectAccepted();
+    rig.tabs()->setCurrentIndex(1);
+    QVERIFY(rig.box().canReporting());
+    // Pulled out and put back with automatic connection off: the box forgot
+    // its reporting, the receive thread is still there.
+    rig.box().unplug();
+    rig.window.handleDeviceRemoval(5, false);
+    rig.box().plug();
+    rig.box().clearWire();
+
+    rig.w<QPushButton>("pushButton_connect")->click();
+
+    QCOMPARE(rig.linkState(), kShownConnected);
+    QCOMPARE(rig.box().commandsOnWire(),
+             QList<uint8_t>({CMD_PROBE, CMD_ENTER_USB_MODE, CMD_CAN_RX_ENABLE}));
+    QVERIFY(rig.box().canReporting());
+    QVERIFY(rig.window.canRxThread().isRunning());
 }
 
 void TestMainWindow::canTabRunsReceiverBetweenEnableAndDisable()

@@ -1,10 +1,15 @@
+#include "appconfig.h"
 #include "commands.h"
 #include "devicelink.h"
 #include "filechooser.h"
 #include "otafile.h"
+#include "simhotplug.h"
 #include "windowrig.h"
 
+#include <QCheckBox>
+#include <QDialog>
 #include <QProgressBar>
+#include <QSettings>
 #include <QtTest>
 
 // The upgrade tab: choosing a file, the checks before a transfer, and one
@@ -24,6 +29,8 @@ private slots:
     void badFilesShowTheirTextAndSendNothing();
     void transferThroughTheWindow_data();
     void transferThroughTheWindow();
+    void settingsDuringUpgradeKeepTheUsersChoice_data();
+    void settingsDuringUpgradeKeepTheUsersChoice();
 };
 
 namespace {
@@ -193,7 +200,7 @@ void TestUpgradeTab::transferThroughTheWindow()
     WindowRig rig;
     rig.box().setRestartTimeMs(0);
     rig.box().setOtaResultOverride(verdict);
-    rig.window.otaHandle().setRestartPauseMs(100);
+    rig.window.otaHandle().setRestartPauseMs(200);
     const QByteArray file = upgradeFile();
     rig.dir.writeFile("fw.ota", file);
     rig.connectAccepted();
@@ -216,17 +223,20 @@ void TestUpgradeTab::transferThroughTheWindow()
     QVERIFY(!start->isEnabled());
     QVERIFY(!select->isEnabled());
 
-    // While the transfer runs the window keeps off the box and stays open.
+    // While the transfer runs the window keeps off the box and stays open;
+    // the CAN tab says so too and starts no receive thread.
     QVERIFY(!rig.window.close());
     rig.w<QPushButton>("pushButton")->click();
     rig.w<QPushButton>("pushButton_2")->click();
+    rig.tabs()->setCurrentIndex(1);
+    QVERIFY(!rig.window.canRxThread().isRunning());
     rig.tabs()->setCurrentIndex(0);
-    QCOMPARE(rig.boxes.texts(), (QStringList{kBusy, kBusy, kBusy}));
+    QCOMPARE(rig.boxes.texts(), (QStringList{kBusy, kBusy, kBusy, kBusy}));
     QTimer::singleShot(0, rig.action("action_exit"), &QAction::trigger);
 
     QCOMPARE(qApp->exec(), 5);
     disconnect(done);
-    QCOMPARE(rig.boxes.texts(), (QStringList{kBusy, kBusy, kBusy, kBusy}));
+    QCOMPARE(rig.boxes.texts(), (QStringList{kBusy, kBusy, kBusy, kBusy, kBusy}));
 
     QCOMPARE(rig.w<QProgressBar>("progressBar")->value(), progress);
     QCOMPARE(rig.text("label_ota_result"), label);
@@ -237,13 +247,73 @@ void TestUpgradeTab::transferThroughTheWindow()
         QVERIFY2(cmd == CMD_OTA_START || cmd == CMD_OTA_FINISH || cmd == CMD_OTA_RESULT,
                  qPrintable(QString::number(cmd, 16)));
 
-    // The box restarted: it must be connected again before the next upgrade.
-    QVERIFY(!DeviceLink::instance()->isConnected());
+    // The box restarted: it must be connected again before the next upgrade,
+    // and the window says so.
+    QTRY_COMPARE(rig.linkState(), kShownDisconnected);
     rig.boxes.shown.clear();
     rig.box().clearWire();
     start->click();
     QCOMPARE(rig.boxes.texts(), QStringList{"VOTK未连接"});
     QVERIFY(rig.box().wire().isEmpty());
+    rig.w<QPushButton>("pushButton_connect")->click();
+    QCOMPARE(rig.linkState(), kShownConnected);
+}
+
+void TestUpgradeTab::settingsDuringUpgradeKeepTheUsersChoice_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<bool>("toggle");
+    QTest::newRow("on, only looked at") << "1" << false;
+    QTest::newRow("on, switched off") << "1" << true;
+    QTest::newRow("off, switched on") << "0" << true;
+}
+
+void TestUpgradeTab::settingsDuringUpgradeKeepTheUsersChoice()
+{
+    QFETCH(QString, before);
+    QFETCH(bool, toggle);
+    WindowRig rig;
+    rig.dir.writeFile("config.ini", "[General]\nauto_connect=" + before.toLatin1() + "\n");
+    AppConfig::setAutoConnect(before);
+    rig.box().setRestartTimeMs(50);
+    OtaHandle &ota = rig.window.otaHandle();
+    ota.setRestartPauseMs(500);
+    rig.dir.writeFile("fw.ota", upgradeFile());
+    rig.connectAccepted();
+    rig.tabs()->setCurrentIndex(2);
+    rig.w<QLineEdit>("lineEdit_ota_file")->setText(rig.dir.file("fw.ota"));
+    // The box's restart reaches the window as a removal and an arrival.
+    rig.window.attachHotplugSource(new SimHotplug(rig.box(), &rig.window));
+    rig.box().clearWire();
+    rig.w<QPushButton>("pushButton_ota")->click();
+
+    // The user opens the settings while the box restarts.
+    QTRY_VERIFY_WITH_TIMEOUT(rig.box().commandsOnWire().contains(CMD_OTA_FINISH), 60000);
+    rig.action("actionsetting")->trigger();
+    QDialog *dialog = nullptr;
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (top->isVisible() && top->objectName() == QLatin1String("SettingDialog"))
+            dialog = qobject_cast<QDialog *>(top);
+    QVERIFY(dialog);
+    auto *autoConnect = dialog->findChild<QCheckBox *>(QStringLiteral("checkBox_auto_connect"));
+    QCOMPARE(autoConnect->isChecked(), before == "1");
+    if (toggle)
+        autoConnect->click();
+    dialog->close();
+    QVERIFY(ota.isRunning());
+
+    QTRY_COMPARE_WITH_TIMEOUT(rig.text("label_ota_result"),
+                              QStringLiteral("结果:升级成功,请重新上电VOTK设备"), 60000);
+    const QString chosen = toggle == (before == "1") ? "0" : "1";
+    QCOMPARE(QSettings(rig.dir.file("config.ini"), QSettings::IniFormat)
+                 .value("auto_connect")
+                 .toString(),
+             chosen);
+    QCOMPARE(AppConfig::getAutoConnect(), chosen);
+    // Whatever the setting, the restarting box was left to the transfer.
+    QCOMPARE(rig.box().commandsOnWire(),
+             QList<uint8_t>({CMD_OTA_START, CMD_OTA_FINISH, CMD_OTA_RESULT}));
+    QTRY_COMPARE(rig.linkState(), kShownDisconnected);
 }
 
 QTEST_MAIN(TestUpgradeTab)

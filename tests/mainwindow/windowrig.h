@@ -48,7 +48,24 @@ struct WindowRig
         boxes.shown.clear();
         log.clear();
     }
+
+    // What the window says about the link, in one line: the label, whether
+    // the connect button can be pressed, and the answer of the connection check.
+    QString linkState()
+    {
+        const QList<MessageBox::Shown> before = boxes.shown;
+        const bool connected = window.check_connected();
+        boxes.shown = before;
+        return text("label_connect_info") +
+               (w<QPushButton>("pushButton_connect")->isEnabled() ? " | button on"
+                                                                  : " | button off") +
+               (connected ? " | connected" : " | not connected");
+    }
 };
+
+// linkState() of a window that shows the link as it is.
+const QString kShownConnected = QStringLiteral("VOTK已连接 | button off | connected");
+const QString kShownDisconnected = QStringLiteral("VOTK已断开 | button on | not connected");
 
 // The box answers one command with a payload of the test's choosing: the box
 // is told to keep quiet for that command and the scripted reply is queued as
