@@ -137,8 +137,12 @@ void CanRxModel::flush()
 
 void CanRxModel::trim()
 {
+    // Every removal at the top costs the view a pass over all its rows, so
+    // the oldest rows give way in batches: once the table is a thousandth
+    // past its limit (10 000 rows, about a second of a full bus, at the
+    // default), it goes back to the limit.
     const int excess = m_shown - m_rowLimit;
-    if (m_trimmingHeld || excess <= 0)
+    if (m_trimmingHeld || excess <= 0 || excess <= m_rowLimit / 1000)
         return;
     beginRemoveRows(QModelIndex(), 0, excess - 1);
     for (int i = 0; i < excess; ++i)

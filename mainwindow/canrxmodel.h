@@ -42,8 +42,9 @@ public:
     // handled at `timeUs` (microseconds since the epoch). It reaches the view
     // at the next flush.
     void append(const QVector<uint8_t> &record, qint64 timeUs);
-    // Announces the stored frames the view does not have yet, then lets the
-    // oldest rows give way down to the limit. Emits flushed().
+    // Announces the stored frames the view does not have yet, then, once
+    // the rows are more than a thousandth past the limit, lets the oldest
+    // give way down to the limit. Emits flushed().
     void flush();
 
     // Removes the rows of these inclusive [first, last] spans, which may
