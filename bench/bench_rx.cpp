@@ -18,8 +18,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QSaveFile>
 #include <QLoggingCategory>
+#include <QSaveFile>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -257,11 +257,11 @@ int main(int argc, char **argv)
             QElapsedTimer saveTimer;
             saveTimer.start();
             const int rows = model.rowCount();
-            const bool saved = file.open(QIODevice::WriteOnly) &&
-                               model.write(file, CanSaveFormat::CandumpLog, rows,
-                                           [](int) { return true; }) ==
-                                   CanRxModel::WriteResult::Written &&
-                               file.commit();
+            const bool saved =
+                file.open(QIODevice::WriteOnly) &&
+                model.write(file, CanSaveFormat::CandumpLog, rows, [](int) { return true; }) ==
+                    CanRxModel::WriteResult::Written &&
+                file.commit();
             if (!saved) {
                 std::fprintf(stderr, "bench_rx: saving the table failed\n");
                 status = 1;

@@ -64,8 +64,7 @@ QVariant CanRxModel::data(const QModelIndex &index, int role) const
         case 2:
             if (row.flags & Long) {
                 const QByteArray bytes = bytesOf(row);
-                return dataText(reinterpret_cast<const uint8_t *>(bytes.constData()),
-                                bytes.size());
+                return dataText(reinterpret_cast<const uint8_t *>(bytes.constData()), bytes.size());
             }
             return dataText(row.data, row.length);
         }
@@ -113,8 +112,8 @@ void CanRxModel::append(const QVector<uint8_t> &record, qint64 timeUs)
         row.length = uint8_t(std::min(length, 255));
         const quint64 key = m_nextLongKey++;
         std::memcpy(row.data, &key, sizeof key);
-        m_long.emplace(key, QByteArray(reinterpret_cast<const char *>(record.constData() + 2),
-                                       length));
+        m_long.emplace(key,
+                       QByteArray(reinterpret_cast<const char *>(record.constData() + 2), length));
     }
     m_rows.push_back(row);
     ++m_received;

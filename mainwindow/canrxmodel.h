@@ -63,7 +63,12 @@ public:
     quint64 received() const { return m_received; }
     quint64 dropped() const { return m_dropped; }
 
-    enum class WriteResult { Written, Failed, Cancelled };
+    enum class WriteResult
+    {
+        Written,
+        Failed,
+        Cancelled
+    };
     // Writes the first `rows` rows. `keepGoing(done)` is asked now and then;
     // false cancels.
     WriteResult write(QIODevice &out, CanSaveFormat format, int rows,
@@ -73,7 +78,11 @@ signals:
     void flushed();
 
 private:
-    enum RowFlag : uint8_t { HasId = 1, Long = 2 };
+    enum RowFlag : uint8_t
+    {
+        HasId = 1,
+        Long = 2
+    };
     struct Row
     {
         qint64 timeUs;

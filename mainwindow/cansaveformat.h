@@ -8,7 +8,8 @@
 // The file formats a capture is saved in, and the text of one saved frame.
 // Pure functions: the window's save and the command-line monitor share them.
 
-enum class CanSaveFormat {
+enum class CanSaveFormat
+{
     CandumpLog, // "(1733580000.123456) can0 7DF#02010C0000000000"
     Csv,        // "time,id,len,data" with a header line
 };

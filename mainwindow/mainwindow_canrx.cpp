@@ -50,8 +50,7 @@ void MainWindow::setUpCanRxTable()
     table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(table, &QWidget::customContextMenuRequested, this,
-            &MainWindow::show_table_can_rx_menu);
+    connect(table, &QWidget::customContextMenuRequested, this, &MainWindow::show_table_can_rx_menu);
     connect(m_rxModel, &CanRxModel::flushed, this, &MainWindow::canRxFlushed);
 
     m_rxStatsTimer.setInterval(kStatsIntervalMs);
@@ -158,12 +157,11 @@ void MainWindow::on_pushButton_can_rx_save_clicked()
     QProgressDialog progress(tr("正在保存..."), tr("取消"), 0, kProgressSteps, this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
-    const CanRxModel::WriteResult result =
-        m_rxModel->write(file, format, rows, [&](int done) {
-            progress.setValue(int(qint64(done) * kProgressSteps / rows));
-            QCoreApplication::processEvents();
-            return !progress.wasCanceled();
-        });
+    const CanRxModel::WriteResult result = m_rxModel->write(file, format, rows, [&](int done) {
+        progress.setValue(int(qint64(done) * kProgressSteps / rows));
+        QCoreApplication::processEvents();
+        return !progress.wasCanceled();
+    });
     progress.reset();
     m_rxModel->setTrimmingHeld(false);
     m_rxSaving = false;
