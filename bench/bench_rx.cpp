@@ -274,6 +274,7 @@ int main(int argc, char **argv)
         const double fps1m = sustained(box, probe, &stallMs);
         print("rx_max_stall_ms", stallMs, "ms");
         print("rx_fps_sustained_rows1m", fps1m, "fps");
+        const quint64 droppedAt1m = box.droppedReports();
         // A flood outruns the window by design; its stall is shown for comparison.
         print("rx_max_stall_flood_rows1m_ms", floodStallMs, "ms");
 
@@ -286,6 +287,7 @@ int main(int argc, char **argv)
         print("rx_rows_rows10m", model.rowCount(), "rows");
         print("rx_rss_rows10m_mb", double(residentBytes()) / (1024.0 * 1024.0), "MB");
         // Reports the box could not hand over: frames lost before the table.
+        print("rx_box_dropped_reports_rows1m", double(droppedAt1m), "reports");
         print("rx_box_dropped_reports", double(box.droppedReports()), "reports");
 
         window.canRxThread().stop();
