@@ -255,9 +255,10 @@ CanRxModel::WriteResult CanRxModel::write(QIODevice &out, CanSaveFormat format, 
     rows = std::min(rows, m_shown);
     QByteArray buffer = canSaveHeader(format);
     buffer.reserve(kWriteChunk + 4096);
-    auto it = m_rows.cbegin();
-    for (int r = 0; r < rows; ++r, ++it) {
-        const Row &row = *it;
+    // By index: frames that arrive while `keepGoing` runs the event loop are
+    // appended, which leaves indexes valid but not iterators.
+    for (int r = 0; r < rows; ++r) {
+        const Row &row = m_rows[size_t(r)];
         const int id = row.flags & HasId ? int(row.id) : -1;
         if (row.flags & Long) {
             const QByteArray bytes = bytesOf(row);

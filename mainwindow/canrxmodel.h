@@ -70,7 +70,8 @@ public:
         Cancelled
     };
     // Writes the first `rows` rows. `keepGoing(done)` is asked now and then;
-    // false cancels.
+    // false cancels. It may run the event loop: frames may be appended
+    // meanwhile, but no row may be removed (hold the trimming).
     WriteResult write(QIODevice &out, CanSaveFormat format, int rows,
                       const std::function<bool(int done)> &keepGoing) const;
 
