@@ -8,6 +8,7 @@ struct Values
     QString language = QStringLiteral("cn");
     QString canTime = QStringLiteral("30");
     QString autoConnect = QStringLiteral("1");
+    QString canRxRowLimit = QString::number(AppConfig::kDefaultCanRxRowLimit);
 };
 
 std::mutex &mutex()
@@ -58,6 +59,21 @@ QString AppConfig::getAutoConnect()
 void AppConfig::setAutoConnect(const QString &value)
 {
     put(&Values::autoConnect, value);
+}
+
+QString AppConfig::getCanRxRowLimit()
+{
+    return get(&Values::canRxRowLimit);
+}
+void AppConfig::setCanRxRowLimit(const QString &value)
+{
+    put(&Values::canRxRowLimit, value);
+}
+int AppConfig::canRxRowLimit()
+{
+    bool ok = false;
+    const int limit = getCanRxRowLimit().trimmed().toInt(&ok);
+    return ok && limit > 0 ? limit : kDefaultCanRxRowLimit;
 }
 
 void AppConfig::resetToDefaults()

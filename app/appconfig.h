@@ -14,7 +14,14 @@ public:
     static void setCanTime(const QString &value);
     static QString getAutoConnect();
     static void setAutoConnect(const QString &value);
+    // Rows the CAN receive table keeps before the oldest give way.
+    static QString getCanRxRowLimit();
+    static void setCanRxRowLimit(const QString &value);
+    // The row limit as a number; a value that is no positive number gives
+    // the default.
+    static int canRxRowLimit();
+    static constexpr int kDefaultCanRxRowLimit = 10000000;
 
-    // Back to the start-up defaults (cn, 30, 1).
+    // Back to the start-up defaults (cn, 30, 1, 10000000).
     static void resetToDefaults();
 };

@@ -29,6 +29,16 @@ void loadConfig(QSettings &settings)
         else
             settings.setValue(QLatin1String(key.name), key.get());
     }
+    // Newer than the keys above: read when present, never written back, so
+    // that a file without it stays as it was.
+    const QString rowLimit = settings.value(canRxRowLimitKey()).toString();
+    if (!rowLimit.isEmpty())
+        AppConfig::setCanRxRowLimit(rowLimit);
+}
+
+QString canRxRowLimitKey()
+{
+    return QStringLiteral("can_rx_row_limit");
 }
 
 void writeConfigValue(const QString &key, const QString &value)

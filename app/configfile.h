@@ -11,6 +11,9 @@ QString configFilePath();
 // AppConfig; a missing or empty key keeps the default and writes it back.
 void loadConfig(QSettings &settings);
 
+// The key of the CAN receive table's row limit.
+QString canRxRowLimitKey();
+
 // Writes one key to the configuration file, keeping every other key.
 void writeConfigValue(const QString &key, const QString &value);
 

@@ -1,5 +1,6 @@
 #include "canrxthread.h"
 
+#include "canrxlog.h"
 #include "devicelink.h"
 
 #include <QDebug>
@@ -48,7 +49,7 @@ void CanRxThread::run()
 
 void CanRxThread::frameRead(const CmdPacket &report)
 {
-    qDebug() << report.getCmd();
+    qCDebug(lcCanFrames) << report.getCmd();
     emit send_can_rx(report.getPayload());
 }
 

@@ -21,3 +21,17 @@ inline OpenFileChooser &openFileChooser()
     };
     return chooser;
 }
+
+// How the receive table asks where to save; the arguments are those of
+// getSaveFileName. An empty name means the user cancelled.
+using SaveFileChooser = std::function<QString(QWidget *parent, const QString &caption,
+                                              const QString &dir, const QString &filter)>;
+
+inline SaveFileChooser &saveFileChooser()
+{
+    static SaveFileChooser chooser = [](QWidget *parent, const QString &caption, const QString &dir,
+                                        const QString &filter) {
+        return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+    };
+    return chooser;
+}

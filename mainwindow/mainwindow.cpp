@@ -30,19 +30,9 @@ MainWindow::MainWindow(QWidget *parent)
     ui->label_pic->setPixmap(QPixmap(QStringLiteral("wb1.png")));
     ui->label_pic->setScaledContents(true);
 
-    ui->table_can_rx->setAlternatingRowColors(true);
-    ui->table_can_rx->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ui->table_can_rx->setStyleSheet(
-        QStringLiteral("alternate-background-color:rgb(198, 247,217 );background-color: white;"));
-    ui->table_can_rx->setHorizontalHeaderLabels(
-        {QStringLiteral("Time"), QStringLiteral("ID"), QStringLiteral("Data")});
+    setUpCanRxTable();
 
     qDebug().noquote() << QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz"));
-
-    ui->table_can_rx->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ui->table_can_rx->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(ui->table_can_rx, &QWidget::customContextMenuRequested, this,
-            &MainWindow::show_table_can_rx_menu);
 
     connect(&m_ota, &OtaHandle::sig_send_ota_progress, this, &MainWindow::slt_update_ota_progress);
     // Queued behind the verdict: the window is set right after it is shown.
@@ -66,8 +56,6 @@ MainWindow::MainWindow(QWidget *parent)
     ui->lineEdit_wifi_pwd->setMaxLength(15);
     ui->lineEdit_can_id->setMaxLength(3);
     ui->lineEdit_can_id_2->setMaxLength(3);
-
-    ui->table_can_rx->setRowCount(0);
 
     registerDeviceNotifications();
 

@@ -5,6 +5,7 @@
 
 #include <QAbstractNativeEventFilter>
 #include <QMainWindow>
+#include <QTimer>
 #include <QVector>
 
 #include <cstdint>
@@ -13,6 +14,7 @@ namespace Ui {
 class MainWindow;
 }
 
+class CanRxModel;
 class HotplugSource;
 class QCloseEvent;
 class QLineEdit;
@@ -41,6 +43,7 @@ public:
     // Workers, reachable for the tests and benchmarks that drive the window.
     CanRxThread &canRxThread() { return m_canRx; }
     OtaHandle &otaHandle() { return m_ota; }
+    CanRxModel &canRxModel() { return *m_rxModel; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -65,6 +68,8 @@ private slots:
     void on_pushButton_can_send_2_clicked();
     void on_lineEdit_can_data_2_textChanged(QString text);
     void on_actionsetting_triggered();
+    void on_pushButton_can_rx_pause_toggled(bool paused);
+    void on_pushButton_can_rx_save_clicked();
 
 private:
     void runHandshake();
@@ -72,7 +77,9 @@ private:
     void showDisconnected();
     bool upgradeInProgress(bool tellUser);
     void stopCanRx();
-    void scrollRxTableToBottom();
+    void setUpCanRxTable();
+    void canRxFlushed();
+    void showCanRxCounts();
     void sendCanRow(QLineEdit *idField, QLineEdit *dataField);
     void reformatCanData(QLineEdit *dataField);
     // The warning for a refused WiFi name or password; empty when none.
@@ -83,7 +90,11 @@ private:
     Ui::MainWindow *ui;
     OtaHandle m_ota;
     CanRxThread m_canRx;
-    bool m_rxScrollPending = false;
+    CanRxModel *m_rxModel = nullptr;
+    // Refreshes the count, rate and given-up labels; one sample a tick.
+    QTimer m_rxStatsTimer;
+    QVector<quint64> m_rxReceivedSamples;
+    bool m_rxSaving = false;
     // The box was pulled out while the transfer held the link.
     bool m_removedDuringUpgrade = false;
 };

@@ -37,6 +37,8 @@ SettingDialog::SettingDialog(QWidget *parent) : QDialog(parent), ui(new Ui::Sett
         new QRegExpValidator(QRegExp(QStringLiteral("[0-9 ]+$")), ui->lineEdit_can_time));
     ui->lineEdit_can_time->setMaxLength(2);
 
+    ui->spinBox_rx_row_limit->setValue(AppConfig::canRxRowLimit());
+
     ui->label_factory->hide();
 }
 
@@ -140,4 +142,15 @@ void SettingDialog::on_checkBox_auto_connect_stateChanged(int)
                               : QStringLiteral("0");
     writeConfigValue(kAutoConnectKey, value);
     AppConfig::setAutoConnect(value);
+}
+
+void SettingDialog::on_spinBox_rx_row_limit_editingFinished()
+{
+    // Taken only once typed in full: a limit of the first digit typed would
+    // cost the receive table its rows.
+    const QString value = QString::number(ui->spinBox_rx_row_limit->value());
+    if (value == AppConfig::getCanRxRowLimit())
+        return;
+    writeConfigValue(canRxRowLimitKey(), value);
+    AppConfig::setCanRxRowLimit(value);
 }

@@ -21,6 +21,7 @@ private slots:
     void on_pushButton_update_can_time_clicked();
     void on_pushButto_wifi_factory_clicked();
     void on_checkBox_auto_connect_stateChanged(int state);
+    void on_spinBox_rx_row_limit_editingFinished();
 
 private:
     bool checkConnected();

@@ -342,6 +342,61 @@
         <source>USB线断开</source>
         <translation>USB线断开</translation>
     </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="497"/>
+        <source>暂停</source>
+        <translation>暂停</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="525"/>
+        <source>保存</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="94"/>
+        <source>继续</source>
+        <translation>继续</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="87"/>
+        <source>已接收: %1</source>
+        <translation>已接收: %1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="88"/>
+        <source>速率: %1 帧/秒</source>
+        <translation>速率: %1 帧/秒</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="89"/>
+        <source>超限移除: %1</source>
+        <translation>超限移除: %1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="137"/>
+        <source>candump 日志 (*.log);;CSV 文件 (*.csv)</source>
+        <translation>candump 日志 (*.log);;CSV 文件 (*.csv)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="142"/>
+        <source>请使用 .log 或 .csv 文件名</source>
+        <translation>请使用 .log 或 .csv 文件名</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="150"/>
+        <source>保存失败：%1</source>
+        <translation>保存失败：%1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="158"/>
+        <source>正在保存...</source>
+        <translation>正在保存...</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="158"/>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
 </context>
 <context>
     <name>OtaHandle</name>
@@ -449,6 +504,11 @@
         <location filename="../settings/settingdialog.cpp" line="73"/>
         <source>正在升级固件，请稍候</source>
         <translation>正在升级固件，请稍候</translation>
+    </message>
+    <message>
+        <location filename="../settings/settingdialog.ui" line="258"/>
+        <source>接收行数上限:</source>
+        <translation>接收行数上限:</translation>
     </message>
 </context>
 </TS>

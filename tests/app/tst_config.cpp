@@ -107,9 +107,23 @@ void TestConfig::startupReadsAndCompletesTheFile_data()
         << QByteArray("[General]\nlanguage=EN\ncan_time=30\nauto_connect=1\n") << "EN"
         << "" << false << KeyValues{{"language", "EN"}, {"can_time", "30"}, {"auto_connect", "1"}};
     QTest::newRow("unexpected values are kept")
-        << QByteArray("[General]\nlanguage=de\ncan_time=abc\nauto_connect=yes\n") << "de"
+        << QByteArray("[General]\nlanguage=de\ncan_time=abc\nauto_connect=yes\n"
+                      "can_rx_row_limit=lots\n")
+        << "de"
         << "" << false
-        << KeyValues{{"language", "de"}, {"can_time", "abc"}, {"auto_connect", "yes"}};
+        << KeyValues{{"language", "de"},
+                     {"can_time", "abc"},
+                     {"auto_connect", "yes"},
+                     {"can_rx_row_limit", "lots"}};
+    QTest::newRow("receive row limit")
+        << QByteArray("[General]\nlanguage=cn\ncan_time=30\nauto_connect=1\n"
+                      "can_rx_row_limit=250000\n")
+        << "cn"
+        << "app_zh.qm" << true
+        << KeyValues{{"language", "cn"},
+                     {"can_time", "30"},
+                     {"auto_connect", "1"},
+                     {"can_rx_row_limit", "250000"}};
 }
 
 void TestConfig::startupReadsAndCompletesTheFile()
@@ -132,6 +146,9 @@ void TestConfig::startupReadsAndCompletesTheFile()
     QCOMPARE(AppConfig::getLanguage(), language);
     QCOMPARE(AppConfig::getCanTime(), onDisk.value("can_time"));
     QCOMPARE(AppConfig::getAutoConnect(), onDisk.value("auto_connect"));
+    // The row limit is read when present and never added; no number means the default.
+    const int rowLimit = onDisk.value("can_rx_row_limit").toInt();
+    QCOMPARE(AppConfig::canRxRowLimit(), rowLimit > 0 ? rowLimit : 10000000);
     QCOMPARE(iniLines(dir.readFile("config.ini")), onDisk);
 }
 

@@ -1,22 +1,29 @@
+#include "appconfig.h"
+#include "canrxmodel.h"
 #include "commands.h"
 #include "devicelink.h"
+#include "filechooser.h"
 #include "mainwindow.h"
 #include "testsupport.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QPointer>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimer>
 #include <QtTest>
 
 #include <algorithm>
 
 // The CAN receive table: the texts of a row, the context menu and its two
-// deletions, and frames arriving through the receive thread.
+// deletions, the row limit, pausing, saving, and frames arriving through the
+// receive thread.
 class TestCanReceive : public QObject
 {
     Q_OBJECT
@@ -35,6 +42,15 @@ private slots:
     void deleteAllEmptiesAndNextFrameIsRowZero();
     void burstArrivesInOrderAndEndsAtNewestRow();
     void rowsSurviveTabSwitches();
+    void deleteOnLargeStore_data();
+    void deleteOnLargeStore();
+    void rowLimitGivesWayOldestFirst();
+    void pauseKeepsStoringAndCounting();
+    void saveWritesFrames_data();
+    void saveWritesFrames();
+    void saveRefused_data();
+    void saveRefused();
+    void saveCancelLeavesNoFile();
 
 private:
     void deliver(const QByteArray &frame);
@@ -43,13 +59,17 @@ private:
     // should be.
     bool chooseFromMenu(int entry, QStringList *texts = nullptr);
     QString cell(int row, int column) const;
+    int rows() const { return m_model->rowCount(); }
+    // Clicks "保存" with `path` as the user's choice.
+    void saveTo(const QString &path);
     void selectRows(const QList<int> &rows);
 
     std::unique_ptr<TempWorkDir> m_dir;
     std::unique_ptr<SimFixture> m_sim;
     std::unique_ptr<MessageBoxRecorder> m_boxes;
     std::unique_ptr<MainWindow> m_window;
-    QTableWidget *m_table = nullptr;
+    QTableView *m_table = nullptr;
+    CanRxModel *m_model = nullptr;
 };
 
 // The log without the offscreen platform's warnings about popups.
@@ -79,9 +99,11 @@ void TestCanReceive::init()
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     m_window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(1);
     m_window->canRxThread().stop();
-    m_table = m_window->findChild<QTableWidget *>("table_can_rx");
+    m_table = m_window->findChild<QTableView *>("table_can_rx");
     QVERIFY(m_table);
-    QCOMPARE(m_table->rowCount(), 0);
+    m_model = qobject_cast<CanRxModel *>(m_table->model());
+    QVERIFY(m_model);
+    QCOMPARE(rows(), 0);
 }
 
 void TestCanReceive::cleanup()
@@ -90,6 +112,7 @@ void TestCanReceive::cleanup()
     m_boxes.reset();
     m_sim.reset();
     m_dir.reset();
+    AppConfig::resetToDefaults();
     QCoreApplication::processEvents();
 }
 
@@ -98,12 +121,14 @@ void TestCanReceive::deliver(const QByteArray &frame)
     // As the receive thread hands it over, through the window's own connection.
     emit m_window->canRxThread().send_can_rx(bytesVector(frame));
     QCoreApplication::sendPostedEvents(m_window.get(), QEvent::MetaCall);
+    // Rows reach the view in batches; show this one now.
+    m_model->flush();
 }
 
 QString TestCanReceive::cell(int row, int column) const
 {
-    QTableWidgetItem *item = m_table->item(row, column);
-    return item ? item->text() : QString();
+    const QVariant text = m_model->index(row, column).data();
+    return text.isValid() ? text.toString() : QString();
 }
 
 void TestCanReceive::selectRows(const QList<int> &rows)
@@ -173,31 +198,33 @@ void TestCanReceive::rowShowsFrame()
     QFETCH(QString, data);
     LogCapture log;
     deliver(frame);
-    QCOMPARE(ownLines(log), QStringList{"receive can rx"});
-    QCOMPARE(m_table->rowCount(), 1);
-    QTableWidgetItem *time = m_table->item(0, 0);
-    QVERIFY(time);
-    QVERIFY2(
-        QRegularExpression("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d$").match(time->text()).hasMatch(),
-        qPrintable(time->text()));
-    QCOMPARE(m_table->item(0, 1) == nullptr, id.isNull());
-    if (!id.isNull())
-        QCOMPARE(cell(0, 1), id);
-    QVERIFY(m_table->item(0, 2));
+    // Nothing per frame in the log unless asked for.
+    QVERIFY(ownLines(log).isEmpty());
+    QCOMPARE(rows(), 1);
+    QCOMPARE(m_model->columnCount(), 3);
+    const QString time = cell(0, 0);
+    QVERIFY2(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d$").match(time).hasMatch(),
+             qPrintable(time));
+    QCOMPARE(m_model->index(0, 1).data().isValid(), !id.isNull());
+    QCOMPARE(cell(0, 1), id);
+    QVERIFY(m_model->index(0, 2).data().isValid());
     QCOMPARE(cell(0, 2), data);
-    for (int c = 0; c < 3; ++c)
-        if (QTableWidgetItem *item = m_table->item(0, c))
-            QCOMPARE(item->type(), int(QTableWidgetItem::Type));
 }
 
 void TestCanReceive::rowsAppendAtTheBottom()
 {
     for (int i = 0; i < 5; ++i)
         deliver(QByteArray(1, char(i)) + QByteArray(1, '\0') + QByteArray(1, char(0x10 + i)));
-    QCOMPARE(m_table->rowCount(), 5);
+    QCOMPARE(rows(), 5);
     for (int i = 0; i < 5; ++i) {
         QCOMPARE(cell(i, 1), QString::number(i, 16));
         QCOMPARE(cell(i, 2), QStringLiteral("%1 ").arg(0x10 + i, 2, 16));
+        // Text and background together, alternating, so that no palette
+        // makes a row unreadable.
+        const QModelIndex index = m_model->index(i, 2);
+        QCOMPARE(index.data(Qt::BackgroundRole).value<QBrush>().color(),
+                 i % 2 ? QColor(198, 247, 217) : QColor(Qt::white));
+        QCOMPARE(index.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::black));
     }
 }
 
@@ -207,10 +234,10 @@ void TestCanReceive::menuOffersDeleteAndDeleteAll()
     QStringList texts;
     QVERIFY(chooseFromMenu(-1, &texts));
     QCOMPARE(texts, (QStringList{"删除", "全部删除"}));
-    QCOMPARE(m_table->rowCount(), 1);
+    QCOMPARE(rows(), 1);
     // A new menu every time, with the same entries.
     QVERIFY(chooseFromMenu(1));
-    QCOMPARE(m_table->rowCount(), 0);
+    QCOMPARE(rows(), 0);
 }
 
 void TestCanReceive::deleteWithoutSelectionRemovesNothing()
@@ -220,7 +247,7 @@ void TestCanReceive::deleteWithoutSelectionRemovesNothing()
     m_table->clearSelection();
     LogCapture log;
     QVERIFY(chooseFromMenu(0));
-    QCOMPARE(m_table->rowCount(), 3);
+    QCOMPARE(rows(), 3);
     QCOMPARE(ownLines(log), QStringList{"xxx"});
 }
 
@@ -233,7 +260,7 @@ void TestCanReceive::deleteRemovesSelectedRowsOnly()
     QVERIFY(chooseFromMenu(0));
     QCOMPARE(ownLines(log), QStringList{"xxx"});
     QStringList ids;
-    for (int r = 0; r < m_table->rowCount(); ++r)
+    for (int r = 0; r < rows(); ++r)
         ids << cell(r, 1);
     QCOMPARE(ids, (QStringList{"0", "1", "3", "4", "6", "7"}));
 }
@@ -248,7 +275,7 @@ void TestCanReceive::deleteRemovesRowsWithoutIdCell()
     m_table->selectionModel()->select(m_table->model()->index(1, 1),
                                       QItemSelectionModel::ClearAndSelect);
     QVERIFY(chooseFromMenu(0));
-    QCOMPARE(m_table->rowCount(), 2);
+    QCOMPARE(rows(), 2);
     QCOMPARE(cell(0, 1), QStringLiteral("1"));
     QCOMPARE(cell(1, 1), QStringLiteral("3"));
 }
@@ -261,7 +288,7 @@ void TestCanReceive::deleteLargeSelection()
     m_table->selectionModel()->select(m_table->model()->index(1500, 0),
                                       QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
     QVERIFY(chooseFromMenu(0));
-    QCOMPARE(m_table->rowCount(), 1);
+    QCOMPARE(rows(), 1);
     QCOMPARE(cell(0, 1), QString::number(1500, 16));
 }
 
@@ -269,15 +296,15 @@ void TestCanReceive::deleteAllEmptiesAndNextFrameIsRowZero()
 {
     LogCapture log;
     QVERIFY(chooseFromMenu(1));
-    QCOMPARE(m_table->rowCount(), 0);
+    QCOMPARE(rows(), 0);
     for (int i = 0; i < 4; ++i)
         deliver(hexBytes("01 00 11"));
     log.clear();
     QVERIFY(chooseFromMenu(1));
-    QCOMPARE(m_table->rowCount(), 0);
+    QCOMPARE(rows(), 0);
     QVERIFY(ownLines(log).isEmpty());
     deliver(hexBytes("df 07 22"));
-    QCOMPARE(m_table->rowCount(), 1);
+    QCOMPARE(rows(), 1);
     QCOMPARE(cell(0, 1), QStringLiteral("7df"));
     QCOMPARE(cell(0, 2), QStringLiteral("22 "));
 }
@@ -288,7 +315,7 @@ void TestCanReceive::burstArrivesInOrderAndEndsAtNewestRow()
     QVERIFY(DeviceLink::instance()->exchange(CMD_CAN_RX_ENABLE, {1}).answered());
     m_sim->box.queueCanBurst(count);
     m_window->canRxThread().start();
-    QTRY_COMPARE_WITH_TIMEOUT(m_table->rowCount(), count, 60000);
+    QTRY_COMPARE_WITH_TIMEOUT(rows(), count, 60000);
     m_window->canRxThread().stop();
     // The generated stream counts in its first data byte and cycles through
     // six identifiers.
@@ -304,7 +331,7 @@ void TestCanReceive::burstArrivesInOrderAndEndsAtNewestRow()
     }
     QScrollBar *bar = m_table->verticalScrollBar();
     QTRY_VERIFY(bar->maximum() > 0 && bar->value() == bar->maximum());
-    const QRect last = m_table->visualItemRect(m_table->item(count - 1, 0));
+    const QRect last = m_table->visualRect(m_model->index(count - 1, 0));
     QVERIFY(m_table->viewport()->rect().contains(last.center()));
 }
 
@@ -318,9 +345,185 @@ void TestCanReceive::rowsSurviveTabSwitches()
         QCoreApplication::processEvents();
     }
     m_window->canRxThread().stop();
-    QCOMPARE(m_table->rowCount(), 3);
+    QCOMPARE(rows(), 3);
     for (int i = 0; i < 3; ++i)
         QCOMPARE(cell(i, 1), QString::number(i));
+}
+
+namespace {
+// A record whose identifier and first data bytes number it.
+QVector<uint8_t> numbered(int n)
+{
+    return {uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
+}
+
+QString numberedId(int n)
+{
+    return QString::number(n & 0xffff, 16);
+}
+} // namespace
+
+void TestCanReceive::deleteOnLargeStore_data()
+{
+    QTest::addColumn<QList<int>>("selected");
+    QTest::newRow("one block") << QList<int>{0, 1, 2, 3};
+    // More blocks than are removed one by one: the whole store is compacted.
+    QList<int> scattered;
+    for (int r = 10; r < 40; r += 3)
+        scattered << r;
+    scattered << 999999;
+    QTest::newRow("scattered rows") << scattered;
+}
+
+void TestCanReceive::deleteOnLargeStore()
+{
+    QFETCH(QList<int>, selected);
+    const int count = 1000000;
+    for (int n = 0; n < count; ++n)
+        m_model->append(numbered(n), 0);
+    m_model->flush();
+    selectRows(selected);
+    QVERIFY(chooseFromMenu(0));
+    QCOMPARE(rows(), count - selected.size());
+    // Every surviving row in order, checked at the edges of each hole.
+    int row = 0;
+    for (int n = 0; n < count && row < rows(); ++n) {
+        if (selected.contains(n))
+            continue;
+        if (n < 50 || n > count - 3)
+            QCOMPARE(cell(row, 1), numberedId(n));
+        ++row;
+    }
+    QVERIFY(chooseFromMenu(1));
+    QCOMPARE(rows(), 0);
+    deliver(hexBytes("df 07 22"));
+    QCOMPARE(cell(0, 1), QStringLiteral("7df"));
+}
+
+void TestCanReceive::rowLimitGivesWayOldestFirst()
+{
+    // The limit comes from the settings and applies to a running table.
+    AppConfig::setCanRxRowLimit(QStringLiteral("1000"));
+    QTRY_COMPARE(m_model->rowLimit(), 1000);
+    auto *dropped = m_window->findChild<QLabel *>("label_can_rx_dropped");
+    auto *count = m_window->findChild<QLabel *>("label_can_rx_count");
+    for (int n = 0; n < 1250; ++n)
+        emit m_window->canRxThread().send_can_rx(numbered(n));
+    QTRY_COMPARE(rows(), 1000);
+    QCOMPARE(cell(0, 1), numberedId(250));
+    QCOMPARE(cell(999, 1), numberedId(1249));
+    QCOMPARE(m_model->dropped(), quint64(250));
+    QTRY_VERIFY2(dropped->text().endsWith(QLatin1String(" 250")), qPrintable(dropped->text()));
+    QTRY_VERIFY2(count->text().endsWith(QLatin1String(" 1250")), qPrintable(count->text()));
+    // Lowering it lets the oldest go at once.
+    AppConfig::setCanRxRowLimit(QStringLiteral("1001"));
+    m_model->setRowLimit(10);
+    QCOMPARE(rows(), 10);
+    QCOMPARE(cell(0, 1), numberedId(1240));
+    QCOMPARE(m_model->dropped(), quint64(1240));
+}
+
+void TestCanReceive::pauseKeepsStoringAndCounting()
+{
+    auto *pause = m_window->findChild<QPushButton *>("pushButton_can_rx_pause");
+    auto *count = m_window->findChild<QLabel *>("label_can_rx_count");
+    auto *rate = m_window->findChild<QLabel *>("label_can_rx_rate");
+    QScrollBar *bar = m_table->verticalScrollBar();
+    for (int n = 0; n < 200; ++n)
+        deliver(QByteArray("\x01\x00", 2));
+    QTRY_VERIFY(bar->maximum() > 0 && bar->value() == bar->maximum());
+    pause->click();
+    QVERIFY(pause->isChecked());
+    bar->setValue(0);
+    for (int n = 0; n < 300; ++n)
+        emit m_window->canRxThread().send_can_rx(numbered(n));
+    QTRY_COMPARE(rows(), 500);
+    QTRY_VERIFY2(count->text().endsWith(QLatin1String(" 500")), qPrintable(count->text()));
+    QVERIFY2(!rate->text().contains(QLatin1String(": 0 ")), qPrintable(rate->text()));
+    QCOMPARE(bar->value(), 0);
+    pause->click();
+    QTRY_VERIFY(bar->value() == bar->maximum());
+}
+
+void TestCanReceive::saveTo(const QString &path)
+{
+    saveFileChooser() = [path](QWidget *, const QString &, const QString &, const QString &) {
+        return path;
+    };
+    m_window->findChild<QPushButton *>("pushButton_can_rx_save")->click();
+}
+
+void TestCanReceive::saveWritesFrames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("candump log") << "capture.log"
+                                 << QByteArray(
+                                        "(1733580000.123456) can0 7DF#02010C0000000000\n"
+                                        "(1733580000.200000) can0 234#\n"
+                                        "(1733580001.000007) can0 #\n"
+                                        "(1733580002.999999) can0 0000FFFF#0A\n"
+                                        "(1733580003.000000) can0 100#00112233445566778899\n");
+    QTest::newRow("csv") << "capture.CSV"
+                         << QByteArray("time,id,len,data\n"
+                                       "1733580000.123456,7DF,8,02010C0000000000\n"
+                                       "1733580000.200000,234,0,\n"
+                                       "1733580001.000007,,0,\n"
+                                       "1733580002.999999,0000FFFF,1,0A\n"
+                                       "1733580003.000000,100,10,00112233445566778899\n");
+}
+
+void TestCanReceive::saveWritesFrames()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, expected);
+    m_model->append(bytesVector(hexBytes("df 07 02 01 0c 00 00 00 00 00")), 1733580000123456);
+    m_model->append(bytesVector(hexBytes("34 02")), 1733580000200000);
+    m_model->append(bytesVector(hexBytes("07")), 1733580001000007);
+    m_model->append(bytesVector(hexBytes("ff ff 0a")), 1733580002999999);
+    m_model->append(bytesVector(hexBytes("00 01 00 11 22 33 44 55 66 77 88 99")), 1733580003000000);
+    saveTo(m_dir->file(name));
+    QVERIFY2(m_boxes->shown.isEmpty(), qPrintable(m_boxes->texts().join('|')));
+    QFile file(m_dir->file(name));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), expected);
+    QCOMPARE(rows(), 5);
+}
+
+void TestCanReceive::saveRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("unwritable directory") << "missing/capture.log";
+    QTest::newRow("neither log nor csv") << "capture.txt";
+}
+
+void TestCanReceive::saveRefused()
+{
+    QFETCH(QString, name);
+    deliver(hexBytes("df 07 02"));
+    saveTo(m_dir->file(name));
+    QCOMPARE(m_boxes->shown.size(), 1);
+    QVERIFY(!QFile::exists(m_dir->file(name)));
+    QCOMPARE(QDir(m_dir->path()).entryList({"capture*"}, QDir::Files), QStringList());
+}
+
+void TestCanReceive::saveCancelLeavesNoFile()
+{
+    for (int n = 0; n < 300000; ++n)
+        m_model->append(numbered(n), 0);
+    m_dir->writeFile("capture.csv", "earlier capture\n");
+    QTimer cancel;
+    connect(&cancel, &QTimer::timeout, [&] {
+        if (auto *progress = m_window->findChild<QProgressDialog *>())
+            progress->cancel();
+    });
+    cancel.start(0);
+    saveTo(m_dir->file("capture.csv"));
+    cancel.stop();
+    QVERIFY(m_boxes->shown.isEmpty());
+    QCOMPARE(m_dir->readFile("capture.csv"), QStringLiteral("earlier capture\n"));
+    QCOMPARE(QDir(m_dir->path()).entryList({"capture*"}, QDir::Files), QStringList{"capture.csv"});
+    QCOMPARE(rows(), 300000);
 }
 
 QTEST_MAIN(TestCanReceive)

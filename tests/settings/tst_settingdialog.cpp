@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QtTest>
 
@@ -164,8 +165,14 @@ void TestSettingDialog::configWritesKeepOtherKeys()
     SettingDialog dialog;
     child<QRadioButton>(dialog, "radioButton_en")->click();
     child<QCheckBox>(dialog, "checkBox_auto_connect")->click();
+    auto *rowLimit = child<QSpinBox>(dialog, "spinBox_rx_row_limit");
+    QCOMPARE(rowLimit->value(), AppConfig::canRxRowLimit());
+    rowLimit->setValue(250000);
+    emit rowLimit->editingFinished();
 
     QSettings settings(configFilePath(), QSettings::IniFormat);
+    QCOMPARE(settings.value("can_rx_row_limit").toString(), QStringLiteral("250000"));
+    QCOMPARE(AppConfig::canRxRowLimit(), 250000);
     QCOMPARE(settings.value("language").toString(), QStringLiteral("en"));
     QCOMPARE(settings.value("auto_connect").toString(), QStringLiteral("0"));
     QCOMPARE(settings.value("can_time").toString(), QStringLiteral("45"));

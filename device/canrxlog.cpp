@@ -1,0 +1,3 @@
+#include "canrxlog.h"
+
+Q_LOGGING_CATEGORY(lcCanFrames, "votk.can.frames", QtInfoMsg)

@@ -1,0 +1,281 @@
+#include "canrxmodel.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QIODevice>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+const QColor kRowColour(Qt::white);
+const QColor kAlternateRowColour(198, 247, 217);
+const QColor kTextColour(Qt::black);
+constexpr int kWriteChunk = 1 << 20;
+constexpr int kRowsBetweenAsks = 16384;
+
+QString dataText(const uint8_t *data, int length)
+{
+    static const char digits[] = "0123456789abcdef";
+    QString text(length * 3, QLatin1Char(' '));
+    QChar *out = text.data();
+    for (int i = 0; i < length; ++i) {
+        out[3 * i] = QLatin1Char(digits[data[i] >> 4]);
+        out[3 * i + 1] = QLatin1Char(digits[data[i] & 0xF]);
+    }
+    return text;
+}
+} // namespace
+
+CanRxModel::CanRxModel(QObject *parent) : QAbstractTableModel(parent)
+{
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(kFlushIntervalMs);
+    connect(&m_flushTimer, &QTimer::timeout, this, &CanRxModel::flush);
+}
+
+int CanRxModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_shown;
+}
+
+int CanRxModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : 3;
+}
+
+QVariant CanRxModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_shown)
+        return QVariant();
+    const Row &row = m_rows[size_t(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (index.column()) {
+        case 0: {
+            qint64 ms = row.timeUs / 1000;
+            if (row.timeUs % 1000 < 0)
+                --ms;
+            return m_clock.text(ms);
+        }
+        case 1:
+            // A record too short for an identifier has no ID at all.
+            return row.flags & HasId ? QString::number(row.id, 16) : QVariant();
+        case 2:
+            if (row.flags & Long) {
+                const QByteArray bytes = bytesOf(row);
+                return dataText(reinterpret_cast<const uint8_t *>(bytes.constData()), bytes.size());
+            }
+            return dataText(row.data, row.length);
+        }
+        return QVariant();
+    // Both colours are set, so that a dark palette cannot put light text on
+    // the light rows.
+    case Qt::BackgroundRole:
+        return QBrush(index.row() % 2 ? kAlternateRowColour : kRowColour);
+    case Qt::ForegroundRole:
+        return QBrush(kTextColour);
+    default:
+        return QVariant();
+    }
+}
+
+QVariant CanRxModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return QVariant();
+    if (orientation == Qt::Vertical)
+        return section + 1;
+    static const char *const titles[] = {"Time", "ID", "Data"};
+    return section >= 0 && section < 3 ? QString::fromLatin1(titles[section]) : QVariant();
+}
+
+Qt::ItemFlags CanRxModel::flags(const QModelIndex &index) const
+{
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}
+
+void CanRxModel::append(const QVector<uint8_t> &record, qint64 timeUs)
+{
+    Row row;
+    row.timeUs = timeUs;
+    row.id = record.size() >= 2 ? uint16_t(record.at(0) | record.at(1) << 8) : 0;
+    row.flags = record.size() >= 2 ? HasId : 0;
+    const int length = std::max(0, record.size() - 2);
+    std::memset(row.data, 0, sizeof row.data);
+    if (length <= int(sizeof row.data)) {
+        row.length = uint8_t(length);
+        if (length > 0)
+            std::memcpy(row.data, record.constData() + 2, size_t(length));
+    } else {
+        row.flags |= Long;
+        row.length = uint8_t(std::min(length, 255));
+        const quint64 key = m_nextLongKey++;
+        std::memcpy(row.data, &key, sizeof key);
+        m_long.emplace(key,
+                       QByteArray(reinterpret_cast<const char *>(record.constData() + 2), length));
+    }
+    m_rows.push_back(row);
+    ++m_received;
+    if (!m_flushTimer.isActive())
+        m_flushTimer.start();
+}
+
+void CanRxModel::flush()
+{
+    m_flushTimer.stop();
+    const int stored = int(m_rows.size());
+    if (stored > m_shown) {
+        beginInsertRows(QModelIndex(), m_shown, stored - 1);
+        m_shown = stored;
+        endInsertRows();
+    }
+    trim();
+    emit flushed();
+}
+
+void CanRxModel::trim()
+{
+    // Every removal at the top costs the view a pass over all its rows, so
+    // the oldest rows give way in batches: once the table is a thousandth
+    // past its limit (10 000 rows, about a second of a full bus, at the
+    // default), it goes back to the limit.
+    const int excess = m_shown - m_rowLimit;
+    if (m_trimmingHeld || excess <= 0 || excess <= m_rowLimit / 1000)
+        return;
+    beginRemoveRows(QModelIndex(), 0, excess - 1);
+    for (int i = 0; i < excess; ++i)
+        forget(m_rows[size_t(i)]);
+    m_rows.erase(m_rows.begin(), m_rows.begin() + excess);
+    m_shown -= excess;
+    m_dropped += quint64(excess);
+    endRemoveRows();
+}
+
+void CanRxModel::setRowLimit(int limit)
+{
+    m_rowLimit = std::max(1, std::min(limit, kMaxRowLimit));
+    trim();
+}
+
+void CanRxModel::setTrimmingHeld(bool held)
+{
+    m_trimmingHeld = held;
+    trim();
+}
+
+QByteArray CanRxModel::bytesOf(const Row &row) const
+{
+    if (!(row.flags & Long))
+        return QByteArray(reinterpret_cast<const char *>(row.data), row.length);
+    quint64 key;
+    std::memcpy(&key, row.data, sizeof key);
+    const auto it = m_long.find(key);
+    return it != m_long.end() ? it->second : QByteArray();
+}
+
+void CanRxModel::forget(const Row &row)
+{
+    if (!(row.flags & Long))
+        return;
+    quint64 key;
+    std::memcpy(&key, row.data, sizeof key);
+    m_long.erase(key);
+}
+
+void CanRxModel::removeRowSpans(QVector<std::pair<int, int>> spans)
+{
+    QVector<std::pair<int, int>> merged;
+    std::sort(spans.begin(), spans.end());
+    for (auto span : spans) {
+        span.first = std::max(span.first, 0);
+        span.second = std::min(span.second, m_shown - 1);
+        if (span.first > span.second)
+            continue;
+        if (!merged.isEmpty() && span.first <= merged.last().second + 1)
+            merged.last().second = std::max(merged.last().second, span.second);
+        else
+            merged.append(span);
+    }
+    int removed = 0;
+    for (const auto &span : merged)
+        removed += span.second - span.first + 1;
+    if (removed == 0)
+        return;
+
+    // A few blocks are removed one by one from the bottom up, which keeps the
+    // view's selection and position; many blocks in one pass over the store,
+    // as every separate removal would move the rows below it again.
+    if (merged.size() <= 8) {
+        for (int i = merged.size() - 1; i >= 0; --i) {
+            const int first = merged.at(i).first;
+            const int last = merged.at(i).second;
+            beginRemoveRows(QModelIndex(), first, last);
+            for (int r = first; r <= last; ++r)
+                forget(m_rows[size_t(r)]);
+            m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
+            m_shown -= last - first + 1;
+            endRemoveRows();
+        }
+        return;
+    }
+    beginResetModel();
+    size_t write = size_t(merged.first().first);
+    int next = 0;
+    for (size_t r = write; r < m_rows.size(); ++r) {
+        while (next < merged.size() && int(r) > merged.at(next).second)
+            ++next;
+        if (next < merged.size() && int(r) >= merged.at(next).first) {
+            forget(m_rows[r]);
+            continue;
+        }
+        m_rows[write++] = m_rows[r];
+    }
+    m_rows.erase(m_rows.begin() + std::ptrdiff_t(write), m_rows.end());
+    m_shown -= removed;
+    endResetModel();
+}
+
+void CanRxModel::clear()
+{
+    beginResetModel();
+    std::deque<Row>().swap(m_rows); // gives the memory back, not just the rows
+    m_long.clear();
+    m_shown = 0;
+    m_received = 0;
+    m_dropped = 0;
+    m_flushTimer.stop();
+    endResetModel();
+    emit flushed();
+}
+
+CanRxModel::WriteResult CanRxModel::write(QIODevice &out, CanSaveFormat format, int rows,
+                                          const std::function<bool(int)> &keepGoing) const
+{
+    rows = std::min(rows, m_shown);
+    QByteArray buffer = canSaveHeader(format);
+    buffer.reserve(kWriteChunk + 4096);
+    // By index: frames that arrive while `keepGoing` runs the event loop are
+    // appended, which leaves indexes valid but not iterators.
+    for (int r = 0; r < rows; ++r) {
+        const Row &row = m_rows[size_t(r)];
+        const int id = row.flags & HasId ? int(row.id) : -1;
+        if (row.flags & Long) {
+            const QByteArray bytes = bytesOf(row);
+            appendCanSaveLine(buffer, format, row.timeUs, id,
+                              reinterpret_cast<const uint8_t *>(bytes.constData()), bytes.size());
+        } else {
+            appendCanSaveLine(buffer, format, row.timeUs, id, row.data, row.length);
+        }
+        if (buffer.size() >= kWriteChunk) {
+            if (out.write(buffer) != buffer.size())
+                return WriteResult::Failed;
+            buffer.resize(0); // keeps the reserved capacity
+        }
+        if ((r + 1) % kRowsBetweenAsks == 0 && !keepGoing(r + 1))
+            return WriteResult::Cancelled;
+    }
+    if (!buffer.isEmpty() && out.write(buffer) != buffer.size())
+        return WriteResult::Failed;
+    return WriteResult::Written;
+}

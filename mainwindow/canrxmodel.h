@@ -1,0 +1,114 @@
+#pragma once
+
+#include "cansaveformat.h"
+#include "cantext.h"
+
+#include <QAbstractTableModel>
+#include <QByteArray>
+#include <QTimer>
+#include <QVector>
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <unordered_map>
+#include <utility>
+
+class QIODevice;
+
+// The receive table's rows: every received frame stored once and compactly
+// (24 bytes), its texts made only when the view asks for a row on screen.
+// New frames are announced to the view in batches, a few tens of times a
+// second, however fast they come; past the row limit the oldest give way.
+class CanRxModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    static constexpr int kDefaultRowLimit = 10000000;
+    // Rows times their height must stay within the view's int pixel range.
+    static constexpr int kMaxRowLimit = 50000000;
+    static constexpr int kFlushIntervalMs = 30;
+
+    explicit CanRxModel(QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+    // Stores a record as the receive thread emits it (ID low, ID high, data),
+    // handled at `timeUs` (microseconds since the epoch). It reaches the view
+    // at the next flush.
+    void append(const QVector<uint8_t> &record, qint64 timeUs);
+    // Announces the stored frames the view does not have yet, then, once
+    // the rows are more than a thousandth past the limit, lets the oldest
+    // give way down to the limit. Emits flushed().
+    void flush();
+
+    // Removes the rows of these inclusive [first, last] spans, which may
+    // overlap and come in any order.
+    void removeRowSpans(QVector<std::pair<int, int>> spans);
+    // Removes every row, the ones not yet shown too, and zeroes the counts.
+    void clear();
+
+    void setRowLimit(int limit);
+    int rowLimit() const { return m_rowLimit; }
+    // While held (a save reads the rows), no row gives way to the limit.
+    void setTrimmingHeld(bool held);
+
+    // Frames stored since the start or the last clear, and how many of them
+    // gave way to the row limit.
+    quint64 received() const { return m_received; }
+    quint64 dropped() const { return m_dropped; }
+
+    enum class WriteResult
+    {
+        Written,
+        Failed,
+        Cancelled
+    };
+    // Writes the first `rows` rows. `keepGoing(done)` is asked now and then;
+    // false cancels. It may run the event loop: frames may be appended
+    // meanwhile, but no row may be removed (hold the trimming).
+    WriteResult write(QIODevice &out, CanSaveFormat format, int rows,
+                      const std::function<bool(int done)> &keepGoing) const;
+
+signals:
+    void flushed();
+
+private:
+    enum RowFlag : uint8_t
+    {
+        HasId = 1,
+        Long = 2
+    };
+    struct Row
+    {
+        qint64 timeUs;
+        // The data bytes, or for a record of more than eight data bytes the
+        // key of its bytes in m_long.
+        uint8_t data[8];
+        uint16_t id;
+        uint8_t length;
+        uint8_t flags;
+    };
+    static_assert(sizeof(Row) <= 24, "a stored frame stays compact");
+
+    QByteArray bytesOf(const Row &row) const;
+    void forget(const Row &row);
+    void trim();
+
+    std::deque<Row> m_rows;
+    int m_shown = 0;
+    // Records longer than a CAN frame are rare; they keep their bytes here.
+    std::unordered_map<quint64, QByteArray> m_long;
+    quint64 m_nextLongKey = 0;
+    int m_rowLimit = kDefaultRowLimit;
+    bool m_trimmingHeld = false;
+    quint64 m_received = 0;
+    quint64 m_dropped = 0;
+    QTimer m_flushTimer;
+    mutable CanRxClock m_clock;
+};

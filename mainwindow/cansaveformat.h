@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+
+// The file formats a capture is saved in, and the text of one saved frame.
+// Pure functions: the window's save and the command-line monitor share them.
+
+enum class CanSaveFormat
+{
+    CandumpLog, // "(1733580000.123456) can0 7DF#02010C0000000000"
+    Csv,        // "time,id,len,data" with a header line
+};
+
+// The format for a file name by its extension (".log" or ".csv", any case);
+// false when the name has neither.
+bool canSaveFormatFor(const QString &fileName, CanSaveFormat *format);
+
+// What goes before the first frame: the CSV header line, nothing for a log.
+QByteArray canSaveHeader(CanSaveFormat format);
+
+// Appends one frame's line, newline included. `timeUs` is microseconds since
+// the epoch; `id` is negative for a record too short to carry an identifier,
+// which is then written with an empty identifier. Identifiers above 7FF, which
+// no standard frame has, are written with eight digits as candump does for
+// extended frames.
+void appendCanSaveLine(QByteArray &out, CanSaveFormat format, qint64 timeUs, int id,
+                       const uint8_t *data, int length);

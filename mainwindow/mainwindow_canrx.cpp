@@ -1,0 +1,175 @@
+// The CAN tab's receive table: storing frames, following them, deleting,
+// pausing, counting and saving.
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "appconfig.h"
+#include "canrxlog.h"
+#include "canrxmodel.h"
+#include "cansaveformat.h"
+#include "filechooser.h"
+#include "messagebox.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDebug>
+#include <QHeaderView>
+#include <QItemSelection>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QProgressDialog>
+#include <QSaveFile>
+
+#include <chrono>
+#include <utility>
+
+namespace {
+constexpr int kStatsIntervalMs = 200;
+// Samples a second apart: the rate is over the last second.
+constexpr int kRateSamples = 1000 / kStatsIntervalMs + 1;
+constexpr int kProgressSteps = 1000;
+
+qint64 nowUs()
+{
+    using namespace std::chrono;
+    return duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
+}
+} // namespace
+
+void MainWindow::setUpCanRxTable()
+{
+    m_rxModel = new CanRxModel(this);
+    m_rxModel->setRowLimit(AppConfig::canRxRowLimit());
+    QTableView *table = ui->table_can_rx;
+    table->setModel(m_rxModel);
+    table->setAlternatingRowColors(true);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setStyleSheet(
+        QStringLiteral("alternate-background-color:rgb(198, 247,217 );background-color: white;"));
+    // Every row is as high as the first: the view then never measures rows.
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(table, &QWidget::customContextMenuRequested, this, &MainWindow::show_table_can_rx_menu);
+    connect(m_rxModel, &CanRxModel::flushed, this, &MainWindow::canRxFlushed);
+
+    m_rxStatsTimer.setInterval(kStatsIntervalMs);
+    connect(&m_rxStatsTimer, &QTimer::timeout, this, &MainWindow::showCanRxCounts);
+    m_rxStatsTimer.start();
+    showCanRxCounts();
+}
+
+void MainWindow::receive_can_rx(QVector<uint8_t> frame)
+{
+    qCDebug(lcCanFrames) << "receive can rx";
+    m_rxModel->append(frame, nowUs());
+}
+
+void MainWindow::canRxFlushed()
+{
+    if (!ui->pushButton_can_rx_pause->isChecked())
+        ui->table_can_rx->scrollToBottom();
+}
+
+void MainWindow::showCanRxCounts()
+{
+    // A limit changed in the settings dialog applies from here on.
+    if (!m_rxSaving)
+        m_rxModel->setRowLimit(AppConfig::canRxRowLimit());
+    const quint64 received = m_rxModel->received();
+    if (!m_rxReceivedSamples.isEmpty() && received < m_rxReceivedSamples.last())
+        m_rxReceivedSamples.clear(); // the counts were reset
+    m_rxReceivedSamples.append(received);
+    if (m_rxReceivedSamples.size() > kRateSamples)
+        m_rxReceivedSamples.removeFirst();
+    const quint64 rate = received - m_rxReceivedSamples.first();
+    ui->label_can_rx_count->setText(tr("已接收: %1").arg(received));
+    ui->label_can_rx_rate->setText(tr("速率: %1 帧/秒").arg(rate));
+    ui->label_can_rx_dropped->setText(tr("超限移除: %1").arg(m_rxModel->dropped()));
+}
+
+void MainWindow::on_pushButton_can_rx_pause_toggled(bool paused)
+{
+    ui->pushButton_can_rx_pause->setText(paused ? tr("继续") : tr("暂停"));
+    if (!paused)
+        ui->table_can_rx->scrollToBottom();
+}
+
+void MainWindow::table_can_rx_delete()
+{
+    qDebug() << "xxx";
+    if (m_rxSaving)
+        return;
+    // Every row holding a selected cell goes, taken as row spans so that a
+    // large selection costs one pass.
+    QVector<std::pair<int, int>> spans;
+    for (const QItemSelectionRange &range : ui->table_can_rx->selectionModel()->selection())
+        if (range.isValid())
+            spans.append({range.top(), range.bottom()});
+    m_rxModel->removeRowSpans(spans);
+}
+
+void MainWindow::table_can_rx_delete_all()
+{
+    if (m_rxSaving)
+        return;
+    m_rxModel->clear();
+    m_rxReceivedSamples.clear();
+    showCanRxCounts();
+}
+
+void MainWindow::show_table_can_rx_menu()
+{
+    // A fresh menu for every request, gone once it has closed.
+    QMenu *menu = new QMenu();
+    menu->addAction(tr("删除"), this, &MainWindow::table_can_rx_delete);
+    menu->addAction(tr("全部删除"), this, &MainWindow::table_can_rx_delete_all);
+    menu->exec(QCursor::pos());
+    delete menu;
+}
+
+void MainWindow::on_pushButton_can_rx_save_clicked()
+{
+    if (m_rxSaving)
+        return;
+    const QString path = saveFileChooser()(this, tr("保存"), QString(),
+                                           tr("candump 日志 (*.log);;CSV 文件 (*.csv)"));
+    if (path.isEmpty())
+        return;
+    CanSaveFormat format;
+    if (!canSaveFormatFor(path, &format)) {
+        MessageBox::warning(this, tr("保存"), tr("请使用 .log 或 .csv 文件名"));
+        return;
+    }
+
+    // Written beside the target and renamed over it only when complete, so
+    // a failure or a cancel leaves no half file under the chosen name.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        MessageBox::warning(this, tr("保存"), tr("保存失败：%1").arg(file.errorString()));
+        return;
+    }
+    m_rxModel->flush();
+    const int rows = m_rxModel->rowCount();
+    // Frames keep arriving during the save; the rows being written must stay.
+    m_rxSaving = true;
+    m_rxModel->setTrimmingHeld(true);
+    QProgressDialog progress(tr("正在保存..."), tr("取消"), 0, kProgressSteps, this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    const CanRxModel::WriteResult result = m_rxModel->write(file, format, rows, [&](int done) {
+        progress.setValue(int(qint64(done) * kProgressSteps / rows));
+        QCoreApplication::processEvents();
+        return !progress.wasCanceled();
+    });
+    progress.reset();
+    m_rxModel->setTrimmingHeld(false);
+    m_rxSaving = false;
+
+    if (result == CanRxModel::WriteResult::Cancelled) {
+        file.cancelWriting();
+        return;
+    }
+    if (result == CanRxModel::WriteResult::Failed || !file.commit())
+        MessageBox::warning(this, tr("保存"), tr("保存失败：%1").arg(file.errorString()));
+}
