@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -94,7 +95,8 @@ void TestWindow::visibleTextsFollowTheLanguage_data()
 {
     QTest::addColumn<QByteArray>("language");
     // Tab titles, connect button, File menu, about action, progress label,
-    // then the settings dialog's title and first list item.
+    // then the settings dialog's title and first list item, then Qt's own
+    // Cancel button.
     QTest::addColumn<QStringList>("texts");
 
     const QStringList chinese{"信息",     "CAN",    "固件升级", "连接", "文件",
@@ -102,10 +104,11 @@ void TestWindow::visibleTextsFollowTheLanguage_data()
     QTest::newRow("en") << QByteArray("en")
                         << QStringList{"Information", "CAN",      "Firmware upgrade",
                                        "Connect",     "File",     "About VOTK",
-                                       "Progress:",   "Settings", "Language"};
-    QTest::newRow("cn") << QByteArray("cn") << chinese;
-    // An unknown language leaves the texts built into the forms.
-    QTest::newRow("EN") << QByteArray("EN") << chinese;
+                                       "Progress:",   "Settings", "Language",
+                                       "Cancel"};
+    QTest::newRow("cn") << QByteArray("cn") << chinese + QStringList{"取消"};
+    // An unknown language leaves the texts built into the forms, and Qt's.
+    QTest::newRow("EN") << QByteArray("EN") << chinese + QStringList{"Cancel"};
 }
 
 void TestWindow::visibleTextsFollowTheLanguage()
@@ -130,7 +133,10 @@ void TestWindow::visibleTextsFollowTheLanguage()
                             child<QAction>(w, "action_about")->text(),
                             child<QLabel>(w, "label_ota_result")->text(),
                             dialog.windowTitle(),
-                            list->item(0)->text()};
+                            list->item(0)->text(),
+                            QDialogButtonBox(QDialogButtonBox::Cancel)
+                                .button(QDialogButtonBox::Cancel)
+                                ->text()};
     QCOMPARE(shown, texts);
     QCOMPARE(w->windowTitle(), QStringLiteral("VOTK-WIFI BOX"));
 }
