@@ -16,6 +16,8 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QDebug>
+#include <QFont>
+#include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QMetaType>
 #include <QSettings>
@@ -116,6 +118,24 @@ void installQtTranslation(QCoreApplication &app, QTranslator &translator)
         app.installTranslator(&translator);
 }
 
+void useFormsFont()
+{
+    // The forms were laid out for Microsoft YaHei, which Linux lacks; the
+    // fallback fontconfig picks for Latin text is far wider and clips labels.
+    // Noto Sans CJK is the nearest in shape and width.
+    const QString noto = QStringLiteral("Noto Sans CJK SC");
+    if (!QFontDatabase().families().contains(noto))
+        return;
+    QFont::insertSubstitution(QStringLiteral("微软雅黑"), noto);
+    // Texts without a font of their own were laid out at the 9 points of
+    // the desktop the forms were drawn on; a bigger desktop font would clip
+    // them in the fixed-size window.
+    QFont font = QApplication::font();
+    font.setFamily(noto);
+    font.setPointSize(9);
+    QApplication::setFont(font);
+}
+
 void fixWindowGeometry(QMainWindow *window)
 {
     window->setWindowFlags(window->windowFlags() & ~Qt::WindowMinimizeButtonHint &
@@ -180,6 +200,8 @@ void Startup::prepare(QCoreApplication &app)
     m_translationFile = installTranslation(app, *m_translator);
 
     qDebug() << "wb run";
+
+    useFormsFont();
 
     m_window = std::make_unique<MainWindow>();
     fixWindowGeometry(m_window.get());

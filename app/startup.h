@@ -38,6 +38,10 @@ QString installTranslation(QCoreApplication &app, QTranslator &translator);
 // Qt's translations directory into `translator` and installs it when found.
 void installQtTranslation(QCoreApplication &app, QTranslator &translator);
 
+// Puts the nearest installed font in place of the one the forms were laid
+// out for, for the whole application.
+void useFormsFont();
+
 // No minimise or maximise button; at least 900 x 600 and fixed at its size.
 void fixWindowGeometry(QMainWindow *window);
 
