@@ -18,6 +18,7 @@
 #include <QDebug>
 #include <QFont>
 #include <QFontDatabase>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QMetaType>
 #include <QSettings>
@@ -203,6 +204,7 @@ void Startup::prepare(QCoreApplication &app)
 
     useFormsFont();
 
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/votkbox.png")));
     m_window = std::make_unique<MainWindow>();
     fixWindowGeometry(m_window.get());
     m_window->show();

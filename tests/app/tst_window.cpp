@@ -164,6 +164,7 @@ void TestWindow::windowIsFixedWithoutMinMaxButtons()
     QVERIFY(!(w->windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(w->windowFlags() & Qt::WindowCloseButtonHint);
     QVERIFY(!w->parent());
+    QVERIFY(!w->windowIcon().isNull());
 }
 
 void TestWindow::visibleTextsFollowTheLanguage_data()
