@@ -45,9 +45,9 @@ int parseStartOptions(const QStringList &arguments, StartOptions &options, QStri
         QStringLiteral("Work with a simulated box instead of one on the USB port."));
     parser.addOption(simulate);
     // For tests, the start-up benchmark and the package check: end by itself once shown.
-    const QCommandLineOption quitAfter(QStringLiteral("quit-after"),
-                                       QStringLiteral("Quit with 0 <ms> after the window is shown."),
-                                       QStringLiteral("ms"));
+    const QCommandLineOption quitAfter(
+        QStringLiteral("quit-after"), QStringLiteral("Quit with 0 <ms> after the window is shown."),
+        QStringLiteral("ms"));
     parser.addOption(quitAfter);
 
     // QCommandLineParser::helpText() needs an application object, which must

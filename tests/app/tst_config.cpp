@@ -180,8 +180,7 @@ void TestConfig::processRunsFromAnEmptyDirectory_data()
     QTest::newRow("simulated box")
         << QStringList{"--simulate", "--quit-after", "300"} << true << 0 << true << "wb run"
         << "";
-    QTest::newRow("no box") << QStringList{"--quit-after", "300"} << true << 0 << true
-                            << "wb run"
+    QTest::newRow("no box") << QStringList{"--quit-after", "300"} << true << 0 << true << "wb run"
                             << "";
     // What the command line answers by itself needs no display.
     QTest::newRow("help") << QStringList{"--help"} << false << 0 << false << "--quit-after"
@@ -195,12 +194,11 @@ void TestConfig::processRunsFromAnEmptyDirectory_data()
     QTest::newRow("negative quit-after")
         << QStringList{"--quit-after", "-5"} << false << 1 << false << "--quit-after"
         << "wb run";
-    QTest::newRow("unknown option") << QStringList{"--bogus"} << false << 1 << false
-                                    << "bogus"
+    QTest::newRow("unknown option") << QStringList{"--bogus"} << false << 1 << false << "bogus"
                                     << "wb run";
-    QTest::newRow("stray argument") << QStringList{"--simulate", "firmware.bin"} << false << 1
-                                    << false << "firmware.bin"
-                                    << "wb run";
+    QTest::newRow("stray argument")
+        << QStringList{"--simulate", "firmware.bin"} << false << 1 << false << "firmware.bin"
+        << "wb run";
 }
 
 void TestConfig::processRunsFromAnEmptyDirectory()

@@ -66,17 +66,18 @@ int overflow(QWidget *w, const QString &text)
     for (const QString &line : text.split(QLatin1Char('\n')))
         needed = qMax(needed, w->fontMetrics().horizontalAdvance(line));
     if (auto *label = qobject_cast<QLabel *>(w))
-        return needed - (label->contentsRect().width() - 2 * label->margin() -
-                         qMax(label->indent(), 0));
+        return needed -
+               (label->contentsRect().width() - 2 * label->margin() - qMax(label->indent(), 0));
     if (auto *button = qobject_cast<QPushButton *>(w)) {
         // The style's padding around the text of this button, without its
         // minimum width for short texts.
         QStyleOptionButton option;
         option.initFrom(button);
-        option.features = button->isDefault() ? QStyleOptionButton::DefaultButton
-                                              : QStyleOptionButton::None;
+        option.features =
+            button->isDefault() ? QStyleOptionButton::DefaultButton : QStyleOptionButton::None;
         const int padding =
-            button->style()->sizeFromContents(QStyle::CT_PushButton, &option, QSize(0, 0), button)
+            button->style()
+                ->sizeFromContents(QStyle::CT_PushButton, &option, QSize(0, 0), button)
                 .width();
         return needed - (button->width() - padding);
     }
@@ -101,7 +102,7 @@ QStringList clippedTexts(QWidget *root)
         widgets << b;
     for (QWidget *w : widgets) {
         const QString text = qobject_cast<QLabel *>(w) ? static_cast<QLabel *>(w)->text()
-                                                        : static_cast<QAbstractButton *>(w)->text();
+                                                       : static_cast<QAbstractButton *>(w)->text();
         const int over = overflow(w, text);
         if (!text.isEmpty() && over > 0)
             clipped << QStringLiteral("%1 \"%2\" by %3 px").arg(w->objectName(), text).arg(over);
@@ -178,10 +179,9 @@ void TestWindow::visibleTextsFollowTheLanguage_data()
     const QStringList chinese{"信息",     "CAN",    "固件升级", "连接", "文件",
                               "关于VOTK", "进度：", "设置",     "语言"};
     QTest::newRow("en") << QByteArray("en")
-                        << QStringList{"Information", "CAN",      "Firmware upgrade",
-                                       "Connect",     "File",     "About VOTK",
-                                       "Progress:",   "Settings", "Language",
-                                       "Cancel"};
+                        << QStringList{"Information", "CAN",        "Firmware upgrade", "Connect",
+                                       "File",        "About VOTK", "Progress:",        "Settings",
+                                       "Language",    "Cancel"};
     QTest::newRow("cn") << QByteArray("cn") << chinese + QStringList{"取消"};
     // An unknown language leaves the texts built into the forms, and Qt's.
     QTest::newRow("EN") << QByteArray("EN") << chinese + QStringList{"Cancel"};
@@ -201,18 +201,17 @@ void TestWindow::visibleTextsFollowTheLanguage()
     auto *list = child<QListWidget>(&dialog, "listWidget");
     QVERIFY(list && list->count() > 0);
 
-    const QStringList shown{tabs->tabText(0),
-                            tabs->tabText(1),
-                            tabs->tabText(2),
-                            child<QPushButton>(w, "pushButton_connect")->text(),
-                            child<QMenu>(w, "menuFile")->title(),
-                            child<QAction>(w, "action_about")->text(),
-                            child<QLabel>(w, "label_ota_result")->text(),
-                            dialog.windowTitle(),
-                            list->item(0)->text(),
-                            QDialogButtonBox(QDialogButtonBox::Cancel)
-                                .button(QDialogButtonBox::Cancel)
-                                ->text()};
+    const QStringList shown{
+        tabs->tabText(0),
+        tabs->tabText(1),
+        tabs->tabText(2),
+        child<QPushButton>(w, "pushButton_connect")->text(),
+        child<QMenu>(w, "menuFile")->title(),
+        child<QAction>(w, "action_about")->text(),
+        child<QLabel>(w, "label_ota_result")->text(),
+        dialog.windowTitle(),
+        list->item(0)->text(),
+        QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text()};
     QCOMPARE(shown, texts);
     QCOMPARE(w->windowTitle(), QStringLiteral("VOTK-WIFI BOX"));
 }
@@ -243,10 +242,14 @@ void TestWindow::everyTextFitsItsWidget()
         const char *source;
     };
     const Set set[] = {
-        {"label_connect_info", "VOTK已连接"},     {"label_connect_info", "VOTK已断开"},
-        {"label_ota_result", "进度："},           {"label_ota_result", "进度:升级文件打开失败"},
-        {"label_ota_result", "进度:升级文件校验错误"}, {"label_ota_result", "进度:升级文件大小错误"},
-        {"label_ota_result", "进度:升级文件错误"},     {"label_ota_result", "进度:正在升级"},
+        {"label_connect_info", "VOTK已连接"},
+        {"label_connect_info", "VOTK已断开"},
+        {"label_ota_result", "进度："},
+        {"label_ota_result", "进度:升级文件打开失败"},
+        {"label_ota_result", "进度:升级文件校验错误"},
+        {"label_ota_result", "进度:升级文件大小错误"},
+        {"label_ota_result", "进度:升级文件错误"},
+        {"label_ota_result", "进度:正在升级"},
     };
     for (const Set &s : set) {
         auto *label = child<QLabel>(w, s.widget);

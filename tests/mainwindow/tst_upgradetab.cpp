@@ -76,7 +76,7 @@ void TestUpgradeTab::cleanup()
 
 void TestUpgradeTab::fileDialog_data()
 {
-    QTest::addColumn<QString>("kept");   // upgrade_dir in config.ini before
+    QTest::addColumn<QString>("kept"); // upgrade_dir in config.ini before
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("expected");
     QTest::addColumn<QString>("opensIn");
@@ -85,13 +85,16 @@ void TestUpgradeTab::fileDialog_data()
                                << "." << QString();
     QTest::newRow("chosen") << QString() << "/data/new.ota"
                             << "/data/new.ota"
-                            << "." << "/data";
-    QTest::newRow("opens where the last one was")
-        << "/data" << "/other/fw.ota"
-        << "/other/fw.ota"
-        << "/data" << "/other";
+                            << "."
+                            << "/data";
+    QTest::newRow("opens where the last one was") << "/data"
+                                                  << "/other/fw.ota"
+                                                  << "/other/fw.ota"
+                                                  << "/data"
+                                                  << "/other";
     QTest::newRow("cancelled keeps the folder") << "/data" << QString() << "earlier/path.ota"
-                                                << "/data" << "/data";
+                                                << "/data"
+                                                << "/data";
 }
 
 void TestUpgradeTab::fileDialog()
