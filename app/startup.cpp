@@ -1,5 +1,7 @@
 #include "startup.h"
 
+#include "version.h"
+
 #include "appconfig.h"
 #include "configfile.h"
 #include "devicelink.h"
@@ -14,6 +16,10 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QDebug>
+#include <QFont>
+#include <QFontDatabase>
+#include <QIcon>
+#include <QLibraryInfo>
 #include <QMetaType>
 #include <QSettings>
 #include <QTimer>
@@ -27,36 +33,70 @@ namespace {
 constexpr double kSimulatedCanRate = 3;
 } // namespace
 
-bool parseStartOptions(QCoreApplication &app, StartOptions &options, QString &error)
+int parseStartOptions(const QStringList &arguments, StartOptions &options, QString &message)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Configuration and firmware tool for the VOTK-WIFI BOX."));
-    parser.addHelpOption();
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption simulate(
         QStringLiteral("simulate"),
         QStringLiteral("Work with a simulated box instead of one on the USB port."));
     parser.addOption(simulate);
-    // For tests and the start-up benchmark: end by itself once shown.
-    QCommandLineOption quitAfter(QStringLiteral("quit-after"),
-                                 QStringLiteral("Quit with 0 <ms> after the window is shown."),
-                                 QStringLiteral("ms"));
-    quitAfter.setFlags(QCommandLineOption::HiddenFromHelp);
+    // For tests, the start-up benchmark and the package check: end by itself once shown.
+    const QCommandLineOption quitAfter(
+        QStringLiteral("quit-after"), QStringLiteral("Quit with 0 <ms> after the window is shown."),
+        QStringLiteral("ms"));
     parser.addOption(quitAfter);
-    parser.process(app);
+
+    // QCommandLineParser::helpText() needs an application object, which must
+    // not exist yet, so the help is put together here.
+    const auto usage = [&] {
+        QString text = QStringLiteral("Usage: votkbox [options]\n%1\n\nOptions:\n")
+                           .arg(parser.applicationDescription());
+        for (const QCommandLineOption &o : {help, version, simulate, quitAfter}) {
+            QStringList names;
+            for (const QString &n : o.names())
+                names << (n.size() == 1 ? QLatin1String("-") : QLatin1String("--")) + n;
+            QString left = names.join(QLatin1String(", "));
+            if (!o.valueName().isEmpty())
+                left += QStringLiteral(" <%1>").arg(o.valueName());
+            text += QStringLiteral("  %1  %2\n").arg(left, -22).arg(o.description());
+        }
+        return text;
+    };
+    if (!parser.parse(arguments)) {
+        message = parser.errorText() + QLatin1Char('\n') + usage();
+        return 1;
+    }
+    if (parser.isSet(help)) {
+        message = usage();
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        message = QStringLiteral("votkbox " VOTKBOX_VERSION "\n");
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        message = QStringLiteral("Unexpected argument \"%1\".\n")
+                      .arg(parser.positionalArguments().constFirst()) +
+                  usage();
+        return 1;
+    }
 
     options.simulate = parser.isSet(simulate);
     if (parser.isSet(quitAfter)) {
         bool ok = false;
         const int ms = parser.value(quitAfter).toInt(&ok);
         if (!ok || ms < 0) {
-            error = QStringLiteral("--quit-after needs a number of milliseconds, not \"%1\"")
-                        .arg(parser.value(quitAfter));
-            return false;
+            message = QStringLiteral("--quit-after needs a number of milliseconds, not \"%1\"\n")
+                          .arg(parser.value(quitAfter));
+            return 1;
         }
         options.quitAfterMs = ms;
     }
-    return true;
+    return -1;
 }
 
 QString installTranslation(QCoreApplication &app, QTranslator &translator)
@@ -67,6 +107,34 @@ QString installTranslation(QCoreApplication &app, QTranslator &translator)
         translator.load(file);
     app.installTranslator(&translator);
     return file;
+}
+
+void installQtTranslation(QCoreApplication &app, QTranslator &translator)
+{
+    // Qt's own dialogs and buttons; English needs none.
+    if (AppConfig::getLanguage() != QLatin1String("cn"))
+        return;
+    if (translator.load(QStringLiteral("qtbase_zh_CN"),
+                        QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&translator);
+}
+
+void useFormsFont()
+{
+    // The forms were laid out for Microsoft YaHei, which Linux lacks; the
+    // fallback fontconfig picks for Latin text is far wider and clips labels.
+    // Noto Sans CJK is the nearest in shape and width.
+    const QString noto = QStringLiteral("Noto Sans CJK SC");
+    if (!QFontDatabase().families().contains(noto))
+        return;
+    QFont::insertSubstitution(QStringLiteral("微软雅黑"), noto);
+    // Texts without a font of their own were laid out at the 9 points of
+    // the desktop the forms were drawn on; a bigger desktop font would clip
+    // them in the fixed-size window.
+    QFont font = QApplication::font();
+    font.setFamily(noto);
+    font.setPointSize(9);
+    QApplication::setFont(font);
 }
 
 void fixWindowGeometry(QMainWindow *window)
@@ -86,6 +154,7 @@ Startup::~Startup()
 {
     m_window.reset();
     m_translator.reset();
+    m_qtTranslator.reset();
     m_settings.reset();
     if (m_simBox) {
         // The link must not keep a handle into a backend that is going away.
@@ -125,11 +194,17 @@ void Startup::prepare(QCoreApplication &app)
     m_settings = std::make_unique<QSettings>(configFilePath(), QSettings::IniFormat);
     loadConfig(*m_settings);
 
+    // The tool's translation goes in last, so its own texts win.
+    m_qtTranslator = std::make_unique<QTranslator>();
+    installQtTranslation(app, *m_qtTranslator);
     m_translator = std::make_unique<QTranslator>();
     m_translationFile = installTranslation(app, *m_translator);
 
     qDebug() << "wb run";
 
+    useFormsFont();
+
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/votkbox.png")));
     m_window = std::make_unique<MainWindow>();
     fixWindowGeometry(m_window.get());
     m_window->show();

@@ -23,14 +23,24 @@ struct StartOptions
     int quitAfterMs = -1;
 };
 
-// Parses the command line. --help and unknown options print and end the
-// process as QCommandLineParser does; a bad value fills `error` and returns false.
-bool parseStartOptions(QCoreApplication &app, StartOptions &options, QString &error);
+// Reads the command line without needing an application object, so --help,
+// --version and mistakes are answered without a display. Returns -1 to go on
+// with `options` filled, else the exit code, with `message` to print (to
+// stdout for 0, stderr otherwise).
+int parseStartOptions(const QStringList &arguments, StartOptions &options, QString &message);
 
 // Loads the translation of the current AppConfig language into `translator`
 // (by relative name, so from the working directory) and installs it in every
 // case. Returns the file name asked for, empty when none applies.
 QString installTranslation(QCoreApplication &app, QTranslator &translator);
+
+// Loads Qt's own translation (qtbase) for the current AppConfig language from
+// Qt's translations directory into `translator` and installs it when found.
+void installQtTranslation(QCoreApplication &app, QTranslator &translator);
+
+// Puts the nearest installed font in place of the one the forms were laid
+// out for, for the whole application.
+void useFormsFont();
 
 // No minimise or maximise button; at least 900 x 600 and fixed at its size.
 void fixWindowGeometry(QMainWindow *window);
@@ -40,7 +50,7 @@ class Startup
 {
 public:
     explicit Startup(const StartOptions &options);
-    // Destroys the window, the translator, the settings and the simulated
+    // Destroys the window, the translators, the settings and the simulated
     // box in that order.
     ~Startup();
     Startup(const Startup &) = delete;
@@ -68,6 +78,7 @@ private:
     std::unique_ptr<SimBox> m_simBox;
     std::unique_ptr<SimHidBackend> m_simBackend;
     std::unique_ptr<QSettings> m_settings;
+    std::unique_ptr<QTranslator> m_qtTranslator;
     std::unique_ptr<QTranslator> m_translator;
     std::unique_ptr<MainWindow> m_window;
     QString m_translationFile;

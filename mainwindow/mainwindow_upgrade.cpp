@@ -1,22 +1,35 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "configfile.h"
 #include "devicelink.h"
 #include "filechooser.h"
 #include "otafile.h"
 
 #include <QDebug>
+#include <QFileInfo>
+#include <QSettings>
 
 #include <utility>
+
+namespace {
+// The folder of the last chosen upgrade file, where the dialog opens next time.
+const QString kUpgradeDirKey = QStringLiteral("upgrade_dir");
+} // namespace
 
 void MainWindow::on_button_select_file_clicked()
 {
     qDebug() << "select file button clicked";
-    const QString path = openFileChooser()(this, tr("打开升级文件"), QStringLiteral("."),
-                                           tr("升级文件(*.ota)"), QFileDialog::DontUseNativeDialog);
+    const QString dir = QSettings(configFilePath(), QSettings::IniFormat)
+                            .value(kUpgradeDirKey, QStringLiteral("."))
+                            .toString();
+    const QString path = openFileChooser()(this, tr("打开升级文件"), dir, tr("升级文件(*.ota)"),
+                                           QFileDialog::DontUseNativeDialog);
     qDebug() << path;
-    if (!path.isEmpty())
+    if (!path.isEmpty()) {
         ui->lineEdit_ota_file->setText(path);
+        writeConfigValue(kUpgradeDirKey, QFileInfo(path).absolutePath());
+    }
 }
 
 void MainWindow::on_pushButton_ota_clicked()

@@ -36,7 +36,7 @@
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="140"/>
         <source>软件版本:</source>
-        <translation>Version:</translation>
+        <translation>Software version:</translation>
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="153"/>
@@ -249,7 +249,7 @@
     <message>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="41"/>
         <source>VOTK已连接</source>
-        <translation>VOTK connected</translation>
+        <translation>Connected</translation>
     </message>
     <message>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="50"/>
@@ -259,7 +259,7 @@
     <message>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="64"/>
         <source>VOTK已断开</source>
-        <translation>VOTK disconnected</translation>
+        <translation>Disconnected</translation>
     </message>
     <message>
         <location filename="../mainwindow/mainwindow_info.cpp" line="46"/>
@@ -309,22 +309,22 @@
     <message>
         <location filename="../mainwindow/mainwindow_upgrade.cpp" line="38"/>
         <source>进度:升级文件打开失败</source>
-        <translation>Progress: cannot open the upgrade file</translation>
+        <translation>Progress: cannot open the file</translation>
     </message>
     <message>
         <location filename="../mainwindow/mainwindow_upgrade.cpp" line="42"/>
         <source>进度:升级文件校验错误</source>
-        <translation>Progress: upgrade file checksum error</translation>
+        <translation>Progress: file checksum error</translation>
     </message>
     <message>
         <location filename="../mainwindow/mainwindow_upgrade.cpp" line="46"/>
         <source>进度:升级文件大小错误</source>
-        <translation>Progress: upgrade file size error</translation>
+        <translation>Progress: file size error</translation>
     </message>
     <message>
         <location filename="../mainwindow/mainwindow_upgrade.cpp" line="50"/>
         <source>进度:升级文件错误</source>
-        <translation>Progress: upgrade file error</translation>
+        <translation>Progress: file error</translation>
     </message>
     <message>
         <location filename="../mainwindow/mainwindow_upgrade.cpp" line="54"/>
@@ -421,7 +421,7 @@
     <message>
         <location filename="../settings/settingdialog.ui" line="42"/>
         <source>自动连接</source>
-        <translation>Connection</translation>
+        <translation>Auto-connect</translation>
     </message>
     <message>
         <location filename="../settings/settingdialog.ui" line="47"/>
@@ -430,14 +430,19 @@
     </message>
     <message>
         <location filename="../settings/settingdialog.ui" line="52"/>
+        <source>恢复出厂</source>
+        <translation>Factory reset</translation>
+    </message>
+    <message>
         <location filename="../settings/settingdialog.ui" line="284"/>
         <source>恢复出厂</source>
+        <comment>button</comment>
         <translation>Reset</translation>
     </message>
     <message>
         <location filename="../settings/settingdialog.ui" line="87"/>
         <source>请选择界面语言，重启后生效</source>
-        <translation>Language applies after a restart</translation>
+        <translation>Choose a language; used after restart</translation>
     </message>
     <message>
         <location filename="../settings/settingdialog.ui" line="100"/>
@@ -452,7 +457,7 @@
     <message>
         <location filename="../settings/settingdialog.ui" line="136"/>
         <source>自动连接设备</source>
-        <translation>Connect automatically</translation>
+        <translation>Connect by itself</translation>
     </message>
     <message>
         <location filename="../settings/settingdialog.ui" line="156"/>
@@ -482,7 +487,7 @@
     <message>
         <location filename="../settings/settingdialog.ui" line="260"/>
         <source>恢复WIFI模块出厂设置</source>
-        <translation>Reset the WiFi module</translation>
+        <translation>Reset WiFi to factory</translation>
     </message>
     <message>
         <location filename="../settings/settingdialog.ui" line="305"/>

@@ -430,8 +430,13 @@
     </message>
     <message>
         <location filename="../settings/settingdialog.ui" line="52"/>
+        <source>恢复出厂</source>
+        <translation>恢复出厂</translation>
+    </message>
+    <message>
         <location filename="../settings/settingdialog.ui" line="284"/>
         <source>恢复出厂</source>
+        <comment>button</comment>
         <translation>恢复出厂</translation>
     </message>
     <message>

@@ -2,6 +2,7 @@
 #include "configfile.h"
 #include "startup.h"
 #include "testsupport.h"
+#include "version.h"
 
 #include <QDir>
 #include <QFile>
@@ -187,32 +188,40 @@ void TestConfig::writeConfigValueKeepsTheOtherKeys()
 void TestConfig::processRunsFromAnEmptyDirectory_data()
 {
     QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("window"); // false: no display and no QT_QPA_PLATFORM
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<bool>("configWritten");
     QTest::addColumn<QString>("output");  // expected in stdout + stderr
     QTest::addColumn<QString>("missing"); // must not be there
 
     QTest::newRow("simulated box")
-        << QStringList{"--simulate", "--quit-after", "300"} << 0 << true << "wb run"
+        << QStringList{"--simulate", "--quit-after", "300"} << true << 0 << true << "wb run"
         << "";
-    QTest::newRow("no box") << QStringList{"--quit-after", "300"} << 0 << true << "wb run"
+    QTest::newRow("no box") << QStringList{"--quit-after", "300"} << true << 0 << true << "wb run"
                             << "";
-    // The test option stays out of the help.
-    QTest::newRow("help") << QStringList{"--help"} << 0 << false << "--simulate"
-                          << "quit-after";
+    // What the command line answers by itself needs no display.
+    QTest::newRow("help") << QStringList{"--help"} << false << 0 << false << "--quit-after"
+                          << "wb run";
+    QTest::newRow("version") << QStringList{"--version"} << false << 0 << false
+                             << "votkbox " VOTKBOX_VERSION "\n"
+                             << "wb run";
     QTest::newRow("quit-after without a number")
-        << QStringList{"--quit-after", "soon"} << 1 << false << "--quit-after"
+        << QStringList{"--quit-after", "soon"} << false << 1 << false << "--quit-after"
         << "wb run";
     QTest::newRow("negative quit-after")
-        << QStringList{"--quit-after", "-5"} << 1 << false << "--quit-after"
+        << QStringList{"--quit-after", "-5"} << false << 1 << false << "--quit-after"
         << "wb run";
-    QTest::newRow("unknown option") << QStringList{"--bogus"} << 1 << false << "bogus"
+    QTest::newRow("unknown option") << QStringList{"--bogus"} << false << 1 << false << "bogus"
                                     << "wb run";
+    QTest::newRow("stray argument")
+        << QStringList{"--simulate", "firmware.bin"} << false << 1 << false << "firmware.bin"
+        << "wb run";
 }
 
 void TestConfig::processRunsFromAnEmptyDirectory()
 {
     QFETCH(QStringList, arguments);
+    QFETCH(bool, window);
     QFETCH(int, exitCode);
     QFETCH(bool, configWritten);
     QFETCH(QString, output);
@@ -221,7 +230,12 @@ void TestConfig::processRunsFromAnEmptyDirectory()
     QTemporaryDir dir;
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
+    if (window) {
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+    } else {
+        for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            env.remove(name);
+    }
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(dir.path());
     process.start(qEnvironmentVariable("VOTKBOX_BIN"), arguments);

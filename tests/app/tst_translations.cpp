@@ -196,9 +196,9 @@ void TestTranslations::fixedEnglishTexts_data()
     QTest::newRow("wifi failed") << "WIFI信息设置失败"
                                  << "Failed to set the WiFi information";
     QTest::newRow("file not opened") << "进度:升级文件打开失败"
-                                     << "Progress: cannot open the upgrade file";
+                                     << "Progress: cannot open the file";
     QTest::newRow("file checksum") << "进度:升级文件校验错误"
-                                   << "Progress: upgrade file checksum error";
+                                   << "Progress: file checksum error";
 }
 
 void TestTranslations::fixedEnglishTexts()

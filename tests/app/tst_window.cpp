@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -16,6 +17,10 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
+#include <QStackedWidget>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -53,6 +58,76 @@ bool insideOf(const QObject *object, const QString &ancestor)
     return false;
 }
 
+// How many pixels `text` needs beyond the room `w` gives it in its own font
+// (0 or less: it fits).
+int overflow(QWidget *w, const QString &text)
+{
+    int needed = 0;
+    for (const QString &line : text.split(QLatin1Char('\n')))
+        needed = qMax(needed, w->fontMetrics().horizontalAdvance(line));
+    if (auto *label = qobject_cast<QLabel *>(w))
+        return needed -
+               (label->contentsRect().width() - 2 * label->margin() - qMax(label->indent(), 0));
+    if (auto *button = qobject_cast<QPushButton *>(w)) {
+        // The style's padding around the text of this button, without its
+        // minimum width for short texts.
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.features =
+            button->isDefault() ? QStyleOptionButton::DefaultButton : QStyleOptionButton::None;
+        const int padding =
+            button->style()
+                ->sizeFromContents(QStyle::CT_PushButton, &option, QSize(0, 0), button)
+                .width();
+        return needed - (button->width() - padding);
+    }
+    if (auto *button = qobject_cast<QAbstractButton *>(w)) {
+        const QString kept = button->text();
+        button->setText(text);
+        const int over = button->sizeHint().width() - button->width();
+        button->setText(kept);
+        return over;
+    }
+    return 0;
+}
+
+// Every label and button under `root` whose text does not fit, one line each.
+QStringList clippedTexts(QWidget *root)
+{
+    QStringList clipped;
+    QList<QWidget *> widgets;
+    for (QLabel *l : root->findChildren<QLabel *>())
+        widgets << l;
+    for (QAbstractButton *b : root->findChildren<QAbstractButton *>())
+        widgets << b;
+    for (QWidget *w : widgets) {
+        const QString text = qobject_cast<QLabel *>(w) ? static_cast<QLabel *>(w)->text()
+                                                       : static_cast<QAbstractButton *>(w)->text();
+        const int over = overflow(w, text);
+        if (!text.isEmpty() && over > 0)
+            clipped << QStringLiteral("%1 \"%2\" by %3 px").arg(w->objectName(), text).arg(over);
+    }
+    for (QTabWidget *tabs : root->findChildren<QTabWidget *>())
+        if (tabs->tabBar()->sizeHint().width() > tabs->width())
+            clipped << tabs->objectName() + QLatin1String(" tab titles");
+    return clipped;
+}
+
+// Lays out every tab and page once, so hidden ones have their geometry too.
+void layOutEveryPage(QWidget *root)
+{
+    for (QTabWidget *tabs : root->findChildren<QTabWidget *>())
+        for (int i = tabs->count() - 1; i >= 0; --i) {
+            tabs->setCurrentIndex(i);
+            QCoreApplication::processEvents();
+        }
+    for (QStackedWidget *stack : root->findChildren<QStackedWidget *>())
+        for (int i = stack->count() - 1; i >= 0; --i) {
+            stack->setCurrentIndex(i);
+            QCoreApplication::processEvents();
+        }
+}
+
 QStringList names(const QList<QAction *> &actions)
 {
     QStringList n;
@@ -69,6 +144,8 @@ private slots:
     void windowIsFixedWithoutMinMaxButtons();
     void visibleTextsFollowTheLanguage_data();
     void visibleTextsFollowTheLanguage();
+    void everyTextFitsItsWidget_data();
+    void everyTextFitsItsWidget();
     void everyObjectNameResolvesOnce_data();
     void everyObjectNameResolvesOnce();
     void mainFormOrdersTabsAndMenus();
@@ -88,24 +165,26 @@ void TestWindow::windowIsFixedWithoutMinMaxButtons()
     QVERIFY(!(w->windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(w->windowFlags() & Qt::WindowCloseButtonHint);
     QVERIFY(!w->parent());
+    QVERIFY(!w->windowIcon().isNull());
 }
 
 void TestWindow::visibleTextsFollowTheLanguage_data()
 {
     QTest::addColumn<QByteArray>("language");
     // Tab titles, connect button, File menu, about action, progress label,
-    // then the settings dialog's title and first list item.
+    // then the settings dialog's title and first list item, then Qt's own
+    // Cancel button.
     QTest::addColumn<QStringList>("texts");
 
     const QStringList chinese{"信息",     "CAN",    "固件升级", "连接", "文件",
                               "关于VOTK", "进度：", "设置",     "语言"};
     QTest::newRow("en") << QByteArray("en")
-                        << QStringList{"Information", "CAN",      "Firmware upgrade",
-                                       "Connect",     "File",     "About VOTK",
-                                       "Progress:",   "Settings", "Language"};
-    QTest::newRow("cn") << QByteArray("cn") << chinese;
-    // An unknown language leaves the texts built into the forms.
-    QTest::newRow("EN") << QByteArray("EN") << chinese;
+                        << QStringList{"Information", "CAN",        "Firmware upgrade", "Connect",
+                                       "File",        "About VOTK", "Progress:",        "Settings",
+                                       "Language",    "Cancel"};
+    QTest::newRow("cn") << QByteArray("cn") << chinese + QStringList{"取消"};
+    // An unknown language leaves the texts built into the forms, and Qt's.
+    QTest::newRow("EN") << QByteArray("EN") << chinese + QStringList{"Cancel"};
 }
 
 void TestWindow::visibleTextsFollowTheLanguage()
@@ -122,17 +201,65 @@ void TestWindow::visibleTextsFollowTheLanguage()
     auto *list = child<QListWidget>(&dialog, "listWidget");
     QVERIFY(list && list->count() > 0);
 
-    const QStringList shown{tabs->tabText(0),
-                            tabs->tabText(1),
-                            tabs->tabText(2),
-                            child<QPushButton>(w, "pushButton_connect")->text(),
-                            child<QMenu>(w, "menuFile")->title(),
-                            child<QAction>(w, "action_about")->text(),
-                            child<QLabel>(w, "label_ota_result")->text(),
-                            dialog.windowTitle(),
-                            list->item(0)->text()};
+    const QStringList shown{
+        tabs->tabText(0),
+        tabs->tabText(1),
+        tabs->tabText(2),
+        child<QPushButton>(w, "pushButton_connect")->text(),
+        child<QMenu>(w, "menuFile")->title(),
+        child<QAction>(w, "action_about")->text(),
+        child<QLabel>(w, "label_ota_result")->text(),
+        dialog.windowTitle(),
+        list->item(0)->text(),
+        QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text()};
     QCOMPARE(shown, texts);
     QCOMPARE(w->windowTitle(), QStringLiteral("VOTK-WIFI BOX"));
+}
+
+void TestWindow::everyTextFitsItsWidget_data()
+{
+    QTest::addColumn<QByteArray>("language");
+    QTest::newRow("en") << QByteArray("en");
+    QTest::newRow("cn") << QByteArray("cn");
+}
+
+void TestWindow::everyTextFitsItsWidget()
+{
+    QFETCH(QByteArray, language);
+    LanguageRun run(language);
+    MainWindow *w = run.startup.window();
+    QVERIFY(w);
+    SettingDialog dialog;
+    dialog.show();
+    layOutEveryPage(w);
+    layOutEveryPage(&dialog);
+    QStringList clipped = clippedTexts(w) + clippedTexts(&dialog);
+
+    // The texts the window sets on its labels while it runs.
+    struct Set
+    {
+        const char *widget;
+        const char *source;
+    };
+    const Set set[] = {
+        {"label_connect_info", "VOTK已连接"},
+        {"label_connect_info", "VOTK已断开"},
+        {"label_ota_result", "进度："},
+        {"label_ota_result", "进度:升级文件打开失败"},
+        {"label_ota_result", "进度:升级文件校验错误"},
+        {"label_ota_result", "进度:升级文件大小错误"},
+        {"label_ota_result", "进度:升级文件错误"},
+        {"label_ota_result", "进度:正在升级"},
+    };
+    for (const Set &s : set) {
+        auto *label = child<QLabel>(w, s.widget);
+        QVERIFY2(label, s.widget);
+        const QString text = QCoreApplication::translate("MainWindow", s.source);
+        const int over = overflow(label, text);
+        if (over > 0)
+            clipped << QStringLiteral("%1 \"%2\" by %3 px").arg(s.widget, text).arg(over);
+    }
+    QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QLatin1String("\n"))));
 }
 
 void TestWindow::everyObjectNameResolvesOnce_data()

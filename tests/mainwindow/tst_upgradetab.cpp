@@ -82,18 +82,37 @@ void TestUpgradeTab::cleanup()
 
 void TestUpgradeTab::fileDialog_data()
 {
+    QTest::addColumn<QString>("kept"); // upgrade_dir in config.ini before
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("cancelled") << QString() << "earlier/path.ota";
-    QTest::newRow("chosen") << "/data/new.ota"
-                            << "/data/new.ota";
+    QTest::addColumn<QString>("opensIn");
+    QTest::addColumn<QString>("keptAfter");
+    QTest::newRow("cancelled") << QString() << QString() << "earlier/path.ota"
+                               << "." << QString();
+    QTest::newRow("chosen") << QString() << "/data/new.ota"
+                            << "/data/new.ota"
+                            << "."
+                            << "/data";
+    QTest::newRow("opens where the last one was") << "/data"
+                                                  << "/other/fw.ota"
+                                                  << "/other/fw.ota"
+                                                  << "/data"
+                                                  << "/other";
+    QTest::newRow("cancelled keeps the folder") << "/data" << QString() << "earlier/path.ota"
+                                                << "/data"
+                                                << "/data";
 }
 
 void TestUpgradeTab::fileDialog()
 {
+    QFETCH(QString, kept);
     QFETCH(QString, chosen);
     QFETCH(QString, expected);
+    QFETCH(QString, opensIn);
+    QFETCH(QString, keptAfter);
     WindowRig rig;
+    if (!kept.isEmpty())
+        rig.dir.writeFile("config.ini", "[General]\nupgrade_dir=" + kept.toUtf8() + "\n");
     QStringList asked;
     QFileDialog::Options options;
     QWidget *parent = nullptr;
@@ -111,7 +130,9 @@ void TestUpgradeTab::fileDialog()
 
     QCOMPARE(path->text(), expected);
     QCOMPARE(parent, &rig.window);
-    QCOMPARE(asked, (QStringList{"打开升级文件", ".", "升级文件(*.ota)"}));
+    QCOMPARE(asked, (QStringList{"打开升级文件", opensIn, "升级文件(*.ota)"}));
+    QCOMPARE(QSettings("config.ini", QSettings::IniFormat).value("upgrade_dir").toString(),
+             keptAfter);
     QCOMPARE(options, QFileDialog::Options(QFileDialog::DontUseNativeDialog));
     QVERIFY(rig.log.contains("select file button clicked"));
 }
