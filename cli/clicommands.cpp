@@ -348,7 +348,10 @@ int Cli::monitor(const QStringList &args)
         m_out.flush();
         if (++printed == count && !ending)
             loop.quit();
-    });
+    },
+        // Always queued: frames this thread's own exchanges read must not
+        // overtake the ones the reader thread has already posted.
+        Qt::QueuedConnection);
     if (csv) {
         m_out << csvHeader() << '\n';
         m_out.flush();
