@@ -119,8 +119,14 @@ private:
         m_err.flush();
         return code;
     }
-    int usage(const QString &message) { return fail(CLI_USAGE, message + QStringLiteral(" (see --help)")); }
-    int noAnswer(const QString &what) { return fail(CLI_NO_ANSWER, QStringLiteral("the box did not answer %1").arg(what)); }
+    int usage(const QString &message)
+    {
+        return fail(CLI_USAGE, message + QStringLiteral(" (see --help)"));
+    }
+    int noAnswer(const QString &what)
+    {
+        return fail(CLI_NO_ANSWER, QStringLiteral("the box did not answer %1").arg(what));
+    }
 
     int openBox(bool simulated);
     int info();
@@ -244,7 +250,8 @@ int Cli::wifi(const QStringList &args)
     static const QMap<WifiTextProblem, QString> refusals = {
         {WifiTextProblem::EmptyName, QStringLiteral("the WiFi name is empty")},
         {WifiTextProblem::NameComma, QStringLiteral("the WiFi name contains a comma")},
-        {WifiTextProblem::NameNotLatin1, QStringLiteral("the WiFi name has characters the box cannot store")},
+        {WifiTextProblem::NameNotLatin1,
+         QStringLiteral("the WiFi name has characters the box cannot store")},
         {WifiTextProblem::PasswordComma, QStringLiteral("the WiFi password contains a comma")},
         {WifiTextProblem::PasswordNotLatin1,
          QStringLiteral("the WiFi password has characters the box cannot store")},
@@ -252,7 +259,9 @@ int Cli::wifi(const QStringList &args)
     const WifiTextProblem problem = checkWifiText(args.at(0), args.at(1));
     if (problem != WifiTextProblem::None)
         return fail(CLI_REFUSED, refusals.value(problem));
-    if (!DeviceLink::instance()->exchange(CMD_SET_WIFI_INFO, wifiInfoPayload(args.at(0), args.at(1))).answered())
+    if (!DeviceLink::instance()
+             ->exchange(CMD_SET_WIFI_INFO, wifiInfoPayload(args.at(0), args.at(1)))
+             .answered())
         return noAnswer(QStringLiteral("the WiFi setting"));
     return CLI_OK;
 }
@@ -270,7 +279,8 @@ int Cli::canTime(const QStringList &args)
     bool ok = false;
     const quint32 number = args.at(0).toUInt(&ok, 10);
     if (!ok)
-        return usage(QStringLiteral("the CAN time must be a number of milliseconds, not \"%1\"").arg(args.at(0)));
+        return usage(QStringLiteral("the CAN time must be a number of milliseconds, not \"%1\"")
+                         .arg(args.at(0)));
     const uint8_t value = canTimeValue(number);
     if (!link->exchange(CMD_SET_CAN_TIME, {value}).answered())
         return noAnswer(QStringLiteral("the CAN time setting"));
@@ -294,12 +304,14 @@ int Cli::send(const QStringList &args)
     // cansend's data has no spaces: one run of digit pairs.
     const QString dataText = hash > 0 ? text.mid(hash + 1) : QString();
     const std::optional<QVector<uint8_t>> data =
-        dataText.contains(QLatin1Char(' ')) || dataText.size() % 2 ? std::nullopt : parseCanData(dataText);
+        dataText.contains(QLatin1Char(' ')) || dataText.size() % 2 ? std::nullopt
+                                                                   : parseCanData(dataText);
     if (!id || !data)
-        return fail(CLI_REFUSED, QStringLiteral("\"%1\" is no CAN frame: ID#DATA with an ID of 1 to 3 "
-                                                "hex digits up to 7FF and up to 8 data bytes as hex "
-                                                "digit pairs, e.g. 7DF#02010C")
-                                     .arg(text));
+        return fail(CLI_REFUSED,
+                    QStringLiteral("\"%1\" is no CAN frame: ID#DATA with an ID of 1 to 3 "
+                                   "hex digits up to 7FF and up to 8 data bytes as hex "
+                                   "digit pairs, e.g. 7DF#02010C")
+                        .arg(text));
     CmdPacket packet;
     packet.set(CMD_CAN_FRAME, canSendPayload(*id, *data));
     // Frames go out without a reply, as from the window.
@@ -338,17 +350,19 @@ int Cli::monitor(const QStringList &args)
     QEventLoop loop;
     qint64 printed = 0;
     bool ending = false;
-    QObject::connect(&reader, &CanRxThread::send_can_rx, &loop, [&](const QVector<uint8_t> &frame) {
-        if (count >= 0 && printed >= count)
-            return;
-        const qint64 usec = std::chrono::duration_cast<std::chrono::microseconds>(
-                                std::chrono::system_clock::now().time_since_epoch())
-                                .count();
-        m_out << (csv ? csvLine(usec, frame) : candumpLine(usec, frame)) << '\n';
-        m_out.flush();
-        if (++printed == count && !ending)
-            loop.quit();
-    },
+    QObject::connect(
+        &reader, &CanRxThread::send_can_rx, &loop,
+        [&](const QVector<uint8_t> &frame) {
+            if (count >= 0 && printed >= count)
+                return;
+            const qint64 usec = std::chrono::duration_cast<std::chrono::microseconds>(
+                                    std::chrono::system_clock::now().time_since_epoch())
+                                    .count();
+            m_out << (csv ? csvLine(usec, frame) : candumpLine(usec, frame)) << '\n';
+            m_out.flush();
+            if (++printed == count && !ending)
+                loop.quit();
+        },
         // Always queued: frames this thread's own exchanges read must not
         // overtake the ones the reader thread has already posted.
         Qt::QueuedConnection);
@@ -408,20 +422,21 @@ int Cli::upgrade(const QStringList &args)
     bool success = false;
     QString verdict;
     QEventLoop loop;
-    QObject::connect(ota.get(), &OtaHandle::sig_send_ota_progress, &loop, [&](int value, const QString &text) {
-        if (m_tty) {
-            const int filled = value * 40 / 100;
-            m_out << "\r[" << QString(filled, QLatin1Char('#')) << QString(40 - filled, QLatin1Char(' '))
-                  << "] " << value << '%';
-        } else {
-            m_out << "progress " << value << '\n';
-        }
-        m_out.flush();
-        if (text.startsWith(kVerdictPrefix)) {
-            verdict = text;
-            success = value == 100 && text.startsWith(kSuccessPrefix);
-        }
-    });
+    QObject::connect(
+        ota.get(), &OtaHandle::sig_send_ota_progress, &loop, [&](int value, const QString &text) {
+            if (m_tty) {
+                const int filled = value * 40 / 100;
+                m_out << "\r[" << QString(filled, QLatin1Char('#'))
+                      << QString(40 - filled, QLatin1Char(' ')) << "] " << value << '%';
+            } else {
+                m_out << "progress " << value << '\n';
+            }
+            m_out.flush();
+            if (text.startsWith(kVerdictPrefix)) {
+                verdict = text;
+                success = value == 100 && text.startsWith(kSuccessPrefix);
+            }
+        });
     QObject::connect(ota.get(), &QThread::finished, &loop, &QEventLoop::quit);
     ota->start();
     loop.exec();

@@ -65,9 +65,8 @@ void CliTest::command_data()
     const QString logLine = QStringLiteral("\\(\\d+\\.\\d{6}\\) can0 [0-9A-F]{3}#([0-9A-F]{2})*\n");
     const QString csvRow = QStringLiteral("\\d+\\.\\d{6},[0-9A-F]{3},\\d,([0-9A-F]{2})*\n");
     auto row = [](const char *name, const QString &mode, const QStringList &args, int code,
-                  const QString &out, bool message) {
-        QTest::newRow(name) << mode << args << code << out << message;
-    };
+                  const QString &out,
+                  bool message) { QTest::newRow(name) << mode << args << code << out << message; };
     row("help", none, {"--help"}, 0, "Usage: votkbox-cli [\\s\\S]*", false);
     row("version", none, {"--version"}, 0, "votkbox-cli 1\\.2\n", false);
     row("no command", none, {}, 1, "", true);
@@ -97,7 +96,8 @@ void CliTest::command_data()
     row("wifi, one argument", none, {"wifi", "net"}, 1, "", true);
     row("factory-reset without --yes", none, {"factory-reset"}, 1, "", true);
     row("factory-reset", none, {"factory-reset", "--yes"}, 0, "", false);
-    row("monitor --count", none, {"monitor", "--count", "3"}, 0, QString("(%1){3}").arg(logLine), false);
+    row("monitor --count", none, {"monitor", "--count", "3"}, 0, QString("(%1){3}").arg(logLine),
+        false);
     row("monitor csv", none, {"monitor", "--count", "2", "--format", "csv"}, 0,
         QString("time,id,len,data\n(%1){2}").arg(csvRow), false);
     row("monitor, bad format", none, {"monitor", "--format", "pcap"}, 1, "", true);
@@ -128,17 +128,22 @@ void CliTest::command()
     QProcess cli;
     cli.setProcessEnvironment(env);
     cli.setWorkingDirectory(m_dir.path());
-    cli.start(qEnvironmentVariable("VOTKBOX_CLI"), QStringList{QStringLiteral("--simulate")} + args);
+    cli.start(qEnvironmentVariable("VOTKBOX_CLI"),
+              QStringList{QStringLiteral("--simulate")} + args);
     QVERIFY(cli.waitForFinished(60000));
     const QString out = QString::fromUtf8(cli.readAllStandardOutput());
     const QString err = QString::fromUtf8(cli.readAllStandardError());
     QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
-    QVERIFY2(cli.exitCode() == exitCode, qPrintable(QString("exit %1, stderr: %2").arg(cli.exitCode()).arg(err)));
-    QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(stdoutPattern)).match(out).hasMatch(),
+    QVERIFY2(cli.exitCode() == exitCode,
+             qPrintable(QString("exit %1, stderr: %2").arg(cli.exitCode()).arg(err)));
+    QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(stdoutPattern))
+                 .match(out)
+                 .hasMatch(),
              qPrintable(out));
     // Messages (and nothing else, no debug lines) on stderr.
-    QVERIFY2(messageExpected ? err.startsWith(QLatin1String("votkbox-cli: ")) && err.count('\n') == 1
-                             : err.isEmpty(),
+    QVERIFY2(messageExpected
+                 ? err.startsWith(QLatin1String("votkbox-cli: ")) && err.count('\n') == 1
+                 : err.isEmpty(),
              qPrintable(err));
 }
 
@@ -149,13 +154,17 @@ void CliTest::frameLines_data()
     QTest::addColumn<QString>("candump");
     QTest::addColumn<QString>("csv");
 
-    QTest::newRow("OBD request") << qint64(1733580000123456) << QVector<uint8_t>{0xDF, 0x07, 0x02, 0x01, 0x0C}
-                                 << "(1733580000.123456) can0 7DF#02010C" << "1733580000.123456,7DF,3,02010C";
+    QTest::newRow("OBD request") << qint64(1733580000123456)
+                                 << QVector<uint8_t>{0xDF, 0x07, 0x02, 0x01, 0x0C}
+                                 << "(1733580000.123456) can0 7DF#02010C"
+                                 << "1733580000.123456,7DF,3,02010C";
     QTest::newRow("short id, no data, leading zeros")
-        << qint64(5) << QVector<uint8_t>{0x0A, 0x00} << "(0.000005) can0 00A#" << "0.000005,00A,0,";
+        << qint64(5) << QVector<uint8_t>{0x0A, 0x00} << "(0.000005) can0 00A#"
+        << "0.000005,00A,0,";
     QTest::newRow("eight bytes") << qint64(2000000)
                                  << QVector<uint8_t>{0x00, 0x01, 0xFF, 0xAB, 0, 1, 2, 3, 4, 5}
-                                 << "(2.000000) can0 100#FFAB000102030405" << "2.000000,100,8,FFAB000102030405";
+                                 << "(2.000000) can0 100#FFAB000102030405"
+                                 << "2.000000,100,8,FFAB000102030405";
 }
 
 void CliTest::frameLines()

@@ -78,8 +78,9 @@ void CliHidrawTest::info()
     m_dev->box()->setIdentity(id);
     m_dev->box()->setWifi(QStringLiteral("bench 7"), QStringLiteral("pa:ss"));
     QCOMPARE(run({QStringLiteral("info")}), 0);
-    QCOMPARE(m_out, QByteArray("software_id: VOTK-X9\nsoftware_version: 16777218\n"
-                               "hardware_id: 20240229\nwifi_name: bench 7\nwifi_password: pa:ss\n"));
+    QCOMPARE(m_out,
+             QByteArray("software_id: VOTK-X9\nsoftware_version: 16777218\n"
+                        "hardware_id: 20240229\nwifi_name: bench 7\nwifi_password: pa:ss\n"));
     QCOMPARE(m_err, QByteArray());
 }
 
@@ -126,7 +127,8 @@ void CliHidrawTest::monitorPrintsEveryFrameOnceInOrder()
     QCOMPARE(box->droppedReports(), quint64(0));
     QVERIFY(count > 3);
     // The simulated stream numbers its frames in the first data byte.
-    const QRegularExpression line(QStringLiteral("^\\(\\d+\\.\\d{6}\\) can0 [0-9A-F]{3}#([0-9A-F]{2})[0-9A-F]{14}$"));
+    const QRegularExpression line(
+        QStringLiteral("^\\(\\d+\\.\\d{6}\\) can0 [0-9A-F]{3}#([0-9A-F]{2})[0-9A-F]{14}$"));
     int first = -1;
     for (int i = 0; i < count; ++i) {
         const QRegularExpressionMatch m = line.match(QString::fromLatin1(printed.at(i)));
