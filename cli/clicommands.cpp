@@ -273,7 +273,7 @@ int Cli::canTime(const QStringList &args)
         const QVector<uint8_t> payload = link->exchange(CMD_GET_CAN_TIME).payload();
         if (payload.isEmpty())
             return noAnswer(QStringLiteral("the CAN time request"));
-        m_out << payload.at(0) << '\n';
+        m_out << int(payload.at(0)) << '\n';
         return CLI_OK;
     }
     bool ok = false;
@@ -285,7 +285,7 @@ int Cli::canTime(const QStringList &args)
     if (!link->exchange(CMD_SET_CAN_TIME, {value}).answered())
         return noAnswer(QStringLiteral("the CAN time setting"));
     // The box may get another value than typed: show the one it got.
-    m_out << value << '\n';
+    m_out << int(value) << '\n';
     return CLI_OK;
 }
 
