@@ -21,7 +21,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "tool for the VOTK-WIFI BOX, a USB box wit
 set(CPACK_PACKAGE_DESCRIPTION "Connects to the VOTK-WIFI BOX over USB HID, by hand or as soon as
 it is plugged in. Reads the box's software and hardware identity, sets
 its WiFi name and password, sends CAN frames and shows the frames the box
-reports, and upgrades the box's firmware from an upgrade file.
+reports, and upgrades the box's firmware from an upgrade file. The
+command-line companion votkbox-cli does the same from scripts.
 .
 A udev rule gives the user at the seat access to the box.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -187,8 +187,13 @@ void UmockdevBox::serviceNode()
     ::poll(&p, 1, 0);
     if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) {
         // Nobody holds the node (the PTY reports a hang-up until it is opened).
-        if (m_hostOpen)
+        // A hid_write that returned has reached the device on real hidraw, even
+        // when the host closes right after it: take what is still buffered.
+        if (m_hostOpen) {
+            if (p.revents & POLLIN)
+                takeHostBytes(now);
             hostClosed();
+        }
         waitForWork(-1, 2000);
         return;
     }

@@ -1,0 +1,148 @@
+// votkbox-cli run as a script would run it, on the simulated box: output,
+// messages and exit status of every command, a misbehaving box included.
+
+#include "otafile.h"
+
+#include <QtTest>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+// A well-formed upgrade file the simulated box accepts.
+QByteArray upgradeFile()
+{
+    std::vector<uint8_t> bytes(OTA_FILE_SIZE, 0);
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = uint8_t(OTA_FILE_SIZE >> (8 * i));
+    for (uint32_t i = 0; i < OTA_DATA_SIZE; ++i)
+        bytes[OTA_HEADER_SIZE + i] = uint8_t(i * 7 + (i >> 9));
+    std::memcpy(bytes.data() + OTA_HEADER_SIZE + OTA_FLAG_OFFSET, "votk", 4);
+    bytes[OTA_FILE_SIZE - 1] = crc8Maxim(bytes.data(), OTA_FILE_SIZE - 1);
+    return QByteArray(reinterpret_cast<const char *>(bytes.data()), int(bytes.size()));
+}
+} // namespace
+
+class CliTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void command_data();
+    void command();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void CliTest::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QFile good(m_dir.filePath(QStringLiteral("good.bin")));
+    QVERIFY(good.open(QIODevice::WriteOnly));
+    good.write(upgradeFile());
+    good.close();
+    QByteArray damaged = upgradeFile();
+    damaged[int(OTA_HEADER_SIZE) + 100] = char(damaged.at(int(OTA_HEADER_SIZE) + 100) ^ 1);
+    QFile bad(m_dir.filePath(QStringLiteral("damaged.bin")));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write(damaged);
+}
+
+void CliTest::command_data()
+{
+    QTest::addColumn<QString>("mode"); // VOTKBOX_SIMULATE; "-" runs without --simulate
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("stdoutPattern"); // the whole output
+    QTest::addColumn<bool>("messageExpected");
+
+    const QString none;
+    const QString logLine = QStringLiteral("\\(\\d+\\.\\d{6}\\) can0 [0-9A-F]{3}#([0-9A-F]{2})*\n");
+    const QString csvRow = QStringLiteral("\\d+\\.\\d{6},[0-9A-F]{3},\\d,([0-9A-F]{2})*\n");
+    auto row = [](const char *name, const QString &mode, const QStringList &args, int code,
+                  const QString &out,
+                  bool message) { QTest::newRow(name) << mode << args << code << out << message; };
+    row("help", none, {"--help"}, 0, "Usage: votkbox-cli [\\s\\S]*", false);
+    row("version", none, {"--version"}, 0, "votkbox-cli 1\\.2\n", false);
+    row("no command", none, {}, 1, "", true);
+    row("unknown command", none, {"frob"}, 1, "", true);
+    row("info", none, {"info"}, 0,
+        "software_id: VOTK-WB1\nsoftware_version: 66051\nhardware_id: 20231105\n"
+        "wifi_name: VOTK_BOX\nwifi_password: 12345678\n",
+        false);
+    row("info, silent box", "silent", {"info"}, 3, "", true);
+    row("info, no box", "absent", {"info"}, 2, "", true);
+    row("can-time read", none, {"can-time"}, 0, "30\n", false);
+    row("can-time 3 is raised to 5", none, {"can-time", "3"}, 0, "5\n", false);
+    row("can-time keeps the low 8 bits", none, {"can-time", "300"}, 0, "44\n", false);
+    row("can-time not a number", none, {"can-time", "fast"}, 1, "", true);
+    row("can-time, silent box", "silent", {"can-time"}, 3, "", true);
+    row("send", none, {"send", "7DF#02010C"}, 0, "", false);
+    row("send, no data", none, {"send", "123#"}, 0, "", false);
+    row("send, identifier too high", none, {"send", "800#00"}, 4, "", true);
+    row("send, odd digits", none, {"send", "7DF#0201C"}, 4, "", true);
+    row("send, nine bytes", none, {"send", "7DF#000102030405060708"}, 4, "", true);
+    row("send, no hash", none, {"send", "7DF02010C"}, 4, "", true);
+    row("send, no box", "absent", {"send", "7DF#02010C"}, 2, "", true);
+    row("wifi", none, {"wifi", "net", "secret"}, 0, "", false);
+    row("wifi, comma in name", none, {"wifi", "a,b", "secret"}, 4, "", true);
+    row("wifi, empty name", none, {"wifi", "", "secret"}, 4, "", true);
+    row("wifi, password not Latin-1", none, {"wifi", "net", "密码"}, 4, "", true);
+    row("wifi, one argument", none, {"wifi", "net"}, 1, "", true);
+    row("factory-reset without --yes", none, {"factory-reset"}, 1, "", true);
+    row("factory-reset", none, {"factory-reset", "--yes"}, 0, "", false);
+    row("monitor --count", none, {"monitor", "--count", "3"}, 0, QString("(%1){3}").arg(logLine),
+        false);
+    row("monitor csv", none, {"monitor", "--count", "2", "--format", "csv"}, 0,
+        QString("time,id,len,data\n(%1){2}").arg(csvRow), false);
+    row("monitor, bad format", none, {"monitor", "--format", "pcap"}, 1, "", true);
+    row("monitor, silent box", "silent", {"monitor", "--count", "1"}, 3, "", true);
+    row("upgrade", none, {"upgrade", "good.bin"}, 0,
+        "(progress \\d+\n)+progress 100\n结果:升级成功[^\n]*\n", false);
+    row("upgrade, damaged file", none, {"upgrade", "damaged.bin"}, 4, "", true);
+    row("upgrade, missing file", none, {"upgrade", "missing.bin"}, 4, "", true);
+    row("upgrade, box pulled out", "unplug-during-upgrade", {"upgrade", "good.bin"}, 5,
+        "(progress [1-9]\\d?\n)+结果:升级中断,请重新连接VOTK设备后再试\n", false);
+}
+
+void CliTest::command()
+{
+    QFETCH(QString, mode);
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, stdoutPattern);
+    QFETCH(bool, messageExpected);
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // No display of any kind: the tool must not need one.
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_LOGGING_RULES"));
+    env.insert(QStringLiteral("VOTKBOX_SIMULATE"), mode);
+    QProcess cli;
+    cli.setProcessEnvironment(env);
+    cli.setWorkingDirectory(m_dir.path());
+    cli.start(qEnvironmentVariable("VOTKBOX_CLI"),
+              QStringList{QStringLiteral("--simulate")} + args);
+    QVERIFY(cli.waitForFinished(60000));
+    const QString out = QString::fromUtf8(cli.readAllStandardOutput());
+    const QString err = QString::fromUtf8(cli.readAllStandardError());
+    QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(cli.exitCode() == exitCode,
+             qPrintable(QString("exit %1, stderr: %2").arg(cli.exitCode()).arg(err)));
+    QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(stdoutPattern))
+                 .match(out)
+                 .hasMatch(),
+             qPrintable(out));
+    // Messages (and nothing else, no debug lines) on stderr.
+    QVERIFY2(messageExpected
+                 ? err.startsWith(QLatin1String("votkbox-cli: ")) && err.count('\n') == 1
+                 : err.isEmpty(),
+             qPrintable(err));
+}
+
+QTEST_GUILESS_MAIN(CliTest)
+#include "tst_cli.moc"
