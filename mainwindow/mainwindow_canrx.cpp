@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QProgressDialog>
 #include <QSaveFile>
+#include <QShortcut>
 
 #include <chrono>
 #include <utility>
@@ -51,6 +52,10 @@ void MainWindow::setUpCanRxTable()
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(table, &QWidget::customContextMenuRequested, this, &MainWindow::show_table_can_rx_menu);
+    // The Delete key does what the menu's "删除" does.
+    auto *deleteKey = new QShortcut(QKeySequence::Delete, table);
+    deleteKey->setContext(Qt::WidgetShortcut);
+    connect(deleteKey, &QShortcut::activated, this, &MainWindow::table_can_rx_delete);
     connect(m_rxModel, &CanRxModel::flushed, this, &MainWindow::canRxFlushed);
 
     m_rxStatsTimer.setInterval(kStatsIntervalMs);

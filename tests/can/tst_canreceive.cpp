@@ -36,6 +36,7 @@ private slots:
     void rowsAppendAtTheBottom();
     void menuOffersDeleteAndDeleteAll();
     void deleteWithoutSelectionRemovesNothing();
+    void deleteRemovesSelectedRowsOnly_data();
     void deleteRemovesSelectedRowsOnly();
     void deleteRemovesRowsWithoutIdCell();
     void deleteLargeSelection();
@@ -251,13 +252,26 @@ void TestCanReceive::deleteWithoutSelectionRemovesNothing()
     QCOMPARE(ownLines(log), QStringList{"xxx"});
 }
 
+void TestCanReceive::deleteRemovesSelectedRowsOnly_data()
+{
+    QTest::addColumn<bool>("byKey");
+    QTest::newRow("menu") << false;
+    QTest::newRow("Delete key") << true;
+}
+
 void TestCanReceive::deleteRemovesSelectedRowsOnly()
 {
+    QFETCH(bool, byKey);
     for (int i = 0; i < 8; ++i)
         deliver(QByteArray(1, char(i)) + QByteArray(1, '\0'));
     selectRows({2, 5});
     LogCapture log;
-    QVERIFY(chooseFromMenu(0));
+    if (byKey) {
+        m_table->setFocus();
+        QTest::keyClick(m_table, Qt::Key_Delete);
+    } else {
+        QVERIFY(chooseFromMenu(0));
+    }
     QCOMPARE(ownLines(log), QStringList{"xxx"});
     QStringList ids;
     for (int r = 0; r < rows(); ++r)
