@@ -15,6 +15,9 @@ constexpr int kPauseStepMs = 10;
 
 CanRxThread::CanRxThread() : QThread(nullptr)
 {
+    // Queued connections to send_can_rx are refused unless the type is known
+    // by then, and the window connects before start-up registers it.
+    qRegisterMetaType<QVector<uint8_t>>("QVector<uint8_t>");
 }
 
 CanRxThread::~CanRxThread()

@@ -5,6 +5,7 @@
 #include "ui_mainwindow.h"
 #include "ui_settingdialog.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -141,6 +142,8 @@ class TestWindow : public QObject
 {
     Q_OBJECT
 private slots:
+    // First: nothing in this process has registered the frame type before it.
+    void startedWindowReceivesFrames();
     void windowIsFixedWithoutMinMaxButtons();
     void visibleTextsFollowTheLanguage_data();
     void visibleTextsFollowTheLanguage();
@@ -151,6 +154,14 @@ private slots:
     void mainFormOrdersTabsAndMenus();
     void settingsFormStartsTickedWithoutLanguage();
 };
+
+void TestWindow::startedWindowReceivesFrames()
+{
+    LanguageRun run("cn");
+    MainWindow *w = run.startup.window();
+    emit w->canRxThread().send_can_rx({0x23, 0x01, 0x11});
+    QTRY_COMPARE(w->findChild<QAbstractItemView *>("table_can_rx")->model()->rowCount(), 1);
+}
 
 void TestWindow::windowIsFixedWithoutMinMaxButtons()
 {
