@@ -316,7 +316,7 @@ int Cli::send(const QStringList &args)
                                    "digit pairs, e.g. 7DF#02010C")
                         .arg(text));
     CmdPacket packet;
-    packet.set(CMD_CAN_FRAME, canSendPayload(*id, *data));
+    packet.set(CMD_CAN_FRAME, canFramePayload(*id, *data));
     // Frames go out without a reply, as from the window.
     if (DeviceLink::instance()->sendPacket(packet) <= 0)
         return fail(CLI_NO_BOX, QStringLiteral("the frame could not be written to the box"));

@@ -5,6 +5,7 @@
 // digits, the bytes as the field's own normal form of the text, with no byte
 // invented or merged.
 #include "cantext.h"
+#include "replydecode.h"
 
 #include <cstdlib>
 
@@ -58,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const CanDataRewrite normal =
             canDataRewrite(typed + QLatin1Char(' '), typed.size() + 1, false);
         const QString expected = bytes->isEmpty() ? QString() : normal.text.trimmed().toLower();
-        const QVector<uint8_t> payload = canSendPayload(0x7FF, *bytes);
+        const QVector<uint8_t> payload = canFramePayload(0x7FF, *bytes);
         if (canRxDataText(payload).trimmed() != expected)
             std::abort();
         if (parseCanData(canRxDataText(payload)) != bytes)

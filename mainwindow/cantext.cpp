@@ -149,13 +149,6 @@ std::optional<QVector<uint8_t>> parseCanData(const QString &text)
     return bytes;
 }
 
-QVector<uint8_t> canSendPayload(quint16 id, const QVector<uint8_t> &data)
-{
-    QVector<uint8_t> payload = {uint8_t(id & 0xFF), uint8_t(id >> 8)};
-    payload += data;
-    return payload;
-}
-
 QString canRxIdText(const QVector<uint8_t> &frame)
 {
     if (frame.size() < 2)

@@ -46,8 +46,6 @@ std::optional<quint16> parseCanId(const QString &text);
 // field itself would split it. An empty text is no bytes. Anything else is
 // refused (no value), so that nothing but the typed bytes reaches the bus.
 std::optional<QVector<uint8_t>> parseCanData(const QString &text);
-// The CAN frame payload: ID low byte, ID high byte, data.
-QVector<uint8_t> canSendPayload(quint16 id, const QVector<uint8_t> &data);
 
 // A received frame's ID text (lower-case hexadecimal, no leading zeros), or an
 // empty string when the frame has no identifier (fewer than two bytes).

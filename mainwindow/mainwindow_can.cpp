@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "devicelink.h"
 #include "messagebox.h"
+#include "replydecode.h"
 
 #include <QDebug>
 #include <QLineEdit>
@@ -79,7 +80,7 @@ void MainWindow::sendCanRow(QLineEdit *idField, QLineEdit *dataField)
         return;
     }
     CmdPacket packet;
-    packet.set(CMD_CAN_FRAME, canSendPayload(*id, *data));
+    packet.set(CMD_CAN_FRAME, canFramePayload(*id, *data));
     for (uint8_t b : packet.getPayload())
         qDebug() << int(b);
     // Frames go out without a reply: the receive thread may be reading.
