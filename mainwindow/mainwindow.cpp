@@ -25,7 +25,6 @@ MainWindow::MainWindow(QWidget *parent)
     // queue up behind the ones the receive thread has already handed over.
     connect(&m_canRx, SIGNAL(send_can_rx(QVector<uint8_t>)), this,
             SLOT(receive_can_rx(QVector<uint8_t>)), Qt::QueuedConnection);
-    DeviceLink::instance()->setFrameSink(&m_canRx);
 
     ui->label_pic->setPixmap(QPixmap(QStringLiteral("wb1.png")));
     ui->label_pic->setScaledContents(true);
@@ -66,7 +65,7 @@ MainWindow::~MainWindow()
 {
     // The receive thread delivers into the form: stop it before the form goes.
     stopCanRx();
-    DeviceLink::instance()->clearFrameSink(&m_canRx);
+    m_reporting.end();
     delete ui;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "canreporting.h"
 #include "canrxthread.h"
 #include "otahandle.h"
 
@@ -90,6 +91,8 @@ private:
     Ui::MainWindow *ui;
     OtaHandle m_ota;
     CanRxThread m_canRx;
+    // The receive thread is the link's frame sink for the window's lifetime.
+    CanReporting m_reporting{m_canRx};
     CanRxModel *m_rxModel = nullptr;
     // Refreshes the count, rate and given-up labels; one sample a tick.
     QTimer m_rxStatsTimer;
