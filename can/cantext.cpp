@@ -1,5 +1,7 @@
 #include "cantext.h"
 
+#include "canframe.h"
+
 #include <QDateTime>
 
 namespace {
@@ -11,8 +13,6 @@ QString quoted(const QString &text)
 {
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
-
-const char kHexDigits[] = "0123456789abcdef";
 
 // The value of an ASCII hexadecimal digit, or -1.
 int hexDigit(QChar c)
@@ -149,26 +149,6 @@ std::optional<QVector<uint8_t>> parseCanData(const QString &text)
     return bytes;
 }
 
-QString canRxIdText(const QVector<uint8_t> &frame)
-{
-    if (frame.size() < 2)
-        return QString();
-    return QString::number(uint(frame.at(0)) | (uint(frame.at(1)) << 8), 16);
-}
-
-QString canRxDataText(const QVector<uint8_t> &frame)
-{
-    const int count = frame.size() > 2 ? frame.size() - 2 : 0;
-    QString text(count * 3, QLatin1Char(' '));
-    QChar *out = text.data();
-    for (int i = 0; i < count; ++i) {
-        const uint8_t b = frame.at(2 + i);
-        out[3 * i] = QLatin1Char(kHexDigits[b >> 4]);
-        out[3 * i + 1] = QLatin1Char(kHexDigits[b & 0x0F]);
-    }
-    return text;
-}
-
 QString canRxTimeText(qint64 msecsSinceEpoch)
 {
     return QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch).toString(QStringLiteral("hh:mm:ss.zzz"));
@@ -176,13 +156,7 @@ QString canRxTimeText(qint64 msecsSinceEpoch)
 
 QString CanRxClock::text(qint64 msecsSinceEpoch)
 {
-    // Floor division, so that times before the epoch stay in their own second.
-    qint64 second = msecsSinceEpoch / 1000;
-    qint64 milli = msecsSinceEpoch % 1000;
-    if (milli < 0) {
-        milli += 1000;
-        --second;
-    }
+    const auto [second, milli] = floorDivide(msecsSinceEpoch, 1000);
     // Local time offsets are whole seconds: the prefix holds for the whole second.
     if (second != m_second) {
         m_second = second;

@@ -47,11 +47,6 @@ std::optional<quint16> parseCanId(const QString &text);
 // refused (no value), so that nothing but the typed bytes reaches the bus.
 std::optional<QVector<uint8_t>> parseCanData(const QString &text);
 
-// A received frame's ID text (lower-case hexadecimal, no leading zeros), or an
-// empty string when the frame has no identifier (fewer than two bytes).
-QString canRxIdText(const QVector<uint8_t> &frame);
-// Two lower-case digits and a space per data byte (bytes from index 2).
-QString canRxDataText(const QVector<uint8_t> &frame);
 // "hh:mm:ss.zzz" of a local time given in milliseconds since the epoch.
 QString canRxTimeText(qint64 msecsSinceEpoch);
 

@@ -1,4 +1,5 @@
 // monitor: CAN reporting on, each frame printed as it comes, reporting off.
+#include "canframe.h"
 #include "canreporting.h"
 #include "canrxthread.h"
 #include "cansaveformat.h"
@@ -54,7 +55,7 @@ int cliMonitor(CliContext &cli, const QStringList &args)
                                     .count();
             // The same lines as the window's Save.
             QByteArray line;
-            const int id = frame.size() >= 2 ? frame.at(0) | frame.at(1) << 8 : -1;
+            const int id = canFrameId(frame);
             const int skip = std::min(2, frame.size());
             appendCanSaveLine(line, format, usec, id, frame.constData() + skip,
                               frame.size() - skip);
