@@ -26,6 +26,12 @@ MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), QAbstractNativeEventFilter(), ui(new Ui::MainWindow)
 {
     ui->setupUi(this);
+    // Named children, so that tools (and tests) looking at the object tree
+    // find the workers as they find the widgets.
+    m_canRx.setParent(this);
+    m_canRx.setObjectName(QStringLiteral("canRxThread"));
+    m_ota.setParent(this);
+    m_ota.setObjectName(QStringLiteral("otaHandle"));
 
     connect(&m_canRx, &CanRxThread::sig_ShowMsg, this, &MainWindow::slt_ShowMsg);
     // Queued even from the GUI thread: frames an exchange reads there must

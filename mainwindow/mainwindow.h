@@ -41,11 +41,6 @@ public:
     // box); null is allowed and does nothing.
     void attachHotplugSource(HotplugSource *source);
 
-    // Workers, reachable for the tests and benchmarks that drive the window.
-    CanRxThread &canRxThread() { return m_canRx; }
-    OtaHandle &otaHandle() { return m_ota; }
-    CanRxModel &canRxModel() { return *m_rxModel; }
-
 protected:
     void closeEvent(QCloseEvent *event) override;
 
