@@ -3,6 +3,7 @@
 #include "canframe.h"
 
 #include <QDateTime>
+#include <QDebug>
 
 namespace {
 // The text past which a field is rewritten wherever its cursor is.
@@ -43,42 +44,43 @@ QString format_hex_pairs(const QString &token)
 
 CanDataRewrite canDataRewrite(const QString &text, int cursorPosition, bool formatting)
 {
+    // What the handler decided and why, in the window's debug log.
+    const auto note = [](const QString &line) { qDebug().noquote() << line; };
     CanDataRewrite r;
     const int length = text.size();
     const bool endsWithSpace = text.endsWith(QLatin1Char(' '));
-    r.debugLines << QStringLiteral("#### %1 ##### %2")
-                        .arg(quoted(text),
-                             formatting ? QStringLiteral("true") : QStringLiteral("false"));
+    note(QStringLiteral("#### %1 ##### %2")
+             .arg(quoted(text), formatting ? QStringLiteral("true") : QStringLiteral("false")));
     if (length <= 1)
         return r;
     if (!endsWithSpace && length <= kRewriteThreshold) {
-        r.debugLines << QStringLiteral("return 2");
+        note(QStringLiteral("return 2"));
         return r;
     }
     if (cursorPosition != length && length <= kRewriteThreshold) {
-        r.debugLines << QStringLiteral("return 3");
+        note(QStringLiteral("return 3"));
         return r;
     }
     // The change notification of our own rewrite.
     if (formatting)
         return r;
 
-    r.debugLines << QStringLiteral("can handle");
+    note(QStringLiteral("can handle"));
     const QStringList tokens = text.trimmed().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     QString result;
     for (int i = 0; i < tokens.size(); ++i) {
         QString token = tokens.at(i);
-        r.debugLines << quoted(token);
+        note(quoted(token));
         // A finished odd group gets its leading zero; the one being typed
         // does not, so an odd ninth digit is simply dropped.
         if (token.size() % 2 == 1 && (endsWithSpace || i < tokens.size() - 1)) {
             token.insert(token.size() - 1, QLatin1Char('0'));
-            r.debugLines << quoted(token);
+            note(quoted(token));
         }
         result += format_hex_pairs(token);
     }
     result.truncate(CAN_DATA_MAX_TEXT);
-    r.debugLines << quoted(result);
+    note(quoted(result));
     r.rewrite = true;
     r.text = result;
     return r;

@@ -21,15 +21,14 @@ struct CanDataRewrite
     // Set the field to `text` (cursor at its end) with the formatting flag raised.
     bool rewrite = false;
     QString text;
-    // Debug lines in order, as they are written, the "####" line first.
-    QStringList debugLines;
 };
 
 // The longest normalised data text: eight pairs and seven spaces.
 constexpr int CAN_DATA_MAX_TEXT = 23;
 
 // Decides the data field's rewrite from its text, its cursor position and the
-// shared formatting flag. The flag is clear after the handler in every case.
+// shared formatting flag, and writes the reasons to the debug log, the "####"
+// line first. The flag is clear after the handler in every case.
 CanDataRewrite canDataRewrite(const QString &text, int cursorPosition, bool formatting);
 
 // The highest standard (11-bit) CAN identifier.

@@ -30,8 +30,6 @@ void MainWindow::reformatCanData(QLineEdit *dataField)
 {
     const CanDataRewrite r =
         canDataRewrite(dataField->text(), dataField->cursorPosition(), can_data_formatting);
-    for (const QString &line : r.debugLines)
-        qDebug().noquote() << line;
     if (r.rewrite) {
         can_data_formatting = true;
         // Reports a changed text at once, inside this call; that nested call
