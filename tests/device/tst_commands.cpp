@@ -33,6 +33,8 @@ private slots:
 private:
     // The box's next reply to `cmd` is exactly `reply`.
     void answerWith(uint8_t cmd, const QByteArray &replyPayload);
+    // The box leaves `cmd` unanswered (Silent) or answers another code (WrongCode).
+    void applyFault(uint8_t cmd, int fault);
     std::unique_ptr<SimFixture> m_sim;
 };
 
@@ -250,6 +252,16 @@ std::pair<bool, QString> runCommand(const QString &name)
 }
 } // namespace
 
+void TestCommands::applyFault(uint8_t cmd, int fault)
+{
+    // A missing answer is what these rows are about: no need to sit out the time-out.
+    m_sim->box.setInstantTimeouts(true);
+    if (fault == Silent)
+        m_sim->box.setFault(SimBox::Fault::Silent, cmd);
+    else if (fault == WrongCode)
+        m_sim->box.setFault(SimBox::Fault::WrongCommand, cmd);
+}
+
 void TestCommands::typedAnswers_data()
 {
     QTest::addColumn<QString>("command");
@@ -294,11 +306,7 @@ void TestCommands::typedAnswers()
     QFETCH(int, code);
     QFETCH(QString, value);
     QFETCH(int, fault);
-    m_sim->box.setInstantTimeouts(true);
-    if (fault == Silent)
-        m_sim->box.setFault(SimBox::Fault::Silent, uint8_t(code));
-    else if (fault == WrongCode)
-        m_sim->box.setFault(SimBox::Fault::WrongCommand, uint8_t(code));
+    applyFault(uint8_t(code), fault);
 
     const std::pair<bool, QString> got = runCommand(command);
 
@@ -334,13 +342,10 @@ void TestCommands::handshakeOutcomes()
     QFETCH(int, fault);
     QFETCH(QByteArray, reply);
     QFETCH(int, outcome);
-    m_sim->box.setInstantTimeouts(true);
-    if (fault == Silent)
-        m_sim->box.setFault(SimBox::Fault::Silent, uint8_t(code));
-    else if (fault == WrongCode)
-        m_sim->box.setFault(SimBox::Fault::WrongCommand, uint8_t(code));
-    else if (code != 0)
+    if (fault == Answers && code != 0)
         answerWith(uint8_t(code), reply);
+    else
+        applyFault(uint8_t(code), fault);
 
     QCOMPARE(int(BoxCommands::connect()), outcome);
 }
