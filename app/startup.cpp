@@ -4,13 +4,10 @@
 
 #include "appconfig.h"
 #include "configfile.h"
-#include "devicelink.h"
-#include "hidbackend.h"
 #include "hotplugsource.h"
 #include "mainwindow.h"
-#include "simbox.h"
-#include "simhidbackend.h"
 #include "simhotplug.h"
+#include "simsession.h"
 
 #include <QApplication>
 #include <QCommandLineOption>
@@ -156,30 +153,22 @@ Startup::~Startup()
     m_translator.reset();
     m_qtTranslator.reset();
     m_settings.reset();
-    if (m_simBox) {
-        // The link must not keep a handle into a backend that is going away.
-        DeviceLink::instance()->reset();
-        setHidBackend(nullptr);
-        m_simBackend.reset();
-        m_simBox.reset();
-    }
+    m_sim.reset();
 }
 
 void Startup::createSimulatedBox()
 {
-    m_simBox = std::make_unique<SimBox>();
-    m_simBox->setCanRate(kSimulatedCanRate);
+    m_sim = std::make_unique<SimSession>();
+    m_sim->box.setCanRate(kSimulatedCanRate);
     // A silent simulated box should feel like a silent real one.
-    m_simBox->setInstantTimeouts(false);
-    m_simBackend = std::make_unique<SimHidBackend>(*m_simBox);
-    setHidBackend(m_simBackend.get());
+    m_sim->box.setInstantTimeouts(false);
 }
 
 // Everything that drives the simulated box from the running window (plugging
 // it in and out, telling the window about it) attaches here.
 void Startup::attachSimulatedBox()
 {
-    auto *plugging = new SimHotplug(*m_simBox, m_window.get());
+    auto *plugging = new SimHotplug(m_sim->box, m_window.get());
     plugging->addShortcuts(m_window.get());
     m_window->attachHotplugSource(plugging);
 }
@@ -211,7 +200,7 @@ void Startup::prepare(QCoreApplication &app)
     app.installNativeEventFilter(m_window.get());
     qRegisterMetaType<QVector<uint8_t>>("QVector<uint8_t>");
 
-    if (m_simBox)
+    if (m_sim)
         attachSimulatedBox();
     else
         m_window->attachHotplugSource(createSystemHotplugSource(m_window.get()));

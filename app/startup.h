@@ -11,8 +11,7 @@ class QCoreApplication;
 class QMainWindow;
 class QSettings;
 class QTranslator;
-class SimBox;
-class SimHidBackend;
+class SimSession;
 
 // What the command line asks for.
 struct StartOptions
@@ -63,20 +62,15 @@ public:
     int run(QApplication &app);
 
     MainWindow *window() const { return m_window.get(); }
-    QSettings *settings() const { return m_settings.get(); }
-    QString translationFile() const { return m_translationFile; }
-    // The simulated box of --simulate; null when a real box is used.
-    SimBox *simBox() const { return m_simBox.get(); }
 
 private:
     void createSimulatedBox();
     void attachSimulatedBox();
 
     StartOptions m_options;
-    // The simulated box and its backend live here for the whole run, installed
-    // as the HID backend before the window exists.
-    std::unique_ptr<SimBox> m_simBox;
-    std::unique_ptr<SimHidBackend> m_simBackend;
+    // The simulated box lives here for the whole run, installed as the HID
+    // backend before the window exists.
+    std::unique_ptr<SimSession> m_sim;
     std::unique_ptr<QSettings> m_settings;
     std::unique_ptr<QTranslator> m_qtTranslator;
     std::unique_ptr<QTranslator> m_translator;

@@ -12,6 +12,7 @@
 #include "mainwindow.h"
 #include "simbox.h"
 #include "simhidbackend.h"
+#include "windowparts.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -153,7 +154,7 @@ QVector<uint8_t> sampleFrame(int n)
 // Fills the table to `rows` rows through the slot itself.
 void fillTo(MainWindow &window, Probe &probe, int rows)
 {
-    for (int n = window.canRxModel().rowCount(); n < rows; ++n)
+    for (int n = canRxModelOf(window).rowCount(); n < rows; ++n)
         QMetaObject::invokeMethod(&window, "receive_can_rx", Qt::DirectConnection,
                                   Q_ARG(QVector<uint8_t>, sampleFrame(n)));
     probe.runFor(200);
@@ -216,9 +217,9 @@ int main(int argc, char **argv)
         // The box sends nothing while its reporting is off.
         if (!box.canReporting())
             link->exchange(CMD_CAN_RX_ENABLE, {1});
-        if (!window.canRxThread().isRunning())
-            window.canRxThread().start();
-        CanRxModel &model = window.canRxModel();
+        if (!canRxThreadOf(window).isRunning())
+            canRxThreadOf(window).start();
+        CanRxModel &model = canRxModelOf(window);
         Probe probe(table->model());
 
         // 1. Flood into an empty table.
@@ -297,7 +298,7 @@ int main(int argc, char **argv)
         print("rx_box_dropped_reports_rows1m", double(droppedAt1m), "reports");
         print("rx_box_dropped_reports", double(box.droppedReports()), "reports");
 
-        window.canRxThread().stop();
+        canRxThreadOf(window).stop();
         QCoreApplication::processEvents();
     }
     setHidBackend(nullptr);

@@ -1,8 +1,6 @@
 #include "hidcmdhandle.h"
 
-#include "commands.h"
-#include "devicelink.h"
-#include "replydecode.h"
+#include "boxcommands.h"
 
 #include <QDebug>
 
@@ -12,31 +10,31 @@ HidCmdHandle::HidCmdHandle() : QThread(nullptr)
 
 HidCmdHandle::~HidCmdHandle() = default;
 
+// Without an answer each value is what an empty reply decodes to.
+
 QStringList HidCmdHandle::getWifiInfo()
 {
-    const QString text = byteText(DeviceLink::instance()->exchange(CMD_GET_WIFI_INFO, {0x00}).payload());
-    qDebug() << "###########" << text;
-    return text.split(QLatin1Char(','), Qt::KeepEmptyParts, Qt::CaseSensitive);
+    const QStringList parts = BoxCommands::wifiInfo().value.value_or(QStringList{QString()});
+    qDebug() << "###########" << parts.join(QLatin1Char(','));
+    return parts;
 }
 
 bool HidCmdHandle::setWifiInfo(const QString &name, const QString &password)
 {
-    return DeviceLink::instance()
-        ->exchange(CMD_SET_WIFI_INFO, wifiInfoPayload(name, password))
-        .answered();
+    return BoxCommands::setWifiInfo(name, password).answered;
 }
 
 QString HidCmdHandle::getSoftwareId()
 {
-    return byteText(DeviceLink::instance()->exchange(CMD_GET_SOFTWARE_ID).payload());
+    return BoxCommands::softwareId().value.value_or(QString());
 }
 
 QString HidCmdHandle::getSoftwareVersion()
 {
-    return QString::number(versionNumber(DeviceLink::instance()->exchange(CMD_GET_SOFTWARE_VERSION).payload()));
+    return QString::number(BoxCommands::softwareVersion().value.value_or(0));
 }
 
 QString HidCmdHandle::getHardwareId()
 {
-    return digitText(DeviceLink::instance()->exchange(CMD_GET_HARDWARE_ID).payload());
+    return BoxCommands::hardwareId().value.value_or(QString());
 }

@@ -1,5 +1,7 @@
 #include "canrxmodel.h"
 
+#include "canframe.h"
+
 #include <QBrush>
 #include <QColor>
 #include <QIODevice>
@@ -13,18 +15,6 @@ const QColor kAlternateRowColour(198, 247, 217);
 const QColor kTextColour(Qt::black);
 constexpr int kWriteChunk = 1 << 20;
 constexpr int kRowsBetweenAsks = 16384;
-
-QString dataText(const uint8_t *data, int length)
-{
-    static const char digits[] = "0123456789abcdef";
-    QString text(length * 3, QLatin1Char(' '));
-    QChar *out = text.data();
-    for (int i = 0; i < length; ++i) {
-        out[3 * i] = QLatin1Char(digits[data[i] >> 4]);
-        out[3 * i + 1] = QLatin1Char(digits[data[i] & 0xF]);
-    }
-    return text;
-}
 } // namespace
 
 CanRxModel::CanRxModel(QObject *parent) : QAbstractTableModel(parent)
@@ -52,21 +42,18 @@ QVariant CanRxModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {
-        case 0: {
-            qint64 ms = row.timeUs / 1000;
-            if (row.timeUs % 1000 < 0)
-                --ms;
-            return m_clock.text(ms);
-        }
+        case 0:
+            return m_clock.text(floorDivide(row.timeUs, 1000).first);
         case 1:
             // A record too short for an identifier has no ID at all.
             return row.flags & HasId ? QString::number(row.id, 16) : QVariant();
         case 2:
             if (row.flags & Long) {
                 const QByteArray bytes = bytesOf(row);
-                return dataText(reinterpret_cast<const uint8_t *>(bytes.constData()), bytes.size());
+                return hexBytesText(reinterpret_cast<const uint8_t *>(bytes.constData()),
+                                    bytes.size());
             }
-            return dataText(row.data, row.length);
+            return hexBytesText(row.data, row.length);
         }
         return QVariant();
     // Both colours are set, so that a dark palette cannot put light text on
@@ -99,8 +86,9 @@ void CanRxModel::append(const QVector<uint8_t> &record, qint64 timeUs)
 {
     Row row;
     row.timeUs = timeUs;
-    row.id = record.size() >= 2 ? uint16_t(record.at(0) | record.at(1) << 8) : 0;
-    row.flags = record.size() >= 2 ? HasId : 0;
+    const int id = canFrameId(record);
+    row.id = id >= 0 ? uint16_t(id) : 0;
+    row.flags = id >= 0 ? HasId : 0;
     const int length = std::max(0, record.size() - 2);
     std::memset(row.data, 0, sizeof row.data);
     if (length <= int(sizeof row.data)) {

@@ -54,7 +54,6 @@ public:
     void clear();
 
     void setRowLimit(int limit);
-    int rowLimit() const { return m_rowLimit; }
     // While held (a save reads the rows), no row gives way to the limit.
     void setTrimmingHeld(bool held);
 

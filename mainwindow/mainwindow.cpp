@@ -15,17 +15,29 @@
 
 #include <utility>
 
+namespace {
+// The tabs in the order of the form.
+constexpr int kInfoTab = 0;
+constexpr int kCanTab = 1;
+constexpr int kUpgradeTab = 2;
+} // namespace
+
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), QAbstractNativeEventFilter(), ui(new Ui::MainWindow)
 {
     ui->setupUi(this);
+    // Named children, so that tools (and tests) looking at the object tree
+    // find the workers as they find the widgets.
+    m_canRx.setParent(this);
+    m_canRx.setObjectName(QStringLiteral("canRxThread"));
+    m_ota.setParent(this);
+    m_ota.setObjectName(QStringLiteral("otaHandle"));
 
-    connect(&m_canRx, SIGNAL(sig_ShowMsg(QString)), this, SLOT(slt_ShowMsg(QString)));
+    connect(&m_canRx, &CanRxThread::sig_ShowMsg, this, &MainWindow::slt_ShowMsg);
     // Queued even from the GUI thread: frames an exchange reads there must
     // queue up behind the ones the receive thread has already handed over.
-    connect(&m_canRx, SIGNAL(send_can_rx(QVector<uint8_t>)), this,
-            SLOT(receive_can_rx(QVector<uint8_t>)), Qt::QueuedConnection);
-    DeviceLink::instance()->setFrameSink(&m_canRx);
+    connect(&m_canRx, &CanRxThread::send_can_rx, this, &MainWindow::receive_can_rx,
+            Qt::QueuedConnection);
 
     ui->label_pic->setPixmap(QPixmap(QStringLiteral("wb1.png")));
     ui->label_pic->setScaledContents(true);
@@ -66,7 +78,7 @@ MainWindow::~MainWindow()
 {
     // The receive thread delivers into the form: stop it before the form goes.
     stopCanRx();
-    DeviceLink::instance()->clearFrameSink(&m_canRx);
+    m_reporting.end();
     delete ui;
 }
 
@@ -85,15 +97,15 @@ void MainWindow::on_tabWidget_currentChanged(int index)
     if (link->isConnected() && !upgrading && link->open() != 0)
         showDisconnected();
 
-    if (index == 1) {
+    if (index == kCanTab) {
         // The receive thread never reads a link the upgrade holds.
         if (!upgradeInProgress(true) && link->isConnected()) {
             can_rx_enable(1);
             m_canRx.start(QThread::InheritPriority);
         }
-    } else if (index == 0 || index == 2) {
+    } else if (index == kInfoTab || index == kUpgradeTab) {
         if (m_canRx.isRunning()) {
-            qDebug() << (index == 0 ? "thread 0" : "thread 2");
+            qDebug() << (index == kInfoTab ? "thread 0" : "thread 2");
             m_canRx.stop();
         }
         can_rx_enable(0);

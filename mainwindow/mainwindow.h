@@ -1,5 +1,6 @@
 #pragma once
 
+#include "canreporting.h"
 #include "canrxthread.h"
 #include "otahandle.h"
 
@@ -39,11 +40,6 @@ public:
     // Feeds the handlers from a source of plug events (udev, the simulated
     // box); null is allowed and does nothing.
     void attachHotplugSource(HotplugSource *source);
-
-    // Workers, reachable for the tests and benchmarks that drive the window.
-    CanRxThread &canRxThread() { return m_canRx; }
-    OtaHandle &otaHandle() { return m_ota; }
-    CanRxModel &canRxModel() { return *m_rxModel; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -90,6 +86,8 @@ private:
     Ui::MainWindow *ui;
     OtaHandle m_ota;
     CanRxThread m_canRx;
+    // The receive thread is the link's frame sink for the window's lifetime.
+    CanReporting m_reporting{m_canRx};
     CanRxModel *m_rxModel = nullptr;
     // Refreshes the count, rate and given-up labels; one sample a tick.
     QTimer m_rxStatsTimer;

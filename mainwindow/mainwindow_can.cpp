@@ -2,12 +2,9 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "boxcommands.h"
 #include "cantext.h"
-#include "cmdpacket.h"
-#include "commands.h"
-#include "devicelink.h"
 #include "messagebox.h"
-#include "replydecode.h"
 
 #include <QDebug>
 #include <QLineEdit>
@@ -33,8 +30,6 @@ void MainWindow::reformatCanData(QLineEdit *dataField)
 {
     const CanDataRewrite r =
         canDataRewrite(dataField->text(), dataField->cursorPosition(), can_data_formatting);
-    for (const QString &line : r.debugLines)
-        qDebug().noquote() << line;
     if (r.rewrite) {
         can_data_formatting = true;
         // Reports a changed text at once, inside this call; that nested call
@@ -79,10 +74,5 @@ void MainWindow::sendCanRow(QLineEdit *idField, QLineEdit *dataField)
                                "以单个空格分隔；或不带空格的偶数位十六进制数，最多16位"));
         return;
     }
-    CmdPacket packet;
-    packet.set(CMD_CAN_FRAME, canFramePayload(*id, *data));
-    for (uint8_t b : packet.getPayload())
-        qDebug() << int(b);
-    // Frames go out without a reply: the receive thread may be reading.
-    DeviceLink::instance()->sendPacket(packet);
+    BoxCommands::sendCanFrame(*id, *data);
 }

@@ -1,7 +1,7 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include "commands.h"
+#include "boxcommands.h"
 #include "devicelink.h"
 #include "messagebox.h"
 
@@ -26,11 +26,10 @@ void MainWindow::on_pushButton_connect_clicked()
 
 void MainWindow::runHandshake()
 {
-    DeviceLink *link = DeviceLink::instance();
-    if (link->exchange(CMD_PROBE).payload().isEmpty())
+    const Handshake outcome = BoxCommands::connect();
+    if (outcome == Handshake::NoAnswerToProbe)
         return;
-    const QVector<uint8_t> answer = link->exchange(CMD_ENTER_USB_MODE).payload();
-    if (!answer.isEmpty() && answer.at(0) == 1) {
+    if (outcome == Handshake::Ok) {
         ui->pushButton_connect->setEnabled(false);
         ui->label_connect_info->setText(tr("VOTK已连接"));
     }
@@ -49,7 +48,10 @@ void MainWindow::can_rx_enable(int on)
 {
     if (!DeviceLink::instance()->isConnected() || upgradeInProgress(false))
         return;
-    DeviceLink::instance()->exchange(CMD_CAN_RX_ENABLE, {uint8_t(on & 0xFF)});
+    if ((on & 0xFF) != 0)
+        m_reporting.switchOn();
+    else
+        m_reporting.switchOff();
 }
 
 void MainWindow::showDisconnected()

@@ -2,11 +2,10 @@
 #include "ui_settingdialog.h"
 
 #include "appconfig.h"
-#include "commands.h"
+#include "boxcommands.h"
 #include "configfile.h"
 #include "devicelink.h"
 #include "messagebox.h"
-#include "replydecode.h"
 
 #include <QDebug>
 #include <QRegExp>
@@ -96,10 +95,10 @@ void SettingDialog::on_pushButton_read_can_time_clicked()
     qDebug() << "read can time";
     if (!deviceReady())
         return;
-    const QVector<uint8_t> payload = DeviceLink::instance()->exchange(CMD_GET_CAN_TIME).payload();
-    if (payload.isEmpty())
+    const std::optional<int> time = BoxCommands::canTime().value;
+    if (!time)
         return;
-    const int ms = payload.at(0);
+    const int ms = *time;
     qDebug() << "can time" << ms;
     ui->label_can_time->setText(QString::number(ms) + QStringLiteral(" ms"));
 }
@@ -114,7 +113,7 @@ void SettingDialog::on_pushButton_update_can_time_clicked()
         return;
     bool ok = false;
     const uint number = text.trimmed().toUInt(&ok, 10);
-    DeviceLink::instance()->exchange(CMD_SET_CAN_TIME, {canTimeValue(ok ? number : 0)});
+    BoxCommands::setCanTime(ok ? number : 0);
 }
 
 void SettingDialog::on_pushButto_wifi_factory_clicked()
@@ -128,7 +127,7 @@ void SettingDialog::on_pushButto_wifi_factory_clicked()
         MessageBox::question(this, QStringLiteral("提示"), QStringLiteral("确定要恢复出厂设置吗?"));
     if (answer == QMessageBox::Yes) {
         qDebug() << "yes yes";
-        DeviceLink::instance()->exchange(CMD_WIFI_FACTORY_RESET);
+        BoxCommands::wifiFactoryReset();
     } else {
         qDebug() << "no no";
     }

@@ -1,6 +1,6 @@
 #include "otahandle.h"
 
-#include "commands.h"
+#include "boxcommands.h"
 #include "devicelink.h"
 
 #include <QDebug>
@@ -14,11 +14,6 @@ const QString kSuccessText = QStringLiteral("结果:升级成功,请重新上电
 const QString kFailureText = QStringLiteral("结果:升级失败");
 constexpr int kReportsPerBlock = int(OTA_BLOCK_SIZE / OTA_REPORT_DATA);
 constexpr int kBlocks = int(OTA_DATA_SIZE / OTA_BLOCK_SIZE);
-
-int payloadByte(const QVector<uint8_t> &payload, int index)
-{
-    return index < payload.size() ? int(payload.at(index)) : -1;
-}
 } // namespace
 
 OtaHandle::OtaHandle() = default;
@@ -54,16 +49,14 @@ bool OtaHandle::send_ota_start()
     const quint16 sum = imageSum();
     qDebug() << Qt::hex << sum;
 
-    const LinkReply reply =
-        DeviceLink::instance()->exchange(CMD_OTA_START, {uint8_t(sum & 0xFF), uint8_t(sum >> 8)});
-    const QVector<uint8_t> payload = reply.payload();
+    const BoxAnswer<uint8_t> reply = BoxCommands::otaStart(sum);
     QDebug line = qDebug();
-    line << reply.result << int(reply.packet.getCmd());
-    if (!payload.isEmpty())
-        line << int(payload.at(0));
+    line << reply.answered;
+    if (reply.value)
+        line << int(*reply.value);
     // A silent box may still take the image (its block answers tell); a
     // failed write or read means it is gone.
-    if (reply.result < 0)
+    if (reply.linkFailed)
         return false;
     reportProgress(20);
     return true;
@@ -103,15 +96,15 @@ bool OtaHandle::send_ota_data()
 bool OtaHandle::send_ota_finish()
 {
     // The box may reset before its reply reaches us: only the write counts.
-    return DeviceLink::instance()->exchange(CMD_OTA_FINISH).sent;
+    return BoxCommands::otaFinish().sent;
 }
 
 int OtaHandle::read_ota_result()
 {
-    const LinkReply reply = DeviceLink::instance()->exchange(CMD_OTA_RESULT);
-    if (reply.result < 0)
+    const BoxAnswer<uint8_t> reply = BoxCommands::otaResult();
+    if (reply.linkFailed)
         return OTA_BOX_LOST;
-    return payloadByte(reply.payload(), 0);
+    return reply.value ? int(*reply.value) : -1;
 }
 
 // The verdict byte of the box, -1 without one, OTA_BOX_LOST when it went away.

@@ -24,22 +24,11 @@ public:
     // Takes a checked image (OTA_DATA_SIZE bytes; a shorter one is zero-filled).
     void setImage(const QByteArray &image);
 
-    // The steps of a transfer. Each answers false at the first sign that the
-    // box is gone: a failed write, a failed read, an unanswered block.
-    bool send_ota_start();
-    bool send_ota_data();
-    bool send_ota_finish();
-    // The box's verdict byte; -1 when it did not answer in time, OTA_BOX_LOST
-    // when it is gone.
-    int read_ota_result();
-
     // The pause while the box restarts; shortened only by tests and benchmarks.
     void setRestartPauseMs(unsigned long ms) { m_restartPauseMs = ms; }
 
     // Sum of all image bytes, modulo 65536, as announced to the box.
     quint16 imageSum() const;
-
-    uint8_t ota_data[OTA_DATA_SIZE] = {};
 
 signals:
     void sig_send_ota_progress(int, QString);
@@ -48,10 +37,19 @@ protected:
     void run() override;
 
 private:
+    // The steps of a transfer. Each answers false at the first sign that the
+    // box is gone: a failed write, a failed read, an unanswered block.
+    bool send_ota_start();
+    bool send_ota_data();
+    bool send_ota_finish();
+    // The box's verdict byte; -1 when it did not answer in time, OTA_BOX_LOST
+    // when it is gone.
+    int read_ota_result();
     int transfer();
     void reportProgress(int value);
 
     unsigned long m_restartPauseMs = OTA_RESTART_PAUSE_MS;
     // What the transfer really got to; a failure leaves the bar there.
     int m_progress = 0;
+    uint8_t ota_data[OTA_DATA_SIZE] = {};
 };

@@ -4,6 +4,7 @@
 #include "testsupport.h"
 #include "ui_mainwindow.h"
 #include "ui_settingdialog.h"
+#include "windowparts.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -159,7 +160,7 @@ void TestWindow::startedWindowReceivesFrames()
 {
     LanguageRun run("cn");
     MainWindow *w = run.startup.window();
-    emit w->canRxThread().send_can_rx({0x23, 0x01, 0x11});
+    emit canRxThreadOf(*w).send_can_rx({0x23, 0x01, 0x11});
     QTRY_COMPARE(w->findChild<QAbstractItemView *>("table_can_rx")->model()->rowCount(), 1);
 }
 

@@ -1,6 +1,7 @@
 // votkbox-cli run as a script would run it, on the simulated box: output,
 // messages and exit status of every command, a misbehaving box included.
 
+#include "clitable.h"
 #include "otafile.h"
 
 #include <QtTest>
@@ -31,6 +32,7 @@ private slots:
     void initTestCase();
     void command_data();
     void command();
+    void manPageNamesEveryCommand();
 
 private:
     QTemporaryDir m_dir;
@@ -142,6 +144,27 @@ void CliTest::command()
                  ? err.startsWith(QLatin1String("votkbox-cli: ")) && err.count('\n') == 1
                  : err.isEmpty(),
              qPrintable(err));
+}
+
+// A command added to the tool but not to its manual page is one users never find.
+void CliTest::manPageNamesEveryCommand()
+{
+    QFile page(qEnvironmentVariable("VOTKBOX_CLI_MANPAGE"));
+    QVERIFY2(page.open(QIODevice::ReadOnly | QIODevice::Text), qPrintable(page.fileName()));
+    const QStringList lines = QString::fromUtf8(page.readAll()).split(QLatin1Char('\n'));
+    QStringList described;
+    bool inCommands = false;
+    for (int i = 0; i + 1 < lines.size(); ++i) {
+        if (lines.at(i).startsWith(QLatin1String(".SH ")))
+            inCommands = lines.at(i) == QLatin1String(".SH COMMANDS");
+        if (!inCommands || lines.at(i) != QLatin1String(".TP"))
+            continue;
+        // ".B name ...", ".BI name ...": the word after the macro, unescaped.
+        const QString tag = lines.at(i + 1).section(QLatin1Char(' '), 1, 1);
+        described << QString(tag).remove(QLatin1Char('"')).replace(QLatin1String("\\-"), "-");
+    }
+    for (const CliCommand &command : cliCommands())
+        QVERIFY2(described.contains(QLatin1String(command.name)), command.name);
 }
 
 QTEST_GUILESS_MAIN(CliTest)

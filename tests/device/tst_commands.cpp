@@ -1,3 +1,4 @@
+#include "boxcommands.h"
 #include "commands.h"
 #include "devicelink.h"
 #include "hidcmdhandle.h"
@@ -24,10 +25,16 @@ private slots:
     void unansweredCommandsGiveDocumentedValues();
     void handleAloneSendsNothing();
     void canPayloadsAndTimes();
+    void typedAnswers_data();
+    void typedAnswers();
+    void handshakeOutcomes_data();
+    void handshakeOutcomes();
 
 private:
     // The box's next reply to `cmd` is exactly `reply`.
     void answerWith(uint8_t cmd, const QByteArray &replyPayload);
+    // The box leaves `cmd` unanswered (Silent) or answers another code (WrongCode).
+    void applyFault(uint8_t cmd, int fault);
     std::unique_ptr<SimFixture> m_sim;
 };
 
@@ -190,6 +197,157 @@ void TestCommands::canPayloadsAndTimes()
     QCOMPARE(int(canTimeValue(99)), 99);
     QCOMPARE(int(canTimeValue(256 + 30)), 30);
     QCOMPARE(int(canTimeValue(256 + 2)), 5);
+}
+
+namespace {
+enum BoxFault
+{
+    Answers,
+    Silent,
+    WrongCode,
+};
+
+template <typename T> QString shown(const BoxAnswer<T> &answer)
+{
+    if (!answer.value)
+        return QStringLiteral("-");
+    if constexpr (std::is_same_v<T, QString>)
+        return *answer.value;
+    else if constexpr (std::is_same_v<T, QStringList>)
+        return answer.value->join(QLatin1Char('|'));
+    else
+        return QString::number(*answer.value);
+}
+
+// Runs one command of the layer: whether the box answered and what it said.
+std::pair<bool, QString> runCommand(const QString &name)
+{
+    const auto pick = [](auto answer) { return std::make_pair(answer.answered, shown(answer)); };
+    const auto ack = [](const BoxAck &a) { return std::make_pair(a.answered, QString("-")); };
+    if (name == "software id")
+        return pick(BoxCommands::softwareId());
+    if (name == "software version")
+        return pick(BoxCommands::softwareVersion());
+    if (name == "hardware id")
+        return pick(BoxCommands::hardwareId());
+    if (name == "wifi info")
+        return pick(BoxCommands::wifiInfo());
+    if (name == "set wifi info")
+        return ack(BoxCommands::setWifiInfo("net", "pass"));
+    if (name == "can time")
+        return pick(BoxCommands::canTime());
+    if (name == "set can time")
+        return pick(BoxCommands::setCanTime(256 + 2));
+    if (name == "can reporting on")
+        return ack(BoxCommands::setCanReporting(true));
+    if (name == "can reporting off")
+        return ack(BoxCommands::setCanReporting(false));
+    if (name == "factory reset")
+        return ack(BoxCommands::wifiFactoryReset());
+    if (name == "ota start")
+        return pick(BoxCommands::otaStart(0x1234));
+    if (name == "ota result")
+        return pick(BoxCommands::otaResult());
+    return {false, QStringLiteral("unknown command")};
+}
+} // namespace
+
+void TestCommands::applyFault(uint8_t cmd, int fault)
+{
+    // A missing answer is what these rows are about: no need to sit out the time-out.
+    m_sim->box.setInstantTimeouts(true);
+    if (fault == Silent)
+        m_sim->box.setFault(SimBox::Fault::Silent, cmd);
+    else if (fault == WrongCode)
+        m_sim->box.setFault(SimBox::Fault::WrongCommand, cmd);
+}
+
+void TestCommands::typedAnswers_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("value");
+    const struct
+    {
+        const char *command;
+        uint8_t code;
+        const char *value;
+    } commands[] = {
+        {"software id", CMD_GET_SOFTWARE_ID, "VOTK-WB1"},
+        {"software version", CMD_GET_SOFTWARE_VERSION, "66051"},
+        {"hardware id", CMD_GET_HARDWARE_ID, "20231105"},
+        {"wifi info", CMD_GET_WIFI_INFO, "VOTK_BOX|12345678"},
+        {"set wifi info", CMD_SET_WIFI_INFO, "-"},
+        {"can time", CMD_GET_CAN_TIME, "30"},
+        // What the box was given: the low byte, raised to 5.
+        {"set can time", CMD_SET_CAN_TIME, "5"},
+        {"can reporting on", CMD_CAN_RX_ENABLE, "-"},
+        {"can reporting off", CMD_CAN_RX_ENABLE, "-"},
+        {"factory reset", CMD_WIFI_FACTORY_RESET, "-"},
+        {"ota start", CMD_OTA_START, "1"},
+        // No upgrade was made.
+        {"ota result", CMD_OTA_RESULT, "0"},
+    };
+    QTest::addColumn<int>("fault");
+    for (const auto &c : commands) {
+        QTest::addRow("%s answered", c.command)
+            << c.command << int(c.code) << c.value << int(Answers);
+        QTest::addRow("%s silent", c.command) << c.command << int(c.code) << "-" << int(Silent);
+        QTest::addRow("%s wrong code", c.command)
+            << c.command << int(c.code) << "-" << int(WrongCode);
+    }
+}
+
+// Each command tells an answer from none: a silent box and a reply to another
+// command both leave it unanswered, without a value.
+void TestCommands::typedAnswers()
+{
+    QFETCH(QString, command);
+    QFETCH(int, code);
+    QFETCH(QString, value);
+    QFETCH(int, fault);
+    applyFault(uint8_t(code), fault);
+
+    const std::pair<bool, QString> got = runCommand(command);
+
+    QCOMPARE(got.first, fault == Answers);
+    QCOMPARE(got.second, value);
+    QCOMPARE(m_sim->box.commandsOnWire().value(0), uint8_t(code));
+}
+
+void TestCommands::handshakeOutcomes_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<int>("outcome");
+    QTest::newRow("accepted") << 0 << int(Answers) << QByteArray() << int(Handshake::Ok);
+    QTest::newRow("probe silent") << int(CMD_PROBE) << int(Silent) << QByteArray()
+                                  << int(Handshake::NoAnswerToProbe);
+    QTest::newRow("probe wrong code")
+        << int(CMD_PROBE) << int(WrongCode) << QByteArray() << int(Handshake::NoAnswerToProbe);
+    QTest::newRow("probe without byte")
+        << int(CMD_PROBE) << int(Answers) << QByteArray() << int(Handshake::NoAnswerToProbe);
+    QTest::newRow("usb mode silent") << int(CMD_ENTER_USB_MODE) << int(Silent) << QByteArray()
+                                     << int(Handshake::NoAnswerToUsbMode);
+    QTest::newRow("usb mode wrong code") << int(CMD_ENTER_USB_MODE) << int(WrongCode)
+                                         << QByteArray() << int(Handshake::NoAnswerToUsbMode);
+    QTest::newRow("usb mode refused") << int(CMD_ENTER_USB_MODE) << int(Answers) << hexBytes("00")
+                                      << int(Handshake::UsbModeRefused);
+}
+
+void TestCommands::handshakeOutcomes()
+{
+    QFETCH(int, code);
+    QFETCH(int, fault);
+    QFETCH(QByteArray, reply);
+    QFETCH(int, outcome);
+    if (fault == Answers && code != 0)
+        answerWith(uint8_t(code), reply);
+    else
+        applyFault(uint8_t(code), fault);
+
+    QCOMPARE(int(BoxCommands::connect()), outcome);
 }
 
 QTEST_GUILESS_MAIN(TestCommands)

@@ -8,6 +8,7 @@
 #include "devicelink.h"
 #include "otahandle.h"
 #include "settingdialog.h"
+#include "windowparts.h"
 
 #include <QCheckBox>
 #include <QDeadlineTimer>
@@ -520,7 +521,7 @@ void TestFaults::upgrade()
     // The faults matter here, not how long a silent box takes.
     rig.box().setInstantTimeouts(true);
     rig.box().setRestartTimeMs(kRestartMs);
-    OtaHandle &ota = rig.window.otaHandle();
+    OtaHandle &ota = otaHandleOf(rig.window);
     ota.setRestartPauseMs(kRestartPauseMs);
     rig.connectAccepted();
     applyFault(rig.box(), fault, uint8_t(cmd));
@@ -570,7 +571,7 @@ void TestFaults::upgradeBlockReplies()
     QFETCH(int, fault);
     WindowRig rig;
     rig.box().setRestartTimeMs(kRestartMs);
-    OtaHandle &ota = rig.window.otaHandle();
+    OtaHandle &ota = otaHandleOf(rig.window);
     ota.setRestartPauseMs(kRestartPauseMs);
     rig.connectAccepted();
     {
@@ -626,7 +627,7 @@ void TestFaults::unplugDuringExchange()
     WindowRig rig;
     auto *button = rig.w<QPushButton>("pushButton_connect");
     auto *table = rig.w<QTableView>("table_can_rx");
-    CanRxThread &rx = rig.window.canRxThread();
+    CanRxThread &rx = canRxThreadOf(rig.window);
     if (canTab) {
         // An open link without an accepted handshake leaves the button usable.
         if (handshake)
@@ -682,7 +683,7 @@ void TestFaults::unplugWithCanTabShown()
     WindowRig rig;
     rig.connectAccepted();
     auto *table = rig.w<QTableView>("table_can_rx");
-    CanRxThread &rx = rig.window.canRxThread();
+    CanRxThread &rx = canRxThreadOf(rig.window);
     rig.box().setCanRate(2000);
     rig.tabs()->setCurrentIndex(1);
     QVERIFY(rx.isRunning());
@@ -744,7 +745,7 @@ void TestFaults::unplugDuringUpgrade()
     QFETCH(QList<uint8_t>, commands);
     WindowRig rig;
     rig.box().setRestartTimeMs(kRestartMs);
-    OtaHandle &ota = rig.window.otaHandle();
+    OtaHandle &ota = otaHandleOf(rig.window);
     ota.setRestartPauseMs(kRestartPauseMs);
     auto *connect = rig.w<QPushButton>("pushButton_connect");
     auto *bar = rig.w<QProgressBar>("progressBar");
@@ -800,7 +801,7 @@ void TestFaults::canBurstWhileDialogReadsCanTime()
     rig.connectAccepted();
     auto *table = rig.w<QTableView>("table_can_rx");
     rig.tabs()->setCurrentIndex(1);
-    QVERIFY(rig.window.canRxThread().isRunning());
+    QVERIFY(canRxThreadOf(rig.window).isRunning());
     SettingDialog dialog;
 
     auto *read = child<QPushButton>(dialog, "pushButton_read_can_time");

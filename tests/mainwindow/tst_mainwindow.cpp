@@ -1,6 +1,7 @@
 #include "commands.h"
 #include "devicelink.h"
 #include "windowrig.h"
+#include "windowparts.h"
 
 #include <QFile>
 #include <QMutex>
@@ -115,7 +116,7 @@ void TestMainWindow::constructionWithOrWithoutPicture()
     QVERIFY(!DeviceLink::instance()->hasHandle());
     QVERIFY(boxes.shown.isEmpty());
     QCOMPARE(window.findChild<QTabWidget *>("tabWidget")->currentIndex(), 0);
-    QVERIFY(!window.canRxThread().isRunning());
+    QVERIFY(!canRxThreadOf(window).isRunning());
 }
 
 void TestMainWindow::connectButton_data()
@@ -383,14 +384,14 @@ void TestMainWindow::connectByHandWithCanTabShownResumesReporting()
     QCOMPARE(rig.box().commandsOnWire(),
              QList<uint8_t>({CMD_PROBE, CMD_ENTER_USB_MODE, CMD_CAN_RX_ENABLE}));
     QVERIFY(rig.box().canReporting());
-    QVERIFY(rig.window.canRxThread().isRunning());
+    QVERIFY(canRxThreadOf(rig.window).isRunning());
 }
 
 void TestMainWindow::canTabRunsReceiverBetweenEnableAndDisable()
 {
     WindowRig rig;
     rig.connectAccepted();
-    CanRxThread &rx = rig.window.canRxThread();
+    CanRxThread &rx = canRxThreadOf(rig.window);
     const QByteArray on = commandReport(CMD_CAN_RX_ENABLE, hexBytes("01"));
     const QByteArray off = commandReport(CMD_CAN_RX_ENABLE, hexBytes("00"));
 
@@ -441,7 +442,7 @@ void TestMainWindow::infoToUpgradeDisablesReportingWithoutThread()
     rig.tabs()->setCurrentIndex(2);
     QCOMPARE(rig.box().wire(), reports({commandReport(CMD_CAN_RX_ENABLE, hexBytes("00"))}));
     QVERIFY(!rig.log.contains("thread"));
-    QVERIFY(!rig.window.canRxThread().isRunning());
+    QVERIFY(!canRxThreadOf(rig.window).isRunning());
 }
 
 void TestMainWindow::canTabWithoutConnectionSendsNothing()
@@ -449,7 +450,7 @@ void TestMainWindow::canTabWithoutConnectionSendsNothing()
     WindowRig rig;
     rig.tabs()->setCurrentIndex(1);
     QVERIFY(rig.log.contains("tab_changed 1"));
-    QVERIFY(!rig.window.canRxThread().isRunning());
+    QVERIFY(!canRxThreadOf(rig.window).isRunning());
     rig.tabs()->setCurrentIndex(0);
     QVERIFY(rig.box().wire().isEmpty());
     QVERIFY(rig.boxes.shown.isEmpty());
@@ -464,7 +465,7 @@ void TestMainWindow::tabSwitchWithBoxGoneShowsDisconnected()
     rig.tabs()->setCurrentIndex(1);
 
     QVERIFY(rig.box().wire().isEmpty());
-    QVERIFY(!rig.window.canRxThread().isRunning());
+    QVERIFY(!canRxThreadOf(rig.window).isRunning());
     QVERIFY(!DeviceLink::instance()->isConnected());
     QCOMPARE(rig.text("label_connect_info"), QString("VOTK已断开"));
     QVERIFY(rig.w<QPushButton>("pushButton_connect")->isEnabled());
@@ -476,11 +477,11 @@ void TestMainWindow::exitActionEndsLoopWith111AndStopsReceiver()
     WindowRig rig;
     rig.connectAccepted();
     rig.tabs()->setCurrentIndex(1);
-    QVERIFY(rig.window.canRxThread().isRunning());
+    QVERIFY(canRxThreadOf(rig.window).isRunning());
 
     QTimer::singleShot(0, rig.action("action_exit"), &QAction::trigger);
     QCOMPARE(execGuarded(), 111);
-    QVERIFY(!rig.window.canRxThread().isRunning());
+    QVERIFY(!canRxThreadOf(rig.window).isRunning());
 }
 
 void TestMainWindow::closingWindowEndsLoopWith0()
@@ -494,7 +495,7 @@ void TestMainWindow::closingWindowEndsLoopWith0()
     QTimer::singleShot(0, &rig.window, &QWidget::close);
     QCOMPARE(execGuarded(), 0);
     QVERIFY(!rig.window.isVisible());
-    QVERIFY(!rig.window.canRxThread().isRunning());
+    QVERIFY(!canRxThreadOf(rig.window).isRunning());
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -5,6 +5,7 @@
 #include "otafile.h"
 #include "simhotplug.h"
 #include "windowrig.h"
+#include "windowparts.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -158,7 +159,7 @@ void TestUpgradeTab::withoutConnectionWarnsAndKeepsLabel()
 
     QCOMPARE(rig.boxes.texts(), QStringList{"VOTK未连接"});
     QCOMPARE(rig.text("label_ota_result"), kProgressStart);
-    QVERIFY(!rig.window.otaHandle().isRunning());
+    QVERIFY(!otaHandleOf(rig.window).isRunning());
     QVERIFY(rig.box().wire().isEmpty());
 }
 
@@ -196,7 +197,7 @@ void TestUpgradeTab::badFilesShowTheirTextAndSendNothing()
     rig.w<QPushButton>("pushButton_ota")->click();
 
     QCOMPARE(rig.text("label_ota_result"), label);
-    QVERIFY(!rig.window.otaHandle().isRunning());
+    QVERIFY(!otaHandleOf(rig.window).isRunning());
     QCOMPARE(rig.w<QProgressBar>("progressBar")->value(), 0);
     QVERIFY(rig.w<QPushButton>("pushButton_ota")->isEnabled());
     QVERIFY(rig.boxes.shown.isEmpty());
@@ -221,7 +222,7 @@ void TestUpgradeTab::transferThroughTheWindow()
     WindowRig rig;
     rig.box().setRestartTimeMs(0);
     rig.box().setOtaResultOverride(verdict);
-    rig.window.otaHandle().setRestartPauseMs(200);
+    otaHandleOf(rig.window).setRestartPauseMs(200);
     const QByteArray file = upgradeFile();
     rig.dir.writeFile("fw.ota", file);
     rig.connectAccepted();
@@ -232,7 +233,7 @@ void TestUpgradeTab::transferThroughTheWindow()
     QTest::keyClicks(rig.w<QLineEdit>("lineEdit_ota_file"), rig.dir.file("fw.ota"));
 
     // The transfer's end stops the loop; anything that quit earlier shows.
-    OtaHandle &ota = rig.window.otaHandle();
+    OtaHandle &ota = otaHandleOf(rig.window);
     const auto done = connect(&ota, &QThread::finished, qApp, [] { qApp->exit(5); });
     QTimer guard;
     connect(&guard, &QTimer::timeout, qApp, [] { qApp->exit(-99); });
@@ -250,7 +251,7 @@ void TestUpgradeTab::transferThroughTheWindow()
     rig.w<QPushButton>("pushButton")->click();
     rig.w<QPushButton>("pushButton_2")->click();
     rig.tabs()->setCurrentIndex(1);
-    QVERIFY(!rig.window.canRxThread().isRunning());
+    QVERIFY(!canRxThreadOf(rig.window).isRunning());
     rig.tabs()->setCurrentIndex(0);
     QCOMPARE(rig.boxes.texts(), (QStringList{kBusy, kBusy, kBusy, kBusy}));
     QTimer::singleShot(0, rig.action("action_exit"), &QAction::trigger);
@@ -297,7 +298,7 @@ void TestUpgradeTab::settingsDuringUpgradeKeepTheUsersChoice()
     rig.dir.writeFile("config.ini", "[General]\nauto_connect=" + before.toLatin1() + "\n");
     AppConfig::setAutoConnect(before);
     rig.box().setRestartTimeMs(50);
-    OtaHandle &ota = rig.window.otaHandle();
+    OtaHandle &ota = otaHandleOf(rig.window);
     ota.setRestartPauseMs(500);
     rig.dir.writeFile("fw.ota", upgradeFile());
     rig.connectAccepted();

@@ -10,6 +10,7 @@
 #include "simhotplug.h"
 #include "win32msg.h"
 #include "windowrig.h"
+#include "windowparts.h"
 
 #include <QStatusBar>
 #include <QTableView>
@@ -322,13 +323,13 @@ void HotplugTest::replugWhileCanTabShownResumesFrames()
     auto *table = rig.w<QTableView>("table_can_rx");
     rig.box().setCanRate(500);
     rig.tabs()->setCurrentIndex(1);
-    QVERIFY(rig.window.canRxThread().isRunning());
+    QVERIFY(canRxThreadOf(rig.window).isRunning());
     QTRY_VERIFY(table->model()->rowCount() > 0);
 
     rig.box().unplug();
     rig.window.handleDeviceRemoval(DEVICE_TYPE_INTERFACE, false);
     QCOMPARE(rig.text("label_connect_info"), QString("VOTK已断开"));
-    QVERIFY(rig.window.canRxThread().isRunning());
+    QVERIFY(canRxThreadOf(rig.window).isRunning());
 
     // Whatever the thread had read is shown before the box comes back.
     QTest::qWait(50);
@@ -347,7 +348,7 @@ void HotplugTest::replugWhileCanTabShownResumesFrames()
     QCOMPARE(rig.text("label_9"), QString("home"));
     QCOMPARE(rig.box().commandsOnWire(), kFullConnect + QList<uint8_t>{CMD_CAN_RX_ENABLE});
     QVERIFY(rig.box().canReporting());
-    QVERIFY(rig.window.canRxThread().isRunning());
+    QVERIFY(canRxThreadOf(rig.window).isRunning());
 
     QTRY_VERIFY(table->model()->rowCount() > rowsBefore + 5);
     // Rows are CAN frames only: the table never took a reply.

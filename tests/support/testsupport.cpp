@@ -9,18 +9,6 @@
 
 #include <mutex>
 
-SimFixture::SimFixture()
-{
-    DeviceLink::instance()->reset();
-    DeviceLink::instance()->setBackend(&backend);
-}
-
-SimFixture::~SimFixture()
-{
-    DeviceLink::instance()->reset();
-    DeviceLink::instance()->setBackend(nullptr);
-}
-
 MessageBoxRecorder::MessageBoxRecorder(QMessageBox::StandardButton answer) : m_default(answer)
 {
     MessageBox::setAnswerer([this](const MessageBox::Shown &s) {

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "messagebox.h"
-#include "simbox.h"
-#include "simhidbackend.h"
+#include "simsession.h"
 
 #include <QByteArray>
 #include <QList>
@@ -15,13 +14,8 @@
 #include <thread>
 
 // A simulated box installed as the HID backend for one test, on a fresh link.
-class SimFixture
+class SimFixture : public SimSession
 {
-public:
-    SimFixture();
-    ~SimFixture();
-    SimBox box;
-    SimHidBackend backend{box};
 };
 
 // Answers every message box and remembers what was shown.

@@ -82,15 +82,17 @@ QList<Report> expectedReports(int lastValue, const QString &lastText)
     return out;
 }
 
-void fillImage(OtaHandle &ota, int seed)
+QByteArray testImage(int seed)
 {
+    QByteArray bytes(int(OTA_DATA_SIZE), '\0');
     for (uint32_t i = 0; i < OTA_DATA_SIZE; ++i)
-        ota.ota_data[i] = uint8_t(i * 7 + (i >> 10) + uint32_t(seed));
+        bytes[int(i)] = char(uint8_t(i * 7 + (i >> 10) + uint32_t(seed)));
+    return bytes;
 }
 
-QByteArray image(const OtaHandle &ota)
+void fillImage(OtaHandle &ota, int seed)
 {
-    return QByteArray(reinterpret_cast<const char *>(ota.ota_data), int(OTA_DATA_SIZE));
+    ota.setImage(testImage(seed));
 }
 
 QByteArray sumBytes(const OtaHandle &ota)
@@ -228,7 +230,7 @@ void TstOtaTransfer::fullRunWithRealPause()
     const QList<QByteArray> wire = box.wire();
     QCOMPARE(wire.size(), 1 + kReports + 2);
     QCOMPARE(wire.first(), commandReport(CMD_OTA_START, sumBytes(ota)));
-    const QByteArray sent = image(ota);
+    const QByteArray sent = testImage(3);
     for (int i = 0; i < kReports; ++i) {
         const QByteArray expected = QByteArray(1, '\0') + sent.mid(i * 64, 64);
         if (wire.at(1 + i) != expected)
@@ -279,20 +281,22 @@ void TstOtaTransfer::imageSumAnnounced()
     QFETCH(QString, kind);
     QFETCH(QByteArray, payload);
     OtaHandle &ota = *m_ota;
+    QByteArray bytes(int(OTA_DATA_SIZE), '\0');
     for (uint32_t i = 0; i < OTA_DATA_SIZE; ++i) {
         uint8_t b = 0;
         if (kind == "ff")
             b = 0xFF;
         else if (kind == "counting")
             b = uint8_t(i);
-        ota.ota_data[i] = b;
+        bytes[int(i)] = char(b);
     }
     if (kind == "last")
-        ota.ota_data[OTA_DATA_SIZE - 1] = 1;
+        bytes[int(OTA_DATA_SIZE) - 1] = 1;
     if (kind == "carry") {
-        ota.ota_data[0] = 0xFF;
-        ota.ota_data[1000] = 0x2D;
+        bytes[0] = char(0xFF);
+        bytes[1000] = 0x2D;
     }
+    ota.setImage(bytes);
     ProgressLog progress(&ota);
     QVERIFY(runToEnd(ota));
     QCOMPARE(m_sim->box.wire().first(), commandReport(CMD_OTA_START, payload));

@@ -21,15 +21,14 @@ struct CanDataRewrite
     // Set the field to `text` (cursor at its end) with the formatting flag raised.
     bool rewrite = false;
     QString text;
-    // Debug lines in order, as they are written, the "####" line first.
-    QStringList debugLines;
 };
 
 // The longest normalised data text: eight pairs and seven spaces.
 constexpr int CAN_DATA_MAX_TEXT = 23;
 
 // Decides the data field's rewrite from its text, its cursor position and the
-// shared formatting flag. The flag is clear after the handler in every case.
+// shared formatting flag, and writes the reasons to the debug log, the "####"
+// line first. The flag is clear after the handler in every case.
 CanDataRewrite canDataRewrite(const QString &text, int cursorPosition, bool formatting);
 
 // The highest standard (11-bit) CAN identifier.
@@ -47,11 +46,6 @@ std::optional<quint16> parseCanId(const QString &text);
 // refused (no value), so that nothing but the typed bytes reaches the bus.
 std::optional<QVector<uint8_t>> parseCanData(const QString &text);
 
-// A received frame's ID text (lower-case hexadecimal, no leading zeros), or an
-// empty string when the frame has no identifier (fewer than two bytes).
-QString canRxIdText(const QVector<uint8_t> &frame);
-// Two lower-case digits and a space per data byte (bytes from index 2).
-QString canRxDataText(const QVector<uint8_t> &frame);
 // "hh:mm:ss.zzz" of a local time given in milliseconds since the epoch.
 QString canRxTimeText(qint64 msecsSinceEpoch);
 

@@ -1,12 +1,12 @@
 #include "cansaveformat.h"
 
-namespace {
-const char kHexDigits[] = "0123456789ABCDEF";
+#include "canframe.h"
 
+namespace {
 void appendHex(QByteArray &out, quint32 value, int digits)
 {
     for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
-        out.append(kHexDigits[(value >> shift) & 0xF]);
+        out.append(hexDigitChar(value >> shift, true));
 }
 
 void appendDecimal(QByteArray &out, quint64 value, int minDigits)
@@ -25,12 +25,7 @@ void appendDecimal(QByteArray &out, quint64 value, int minDigits)
 // a positive fraction below the whole second before them.
 void appendTime(QByteArray &out, qint64 timeUs)
 {
-    qint64 seconds = timeUs / 1000000;
-    qint64 micros = timeUs % 1000000;
-    if (micros < 0) {
-        micros += 1000000;
-        --seconds;
-    }
+    const auto [seconds, micros] = floorDivide(timeUs, 1000000);
     if (seconds < 0) {
         out.append('-');
         appendDecimal(out, quint64(-seconds), 1);

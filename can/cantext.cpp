@@ -1,6 +1,9 @@
 #include "cantext.h"
 
+#include "canframe.h"
+
 #include <QDateTime>
+#include <QDebug>
 
 namespace {
 // The text past which a field is rewritten wherever its cursor is.
@@ -11,8 +14,6 @@ QString quoted(const QString &text)
 {
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
-
-const char kHexDigits[] = "0123456789abcdef";
 
 // The value of an ASCII hexadecimal digit, or -1.
 int hexDigit(QChar c)
@@ -43,42 +44,43 @@ QString format_hex_pairs(const QString &token)
 
 CanDataRewrite canDataRewrite(const QString &text, int cursorPosition, bool formatting)
 {
+    // What the handler decided and why, in the window's debug log.
+    const auto note = [](const QString &line) { qDebug().noquote() << line; };
     CanDataRewrite r;
     const int length = text.size();
     const bool endsWithSpace = text.endsWith(QLatin1Char(' '));
-    r.debugLines << QStringLiteral("#### %1 ##### %2")
-                        .arg(quoted(text),
-                             formatting ? QStringLiteral("true") : QStringLiteral("false"));
+    note(QStringLiteral("#### %1 ##### %2")
+             .arg(quoted(text), formatting ? QStringLiteral("true") : QStringLiteral("false")));
     if (length <= 1)
         return r;
     if (!endsWithSpace && length <= kRewriteThreshold) {
-        r.debugLines << QStringLiteral("return 2");
+        note(QStringLiteral("return 2"));
         return r;
     }
     if (cursorPosition != length && length <= kRewriteThreshold) {
-        r.debugLines << QStringLiteral("return 3");
+        note(QStringLiteral("return 3"));
         return r;
     }
     // The change notification of our own rewrite.
     if (formatting)
         return r;
 
-    r.debugLines << QStringLiteral("can handle");
+    note(QStringLiteral("can handle"));
     const QStringList tokens = text.trimmed().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     QString result;
     for (int i = 0; i < tokens.size(); ++i) {
         QString token = tokens.at(i);
-        r.debugLines << quoted(token);
+        note(quoted(token));
         // A finished odd group gets its leading zero; the one being typed
         // does not, so an odd ninth digit is simply dropped.
         if (token.size() % 2 == 1 && (endsWithSpace || i < tokens.size() - 1)) {
             token.insert(token.size() - 1, QLatin1Char('0'));
-            r.debugLines << quoted(token);
+            note(quoted(token));
         }
         result += format_hex_pairs(token);
     }
     result.truncate(CAN_DATA_MAX_TEXT);
-    r.debugLines << quoted(result);
+    note(quoted(result));
     r.rewrite = true;
     r.text = result;
     return r;
@@ -149,26 +151,6 @@ std::optional<QVector<uint8_t>> parseCanData(const QString &text)
     return bytes;
 }
 
-QString canRxIdText(const QVector<uint8_t> &frame)
-{
-    if (frame.size() < 2)
-        return QString();
-    return QString::number(uint(frame.at(0)) | (uint(frame.at(1)) << 8), 16);
-}
-
-QString canRxDataText(const QVector<uint8_t> &frame)
-{
-    const int count = frame.size() > 2 ? frame.size() - 2 : 0;
-    QString text(count * 3, QLatin1Char(' '));
-    QChar *out = text.data();
-    for (int i = 0; i < count; ++i) {
-        const uint8_t b = frame.at(2 + i);
-        out[3 * i] = QLatin1Char(kHexDigits[b >> 4]);
-        out[3 * i + 1] = QLatin1Char(kHexDigits[b & 0x0F]);
-    }
-    return text;
-}
-
 QString canRxTimeText(qint64 msecsSinceEpoch)
 {
     return QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch).toString(QStringLiteral("hh:mm:ss.zzz"));
@@ -176,13 +158,7 @@ QString canRxTimeText(qint64 msecsSinceEpoch)
 
 QString CanRxClock::text(qint64 msecsSinceEpoch)
 {
-    // Floor division, so that times before the epoch stay in their own second.
-    qint64 second = msecsSinceEpoch / 1000;
-    qint64 milli = msecsSinceEpoch % 1000;
-    if (milli < 0) {
-        milli += 1000;
-        --second;
-    }
+    const auto [second, milli] = floorDivide(msecsSinceEpoch, 1000);
     // Local time offsets are whole seconds: the prefix holds for the whole second.
     if (second != m_second) {
         m_second = second;

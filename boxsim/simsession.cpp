@@ -1,0 +1,42 @@
+#include "simsession.h"
+
+#include "devicelink.h"
+
+namespace {
+// The box is pulled out after this many reports of the image.
+constexpr int kUnplugAfterReports = 200;
+} // namespace
+
+SimSession::SimSession()
+{
+    DeviceLink::instance()->reset();
+    DeviceLink::instance()->setBackend(&backend);
+}
+
+SimSession::~SimSession()
+{
+    // The link must not keep a handle into a backend that is going away.
+    DeviceLink::instance()->reset();
+    DeviceLink::instance()->setBackend(nullptr);
+}
+
+void SimSession::applyFaultMode(const QString &mode)
+{
+    if (mode == QLatin1String("silent")) {
+        box.setFault(SimBox::Fault::Silent);
+        // Scripts testing a silent box should not wait out the reply time-out.
+        box.setInstantTimeouts(true);
+    } else if (mode == QLatin1String("absent")) {
+        box.unplug();
+    } else if (mode == QLatin1String("unplug-during-upgrade")) {
+        box.setRestartTimeMs(-1);
+        m_pull.setInterval(2);
+        QObject::connect(&m_pull, &QTimer::timeout, [this] {
+            if (box.rawReportsReceived() >= kUnplugAfterReports) {
+                box.unplug();
+                m_pull.stop();
+            }
+        });
+        m_pull.start();
+    }
+}

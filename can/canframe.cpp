@@ -1,0 +1,17 @@
+#include "canframe.h"
+
+int canFrameId(const QVector<uint8_t> &record)
+{
+    return record.size() >= 2 ? record.at(0) | record.at(1) << 8 : -1;
+}
+
+QString hexBytesText(const uint8_t *data, int length)
+{
+    QString text(length * 3, QLatin1Char(' '));
+    QChar *out = text.data();
+    for (int i = 0; i < length; ++i) {
+        out[3 * i] = QLatin1Char(hexDigitChar(data[i] >> 4, false));
+        out[3 * i + 1] = QLatin1Char(hexDigitChar(data[i], false));
+    }
+    return text;
+}

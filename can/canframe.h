@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+#include <cstdint>
+#include <utility>
+
+// Small helpers every view of a CAN frame shares: the window's table, its
+// saved files and the command-line tool's output.
+
+// A received frame record is the identifier's low byte, its high byte, then the
+// data. Its identifier, or -1 when the record is too short to have one.
+int canFrameId(const QVector<uint8_t> &record);
+
+// The hexadecimal digit of the low four bits of `value`.
+inline char hexDigitChar(unsigned value, bool upperCase)
+{
+    const unsigned nibble = value & 0xF;
+    return char(nibble < 10 ? '0' + nibble : (upperCase ? 'A' : 'a') + nibble - 10);
+}
+
+// Two lower-case digits and a space per byte: {0x01, 0xab} -> "01 ab ".
+QString hexBytesText(const uint8_t *data, int length);
+
+// `value` in whole `unit`s, rounded towards minus infinity, and the remainder,
+// never negative: times before the epoch stay in their own second.
+inline std::pair<qint64, qint64> floorDivide(qint64 value, qint64 unit)
+{
+    qint64 whole = value / unit;
+    qint64 rest = value % unit;
+    if (rest < 0) {
+        rest += unit;
+        --whole;
+    }
+    return {whole, rest};
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "cliexit.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+#include <vector>
+
+class QIODevice;
+
+// Where a command writes: results to `out`, messages to `err`.
+class CliContext
+{
+public:
+    CliContext(QIODevice *out, QIODevice *err, bool tty) : out(out), err(err), tty(tty) {}
+
+    int fail(int code, const QString &message)
+    {
+        err << "votkbox-cli: " << message << '\n';
+        err.flush();
+        return code;
+    }
+    int usage(const QString &message)
+    {
+        return fail(CLI_USAGE, message + QStringLiteral(" (see --help)"));
+    }
+    int noAnswer(const QString &what)
+    {
+        return fail(CLI_NO_ANSWER, QStringLiteral("the box did not answer %1").arg(what));
+    }
+
+    QTextStream out;
+    QTextStream err;
+    const bool tty;
+};
+
+// One command of votkbox-cli: the help, the argument check and the dispatch
+// all come from this entry.
+struct CliCommand
+{
+    const char *name;
+    // The arguments as shown in the help, after the name.
+    const char *arguments;
+    // The help text; a newline starts a continuation line.
+    const char *help;
+    // The usage error for `args`, empty when they are fine; told before
+    // anything touches the box.
+    QString (*checkArguments)(const QStringList &args);
+    // Runs with the box open and connected.
+    int (*run)(CliContext &cli, const QStringList &args);
+};
+
+// Every command, in the order of the help.
+const std::vector<CliCommand> &cliCommands();
+
+// The handlers, one file per group.
+int cliInfo(CliContext &cli, const QStringList &args);
+int cliWifi(CliContext &cli, const QStringList &args);
+int cliCanTime(CliContext &cli, const QStringList &args);
+int cliFactoryReset(CliContext &cli, const QStringList &args);
+int cliSend(CliContext &cli, const QStringList &args);
+int cliMonitor(CliContext &cli, const QStringList &args);
+int cliUpgrade(CliContext &cli, const QStringList &args);
