@@ -43,7 +43,7 @@ int parseStartOptions(const QStringList &arguments, StartOptions &options, QStri
     parser.addOption(simulate);
     // For tests, the start-up benchmark and the package check: end by itself once shown.
     const QCommandLineOption quitAfter(
-        QStringLiteral("quit-after"), QStringLiteral("Quit with 0 <ms> after the window is shown."),
+        QStringLiteral("quit-after"), QStringLiteral("Quit with exit code 0 <ms> milliseconds after the window is shown."),
         QStringLiteral("ms"));
     parser.addOption(quitAfter);
 
