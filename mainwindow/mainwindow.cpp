@@ -35,6 +35,7 @@ MainWindow::MainWindow(QWidget *parent)
     qDebug().noquote() << QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz"));
 
     connect(&m_ota, &OtaHandle::sig_send_ota_progress, this, &MainWindow::slt_update_ota_progress);
+    connect(&m_ota, &OtaHandle::sig_ota_verdict, this, &MainWindow::showOtaVerdict);
     // Queued behind the verdict: the window is set right after it is shown.
     connect(&m_ota, &QThread::finished, this, [this] { upgradeFinished(); });
 

@@ -40,7 +40,8 @@ OtaFileRead readOtaFile(const QString &path)
     // O_NONBLOCK: a FIFO or a device must not hold the caller up; only a
     // regular file is read at all.
     const QByteArray local = QFile::encodeName(path);
-    const int fd = local.isEmpty() ? -1 : ::open(local.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd =
+        local.isEmpty() ? -1 : ::open(local.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat info = {};
     if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         if (fd >= 0)
