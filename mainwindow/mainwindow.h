@@ -15,6 +15,7 @@ class MainWindow;
 }
 
 class CanRxModel;
+struct LinkOpenResult;
 class HotplugSource;
 class QCloseEvent;
 class QLineEdit;
@@ -73,6 +74,8 @@ private slots:
 
 private:
     void runHandshake();
+    // Why the connect button could not open the box.
+    static QString openFailureText(const LinkOpenResult &opened);
     void registerDeviceNotifications();
     void showDisconnected();
     bool upgradeInProgress(bool tellUser);
@@ -86,6 +89,7 @@ private:
     static QString wifiRefusalText(WifiTextProblem problem);
     void setUpgradeControlsEnabled(bool enabled);
     void upgradeFinished();
+    void showOtaVerdict(OtaVerdict verdict);
 
     Ui::MainWindow *ui;
     OtaHandle m_ota;

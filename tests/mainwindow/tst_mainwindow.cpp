@@ -7,6 +7,7 @@
 #include <QMutexLocker>
 #include <QtTest>
 
+#include <memory>
 #include <mutex>
 
 // The main window against the simulated box: construction, connecting, the
@@ -133,6 +134,7 @@ void TestMainWindow::connectButton_data()
     QTest::newRow("usb mode answer 0") << "answer 0" << reports({probe, usb}) << true << false;
     QTest::newRow("usb mode answer 2") << "answer 2" << reports({probe, usb}) << true << false;
     QTest::newRow("accepted") << "answer 1" << reports({probe, usb}) << true << true;
+    QTest::newRow("held by another program") << "held" << reports({}) << false << false;
 }
 
 void TestMainWindow::connectButton()
@@ -155,6 +157,17 @@ void TestMainWindow::connectButton()
         rig.box().setUsbModeAnswer(0);
     else if (box == "answer 2")
         rig.box().setUsbModeAnswer(2);
+    std::unique_ptr<LockHolder> other;
+    QString lockFile;
+    if (box == "held") {
+        rig.sim.backend.setSharedWithOtherPrograms(true);
+        SimBox::Identity id = rig.box().identity();
+        id.serialNumber = QStringLiteral("window-%1").arg(QCoreApplication::applicationPid());
+        rig.box().setIdentity(id);
+        lockFile = BoxLock::filePath(BoxLock::keyFor(id.serialNumber, QString()));
+        other = std::make_unique<LockHolder>(lockFile);
+        QVERIFY(other->pid() > 0);
+    }
 
     auto *button = rig.w<QPushButton>("pushButton_connect");
     button->click();
@@ -171,6 +184,14 @@ void TestMainWindow::connectButton()
         QCOMPARE(rig.boxes.shown.at(0).title, QString("信息"));
         QCOMPARE(rig.boxes.shown.at(0).text, QString("VOTK连接失败"));
         QVERIFY(!DeviceLink::instance()->isConnected());
+    } else if (box == "held") {
+        QCOMPARE(rig.boxes.shown.size(), 1);
+        const QString text = rig.boxes.shown.at(0).text;
+        QVERIFY2(text.startsWith("VOTK设备正被其他程序使用"), qPrintable(text));
+        QVERIFY2(text.contains(QString::number(other->pid())), qPrintable(text));
+        QVERIFY(!DeviceLink::instance()->isConnected());
+        other.reset();
+        QFile::remove(lockFile);
     } else {
         QVERIFY(!rig.log.contains("device open failed"));
         QVERIFY(rig.boxes.shown.isEmpty());

@@ -7,8 +7,8 @@
 #include "windowrig.h"
 
 #include <QCheckBox>
-#include <QDir>
 #include <QDialog>
+#include <QDir>
 #include <QProgressBar>
 #include <QSettings>
 #include <QtTest>
@@ -195,8 +195,8 @@ void TestUpgradeTab::badFilesShowTheirTextAndSendNothing_data()
     }
     QTest::newRow("5 bytes short, checksum matching")
         << cut.left(int(OTA_FILE_SIZE) - 5) << "进度:升级文件大小错误";
-    QTest::newRow("trailing bytes") << upgradeFile() + QByteArray(7000, '\x55')
-                                    << "进度:升级文件大小错误";
+    QTest::newRow("trailing bytes")
+        << upgradeFile() + QByteArray(7000, '\x55') << "进度:升级文件大小错误";
     QTest::newRow("FIFO") << QByteArray("<fifo>") << "进度:升级文件打开失败";
     QTest::newRow("directory") << QByteArray("<dir>") << "进度:升级文件打开失败";
 }
