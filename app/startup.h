@@ -11,6 +11,7 @@ class QCoreApplication;
 class QMainWindow;
 class QSettings;
 class QTranslator;
+class QuitSignals;
 class SimBox;
 class SimHidBackend;
 
@@ -81,5 +82,6 @@ private:
     std::unique_ptr<QTranslator> m_qtTranslator;
     std::unique_ptr<QTranslator> m_translator;
     std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<QuitSignals> m_quitSignals;
     QString m_translationFile;
 };

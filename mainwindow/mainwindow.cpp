@@ -101,12 +101,31 @@ void MainWindow::on_tabWidget_currentChanged(int index)
     }
 }
 
+void MainWindow::leaveBoxIdle()
+{
+    // Reporting is on while the CAN tab is shown; a box left reporting would
+    // flood the next program that opens it.
+    const bool reporting = m_canRx.isRunning() || ui->tabWidget->currentIndex() == 1;
+    stopCanRx();
+    if (reporting)
+        can_rx_enable(0);
+}
+
 void MainWindow::on_action_exit_triggered()
 {
     if (upgradeInProgress(true))
         return;
-    stopCanRx();
+    leaveBoxIdle();
     QCoreApplication::exit(111);
+}
+
+void MainWindow::closeWhenIdle()
+{
+    if (upgradeInProgress(false)) {
+        m_closeAfterUpgrade = true;
+        return;
+    }
+    close();
 }
 
 void MainWindow::on_action_about_triggered()
@@ -134,6 +153,6 @@ void MainWindow::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    stopCanRx();
+    leaveBoxIdle();
     QMainWindow::closeEvent(event);
 }

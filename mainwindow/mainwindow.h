@@ -41,6 +41,10 @@ public:
     // box); null is allowed and does nothing.
     void attachHotplugSource(HotplugSource *source);
 
+    // Closes the window as its close button does, but waits for the verdict
+    // of a running upgrade instead of refusing (the quit signals).
+    void closeWhenIdle();
+
     // Workers, reachable for the tests and benchmarks that drive the window.
     CanRxThread &canRxThread() { return m_canRx; }
     OtaHandle &otaHandle() { return m_ota; }
@@ -80,6 +84,9 @@ private:
     void showDisconnected();
     bool upgradeInProgress(bool tellUser);
     void stopCanRx();
+    // Before the window ends: the receive thread stopped and the box's
+    // reporting switched off, as leaving the CAN tab does.
+    void leaveBoxIdle();
     void setUpCanRxTable();
     void canRxFlushed();
     void showCanRxCounts();
@@ -101,4 +108,6 @@ private:
     bool m_rxSaving = false;
     // The box was pulled out while the transfer held the link.
     bool m_removedDuringUpgrade = false;
+    // A quit signal came during the upgrade: close once it has ended.
+    bool m_closeAfterUpgrade = false;
 };

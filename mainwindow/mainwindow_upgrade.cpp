@@ -103,6 +103,8 @@ void MainWindow::upgradeFinished()
     // with counts now. Either way the window shows what the link is.
     if (std::exchange(m_removedDuringUpgrade, false) || !DeviceLink::instance()->isConnected())
         showDisconnected();
+    if (std::exchange(m_closeAfterUpgrade, false))
+        close();
 }
 
 void MainWindow::setUpgradeControlsEnabled(bool enabled)

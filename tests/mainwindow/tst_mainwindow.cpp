@@ -1,5 +1,6 @@
 #include "commands.h"
 #include "devicelink.h"
+#include "quitsignals.h"
 #include "windowrig.h"
 
 #include <QFile>
@@ -7,6 +8,7 @@
 #include <QMutexLocker>
 #include <QtTest>
 
+#include <csignal>
 #include <memory>
 #include <mutex>
 
@@ -42,6 +44,8 @@ private slots:
 
     void exitActionEndsLoopWith111AndStopsReceiver();
     void closingWindowEndsLoopWith0();
+    void quitSignalsEndLikeTheCloseButton_data();
+    void quitSignalsEndLikeTheCloseButton();
 };
 
 namespace {
@@ -502,6 +506,8 @@ void TestMainWindow::exitActionEndsLoopWith111AndStopsReceiver()
     QTimer::singleShot(0, rig.action("action_exit"), &QAction::trigger);
     QCOMPARE(execGuarded(), 111);
     QVERIFY(!rig.window.canRxThread().isRunning());
+    QVERIFY(!rig.box().canReporting());
+    QCOMPARE(rig.box().wire().last(), commandReport(CMD_CAN_RX_ENABLE, hexBytes("00")));
 }
 
 void TestMainWindow::closingWindowEndsLoopWith0()
@@ -516,6 +522,55 @@ void TestMainWindow::closingWindowEndsLoopWith0()
     QCOMPARE(execGuarded(), 0);
     QVERIFY(!rig.window.isVisible());
     QVERIFY(!rig.window.canRxThread().isRunning());
+    QVERIFY(!rig.box().canReporting());
+    QCOMPARE(rig.box().wire().last(), commandReport(CMD_CAN_RX_ENABLE, hexBytes("00")));
+}
+
+void TestMainWindow::quitSignalsEndLikeTheCloseButton_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<bool>("upgrading");
+    QTest::newRow("SIGTERM on the CAN tab") << int(SIGTERM) << false;
+    QTest::newRow("SIGINT on the CAN tab") << int(SIGINT) << false;
+    QTest::newRow("SIGHUP on the CAN tab") << int(SIGHUP) << false;
+    QTest::newRow("SIGTERM during an upgrade") << int(SIGTERM) << true;
+}
+
+void TestMainWindow::quitSignalsEndLikeTheCloseButton()
+{
+    QFETCH(int, signalNumber);
+    QFETCH(bool, upgrading);
+    WindowRig rig;
+    QuitSignals signals_;
+    QVERIFY(signals_.isActive());
+    connect(&signals_, &QuitSignals::quitRequested, &rig.window, &MainWindow::closeWhenIdle);
+    rig.connectAccepted();
+    rig.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.window));
+    if (upgrading) {
+        rig.box().setRestartTimeMs(10);
+        OtaHandle &ota = rig.window.otaHandle();
+        ota.setRestartPauseMs(250);
+        QVERIFY(ota.setImage(QByteArray(int(OTA_DATA_SIZE), '\x5A')));
+        ota.start();
+    } else {
+        rig.tabs()->setCurrentIndex(1);
+        QVERIFY(rig.box().canReporting());
+    }
+
+    QTimer::singleShot(0, [signalNumber] { ::raise(signalNumber); });
+    QCOMPARE(execGuarded(), 0);
+    QVERIFY(!rig.window.isVisible());
+    QVERIFY(!rig.box().canReporting());
+    QVERIFY(rig.boxes.shown.isEmpty());
+    if (upgrading) {
+        // The transfer ran to its verdict before the window went.
+        QCOMPARE(rig.box().rawReportsReceived(), int(OTA_DATA_SIZE / OTA_REPORT_DATA));
+        QCOMPARE(rig.box().commandsOnWire().last(), CMD_OTA_RESULT);
+    } else {
+        QVERIFY(!rig.window.canRxThread().isRunning());
+        QCOMPARE(rig.box().wire().last(), commandReport(CMD_CAN_RX_ENABLE, hexBytes("00")));
+    }
 }
 
 QTEST_MAIN(TestMainWindow)
