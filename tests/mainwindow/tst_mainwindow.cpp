@@ -341,6 +341,12 @@ void TestMainWindow::wifiUpdate_data()
     QTest::newRow("chinese password")
         << "homenet" << QString::fromUtf8("密码12345678") << true << QByteArray()
         << "WIFI密码只能包含西文字符（Latin-1），不支持中文等";
+    QTest::newRow("newline in name")
+        << "home\nnet"
+        << "secret99" << true << QByteArray() << "WIFI名称不能包含控制字符（换行、制表符等）";
+    QTest::newRow("tab in password")
+        << "homenet"
+        << "sec\tret" << true << QByteArray() << "WIFI密码不能包含控制字符（换行、制表符等）";
 }
 
 void TestMainWindow::wifiUpdate()
