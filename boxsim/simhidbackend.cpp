@@ -48,6 +48,7 @@ int SimHidBackend::write(HidHandle *dev, const unsigned char *data, size_t lengt
 
 int SimHidBackend::readTimeout(HidHandle *dev, unsigned char *data, size_t length, int ms)
 {
+    ++m_reads;
     return dev ? m_box.hostRead(dev->session, data, length, ms) : -1;
 }
 

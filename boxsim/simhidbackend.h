@@ -2,6 +2,8 @@
 
 #include "hidbackend.h"
 
+#include <atomic>
+
 class SimBox;
 
 // Backend that talks to a SimBox instead of a USB device.
@@ -30,9 +32,12 @@ public:
 
     // Handles opened and not yet closed (a leak shows here).
     int openHandles() const;
+    // Reads asked for so far, answered or failed (a spinning reader shows here).
+    int readsAsked() const { return m_reads.load(); }
 
 private:
     SimBox &m_box;
     int m_open = 0;
     bool m_shared = false;
+    std::atomic<int> m_reads{0};
 };
