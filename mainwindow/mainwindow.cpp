@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "configfile.h"
 #include "devicelink.h"
 #include "messagebox.h"
 #include "settingdialog.h"
@@ -13,6 +14,7 @@
 #include <QRegExpValidator>
 #include <QTime>
 
+#include <cstdio>
 #include <utility>
 
 MainWindow::MainWindow(QWidget *parent)
@@ -33,6 +35,14 @@ MainWindow::MainWindow(QWidget *parent)
     setUpCanRxTable();
 
     qDebug().noquote() << QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz"));
+
+    // Settings that cannot be saved still apply to this run; say so once.
+    setConfigWriteWarning([this] {
+        const QString text =
+            tr("配置文件 %1 无法写入，设置只在本次运行中有效").arg(configFilePath());
+        ui->statusbar->showMessage(text);
+        std::fprintf(stderr, "votkbox: %s\n", text.toLocal8Bit().constData());
+    });
 
     connect(&m_ota, &OtaHandle::sig_send_ota_progress, this, &MainWindow::slt_update_ota_progress);
     connect(&m_ota, &OtaHandle::sig_ota_verdict, this, &MainWindow::showOtaVerdict);
@@ -65,6 +75,7 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
+    setConfigWriteWarning(nullptr);
     // The receive thread delivers into the form: stop it before the form goes.
     stopCanRx();
     DeviceLink::instance()->clearFrameSink(&m_canRx);

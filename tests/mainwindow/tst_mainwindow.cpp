@@ -1,11 +1,17 @@
+#include "appconfig.h"
 #include "commands.h"
 #include "devicelink.h"
 #include "quitsignals.h"
+#include "settingdialog.h"
 #include "windowrig.h"
 
+#include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QRadioButton>
+#include <QStatusBar>
 #include <QtTest>
 
 #include <csignal>
@@ -44,6 +50,7 @@ private slots:
 
     void exitActionEndsLoopWith111AndStopsReceiver();
     void closingWindowEndsLoopWith0();
+    void unwritableConfigWarnsOnceAndKeepsValues();
     void quitSignalsEndLikeTheCloseButton_data();
     void quitSignalsEndLikeTheCloseButton();
 };
@@ -530,6 +537,26 @@ void TestMainWindow::closingWindowEndsLoopWith0()
     QVERIFY(!rig.window.canRxThread().isRunning());
     QVERIFY(!rig.box().canReporting());
     QCOMPARE(rig.box().wire().last(), commandReport(CMD_CAN_RX_ENABLE, hexBytes("00")));
+}
+
+void TestMainWindow::unwritableConfigWarnsOnceAndKeepsValues()
+{
+    WindowRig rig;
+    // A directory where the file should be: no user, root included, writes it.
+    QVERIFY(QDir().mkdir(rig.dir.file("config.ini")));
+    SettingDialog dialog;
+    const QString warning =
+        QStringLiteral("配置文件 ./config.ini 无法写入，设置只在本次运行中有效");
+
+    dialog.findChild<QRadioButton *>("radioButton_en")->click();
+    QCOMPARE(AppConfig::getLanguage(), QStringLiteral("en"));
+    QCOMPARE(rig.window.statusBar()->currentMessage(), warning);
+
+    rig.window.statusBar()->clearMessage();
+    dialog.findChild<QCheckBox *>("checkBox_auto_connect")->click();
+    QCOMPARE(AppConfig::getAutoConnect(), QStringLiteral("0"));
+    QCOMPARE(rig.window.statusBar()->currentMessage(), QString());
+    QVERIFY(rig.boxes.shown.isEmpty());
 }
 
 void TestMainWindow::quitSignalsEndLikeTheCloseButton_data()
