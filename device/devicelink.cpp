@@ -56,21 +56,24 @@ bool DeviceLink::blockedForCaller() const
     return m_claimed.load() && m_owner.load() != std::this_thread::get_id();
 }
 
-LinkOpenResult DeviceLink::lockBoxLocked(std::string &path)
+LinkOpenResult DeviceLink::lockBoxLocked(std::string &path, bool &newlyLocked)
 {
     LinkOpenResult outcome;
+    newlyLocked = false;
     const std::vector<HidDeviceEntry> found =
         hidBackend()->enumerate(LINK_VENDOR_ID, LINK_PRODUCT_ID);
-    if (found.empty()) {
-        m_boxLock.release();
+    // A box held before keeps its lock while it is away (restarting after an
+    // upgrade, re-plugged): it comes back under the same key.
+    if (found.empty())
         return outcome;
-    }
     // open() without a serial number takes the first box found: lock that one.
     const HidDeviceEntry &box = found.front();
     path = box.path;
     const QString key = BoxLock::keyFor(QString::fromStdWString(box.serialNumber),
                                         QString::fromStdString(box.path));
+    newlyLocked = !(m_boxLock.isHeld() && m_boxLock.key() == key);
     if (m_boxLock.acquire(key, &outcome.holder) == BoxLock::Result::InUse) {
+        newlyLocked = false;
         outcome.status = LinkOpenResult::InUse;
         return outcome;
     }
@@ -92,16 +95,16 @@ LinkOpenResult DeviceLink::openBox()
     closeLocked();
     hidBackend()->init();
     std::string path;
+    bool newlyLocked = false;
     if (hidBackend()->sharedWithOtherPrograms()) {
-        outcome = lockBoxLocked(path);
-        if (outcome.status != LinkOpenResult::Opened) {
-            qDebug() << "box in use by" << outcome.holder.pid << outcome.holder.program;
+        outcome = lockBoxLocked(path, newlyLocked);
+        if (outcome.status != LinkOpenResult::Opened)
             return outcome;
-        }
     }
     m_handle = hidBackend()->open(LINK_VENDOR_ID, LINK_PRODUCT_ID, nullptr);
     if (!m_handle) {
-        m_boxLock.release();
+        if (newlyLocked)
+            m_boxLock.release();
         outcome.status = !path.empty() && ::access(path.c_str(), R_OK | W_OK) != 0 &&
                                  (errno == EACCES || errno == EPERM)
                              ? LinkOpenResult::NoPermission

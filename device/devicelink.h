@@ -129,7 +129,7 @@ private:
     void passOnLocked(const CmdPacket &report);
     void passOnQueuedLocked();
     void closeLocked();
-    LinkOpenResult lockBoxLocked(std::string &path);
+    LinkOpenResult lockBoxLocked(std::string &path, bool &newlyLocked);
 
     mutable std::mutex m_mutex;
     mutable std::atomic<int> m_waiting{0};
