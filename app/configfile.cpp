@@ -4,6 +4,45 @@
 
 #include <QSettings>
 
+namespace {
+struct WriteWarning
+{
+    std::function<void()> warn;
+    bool failed = false;
+    bool told = false;
+};
+
+WriteWarning &writeWarning()
+{
+    static WriteWarning w;
+    return w;
+}
+
+void tellOnce()
+{
+    WriteWarning &w = writeWarning();
+    if (w.failed && !w.told && w.warn) {
+        w.told = true;
+        w.warn();
+    }
+}
+
+void noteWrite(QSettings &settings)
+{
+    settings.sync();
+    if (settings.status() == QSettings::NoError)
+        return;
+    writeWarning().failed = true;
+    tellOnce();
+}
+} // namespace
+
+void setConfigWriteWarning(std::function<void()> warn)
+{
+    writeWarning().warn = std::move(warn);
+    tellOnce();
+}
+
 QString configFilePath()
 {
     return QStringLiteral("./config.ini");
@@ -22,13 +61,18 @@ void loadConfig(QSettings &settings)
         {"can_time", &AppConfig::getCanTime, &AppConfig::setCanTime},
         {"auto_connect", &AppConfig::getAutoConnect, &AppConfig::setAutoConnect},
     };
+    bool wrote = false;
     for (const Key &key : keys) {
         const QString text = settings.value(QLatin1String(key.name), QVariant()).toString();
-        if (!text.isEmpty())
+        if (!text.isEmpty()) {
             key.set(text);
-        else
+        } else {
             settings.setValue(QLatin1String(key.name), key.get());
+            wrote = true;
+        }
     }
+    if (wrote)
+        noteWrite(settings);
     // Newer than the keys above: read when present, never written back, so
     // that a file without it stays as it was.
     const QString rowLimit = settings.value(canRxRowLimitKey()).toString();
@@ -41,10 +85,12 @@ QString canRxRowLimitKey()
     return QStringLiteral("can_rx_row_limit");
 }
 
-void writeConfigValue(const QString &key, const QString &value)
+bool writeConfigValue(const QString &key, const QString &value)
 {
     QSettings settings(configFilePath(), QSettings::IniFormat);
     settings.setValue(key, value);
+    noteWrite(settings);
+    return settings.status() == QSettings::NoError;
 }
 
 QString translationFileFor(const QString &language)

@@ -6,6 +6,7 @@
 #include "configfile.h"
 #include "hotplugsource.h"
 #include "mainwindow.h"
+#include "quitsignals.h"
 #include "simhotplug.h"
 #include "simsession.h"
 
@@ -149,6 +150,7 @@ Startup::Startup(const StartOptions &options) : m_options(options)
 
 Startup::~Startup()
 {
+    m_quitSignals.reset();
     m_window.reset();
     m_translator.reset();
     m_qtTranslator.reset();
@@ -198,6 +200,10 @@ void Startup::prepare(QCoreApplication &app)
     fixWindowGeometry(m_window.get());
     m_window->show();
     app.installNativeEventFilter(m_window.get());
+    // A logout or a Ctrl+C ends the window as its close button does.
+    m_quitSignals = std::make_unique<QuitSignals>();
+    QObject::connect(m_quitSignals.get(), &QuitSignals::quitRequested, m_window.get(),
+                     &MainWindow::closeWhenIdle);
     qRegisterMetaType<QVector<uint8_t>>("QVector<uint8_t>");
 
     if (m_sim)

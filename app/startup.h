@@ -12,6 +12,7 @@ class QMainWindow;
 class QSettings;
 class QTranslator;
 class SimSession;
+class QuitSignals;
 
 // What the command line asks for.
 struct StartOptions
@@ -75,5 +76,6 @@ private:
     std::unique_ptr<QTranslator> m_qtTranslator;
     std::unique_ptr<QTranslator> m_translator;
     std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<QuitSignals> m_quitSignals;
     QString m_translationFile;
 };

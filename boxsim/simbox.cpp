@@ -239,6 +239,12 @@ quint64 SimBox::generatedFramesRead() const
     return m_generated;
 }
 
+void SimBox::setBlockAnswers(bool on)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_blockAnswers = on;
+}
+
 int SimBox::rawReportsReceived() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);

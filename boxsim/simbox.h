@@ -119,6 +119,9 @@ public:
     // CMD_OTA_RESULT after a cut transfer answers with an earlier verdict.
     // Forces the next CMD_OTA_RESULT answer (-1: judge the image).
     void setOtaResultOverride(int code);
+    // Whether the box answers each block it has taken (on by default); off,
+    // it takes the image without a word, as a box whose answers get lost.
+    void setBlockAnswers(bool on);
 
     // --- the wire --------------------------------------------------------
     // Every output report written while plugged, as written (65 bytes for a
@@ -208,6 +211,7 @@ private:
     quint16 m_announcedSum = 0;
     bool m_announced = false;
     int m_otaResultOverride = -1;
+    bool m_blockAnswers = true;
     uint8_t m_lastOtaVerdict = 0;
 
     QList<QByteArray> m_wire;

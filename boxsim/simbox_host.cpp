@@ -56,7 +56,7 @@ void SimBox::handleRawLocked(const uint8_t *data, size_t length)
     m_image.append(reinterpret_cast<const char *>(data), int(length));
     ++m_rawReports;
     --m_rawRemaining;
-    if (m_rawReports % kReportsPerBlock == 0) {
+    if (m_blockAnswers && m_rawReports % kReportsPerBlock == 0) {
         const int block = m_rawReports / kReportsPerBlock;
         const int received = m_image.size();
         replyLocked(CMD_OTA_START, {uint8_t(block), uint8_t((received >> 16) & 0xFF),

@@ -33,6 +33,14 @@ HidHandle *SimHidBackend::open(unsigned short vendorId, unsigned short productId
     return new HidHandle{session};
 }
 
+std::vector<HidDeviceEntry> SimHidBackend::enumerate(unsigned short vendorId,
+                                                     unsigned short productId)
+{
+    if (vendorId != 0x28E9 || productId != 0x028F || !m_box.isPlugged())
+        return {};
+    return {{"sim:votkbox", m_box.identity().serialNumber.toStdWString()}};
+}
+
 int SimHidBackend::write(HidHandle *dev, const unsigned char *data, size_t length)
 {
     return dev ? m_box.hostWrite(dev->session, data, length) : -1;
@@ -40,6 +48,7 @@ int SimHidBackend::write(HidHandle *dev, const unsigned char *data, size_t lengt
 
 int SimHidBackend::readTimeout(HidHandle *dev, unsigned char *data, size_t length, int ms)
 {
+    ++m_reads;
     return dev ? m_box.hostRead(dev->session, data, length, ms) : -1;
 }
 

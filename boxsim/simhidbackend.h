@@ -2,6 +2,8 @@
 
 #include "hidbackend.h"
 
+#include <atomic>
+
 class SimBox;
 
 // Backend that talks to a SimBox instead of a USB device.
@@ -19,11 +21,23 @@ public:
     int getManufacturerString(HidHandle *dev, wchar_t *string, size_t maxlen) override;
     int getProductString(HidHandle *dev, wchar_t *string, size_t maxlen) override;
     void close(HidHandle *dev) override;
+    // The box while it is plugged in, by a path of its own.
+    std::vector<HidDeviceEntry> enumerate(unsigned short vendorId,
+                                          unsigned short productId) override;
+
+    // Tests of the box lock pretend the box could be opened by other programs
+    // too, as a real one can; off by default, so the simulated box is never locked.
+    void setSharedWithOtherPrograms(bool shared) { m_shared = shared; }
+    bool sharedWithOtherPrograms() const override { return m_shared; }
 
     // Handles opened and not yet closed (a leak shows here).
     int openHandles() const;
+    // Reads asked for so far, answered or failed (a spinning reader shows here).
+    int readsAsked() const { return m_reads.load(); }
 
 private:
     SimBox &m_box;
     int m_open = 0;
+    bool m_shared = false;
+    std::atomic<int> m_reads{0};
 };

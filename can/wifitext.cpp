@@ -1,5 +1,7 @@
 #include "wifitext.h"
 
+#include "reportframing.h"
+
 namespace {
 bool isLatin1(const QString &text)
 {
@@ -8,7 +10,21 @@ bool isLatin1(const QString &text)
             return false;
     return true;
 }
+
+// C0, DEL and C1: the box would store them, but no network name or key has them.
+bool hasControl(const QString &text)
+{
+    for (QChar c : text)
+        if (c.category() == QChar::Other_Control)
+            return true;
+    return false;
+}
 } // namespace
+
+int wifiTextMax()
+{
+    return LINK_MAX_PAYLOAD - 1;
+}
 
 WifiTextProblem checkWifiText(const QString &name, const QString &password)
 {
@@ -18,9 +34,15 @@ WifiTextProblem checkWifiText(const QString &name, const QString &password)
         return WifiTextProblem::NameComma;
     if (!isLatin1(name))
         return WifiTextProblem::NameNotLatin1;
+    if (hasControl(name))
+        return WifiTextProblem::NameControl;
     if (password.contains(QLatin1Char(',')))
         return WifiTextProblem::PasswordComma;
     if (!isLatin1(password))
         return WifiTextProblem::PasswordNotLatin1;
+    if (hasControl(password))
+        return WifiTextProblem::PasswordControl;
+    if (name.size() + password.size() > wifiTextMax())
+        return WifiTextProblem::TooLong;
     return WifiTextProblem::None;
 }

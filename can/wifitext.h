@@ -12,8 +12,16 @@ enum class WifiTextProblem
     NameComma,
     NameNotLatin1,
     PasswordComma,
-    PasswordNotLatin1
+    PasswordNotLatin1,
+    NameControl,     // a control character (newline, tab, ...) in the name
+    PasswordControl, // ... or in the password
+    TooLong,         // name, comma and password do not fit one command report
 };
 
-// The first problem of the two texts, the name's before the password's.
+// Most characters of name and password together: one command report's
+// payload less the comma between them.
+int wifiTextMax();
+
+// The first problem of the two texts, the name's before the password's, the
+// length last.
 WifiTextProblem checkWifiText(const QString &name, const QString &password);

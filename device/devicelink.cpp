@@ -9,6 +9,9 @@
 #include <chrono>
 #include <cstring>
 
+#include <cerrno>
+#include <unistd.h>
+
 namespace {
 constexpr size_t kStringLen = 255;
 // Enough to empty a full hidraw buffer (64 reports) with reports still coming in.
@@ -53,27 +56,69 @@ bool DeviceLink::blockedForCaller() const
     return m_claimed.load() && m_owner.load() != std::this_thread::get_id();
 }
 
-int DeviceLink::open()
+LinkOpenResult DeviceLink::lockBoxLocked(std::string &path, bool &newlyLocked)
 {
+    LinkOpenResult outcome;
+    newlyLocked = false;
+    const std::vector<HidDeviceEntry> found =
+        hidBackend()->enumerate(LINK_VENDOR_ID, LINK_PRODUCT_ID);
+    // A box held before keeps its lock while it is away (restarting after an
+    // upgrade, re-plugged): it comes back under the same key.
+    if (found.empty())
+        return outcome;
+    // open() without a serial number takes the first box found: lock that one.
+    const HidDeviceEntry &box = found.front();
+    path = box.path;
+    const QString key = BoxLock::keyFor(QString::fromStdWString(box.serialNumber),
+                                        QString::fromStdString(box.path));
+    newlyLocked = !(m_boxLock.isHeld() && m_boxLock.key() == key);
+    if (m_boxLock.acquire(key, &outcome.holder) == BoxLock::Result::InUse) {
+        newlyLocked = false;
+        outcome.status = LinkOpenResult::InUse;
+        return outcome;
+    }
+    // Without a lock file the box is still opened: the lock only guards.
+    outcome.status = LinkOpenResult::Opened;
+    return outcome;
+}
+
+LinkOpenResult DeviceLink::openBox()
+{
+    LinkOpenResult outcome;
     if (blockedForCaller())
-        return -1;
+        return outcome;
     Access lock(*this);
     if (blockedForCaller())
-        return -1;
+        return outcome;
     // Reports queued on the old handle go with it: pass the frames on first.
     passOnQueuedLocked();
     closeLocked();
     hidBackend()->init();
+    std::string path;
+    bool newlyLocked = false;
+    if (hidBackend()->sharedWithOtherPrograms()) {
+        outcome = lockBoxLocked(path, newlyLocked);
+        if (outcome.status != LinkOpenResult::Opened)
+            return outcome;
+    }
     m_handle = hidBackend()->open(LINK_VENDOR_ID, LINK_PRODUCT_ID, nullptr);
-    if (!m_handle)
-        return -1;
+    if (!m_handle) {
+        if (newlyLocked)
+            m_boxLock.release();
+        outcome.status = !path.empty() && ::access(path.c_str(), R_OK | W_OK) != 0 &&
+                                 (errno == EACCES || errno == EPERM)
+                             ? LinkOpenResult::NoPermission
+                             : LinkOpenResult::NoBox;
+        return outcome;
+    }
     m_connected.store(true);
     m_serialNumber = readIdentity(&HidBackend::getSerialNumberString, m_handle);
     m_manufacturer = readIdentity(&HidBackend::getManufacturerString, m_handle);
     m_product = readIdentity(&HidBackend::getProductString, m_handle);
     qDebug() << "manufacturer:" << m_manufacturer << " product:" << m_product;
     qDebug() << "-----------------------------------------";
-    return 0;
+    outcome.status = LinkOpenResult::Opened;
+    return outcome;
 }
 
 void DeviceLink::close()
@@ -82,6 +127,7 @@ void DeviceLink::close()
         return;
     Access lock(*this);
     closeLocked();
+    m_boxLock.release();
 }
 
 void DeviceLink::closeLocked()
@@ -107,6 +153,29 @@ int DeviceLink::receivePacket(CmdPacket &reply, bool withTimeout)
         return -1;
     Access lock(*this);
     return receiveLocked(reply, withTimeout ? LINK_READ_TIMEOUT_MS : LINK_RX_SLICE_MS);
+}
+
+int DeviceLink::receiveAnswer(CmdPacket &reply)
+{
+    using Clock = std::chrono::steady_clock;
+    reply = CmdPacket();
+    if (blockedForCaller())
+        return -1;
+    Access lock(*this);
+    const Clock::time_point deadline =
+        Clock::now() + std::chrono::milliseconds(LINK_READ_TIMEOUT_MS);
+    for (;;) {
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) {
+            reply = CmdPacket();
+            return 0;
+        }
+        const int result = receiveLocked(reply, int(left));
+        if (result <= 0 || reply.getCmd() != CMD_CAN_FRAME)
+            return result;
+        passOnLocked(reply);
+    }
 }
 
 int DeviceLink::receiveFrame(FrameSink &sink)
@@ -176,7 +245,8 @@ LinkReply DeviceLink::exchange(uint8_t cmd, const QVector<uint8_t> &payload)
     if (reportingOn)
         m_reporting = true;
 
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(LINK_READ_TIMEOUT_MS);
+    const Clock::time_point deadline =
+        Clock::now() + std::chrono::milliseconds(LINK_READ_TIMEOUT_MS);
     for (;;) {
         const auto left =
             std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -291,6 +361,7 @@ void DeviceLink::reset()
 {
     Access lock(*this);
     closeLocked();
+    m_boxLock.release();
     m_connected.store(false);
     m_reporting = false;
     m_claimed.store(false);

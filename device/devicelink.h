@@ -1,5 +1,6 @@
 #pragma once
 
+#include "boxlock.h"
 #include "cmdpacket.h"
 #include "reportframing.h"
 
@@ -28,6 +29,23 @@ struct LinkReply
     QVector<uint8_t> payload() const { return packet.getPayload(); }
 };
 
+// How an attempt to open the box ended.
+struct LinkOpenResult
+{
+    enum Status
+    {
+        Opened,
+        NoBox,        // none plugged in, or it went away while opening
+        NoPermission, // its device node is there but this user may not open it
+        InUse,        // another program holds its lock; it was not opened
+    };
+    Status status = NoBox;
+    // Who holds the box, for InUse.
+    BoxLockHolder holder;
+
+    bool opened() const { return status == Opened; }
+};
+
 // Length of one read slice of the CAN receive loop: short enough that a stop
 // request or a waiting request/reply exchange is served promptly.
 constexpr int LINK_RX_SLICE_MS = 20;
@@ -40,8 +58,12 @@ class DeviceLink
 public:
     static DeviceLink *instance();
 
-    // 0 when the box was opened, -1 when none was found.
-    int open();
+    // Opens the box (closing a handle held before). Where other programs can
+    // open it too, the box's lock is taken first and held until close(); a box
+    // another program holds is not opened.
+    LinkOpenResult openBox();
+    // 0 when the box was opened, -1 otherwise.
+    int open() { return openBox().opened() ? 0 : -1; }
     void close();
 
     bool isConnected() const { return m_connected.load(); }
@@ -55,6 +77,11 @@ public:
     // waits one short slice.
     int receivePacket(CmdPacket &reply, bool withTimeout);
     int writeRaw(const uint8_t *data, int len);
+    // The next input report that is not a CAN frame, within the reply
+    // time-out: the upgrade's block answers. Frames read meanwhile go to the
+    // frame sink while reporting is on and are dropped otherwise; they never
+    // pass for an answer. Result as for receivePacket.
+    int receiveAnswer(CmdPacket &reply);
 
     // The one way to ask the box something: sends the command and takes as its
     // reply the first report with the same command code, within the reply
@@ -102,6 +129,7 @@ private:
     void passOnLocked(const CmdPacket &report);
     void passOnQueuedLocked();
     void closeLocked();
+    LinkOpenResult lockBoxLocked(std::string &path, bool &newlyLocked);
 
     mutable std::mutex m_mutex;
     mutable std::atomic<int> m_waiting{0};
@@ -110,6 +138,7 @@ private:
     std::atomic<std::thread::id> m_owner{};
     HidHandle *m_handle = nullptr;
     FrameSink *m_sink = nullptr;
+    BoxLock m_boxLock;
     // The box reports CAN frames: from the send of CMD_CAN_RX_ENABLE 1 to the
     // reply to CMD_CAN_RX_ENABLE 0.
     bool m_reporting = false;

@@ -52,6 +52,17 @@ void HidapiBackend::close(HidHandle *h)
     hid_close(dev(h));
 }
 
+std::vector<HidDeviceEntry> HidapiBackend::enumerate(unsigned short vendorId,
+                                                     unsigned short productId)
+{
+    std::vector<HidDeviceEntry> found;
+    hid_device_info *list = hid_enumerate(vendorId, productId);
+    for (const hid_device_info *d = list; d; d = d->next)
+        found.push_back({d->path ? d->path : "", d->serial_number ? d->serial_number : L""});
+    hid_free_enumeration(list);
+    return found;
+}
+
 namespace {
 HidapiBackend &realBackend()
 {

@@ -15,4 +15,7 @@ public:
     int getManufacturerString(HidHandle *dev, wchar_t *string, size_t maxlen) override;
     int getProductString(HidHandle *dev, wchar_t *string, size_t maxlen) override;
     void close(HidHandle *dev) override;
+    std::vector<HidDeviceEntry> enumerate(unsigned short vendorId,
+                                          unsigned short productId) override;
+    bool sharedWithOtherPrograms() const override { return true; }
 };

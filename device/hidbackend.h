@@ -1,10 +1,19 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <vector>
 #include <wchar.h>
 
 // Opaque device handle of a HID backend (hidapi's hid_device for the real one).
 struct HidHandle;
+
+// One device found by HidBackend::enumerate.
+struct HidDeviceEntry
+{
+    std::string path;
+    std::wstring serialNumber; // empty when the device has none
+};
 
 // The one seam every hidapi call goes through. It mirrors hidapi's contract:
 // byte counts on success, 0 after a read time-out, -1 on error, nullptr when
@@ -24,6 +33,17 @@ public:
     virtual int getManufacturerString(HidHandle *dev, wchar_t *string, size_t maxlen) = 0;
     virtual int getProductString(HidHandle *dev, wchar_t *string, size_t maxlen) = 0;
     virtual void close(HidHandle *dev) = 0;
+    // The devices with these ids, in the order open() without a serial number
+    // would choose among them. None by default.
+    virtual std::vector<HidDeviceEntry> enumerate(unsigned short vendorId, unsigned short productId)
+    {
+        (void)vendorId;
+        (void)productId;
+        return {};
+    }
+    // Whether other programs can open the same devices, so that the link locks
+    // a box before opening it. Only the real library's can.
+    virtual bool sharedWithOtherPrograms() const { return false; }
 };
 
 // The backend in use; the real hidapi-hidraw library unless another was

@@ -53,3 +53,19 @@ uint8_t canTimeValue(quint32 number)
     const uint8_t value = static_cast<uint8_t>(number & 0xFF);
     return value < 5 ? 5 : value;
 }
+
+std::optional<quint32> canTimeFromText(const QString &text)
+{
+    const QString digits = text.trimmed();
+    if (digits.isEmpty() || digits.size() > 3)
+        return std::nullopt;
+    quint32 number = 0;
+    for (QChar c : digits) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+        number = number * 10 + quint32(c.unicode() - '0');
+    }
+    if (number > CAN_TIME_MAX)
+        return std::nullopt;
+    return number;
+}

@@ -4,6 +4,7 @@
 #include <QVector>
 
 #include <cstdint>
+#include <optional>
 
 // Turning reply payloads into values, and values into request payloads.
 
@@ -19,3 +20,9 @@ QVector<uint8_t> wifiInfoPayload(const QString &name, const QString &password);
 QVector<uint8_t> canFramePayload(quint16 id, const QVector<uint8_t> &data);
 // The CAN time value sent for a number: its low 8 bits, raised to at least 5.
 uint8_t canTimeValue(quint32 number);
+// Largest CAN time the box can store (one byte).
+constexpr quint32 CAN_TIME_MAX = 255;
+// A typed CAN time: decimal digits, spaces around allowed, 0 to CAN_TIME_MAX.
+// Anything else (blank, other characters, larger numbers) gives nothing, so
+// that no other value goes to the box than the one typed.
+std::optional<quint32> canTimeFromText(const QString &text);

@@ -237,6 +237,22 @@ void CanRxModel::clear()
     emit flushed();
 }
 
+namespace {
+// A short write is no error of its own (a disk filling up takes part of a
+// chunk); asking again for the rest makes the device record the cause.
+bool writeAll(QIODevice &out, const QByteArray &bytes)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = out.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+} // namespace
+
 CanRxModel::WriteResult CanRxModel::write(QIODevice &out, CanSaveFormat format, int rows,
                                           const std::function<bool(int)> &keepGoing) const
 {
@@ -256,14 +272,14 @@ CanRxModel::WriteResult CanRxModel::write(QIODevice &out, CanSaveFormat format, 
             appendCanSaveLine(buffer, format, row.timeUs, id, row.data, row.length);
         }
         if (buffer.size() >= kWriteChunk) {
-            if (out.write(buffer) != buffer.size())
+            if (!writeAll(out, buffer))
                 return WriteResult::Failed;
             buffer.resize(0); // keeps the reserved capacity
         }
         if ((r + 1) % kRowsBetweenAsks == 0 && !keepGoing(r + 1))
             return WriteResult::Cancelled;
     }
-    if (!buffer.isEmpty() && out.write(buffer) != buffer.size())
+    if (!buffer.isEmpty() && !writeAll(out, buffer))
         return WriteResult::Failed;
     return WriteResult::Written;
 }

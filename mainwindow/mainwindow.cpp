@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "configfile.h"
 #include "devicelink.h"
 #include "messagebox.h"
 #include "settingdialog.h"
@@ -13,6 +14,7 @@
 #include <QRegExpValidator>
 #include <QTime>
 
+#include <cstdio>
 #include <utility>
 
 namespace {
@@ -46,7 +48,16 @@ MainWindow::MainWindow(QWidget *parent)
 
     qDebug().noquote() << QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz"));
 
+    // Settings that cannot be saved still apply to this run; say so once.
+    setConfigWriteWarning([this] {
+        const QString text =
+            tr("配置文件 %1 无法写入，设置只在本次运行中有效").arg(configFilePath());
+        ui->statusbar->showMessage(text);
+        std::fprintf(stderr, "votkbox: %s\n", text.toLocal8Bit().constData());
+    });
+
     connect(&m_ota, &OtaHandle::sig_send_ota_progress, this, &MainWindow::slt_update_ota_progress);
+    connect(&m_ota, &OtaHandle::sig_ota_verdict, this, &MainWindow::showOtaVerdict);
     // Queued behind the verdict: the window is set right after it is shown.
     connect(&m_ota, &QThread::finished, this, [this] { upgradeFinished(); });
 
@@ -76,6 +87,7 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
+    setConfigWriteWarning(nullptr);
     // The receive thread delivers into the form: stop it before the form goes.
     stopCanRx();
     m_reporting.end();
@@ -112,12 +124,31 @@ void MainWindow::on_tabWidget_currentChanged(int index)
     }
 }
 
+void MainWindow::leaveBoxIdle()
+{
+    // Reporting is on while the CAN tab is shown; a box left reporting would
+    // flood the next program that opens it.
+    const bool reporting = m_canRx.isRunning() || ui->tabWidget->currentIndex() == 1;
+    stopCanRx();
+    if (reporting)
+        can_rx_enable(0);
+}
+
 void MainWindow::on_action_exit_triggered()
 {
     if (upgradeInProgress(true))
         return;
-    stopCanRx();
+    leaveBoxIdle();
     QCoreApplication::exit(111);
+}
+
+void MainWindow::closeWhenIdle()
+{
+    if (upgradeInProgress(false)) {
+        m_closeAfterUpgrade = true;
+        return;
+    }
+    close();
 }
 
 void MainWindow::on_action_about_triggered()
@@ -145,6 +176,6 @@ void MainWindow::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    stopCanRx();
+    leaveBoxIdle();
     QMainWindow::closeEvent(event);
 }

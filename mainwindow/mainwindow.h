@@ -16,6 +16,7 @@ class MainWindow;
 }
 
 class CanRxModel;
+struct LinkOpenResult;
 class HotplugSource;
 class QCloseEvent;
 class QLineEdit;
@@ -40,6 +41,10 @@ public:
     // Feeds the handlers from a source of plug events (udev, the simulated
     // box); null is allowed and does nothing.
     void attachHotplugSource(HotplugSource *source);
+
+    // Closes the window as its close button does, but waits for the verdict
+    // of a running upgrade instead of refusing (the quit signals).
+    void closeWhenIdle();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -69,10 +74,15 @@ private slots:
 
 private:
     void runHandshake();
+    // Why the connect button could not open the box.
+    static QString openFailureText(const LinkOpenResult &opened);
     void registerDeviceNotifications();
     void showDisconnected();
     bool upgradeInProgress(bool tellUser);
     void stopCanRx();
+    // Before the window ends: the receive thread stopped and the box's
+    // reporting switched off, as leaving the CAN tab does.
+    void leaveBoxIdle();
     void setUpCanRxTable();
     void canRxFlushed();
     void showCanRxCounts();
@@ -82,6 +92,7 @@ private:
     static QString wifiRefusalText(WifiTextProblem problem);
     void setUpgradeControlsEnabled(bool enabled);
     void upgradeFinished();
+    void showOtaVerdict(OtaVerdict verdict);
 
     Ui::MainWindow *ui;
     OtaHandle m_ota;
@@ -95,4 +106,6 @@ private:
     bool m_rxSaving = false;
     // The box was pulled out while the transfer held the link.
     bool m_removedDuringUpgrade = false;
+    // A quit signal came during the upgrade: close once it has ended.
+    bool m_closeAfterUpgrade = false;
 };

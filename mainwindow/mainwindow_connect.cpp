@@ -12,9 +12,10 @@ void MainWindow::on_pushButton_connect_clicked()
     if (upgradeInProgress(true))
         return;
     qDebug() << "connect ...";
-    if (DeviceLink::instance()->open() != 0) {
+    const LinkOpenResult opened = DeviceLink::instance()->openBox();
+    if (!opened.opened()) {
         qDebug() << "device open failed";
-        MessageBox::information(this, tr("信息"), tr("VOTK连接失败"));
+        MessageBox::information(this, tr("信息"), openFailureText(opened));
         return;
     }
     runHandshake();
@@ -22,6 +23,16 @@ void MainWindow::on_pushButton_connect_clicked()
     // still runs if the CAN tab is shown, so switch it back on, as a re-plug does.
     if (m_canRx.isRunning())
         can_rx_enable(1);
+}
+
+QString MainWindow::openFailureText(const LinkOpenResult &opened)
+{
+    if (opened.status != LinkOpenResult::InUse)
+        return tr("VOTK连接失败");
+    return tr("VOTK设备正被其他程序使用") + QLatin1Char('\n') +
+           tr("程序: %1 (PID %2)")
+               .arg(opened.holder.program.isEmpty() ? QStringLiteral("?") : opened.holder.program)
+               .arg(opened.holder.pid);
 }
 
 void MainWindow::runHandshake()

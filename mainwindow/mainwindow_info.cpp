@@ -48,6 +48,12 @@ QString MainWindow::wifiRefusalText(WifiTextProblem problem)
         return tr("WIFI密码不能包含“,”");
     case WifiTextProblem::PasswordNotLatin1:
         return tr("WIFI密码只能包含西文字符（Latin-1），不支持中文等");
+    case WifiTextProblem::NameControl:
+        return tr("WIFI名称不能包含控制字符（换行、制表符等）");
+    case WifiTextProblem::PasswordControl:
+        return tr("WIFI密码不能包含控制字符（换行、制表符等）");
+    case WifiTextProblem::TooLong:
+        return tr("WIFI名称和密码合计不能超过%1个字符").arg(wifiTextMax());
     }
     return QString();
 }

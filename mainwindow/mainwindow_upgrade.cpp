@@ -61,7 +61,10 @@ void MainWindow::on_pushButton_ota_clicked()
         ui->label_ota_result->setText(tr("进度:升级文件错误"));
         return;
     }
-    m_ota.setImage(file.image);
+    if (!m_ota.setImage(file.image)) {
+        ui->label_ota_result->setText(tr("进度:升级文件大小错误"));
+        return;
+    }
 
     ui->label_ota_result->setText(tr("进度:正在升级"));
     setUpgradeControlsEnabled(false);
@@ -74,6 +77,25 @@ void MainWindow::slt_update_ota_progress(int value, QString text)
     ui->label_ota_result->setText(text);
 }
 
+void MainWindow::showOtaVerdict(OtaVerdict verdict)
+{
+    switch (verdict) {
+    case OtaVerdict::Success:
+        ui->label_ota_result->setText(tr("结果:升级成功,请重新上电VOTK设备"));
+        break;
+    case OtaVerdict::Interrupted:
+        ui->label_ota_result->setText(tr("结果:升级中断,请重新连接VOTK设备后再试"));
+        break;
+    case OtaVerdict::Failed:
+    case OtaVerdict::LinkBusy:
+        ui->label_ota_result->setText(tr("结果:升级失败"));
+        break;
+    case OtaVerdict::FileRefused:
+        ui->label_ota_result->setText(tr("进度:升级文件错误"));
+        break;
+    }
+}
+
 void MainWindow::upgradeFinished()
 {
     setUpgradeControlsEnabled(true);
@@ -81,6 +103,8 @@ void MainWindow::upgradeFinished()
     // with counts now. Either way the window shows what the link is.
     if (std::exchange(m_removedDuringUpgrade, false) || !DeviceLink::instance()->isConnected())
         showDisconnected();
+    if (std::exchange(m_closeAfterUpgrade, false))
+        close();
 }
 
 void MainWindow::setUpgradeControlsEnabled(bool enabled)

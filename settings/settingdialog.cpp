@@ -6,6 +6,7 @@
 #include "configfile.h"
 #include "devicelink.h"
 #include "messagebox.h"
+#include "replydecode.h"
 
 #include <QDebug>
 #include <QRegExp>
@@ -109,11 +110,17 @@ void SettingDialog::on_pushButton_update_can_time_clicked()
     if (!deviceReady())
         return;
     const QString text = ui->lineEdit_can_time->text();
-    if (text.isEmpty())
+    if (text.trimmed().isEmpty()) {
+        MessageBox::warning(this, tr("信息"), tr("请输入CAN时间"));
         return;
-    bool ok = false;
-    const uint number = text.trimmed().toUInt(&ok, 10);
-    BoxCommands::setCanTime(ok ? number : 0);
+    }
+    const std::optional<quint32> number = canTimeFromText(text);
+    if (!number) {
+        MessageBox::warning(this, tr("信息"), tr("CAN时间须为0到255之间的整数"));
+        return;
+    }
+    if (!BoxCommands::setCanTime(*number).answered)
+        MessageBox::warning(this, tr("信息"), tr("CAN时间设置失败"));
 }
 
 void SettingDialog::on_pushButto_wifi_factory_clicked()
@@ -127,7 +134,8 @@ void SettingDialog::on_pushButto_wifi_factory_clicked()
         MessageBox::question(this, QStringLiteral("提示"), QStringLiteral("确定要恢复出厂设置吗?"));
     if (answer == QMessageBox::Yes) {
         qDebug() << "yes yes";
-        BoxCommands::wifiFactoryReset();
+        if (!BoxCommands::wifiFactoryReset().answered)
+            MessageBox::warning(this, tr("信息"), tr("恢复出厂设置失败"));
     } else {
         qDebug() << "no no";
     }

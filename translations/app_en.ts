@@ -397,6 +397,42 @@
         <source>取消</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>配置文件 %1 无法写入，设置只在本次运行中有效</source>
+        <translation>%1 cannot be written; settings apply to this run only</translation>
+    </message>
+    <message>
+        <source>VOTK设备正被其他程序使用</source>
+        <translation>The VOTK box is in use by another program</translation>
+    </message>
+    <message>
+        <source>程序: %1 (PID %2)</source>
+        <translation>Program: %1 (PID %2)</translation>
+    </message>
+    <message>
+        <source>WIFI名称不能包含控制字符（换行、制表符等）</source>
+        <translation>The WiFi name must not contain control characters (line breaks, tabs etc.)</translation>
+    </message>
+    <message>
+        <source>WIFI密码不能包含控制字符（换行、制表符等）</source>
+        <translation>The WiFi password must not contain control characters (line breaks, tabs etc.)</translation>
+    </message>
+    <message>
+        <source>WIFI名称和密码合计不能超过%1个字符</source>
+        <translation>The WiFi name and password together must not exceed %1 characters</translation>
+    </message>
+    <message>
+        <source>结果:升级成功,请重新上电VOTK设备</source>
+        <translation>Result: upgrade succeeded, please power-cycle the VOTK device</translation>
+    </message>
+    <message>
+        <source>结果:升级中断,请重新连接VOTK设备后再试</source>
+        <translation>Result: upgrade interrupted, please reconnect the VOTK device and try again</translation>
+    </message>
+    <message>
+        <source>结果:升级失败</source>
+        <translation>Result: upgrade failed</translation>
+    </message>
 </context>
 <context>
     <name>OtaHandle</name>
@@ -404,6 +440,18 @@
         <location filename="../upgrade/otahandle.cpp" line="160"/>
         <source>结果:升级中断,请重新连接VOTK设备后再试</source>
         <translation>Result: upgrade interrupted, please reconnect the VOTK device and try again</translation>
+    </message>
+    <message>
+        <source>进度:正在升级</source>
+        <translation>Progress: upgrading</translation>
+    </message>
+    <message>
+        <source>结果:升级失败</source>
+        <translation>Result: upgrade failed</translation>
+    </message>
+    <message>
+        <source>结果:升级成功,请重新上电VOTK设备</source>
+        <translation>Result: upgrade succeeded, please power-cycle the VOTK device</translation>
     </message>
 </context>
 <context>
@@ -514,6 +562,22 @@
         <location filename="../settings/settingdialog.ui" line="258"/>
         <source>接收行数上限:</source>
         <translation>RX row limit:</translation>
+    </message>
+    <message>
+        <source>请输入CAN时间</source>
+        <translation>Please enter the CAN time</translation>
+    </message>
+    <message>
+        <source>CAN时间须为0到255之间的整数</source>
+        <translation>The CAN time must be a whole number from 0 to 255</translation>
+    </message>
+    <message>
+        <source>CAN时间设置失败</source>
+        <translation>Failed to set the CAN time</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置失败</source>
+        <translation>Factory reset failed</translation>
     </message>
 </context>
 </TS>

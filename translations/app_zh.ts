@@ -397,6 +397,42 @@
         <source>取消</source>
         <translation>取消</translation>
     </message>
+    <message>
+        <source>配置文件 %1 无法写入，设置只在本次运行中有效</source>
+        <translation>配置文件 %1 无法写入，设置只在本次运行中有效</translation>
+    </message>
+    <message>
+        <source>VOTK设备正被其他程序使用</source>
+        <translation>VOTK设备正被其他程序使用</translation>
+    </message>
+    <message>
+        <source>程序: %1 (PID %2)</source>
+        <translation>程序: %1 (PID %2)</translation>
+    </message>
+    <message>
+        <source>WIFI名称不能包含控制字符（换行、制表符等）</source>
+        <translation>WIFI名称不能包含控制字符（换行、制表符等）</translation>
+    </message>
+    <message>
+        <source>WIFI密码不能包含控制字符（换行、制表符等）</source>
+        <translation>WIFI密码不能包含控制字符（换行、制表符等）</translation>
+    </message>
+    <message>
+        <source>WIFI名称和密码合计不能超过%1个字符</source>
+        <translation>WIFI名称和密码合计不能超过%1个字符</translation>
+    </message>
+    <message>
+        <source>结果:升级成功,请重新上电VOTK设备</source>
+        <translation>结果:升级成功,请重新上电VOTK设备</translation>
+    </message>
+    <message>
+        <source>结果:升级中断,请重新连接VOTK设备后再试</source>
+        <translation>结果:升级中断,请重新连接VOTK设备后再试</translation>
+    </message>
+    <message>
+        <source>结果:升级失败</source>
+        <translation>结果:升级失败</translation>
+    </message>
 </context>
 <context>
     <name>OtaHandle</name>
@@ -404,6 +440,18 @@
         <location filename="../upgrade/otahandle.cpp" line="160"/>
         <source>结果:升级中断,请重新连接VOTK设备后再试</source>
         <translation>结果:升级中断,请重新连接VOTK设备后再试</translation>
+    </message>
+    <message>
+        <source>进度:正在升级</source>
+        <translation>进度:正在升级</translation>
+    </message>
+    <message>
+        <source>结果:升级失败</source>
+        <translation>结果:升级失败</translation>
+    </message>
+    <message>
+        <source>结果:升级成功,请重新上电VOTK设备</source>
+        <translation>结果:升级成功,请重新上电VOTK设备</translation>
     </message>
 </context>
 <context>
@@ -514,6 +562,22 @@
         <location filename="../settings/settingdialog.ui" line="258"/>
         <source>接收行数上限:</source>
         <translation>接收行数上限:</translation>
+    </message>
+    <message>
+        <source>请输入CAN时间</source>
+        <translation>请输入CAN时间</translation>
+    </message>
+    <message>
+        <source>CAN时间须为0到255之间的整数</source>
+        <translation>CAN时间须为0到255之间的整数</translation>
+    </message>
+    <message>
+        <source>CAN时间设置失败</source>
+        <translation>CAN时间设置失败</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置失败</source>
+        <translation>恢复出厂设置失败</translation>
     </message>
 </context>
 </TS>

@@ -3,9 +3,12 @@
 #include <QDataStream>
 #include <QDebug>
 #include <QFile>
-#include <QFileInfo>
 
 #include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 uint32_t littleEndian32(const uint8_t *p)
@@ -34,24 +37,43 @@ const QMap<int, QString> ota_file_errors = {
 OtaFileRead readOtaFile(const QString &path)
 {
     OtaFileRead read;
-    QFile file(path);
-    // On Linux a directory opens for reading; it is no upgrade file all the same.
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+    // O_NONBLOCK: a FIFO or a device must not hold the caller up; only a
+    // regular file is read at all.
+    const QByteArray local = QFile::encodeName(path);
+    const int fd =
+        local.isEmpty() ? -1 : ::open(local.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat info = {};
+    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        if (fd >= 0)
+            ::close(fd);
         qDebug().noquote() << ota_file_errors.value(3);
         return read;
     }
-    // A short file leaves zeros behind its end, never stale or undefined bytes.
-    QByteArray record(int(OTA_FILE_SIZE), '\0');
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        qDebug().noquote() << ota_file_errors.value(3);
+        return read;
+    }
+    // One byte more than a record tells a padded file from an exact one.
+    QByteArray record(int(OTA_FILE_SIZE) + 1, '\0');
     QDataStream stream(&file);
-    if (stream.readRawData(record.data(), int(OTA_FILE_SIZE)) < 0) {
+    const int got = stream.readRawData(record.data(), record.size());
+    if (got < 0) {
         qDebug().noquote() << ota_file_errors.value(3);
         return read;
     }
     file.close();
 
     const auto *bytes = reinterpret_cast<const uint8_t *>(record.constData());
-    read.sizeField = littleEndian32(bytes);
+    read.sizeField = got >= 4 ? littleEndian32(bytes) : 0;
     qDebug() << "ota file size" << read.sizeField;
+    // A cut or padded file is refused whatever its checksum says: it is not
+    // the image that was built.
+    if (got != int(OTA_FILE_SIZE)) {
+        read.status = OtaFileStatus::WrongSize;
+        return read;
+    }
     read.image = record.mid(int(OTA_HEADER_SIZE), int(OTA_DATA_SIZE));
     const auto *flag = bytes + OTA_HEADER_SIZE + OTA_FLAG_OFFSET;
     qDebug() << "flag:" << Qt::hex << littleEndian32(flag);

@@ -27,21 +27,23 @@ enum class OtaFileStatus
     Ok,
     CannotOpen,
     ChecksumMismatch,
-    WrongSize, // the total-length field is not OTA_FILE_SIZE
+    WrongSize, // the file or its total-length field is not OTA_FILE_SIZE bytes
     WrongFlag, // the image does not carry "votk" at OTA_FLAG_OFFSET
 };
 
 struct OtaFileRead
 {
     OtaFileStatus status = OtaFileStatus::CannotOpen;
-    // OTA_DATA_SIZE bytes whenever the file could be opened (zeros past a
-    // short file's end); empty otherwise.
+    // OTA_DATA_SIZE bytes whenever a file of exactly OTA_FILE_SIZE bytes was
+    // read; empty otherwise.
     QByteArray image;
-    // The file's total-length field as stored.
+    // The file's total-length field as stored (0 for a file shorter than it).
     uint32_t sizeField = 0;
 };
 
-// Reads and checks one upgrade file; only an Ok image may go to the box.
+// Reads and checks one upgrade file; only an Ok image may go to the box. A
+// path that is no regular file (directory, FIFO, device) is CannotOpen and
+// never waited on.
 OtaFileRead readOtaFile(const QString &path);
 
 // Error texts of the upgrade file for the debug log, by code (3: cannot open).

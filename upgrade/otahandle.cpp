@@ -9,24 +9,27 @@
 #include <cstring>
 
 namespace {
-const QString kProgressText = QStringLiteral("进度:正在升级");
-const QString kSuccessText = QStringLiteral("结果:升级成功,请重新上电VOTK设备");
-const QString kFailureText = QStringLiteral("结果:升级失败");
 constexpr int kReportsPerBlock = int(OTA_BLOCK_SIZE / OTA_REPORT_DATA);
 constexpr int kBlocks = int(OTA_DATA_SIZE / OTA_BLOCK_SIZE);
 } // namespace
 
-OtaHandle::OtaHandle() = default;
+OtaHandle::OtaHandle()
+{
+    qRegisterMetaType<OtaVerdict>();
+}
 
 OtaHandle::~OtaHandle()
 {
     wait();
 }
 
-void OtaHandle::setImage(const QByteArray &image)
+bool OtaHandle::setImage(const QByteArray &image)
 {
-    std::memset(ota_data, 0, sizeof(ota_data));
-    std::memcpy(ota_data, image.constData(), std::min(size_t(image.size()), sizeof(ota_data)));
+    // A short image would go out zero-filled: never what was built.
+    if (image.size() != int(sizeof(ota_data)))
+        return false;
+    std::memcpy(ota_data, image.constData(), sizeof(ota_data));
+    return true;
 }
 
 quint16 OtaHandle::imageSum() const
@@ -40,7 +43,7 @@ quint16 OtaHandle::imageSum() const
 void OtaHandle::reportProgress(int value)
 {
     m_progress = value;
-    emit sig_send_ota_progress(value, kProgressText);
+    emit sig_send_ota_progress(value, tr("进度:正在升级"));
 }
 
 bool OtaHandle::send_ota_start()
@@ -74,7 +77,7 @@ bool OtaHandle::send_ota_data()
         reportProgress(20 + 5 * block);
 
         CmdPacket reply;
-        const int received = link->receivePacket(reply, true);
+        const int received = link->receiveAnswer(reply);
         const QVector<uint8_t> payload = reply.getPayload();
         QDebug line = qDebug();
         line << received << int(reply.getCmd());
@@ -135,8 +138,9 @@ void OtaHandle::run()
     // reports would corrupt the image, a stray read would take its replies.
     // While the link is held the hot-plug handler leaves the restarting box alone.
     if (!link->claim()) {
-        emit sig_send_ota_progress(m_progress, kFailureText);
+        emit sig_send_ota_progress(m_progress, tr("结果:升级失败"));
         qDebug() << "ota failed ***" << -1;
+        emit sig_ota_verdict(OtaVerdict::LinkBusy);
         return;
     }
     const int result = transfer();
@@ -145,13 +149,15 @@ void OtaHandle::run()
 
     if (result == OTA_RESULT_OK) {
         qDebug() << "ota success ***" << result;
-        emit sig_send_ota_progress(100, kSuccessText);
+        emit sig_send_ota_progress(100, tr("结果:升级成功,请重新上电VOTK设备"));
+        emit sig_ota_verdict(OtaVerdict::Success);
     } else {
         // A cut transfer must never pass for a finished one: its verdict says
         // so and the bar stays where the transfer got to.
         emit sig_send_ota_progress(m_progress, result == OTA_BOX_LOST
                                                    ? tr("结果:升级中断,请重新连接VOTK设备后再试")
-                                                   : kFailureText);
+                                                   : tr("结果:升级失败"));
         qDebug() << "ota failed ***" << result;
+        emit sig_ota_verdict(result == OTA_BOX_LOST ? OtaVerdict::Interrupted : OtaVerdict::Failed);
     }
 }

@@ -3,6 +3,7 @@
 #include "otafile.h"
 
 #include <QByteArray>
+#include <QMetaType>
 #include <QString>
 #include <QThread>
 
@@ -10,6 +11,17 @@
 
 // The verdict of a transfer during which the box went away.
 constexpr int OTA_BOX_LOST = -2;
+
+// How an upgrade ended, for front ends to act on and word in their own language.
+enum class OtaVerdict
+{
+    Success,     // the box judged the image good
+    Failed,      // the box judged it bad, or gave no verdict
+    Interrupted, // the box went away during the transfer or did not come back
+    FileRefused, // the file was refused before anything was sent
+    LinkBusy,    // another thread held the link; nothing was sent
+};
+Q_DECLARE_METATYPE(OtaVerdict)
 
 // Holds the firmware image to send and, when started, carries out one
 // transfer of it to the box.
@@ -21,8 +33,9 @@ public:
     // Waits for a running transfer: the image and the link must outlive it.
     ~OtaHandle() override;
 
-    // Takes a checked image (OTA_DATA_SIZE bytes; a shorter one is zero-filled).
-    void setImage(const QByteArray &image);
+    // Takes a checked image of exactly OTA_DATA_SIZE bytes; anything else is
+    // refused (false) and the image held stays as it was.
+    bool setImage(const QByteArray &image);
 
     // The pause while the box restarts; shortened only by tests and benchmarks.
     void setRestartPauseMs(unsigned long ms) { m_restartPauseMs = ms; }
@@ -32,6 +45,8 @@ public:
 
 signals:
     void sig_send_ota_progress(int, QString);
+    // The end of every run, after its last progress report.
+    void sig_ota_verdict(OtaVerdict verdict);
 
 protected:
     void run() override;

@@ -199,6 +199,10 @@ void TestTranslations::fixedEnglishTexts_data()
                                      << "Progress: cannot open the file";
     QTest::newRow("file checksum") << "进度:升级文件校验错误"
                                    << "Progress: file checksum error";
+    QTest::newRow("box in use") << "VOTK设备正被其他程序使用"
+                                << "The VOTK box is in use by another program";
+    QTest::newRow("upgrade progress") << "进度:正在升级"
+                                      << "Progress: upgrading";
 }
 
 void TestTranslations::fixedEnglishTexts()

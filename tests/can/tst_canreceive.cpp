@@ -20,6 +20,9 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 #include <algorithm>
 
 // The CAN receive table: the texts of a row, the context menu and its two
@@ -53,6 +56,7 @@ private slots:
     void saveRefused_data();
     void saveRefused();
     void saveCancelLeavesNoFile();
+    void framesDuringSaveTrimNoRowBeingWritten();
 
 private:
     void deliver(const QByteArray &frame);
@@ -507,16 +511,37 @@ void TestCanReceive::saveWritesFrames()
 void TestCanReceive::saveRefused_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::newRow("unwritable directory") << "missing/capture.log";
-    QTest::newRow("neither log nor csv") << "capture.txt";
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<int>("sizeLimit"); // 0: none
+    QTest::newRow("unwritable directory") << "missing/capture.log"
+                                          << "No such file or directory" << 0;
+    QTest::newRow("neither log nor csv") << "capture.txt" << QString() << 0;
+    // A write that fails half-way, as on a full disk.
+    QTest::newRow("write fails") << "capture.csv"
+                                 << "File too large" << 4096;
 }
 
 void TestCanReceive::saveRefused()
 {
     QFETCH(QString, name);
+    QFETCH(QString, cause);
+    QFETCH(int, sizeLimit);
     deliver(hexBytes("df 07 02"));
+    if (sizeLimit > 0) {
+        for (int n = 0; n < 100000; ++n)
+            m_model->append(numbered(n), 0);
+        m_model->flush();
+        ::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit = {rlim_t(sizeLimit), RLIM_INFINITY};
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    }
     saveTo(m_dir->file(name));
+    if (sizeLimit > 0) {
+        struct rlimit none = {RLIM_INFINITY, RLIM_INFINITY};
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &none), 0);
+    }
     QCOMPARE(m_boxes->shown.size(), 1);
+    QVERIFY2(m_boxes->texts().first().contains(cause), qPrintable(m_boxes->texts().first()));
     QVERIFY(!QFile::exists(m_dir->file(name)));
     QCOMPARE(QDir(m_dir->path()).entryList({"capture*"}, QDir::Files), QStringList());
 }
@@ -538,6 +563,40 @@ void TestCanReceive::saveCancelLeavesNoFile()
     QCOMPARE(m_dir->readFile("capture.csv"), QStringLiteral("earlier capture\n"));
     QCOMPARE(QDir(m_dir->path()).entryList({"capture*"}, QDir::Files), QStringList{"capture.csv"});
     QCOMPARE(rows(), 300000);
+}
+
+void TestCanReceive::framesDuringSaveTrimNoRowBeingWritten()
+{
+    const int limit = 300000;
+    m_model->setRowLimit(limit);
+    for (int n = 0; n < limit; ++n)
+        m_model->append(numbered(n), 0);
+    m_model->flush();
+    // Frames keep coming while the save runs the event loop, enough to push
+    // the table past its limit.
+    bool arrived = false;
+    QTimer arrivals;
+    connect(&arrivals, &QTimer::timeout, [&] {
+        if (arrived || !m_window->findChild<QProgressDialog *>())
+            return;
+        arrived = true;
+        for (int n = limit; n < limit + 1000; ++n)
+            m_model->append(numbered(n), 0);
+        m_model->flush();
+    });
+    arrivals.start(0);
+    saveTo(m_dir->file("capture.csv"));
+    arrivals.stop();
+    QVERIFY(arrived);
+    QVERIFY(m_boxes->shown.isEmpty());
+
+    const QStringList lines = m_dir->readFile("capture.csv").split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1 + limit);
+    QCOMPARE(lines.at(1).section(',', 1, 1).toUInt(nullptr, 16), 0u);
+    QCOMPARE(lines.last().section(',', 1, 1).toUInt(nullptr, 16), uint((limit - 1) & 0xffff));
+    // Once the save is done the rows give way to the limit as usual.
+    QCOMPARE(rows(), limit);
+    QCOMPARE(cell(0, 1), numberedId(1000));
 }
 
 QTEST_MAIN(TestCanReceive)

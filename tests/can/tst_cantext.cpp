@@ -1,5 +1,6 @@
 #include "cantext.h"
 #include "testsupport.h"
+#include "wifitext.h"
 
 #include <QDateTime>
 #include <QtTest>
@@ -8,6 +9,8 @@
 // rewrite decision in every flag state, its debug lines, the row clock, and
 // which typed ID and data texts may be sent (some cannot be typed into the
 // field, which rewrites them). The received texts are checked through the window.
+Q_DECLARE_METATYPE(WifiTextProblem)
+
 class TestCanText : public QObject
 {
     Q_OBJECT
@@ -21,6 +24,8 @@ private slots:
     void idTextChecked();
     void dataTextChecked_data();
     void dataTextChecked();
+    void wifiTextChecked_data();
+    void wifiTextChecked();
     void clockMatchesLocalTimeFormatting_data();
     void clockMatchesLocalTimeFormatting();
 };
@@ -220,6 +225,36 @@ void TestCanText::dataTextChecked()
     if (accepted)
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(parsed->constData()), parsed->size()),
                  bytes);
+}
+
+void TestCanText::wifiTextChecked_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<WifiTextProblem>("problem");
+    const QString n30(30, QLatin1Char('n'));
+    QTest::newRow("60 characters fill one report")
+        << n30 << QString(30, 'p') << WifiTextProblem::None;
+    QTest::newRow("61 characters do not") << n30 << QString(31, 'p') << WifiTextProblem::TooLong;
+    QTest::newRow("32 and 29") << QString(32, 'n') << QString(29, 'p') << WifiTextProblem::TooLong;
+    QTest::newRow("newline in name") << "home\nnet"
+                                     << "secret" << WifiTextProblem::NameControl;
+    QTest::newRow("DEL in name") << "home\x7f"
+                                 << "secret" << WifiTextProblem::NameControl;
+    QTest::newRow("C1 in password")
+        << "home" << QString(QChar(0x85)) << WifiTextProblem::PasswordControl;
+    QTest::newRow("CR in password") << "home"
+                                    << "secret\r" << WifiTextProblem::PasswordControl;
+    QTest::newRow("name's fault first") << "a\n"
+                                        << "b,c" << WifiTextProblem::NameControl;
+}
+
+void TestCanText::wifiTextChecked()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, password);
+    QFETCH(WifiTextProblem, problem);
+    QCOMPARE(checkWifiText(name, password), problem);
 }
 
 void TestCanText::clockMatchesLocalTimeFormatting_data()

@@ -171,9 +171,14 @@ void TestCanRxThread::unplugEmitsNothingAndReplugFlowsAgain()
 {
     startCollecting();
     m_sim->box.unplug();
+    const int readsBefore = m_sim->backend.readsAsked();
     QTest::qWait(300);
     QCOMPARE(m_frames.size(), 0);
     QVERIFY(m_thread->isRunning());
+    // Each failed read waits longer before the next: a handful in 300 ms, not
+    // a loop spinning on the link's lock.
+    const int readsWhileGone = m_sim->backend.readsAsked() - readsBefore;
+    QVERIFY2(readsWhileGone < 50, qPrintable(QString::number(readsWhileGone)));
     m_sim->box.plug();
     QCOMPARE(DeviceLink::instance()->open(), 0);
     m_sim->box.queueCanFrame(bytesVector(hexBytes("23 01 aa")));

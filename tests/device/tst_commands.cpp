@@ -197,6 +197,12 @@ void TestCommands::canPayloadsAndTimes()
     QCOMPARE(int(canTimeValue(99)), 99);
     QCOMPARE(int(canTimeValue(256 + 30)), 30);
     QCOMPARE(int(canTimeValue(256 + 2)), 5);
+    // Only what the box can store faithfully is taken from text.
+    QCOMPARE(canTimeFromText(" 7 "), std::optional<quint32>(7));
+    QCOMPARE(canTimeFromText("255"), std::optional<quint32>(255));
+    QCOMPARE(canTimeFromText("0"), std::optional<quint32>(0));
+    for (const char *refused : {"256", "300", "", "  ", "5 5", "-1", "+3", "1e2", "0x10", "0255"})
+        QVERIFY2(!canTimeFromText(QString::fromLatin1(refused)), refused);
 }
 
 namespace {

@@ -28,6 +28,7 @@ private slots:
     void failedOpenKeepsFlagAndDropsHandle();
     void identityStrings();
     void claimedLinkRefusesOtherThreads();
+    void boxHeldByAnotherProgramIsNotOpened();
 };
 
 void TestDeviceLink::outputReportIsExact_data()
@@ -264,6 +265,41 @@ void TestDeviceLink::claimedLinkRefusesOtherThreads()
     QVERIFY(link->exchange(CMD_PROBE).answered());
     link->release();
     QVERIFY(!link->isClaimedByOther());
+}
+
+void TestDeviceLink::boxHeldByAnotherProgramIsNotOpened()
+{
+    SimFixture sim;
+    sim.backend.setSharedWithOtherPrograms(true);
+    SimBox::Identity id = sim.box.identity();
+    id.serialNumber = QStringLiteral("lock-%1").arg(QCoreApplication::applicationPid());
+    sim.box.setIdentity(id);
+    const QString key = BoxLock::keyFor(id.serialNumber, QStringLiteral("sim:votkbox"));
+    DeviceLink *link = DeviceLink::instance();
+
+    LockHolder other(BoxLock::filePath(key));
+    QVERIFY(other.pid() > 0);
+    const LinkOpenResult refused = link->openBox();
+    QCOMPARE(int(refused.status), int(LinkOpenResult::InUse));
+    QCOMPARE(refused.holder.pid, other.pid());
+    QCOMPARE(refused.holder.program, QStringLiteral("tst_devicelink"));
+    QCOMPARE(sim.backend.openHandles(), 0);
+    QVERIFY(sim.box.wire().isEmpty());
+    QVERIFY(!link->isConnected());
+
+    // The system drops a crashed holder's lock; the box opens and stays locked
+    // against a second lock of this process until the link closes.
+    other.crash();
+    QVERIFY(link->openBox().opened());
+    BoxLock second;
+    BoxLockHolder holder;
+    QCOMPARE(int(second.acquire(key, &holder)), int(BoxLock::Result::InUse));
+    QCOMPARE(holder.pid, QCoreApplication::applicationPid());
+    QVERIFY(link->exchange(CMD_PROBE).answered());
+    link->close();
+    QCOMPARE(int(second.acquire(key)), int(BoxLock::Result::Locked));
+    second.release();
+    QFile::remove(BoxLock::filePath(key));
 }
 
 QTEST_GUILESS_MAIN(TestDeviceLink)

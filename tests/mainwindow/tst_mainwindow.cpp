@@ -1,13 +1,22 @@
+#include "appconfig.h"
 #include "commands.h"
 #include "devicelink.h"
+#include "quitsignals.h"
+#include "settingdialog.h"
 #include "windowrig.h"
 #include "windowparts.h"
 
+#include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QRadioButton>
+#include <QStatusBar>
 #include <QtTest>
 
+#include <csignal>
+#include <memory>
 #include <mutex>
 
 // The main window against the simulated box: construction, connecting, the
@@ -42,6 +51,9 @@ private slots:
 
     void exitActionEndsLoopWith111AndStopsReceiver();
     void closingWindowEndsLoopWith0();
+    void unwritableConfigWarnsOnceAndKeepsValues();
+    void quitSignalsEndLikeTheCloseButton_data();
+    void quitSignalsEndLikeTheCloseButton();
 };
 
 namespace {
@@ -134,6 +146,7 @@ void TestMainWindow::connectButton_data()
     QTest::newRow("usb mode answer 0") << "answer 0" << reports({probe, usb}) << true << false;
     QTest::newRow("usb mode answer 2") << "answer 2" << reports({probe, usb}) << true << false;
     QTest::newRow("accepted") << "answer 1" << reports({probe, usb}) << true << true;
+    QTest::newRow("held by another program") << "held" << reports({}) << false << false;
 }
 
 void TestMainWindow::connectButton()
@@ -156,6 +169,17 @@ void TestMainWindow::connectButton()
         rig.box().setUsbModeAnswer(0);
     else if (box == "answer 2")
         rig.box().setUsbModeAnswer(2);
+    std::unique_ptr<LockHolder> other;
+    QString lockFile;
+    if (box == "held") {
+        rig.sim.backend.setSharedWithOtherPrograms(true);
+        SimBox::Identity id = rig.box().identity();
+        id.serialNumber = QStringLiteral("window-%1").arg(QCoreApplication::applicationPid());
+        rig.box().setIdentity(id);
+        lockFile = BoxLock::filePath(BoxLock::keyFor(id.serialNumber, QString()));
+        other = std::make_unique<LockHolder>(lockFile);
+        QVERIFY(other->pid() > 0);
+    }
 
     auto *button = rig.w<QPushButton>("pushButton_connect");
     button->click();
@@ -172,6 +196,14 @@ void TestMainWindow::connectButton()
         QCOMPARE(rig.boxes.shown.at(0).title, QString("信息"));
         QCOMPARE(rig.boxes.shown.at(0).text, QString("VOTK连接失败"));
         QVERIFY(!DeviceLink::instance()->isConnected());
+    } else if (box == "held") {
+        QCOMPARE(rig.boxes.shown.size(), 1);
+        const QString text = rig.boxes.shown.at(0).text;
+        QVERIFY2(text.startsWith("VOTK设备正被其他程序使用"), qPrintable(text));
+        QVERIFY2(text.contains(QString::number(other->pid())), qPrintable(text));
+        QVERIFY(!DeviceLink::instance()->isConnected());
+        other.reset();
+        QFile::remove(lockFile);
     } else {
         QVERIFY(!rig.log.contains("device open failed"));
         QVERIFY(rig.boxes.shown.isEmpty());
@@ -317,6 +349,12 @@ void TestMainWindow::wifiUpdate_data()
     QTest::newRow("chinese password")
         << "homenet" << QString::fromUtf8("密码12345678") << true << QByteArray()
         << "WIFI密码只能包含西文字符（Latin-1），不支持中文等";
+    QTest::newRow("newline in name")
+        << "home\nnet"
+        << "secret99" << true << QByteArray() << "WIFI名称不能包含控制字符（换行、制表符等）";
+    QTest::newRow("tab in password")
+        << "homenet"
+        << "sec\tret" << true << QByteArray() << "WIFI密码不能包含控制字符（换行、制表符等）";
 }
 
 void TestMainWindow::wifiUpdate()
@@ -482,6 +520,8 @@ void TestMainWindow::exitActionEndsLoopWith111AndStopsReceiver()
     QTimer::singleShot(0, rig.action("action_exit"), &QAction::trigger);
     QCOMPARE(execGuarded(), 111);
     QVERIFY(!canRxThreadOf(rig.window).isRunning());
+    QVERIFY(!rig.box().canReporting());
+    QCOMPARE(rig.box().wire().last(), commandReport(CMD_CAN_RX_ENABLE, hexBytes("00")));
 }
 
 void TestMainWindow::closingWindowEndsLoopWith0()
@@ -496,6 +536,75 @@ void TestMainWindow::closingWindowEndsLoopWith0()
     QCOMPARE(execGuarded(), 0);
     QVERIFY(!rig.window.isVisible());
     QVERIFY(!canRxThreadOf(rig.window).isRunning());
+    QVERIFY(!rig.box().canReporting());
+    QCOMPARE(rig.box().wire().last(), commandReport(CMD_CAN_RX_ENABLE, hexBytes("00")));
+}
+
+void TestMainWindow::unwritableConfigWarnsOnceAndKeepsValues()
+{
+    WindowRig rig;
+    // A directory where the file should be: no user, root included, writes it.
+    QVERIFY(QDir().mkdir(rig.dir.file("config.ini")));
+    SettingDialog dialog;
+    const QString warning =
+        QStringLiteral("配置文件 ./config.ini 无法写入，设置只在本次运行中有效");
+
+    dialog.findChild<QRadioButton *>("radioButton_en")->click();
+    QCOMPARE(AppConfig::getLanguage(), QStringLiteral("en"));
+    QCOMPARE(rig.window.statusBar()->currentMessage(), warning);
+
+    rig.window.statusBar()->clearMessage();
+    dialog.findChild<QCheckBox *>("checkBox_auto_connect")->click();
+    QCOMPARE(AppConfig::getAutoConnect(), QStringLiteral("0"));
+    QCOMPARE(rig.window.statusBar()->currentMessage(), QString());
+    QVERIFY(rig.boxes.shown.isEmpty());
+}
+
+void TestMainWindow::quitSignalsEndLikeTheCloseButton_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<bool>("upgrading");
+    QTest::newRow("SIGTERM on the CAN tab") << int(SIGTERM) << false;
+    QTest::newRow("SIGINT on the CAN tab") << int(SIGINT) << false;
+    QTest::newRow("SIGHUP on the CAN tab") << int(SIGHUP) << false;
+    QTest::newRow("SIGTERM during an upgrade") << int(SIGTERM) << true;
+}
+
+void TestMainWindow::quitSignalsEndLikeTheCloseButton()
+{
+    QFETCH(int, signalNumber);
+    QFETCH(bool, upgrading);
+    WindowRig rig;
+    QuitSignals signals_;
+    QVERIFY(signals_.isActive());
+    connect(&signals_, &QuitSignals::quitRequested, &rig.window, &MainWindow::closeWhenIdle);
+    rig.connectAccepted();
+    rig.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.window));
+    if (upgrading) {
+        rig.box().setRestartTimeMs(10);
+        OtaHandle &ota = otaHandleOf(rig.window);
+        ota.setRestartPauseMs(250);
+        QVERIFY(ota.setImage(QByteArray(int(OTA_DATA_SIZE), '\x5A')));
+        ota.start();
+    } else {
+        rig.tabs()->setCurrentIndex(1);
+        QVERIFY(rig.box().canReporting());
+    }
+
+    QTimer::singleShot(0, [signalNumber] { ::raise(signalNumber); });
+    QCOMPARE(execGuarded(), 0);
+    QVERIFY(!rig.window.isVisible());
+    QVERIFY(!rig.box().canReporting());
+    QVERIFY(rig.boxes.shown.isEmpty());
+    if (upgrading) {
+        // The transfer ran to its verdict before the window went.
+        QCOMPARE(rig.box().rawReportsReceived(), int(OTA_DATA_SIZE / OTA_REPORT_DATA));
+        QCOMPARE(rig.box().commandsOnWire().last(), CMD_OTA_RESULT);
+    } else {
+        QVERIFY(!canRxThreadOf(rig.window).isRunning());
+        QCOMPARE(rig.box().wire().last(), commandReport(CMD_CAN_RX_ENABLE, hexBytes("00")));
+    }
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -9,9 +9,12 @@
 
 #include <QCheckBox>
 #include <QDialog>
+#include <QDir>
 #include <QProgressBar>
 #include <QSettings>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 // The upgrade tab: choosing a file, the checks before a transfer, and one
 // transfer carried out through the window.
@@ -182,6 +185,21 @@ void TestUpgradeTab::badFilesShowTheirTextAndSendNothing_data()
     QTest::newRow("checksum mismatch") << checksum << "进度:升级文件校验错误";
     QTest::newRow("size and flag wrong") << sizeAndFlag << "进度:升级文件大小错误";
     QTest::newRow("flag wrong") << flag << "进度:升级文件错误";
+    // Tuned so that the zero-padded file would pass its checksum.
+    QByteArray cut = upgradeFile();
+    cut.replace(int(OTA_FILE_SIZE) - 5, 5, QByteArray(5, '\0'));
+    for (int v = 0; v < 256; ++v) {
+        cut[8] = char(v);
+        if (crc8Maxim(reinterpret_cast<const uint8_t *>(cut.constData()),
+                      size_t(OTA_FILE_SIZE - 1)) == 0)
+            break;
+    }
+    QTest::newRow("5 bytes short, checksum matching")
+        << cut.left(int(OTA_FILE_SIZE) - 5) << "进度:升级文件大小错误";
+    QTest::newRow("trailing bytes")
+        << upgradeFile() + QByteArray(7000, '\x55') << "进度:升级文件大小错误";
+    QTest::newRow("FIFO") << QByteArray("<fifo>") << "进度:升级文件打开失败";
+    QTest::newRow("directory") << QByteArray("<dir>") << "进度:升级文件打开失败";
 }
 
 void TestUpgradeTab::badFilesShowTheirTextAndSendNothing()
@@ -190,7 +208,11 @@ void TestUpgradeTab::badFilesShowTheirTextAndSendNothing()
     QFETCH(QString, label);
     WindowRig rig;
     rig.connectAccepted();
-    if (!file.isEmpty())
+    if (file == "<fifo>")
+        QCOMPARE(::mkfifo(QFile::encodeName(rig.dir.file("fw.ota")).constData(), 0600), 0);
+    else if (file == "<dir>")
+        QVERIFY(QDir(rig.dir.path()).mkdir("fw.ota"));
+    else if (!file.isEmpty())
         rig.dir.writeFile("fw.ota", file);
     rig.w<QLineEdit>("lineEdit_ota_file")->setText(rig.dir.file("fw.ota"));
 

@@ -69,7 +69,10 @@ private slots:
     // CAN time page
     void canTimeUpdateSends_data();
     void canTimeUpdateSends();
+    void canTimeEmptyFieldSendsNothing_data();
     void canTimeEmptyFieldSendsNothing();
+    void unansweredCommandsWarn_data();
+    void unansweredCommandsWarn();
     void canTimeReadShowsReply_data();
     void canTimeReadShowsReply();
     void canTimeNoReplyKeepsLabel();
@@ -251,7 +254,6 @@ void TestSettingDialog::canTimeUpdateSends_data()
     QTest::newRow("99") << "99" << 99;
     QTest::newRow("7 and a space") << "7 " << 7;
     QTest::newRow("space and 7") << " 7" << 7;
-    QTest::newRow("spaces only count as 0") << "  " << 5;
     QTest::newRow("third digit refused") << "123" << 12;
     QTest::newRow("letters refused") << "a4b" << 5;
 }
@@ -279,18 +281,61 @@ void TestSettingDialog::canTimeUpdateSends()
     QVERIFY(!QFile::exists(dir.file("config.ini")));
 }
 
+void TestSettingDialog::canTimeEmptyFieldSendsNothing_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    const QString blank = QStringLiteral("请输入CAN时间");
+    QTest::newRow("empty") << "" << blank;
+    QTest::newRow("spaces only") << "  " << blank;
+}
+
 void TestSettingDialog::canTimeEmptyFieldSendsNothing()
 {
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
     TempWorkDir dir;
     SimFixture sim;
     MessageBoxRecorder boxes;
     LogCapture log;
     openLink(sim);
     SettingDialog dialog;
+    child<QLineEdit>(dialog, "lineEdit_can_time")->setText(typed);
     child<QPushButton>(dialog, "pushButton_update_can_time")->click();
     QVERIFY(sim.box.wire().isEmpty());
-    QVERIFY(boxes.shown.isEmpty());
+    QCOMPARE(boxes.texts(), QStringList{message});
+    QCOMPARE(boxes.shown.value(0).kind, MessageBox::Warning);
     QVERIFY(log.lines().contains(QStringLiteral("update can time")));
+}
+
+void TestSettingDialog::unansweredCommandsWarn_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("cmd");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("set CAN time") << "pushButton_update_can_time" << int(CMD_SET_CAN_TIME)
+                                  << QStringLiteral("CAN时间设置失败");
+    QTest::newRow("factory reset") << "pushButto_wifi_factory" << int(CMD_WIFI_FACTORY_RESET)
+                                   << QStringLiteral("恢复出厂设置失败");
+}
+
+void TestSettingDialog::unansweredCommandsWarn()
+{
+    QFETCH(QString, button);
+    QFETCH(int, cmd);
+    QFETCH(QString, message);
+    TempWorkDir dir;
+    SimFixture sim;
+    openLink(sim);
+    sim.box.setInstantTimeouts(true);
+    sim.box.setFault(SimBox::Fault::Silent, cmd);
+    SettingDialog dialog;
+    MessageBoxRecorder boxes(QMessageBox::Yes);
+    pressDeviceButton(dialog, button);
+    QCOMPARE(sim.box.commandsOnWire(), QList<uint8_t>{uint8_t(cmd)});
+    QCOMPARE(boxes.texts().last(), message);
+    QCOMPARE(boxes.shown.last().kind, MessageBox::Warning);
+    QCOMPARE(boxes.shown.last().title, QStringLiteral("信息"));
 }
 
 void TestSettingDialog::canTimeReadShowsReply_data()

@@ -9,6 +9,11 @@
 
 #include <mutex>
 
+#include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 MessageBoxRecorder::MessageBoxRecorder(QMessageBox::StandardButton answer) : m_default(answer)
 {
     MessageBox::setAnswerer([this](const MessageBox::Shown &s) {
@@ -180,4 +185,49 @@ QByteArray vectorBytes(const QVector<uint8_t> &bytes)
     for (uint8_t c : bytes)
         b.append(char(c));
     return b;
+}
+
+LockHolder::LockHolder(const QString &lockFile)
+{
+    const QByteArray path = QFile::encodeName(lockFile);
+    int ready[2];
+    if (::pipe(ready) != 0)
+        return;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // Only async-signal-safe calls here: the parent may have threads.
+        ::close(ready[0]);
+        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        struct flock lock = {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        const char ok = fd >= 0 && ::fcntl(fd, F_SETLK, &lock) == 0 ? 1 : 0;
+        (void)!::write(ready[1], &ok, 1);
+        for (;;)
+            ::pause();
+    }
+    ::close(ready[1]);
+    if (child < 0) {
+        ::close(ready[0]);
+        return;
+    }
+    m_pid = child;
+    char ok = 0;
+    m_locked = ::read(ready[0], &ok, 1) == 1 && ok == 1;
+    ::close(ready[0]);
+}
+
+LockHolder::~LockHolder()
+{
+    crash();
+}
+
+void LockHolder::crash()
+{
+    if (m_pid <= 0)
+        return;
+    ::kill(pid_t(m_pid), SIGKILL);
+    ::waitpid(pid_t(m_pid), nullptr, 0);
+    m_pid = -1;
+    m_locked = false;
 }

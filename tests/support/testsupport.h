@@ -79,6 +79,25 @@ private:
     std::thread m_thread;
 };
 
+// Another program holding a box's lock: a child process that locks the file
+// the way BoxLock does and waits. Gone (killed, as in a crash) when destroyed.
+class LockHolder
+{
+public:
+    explicit LockHolder(const QString &lockFile);
+    ~LockHolder();
+    LockHolder(const LockHolder &) = delete;
+    LockHolder &operator=(const LockHolder &) = delete;
+    // 0 when the child could not lock the file.
+    qint64 pid() const { return m_locked ? m_pid : 0; }
+    // Kills the child without a chance to clean up, and reaps it.
+    void crash();
+
+private:
+    qint64 m_pid = -1;
+    bool m_locked = false;
+};
+
 // "00 08 03 0e" -> bytes.
 QByteArray hexBytes(const char *spaced);
 // The 65-byte output report the tool writes for a command.

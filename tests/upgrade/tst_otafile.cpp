@@ -8,6 +8,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 namespace {
 constexpr int kChecksumAt = int(OTA_FILE_SIZE) - 1;
 constexpr int kFlagAt = int(OTA_HEADER_SIZE + OTA_FLAG_OFFSET);
@@ -73,11 +75,18 @@ QByteArray imageOf(const QByteArray &record)
     return record.mid(int(OTA_HEADER_SIZE), int(OTA_DATA_SIZE));
 }
 
-QByteArray padded(const QByteArray &content)
+// A record cut by `cut` bytes whose checksum still matches once zero-padded
+// back to full length: a header byte is tuned until it does.
+QByteArray cutWithMatchingChecksum(int cut)
 {
-    QByteArray record = content.left(int(OTA_FILE_SIZE));
-    record.append(QByteArray(int(OTA_FILE_SIZE) - record.size(), '\0'));
-    return record;
+    QByteArray record = validRecord(5);
+    record.replace(int(OTA_FILE_SIZE) - cut, cut, QByteArray(cut, '\0'));
+    for (int v = 0; v < 256; ++v) {
+        record[8] = char(v);
+        if (crc8Maxim(reinterpret_cast<const uint8_t *>(record.constData()), kChecksumAt) == 0)
+            return record.left(int(OTA_FILE_SIZE) - cut);
+    }
+    return QByteArray();
 }
 } // namespace
 
@@ -97,9 +106,8 @@ private slots:
     void fileStatusAndImage();
     void unopenablePathReadsNothing_data();
     void unopenablePathReadsNothing();
-    void shortFileLeavesZeroTail_data();
-    void shortFileLeavesZeroTail();
-    void longFileReadsOnlyTheRecord();
+    void wrongLengthIsRefused_data();
+    void wrongLengthIsRefused();
     void readerWritesItsDebugLines();
 
 private:
@@ -191,6 +199,8 @@ void TstOtaFile::unopenablePathReadsNothing_data()
     QTest::newRow("directory") << "directory";
     QTest::newRow("empty path") << "empty";
     QTest::newRow("unreadable") << "unreadable";
+    QTest::newRow("FIFO without a writer") << "fifo";
+    QTest::newRow("character device") << "device";
 }
 
 void TstOtaFile::unopenablePathReadsNothing()
@@ -202,6 +212,11 @@ void TstOtaFile::unopenablePathReadsNothing()
     } else if (kind == "directory") {
         path = m_dir->file("dir.ota");
         QVERIFY(QDir(m_dir->path()).mkdir("dir.ota"));
+    } else if (kind == "fifo") {
+        path = m_dir->file("pipe.ota");
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (kind == "device") {
+        path = QStringLiteral("/dev/zero");
     } else if (kind == "unreadable") {
         path = write("locked.ota", validRecord(9));
         QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
@@ -217,35 +232,28 @@ void TstOtaFile::unopenablePathReadsNothing()
     QVERIFY(!log.contains("ota file size"));
 }
 
-void TstOtaFile::shortFileLeavesZeroTail_data()
+void TstOtaFile::wrongLengthIsRefused_data()
 {
-    QTest::addColumn<int>("length");
-    QTest::newRow("empty") << 0;
-    QTest::newRow("half a size field") << 2;
-    QTest::newRow("size field only") << 4;
-    QTest::newRow("header and a bit") << int(OTA_HEADER_SIZE) + 10;
-    QTest::newRow("ends inside the flag") << kFlagAt + 2;
-    QTest::newRow("no checksum byte") << kChecksumAt;
+    QTest::addColumn<QByteArray>("content");
+    const QByteArray record = validRecord(4);
+    const QByteArray cut = cutWithMatchingChecksum(5);
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("half a size field") << record.left(2);
+    QTest::newRow("size field only") << record.left(4);
+    QTest::newRow("header and a bit") << record.left(int(OTA_HEADER_SIZE) + 10);
+    QTest::newRow("ends inside the flag") << record.left(kFlagAt + 2);
+    QTest::newRow("no checksum byte") << record.left(kChecksumAt);
+    QTest::newRow("5 bytes short, checksum matching when padded") << cut;
+    QTest::newRow("one trailing byte") << record + QByteArray(1, '\0');
+    QTest::newRow("70000 trailing bytes") << record + QByteArray(70000, '\xEE');
 }
 
-void TstOtaFile::shortFileLeavesZeroTail()
+void TstOtaFile::wrongLengthIsRefused()
 {
-    QFETCH(int, length);
-    const QByteArray content = validRecord(4).left(length);
-    const QByteArray record = padded(content);
-    const OtaFileRead read = readOtaFile(write("short.ota", content));
-    QVERIFY(read.status != OtaFileStatus::Ok);
-    QCOMPARE(read.sizeField, sizeField(record));
-    QCOMPARE(read.image, imageOf(record));
-}
-
-void TstOtaFile::longFileReadsOnlyTheRecord()
-{
-    const QByteArray record = validRecord(6);
-    const OtaFileRead read = readOtaFile(write("long.ota", record + QByteArray(70000, '\xEE')));
-    QCOMPARE(read.status, OtaFileStatus::Ok);
-    QCOMPARE(read.sizeField, OTA_FILE_SIZE);
-    QCOMPARE(read.image, imageOf(record));
+    QFETCH(QByteArray, content);
+    const OtaFileRead read = readOtaFile(write("wrong.ota", content));
+    QCOMPARE(read.status, OtaFileStatus::WrongSize);
+    QVERIFY(read.image.isEmpty());
 }
 
 void TstOtaFile::readerWritesItsDebugLines()

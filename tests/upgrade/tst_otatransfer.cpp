@@ -182,6 +182,7 @@ private slots:
     void runsAgainAfterFinishing();
     void linkHeldElsewhereFailsAtOnce();
     void destructorWaitsForRunningTransfer();
+    void framesNeverPassForBlockAnswers();
 
 private:
     bool runToEnd(OtaHandle &ota);
@@ -494,6 +495,34 @@ void TstOtaTransfer::destructorWaitsForRunningTransfer()
     m_ota.reset();
     QCOMPARE(m_sim->box.commandsOnWire().last(), CMD_OTA_RESULT);
     QVERIFY(!DeviceLink::instance()->isClaimedByOther());
+}
+
+void TstOtaTransfer::framesNeverPassForBlockAnswers()
+{
+    SimBox &box = m_sim->box;
+    // Reporting left on, a stream of frames, and a box that takes the first
+    // block without answering it.
+    QVERIFY(DeviceLink::instance()->exchange(CMD_CAN_RX_ENABLE, {1}).answered());
+    box.setInstantTimeouts(true);
+    box.setBlockAnswers(false);
+    box.queueCanBurst(4000);
+    box.clearWire();
+    std::mutex mutex;
+    QList<OtaVerdict> verdicts;
+    connect(
+        m_ota.get(), &OtaHandle::sig_ota_verdict, this,
+        [&](OtaVerdict verdict) {
+            std::lock_guard<std::mutex> lock(mutex);
+            verdicts << verdict;
+        },
+        Qt::DirectConnection);
+
+    QVERIFY(runToEnd(*m_ota));
+
+    QCOMPARE(box.rawReportsReceived(), int(OTA_BLOCK_SIZE / OTA_REPORT_DATA));
+    QVERIFY(!box.commandsOnWire().contains(CMD_OTA_FINISH));
+    std::lock_guard<std::mutex> lock(mutex);
+    QCOMPARE(verdicts, QList<OtaVerdict>({OtaVerdict::Interrupted}));
 }
 
 QTEST_GUILESS_MAIN(TstOtaTransfer)
