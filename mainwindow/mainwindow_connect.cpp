@@ -16,6 +16,7 @@ void MainWindow::on_pushButton_connect_clicked()
     if (!opened.opened()) {
         qDebug() << "device open failed";
         clearBoxValues();
+        syncStatusBar(false);
         MessageBox::information(this, tr("信息"), openFailureText(opened));
         return;
     }
