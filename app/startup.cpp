@@ -44,7 +44,8 @@ int parseStartOptions(const QStringList &arguments, StartOptions &options, QStri
     parser.addOption(simulate);
     // For tests, the start-up benchmark and the package check: end by itself once shown.
     const QCommandLineOption quitAfter(
-        QStringLiteral("quit-after"), QStringLiteral("Quit with exit code 0 <ms> milliseconds after the window is shown."),
+        QStringLiteral("quit-after"),
+        QStringLiteral("Quit with exit code 0 <ms> milliseconds after the window is shown."),
         QStringLiteral("ms"));
     parser.addOption(quitAfter);
 
@@ -210,6 +211,8 @@ void Startup::prepare(QCoreApplication &app)
         attachSimulatedBox();
     else
         m_window->attachHotplugSource(createSystemHotplugSource(m_window.get()));
+    // A box plugged in before the start is connected as if it came now.
+    m_window->connectPresentBox();
 }
 
 int Startup::run(QApplication &app)

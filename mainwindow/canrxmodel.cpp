@@ -113,7 +113,7 @@ void CanRxModel::flush()
 {
     m_flushTimer.stop();
     const int stored = int(m_rows.size());
-    if (stored > m_shown) {
+    if (!m_viewHeld && stored > m_shown) {
         beginInsertRows(QModelIndex(), m_shown, stored - 1);
         m_shown = stored;
         endInsertRows();
@@ -129,7 +129,7 @@ void CanRxModel::trim()
     // past its limit (10 000 rows, about a second of a full bus, at the
     // default), it goes back to the limit.
     const int excess = m_shown - m_rowLimit;
-    if (m_trimmingHeld || excess <= 0 || excess <= m_rowLimit / 1000)
+    if (m_trimmingHeld || m_viewHeld || excess <= 0 || excess <= m_rowLimit / 1000)
         return;
     beginRemoveRows(QModelIndex(), 0, excess - 1);
     for (int i = 0; i < excess; ++i)
@@ -144,6 +144,12 @@ void CanRxModel::setRowLimit(int limit)
 {
     m_rowLimit = std::max(1, std::min(limit, kMaxRowLimit));
     trim();
+}
+
+void CanRxModel::setViewHeld(bool held)
+{
+    m_viewHeld = held;
+    flush();
 }
 
 void CanRxModel::setTrimmingHeld(bool held)
@@ -256,7 +262,7 @@ bool writeAll(QIODevice &out, const QByteArray &bytes)
 CanRxModel::WriteResult CanRxModel::write(QIODevice &out, CanSaveFormat format, int rows,
                                           const std::function<bool(int)> &keepGoing) const
 {
-    rows = std::min(rows, m_shown);
+    rows = std::min(rows, int(m_rows.size()));
     QByteArray buffer = canSaveHeader(format);
     buffer.reserve(kWriteChunk + 4096);
     // By index: frames that arrive while `keepGoing` runs the event loop are

@@ -54,6 +54,13 @@ public:
     void clear();
 
     void setRowLimit(int limit);
+    // While held (the view is frozen), frames are stored and counted but not
+    // shown, and no shown row gives way to the limit; releasing shows them.
+    void setViewHeld(bool held);
+    // Frames stored and not shown yet because the view is held.
+    int heldBack() const { return int(m_rows.size()) - m_shown; }
+    // Every stored frame, the held-back ones too.
+    int stored() const { return int(m_rows.size()); }
     // While held (a save reads the rows), no row gives way to the limit.
     void setTrimmingHeld(bool held);
 
@@ -68,9 +75,9 @@ public:
         Failed,
         Cancelled
     };
-    // Writes the first `rows` rows. `keepGoing(done)` is asked now and then;
-    // false cancels. It may run the event loop: frames may be appended
-    // meanwhile, but no row may be removed (hold the trimming).
+    // Writes the first `rows` stored frames, shown or held back. `keepGoing(done)` is asked now and
+    // then; false cancels. It may run the event loop: frames may be appended meanwhile, but no row
+    // may be removed (hold the trimming).
     WriteResult write(QIODevice &out, CanSaveFormat format, int rows,
                       const std::function<bool(int done)> &keepGoing) const;
 
@@ -106,6 +113,7 @@ private:
     quint64 m_nextLongKey = 0;
     int m_rowLimit = kDefaultRowLimit;
     bool m_trimmingHeld = false;
+    bool m_viewHeld = false;
     quint64 m_received = 0;
     quint64 m_dropped = 0;
     QTimer m_flushTimer;

@@ -57,6 +57,7 @@ MainWindow::MainWindow(QWidget *parent)
     });
 
     connect(&m_ota, &OtaHandle::sig_send_ota_progress, this, &MainWindow::slt_update_ota_progress);
+    connect(&m_ota, &OtaHandle::sig_ota_restarting, this, &MainWindow::showOtaRestarting);
     connect(&m_ota, &OtaHandle::sig_ota_verdict, this, &MainWindow::showOtaVerdict);
     // Queued behind the verdict: the window is set right after it is shown.
     connect(&m_ota, &QThread::finished, this, [this] { upgradeFinished(); });
@@ -77,8 +78,9 @@ MainWindow::MainWindow(QWidget *parent)
 
     ui->lineEdit_wifi_name->setMaxLength(15);
     ui->lineEdit_wifi_pwd->setMaxLength(15);
-    ui->lineEdit_can_id->setMaxLength(3);
-    ui->lineEdit_can_id_2->setMaxLength(3);
+    // The ID fields take longer text than an identifier has, so that a pasted
+    // or overtyped 18DAF110 is refused at the send instead of being cut to 18D,
+    // another identifier.
 
     registerDeviceNotifications();
 

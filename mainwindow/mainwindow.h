@@ -16,6 +16,7 @@ class MainWindow;
 }
 
 class CanRxModel;
+enum class Handshake;
 struct LinkOpenResult;
 class HotplugSource;
 class QCloseEvent;
@@ -45,6 +46,9 @@ public:
     // Closes the window as its close button does, but waits for the verdict
     // of a running upgrade instead of refusing (the quit signals).
     void closeWhenIdle();
+    // With automatic connection on, connects a box that is already plugged in
+    // as a plug-in would; nothing happens without one.
+    void connectPresentBox();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -73,9 +77,15 @@ private slots:
     void on_pushButton_can_rx_save_clicked();
 
 private:
-    void runHandshake();
+    Handshake runHandshake();
+    // The open, the handshake and the information read of an automatic connection.
+    void connectAutomatically();
     // Why the connect button could not open the box.
     static QString openFailureText(const LinkOpenResult &opened);
+    // Values read from a box that is no longer connected are not shown as current.
+    void clearBoxValues();
+    // Drops a plug message the connection label now contradicts.
+    void syncStatusBar(bool connected);
     void registerDeviceNotifications();
     void showDisconnected();
     bool upgradeInProgress(bool tellUser);
@@ -86,6 +96,7 @@ private:
     void setUpCanRxTable();
     void canRxFlushed();
     void showCanRxCounts();
+    void showCanRxHeld();
     void sendCanRow(QLineEdit *idField, QLineEdit *dataField);
     void reformatCanData(QLineEdit *dataField);
     // The warning for a refused WiFi name or password; empty when none.
@@ -93,6 +104,7 @@ private:
     void setUpgradeControlsEnabled(bool enabled);
     void upgradeFinished();
     void showOtaVerdict(OtaVerdict verdict);
+    void showOtaRestarting();
 
     Ui::MainWindow *ui;
     OtaHandle m_ota;

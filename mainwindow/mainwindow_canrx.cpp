@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDebug>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelection>
 #include <QItemSelectionModel>
@@ -91,13 +92,27 @@ void MainWindow::showCanRxCounts()
     ui->label_can_rx_count->setText(tr("已接收: %1").arg(received));
     ui->label_can_rx_rate->setText(tr("速率: %1 帧/秒").arg(rate));
     ui->label_can_rx_dropped->setText(tr("超限移除: %1").arg(m_rxModel->dropped()));
+    showCanRxHeld();
+}
+
+void MainWindow::showCanRxHeld()
+{
+    // A frozen view says how much it is not showing.
+    const bool frozen = ui->pushButton_can_rx_pause->isChecked();
+    ui->label_can_rx_held->setVisible(frozen);
+    if (frozen)
+        ui->label_can_rx_held->setText(tr("未显示: %1").arg(m_rxModel->heldBack()));
 }
 
 void MainWindow::on_pushButton_can_rx_pause_toggled(bool paused)
 {
-    ui->pushButton_can_rx_pause->setText(paused ? tr("继续") : tr("暂停"));
+    // Freezing holds the view still; frames are stored and counted all the
+    // same and appear when it is unfrozen.
+    ui->pushButton_can_rx_pause->setText(paused ? tr("解除冻结") : tr("冻结视图"));
+    m_rxModel->setViewHeld(paused);
     if (!paused)
         ui->table_can_rx->scrollToBottom();
+    showCanRxHeld();
 }
 
 void MainWindow::table_can_rx_delete()
@@ -137,10 +152,16 @@ void MainWindow::on_pushButton_can_rx_save_clicked()
 {
     if (m_rxSaving)
         return;
-    const QString path = saveFileChooser()(this, tr("保存"), QString(),
-                                           tr("candump 日志 (*.log);;CSV 文件 (*.csv)"));
+    const QString logFilter = tr("candump 日志 (*.log)");
+    const QString csvFilter = tr("CSV 文件 (*.csv)");
+    QString chosenFilter = logFilter;
+    QString path = saveFileChooser()(this, tr("保存"), QString(),
+                                     logFilter + QLatin1String(";;") + csvFilter, &chosenFilter);
     if (path.isEmpty())
         return;
+    // A bare name takes the extension of the type chosen in the dialog.
+    if (QFileInfo(path).suffix().isEmpty())
+        path += chosenFilter == csvFilter ? QLatin1String(".csv") : QLatin1String(".log");
     CanSaveFormat format;
     if (!canSaveFormatFor(path, &format)) {
         MessageBox::warning(this, tr("保存"), tr("请使用 .log 或 .csv 文件名"));
@@ -155,7 +176,8 @@ void MainWindow::on_pushButton_can_rx_save_clicked()
         return;
     }
     m_rxModel->flush();
-    const int rows = m_rxModel->rowCount();
+    // Everything stored is saved, frames a frozen view holds back too.
+    const int rows = m_rxModel->stored();
     // Frames keep arriving during the save; the rows being written must stay.
     m_rxSaving = true;
     m_rxModel->setTrimmingHeld(true);

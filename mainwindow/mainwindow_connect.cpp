@@ -15,10 +15,16 @@ void MainWindow::on_pushButton_connect_clicked()
     const LinkOpenResult opened = DeviceLink::instance()->openBox();
     if (!opened.opened()) {
         qDebug() << "device open failed";
+        clearBoxValues();
+        syncStatusBar(false);
         MessageBox::information(this, tr("信息"), openFailureText(opened));
         return;
     }
-    runHandshake();
+    const Handshake outcome = runHandshake();
+    if (outcome == Handshake::UsbModeRefused)
+        MessageBox::information(this, tr("信息"),
+                                tr("VOTK连接失败") + QLatin1Char('\n') +
+                                    tr("VOTK设备拒绝进入USB模式"));
     // A box that was pulled out lost its CAN reporting; the receive thread
     // still runs if the CAN tab is shown, so switch it back on, as a re-plug does.
     if (m_canRx.isRunning())
@@ -27,24 +33,41 @@ void MainWindow::on_pushButton_connect_clicked()
 
 QString MainWindow::openFailureText(const LinkOpenResult &opened)
 {
-    if (opened.status != LinkOpenResult::InUse)
-        return tr("VOTK连接失败");
-    return tr("VOTK设备正被其他程序使用") + QLatin1Char('\n') +
-           tr("程序: %1 (PID %2)")
-               .arg(opened.holder.program.isEmpty() ? QStringLiteral("?") : opened.holder.program)
-               .arg(opened.holder.pid);
+    switch (opened.status) {
+    case LinkOpenResult::Opened:
+        break;
+    case LinkOpenResult::NoBox:
+        return tr("VOTK连接失败") + QLatin1Char('\n') + tr("未找到VOTK设备，请检查USB线");
+    case LinkOpenResult::NoPermission:
+        return tr("VOTK连接失败") + QLatin1Char('\n') +
+               tr("没有访问VOTK设备的权限：请安装udev规则 %1，然后重新插拔设备")
+                   .arg(QStringLiteral("60-votkbox.rules"));
+    case LinkOpenResult::InUse:
+        return tr("VOTK设备正被其他程序使用") + QLatin1Char('\n') +
+               tr("程序: %1 (PID %2)")
+                   .arg(opened.holder.program.isEmpty() ? QStringLiteral("?")
+                                                        : opened.holder.program)
+                   .arg(opened.holder.pid);
+    }
+    return tr("VOTK连接失败");
 }
 
-void MainWindow::runHandshake()
+Handshake MainWindow::runHandshake()
 {
     const Handshake outcome = BoxCommands::connect();
-    if (outcome == Handshake::NoAnswerToProbe)
-        return;
+    if (outcome == Handshake::NoAnswerToProbe) {
+        clearBoxValues();
+        return outcome;
+    }
     if (outcome == Handshake::Ok) {
         ui->pushButton_connect->setEnabled(false);
         ui->label_connect_info->setText(tr("VOTK已连接"));
+        syncStatusBar(true);
+    } else {
+        clearBoxValues();
     }
     qDebug() << "usb mode";
+    return outcome;
 }
 
 bool MainWindow::check_connected()
@@ -70,6 +93,24 @@ void MainWindow::showDisconnected()
     DeviceLink::instance()->setConnected(false);
     ui->label_connect_info->setText(tr("VOTK已断开"));
     ui->pushButton_connect->setEnabled(true);
+    clearBoxValues();
+    syncStatusBar(false);
+}
+
+void MainWindow::clearBoxValues()
+{
+    // Back to the form's "not read" text: a value of a box that is gone must
+    // not pass for the current one.
+    for (QLabel *value : {ui->label_6, ui->label_7, ui->label_8, ui->label_9, ui->label_10})
+        value->setText(QStringLiteral("..."));
+}
+
+void MainWindow::syncStatusBar(bool connected)
+{
+    const QString current = ui->statusbar->currentMessage();
+    const QString contradicting = connected ? tr("USB线断开") : tr("USB线连接");
+    if (current == contradicting)
+        ui->statusbar->clearMessage();
 }
 
 bool MainWindow::upgradeInProgress(bool tellUser)

@@ -63,20 +63,38 @@ void MainWindow::handleDeviceArrival(int deviceType, bool physicalVolume)
             QThread::msleep(1);
         qDebug() << "delay stop";
 
-        if (link->open() == 0) {
-            qDebug() << "222222";
-            runHandshake();
-            on_pushButton_clicked();
-            // A box that was pulled out lost its CAN reporting; the receive
-            // thread still runs if the CAN tab is shown, so switch it back on.
-            if (m_canRx.isRunning())
-                can_rx_enable(1);
-        }
+        if (link->open() == 0)
+            connectAutomatically();
     }
 
     if (deviceType == DEVICE_TYPE_VOLUME && physicalVolume)
         qDebug() << "nativeEventFilter"
                  << "u disk come";
+}
+
+void MainWindow::connectAutomatically()
+{
+    qDebug() << "222222";
+    runHandshake();
+    on_pushButton_clicked();
+    // A box that was pulled out lost its CAN reporting; the receive
+    // thread still runs if the CAN tab is shown, so switch it back on.
+    if (m_canRx.isRunning())
+        can_rx_enable(1);
+}
+
+void MainWindow::connectPresentBox()
+{
+    DeviceLink *link = DeviceLink::instance();
+    if (AppConfig::getAutoConnect() != QLatin1String("1") || link->isConnected() ||
+        upgradeInProgress(false))
+        return;
+    // A box that is there already needs no settling time; one that is not
+    // there is no news worth a message.
+    if (link->open() != 0)
+        return;
+    ui->statusbar->showMessage(tr("USB线连接"));
+    connectAutomatically();
 }
 
 void MainWindow::handleDeviceRemoval(int deviceType, bool physicalVolume)

@@ -37,6 +37,7 @@ void MainWindow::on_pushButton_ota_clicked()
     const QString path = ui->lineEdit_ota_file->text();
     if (path.isEmpty()) {
         qDebug() << "file name is empty";
+        ui->label_ota_result->setText(tr("进度:请先选择升级文件"));
         return;
     }
     // Reading the file now would change the image under the running transfer.
@@ -67,6 +68,7 @@ void MainWindow::on_pushButton_ota_clicked()
     }
 
     ui->label_ota_result->setText(tr("进度:正在升级"));
+    ui->progressBar->setFormat(QStringLiteral("%p%"));
     setUpgradeControlsEnabled(false);
     m_ota.start(QThread::InheritPriority);
 }
@@ -77,8 +79,17 @@ void MainWindow::slt_update_ota_progress(int value, QString text)
     ui->label_ota_result->setText(text);
 }
 
+void MainWindow::showOtaRestarting()
+{
+    ui->label_ota_result->setText(tr("设备重启中，请稍候"));
+}
+
 void MainWindow::showOtaVerdict(OtaVerdict verdict)
 {
+    // A bar left short of 100 after a failure says where the transfer stopped.
+    const bool stopped = verdict == OtaVerdict::Interrupted || verdict == OtaVerdict::Failed ||
+                         verdict == OtaVerdict::LinkBusy;
+    ui->progressBar->setFormat(stopped ? tr("停在 %p%") : QStringLiteral("%p%"));
     switch (verdict) {
     case OtaVerdict::Success:
         ui->label_ota_result->setText(tr("结果:升级成功,请重新上电VOTK设备"));

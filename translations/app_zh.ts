@@ -10,11 +10,15 @@
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="37"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="28"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="50"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="72"/>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="46"/>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="48"/>
+        <location filename="../mainwindow/mainwindow_can.cpp" line="67"/>
+        <location filename="../mainwindow/mainwindow_can.cpp" line="72"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="19"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="24"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="76"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="119"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="69"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="77"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="79"/>
         <source>信息</source>
         <translation>信息</translation>
     </message>
@@ -24,250 +28,237 @@
         <translation>.</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="74"/>
+        <location filename="../mainwindow/mainwindow.ui" line="75"/>
         <source>连接</source>
         <translation>连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="127"/>
+        <location filename="../mainwindow/mainwindow.ui" line="128"/>
         <source>软件 ID:</source>
         <translation>软件 ID:</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="140"/>
+        <location filename="../mainwindow/mainwindow.ui" line="141"/>
         <source>软件版本:</source>
         <translation>软件版本:</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="153"/>
+        <location filename="../mainwindow/mainwindow.ui" line="154"/>
         <source>硬件ID:</source>
         <translation>硬件ID:</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="166"/>
+        <location filename="../mainwindow/mainwindow.ui" line="167"/>
         <source>WIFI名称:</source>
         <translation>WIFI名称:</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="179"/>
+        <location filename="../mainwindow/mainwindow.ui" line="180"/>
         <source>WIFI密码:</source>
         <translation>WIFI密码:</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="216"/>
-        <location filename="../mainwindow/mainwindow.ui" line="229"/>
-        <location filename="../mainwindow/mainwindow.ui" line="242"/>
-        <location filename="../mainwindow/mainwindow.ui" line="255"/>
-        <location filename="../mainwindow/mainwindow.ui" line="268"/>
+        <location filename="../mainwindow/mainwindow.ui" line="217"/>
+        <location filename="../mainwindow/mainwindow.ui" line="230"/>
+        <location filename="../mainwindow/mainwindow.ui" line="243"/>
+        <location filename="../mainwindow/mainwindow.ui" line="256"/>
+        <location filename="../mainwindow/mainwindow.ui" line="269"/>
         <source>...</source>
         <translation>...</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="295"/>
+        <location filename="../mainwindow/mainwindow.ui" line="297"/>
         <source>读取信息</source>
         <translation>读取信息</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="330"/>
+        <location filename="../mainwindow/mainwindow.ui" line="332"/>
         <source>新WIFI名称:</source>
         <translation>新WIFI名称:</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="349"/>
+        <location filename="../mainwindow/mainwindow.ui" line="351"/>
         <source>新WIFI密码:</source>
         <translation>新WIFI密码:</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="394"/>
+        <location filename="../mainwindow/mainwindow.ui" line="396"/>
         <source>（8~15字符）</source>
         <translation>（8~15字符）</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="418"/>
+        <location filename="../mainwindow/mainwindow.ui" line="421"/>
         <source>更新WIFI设置</source>
         <translation>更新WIFI设置</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="424"/>
+        <location filename="../mainwindow/mainwindow.ui" line="427"/>
         <source>CAN</source>
         <translation>CAN</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="444"/>
+        <location filename="../mainwindow/mainwindow.ui" line="447"/>
         <source>CAN RX</source>
         <translation>CAN RX</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="482"/>
-        <source>22:10:13:323</source>
-        <translation>22:10:13:323</translation>
+        <location filename="../mainwindow/mainwindow.ui" line="501"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="111"/>
+        <source>冻结视图</source>
+        <translation>冻结视图</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="487"/>
-        <source>781</source>
-        <translation>781</translation>
+        <location filename="../mainwindow/mainwindow.ui" line="896"/>
+        <source>文件(&amp;F)</source>
+        <translation>文件(&amp;F)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="492"/>
-        <location filename="../mainwindow/mainwindow.ui" line="507"/>
-        <source>1 3 4 5 6 7 8 9 10</source>
-        <translation>1 3 4 5 6 7 8 9 10</translation>
+        <location filename="../mainwindow/mainwindow.ui" line="903"/>
+        <source>关于(&amp;A)</source>
+        <translation>关于(&amp;A)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="497"/>
-        <source>22:10:13:354</source>
-        <translation>22:10:13:354</translation>
+        <location filename="../mainwindow/mainwindow.ui" line="913"/>
+        <source>设置(&amp;S)</source>
+        <translation>设置(&amp;S)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="502"/>
-        <source>783</source>
-        <translation>783</translation>
+        <location filename="../mainwindow/mainwindow.ui" line="918"/>
+        <source>退出(&amp;X)</source>
+        <translation>退出(&amp;X)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="512"/>
-        <source>22:10:13:344</source>
-        <translation>22:10:13:344</translation>
+        <location filename="../mainwindow/mainwindow.ui" line="926"/>
+        <source>关于VOTK(&amp;V)</source>
+        <translation>关于VOTK(&amp;V)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="517"/>
-        <source>791</source>
-        <translation>791</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="522"/>
-        <source>34 43 45 00 00 00 00 00</source>
-        <translation>34 43 45 00 00 00 00 00</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="560"/>
+        <location filename="../mainwindow/mainwindow.ui" line="619"/>
         <source>CAN TX</source>
         <translation>CAN TX</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="573"/>
+        <location filename="../mainwindow/mainwindow.ui" line="632"/>
         <source>ID</source>
         <translation>ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="592"/>
+        <location filename="../mainwindow/mainwindow.ui" line="651"/>
         <source> 0  1  2  3  4  5  6  7    </source>
         <translation> 0  1  2  3  4  5  6  7    </translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="605"/>
+        <location filename="../mainwindow/mainwindow.ui" line="664"/>
         <source>DATA</source>
         <translation>DATA</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="662"/>
-        <location filename="../mainwindow/mainwindow.ui" line="719"/>
+        <location filename="../mainwindow/mainwindow.ui" line="722"/>
+        <location filename="../mainwindow/mainwindow.ui" line="780"/>
         <source>发送</source>
         <translation>发送</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="725"/>
+        <location filename="../mainwindow/mainwindow.ui" line="786"/>
         <source>固件升级</source>
         <translation>固件升级</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="759"/>
+        <location filename="../mainwindow/mainwindow.ui" line="821"/>
         <source>选择文件</source>
         <translation>选择文件</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="784"/>
+        <location filename="../mainwindow/mainwindow.ui" line="847"/>
         <source>升级固件</source>
         <translation>升级固件</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="816"/>
-        <location filename="../mainwindow/mainwindow.cpp" line="52"/>
+        <location filename="../mainwindow/mainwindow.ui" line="879"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="77"/>
         <source>进度：</source>
         <translation>进度：</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="833"/>
-        <source>文件</source>
-        <translation>文件</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="840"/>
-        <location filename="../mainwindow/mainwindow.cpp" line="112"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="158"/>
         <source>关于</source>
         <translation>关于</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="850"/>
-        <source>设置</source>
-        <translation>设置</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="855"/>
-        <source>退出</source>
-        <translation>退出</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="860"/>
-        <source>关于VOTK</source>
-        <translation>关于VOTK</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="112"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="158"/>
         <source>VOTK-Tarnwell 1.2</source>
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="72"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="119"/>
         <source>正在升级固件，请稍候</source>
         <translation>正在升级固件，请稍候</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_can.cpp" line="147"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="145"/>
         <source>删除</source>
         <translation>删除</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_can.cpp" line="148"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="146"/>
         <source>全部删除</source>
         <translation>全部删除</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_can.cpp" line="85"/>
+        <location filename="../mainwindow/mainwindow_can.cpp" line="67"/>
         <source>CAN ID有误：应为1~3位十六进制数，不大于7FF</source>
         <translation>CAN ID有误：应为1~3位十六进制数，不大于7FF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_can.cpp" line="91"/>
+        <location filename="../mainwindow/mainwindow_can.cpp" line="73"/>
         <source>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</source>
         <translation>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="28"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="25"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="39"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="41"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="51"/>
         <source>VOTK连接失败</source>
         <translation>VOTK连接失败</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="41"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="26"/>
+        <source>VOTK设备拒绝进入USB模式</source>
+        <translation>VOTK设备拒绝进入USB模式</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="39"/>
+        <source>未找到VOTK设备，请检查USB线</source>
+        <translation>未找到VOTK设备，请检查USB线</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="42"/>
+        <source>没有访问VOTK设备的权限：请安装udev规则 %1，然后重新插拔设备</source>
+        <translation>没有访问VOTK设备的权限：请安装udev规则 %1，然后重新插拔设备</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="63"/>
         <source>VOTK已连接</source>
         <translation>VOTK已连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="50"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="76"/>
         <source>VOTK未连接</source>
         <translation>VOTK未连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="64"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="93"/>
         <source>VOTK已断开</source>
         <translation>VOTK已断开</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="46"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="77"/>
         <source>WIFI信息已设置</source>
         <translation>WIFI信息已设置</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="48"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="79"/>
         <source>WIFI信息设置失败</source>
         <translation>WIFI信息设置失败</translation>
     </message>
@@ -297,139 +288,178 @@
         <translation>WIFI密码只能包含西文字符（Latin-1），不支持中文等</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="16"/>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="26"/>
         <source>打开升级文件</source>
         <translation>打开升级文件</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="17"/>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="26"/>
         <source>升级文件(*.ota)</source>
         <translation>升级文件(*.ota)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="38"/>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="40"/>
+        <source>进度:请先选择升级文件</source>
+        <translation>进度:请先选择升级文件</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="52"/>
         <source>进度:升级文件打开失败</source>
         <translation>进度:升级文件打开失败</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="42"/>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="56"/>
         <source>进度:升级文件校验错误</source>
         <translation>进度:升级文件校验错误</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="46"/>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="59"/>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="66"/>
         <source>进度:升级文件大小错误</source>
         <translation>进度:升级文件大小错误</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="50"/>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="62"/>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="105"/>
         <source>进度:升级文件错误</source>
         <translation>进度:升级文件错误</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="54"/>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="70"/>
         <source>进度:正在升级</source>
         <translation>进度:正在升级</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="84"/>
+        <source>设备重启中，请稍候</source>
+        <translation>设备重启中，请稍候</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="92"/>
+        <source>停在 %p%</source>
+        <translation>停在 %p%</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="110"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="50"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="96"/>
         <source>USB线连接</source>
         <translation>USB线连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="89"/>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="91"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="110"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="107"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="110"/>
         <source>USB线断开</source>
         <translation>USB线断开</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="497"/>
-        <source>暂停</source>
-        <translation>暂停</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="525"/>
+        <location filename="../mainwindow/mainwindow.ui" line="530"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="158"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="167"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="175"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="201"/>
         <source>保存</source>
         <translation>保存</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="94"/>
-        <source>继续</source>
-        <translation>继续</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="87"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="92"/>
         <source>已接收: %1</source>
         <translation>已接收: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="88"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="93"/>
         <source>速率: %1 帧/秒</source>
         <translation>速率: %1 帧/秒</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="89"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="94"/>
         <source>超限移除: %1</source>
         <translation>超限移除: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="137"/>
-        <source>candump 日志 (*.log);;CSV 文件 (*.csv)</source>
-        <translation>candump 日志 (*.log);;CSV 文件 (*.csv)</translation>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="104"/>
+        <source>未显示: %1</source>
+        <translation>未显示: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="142"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="111"/>
+        <source>解除冻结</source>
+        <translation>解除冻结</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="155"/>
+        <source>candump 日志 (*.log)</source>
+        <translation>candump 日志 (*.log)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="156"/>
+        <source>CSV 文件 (*.csv)</source>
+        <translation>CSV 文件 (*.csv)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="167"/>
         <source>请使用 .log 或 .csv 文件名</source>
         <translation>请使用 .log 或 .csv 文件名</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="150"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="175"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="201"/>
         <source>保存失败：%1</source>
         <translation>保存失败：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="158"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="184"/>
         <source>正在保存...</source>
         <translation>正在保存...</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="158"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="184"/>
         <source>取消</source>
         <translation>取消</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow.cpp" line="54"/>
         <source>配置文件 %1 无法写入，设置只在本次运行中有效</source>
         <translation>配置文件 %1 无法写入，设置只在本次运行中有效</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="45"/>
         <source>VOTK设备正被其他程序使用</source>
         <translation>VOTK设备正被其他程序使用</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="46"/>
         <source>程序: %1 (PID %2)</source>
         <translation>程序: %1 (PID %2)</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="52"/>
         <source>WIFI名称不能包含控制字符（换行、制表符等）</source>
         <translation>WIFI名称不能包含控制字符（换行、制表符等）</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="54"/>
         <source>WIFI密码不能包含控制字符（换行、制表符等）</source>
         <translation>WIFI密码不能包含控制字符（换行、制表符等）</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="56"/>
         <source>WIFI名称和密码合计不能超过%1个字符</source>
         <translation>WIFI名称和密码合计不能超过%1个字符</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="95"/>
         <source>结果:升级成功,请重新上电VOTK设备</source>
         <translation>结果:升级成功,请重新上电VOTK设备</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="98"/>
         <source>结果:升级中断,请重新连接VOTK设备后再试</source>
         <translation>结果:升级中断,请重新连接VOTK设备后再试</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="102"/>
         <source>结果:升级失败</source>
         <translation>结果:升级失败</translation>
     </message>
@@ -437,19 +467,23 @@
 <context>
     <name>OtaHandle</name>
     <message>
-        <location filename="../upgrade/otahandle.cpp" line="160"/>
+        <location filename="../upgrade/otahandle.cpp" line="159"/>
         <source>结果:升级中断,请重新连接VOTK设备后再试</source>
         <translation>结果:升级中断,请重新连接VOTK设备后再试</translation>
     </message>
     <message>
+        <location filename="../upgrade/otahandle.cpp" line="46"/>
         <source>进度:正在升级</source>
         <translation>进度:正在升级</translation>
     </message>
     <message>
+        <location filename="../upgrade/otahandle.cpp" line="142"/>
+        <location filename="../upgrade/otahandle.cpp" line="160"/>
         <source>结果:升级失败</source>
         <translation>结果:升级失败</translation>
     </message>
     <message>
+        <location filename="../upgrade/otahandle.cpp" line="153"/>
         <source>结果:升级成功,请重新上电VOTK设备</source>
         <translation>结果:升级成功,请重新上电VOTK设备</translation>
     </message>
@@ -482,7 +516,7 @@
         <translation>恢复出厂</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="284"/>
+        <location filename="../settings/settingdialog.ui" line="327"/>
         <source>恢复出厂</source>
         <comment>button</comment>
         <translation>恢复出厂</translation>
@@ -518,64 +552,72 @@
         <translation>...</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="193"/>
+        <location filename="../settings/settingdialog.ui" line="194"/>
         <source>读取</source>
         <translation>读取</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="216"/>
+        <location filename="../settings/settingdialog.ui" line="217"/>
         <source>ms</source>
         <translation>ms</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="240"/>
+        <location filename="../settings/settingdialog.ui" line="242"/>
         <source>更新</source>
         <translation>更新</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="260"/>
+        <location filename="../settings/settingdialog.ui" line="302"/>
         <source>恢复WIFI模块出厂设置</source>
         <translation>恢复WIFI模块出厂设置</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="305"/>
+        <location filename="../settings/settingdialog.ui" line="348"/>
         <source>正在恢复出厂设置...</source>
         <translation>正在恢复出厂设置...</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="64"/>
-        <location filename="../settings/settingdialog.cpp" line="73"/>
+        <location filename="../settings/settingdialog.cpp" line="54"/>
+        <location filename="../settings/settingdialog.cpp" line="63"/>
+        <location filename="../settings/settingdialog.cpp" line="114"/>
+        <location filename="../settings/settingdialog.cpp" line="119"/>
+        <location filename="../settings/settingdialog.cpp" line="123"/>
+        <location filename="../settings/settingdialog.cpp" line="138"/>
         <source>信息</source>
         <translation>信息</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="64"/>
+        <location filename="../settings/settingdialog.cpp" line="54"/>
         <source>VOTK未连接</source>
         <translation>VOTK未连接</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="73"/>
+        <location filename="../settings/settingdialog.cpp" line="63"/>
         <source>正在升级固件，请稍候</source>
         <translation>正在升级固件，请稍候</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="258"/>
+        <location filename="../settings/settingdialog.ui" line="260"/>
         <source>接收行数上限:</source>
         <translation>接收行数上限:</translation>
     </message>
     <message>
+        <location filename="../settings/settingdialog.cpp" line="114"/>
         <source>请输入CAN时间</source>
         <translation>请输入CAN时间</translation>
     </message>
     <message>
+        <location filename="../settings/settingdialog.cpp" line="119"/>
         <source>CAN时间须为0到255之间的整数</source>
         <translation>CAN时间须为0到255之间的整数</translation>
     </message>
     <message>
+        <location filename="../settings/settingdialog.cpp" line="123"/>
         <source>CAN时间设置失败</source>
         <translation>CAN时间设置失败</translation>
     </message>
     <message>
+        <location filename="../settings/settingdialog.cpp" line="138"/>
         <source>恢复出厂设置失败</source>
         <translation>恢复出厂设置失败</translation>
     </message>

@@ -120,6 +120,7 @@ int OtaHandle::transfer()
         return OTA_BOX_LOST;
     }
 
+    emit sig_ota_restarting();
     qDebug() << "delay start";
     QThread::msleep(m_restartPauseMs);
     qDebug() << "delay stop";

@@ -45,6 +45,9 @@ public:
 
 signals:
     void sig_send_ota_progress(int, QString);
+    // The image is in and the box restarts to check it; the verdict follows
+    // once it is back. Comes after the last progress report of the transfer.
+    void sig_ota_restarting();
     // The end of every run, after its last progress report.
     void sig_ota_verdict(OtaVerdict verdict);
 

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTabBar>
@@ -154,6 +155,9 @@ private slots:
     void everyObjectNameResolvesOnce();
     void mainFormOrdersTabsAndMenus();
     void settingsFormStartsTickedWithoutLanguage();
+    // Last: it leaves automatic connection off for the process.
+    void startConnectsABoxAlreadyPresent_data();
+    void startConnectsABoxAlreadyPresent();
 };
 
 void TestWindow::startedWindowReceivesFrames()
@@ -188,11 +192,11 @@ void TestWindow::visibleTextsFollowTheLanguage_data()
     // Cancel button.
     QTest::addColumn<QStringList>("texts");
 
-    const QStringList chinese{"信息",     "CAN",    "固件升级", "连接", "文件",
-                              "关于VOTK", "进度：", "设置",     "语言"};
+    const QStringList chinese{"信息",         "CAN",    "固件升级", "连接", "文件(&F)",
+                              "关于VOTK(&V)", "进度：", "设置",     "语言"};
     QTest::newRow("en") << QByteArray("en")
-                        << QStringList{"Information", "CAN",        "Firmware upgrade", "Connect",
-                                       "File",        "About VOTK", "Progress:",        "Settings",
+                        << QStringList{"Information", "CAN",         "Firmware upgrade", "Connect",
+                                       "&File",       "About &VOTK", "Progress:",        "Settings",
                                        "Language",    "Cancel"};
     QTest::newRow("cn") << QByteArray("cn") << chinese + QStringList{"取消"};
     // An unknown language leaves the texts built into the forms, and Qt's.
@@ -262,11 +266,21 @@ void TestWindow::everyTextFitsItsWidget()
         {"label_ota_result", "进度:升级文件大小错误"},
         {"label_ota_result", "进度:升级文件错误"},
         {"label_ota_result", "进度:正在升级"},
+        {"label_ota_result", "进度:请先选择升级文件"},
+        {"label_ota_result", "设备重启中，请稍候"},
+        {"label_ota_result", "结果:升级成功,请重新上电VOTK设备"},
+        {"label_ota_result", "结果:升级中断,请重新连接VOTK设备后再试"},
+        {"label_ota_result", "结果:升级失败"},
+        {"pushButton_can_rx_pause", "冻结视图"},
+        {"pushButton_can_rx_pause", "解除冻结"},
+        {"label_can_rx_held", "未显示: %1"},
     };
     for (const Set &s : set) {
-        auto *label = child<QLabel>(w, s.widget);
+        auto *label = child<QWidget>(w, s.widget);
         QVERIFY2(label, s.widget);
-        const QString text = QCoreApplication::translate("MainWindow", s.source);
+        // Counts at their widest: eight digits.
+        const QString text =
+            QCoreApplication::translate("MainWindow", s.source).replace("%1", "88888888");
         const int over = overflow(label, text);
         if (over > 0)
             clipped << QStringLiteral("%1 \"%2\" by %3 px").arg(s.widget, text).arg(over);
@@ -436,6 +450,36 @@ void TestWindow::settingsFormStartsTickedWithoutLanguage()
         QCOMPARE(ui.stackedWidget->widget(i), pages.at(i));
     }
     QCOMPARE(ui.stackedWidget->currentIndex(), 0);
+}
+
+void TestWindow::startConnectsABoxAlreadyPresent_data()
+{
+    QTest::addColumn<QByteArray>("autoConnect");
+    QTest::addColumn<bool>("connects");
+    QTest::newRow("auto_connect=1") << QByteArray("1") << true;
+    QTest::newRow("auto_connect=0") << QByteArray("0") << false;
+}
+
+void TestWindow::startConnectsABoxAlreadyPresent()
+{
+    QFETCH(QByteArray, autoConnect);
+    QFETCH(bool, connects);
+    SimFixture sim;
+    TempWorkDir dir;
+    dir.writeFile("config.ini", "[General]\nlanguage=cn\nauto_connect=" + autoConnect + "\n");
+    Startup startup{StartOptions()};
+    startup.prepare(*QCoreApplication::instance());
+    MainWindow *w = startup.window();
+    QVERIFY(w);
+
+    // As on plug-in: the handshake, then the information read.
+    QCOMPARE(child<QLabel>(w, "label_connect_info")->text(),
+             connects ? QString("VOTK已连接") : QString());
+    QCOMPARE(child<QPushButton>(w, "pushButton_connect")->isEnabled(), !connects);
+    QCOMPARE(child<QLabel>(w, "label_6")->text(),
+             connects ? sim.box.identity().softwareId : QString("..."));
+    QCOMPARE(w->statusBar()->currentMessage(), connects ? QString("USB线连接") : QString());
+    QCOMPARE(sim.box.wire().isEmpty(), !connects);
 }
 
 QTEST_MAIN(TestWindow)

@@ -67,7 +67,8 @@ private:
     QString cell(int row, int column) const;
     int rows() const { return m_model->rowCount(); }
     // Clicks "保存" with `path` as the user's choice.
-    void saveTo(const QString &path);
+    // `chosenType` is the file type picked in the dialog; empty: the first.
+    void saveTo(const QString &path, const QString &chosenType = QString());
     void selectRows(const QList<int> &rows);
 
     std::unique_ptr<TempWorkDir> m_dir;
@@ -452,20 +453,30 @@ void TestCanReceive::pauseKeepsStoringAndCounting()
     QTRY_VERIFY(bar->maximum() > 0 && bar->value() == bar->maximum());
     pause->click();
     QVERIFY(pause->isChecked());
+    QCOMPARE(pause->text(), QStringLiteral("解除冻结"));
     bar->setValue(0);
     for (int n = 0; n < 300; ++n)
         emit canRxThreadOf(*m_window).send_can_rx(numbered(n));
-    QTRY_COMPARE(rows(), 500);
+    // The frozen view keeps its rows; the frames are stored and counted.
     QTRY_VERIFY2(count->text().endsWith(QLatin1String(" 500")), qPrintable(count->text()));
     QVERIFY2(!rate->text().contains(QLatin1String(": 0 ")), qPrintable(rate->text()));
+    QTRY_COMPARE(m_model->heldBack(), 300);
+    QCOMPARE(rows(), 200);
     QCOMPARE(bar->value(), 0);
+    auto *held = m_window->findChild<QLabel *>("label_can_rx_held");
+    QTRY_VERIFY2(held->text().endsWith(QLatin1String(" 300")), qPrintable(held->text()));
     pause->click();
+    QCOMPARE(pause->text(), QStringLiteral("冻结视图"));
+    QCOMPARE(rows(), 500);
+    QCOMPARE(cell(499, 1), numberedId(299));
     QTRY_VERIFY(bar->value() == bar->maximum());
 }
 
-void TestCanReceive::saveTo(const QString &path)
+void TestCanReceive::saveTo(const QString &path, const QString &chosenType)
 {
-    saveFileChooser() = [path](QWidget *, const QString &, const QString &, const QString &) {
+    saveFileChooser() = [path, chosenType](QWidget *, const QString &, const QString &,
+                                           const QString &filter, QString *selected) {
+        *selected = chosenType.isEmpty() ? filter.section(QLatin1String(";;"), 0, 0) : chosenType;
         return path;
     };
     m_window->findChild<QPushButton *>("pushButton_can_rx_save")->click();
@@ -474,35 +485,42 @@ void TestCanReceive::saveTo(const QString &path)
 void TestCanReceive::saveWritesFrames_data()
 {
     QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("chosenType");
+    QTest::addColumn<QString>("written");
     QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("candump log") << "capture.log"
+    const QByteArray csv("time,id,len,data\n"
+                         "1733580000.123456,7DF,8,02010C0000000000\n"
+                         "1733580000.200000,234,0,\n"
+                         "1733580001.000007,,0,\n"
+                         "1733580002.999999,0000FFFF,1,0A\n"
+                         "1733580003.000000,100,10,00112233445566778899\n");
+    QTest::newRow("candump log") << "capture.log" << QString() << "capture.log"
                                  << QByteArray(
                                         "(1733580000.123456) can0 7DF#02010C0000000000\n"
                                         "(1733580000.200000) can0 234#\n"
                                         "(1733580001.000007) can0 #\n"
                                         "(1733580002.999999) can0 0000FFFF#0A\n"
                                         "(1733580003.000000) can0 100#00112233445566778899\n");
-    QTest::newRow("csv") << "capture.CSV"
-                         << QByteArray("time,id,len,data\n"
-                                       "1733580000.123456,7DF,8,02010C0000000000\n"
-                                       "1733580000.200000,234,0,\n"
-                                       "1733580001.000007,,0,\n"
-                                       "1733580002.999999,0000FFFF,1,0A\n"
-                                       "1733580003.000000,100,10,00112233445566778899\n");
+    QTest::newRow("csv") << "capture.CSV" << QString() << "capture.CSV" << csv;
+    QTest::newRow("bare name, CSV chosen") << "capture"
+                                           << "CSV 文件 (*.csv)"
+                                           << "capture.csv" << csv;
 }
 
 void TestCanReceive::saveWritesFrames()
 {
     QFETCH(QString, name);
+    QFETCH(QString, chosenType);
+    QFETCH(QString, written);
     QFETCH(QByteArray, expected);
     m_model->append(bytesVector(hexBytes("df 07 02 01 0c 00 00 00 00 00")), 1733580000123456);
     m_model->append(bytesVector(hexBytes("34 02")), 1733580000200000);
     m_model->append(bytesVector(hexBytes("07")), 1733580001000007);
     m_model->append(bytesVector(hexBytes("ff ff 0a")), 1733580002999999);
     m_model->append(bytesVector(hexBytes("00 01 00 11 22 33 44 55 66 77 88 99")), 1733580003000000);
-    saveTo(m_dir->file(name));
+    saveTo(m_dir->file(name), chosenType);
     QVERIFY2(m_boxes->shown.isEmpty(), qPrintable(m_boxes->texts().join('|')));
-    QFile file(m_dir->file(name));
+    QFile file(m_dir->file(written));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), expected);
     QCOMPARE(rows(), 5);

@@ -46,7 +46,8 @@ private:
     };
     Row row(int n) const;
     // Types a script into a field: '<' is the Left key, '^' the Home key,
-    // every other character is typed as it is.
+    // every other character is typed as it is. A script starting with '='
+    // pastes the rest in one piece instead.
     static void type(QLineEdit *field, const QString &script);
     static void addRowColumn();
     // "button" clicks the row's button; "enter id" and "enter data" press
@@ -90,6 +91,10 @@ TestCanTransmit::Row TestCanTransmit::row(int n) const
 
 void TestCanTransmit::type(QLineEdit *field, const QString &script)
 {
+    if (script.startsWith(QLatin1Char('='))) {
+        field->insert(script.mid(1));
+        return;
+    }
     for (QChar c : script) {
         if (c == '<')
             QTest::keyClick(field, Qt::Key_Left);
@@ -298,6 +303,13 @@ void TestCanTransmit::refusedTextSendsNothingAndWarns_data()
         QTest::addRow("row %d: id above 11 bits", n) << n << "fff"
                                                      << "01"
                                                      << "enter id" << badId;
+        // An extended identifier must not be cut into the standard one 18D.
+        QTest::addRow("row %d: 18DAF110 typed", n) << n << "18DAF110"
+                                                   << "01"
+                                                   << "enter id" << badId;
+        QTest::addRow("row %d: 18DAF110 pasted", n) << n << "=18DAF110"
+                                                    << "01"
+                                                    << "button" << badId;
         QTest::addRow("row %d: lone space", n) << n << "1"
                                                << " "
                                                << "button" << badData;

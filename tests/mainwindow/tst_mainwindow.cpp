@@ -3,8 +3,8 @@
 #include "devicelink.h"
 #include "quitsignals.h"
 #include "settingdialog.h"
-#include "windowrig.h"
 #include "windowparts.h"
+#include "windowrig.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -15,9 +15,12 @@
 #include <QStatusBar>
 #include <QtTest>
 
+#include <cerrno>
 #include <csignal>
 #include <memory>
 #include <mutex>
+
+#include <unistd.h>
 
 // The main window against the simulated box: construction, connecting, the
 // information and WiFi tab, the tab switch and leaving the program.
@@ -137,17 +140,49 @@ void TestMainWindow::connectButton_data()
     QTest::addColumn<QList<QByteArray>>("wire");
     QTest::addColumn<bool>("usbModeLogged");
     QTest::addColumn<bool>("accepted");
+    // The message box's text, which names the cause; empty: none shown.
+    QTest::addColumn<QString>("message");
 
     const QByteArray probe = commandReport(CMD_PROBE);
     const QByteArray usb = commandReport(CMD_ENTER_USB_MODE);
-    QTest::newRow("no box") << "unplugged" << reports({}) << false << false;
-    QTest::newRow("silent box") << "silent" << reports({probe}) << false << false;
-    QTest::newRow("usb mode unanswered") << "usb silent" << reports({probe, usb}) << true << false;
-    QTest::newRow("usb mode answer 0") << "answer 0" << reports({probe, usb}) << true << false;
-    QTest::newRow("usb mode answer 2") << "answer 2" << reports({probe, usb}) << true << false;
-    QTest::newRow("accepted") << "answer 1" << reports({probe, usb}) << true << true;
-    QTest::newRow("held by another program") << "held" << reports({}) << false << false;
+    const QString failed = QStringLiteral("VOTK连接失败\n");
+    const QString refused = failed + QStringLiteral("VOTK设备拒绝进入USB模式");
+    QTest::newRow("no box") << "unplugged" << reports({}) << false << false
+                            << failed + QStringLiteral("未找到VOTK设备，请检查USB线");
+    QTest::newRow("no permission")
+        << "denied" << reports({}) << false << false
+        << failed + QStringLiteral("没有访问VOTK设备的权限：请安装udev规则 60-votkbox.rules，"
+                                   "然后重新插拔设备");
+    QTest::newRow("held by another program")
+        << "held" << reports({}) << false << false << QStringLiteral("VOTK设备正被其他程序使用");
+    QTest::newRow("silent box") << "silent" << reports({probe}) << false << false << QString();
+    QTest::newRow("usb mode unanswered")
+        << "usb silent" << reports({probe, usb}) << true << false << QString();
+    QTest::newRow("usb mode answer 0")
+        << "answer 0" << reports({probe, usb}) << true << false << refused;
+    QTest::newRow("usb mode answer 2")
+        << "answer 2" << reports({probe, usb}) << true << false << refused;
+    QTest::newRow("accepted") << "answer 1" << reports({probe, usb}) << true << true << QString();
 }
+
+namespace {
+// A box whose device node this user may not open, as without the udev rule.
+class DeniedBackend : public SimHidBackend
+{
+public:
+    // A node that refuses writing to everyone, root included.
+    static constexpr const char *kNode = "/proc/sys/kernel/osrelease";
+    explicit DeniedBackend(SimBox &box) : SimHidBackend(box) {}
+    bool sharedWithOtherPrograms() const override { return true; }
+    std::vector<HidDeviceEntry> enumerate(unsigned short, unsigned short) override
+    {
+        return {
+            {kNode,
+             QStringLiteral("denied-%1").arg(QCoreApplication::applicationPid()).toStdWString()}};
+    }
+    HidHandle *open(unsigned short, unsigned short, const wchar_t *) override { return nullptr; }
+};
+} // namespace
 
 void TestMainWindow::connectButton()
 {
@@ -155,10 +190,14 @@ void TestMainWindow::connectButton()
     QFETCH(QList<QByteArray>, wire);
     QFETCH(bool, usbModeLogged);
     QFETCH(bool, accepted);
+    QFETCH(QString, message);
 
     WindowRig rig;
     // The rows without an answer are about it: no need to sit out the time-out.
     rig.box().setInstantTimeouts(true);
+    // Values of an earlier read, which a failed connect must not leave as current.
+    rig.w<QLabel>("label_6")->setText("SW-old");
+    rig.w<QLabel>("label_9")->setText("old-net");
     if (box == "unplugged")
         rig.box().unplug();
     else if (box == "silent")
@@ -169,6 +208,13 @@ void TestMainWindow::connectButton()
         rig.box().setUsbModeAnswer(0);
     else if (box == "answer 2")
         rig.box().setUsbModeAnswer(2);
+    std::unique_ptr<DeniedBackend> denied;
+    if (box == "denied") {
+        if (::access(DeniedBackend::kNode, R_OK | W_OK) == 0 || errno != EACCES)
+            QSKIP("no node here that refuses this user with EACCES");
+        denied = std::make_unique<DeniedBackend>(rig.box());
+        DeviceLink::instance()->setBackend(denied.get());
+    }
     std::unique_ptr<LockHolder> other;
     QString lockFile;
     if (box == "held") {
@@ -183,31 +229,34 @@ void TestMainWindow::connectButton()
 
     auto *button = rig.w<QPushButton>("pushButton_connect");
     button->click();
+    if (denied)
+        DeviceLink::instance()->setBackend(&rig.sim.backend);
 
     QCOMPARE(rig.box().wire(), wire);
     QVERIFY(rig.log.contains("connect ..."));
     QCOMPARE(rig.log.contains("usb mode"), usbModeLogged);
     QCOMPARE(button->isEnabled(), !accepted);
     QCOMPARE(rig.text("label_connect_info"), accepted ? QString("VOTK已连接") : QString());
-    if (box == "unplugged") {
-        QVERIFY(rig.log.contains("device open failed"));
+    QCOMPARE(rig.log.contains("device open failed"), wire.isEmpty());
+    QCOMPARE(DeviceLink::instance()->isConnected(), !wire.isEmpty());
+    if (message.isEmpty()) {
+        QVERIFY(rig.boxes.shown.isEmpty());
+    } else {
         QCOMPARE(rig.boxes.shown.size(), 1);
         QCOMPARE(rig.boxes.shown.at(0).kind, MessageBox::Information);
         QCOMPARE(rig.boxes.shown.at(0).title, QString("信息"));
-        QCOMPARE(rig.boxes.shown.at(0).text, QString("VOTK连接失败"));
-        QVERIFY(!DeviceLink::instance()->isConnected());
-    } else if (box == "held") {
-        QCOMPARE(rig.boxes.shown.size(), 1);
         const QString text = rig.boxes.shown.at(0).text;
-        QVERIFY2(text.startsWith("VOTK设备正被其他程序使用"), qPrintable(text));
-        QVERIFY2(text.contains(QString::number(other->pid())), qPrintable(text));
-        QVERIFY(!DeviceLink::instance()->isConnected());
+        QVERIFY2(text.startsWith(message), qPrintable(text));
+    }
+    if (!accepted) {
+        QCOMPARE(rig.text("label_6"), QString("..."));
+        QCOMPARE(rig.text("label_9"), QString("..."));
+    }
+    if (box == "held") {
+        QVERIFY2(rig.boxes.shown.at(0).text.contains(QString::number(other->pid())),
+                 qPrintable(rig.boxes.shown.at(0).text));
         other.reset();
         QFile::remove(lockFile);
-    } else {
-        QVERIFY(!rig.log.contains("device open failed"));
-        QVERIFY(rig.boxes.shown.isEmpty());
-        QVERIFY(DeviceLink::instance()->isConnected());
     }
 }
 

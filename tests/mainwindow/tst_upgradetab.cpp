@@ -4,14 +4,15 @@
 #include "filechooser.h"
 #include "otafile.h"
 #include "simhotplug.h"
-#include "windowrig.h"
 #include "windowparts.h"
+#include "windowrig.h"
 
 #include <QCheckBox>
 #include <QDialog>
 #include <QDir>
 #include <QProgressBar>
 #include <QSettings>
+#include <QStatusBar>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -27,7 +28,7 @@ private slots:
 
     void fileDialog_data();
     void fileDialog();
-    void emptyPathDoesNothing();
+    void emptyPathAsksForAFile();
     void withoutConnectionWarnsAndKeepsLabel();
     void badFilesShowTheirTextAndSendNothing_data();
     void badFilesShowTheirTextAndSendNothing();
@@ -141,14 +142,14 @@ void TestUpgradeTab::fileDialog()
     QVERIFY(rig.log.contains("select file button clicked"));
 }
 
-void TestUpgradeTab::emptyPathDoesNothing()
+void TestUpgradeTab::emptyPathAsksForAFile()
 {
     WindowRig rig;
     rig.connectAccepted();
     rig.w<QPushButton>("pushButton_ota")->click();
     QVERIFY(rig.log.contains("file name is empty"));
     QVERIFY(rig.boxes.shown.isEmpty());
-    QCOMPARE(rig.text("label_ota_result"), kProgressStart);
+    QCOMPARE(rig.text("label_ota_result"), QString("进度:请先选择升级文件"));
     QVERIFY(rig.box().wire().isEmpty());
 }
 
@@ -198,6 +199,7 @@ void TestUpgradeTab::badFilesShowTheirTextAndSendNothing_data()
         << cut.left(int(OTA_FILE_SIZE) - 5) << "进度:升级文件大小错误";
     QTest::newRow("trailing bytes")
         << upgradeFile() + QByteArray(7000, '\x55') << "进度:升级文件大小错误";
+    QTest::newRow("6-byte text file") << QByteArray("hello\n") << "进度:升级文件大小错误";
     QTest::newRow("FIFO") << QByteArray("<fifo>") << "进度:升级文件打开失败";
     QTest::newRow("directory") << QByteArray("<dir>") << "进度:升级文件打开失败";
 }
@@ -232,8 +234,11 @@ void TestUpgradeTab::transferThroughTheWindow_data()
     QTest::addColumn<int>("verdict"); // -1: the box judges the image
     QTest::addColumn<int>("progress");
     QTest::addColumn<QString>("label");
-    QTest::newRow("success") << -1 << 100 << "结果:升级成功,请重新上电VOTK设备";
-    QTest::newRow("box reports failure") << 0x0D << 85 << "结果:升级失败";
+    QTest::addColumn<QString>("bar"); // the text on the bar
+    QTest::newRow("success") << -1 << 100 << "结果:升级成功,请重新上电VOTK设备"
+                             << "100%";
+    QTest::newRow("box reports failure") << 0x0D << 85 << "结果:升级失败"
+                                         << "停在 85%";
 }
 
 void TestUpgradeTab::transferThroughTheWindow()
@@ -241,6 +246,7 @@ void TestUpgradeTab::transferThroughTheWindow()
     QFETCH(int, verdict);
     QFETCH(int, progress);
     QFETCH(QString, label);
+    QFETCH(QString, bar);
     WindowRig rig;
     rig.box().setRestartTimeMs(0);
     rig.box().setOtaResultOverride(verdict);
@@ -248,6 +254,8 @@ void TestUpgradeTab::transferThroughTheWindow()
     const QByteArray file = upgradeFile();
     rig.dir.writeFile("fw.ota", file);
     rig.connectAccepted();
+    rig.w<QPushButton>("pushButton")->click();
+    QVERIFY(rig.text("label_6") != "...");
     rig.tabs()->setCurrentIndex(2);
     rig.box().clearWire();
     auto *start = rig.w<QPushButton>("pushButton_ota");
@@ -256,6 +264,10 @@ void TestUpgradeTab::transferThroughTheWindow()
 
     // The transfer's end stops the loop; anything that quit earlier shows.
     OtaHandle &ota = otaHandleOf(rig.window);
+    // What the label says while the box restarts (after the window has shown it).
+    QString whileRestarting;
+    connect(&ota, &OtaHandle::sig_ota_restarting, &rig.window,
+            [&] { whileRestarting = rig.text("label_ota_result"); });
     const auto done = connect(&ota, &QThread::finished, qApp, [] { qApp->exit(5); });
     QTimer guard;
     connect(&guard, &QTimer::timeout, qApp, [] { qApp->exit(-99); });
@@ -283,6 +295,8 @@ void TestUpgradeTab::transferThroughTheWindow()
     QCOMPARE(rig.boxes.texts(), (QStringList{kBusy, kBusy, kBusy, kBusy, kBusy}));
 
     QCOMPARE(rig.w<QProgressBar>("progressBar")->value(), progress);
+    QCOMPARE(rig.w<QProgressBar>("progressBar")->text(), bar);
+    QCOMPARE(whileRestarting, QString("设备重启中，请稍候"));
     QCOMPARE(rig.text("label_ota_result"), label);
     QVERIFY(start->isEnabled());
     QVERIFY(select->isEnabled());
@@ -294,6 +308,8 @@ void TestUpgradeTab::transferThroughTheWindow()
     // The box restarted: it must be connected again before the next upgrade,
     // and the window says so.
     QTRY_COMPARE(rig.linkState(), kShownDisconnected);
+    for (const char *value : {"label_6", "label_7", "label_8", "label_9", "label_10"})
+        QCOMPARE(rig.text(value), QString("..."));
     rig.boxes.shown.clear();
     rig.box().clearWire();
     start->click();
@@ -358,6 +374,8 @@ void TestUpgradeTab::settingsDuringUpgradeKeepTheUsersChoice()
     QCOMPARE(rig.box().commandsOnWire(),
              QList<uint8_t>({CMD_OTA_START, CMD_OTA_FINISH, CMD_OTA_RESULT}));
     QTRY_COMPARE(rig.linkState(), kShownDisconnected);
+    // The box's return during the restart is no connection the window has.
+    QVERIFY(rig.window.statusBar()->currentMessage() != QString("USB线连接"));
 }
 
 QTEST_MAIN(TestUpgradeTab)

@@ -9,8 +9,8 @@
 #include "devicelink.h"
 #include "simhotplug.h"
 #include "win32msg.h"
-#include "windowrig.h"
 #include "windowparts.h"
+#include "windowrig.h"
 
 #include <QStatusBar>
 #include <QTableView>
@@ -258,8 +258,10 @@ void HotplugTest::boxPulledOutShowsDisconnected_data()
     QTest::addColumn<int>("deviceType");
     QTest::addColumn<bool>("physicalVolume");
     QTest::addColumn<bool>("volumeLine");
-    QTest::newRow("interface") << DEVICE_TYPE_INTERFACE << false << false;
-    QTest::newRow("physical volume") << DEVICE_TYPE_VOLUME << true << true;
+    QTest::addColumn<bool>("valuesRead");
+    QTest::newRow("interface") << DEVICE_TYPE_INTERFACE << false << false << false;
+    QTest::newRow("physical volume") << DEVICE_TYPE_VOLUME << true << true << false;
+    QTest::newRow("after reading the values") << DEVICE_TYPE_INTERFACE << false << false << true;
 }
 
 void HotplugTest::boxPulledOutShowsDisconnected()
@@ -267,8 +269,15 @@ void HotplugTest::boxPulledOutShowsDisconnected()
     QFETCH(int, deviceType);
     QFETCH(bool, physicalVolume);
     QFETCH(bool, volumeLine);
+    QFETCH(bool, valuesRead);
     WindowRig rig;
+    giveIdentity(rig.box());
     rig.connectAccepted();
+    if (valuesRead) {
+        rig.w<QPushButton>("pushButton")->click();
+        QCOMPARE(rig.text("label_6"), QString("SW-77"));
+        rig.box().clearWire();
+    }
     rig.box().unplug();
 
     rig.window.handleDeviceRemoval(deviceType, physicalVolume);
@@ -279,6 +288,9 @@ void HotplugTest::boxPulledOutShowsDisconnected()
     QVERIFY(!DeviceLink::instance()->isConnected());
     QCOMPARE(rig.log.contains("nativeEventFilter u disk remove"), volumeLine);
     QVERIFY(rig.boxes.shown.isEmpty());
+    // Values of a box that is gone are not shown as current.
+    for (const char *value : {"label_6", "label_7", "label_8", "label_9", "label_10"})
+        QCOMPARE(rig.text(value), QString("..."));
 
     // From now on every device action is refused with the warning.
     rig.w<QPushButton>("pushButton")->click();
