@@ -1,6 +1,6 @@
-// An upgrade file of any length and content: the reader keeps exactly the
-// file's bytes (zero beyond its end, nothing past the record), and its one
-// result agrees with the bytes.
+// An upgrade file of any length and content: a file of any other length than
+// the record is refused as the wrong size with no image; a record's image is
+// exactly its bytes, and its one result agrees with them.
 #include "otafile.h"
 
 #include <QFile>
@@ -25,8 +25,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::memcpy(record.data(), data, std::min<size_t>(size, OTA_FILE_SIZE));
 
     const OtaFileRead read = readOtaFile(path);
-    const uint32_t sizeField = uint32_t(record[0]) | uint32_t(record[1]) << 8 |
-                               uint32_t(record[2]) << 16 | uint32_t(record[3]) << 24;
+    const uint32_t sizeField =
+        size < 4 ? 0
+                 : uint32_t(record[0]) | uint32_t(record[1]) << 8 | uint32_t(record[2]) << 16 |
+                       uint32_t(record[3]) << 24;
+    if (size != OTA_FILE_SIZE) {
+        // Nothing of a cut or padded file may reach the box.
+        if (read.status != OtaFileStatus::WrongSize || !read.image.isEmpty() ||
+            read.sizeField != sizeField)
+            std::abort();
+        return 0;
+    }
     OtaFileStatus expected = OtaFileStatus::Ok;
     if (crc8Maxim(record.data(), OTA_FILE_SIZE - 1) != record[OTA_FILE_SIZE - 1])
         expected = OtaFileStatus::ChecksumMismatch;
