@@ -105,10 +105,10 @@ int openBox(CliContext &cli, bool simulated)
             return cli.fail(
                 CLI_NO_BOX,
                 QStringLiteral("access to the box's device node %1 was denied; nothing else is "
-                               "needed than adding the user to the group plugdev (sudo adduser "
-                               "%2 plugdev, then log in again), for scripts, services and SSH "
-                               "sessions too; without the package, install its udev rule "
-                               "60-votkbox.rules into /lib/udev/rules.d first")
+                               "needed beyond adding the user to the group plugdev (for scripts, "
+                               "services and SSH sessions too): sudo adduser %2 plugdev, then log "
+                               "in again (without the package, install its udev rule "
+                               "60-votkbox.rules into /lib/udev/rules.d first)")
                     .arg(chosen != boxes.end() ? chosen->path : QStringLiteral("/dev/hidraw*"),
                          userName()));
         return cli.fail(CLI_NO_BOX, QStringLiteral("no VOTK-WIFI BOX found on the USB ports"));
