@@ -3,6 +3,7 @@
 #include "simbox.h"
 
 #include <algorithm>
+#include <cstring>
 
 struct HidHandle
 {
@@ -33,12 +34,21 @@ HidHandle *SimHidBackend::open(unsigned short vendorId, unsigned short productId
     return new HidHandle{session};
 }
 
+HidHandle *SimHidBackend::openPath(const char *path)
+{
+    if (!path || std::strcmp(path, kPath) != 0)
+        return nullptr;
+    return open(0x28E9, 0x028F, nullptr);
+}
+
 std::vector<HidDeviceEntry> SimHidBackend::enumerate(unsigned short vendorId,
                                                      unsigned short productId)
 {
     if (vendorId != 0x28E9 || productId != 0x028F || !m_box.isPlugged())
         return {};
-    return {{"sim:votkbox", m_box.identity().serialNumber.toStdWString()}};
+    const SimBox::Identity id = m_box.identity();
+    return {{kPath, id.serialNumber.toStdWString(), id.manufacturer.toStdWString(),
+             id.product.toStdWString()}};
 }
 
 int SimHidBackend::write(HidHandle *dev, const unsigned char *data, size_t length)

@@ -15,13 +15,14 @@ public:
     int init() override { return 0; }
     HidHandle *open(unsigned short vendorId, unsigned short productId,
                     const wchar_t *serial) override;
+    HidHandle *openPath(const char *path) override;
     int write(HidHandle *dev, const unsigned char *data, size_t length) override;
     int readTimeout(HidHandle *dev, unsigned char *data, size_t length, int milliseconds) override;
     int getSerialNumberString(HidHandle *dev, wchar_t *string, size_t maxlen) override;
     int getManufacturerString(HidHandle *dev, wchar_t *string, size_t maxlen) override;
     int getProductString(HidHandle *dev, wchar_t *string, size_t maxlen) override;
     void close(HidHandle *dev) override;
-    // The box while it is plugged in, by a path of its own.
+    // The box while it is plugged in, by a path of its own (kPath).
     std::vector<HidDeviceEntry> enumerate(unsigned short vendorId,
                                           unsigned short productId) override;
 
@@ -29,6 +30,8 @@ public:
     // too, as a real one can; off by default, so the simulated box is never locked.
     void setSharedWithOtherPrograms(bool shared) { m_shared = shared; }
     bool sharedWithOtherPrograms() const override { return m_shared; }
+
+    static constexpr const char *kPath = "sim:votkbox";
 
     // Handles opened and not yet closed (a leak shows here).
     int openHandles() const;

@@ -44,7 +44,7 @@ int cliUpgrade(CliContext &cli, const QStringList &args)
                 cli.out << "\r[" << QString(filled, QLatin1Char('#'))
                         << QString(40 - filled, QLatin1Char(' ')) << "] " << value << '%';
             } else {
-                cli.out << "progress " << value << '\n';
+                cli.out << cli.prefix << "progress " << value << '\n';
             }
             cli.out.flush();
             if (text.startsWith(kVerdictPrefix)) {
@@ -61,7 +61,7 @@ int cliUpgrade(CliContext &cli, const QStringList &args)
         cli.out << '\n';
     if (verdict.isEmpty())
         verdict = QStringLiteral("结果:升级失败");
-    cli.out << verdict << '\n';
+    cli.out << cli.prefix << verdict << '\n';
     cli.out.flush();
     return success ? CLI_OK : CLI_UPGRADE_FAILED;
 }

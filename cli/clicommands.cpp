@@ -8,8 +8,11 @@
 
 #include <QIODevice>
 
-#include <cerrno>
+#include <algorithm>
 #include <memory>
+
+#include <pwd.h>
+#include <unistd.h>
 
 namespace {
 // The simulated box streams this many frames a second for `monitor`.
@@ -24,9 +27,11 @@ QString wrongArguments(const char *name)
 
 QString usageText()
 {
-    QString text = QStringLiteral("Usage: votkbox-cli [--simulate] <command> [arguments]\n"
-                                  "\n"
-                                  "Commands:\n");
+    QString text =
+        QStringLiteral("Usage: votkbox-cli [--simulate] [--device PATH | --serial SERIAL]\n"
+                       "                   <command> [arguments]\n"
+                       "\n"
+                       "Commands:\n");
     const QString indent(kHelpColumn, QLatin1Char(' '));
     for (const CliCommand &command : cliCommands()) {
         QString synopsis = QLatin1String("  ") + QLatin1String(command.name);
@@ -45,6 +50,9 @@ QString usageText()
         "Options:\n"
         "  --simulate               work with a simulated box (VOTKBOX_SIMULATE=silent|absent|\n"
         "                           unplug-during-upgrade makes it misbehave)\n"
+        "  --device PATH            use the box at PATH (as list prints it)\n"
+        "  --serial SERIAL          use the box with the USB serial number SERIAL\n"
+        "                           (needed when several boxes are plugged in)\n"
         "  -h, --help               show this help\n"
         "  --version                show the version\n"
         "\n"
@@ -53,19 +61,64 @@ QString usageText()
     return text;
 }
 
-// Opens the box and connects to it.
+// The login name for the permission hint.
+QString userName()
+{
+    const passwd *user = ::getpwuid(::geteuid());
+    return user && user->pw_name ? QString::fromLocal8Bit(user->pw_name) : QStringLiteral("USER");
+}
+
+// Chooses the box (the one named, else the only one), opens and connects to it.
 int openBox(CliContext &cli, bool simulated)
 {
     DeviceLink *link = DeviceLink::instance();
-    errno = 0;
-    if (link->open() != 0) {
-        const int error = errno;
-        if (!simulated && (error == EACCES || error == EPERM))
-            return cli.fail(CLI_NO_BOX,
-                            QStringLiteral("the box was found but access to its /dev/hidraw node "
-                                           "was denied; install the udev rule 60-votkbox.rules "
-                                           "into /lib/udev/rules.d (the package does this), then "
-                                           "unplug and replug the box"));
+    const BoxSelector which{cli.device, cli.serial};
+    const std::vector<BoxInfo> boxes = link->boxes();
+    const auto chosen = std::find_if(boxes.begin(), boxes.end(),
+                                     [&](const BoxInfo &b) { return which.matches(b); });
+    if (which.isEmpty() && boxes.size() > 1) {
+        cli.fail(CLI_USAGE, QStringLiteral("%1 boxes are plugged in: choose one with --device "
+                                           "PATH or --serial SERIAL")
+                                .arg(boxes.size()));
+        for (const BoxInfo &box : boxes)
+            cli.say(boxLine(box));
+        return CLI_USAGE;
+    }
+    if (!which.isEmpty()) {
+        if (chosen == boxes.end())
+            return cli.fail(
+                CLI_NO_BOX,
+                cli.device.isEmpty()
+                    ? QStringLiteral("no VOTK-WIFI BOX with the serial number %1").arg(cli.serial)
+                    : QStringLiteral("no VOTK-WIFI BOX at %1").arg(cli.device));
+        // Runs in parallel write to one terminal or log; a terminal has one run.
+        if (!cli.tty)
+            cli.prefix = (chosen->serialNumber.isEmpty() ? chosen->path : chosen->serialNumber) +
+                         QStringLiteral(": ");
+    }
+    const LinkOpenResult opened = link->openBox(which);
+    switch (opened.status) {
+    case LinkOpenResult::Opened:
+        break;
+    case LinkOpenResult::NoPermission:
+        if (!simulated)
+            return cli.fail(
+                CLI_NO_BOX,
+                QStringLiteral("access to the box's device node %1 was denied; nothing else is "
+                               "needed beyond adding the user to the group plugdev (for scripts, "
+                               "services and SSH sessions too): sudo adduser %2 plugdev, then log "
+                               "in again (without the package, install its udev rule "
+                               "60-votkbox.rules into /lib/udev/rules.d first)")
+                    .arg(chosen != boxes.end() ? chosen->path : QStringLiteral("/dev/hidraw*"),
+                         userName()));
+        return cli.fail(CLI_NO_BOX, QStringLiteral("no VOTK-WIFI BOX found on the USB ports"));
+    case LinkOpenResult::InUse:
+        return cli.fail(CLI_NO_BOX,
+                        QStringLiteral("the box is in use by %1 (PID %2)")
+                            .arg(opened.holder.program.isEmpty() ? QStringLiteral("another program")
+                                                                 : opened.holder.program)
+                            .arg(opened.holder.pid));
+    case LinkOpenResult::NoBox:
         return cli.fail(CLI_NO_BOX, QStringLiteral("no VOTK-WIFI BOX found on the USB ports"));
     }
     switch (BoxCommands::connect()) {
@@ -114,6 +167,15 @@ QString monitorArguments(const QStringList &)
     return QString();
 }
 
+QString listArguments(const QStringList &args)
+{
+    if (args.isEmpty() ||
+        (args.size() == 2 && args.at(0) == QLatin1String("--format") &&
+         (args.at(1) == QLatin1String("tsv") || args.at(1) == QLatin1String("json"))))
+        return QString();
+    return wrongArguments("list");
+}
+
 QString upgradeArguments(const QStringList &args)
 {
     return args.size() == 1 ? QString() : wrongArguments("upgrade");
@@ -132,9 +194,23 @@ int run(CliContext &cli, QStringList args)
             cli.out << "votkbox-cli " << VOTKBOX_VERSION << '\n';
             return CLI_OK;
         }
-        if (opt != QLatin1String("--simulate"))
+        if (opt == QLatin1String("--simulate")) {
+            simulate = true;
+            continue;
+        }
+        const QString name = opt.section(QLatin1Char('='), 0, 0);
+        if (name != QLatin1String("--device") && name != QLatin1String("--serial"))
             return cli.usage(QStringLiteral("unknown option %1").arg(opt));
-        simulate = true;
+        QString value;
+        if (opt.contains(QLatin1Char('=')))
+            value = opt.section(QLatin1Char('='), 1);
+        else if (!args.isEmpty())
+            value = args.takeFirst();
+        if (value.isEmpty())
+            return cli.usage(QStringLiteral("%1 needs a value").arg(name));
+        if (!cli.device.isEmpty() || !cli.serial.isEmpty())
+            return cli.usage(QStringLiteral("choose one box: --device or --serial, once"));
+        (name == QLatin1String("--device") ? cli.device : cli.serial) = value;
     }
     if (args.isEmpty())
         return cli.usage(QStringLiteral("no command given"));
@@ -155,7 +231,7 @@ int run(CliContext &cli, QStringList args)
         simulation->box.setCanRate(kSimulatedCanRate);
         simulation->applyFaultMode(qEnvironmentVariable("VOTKBOX_SIMULATE"));
     }
-    int code = openBox(cli, simulate);
+    int code = command->opensBox ? openBox(cli, simulate) : CLI_OK;
     if (code == CLI_OK)
         code = command->run(cli, args);
     cli.out.flush();
@@ -167,6 +243,10 @@ int run(CliContext &cli, QStringList args)
 const std::vector<CliCommand> &cliCommands()
 {
     static const std::vector<CliCommand> commands = {
+        {"list", "[--format tsv|json]",
+         "one line per box plugged in: device path, serial number,\n"
+         "manufacturer, product, tab-separated; opens no box",
+         listArguments, cliList, false},
         {"info", "",
          "software_id, software_version, hardware_id, wifi_name,\n"
          "wifi_password, one \"key: value\" line each",

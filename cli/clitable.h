@@ -9,6 +9,7 @@
 #include <vector>
 
 class QIODevice;
+struct BoxInfo;
 
 // Where a command writes: results to `out`, messages to `err`.
 class CliContext
@@ -18,9 +19,14 @@ public:
 
     int fail(int code, const QString &message)
     {
-        err << "votkbox-cli: " << message << '\n';
-        err.flush();
+        say(QStringLiteral("votkbox-cli: ") + message);
         return code;
+    }
+    // One line for a person, on `err`, after the prefix.
+    void say(const QString &line)
+    {
+        err << prefix << line << '\n';
+        err.flush();
     }
     int usage(const QString &message)
     {
@@ -34,6 +40,12 @@ public:
     QTextStream out;
     QTextStream err;
     const bool tty;
+    // The box chosen with --device or --serial; both empty without a choice.
+    QString device;
+    QString serial;
+    // Starts every line for a person ("SERIAL: "), so that the lines of
+    // several runs in parallel can be told apart; empty on a terminal.
+    QString prefix;
 };
 
 // One command of votkbox-cli: the help, the argument check and the dispatch
@@ -48,14 +60,20 @@ struct CliCommand
     // The usage error for `args`, empty when they are fine; told before
     // anything touches the box.
     QString (*checkArguments)(const QStringList &args);
-    // Runs with the box open and connected.
+    // Runs with the box open and connected, unless opensBox is false.
     int (*run)(CliContext &cli, const QStringList &args);
+    bool opensBox = true;
 };
 
 // Every command, in the order of the help.
 const std::vector<CliCommand> &cliCommands();
 
+// A box as `list` prints it: device path, serial number, manufacturer and
+// product, tab-separated.
+QString boxLine(const BoxInfo &box);
+
 // The handlers, one file per group.
+int cliList(CliContext &cli, const QStringList &args);
 int cliInfo(CliContext &cli, const QStringList &args);
 int cliWifi(CliContext &cli, const QStringList &args);
 int cliCanTime(CliContext &cli, const QStringList &args);

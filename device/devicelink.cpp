@@ -6,6 +6,7 @@
 
 #include <QDebug>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -56,21 +57,10 @@ bool DeviceLink::blockedForCaller() const
     return m_claimed.load() && m_owner.load() != std::this_thread::get_id();
 }
 
-LinkOpenResult DeviceLink::lockBoxLocked(std::string &path, bool &newlyLocked)
+LinkOpenResult DeviceLink::lockBoxLocked(const BoxInfo &box, bool &newlyLocked)
 {
     LinkOpenResult outcome;
-    newlyLocked = false;
-    const std::vector<HidDeviceEntry> found =
-        hidBackend()->enumerate(LINK_VENDOR_ID, LINK_PRODUCT_ID);
-    // A box held before keeps its lock while it is away (restarting after an
-    // upgrade, re-plugged): it comes back under the same key.
-    if (found.empty())
-        return outcome;
-    // open() without a serial number takes the first box found: lock that one.
-    const HidDeviceEntry &box = found.front();
-    path = box.path;
-    const QString key = BoxLock::keyFor(QString::fromStdWString(box.serialNumber),
-                                        QString::fromStdString(box.path));
+    const QString key = BoxLock::keyFor(box.serialNumber, box.path);
     newlyLocked = !(m_boxLock.isHeld() && m_boxLock.key() == key);
     if (m_boxLock.acquire(key, &outcome.holder) == BoxLock::Result::InUse) {
         newlyLocked = false;
@@ -82,7 +72,41 @@ LinkOpenResult DeviceLink::lockBoxLocked(std::string &path, bool &newlyLocked)
     return outcome;
 }
 
-LinkOpenResult DeviceLink::openBox()
+std::vector<BoxInfo> DeviceLink::boxes() const
+{
+    Access lock(*this);
+    return boxesLocked();
+}
+
+std::vector<BoxInfo> DeviceLink::boxesLocked() const
+{
+    hidBackend()->init();
+    std::vector<BoxInfo> found;
+    for (const HidDeviceEntry &entry : hidBackend()->enumerate(LINK_VENDOR_ID, LINK_PRODUCT_ID))
+        found.push_back(
+            {QString::fromStdString(entry.path), QString::fromStdWString(entry.serialNumber),
+             QString::fromStdWString(entry.manufacturer), QString::fromStdWString(entry.product)});
+    return found;
+}
+
+bool BoxSelector::matches(const BoxInfo &box) const
+{
+    if (!path.isEmpty() && box.path != path)
+        return false;
+    return serialNumber.isEmpty() || box.serialNumber == serialNumber;
+}
+
+int DeviceLink::open()
+{
+    BoxSelector again;
+    {
+        Access lock(*this);
+        again = m_choice;
+    }
+    return openBox(again).opened() ? 0 : -1;
+}
+
+LinkOpenResult DeviceLink::openBox(const BoxSelector &which)
 {
     LinkOpenResult outcome;
     if (blockedForCaller())
@@ -94,18 +118,35 @@ LinkOpenResult DeviceLink::openBox()
     passOnQueuedLocked();
     closeLocked();
     hidBackend()->init();
-    std::string path;
+    m_choice = which;
+    const bool shared = hidBackend()->sharedWithOtherPrograms();
+    BoxInfo box;
+    if (!which.isEmpty() || shared) {
+        // A box held before keeps its lock while it is away (restarting after
+        // an upgrade, re-plugged): it comes back under the same key.
+        const std::vector<BoxInfo> found = boxesLocked();
+        const auto chosen = std::find_if(found.begin(), found.end(),
+                                         [&](const BoxInfo &b) { return which.matches(b); });
+        if (chosen == found.end())
+            return outcome;
+        box = *chosen;
+        if (!which.isEmpty() && !box.serialNumber.isEmpty())
+            m_choice = BoxSelector{QString(), box.serialNumber};
+    }
     bool newlyLocked = false;
-    if (hidBackend()->sharedWithOtherPrograms()) {
-        outcome = lockBoxLocked(path, newlyLocked);
+    if (shared) {
+        outcome = lockBoxLocked(box, newlyLocked);
         if (outcome.status != LinkOpenResult::Opened)
             return outcome;
     }
-    m_handle = hidBackend()->open(LINK_VENDOR_ID, LINK_PRODUCT_ID, nullptr);
+    // Without a choice hidapi's own pick is the first box, as enumerated.
+    m_handle = which.isEmpty() ? hidBackend()->open(LINK_VENDOR_ID, LINK_PRODUCT_ID, nullptr)
+                               : hidBackend()->openPath(box.path.toLocal8Bit().constData());
     if (!m_handle) {
         if (newlyLocked)
             m_boxLock.release();
-        outcome.status = !path.empty() && ::access(path.c_str(), R_OK | W_OK) != 0 &&
+        const QByteArray path = box.path.toLocal8Bit();
+        outcome.status = !path.isEmpty() && ::access(path.constData(), R_OK | W_OK) != 0 &&
                                  (errno == EACCES || errno == EPERM)
                              ? LinkOpenResult::NoPermission
                              : LinkOpenResult::NoBox;
@@ -366,6 +407,7 @@ void DeviceLink::reset()
     m_reporting = false;
     m_claimed.store(false);
     m_owner.store(std::thread::id());
+    m_choice = BoxSelector();
     m_serialNumber.clear();
     m_manufacturer.clear();
     m_product.clear();

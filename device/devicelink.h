@@ -11,9 +11,11 @@
 #include <atomic>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 class HidBackend;
 struct HidHandle;
+struct HidDeviceEntry;
 class FrameSink;
 
 // The box's answer to one command: the read's result (bytes read, 0 after the
@@ -46,6 +48,26 @@ struct LinkOpenResult
     bool opened() const { return status == Opened; }
 };
 
+// One box plugged in, as the system lists it; empty texts stay empty.
+struct BoxInfo
+{
+    QString path; // the device node, e.g. /dev/hidraw3
+    QString serialNumber;
+    QString manufacturer;
+    QString product;
+};
+
+// Which box to open: the one at a device path or the one with a USB serial
+// number; naming neither takes the first box found.
+struct BoxSelector
+{
+    QString path;
+    QString serialNumber;
+
+    bool isEmpty() const { return path.isEmpty() && serialNumber.isEmpty(); }
+    bool matches(const BoxInfo &box) const;
+};
+
 // Length of one read slice of the CAN receive loop: short enough that a stop
 // request or a waiting request/reply exchange is served promptly.
 constexpr int LINK_RX_SLICE_MS = 20;
@@ -58,12 +80,19 @@ class DeviceLink
 public:
     static DeviceLink *instance();
 
-    // Opens the box (closing a handle held before). Where other programs can
-    // open it too, the box's lock is taken first and held until close(); a box
-    // another program holds is not opened.
-    LinkOpenResult openBox();
-    // 0 when the box was opened, -1 otherwise.
-    int open() { return openBox().opened() ? 0 : -1; }
+    // The boxes plugged in, in the order openBox() without a choice takes
+    // them. Opens and locks none.
+    std::vector<BoxInfo> boxes() const;
+
+    // Opens the chosen box (closing a handle held before); a box not plugged
+    // in gives NoBox. Where other programs can open it too, the box's lock is
+    // taken first and held until close(); a box another program holds is not
+    // opened. The choice is kept for open(), by serial number where the box
+    // has one, since a box that restarts may come back under another path.
+    LinkOpenResult openBox(const BoxSelector &which = BoxSelector());
+    // Opens the box chosen last again (the first box found when none was
+    // chosen): 0 when it was opened, -1 otherwise.
+    int open();
     void close();
 
     bool isConnected() const { return m_connected.load(); }
@@ -129,7 +158,8 @@ private:
     void passOnLocked(const CmdPacket &report);
     void passOnQueuedLocked();
     void closeLocked();
-    LinkOpenResult lockBoxLocked(std::string &path, bool &newlyLocked);
+    LinkOpenResult lockBoxLocked(const BoxInfo &box, bool &newlyLocked);
+    std::vector<BoxInfo> boxesLocked() const;
 
     mutable std::mutex m_mutex;
     mutable std::atomic<int> m_waiting{0};
@@ -142,6 +172,7 @@ private:
     // The box reports CAN frames: from the send of CMD_CAN_RX_ENABLE 1 to the
     // reply to CMD_CAN_RX_ENABLE 0.
     bool m_reporting = false;
+    BoxSelector m_choice;
     QString m_serialNumber;
     QString m_manufacturer;
     QString m_product;

@@ -22,6 +22,11 @@ HidHandle *HidapiBackend::open(unsigned short vendorId, unsigned short productId
     return reinterpret_cast<HidHandle *>(hid_open(vendorId, productId, serial));
 }
 
+HidHandle *HidapiBackend::openPath(const char *path)
+{
+    return reinterpret_cast<HidHandle *>(hid_open_path(path));
+}
+
 int HidapiBackend::write(HidHandle *h, const unsigned char *data, size_t length)
 {
     return hid_write(dev(h), data, length);
@@ -58,7 +63,9 @@ std::vector<HidDeviceEntry> HidapiBackend::enumerate(unsigned short vendorId,
     std::vector<HidDeviceEntry> found;
     hid_device_info *list = hid_enumerate(vendorId, productId);
     for (const hid_device_info *d = list; d; d = d->next)
-        found.push_back({d->path ? d->path : "", d->serial_number ? d->serial_number : L""});
+        found.push_back({d->path ? d->path : "", d->serial_number ? d->serial_number : L"",
+                         d->manufacturer_string ? d->manufacturer_string : L"",
+                         d->product_string ? d->product_string : L""});
     hid_free_enumeration(list);
     return found;
 }

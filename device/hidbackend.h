@@ -12,7 +12,10 @@ struct HidHandle;
 struct HidDeviceEntry
 {
     std::string path;
-    std::wstring serialNumber; // empty when the device has none
+    // Empty when the device has none.
+    std::wstring serialNumber;
+    std::wstring manufacturer;
+    std::wstring product;
 };
 
 // The one seam every hidapi call goes through. It mirrors hidapi's contract:
@@ -26,6 +29,12 @@ public:
     virtual int init() = 0;
     virtual HidHandle *open(unsigned short vendorId, unsigned short productId,
                             const wchar_t *serial) = 0;
+    // Opens the device at `path`, as enumerate() names it. None by default.
+    virtual HidHandle *openPath(const char *path)
+    {
+        (void)path;
+        return nullptr;
+    }
     virtual int write(HidHandle *dev, const unsigned char *data, size_t length) = 0;
     virtual int readTimeout(HidHandle *dev, unsigned char *data, size_t length,
                             int milliseconds) = 0;

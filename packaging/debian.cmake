@@ -12,6 +12,7 @@ string(TIMESTAMP VOTKBOX_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
 configure_file(changelog.in ${CMAKE_CURRENT_BINARY_DIR}/changelog @ONLY)
 votk_gzip_install(${CMAKE_CURRENT_BINARY_DIR}/changelog share/doc/votkbox)
 install(FILES copyright DESTINATION share/doc/votkbox)
+install(FILES lintian-overrides DESTINATION share/lintian/overrides RENAME votkbox)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME votkbox)
@@ -24,7 +25,8 @@ its WiFi name and password, sends CAN frames and shows the frames the box
 reports, and upgrades the box's firmware from an upgrade file. The
 command-line companion votkbox-cli does the same from scripts.
 .
-A udev rule gives the user at the seat access to the box.")
+A udev rule gives the user at the seat and the group plugdev access to
+the box.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

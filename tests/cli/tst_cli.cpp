@@ -32,6 +32,7 @@ private slots:
     void initTestCase();
     void command_data();
     void command();
+    void chosenBoxPrefixesMessages();
     void manPageNamesEveryCommand();
 
 private:
@@ -70,6 +71,21 @@ void CliTest::command_data()
     row("version", none, {"--version"}, 0, "votkbox-cli 1\\.2\n", false);
     row("no command", none, {}, 1, "", true);
     row("unknown command", none, {"frob"}, 1, "", true);
+    row("list", none, {"list"}, 0, "sim:votkbox\t0001\tVOTK\tVOTK-WIFI BOX\n", false);
+    row("list json", none, {"list", "--format", "json"}, 0,
+        "\\[\\s*\\{\\s*\"manufacturer\": \"VOTK\",\\s*\"path\": \"sim:votkbox\",\\s*"
+        "\"product\": \"VOTK-WIFI BOX\",\\s*\"serial_number\": \"0001\"\\s*\\}\\s*\\]\n",
+        false);
+    row("list, no box", "absent", {"list"}, 2, "", true);
+    row("list json, no box", "absent", {"list", "--format", "json"}, 2, "\\[\\s*\\]\n", true);
+    row("list, bad format", none, {"list", "--format", "xml"}, 1, "", true);
+    row("--serial of the box", none, {"--serial", "0001", "can-time"}, 0, "30\n", false);
+    row("--device of the box", none, {"--device=sim:votkbox", "can-time"}, 0, "30\n", false);
+    row("--serial of no box", none, {"--serial", "0002", "can-time"}, 2, "", true);
+    row("--device of no box", none, {"--device", "/dev/hidraw99", "info"}, 2, "", true);
+    row("--device without a path", none, {"--device"}, 1, "", true);
+    row("--device and --serial", none, {"--device", "sim:votkbox", "--serial", "0001", "info"}, 1,
+        "", true);
     row("info", none, {"info"}, 0,
         "software_id: VOTK-WB1\nsoftware_version: 66051\nhardware_id: 20231105\n"
         "wifi_name: VOTK_BOX\nwifi_password: 12345678\n",
@@ -143,6 +159,21 @@ void CliTest::command()
     QVERIFY2(messageExpected
                  ? err.startsWith(QLatin1String("votkbox-cli: ")) && err.count('\n') == 1
                  : err.isEmpty(),
+             qPrintable(err));
+}
+
+// Runs in parallel tell their lines apart by the box's serial number, but
+// only when a box was chosen: one run alone keeps its plain messages.
+void CliTest::chosenBoxPrefixesMessages()
+{
+    QProcess cli;
+    cli.setWorkingDirectory(m_dir.path());
+    cli.start(qEnvironmentVariable("VOTKBOX_CLI"),
+              {"--simulate", "--serial", "0001", "upgrade", "damaged.bin"});
+    QVERIFY(cli.waitForFinished(60000));
+    QCOMPARE(cli.exitCode(), 4);
+    const QString err = QString::fromUtf8(cli.readAllStandardError());
+    QVERIFY2(err.startsWith(QLatin1String("0001: votkbox-cli: ")) && err.count('\n') == 1,
              qPrintable(err));
 }
 

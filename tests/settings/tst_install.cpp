@@ -128,8 +128,10 @@ void TestInstall::udevRuleGrantsSeatAccess()
     for (const QByteArray &line : rule.readAll().split('\n'))
         if (!line.trimmed().isEmpty() && !line.startsWith('#'))
             rules << QString::fromLatin1(line);
+    // The seat's user, and plugdev's members for scripts, services and SSH sessions.
     QCOMPARE(rules, QStringList{QStringLiteral("KERNEL==\"hidraw*\", ATTRS{idVendor}==\"28e9\", "
-                                               "ATTRS{idProduct}==\"028f\", TAG+=\"uaccess\"")});
+                                               "ATTRS{idProduct}==\"028f\", GROUP=\"plugdev\", "
+                                               "MODE=\"0660\", TAG+=\"uaccess\"")});
 }
 
 void TestInstall::desktopEntryRunsLauncher()

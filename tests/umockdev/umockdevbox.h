@@ -25,8 +25,11 @@ typedef struct _UMockdevIoctlBase UMockdevIoctlBase;
 //   initTestCase()): its testbed must exist before anything asks udev or
 //   umockdev about the system (hid_init/hid_open, a udev monitor,
 //   umockdev_in_mock_environment()), since their answers are cached.
-// - One per process; it lives until the end of the test binary. The constructor
-//   ignores SIGHUP for the whole process (a closing PTY can raise it).
+// - It lives until the end of the test binary. Several boxes may live in one
+//   process: they share its testbed, each on a USB port of its own, with node
+//   names that never repeat (give them serial numbers of their own before
+//   plugging them in). The constructor ignores SIGHUP for the whole process (a
+//   closing PTY can raise it).
 // - Call DeviceLink::instance()->reset() before the UmockdevBox is destroyed.
 //
 // What the host sees while the box is plugged in:
@@ -88,7 +91,8 @@ public:
     // Sysfs paths as udev reports them ("/sys/devices/..."); empty while unplugged.
     QString usbSysPath() const;
     QString hidrawSysPath() const;
-    // How many nodes were created so far (the next node is hidraw<plugCount()>).
+    // How many nodes this box got so far (with one box in the process, the
+    // next node is hidraw<plugCount()>).
     int plugCount() const;
     // True while the host holds the current node open.
     bool isOpenByHost() const;
@@ -150,6 +154,8 @@ private:
     std::vector<uint8_t> m_hostBytes;
     Clock::time_point m_lastHostBytes;
     int m_nextIndex = 0;
+    // This box's USB port on the shared testbed (1-<m_port>).
+    int m_port = 1;
 
     // Shared with the API.
     mutable std::mutex m_mutex;

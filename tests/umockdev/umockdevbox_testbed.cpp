@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstring>
+#include <mutex>
 
 #include <fcntl.h>
 #include <sys/eventfd.h>
@@ -37,7 +38,24 @@ const uint8_t kReportDescriptor[] = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0
                                      0x81, 0x02, 0x09, 0x03, 0x15, 0x00, 0x26, 0xFF, 0x00,
                                      0x75, 0x08, 0x95, 0x40, 0x91, 0x02, 0xC0};
 constexpr int kHidrawMajor = 241;
-const char kUsbPath[] = "/devices/pci0000:00/0000:00:14.0/usb1/1-1";
+const char kUsbHub[] = "/devices/pci0000:00/0000:00:14.0/usb1";
+
+// The process's one testbed, shared by its boxes; each box has a USB port of
+// its own and node numbers never repeat across them.
+struct SharedTestbed
+{
+    std::mutex mutex; // umockdev's testbed is no thread-safe object: one change at a time
+    UMockdevTestbed *testbed = nullptr;
+    int users = 0;
+    int boxes = 0;
+    int nodes = 0;
+};
+
+SharedTestbed &shared()
+{
+    static SharedTestbed bed;
+    return bed;
+}
 
 QString descriptorHex()
 {
@@ -111,7 +129,15 @@ gboolean handleIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, gpointer 
 void UmockdevBox::createTestbed()
 {
     std::signal(SIGHUP, SIG_IGN);
-    m_testbed = umockdev_testbed_new();
+    SharedTestbed &bed = shared();
+    {
+        std::lock_guard<std::mutex> lock(bed.mutex);
+        if (!bed.testbed)
+            bed.testbed = umockdev_testbed_new();
+        ++bed.users;
+        m_port = ++bed.boxes;
+    }
+    m_testbed = bed.testbed;
     gchar *root = umockdev_testbed_get_root_dir(m_testbed);
     m_rootDir = QString::fromLocal8Bit(root);
     g_free(root);
@@ -125,7 +151,15 @@ void UmockdevBox::destroyTestbed()
 {
     removeNode();
     g_object_unref(m_ioctl);
-    g_object_unref(m_testbed);
+    SharedTestbed &bed = shared();
+    {
+        std::lock_guard<std::mutex> lock(bed.mutex);
+        if (--bed.users == 0) {
+            g_object_unref(bed.testbed);
+            bed.testbed = nullptr;
+        }
+    }
+    m_testbed = nullptr;
     ::close(m_wakeFd);
 }
 
@@ -162,13 +196,16 @@ void UmockdevBox::reconcile()
 
 bool UmockdevBox::addNode()
 {
-    const int index = m_nextIndex++;
+    std::lock_guard<std::mutex> testbedLock(shared().mutex);
+    ++m_nextIndex;
+    const int index = shared().nodes++;
     const SimBox::Identity id = m_box.identity();
     Node node;
     node.index = index;
     node.name = QStringLiteral("hidraw%1").arg(index);
-    const QString usb = QString::fromLatin1(kUsbPath);
-    const QString interface = usb + QStringLiteral("/1-1:1.0");
+    const QString port = QStringLiteral("1-%1").arg(m_port);
+    const QString usb = QString::fromLatin1(kUsbHub) + QLatin1Char('/') + port;
+    const QString interface = usb + QLatin1Char('/') + port + QStringLiteral(":1.0");
     const QString hid =
         interface +
         QStringLiteral("/0003:28E9:028F.%1").arg(index + 1, 4, 16, QLatin1Char('0')).toUpper();
@@ -257,6 +294,7 @@ void UmockdevBox::removeNode()
 {
     if (m_node.fd < 0)
         return;
+    std::lock_guard<std::mutex> testbedLock(shared().mutex);
     // Hang up first, as a pulled cable does. The testbed closes this number
     // when it goes, so it keeps a harmless placeholder.
     const int null = int(::syscall(SYS_openat, AT_FDCWD, "/dev/null", O_RDWR | O_CLOEXEC));
