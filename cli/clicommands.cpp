@@ -181,6 +181,11 @@ const std::vector<CliCommand> &cliCommands()
          "print received CAN frames (candump log format by default)", monitorArguments, cliMonitor},
         {"upgrade", "FILE", "check FILE and upgrade the box's firmware", upgradeArguments,
          cliUpgrade},
+        {"slcan", "[--link PATH]",
+         "serve the box as an slcan (LAWICEL) adapter on a pseudo-terminal\n"
+         "until stopped; prints the terminal's path, and links PATH to it.\n"
+         "S0-S8 and sxxyy change nothing: the box's firmware sets the bit rate",
+         cliSlcanArguments, cliSlcan},
     };
     return commands;
 }
