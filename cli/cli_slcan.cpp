@@ -32,6 +32,8 @@ namespace {
 constexpr int kMaxPendingBytes = 256 * 1024;
 // How often a hung-up terminal is checked for a new client.
 constexpr int kHangUpPollMs = 50;
+// How long frames are gathered before they are written together.
+constexpr auto kBatchWait = std::chrono::milliseconds(2);
 
 using Clock = std::chrono::steady_clock;
 
@@ -230,8 +232,14 @@ int SlcanBridge::serve()
             clientGone();
             continue;
         }
-        if (m_toClient.isEmpty())
+        if (m_toClient.isEmpty()) {
+            // Frames come one by one at a busy bus: gathering them for a
+            // moment turns thousands of writes a second into a few hundred
+            // and leaves the reading thread the processor.
+            if (fds[0].revents & POLLIN)
+                std::this_thread::sleep_for(kBatchWait);
             m_toClient = m_output.take();
+        }
         if (!m_toClient.isEmpty() && !writeClient())
             clientGone();
     }
