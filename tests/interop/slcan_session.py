@@ -2,8 +2,9 @@
 """python-can's own slcan interface against `votkbox-cli slcan`.
 
 Run by tst_slcan_interop, which plays the box: prints "SENT" once the 100
-frames are written, then expects the box's 1000 frames. Exits non-zero with
-the reason on stderr when the bridge does not behave.
+frames are written, then expects the box's 1000 frames. With "again" as a
+second argument, a later client only asks for the version and the serial.
+Exits non-zero with the reason on stderr when the bridge does not behave.
 """
 import sys
 import time
@@ -45,6 +46,10 @@ def main():
     print("python-can", can.__version__, flush=True)
     bus = can.Bus(interface="slcan", channel=channel, bitrate=500000, sleep_after_open=0)
     port = bus.serialPortOrig
+    if sys.argv[2:] == ["again"]:
+        print("VERSION", bus.get_version(5), "SERIAL", bus.get_serial_number(5), flush=True)
+        bus.shutdown()
+        return
 
     for i in range(100):
         arbitration_id, data = frame_to_send(i)

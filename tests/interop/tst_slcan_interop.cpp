@@ -19,8 +19,10 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void pythonCanTalksThroughTheBridge();
+    void bridgeEndsWhenTheBoxIsPulledOut();
 
 private:
+    void runSession(QProcess &python, const QString &link, const QString &mode);
     std::unique_ptr<UmockdevBox> m_dev;
 };
 
@@ -33,6 +35,7 @@ void SlcanInteropTest::initTestCase()
     // run at the same time.
     SimBox::Identity id;
     id.serialNumber = QStringLiteral("5C26A1");
+    id.softwareVersion = 0x01000002;
     m_dev->box()->setIdentity(id);
     QVERIFY2(!m_dev->plug().isEmpty(), "the testbed took no box");
 }
@@ -58,14 +61,8 @@ void SlcanInteropTest::pythonCanTalksThroughTheBridge()
     QVERIFY2(pts.startsWith("/dev/pts/"), pts.constData());
     QCOMPARE(QFileInfo(link).symLinkTarget(), QString::fromLatin1(pts));
 
-    // python-can must not see the emulated /dev.
     QProcess python;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("LD_PRELOAD"));
-    env.remove(QStringLiteral("UMOCKDEV_DIR"));
-    python.setProcessEnvironment(env);
-    python.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral(VOTKBOX_INTEROP_DIR "/slcan_session.py"), link});
+    runSession(python, link, QString());
     QByteArray said;
     auto waitFor = [&](const QByteArray &word) {
         while (!said.contains(word + '\n')) {
@@ -103,11 +100,53 @@ void SlcanInteropTest::pythonCanTalksThroughTheBridge()
     // python-can's shutdown closed the channel.
     QTRY_VERIFY_WITH_TIMEOUT(!box->canReporting(), 5000);
 
+    // The terminal stays for the next client.
+    QProcess again;
+    runSession(again, link, QStringLiteral("again"));
+    QVERIFY(again.waitForFinished(30000));
+    const QByteArray answers = again.readAllStandardOutput();
+    QVERIFY2(again.exitCode() == 0, again.readAllStandardError().constData());
+    // The box's version 1.2; the serial as four hex digits (hidapi cannot
+    // read the serial string through umockdev, so it is 0000 here).
+    QVERIFY2(QRegularExpression(QStringLiteral("VERSION \\(1, 2\\) SERIAL [0-9A-F]{4}\n"))
+                 .match(QString::fromLatin1(answers))
+                 .hasMatch(),
+             answers.constData());
+
     bridge.terminate();
     QVERIFY(bridge.waitForFinished(10000));
     QCOMPARE(bridge.exitStatus(), QProcess::NormalExit);
     QVERIFY2(bridge.exitCode() == 0, bridge.readAllStandardError().constData());
     QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
+}
+
+void SlcanInteropTest::bridgeEndsWhenTheBoxIsPulledOut()
+{
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("slcan0"));
+    QProcess bridge;
+    bridge.start(QStringLiteral(VOTKBOX_CLI_PATH),
+                 {QStringLiteral("slcan"), QStringLiteral("--link"), link});
+    QVERIFY2(bridge.waitForReadyRead(15000), bridge.readAllStandardError().constData());
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(link).isSymLink(), 5000);
+    m_dev->unplug();
+    QVERIFY(bridge.waitForFinished(10000));
+    QCOMPARE(bridge.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(bridge.exitCode(), 3);
+    QVERIFY(!QFileInfo(link).isSymLink());
+}
+
+void SlcanInteropTest::runSession(QProcess &python, const QString &link, const QString &mode)
+{
+    // python-can must not see the emulated /dev.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("LD_PRELOAD"));
+    env.remove(QStringLiteral("UMOCKDEV_DIR"));
+    python.setProcessEnvironment(env);
+    QStringList args = {QStringLiteral(VOTKBOX_INTEROP_DIR "/slcan_session.py"), link};
+    if (!mode.isEmpty())
+        args << mode;
+    python.start(QStringLiteral("/usr/bin/python3"), args);
 }
 
 QTEST_GUILESS_MAIN(SlcanInteropTest)
