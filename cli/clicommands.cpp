@@ -182,9 +182,10 @@ const std::vector<CliCommand> &cliCommands()
         {"upgrade", "FILE", "check FILE and upgrade the box's firmware", upgradeArguments,
          cliUpgrade},
         {"slcan", "[--link PATH]",
-         "serve the box as an slcan (LAWICEL) adapter on a pseudo-terminal\n"
-         "until stopped; prints the terminal's path, and links PATH to it.\n"
-         "S0-S8 and sxxyy change nothing: the box's firmware sets the bit rate",
+         "serve the box as an slcan (LAWICEL) adapter on\n"
+         "a pseudo-terminal until stopped; prints its path,\n"
+         "links PATH to it. S0-S8 and sxxyy change nothing:\n"
+         "the box's firmware sets the bit rate",
          cliSlcanArguments, cliSlcan},
     };
     return commands;
