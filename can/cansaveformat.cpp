@@ -66,6 +66,8 @@ void appendCanSaveLine(QByteArray &out, CanSaveFormat format, qint64 timeUs, int
                        const uint8_t *data, int length)
 {
     if (format == CanSaveFormat::CandumpLog) {
+        if (id < 0)
+            return;
         out.append('(');
         appendTime(out, timeUs);
         out.append(") can0 ");

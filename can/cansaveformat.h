@@ -22,9 +22,10 @@ bool canSaveFormatFor(const QString &fileName, CanSaveFormat *format);
 QByteArray canSaveHeader(CanSaveFormat format);
 
 // Appends one frame's line, newline included. `timeUs` is microseconds since
-// the epoch; `id` is negative for a record too short to carry an identifier,
-// which is then written with an empty identifier. Identifiers above 7FF, which
-// no standard frame has, are written with eight digits as candump does for
-// extended frames.
+// the epoch; `id` is negative for a record too short to carry an identifier:
+// the CSV writes it with an empty identifier, the log leaves it out, since a
+// line without one stops candump-log readers (python-can, log2asc) at that
+// line. Identifiers above 7FF, which no standard frame has, are written with
+// eight digits as candump does for extended frames.
 void appendCanSaveLine(QByteArray &out, CanSaveFormat format, qint64 timeUs, int id,
                        const uint8_t *data, int length);

@@ -261,6 +261,12 @@ const std::vector<CliCommand> &cliCommands()
          "print received CAN frames (candump log format by default)", monitorArguments, cliMonitor},
         {"upgrade", "FILE", "check FILE and upgrade the box's firmware", upgradeArguments,
          cliUpgrade},
+        {"slcan", "[--link PATH]",
+         "serve the box as an slcan (LAWICEL) adapter on\n"
+         "a pseudo-terminal until stopped; prints its path,\n"
+         "links PATH to it. S0-S8 and sxxyy change nothing:\n"
+         "the box's firmware sets the bit rate",
+         cliSlcanArguments, cliSlcan},
     };
     return commands;
 }

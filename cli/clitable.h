@@ -81,3 +81,5 @@ int cliFactoryReset(CliContext &cli, const QStringList &args);
 int cliSend(CliContext &cli, const QStringList &args);
 int cliMonitor(CliContext &cli, const QStringList &args);
 int cliUpgrade(CliContext &cli, const QStringList &args);
+int cliSlcan(CliContext &cli, const QStringList &args);
+QString cliSlcanArguments(const QStringList &args);

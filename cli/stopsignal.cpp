@@ -25,6 +25,8 @@ void installStopSignals()
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // The terminal going away ends a running bridge the same way.
+    sigaction(SIGHUP, &action, nullptr);
 }
 
 int stopSignalFd()

@@ -1,6 +1,7 @@
 #pragma once
 
-// SIGINT and SIGTERM end a running monitor cleanly instead of the process.
+// SIGINT, SIGTERM and SIGHUP end a running monitor or slcan bridge cleanly
+// instead of the process.
 // Call once from main, before runCli.
 void installStopSignals();
 

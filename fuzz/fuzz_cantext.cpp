@@ -7,6 +7,7 @@
 #include "canframe.h"
 #include "cantext.h"
 #include "replydecode.h"
+#include "slcan.h"
 
 #include <QLoggingCategory>
 
@@ -30,8 +31,33 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     return 0;
 }
 
+namespace {
+// Any bytes a client writes to the slcan bridge: the commands stay bounded,
+// and a frame to send prints back, through the received-frame line, as the
+// command that asked for it.
+void checkSlcan(const uint8_t *data, size_t size)
+{
+    QByteArray pending(reinterpret_cast<const char *>(data), int(size));
+    for (const QByteArray &command : takeSlcanCommands(pending)) {
+        if (command.size() > SLCAN_MAX_COMMAND + 1)
+            std::abort();
+        const SlcanCommand c = parseSlcanCommand(command);
+        if (c.kind != SlcanCommand::Send)
+            continue;
+        QByteArray line;
+        if (c.id > CAN_ID_MAX ||
+            !appendSlcanFrame(line, c.id, c.data.constData(), c.data.size(), -1) ||
+            line != 't' + command.mid(1).toUpper() + '\r')
+            std::abort();
+    }
+    if (pending.size() > SLCAN_MAX_COMMAND + 2)
+        std::abort();
+}
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    checkSlcan(data, size);
     if (size < 2)
         return 0;
     const bool formatting = data[0] & 1;

@@ -1,0 +1,138 @@
+// The slcan bridge at a busy bus: the simulated box reports 9000 frames a
+// second, a client reads the pseudo-terminal. Prints "name value unit" lines:
+// the frames a second the client got and how many of the box's frames it
+// never saw (the stream numbers its frames, so a gap is a loss).
+#include "boxcommands.h"
+#include "clitable.h"
+#include "devicelink.h"
+#include "simsession.h"
+#include "stopsignal.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLoggingCategory>
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <poll.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+constexpr double kRate = 9000;
+constexpr int kWarmUpMs = 500;
+constexpr int kMeasureMs = 5000;
+
+void print(const char *name, double value, const char *unit)
+{
+    std::printf("%s %.1f %s\n", name, value, unit);
+    std::fflush(stdout);
+}
+
+int hexValue(char c)
+{
+    return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+}
+
+// Reads frame lines for `ms`; counts them and the gaps in the stream's
+// numbering (its first data byte is the number's low byte, its second the
+// next byte plus one).
+struct Reader
+{
+    int fd;
+    QByteArray partial;
+    qint64 frames = 0;
+    qint64 lost = 0;
+    int last = -1;
+
+    void readFor(int ms)
+    {
+        QElapsedTimer t;
+        t.start();
+        char buffer[65536];
+        while (t.elapsed() < ms) {
+            pollfd p = {fd, POLLIN, 0};
+            if (::poll(&p, 1, 50) <= 0)
+                continue;
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            partial.append(buffer, int(n));
+            int start = 0;
+            for (int cr = partial.indexOf('\r'); cr >= 0; cr = partial.indexOf('\r', start)) {
+                take(partial.constData() + start, cr - start);
+                start = cr + 1;
+            }
+            partial.remove(0, start);
+        }
+    }
+    void take(const char *line, int length)
+    {
+        if (length < 9 || line[0] != 't')
+            return;
+        const int b0 = hexValue(line[5]) * 16 + hexValue(line[6]);
+        const int b1 = hexValue(line[7]) * 16 + hexValue(line[8]);
+        const int number = b0 | (((b1 - 1) & 0xFF) << 8);
+        if (last >= 0)
+            lost += ((number - last) & 0xFFFF) - 1;
+        last = number;
+        ++frames;
+    }
+};
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    QCoreApplication app(argc, argv);
+    installStopSignals();
+    SimSession sim;
+    sim.box.setCanRate(kRate);
+    if (DeviceLink::instance()->open() != 0 || BoxCommands::connect() != Handshake::Ok) {
+        std::fprintf(stderr, "bench_slcan: the simulated box did not connect\n");
+        return 1;
+    }
+    int pathPipe[2];
+    if (::pipe(pathPipe) != 0)
+        return 1;
+    int code = -1;
+    std::thread bridge([&] {
+        QFile out;
+        QFile err;
+        out.open(pathPipe[1], QIODevice::WriteOnly | QIODevice::Unbuffered);
+        err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+        CliContext cli(&out, &err, false);
+        code = cliSlcan(cli, {});
+    });
+    QByteArray path;
+    char c;
+    while (::read(pathPipe[0], &c, 1) == 1 && c != '\n')
+        path.append(c);
+    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0 || ::write(fd, "O\r", 2) != 2) {
+        std::fprintf(stderr, "bench_slcan: no terminal at \"%s\"\n", path.constData());
+        std::raise(SIGTERM);
+        bridge.join();
+        return 1;
+    }
+    Reader reader{fd};
+    reader.readFor(kWarmUpMs);
+    reader.frames = 0;
+    reader.lost = 0;
+    QElapsedTimer t;
+    t.start();
+    reader.readFor(kMeasureMs);
+    const double seconds = t.nsecsElapsed() / 1e9;
+    print("slcan_fps", reader.frames / seconds, "frames/s");
+    print("slcan_lost", double(reader.lost), "frames");
+    print("slcan_box_dropped", double(sim.box.droppedReports()), "reports");
+
+    [[maybe_unused]] const ssize_t n = ::write(fd, "C\r", 2);
+    std::raise(SIGTERM);
+    bridge.join();
+    ::close(fd);
+    DeviceLink::instance()->close();
+    return code == 0 && reader.frames > 0 ? 0 : 1;
+}

@@ -1,0 +1,163 @@
+// The candump logs the window saves and `monitor --format log` prints, read by
+// the tools engineers use on them: python-can's can.LogReader and can-utils'
+// log2asc must see every frame, with its identifier and data. Runs when the
+// interop CI stage asks (VOTKBOX_INTEROP=1), which installs both.
+
+#include "canrxmodel.h"
+#include "devicelink.h"
+#include "filechooser.h"
+#include "mainwindow.h"
+#include "testsupport.h"
+#include "windowparts.h"
+
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTableView>
+#include <QtTest>
+
+#include <memory>
+
+class SavedLogReadersTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void windowSaveIsReadFrameForFrame();
+    void monitorLogIsReadFrameForFrame();
+
+private:
+    void checkReaders(const QString &path, const QStringList &frames);
+};
+
+namespace {
+QString run(const QString &program, const QStringList &args, const QString &outFile = {})
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("LD_PRELOAD"));
+    p.setProcessEnvironment(env);
+    if (!outFile.isEmpty())
+        p.setStandardOutputFile(outFile);
+    p.start(program, args);
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return QStringLiteral("FAILED %1: %2")
+            .arg(program, QString::fromLocal8Bit(p.readAllStandardError()));
+    return QString::fromLatin1(p.readAllStandardOutput());
+}
+
+// "s|x ID DATA" of each frame line of a candump log, as the file says it.
+QStringList framesInFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {QStringLiteral("unreadable")};
+    const QRegularExpression line(
+        QStringLiteral("^\\(-?\\d+\\.\\d{6}\\) can0 ([0-9A-F]{3}|[0-9A-F]{8})#([0-9A-F]*)$"));
+    QStringList frames;
+    for (const QByteArray &text : file.readAll().split('\n')) {
+        if (text.isEmpty())
+            continue;
+        const QRegularExpressionMatch m = line.match(QString::fromLatin1(text));
+        if (!m.hasMatch())
+            return {QStringLiteral("bad line: ") + QString::fromLatin1(text)};
+        frames << QStringLiteral("%1 %2 %3")
+                      .arg(m.captured(1).size() == 8 ? QLatin1Char('x') : QLatin1Char('s'))
+                      .arg(m.captured(1).toUInt(nullptr, 16), 0, 16)
+                      .arg(m.captured(2))
+                      .toUpper()
+                      .replace(QLatin1String("X "), QLatin1String("x "))
+                      .replace(QLatin1String("S "), QLatin1String("s "))
+                      .trimmed();
+    }
+    return frames;
+}
+} // namespace
+
+void SavedLogReadersTest::initTestCase()
+{
+    if (qEnvironmentVariable("VOTKBOX_INTEROP") != QLatin1String("1"))
+        QSKIP("run by the interop CI stage (VOTKBOX_INTEROP=1)");
+    qRegisterMetaType<QVector<uint8_t>>("QVector<uint8_t>");
+}
+
+void SavedLogReadersTest::checkReaders(const QString &path, const QStringList &frames)
+{
+    QStringList byPython = run(QStringLiteral("/usr/bin/python3"),
+                               {QStringLiteral(VOTKBOX_INTEROP_DIR "/read_log.py"), path})
+                               .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (QString &f : byPython)
+        f = f.trimmed();
+    QCOMPARE(byPython, frames);
+
+    // log2asc: "   0.000000 1  C9              Rx   d 8 00 01 ...", "800x" when extended.
+    const QString asc =
+        run(QStringLiteral("log2asc"), {QStringLiteral("-I"), path, QStringLiteral("can0")});
+    const QRegularExpression row(QStringLiteral(
+        "^\\s*\\d+\\.\\d+ 1\\s+([0-9A-F]+)(x?)\\s+Rx\\s+d (\\d)((?: [0-9A-F]{2})*)\\s*$"));
+    QStringList byLog2asc;
+    for (const QString &text : asc.split(QLatin1Char('\n'))) {
+        const QRegularExpressionMatch m = row.match(text);
+        if (m.hasMatch())
+            byLog2asc << (QStringLiteral("%1 %2 %3")
+                              .arg(m.captured(2).isEmpty() ? QLatin1Char('s') : QLatin1Char('x'))
+                              .arg(m.captured(1), QString(m.captured(4)).remove(QLatin1Char(' '))))
+                             .trimmed();
+    }
+    QVERIFY2(byLog2asc == frames, qPrintable(asc));
+}
+
+void SavedLogReadersTest::windowSaveIsReadFrameForFrame()
+{
+    TempWorkDir dir;
+    SimFixture sim;
+    MessageBoxRecorder boxes;
+    QCOMPARE(DeviceLink::instance()->open(), 0);
+    {
+        MainWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.findChild<QTabWidget *>("tabWidget")->setCurrentIndex(1);
+        canRxThreadOf(window).stop();
+        auto *model =
+            qobject_cast<CanRxModel *>(window.findChild<QTableView *>("table_can_rx")->model());
+        QVERIFY(model);
+        const qint64 t0 = 1733580000123456;
+        model->append({0xDF, 0x07, 0x02, 0x01, 0x0C, 0x00, 0x00, 0x00, 0x00, 0xFF}, t0);
+        model->append({0x34, 0x02}, t0 + 76544);
+        // A record too short to carry an identifier is no frame.
+        model->append({0x07}, t0 + 100000);
+        model->append({0xFF, 0x07, 0xA0, 0xB0, 0xC0}, t0 + 999999);
+        model->append({0xFF, 0xFF, 0x0A}, t0 + 1000000);
+        const QString path = dir.file(QStringLiteral("capture.log"));
+        saveFileChooser() = [path](QWidget *, const QString &, const QString &, const QString &) {
+            return path;
+        };
+        window.findChild<QPushButton *>("pushButton_can_rx_save")->click();
+        QVERIFY2(boxes.shown.isEmpty(), qPrintable(boxes.texts().join('|')));
+        const QStringList frames = {"s 7DF 02010C00000000FF", "s 234", "s 7FF A0B0C0", "x FFFF 0A"};
+        QCOMPARE(framesInFile(path), frames);
+        checkReaders(path, frames);
+    }
+    DeviceLink::instance()->close();
+}
+
+void SavedLogReadersTest::monitorLogIsReadFrameForFrame()
+{
+    TempWorkDir dir;
+    const QString path = dir.file(QStringLiteral("monitor.log"));
+    const QString failed =
+        run(QStringLiteral(VOTKBOX_CLI_PATH),
+            {QStringLiteral("--simulate"), QStringLiteral("monitor"), QStringLiteral("--count"),
+             QStringLiteral("50"), QStringLiteral("--format"), QStringLiteral("log")},
+            path);
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
+    const QStringList frames = framesInFile(path);
+    QCOMPARE(frames.size(), 50);
+    checkReaders(path, frames);
+}
+
+QTEST_MAIN(SavedLogReadersTest)
+#include "tst_saved_log_readers.moc"
