@@ -176,9 +176,11 @@ public:
     bool sharedWithOtherPrograms() const override { return true; }
     std::vector<HidDeviceEntry> enumerate(unsigned short, unsigned short) override
     {
-        return {
-            {kNode,
-             QStringLiteral("denied-%1").arg(QCoreApplication::applicationPid()).toStdWString()}};
+        HidDeviceEntry entry;
+        entry.path = kNode;
+        entry.serialNumber =
+            QStringLiteral("denied-%1").arg(QCoreApplication::applicationPid()).toStdWString();
+        return {entry};
     }
     HidHandle *open(unsigned short, unsigned short, const wchar_t *) override { return nullptr; }
 };
