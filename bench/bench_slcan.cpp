@@ -41,7 +41,7 @@ int hexValue(char c)
 // next byte plus one).
 struct Reader
 {
-    int fd;
+    int fd = -1;
     QByteArray partial;
     qint64 frames = 0;
     qint64 lost = 0;
@@ -117,7 +117,8 @@ int main(int argc, char *argv[])
         bridge.join();
         return 1;
     }
-    Reader reader{fd};
+    Reader reader;
+    reader.fd = fd;
     reader.readFor(kWarmUpMs);
     reader.frames = 0;
     reader.lost = 0;

@@ -132,9 +132,8 @@ void SavedLogReadersTest::windowSaveIsReadFrameForFrame()
         model->append({0xFF, 0x07, 0xA0, 0xB0, 0xC0}, t0 + 999999);
         model->append({0xFF, 0xFF, 0x0A}, t0 + 1000000);
         const QString path = dir.file(QStringLiteral("capture.log"));
-        saveFileChooser() = [path](QWidget *, const QString &, const QString &, const QString &) {
-            return path;
-        };
+        saveFileChooser() = [path](QWidget *, const QString &, const QString &, const QString &,
+                                   QString *) { return path; };
         window.findChild<QPushButton *>("pushButton_can_rx_save")->click();
         QVERIFY2(boxes.shown.isEmpty(), qPrintable(boxes.texts().join('|')));
         const QStringList frames = {"s 7DF 02010C00000000FF", "s 234", "s 7FF A0B0C0", "x FFFF 0A"};
