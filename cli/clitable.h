@@ -2,6 +2,7 @@
 
 #include "cliexit.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -10,7 +11,8 @@
 
 class QIODevice;
 
-// Where a command writes: results to `out`, messages to `err`.
+// Where a command writes: its data to `out` (see clioutput.h), everything
+// said to a person, in English, to `err`.
 class CliContext
 {
 public:
@@ -33,7 +35,10 @@ public:
 
     QTextStream out;
     QTextStream err;
+    // `err` is a terminal: progress shows as a bar.
     const bool tty;
+    // What checkInput read for run (the upgrade's image).
+    QByteArray input;
 };
 
 // One command of votkbox-cli: the help, the argument check and the dispatch
@@ -50,6 +55,10 @@ struct CliCommand
     QString (*checkArguments)(const QStringList &args);
     // Runs with the box open and connected.
     int (*run)(CliContext &cli, const QStringList &args);
+    // Refuses input that cannot go to the box (exit CLI_REFUSED with a
+    // message) before the box is opened, so nothing is sent; CLI_OK lets the
+    // command run. Null: nothing to check.
+    int (*checkInput)(CliContext &cli, const QStringList &args) = nullptr;
 };
 
 // Every command, in the order of the help.
@@ -63,3 +72,11 @@ int cliFactoryReset(CliContext &cli, const QStringList &args);
 int cliSend(CliContext &cli, const QStringList &args);
 int cliMonitor(CliContext &cli, const QStringList &args);
 int cliUpgrade(CliContext &cli, const QStringList &args);
+
+// Their checks of arguments (usage) and of input (refused).
+QString checkMonitorArguments(const QStringList &args);
+int checkWifiInput(CliContext &cli, const QStringList &args);
+int checkCanTimeInput(CliContext &cli, const QStringList &args);
+int checkSendInput(CliContext &cli, const QStringList &args);
+int checkMonitorInput(CliContext &cli, const QStringList &args);
+int checkUpgradeInput(CliContext &cli, const QStringList &args);

@@ -24,12 +24,16 @@ public:
     // Asks the loop to end and waits for it: at most about one read slice.
     void stop();
 
-    // Emits the frame; any thread, called under the link's lock.
+    // Emits the frame; any thread, called under the link's lock. Reports
+    // other than CAN frames (a late reply) are no frames and are dropped.
     void frameRead(const CmdPacket &report) override;
 
 signals:
     void sig_ShowMsg(QString text);
     void send_can_rx(QVector<uint8_t> frame);
+    // A read failed after reads that worked: the box is gone (or busy with
+    // an upgrade). Sent once per run of failures.
+    void sig_read_failed();
 
 protected:
     void run() override;
