@@ -198,7 +198,7 @@ const std::vector<CliCommand> &cliCommands()
          noArguments, cliInfo},
         {"wifi", "NAME PASSWORD", "set the WiFi name and password", wifiArguments, cliWifi,
          checkWifiInput},
-        {"can-time", "[MS]", "print the CAN time in ms, or set it (0 to 255, at least 5 is set)",
+        {"can-time", "[MS]", "print the CAN time in ms, or set it (0 to 255; below 5 sets 5)",
          canTimeArguments, cliCanTime, checkCanTimeInput},
         {"factory-reset", "--yes", "restore the WiFi module's factory settings",
          factoryResetArguments, cliFactoryReset},
