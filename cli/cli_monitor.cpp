@@ -88,6 +88,8 @@ int cliMonitor(CliContext &cli, const QStringList &args)
     const qint64 count = options.count;
     const CanSaveFormat format = options.csv ? CanSaveFormat::Csv : CanSaveFormat::CandumpLog;
     CanRxThread reader;
+    // Only frames are data: a reply read meanwhile is not printed as one.
+    reader.setFramesOnly(true);
     QEventLoop loop;
     qint64 printed = 0;
     bool ending = false;

@@ -55,7 +55,7 @@ void CanRxThread::run()
 
 void CanRxThread::frameRead(const CmdPacket &report)
 {
-    if (report.getCmd() != CMD_CAN_FRAME)
+    if (m_framesOnly && report.getCmd() != CMD_CAN_FRAME)
         return;
     qCDebug(lcCanFrames) << report.getCmd();
     emit send_can_rx(report.getPayload());

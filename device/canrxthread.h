@@ -24,8 +24,11 @@ public:
     // Asks the loop to end and waits for it: at most about one read slice.
     void stop();
 
-    // Emits the frame; any thread, called under the link's lock. Reports
-    // other than CAN frames (a late reply) are no frames and are dropped.
+    // Passes on CAN-frame reports only; other reports (a late reply to
+    // someone else's request) are dropped. Off by default; set before start().
+    void setFramesOnly(bool on) { m_framesOnly = on; }
+
+    // Emits the frame; any thread, called under the link's lock.
     void frameRead(const CmdPacket &report) override;
 
 signals:
@@ -40,4 +43,6 @@ protected:
 
 private:
     bool pauseAfterFailure(int ms);
+
+    bool m_framesOnly = false;
 };
