@@ -44,8 +44,8 @@ private slots:
     void sendPutsExactBytesOnTheWire();
     void monitorPrintsEveryFrameOnceInOrder_data();
     void monitorPrintsEveryFrameOnceInOrder();
-    void readerGoneEndsCleanly_data();
-    void readerGoneEndsCleanly();
+    void endsCleanlyOnSignalOrClosedOutput_data();
+    void endsCleanlyOnSignalOrClosedOutput();
     void monitorPrintsNoOtherReport();
     void unplugEndsMonitor();
     void upgradeTakesNoFrameForABlockAnswer();
@@ -53,9 +53,11 @@ private slots:
 
 private:
     int run(const QStringList &args);
-    // votkbox-cli as its own process, through bash: $VOTKBOX_CLI and $FILE
-    // (the upgrade file) are set. Its exit status; its standard error in m_err.
+    // votkbox-cli as its own process, through bash: `cli` runs it, $FILE is an
+    // upgrade file. The script's exit status; its standard error in m_err.
     int runShell(const QString &script);
+    // Image reports the box got since init().
+    int rawReportsOnWire() const;
 
     std::unique_ptr<UmockdevBox> m_dev;
     QByteArray m_out;
@@ -100,6 +102,11 @@ int CliHidrawTest::run(const QStringList &args)
     return code;
 }
 
+int CliHidrawTest::rawReportsOnWire() const
+{
+    return m_dev->box()->wire().size() - m_dev->box()->commandsOnWire().size();
+}
+
 int CliHidrawTest::runShell(const QString &script)
 {
     QTemporaryDir dir;
@@ -109,6 +116,17 @@ int CliHidrawTest::runShell(const QString &script)
     file.close();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("FILE"), file.fileName());
+    // This process ignores SIGHUP (see UmockdevBox) and a child inherits that:
+    // `cli` starts the tool with the default, as a login shell would, and
+    // execs into it so that $! is the tool.
+    QFile cli(dir.filePath(QStringLiteral("cli")));
+    if (!cli.open(QIODevice::WriteOnly))
+        return -1;
+    cli.write("#!/bin/sh\nexec perl -e '$SIG{HUP} = \"DEFAULT\"; exec @ARGV or die' "
+              "\"$VOTKBOX_CLI\" \"$@\"\n");
+    cli.close();
+    cli.setPermissions(cli.permissions() | QFileDevice::ExeOwner);
+    env.insert(QStringLiteral("PATH"), dir.path() + QLatin1Char(':') + env.value("PATH"));
     QProcess shell;
     shell.setProcessEnvironment(env);
     shell.start(QStringLiteral("bash"), {QStringLiteral("-c"), script});
@@ -188,22 +206,27 @@ void CliHidrawTest::monitorPrintsEveryFrameOnceInOrder()
     }
 }
 
-// The reader of standard output goes away (a pipe into head): a monitor ends
-// with reporting off; an upgrade, whose progress goes to the same pipe here,
-// still sends the whole image and finishes.
-void CliHidrawTest::readerGoneEndsCleanly_data()
+// A dropped session (SIGHUP) or a reader of standard output that goes away (a
+// pipe into head): a monitor ends with reporting off; an upgrade, whose
+// progress goes to the same pipe here, still sends the whole image and finishes.
+void CliHidrawTest::endsCleanlyOnSignalOrClosedOutput_data()
 {
     QTest::addColumn<QString>("script");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<int>("imageReports");
     QTest::newRow("monitor | head -1")
-        << "\"$VOTKBOX_CLI\" monitor | head -1 >/dev/null; exit ${PIPESTATUS[0]}" << 6 << 0;
+        << "cli monitor | head -1 >/dev/null; exit ${PIPESTATUS[0]}" << 6 << 0;
     QTest::newRow("upgrade 2>&1 | head -c1")
-        << "\"$VOTKBOX_CLI\" upgrade \"$FILE\" 2>&1 | head -c1 >/dev/null; exit ${PIPESTATUS[0]}"
-        << 0 << kImageReports;
+        << "cli upgrade \"$FILE\" 2>&1 | head -c1 >/dev/null; exit ${PIPESTATUS[0]}" << 0
+        << kImageReports;
+    QTest::newRow("monitor, SIGHUP")
+        << "cli monitor >/dev/null & sleep 1; kill -HUP $!; wait $!" << 0 << 0;
+    QTest::newRow("upgrade, SIGHUP") << "cli upgrade \"$FILE\" 2>/dev/null & "
+                                        "sleep 1; kill -HUP $!; wait $!"
+                                     << 0 << kImageReports;
 }
 
-void CliHidrawTest::readerGoneEndsCleanly()
+void CliHidrawTest::endsCleanlyOnSignalOrClosedOutput()
 {
     QFETCH(QString, script);
     QFETCH(int, exitCode);
@@ -211,11 +234,10 @@ void CliHidrawTest::readerGoneEndsCleanly()
     SimBox *box = m_dev->box();
     box->setCanRate(200);
     box->setRestartTimeMs(200);
-    const int rawBefore = box->rawReportsReceived();
     QCOMPARE(runShell(script), exitCode);
     QVERIFY(QTest::qWaitFor([this] { return !m_dev->isOpenByHost(); }, 5000));
     QVERIFY(!box->canReporting());
-    QCOMPARE(box->rawReportsReceived() - rawBefore, imageReports);
+    QCOMPARE(rawReportsOnWire(), imageReports);
     QCOMPARE(box->commandsOnWire().contains(0x0B), imageReports > 0);
 }
 
@@ -267,13 +289,12 @@ void CliHidrawTest::upgradeTakesNoFrameForABlockAnswer()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(upgradeFile());
     file.close();
-    const int rawBefore = box->rawReportsReceived();
     const int code = run({QStringLiteral("upgrade"), file.fileName()});
     frames.stop();
     box->setBlockAnswers(true);
     QCOMPARE(code, 5);
     QVERIFY(sent > 0);
-    QVERIFY(box->rawReportsReceived() - rawBefore < kImageReports);
+    QVERIFY(rawReportsOnWire() < kImageReports);
     QVERIFY(!box->commandsOnWire().contains(0x0B));
 }
 
@@ -282,7 +303,7 @@ void CliHidrawTest::secondProgramFindsTheBoxInUse()
     DeviceLink *link = DeviceLink::instance();
     QVERIFY(link->openBox().opened());
     m_dev->box()->clearWire();
-    const int code = runShell(QStringLiteral("\"$VOTKBOX_CLI\" info"));
+    const int code = runShell(QStringLiteral("cli info"));
     const QList<QByteArray> wire = m_dev->box()->wire();
     link->close();
     QCOMPARE(code, 7);
