@@ -28,6 +28,8 @@ void SimSession::applyFaultMode(const QString &mode)
         box.setInstantTimeouts(true);
     } else if (mode == QLatin1String("absent")) {
         box.unplug();
+    } else if (mode == QLatin1String("usb-mode-refused")) {
+        box.setUsbModeAnswer(0);
     } else if (mode == QLatin1String("unplug-during-upgrade")) {
         box.setRestartTimeMs(-1);
         m_pull.setInterval(2);

@@ -2,7 +2,9 @@
 // reset and one CAN frame.
 #include "boxcommands.h"
 #include "cantext.h"
+#include "clioutput.h"
 #include "clitable.h"
+#include "replydecode.h"
 #include "wifitext.h"
 
 #include <QMap>
@@ -15,15 +17,17 @@ int cliInfo(CliContext &cli, const QStringList &)
     const BoxAnswer<QStringList> wifi = BoxCommands::wifiInfo();
     if (!softwareId.answered || !version.answered || !hardwareId.answered || !wifi.answered)
         return cli.noAnswer(QStringLiteral("the identity requests"));
-    cli.out << "software_id: " << *softwareId.value << '\n'
-            << "software_version: " << *version.value << '\n'
-            << "hardware_id: " << *hardwareId.value << '\n'
-            << "wifi_name: " << wifi.value->value(0) << '\n'
-            << "wifi_password: " << wifi.value->value(1) << '\n';
+    const QString lines = QStringLiteral("software_id: %1\nsoftware_version: %2\nhardware_id: %3\n"
+                                         "wifi_name: %4\nwifi_password: %5\n")
+                              // One pass: a box text holding "%2" stays as it is.
+                              .arg(*softwareId.value, QString::number(*version.value),
+                                   *hardwareId.value, wifi.value->value(0), wifi.value->value(1));
+    if (!writeData(cli, lines))
+        return outputFailed(cli);
     return CLI_OK;
 }
 
-int cliWifi(CliContext &cli, const QStringList &args)
+int checkWifiInput(CliContext &cli, const QStringList &args)
 {
     static const QMap<WifiTextProblem, QString> refusals = {
         {WifiTextProblem::EmptyName, QStringLiteral("the WiFi name is empty")},
@@ -33,12 +37,34 @@ int cliWifi(CliContext &cli, const QStringList &args)
         {WifiTextProblem::PasswordComma, QStringLiteral("the WiFi password contains a comma")},
         {WifiTextProblem::PasswordNotLatin1,
          QStringLiteral("the WiFi password has characters the box cannot store")},
+        {WifiTextProblem::NameControl,
+         QStringLiteral("the WiFi name contains a control character (newline, tab, ...)")},
+        {WifiTextProblem::PasswordControl,
+         QStringLiteral("the WiFi password contains a control character (newline, tab, ...)")},
+        {WifiTextProblem::TooLong,
+         QStringLiteral("the WiFi name and password together are longer than %1 characters")
+             .arg(wifiTextMax())},
     };
     const WifiTextProblem problem = checkWifiText(args.at(0), args.at(1));
     if (problem != WifiTextProblem::None)
         return cli.fail(CLI_REFUSED, refusals.value(problem));
+    return CLI_OK;
+}
+
+int cliWifi(CliContext &cli, const QStringList &args)
+{
     if (!BoxCommands::setWifiInfo(args.at(0), args.at(1)).answered)
         return cli.noAnswer(QStringLiteral("the WiFi setting"));
+    return CLI_OK;
+}
+
+int checkCanTimeInput(CliContext &cli, const QStringList &args)
+{
+    // The same reading of a typed time as the settings dialog's.
+    if (!args.isEmpty() && !canTimeFromText(args.at(0)))
+        return cli.fail(CLI_REFUSED, QStringLiteral("the CAN time must be 0 to %1 ms, not %2")
+                                         .arg(CAN_TIME_MAX)
+                                         .arg(args.at(0).trimmed()));
     return CLI_OK;
 }
 
@@ -48,19 +74,19 @@ int cliCanTime(CliContext &cli, const QStringList &args)
         const std::optional<int> time = BoxCommands::canTime().value;
         if (!time)
             return cli.noAnswer(QStringLiteral("the CAN time request"));
-        cli.out << *time << '\n';
+        if (!writeData(cli, QString::number(*time) + QLatin1Char('\n')))
+            return outputFailed(cli);
         return CLI_OK;
     }
-    bool ok = false;
-    const quint32 number = args.at(0).toUInt(&ok, 10);
-    if (!ok)
-        return cli.usage(QStringLiteral("the CAN time must be a number of milliseconds, not \"%1\"")
-                             .arg(args.at(0)));
-    const BoxAnswer<uint8_t> set = BoxCommands::setCanTime(number);
+    const std::optional<quint32> number = canTimeFromText(args.at(0));
+    if (!number)
+        return checkCanTimeInput(cli, args);
+    const BoxAnswer<uint8_t> set = BoxCommands::setCanTime(*number);
     if (!set.value)
         return cli.noAnswer(QStringLiteral("the CAN time setting"));
-    // The box may get another value than typed: show the one it got.
-    cli.out << int(*set.value) << '\n';
+    // The box may get another value than typed (at least 5): show the one it got.
+    if (!writeData(cli, QString::number(int(*set.value)) + QLatin1Char('\n')))
+        return outputFailed(cli);
     return CLI_OK;
 }
 
@@ -71,24 +97,46 @@ int cliFactoryReset(CliContext &cli, const QStringList &)
     return CLI_OK;
 }
 
-int cliSend(CliContext &cli, const QStringList &args)
+namespace {
+struct CanFrameText
 {
-    const QString text = args.at(0);
+    std::optional<quint16> id;
+    std::optional<QVector<uint8_t>> data;
+};
+
+CanFrameText parseFrame(const QString &text)
+{
     const int hash = text.indexOf(QLatin1Char('#'));
-    const std::optional<quint16> id = hash > 0 ? parseCanId(text.left(hash)) : std::nullopt;
     // cansend's data has no spaces: one run of digit pairs.
     const QString dataText = hash > 0 ? text.mid(hash + 1) : QString();
-    const std::optional<QVector<uint8_t>> data =
-        dataText.contains(QLatin1Char(' ')) || dataText.size() % 2 ? std::nullopt
-                                                                   : parseCanData(dataText);
-    if (!id || !data)
+    CanFrameText frame;
+    frame.id = hash > 0 ? parseCanId(text.left(hash)) : std::nullopt;
+    frame.data = dataText.contains(QLatin1Char(' ')) || dataText.size() % 2
+                     ? std::nullopt
+                     : parseCanData(dataText);
+    return frame;
+}
+} // namespace
+
+int checkSendInput(CliContext &cli, const QStringList &args)
+{
+    const CanFrameText frame = parseFrame(args.at(0));
+    if (!frame.id || !frame.data)
         return cli.fail(CLI_REFUSED,
                         QStringLiteral("\"%1\" is no CAN frame: ID#DATA with an ID of 1 to 3 "
                                        "hex digits up to 7FF and up to 8 data bytes as hex "
                                        "digit pairs, e.g. 7DF#02010C")
-                            .arg(text));
+                            .arg(args.at(0)));
+    return CLI_OK;
+}
+
+int cliSend(CliContext &cli, const QStringList &args)
+{
+    const CanFrameText frame = parseFrame(args.at(0));
+    if (!frame.id || !frame.data)
+        return checkSendInput(cli, args);
     // Frames go out without a reply, as from the window.
-    if (!BoxCommands::sendCanFrame(*id, *data).sent)
+    if (!BoxCommands::sendCanFrame(*frame.id, *frame.data).sent)
         return cli.fail(CLI_NO_BOX, QStringLiteral("the frame could not be written to the box"));
     return CLI_OK;
 }

@@ -3,6 +3,7 @@
 #include "canreporting.h"
 #include "canrxthread.h"
 #include "cansaveformat.h"
+#include "clioutput.h"
 #include "clitable.h"
 #include "stopsignal.h"
 
@@ -15,40 +16,89 @@
 #include <chrono>
 #include <memory>
 
-int cliMonitor(CliContext &cli, const QStringList &args)
+namespace {
+// The largest --count and --seconds taken: a count fits a 32-bit counter and
+// a time the timer's milliseconds.
+constexpr qint64 kMaxCount = 2147483647;
+constexpr double kMaxSeconds = 2000000;
+
+struct MonitorOptions
 {
     qint64 count = -1;
     double seconds = -1;
     bool csv = false;
+};
+
+// The usage error of the options, empty when they read fine.
+QString parseOptions(const QStringList &args, MonitorOptions &options)
+{
+    QStringList seen;
     for (int i = 0; i < args.size(); ++i) {
         const QString opt = args.at(i);
+        if (seen.contains(opt))
+            return QStringLiteral("monitor: %1 given twice").arg(opt);
+        seen << opt;
         if (i + 1 >= args.size())
-            return cli.usage(QStringLiteral("monitor: %1 needs a value").arg(opt));
+            return QStringLiteral("monitor: %1 needs a value").arg(opt);
         const QString value = args.at(++i);
         bool ok = false;
         if (opt == QLatin1String("--count")) {
-            count = value.toLongLong(&ok);
-            ok = ok && count > 0;
+            options.count = value.toLongLong(&ok);
+            ok = ok && options.count > 0;
         } else if (opt == QLatin1String("--seconds")) {
-            seconds = value.toDouble(&ok);
-            ok = ok && seconds > 0;
+            options.seconds = value.toDouble(&ok);
+            ok = ok && options.seconds > 0;
         } else if (opt == QLatin1String("--format")) {
             ok = value == QLatin1String("log") || value == QLatin1String("csv");
-            csv = value == QLatin1String("csv");
+            options.csv = value == QLatin1String("csv");
         }
         if (!ok)
-            return cli.usage(QStringLiteral("monitor: bad option %1 %2").arg(opt, value));
+            return QStringLiteral("monitor: bad option %1 %2").arg(opt, value);
     }
+    return QString();
+}
+} // namespace
 
-    const CanSaveFormat format = csv ? CanSaveFormat::Csv : CanSaveFormat::CandumpLog;
+QString checkMonitorArguments(const QStringList &args)
+{
+    MonitorOptions options;
+    return parseOptions(args, options);
+}
+
+int checkMonitorInput(CliContext &cli, const QStringList &args)
+{
+    MonitorOptions options;
+    parseOptions(args, options);
+    if (options.count > kMaxCount)
+        return cli.fail(CLI_REFUSED,
+                        QStringLiteral("monitor: --count is at most %1").arg(kMaxCount));
+    if (options.seconds > kMaxSeconds)
+        return cli.fail(
+            CLI_REFUSED,
+            QStringLiteral("monitor: --seconds is at most %1").arg(qint64(kMaxSeconds)));
+    return CLI_OK;
+}
+
+// Every way of ending (count, time, a stop signal, a failed write, the box
+// gone) goes through the same end: reporting off, frames in flight read.
+int cliMonitor(CliContext &cli, const QStringList &args)
+{
+    MonitorOptions options;
+    parseOptions(args, options);
+    const qint64 count = options.count;
+    const CanSaveFormat format = options.csv ? CanSaveFormat::Csv : CanSaveFormat::CandumpLog;
     CanRxThread reader;
+    // Only frames are data: a reply read meanwhile is not printed as one.
+    reader.setFramesOnly(true);
     QEventLoop loop;
     qint64 printed = 0;
     bool ending = false;
+    bool writeFailed = false;
+    bool boxGone = false;
     QObject::connect(
         &reader, &CanRxThread::send_can_rx, &loop,
         [&](const QVector<uint8_t> &frame) {
-            if (count >= 0 && printed >= count)
+            if ((count >= 0 && printed >= count) || writeFailed)
                 return;
             const qint64 usec = std::chrono::duration_cast<std::chrono::microseconds>(
                                     std::chrono::system_clock::now().time_since_epoch())
@@ -59,29 +109,32 @@ int cliMonitor(CliContext &cli, const QStringList &args)
             const int skip = std::min(2, frame.size());
             appendCanSaveLine(line, format, usec, id, frame.constData() + skip,
                               frame.size() - skip);
-            cli.out << QString::fromLatin1(line);
-            cli.out.flush();
+            if (!writeData(cli, QString::fromLatin1(line))) {
+                writeFailed = true;
+                loop.quit();
+                return;
+            }
             if (++printed == count && !ending)
                 loop.quit();
         },
         // Always queued: frames this thread's own exchanges read must not
         // overtake the ones the reader thread has already posted.
         Qt::QueuedConnection);
-    if (csv) {
-        cli.out << QString::fromLatin1(canSaveHeader(format));
-        cli.out.flush();
-    }
+    QObject::connect(&reader, &CanRxThread::sig_read_failed, &loop, [&] {
+        boxGone = true;
+        loop.quit();
+    });
+    if (options.csv && !writeData(cli, QString::fromLatin1(canSaveHeader(format))))
+        return outputFailed(cli);
     QTimer deadline;
-    if (seconds > 0) {
+    if (options.seconds > 0) {
         deadline.setSingleShot(true);
         QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-        deadline.start(int(seconds * 1000));
+        deadline.start(int(options.seconds * 1000));
     }
-    std::unique_ptr<QSocketNotifier> stop;
-    if (stopSignalFd() >= 0) {
-        stop = std::make_unique<QSocketNotifier>(stopSignalFd(), QSocketNotifier::Read);
+    const std::unique_ptr<QSocketNotifier> stop = stopSignalNotifier();
+    if (stop)
         QObject::connect(stop.get(), &QSocketNotifier::activated, &loop, &QEventLoop::quit);
-    }
 
     bool off = false;
     {
@@ -97,7 +150,11 @@ int cliMonitor(CliContext &cli, const QStringList &args)
         off = reporting.switchOff().answered;
     }
     QCoreApplication::sendPostedEvents(&loop);
+    if (boxGone)
+        return cli.fail(CLI_NO_ANSWER, QStringLiteral("the box went away"));
     if (!off)
         return cli.noAnswer(QStringLiteral("the request to stop reporting CAN frames"));
+    if (writeFailed)
+        return outputFailed(cli);
     return CLI_OK;
 }

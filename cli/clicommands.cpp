@@ -1,12 +1,14 @@
 #include "clicommands.h"
 
 #include "boxcommands.h"
+#include "clioutput.h"
 #include "clitable.h"
 #include "devicelink.h"
 #include "simsession.h"
 #include "version.h"
 
 #include <QIODevice>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <memory>
@@ -49,7 +51,7 @@ QString usageText()
         "\n"
         "Options:\n"
         "  --simulate               work with a simulated box (VOTKBOX_SIMULATE=silent|absent|\n"
-        "                           unplug-during-upgrade makes it misbehave)\n"
+        "                           unplug-during-upgrade|usb-mode-refused makes it misbehave)\n"
         "  --device PATH            use the box at PATH (as list prints it)\n"
         "  --serial SERIAL          use the box with the USB serial number SERIAL\n"
         "                           (needed when several boxes are plugged in)\n"
@@ -57,8 +59,18 @@ QString usageText()
         "  --version                show the version\n"
         "\n"
         "Exit status: 0 done, 1 usage error, 2 no box or it cannot be opened, 3 the box did not\n"
-        "answer, 4 refused input, 5 the upgrade failed.\n");
+        "answer, 4 refused input, 5 the upgrade failed, 6 standard output could not be written,\n"
+        "7 the box is in use by another program.\n");
     return text;
+}
+
+QString boxInUse(const BoxLockHolder &holder)
+{
+    if (holder.pid == 0)
+        return QStringLiteral("the box is in use by another program");
+    const QString program =
+        holder.program.isEmpty() ? QStringLiteral("another program") : holder.program;
+    return QStringLiteral("the box is in use by %1 (PID %2)").arg(program).arg(holder.pid);
 }
 
 // The login name for the permission hint.
@@ -112,14 +124,10 @@ int openBox(CliContext &cli, bool simulated)
                     .arg(chosen != boxes.end() ? chosen->path : QStringLiteral("/dev/hidraw*"),
                          userName()));
         return cli.fail(CLI_NO_BOX, QStringLiteral("no VOTK-WIFI BOX found on the USB ports"));
-    case LinkOpenResult::InUse:
-        return cli.fail(CLI_NO_BOX,
-                        QStringLiteral("the box is in use by %1 (PID %2)")
-                            .arg(opened.holder.program.isEmpty() ? QStringLiteral("another program")
-                                                                 : opened.holder.program)
-                            .arg(opened.holder.pid));
     case LinkOpenResult::NoBox:
         return cli.fail(CLI_NO_BOX, QStringLiteral("no VOTK-WIFI BOX found on the USB ports"));
+    case LinkOpenResult::InUse:
+        return cli.fail(CLI_BOX_IN_USE, boxInUse(opened.holder));
     }
     switch (BoxCommands::connect()) {
     case Handshake::Ok:
@@ -146,7 +154,14 @@ QString wifiArguments(const QStringList &args)
 
 QString canTimeArguments(const QStringList &args)
 {
-    return args.size() <= 1 ? QString() : wrongArguments("can-time");
+    if (args.size() > 1)
+        return wrongArguments("can-time");
+    // A number too large for the box is refused input, anything else a usage error.
+    static const QRegularExpression number(QStringLiteral("^\\s*\\d+\\s*$"));
+    if (!args.isEmpty() && !number.match(args.at(0)).hasMatch())
+        return QStringLiteral("the CAN time must be a number of milliseconds, not \"%1\"")
+            .arg(args.at(0));
+    return QString();
 }
 
 QString factoryResetArguments(const QStringList &args)
@@ -159,12 +174,6 @@ QString factoryResetArguments(const QStringList &args)
 QString sendArguments(const QStringList &args)
 {
     return args.size() == 1 ? QString() : wrongArguments("send");
-}
-
-// The options are read once the box is open.
-QString monitorArguments(const QStringList &)
-{
-    return QString();
 }
 
 QString listArguments(const QStringList &args)
@@ -188,11 +197,11 @@ int run(CliContext &cli, QStringList args)
         const QString opt = args.takeFirst();
         if (opt == QLatin1String("--help") || opt == QLatin1String("-h")) {
             cli.out << usageText();
-            return CLI_OK;
+            return outputWritten(cli) ? CLI_OK : outputFailed(cli);
         }
         if (opt == QLatin1String("--version")) {
             cli.out << "votkbox-cli " << VOTKBOX_VERSION << '\n';
-            return CLI_OK;
+            return outputWritten(cli) ? CLI_OK : outputFailed(cli);
         }
         if (opt == QLatin1String("--simulate")) {
             simulate = true;
@@ -224,6 +233,11 @@ int run(CliContext &cli, QStringList args)
     const QString wrong = command->checkArguments(args);
     if (!wrong.isEmpty())
         return cli.usage(wrong);
+    if (command->checkInput) {
+        const int refused = command->checkInput(cli, args);
+        if (refused != CLI_OK)
+            return refused;
+    }
 
     std::unique_ptr<SimSession> simulation;
     if (simulate) {
@@ -234,8 +248,11 @@ int run(CliContext &cli, QStringList args)
     int code = command->opensBox ? openBox(cli, simulate) : CLI_OK;
     if (code == CLI_OK)
         code = command->run(cli, args);
-    cli.out.flush();
+    // The box is left as the command left it; then a cut output is told.
+    const bool written = outputWritten(cli);
     DeviceLink::instance()->close();
+    if (!written && code != CLI_OUTPUT_FAILED)
+        return outputFailed(cli);
     return code;
 }
 } // namespace
@@ -246,21 +263,25 @@ const std::vector<CliCommand> &cliCommands()
         {"list", "[--format tsv|json]",
          "one line per box plugged in: device path, serial number,\n"
          "manufacturer, product, tab-separated; opens no box",
-         listArguments, cliList, false},
+         listArguments, cliList, nullptr, false},
         {"info", "",
          "software_id, software_version, hardware_id, wifi_name,\n"
          "wifi_password, one \"key: value\" line each",
          noArguments, cliInfo},
-        {"wifi", "NAME PASSWORD", "set the WiFi name and password", wifiArguments, cliWifi},
-        {"can-time", "[MS]", "print the CAN time in ms, or set it (low 8 bits, at least 5)",
-         canTimeArguments, cliCanTime},
+        {"wifi", "NAME PASSWORD", "set the WiFi name and password", wifiArguments, cliWifi,
+         checkWifiInput},
+        {"can-time", "[MS]", "print the CAN time in ms, or set it (0 to 255; below 5 sets 5)",
+         canTimeArguments, cliCanTime, checkCanTimeInput},
         {"factory-reset", "--yes", "restore the WiFi module's factory settings",
          factoryResetArguments, cliFactoryReset},
-        {"send", "ID#DATA", "send one CAN frame, e.g. 7DF#02010C", sendArguments, cliSend},
+        {"send", "ID#DATA", "send one CAN frame, e.g. 7DF#02010C", sendArguments, cliSend,
+         checkSendInput},
         {"monitor", "[--count N] [--seconds S] [--format log|csv]",
-         "print received CAN frames (candump log format by default)", monitorArguments, cliMonitor},
+         "print received CAN frames (candump log format by default);\n"
+         "N up to 2147483647, S up to 2000000",
+         checkMonitorArguments, cliMonitor, checkMonitorInput},
         {"upgrade", "FILE", "check FILE and upgrade the box's firmware", upgradeArguments,
-         cliUpgrade},
+         cliUpgrade, checkUpgradeInput},
         {"slcan", "[--link PATH]",
          "serve the box as an slcan (LAWICEL) adapter on\n"
          "a pseudo-terminal until stopped; prints its path,\n"
@@ -271,9 +292,9 @@ const std::vector<CliCommand> &cliCommands()
     return commands;
 }
 
-int runCli(const QStringList &args, QIODevice *out, QIODevice *err, bool outIsTerminal)
+int runCli(const QStringList &args, QIODevice *out, QIODevice *err, bool errIsTerminal)
 {
     qRegisterMetaType<QVector<uint8_t>>("QVector<uint8_t>");
-    CliContext cli(out, err, outIsTerminal);
+    CliContext cli(out, err, errIsTerminal);
     return run(cli, args);
 }

@@ -9,4 +9,8 @@ enum CliExit
     CLI_NO_ANSWER = 3,
     CLI_REFUSED = 4,
     CLI_UPGRADE_FAILED = 5,
+    // Standard output could not be written; the box was still left clean.
+    CLI_OUTPUT_FAILED = 6,
+    // Another program holds the box's lock; it was not opened.
+    CLI_BOX_IN_USE = 7,
 };

@@ -2,6 +2,7 @@
 
 #include "cliexit.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -11,7 +12,8 @@
 class QIODevice;
 struct BoxInfo;
 
-// Where a command writes: results to `out`, messages to `err`.
+// Where a command writes: its data to `out` (see clioutput.h), everything
+// said to a person, in English, to `err`.
 class CliContext
 {
 public:
@@ -39,6 +41,7 @@ public:
 
     QTextStream out;
     QTextStream err;
+    // `err` is a terminal: progress shows as a bar.
     const bool tty;
     // The box chosen with --device or --serial; both empty without a choice.
     QString device;
@@ -46,6 +49,8 @@ public:
     // Starts every line for a person ("SERIAL: "), so that the lines of
     // several runs in parallel can be told apart; empty on a terminal.
     QString prefix;
+    // What checkInput read for run (the upgrade's image).
+    QByteArray input;
 };
 
 // One command of votkbox-cli: the help, the argument check and the dispatch
@@ -62,6 +67,10 @@ struct CliCommand
     QString (*checkArguments)(const QStringList &args);
     // Runs with the box open and connected, unless opensBox is false.
     int (*run)(CliContext &cli, const QStringList &args);
+    // Refuses input that cannot go to the box (exit CLI_REFUSED with a
+    // message) before the box is opened, so nothing is sent; CLI_OK lets the
+    // command run. Null: nothing to check.
+    int (*checkInput)(CliContext &cli, const QStringList &args) = nullptr;
     bool opensBox = true;
 };
 
@@ -83,3 +92,11 @@ int cliMonitor(CliContext &cli, const QStringList &args);
 int cliUpgrade(CliContext &cli, const QStringList &args);
 int cliSlcan(CliContext &cli, const QStringList &args);
 QString cliSlcanArguments(const QStringList &args);
+
+// Their checks of arguments (usage) and of input (refused).
+QString checkMonitorArguments(const QStringList &args);
+int checkWifiInput(CliContext &cli, const QStringList &args);
+int checkCanTimeInput(CliContext &cli, const QStringList &args);
+int checkSendInput(CliContext &cli, const QStringList &args);
+int checkMonitorInput(CliContext &cli, const QStringList &args);
+int checkUpgradeInput(CliContext &cli, const QStringList &args);

@@ -19,9 +19,10 @@ int main(int argc, char *argv[])
 
     QFile out;
     QFile err;
-    out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    // Straight to the descriptors, so a failed write shows at once, not at exit.
+    out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    err.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
-    return runCli(args, &out, &err, isatty(STDOUT_FILENO) == 1);
+    return runCli(args, &out, &err, isatty(STDERR_FILENO) == 1);
 }

@@ -1,5 +1,8 @@
 #include "stopsignal.h"
 
+#include <QSocketNotifier>
+
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -9,9 +12,12 @@ int g_stopPipe[2] = {-1, -1};
 
 void onStopSignal(int)
 {
+    // The interrupted write (EPIPE) must still see its own errno.
+    const int savedErrno = errno;
     const char byte = 1;
     // Nothing to do when the pipe is full: a stop is already pending.
     [[maybe_unused]] const ssize_t n = ::write(g_stopPipe[1], &byte, 1);
+    errno = savedErrno;
 }
 } // namespace
 
@@ -25,11 +31,19 @@ void installStopSignals()
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
-    // The terminal going away ends a running bridge the same way.
     sigaction(SIGHUP, &action, nullptr);
+    // A write to a closed pipe then fails with EPIPE, which the output checks see.
+    sigaction(SIGPIPE, &action, nullptr);
 }
 
 int stopSignalFd()
 {
     return g_stopPipe[0];
+}
+
+std::unique_ptr<QSocketNotifier> stopSignalNotifier()
+{
+    if (g_stopPipe[0] < 0)
+        return nullptr;
+    return std::make_unique<QSocketNotifier>(g_stopPipe[0], QSocketNotifier::Read);
 }

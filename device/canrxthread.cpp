@@ -1,6 +1,7 @@
 #include "canrxthread.h"
 
 #include "canrxlog.h"
+#include "commands.h"
 #include "devicelink.h"
 
 #include <QDebug>
@@ -43,6 +44,8 @@ void CanRxThread::run()
         } else if (result < 0) {
             // The box is gone (or busy with an upgrade): wait longer each time
             // instead of turning failed reads into empty frames.
+            if (backoffMs == 0)
+                emit sig_read_failed();
             backoffMs = backoffMs == 0 ? kFirstBackoffMs : std::min(backoffMs * 2, kMaxBackoffMs);
             if (!pauseAfterFailure(backoffMs))
                 break;
@@ -52,6 +55,8 @@ void CanRxThread::run()
 
 void CanRxThread::frameRead(const CmdPacket &report)
 {
+    if (m_framesOnly && report.getCmd() != CMD_CAN_FRAME)
+        return;
     qCDebug(lcCanFrames) << report.getCmd();
     emit send_can_rx(report.getPayload());
 }

@@ -24,16 +24,25 @@ public:
     // Asks the loop to end and waits for it: at most about one read slice.
     void stop();
 
+    // Passes on CAN-frame reports only; other reports (a late reply to
+    // someone else's request) are dropped. Off by default; set before start().
+    void setFramesOnly(bool on) { m_framesOnly = on; }
+
     // Emits the frame; any thread, called under the link's lock.
     void frameRead(const CmdPacket &report) override;
 
 signals:
     void sig_ShowMsg(QString text);
     void send_can_rx(QVector<uint8_t> frame);
+    // A read failed after reads that worked: the box is gone (or busy with
+    // an upgrade). Sent once per run of failures.
+    void sig_read_failed();
 
 protected:
     void run() override;
 
 private:
     bool pauseAfterFailure(int ms);
+
+    bool m_framesOnly = false;
 };

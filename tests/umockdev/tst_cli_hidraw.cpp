@@ -2,13 +2,36 @@
 // simulated box on a umockdev hidraw node.
 
 #include "clicommands.h"
+#include "commands.h"
 #include "devicelink.h"
 #include "hidbackend.h"
+#include "otafile.h"
+#include "testsupport.h"
 #include "umockdevbox.h"
 
 #include <QtTest>
 
+#include <cstring>
 #include <memory>
+#include <unistd.h>
+
+namespace {
+constexpr int kImageReports = int(OTA_DATA_SIZE / OTA_REPORT_DATA);
+
+// A well-formed upgrade file the simulated box accepts.
+QByteArray upgradeFile()
+{
+    QByteArray bytes(int(OTA_FILE_SIZE), '\0');
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = char(OTA_FILE_SIZE >> (8 * i));
+    for (uint32_t i = 0; i < OTA_DATA_SIZE; ++i)
+        bytes[int(OTA_HEADER_SIZE + i)] = char(i * 13 + (i >> 10));
+    std::memcpy(bytes.data() + OTA_HEADER_SIZE + OTA_FLAG_OFFSET, "votk", 4);
+    bytes[int(OTA_FILE_SIZE) - 1] =
+        char(crc8Maxim(reinterpret_cast<const uint8_t *>(bytes.constData()), OTA_FILE_SIZE - 1));
+    return bytes;
+}
+} // namespace
 
 class CliHidrawTest : public QObject
 {
@@ -22,9 +45,20 @@ private slots:
     void sendPutsExactBytesOnTheWire();
     void monitorPrintsEveryFrameOnceInOrder_data();
     void monitorPrintsEveryFrameOnceInOrder();
+    void endsCleanlyOnSignalOrClosedOutput_data();
+    void endsCleanlyOnSignalOrClosedOutput();
+    void monitorPrintsNoOtherReport();
+    void unplugEndsMonitor();
+    void upgradeTakesNoFrameForABlockAnswer();
+    void secondProgramFindsTheBoxInUse();
 
 private:
     int run(const QStringList &args);
+    // votkbox-cli as its own process, through bash: `cli` runs it, $FILE is an
+    // upgrade file. The script's exit status; its standard error in m_err.
+    int runShell(const QString &script);
+    // Image reports the box got since init().
+    int rawReportsOnWire() const;
 
     std::unique_ptr<UmockdevBox> m_dev;
     QByteArray m_out;
@@ -67,6 +101,40 @@ int CliHidrawTest::run(const QStringList &args)
     if (!QTest::qWaitFor([this] { return !m_dev->isOpenByHost(); }, 5000))
         qWarning("the box side still has the node open");
     return code;
+}
+
+int CliHidrawTest::rawReportsOnWire() const
+{
+    return m_dev->box()->wire().size() - m_dev->box()->commandsOnWire().size();
+}
+
+int CliHidrawTest::runShell(const QString &script)
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("fw.ota")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(upgradeFile()) != qint64(OTA_FILE_SIZE))
+        return -1;
+    file.close();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("FILE"), file.fileName());
+    // This process ignores SIGHUP (see UmockdevBox) and a child inherits that:
+    // `cli` starts the tool with the default, as a login shell would, and
+    // execs into it so that $! is the tool.
+    QFile cli(dir.filePath(QStringLiteral("cli")));
+    if (!cli.open(QIODevice::WriteOnly))
+        return -1;
+    cli.write("#!/bin/sh\nexec perl -e '$SIG{HUP} = \"DEFAULT\"; exec @ARGV or die' "
+              "\"$VOTKBOX_CLI\" \"$@\"\n");
+    cli.close();
+    cli.setPermissions(cli.permissions() | QFileDevice::ExeOwner);
+    env.insert(QStringLiteral("PATH"), dir.path() + QLatin1Char(':') + env.value("PATH"));
+    QProcess shell;
+    shell.setProcessEnvironment(env);
+    shell.start(QStringLiteral("bash"), {QStringLiteral("-c"), script});
+    if (!shell.waitForFinished(120000))
+        return -1;
+    m_err = shell.readAllStandardError();
+    return shell.exitStatus() == QProcess::NormalExit ? shell.exitCode() : -1;
 }
 
 void CliHidrawTest::info()
@@ -137,6 +205,118 @@ void CliHidrawTest::monitorPrintsEveryFrameOnceInOrder()
             first = m.captured(1).toInt(nullptr, 16);
         QVERIFY2(m.captured(1).toInt(nullptr, 16) == (first + i) % 256, m_out.constData());
     }
+}
+
+// A dropped session (SIGHUP) or a reader of standard output that goes away (a
+// pipe into head): a monitor ends with reporting off; an upgrade, whose
+// progress goes to the same pipe here, still sends the whole image and finishes.
+void CliHidrawTest::endsCleanlyOnSignalOrClosedOutput_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<int>("imageReports");
+    QTest::newRow("monitor | head -1")
+        << "cli monitor | head -1 >/dev/null; exit ${PIPESTATUS[0]}" << 6 << 0;
+    QTest::newRow("upgrade 2>&1 | head -c1")
+        << "cli upgrade \"$FILE\" 2>&1 | head -c1 >/dev/null; exit ${PIPESTATUS[0]}" << 0
+        << kImageReports;
+    QTest::newRow("monitor, SIGHUP")
+        << "cli monitor >/dev/null & sleep 1; kill -HUP $!; wait $!" << 0 << 0;
+    QTest::newRow("upgrade, SIGHUP") << "cli upgrade \"$FILE\" 2>/dev/null & "
+                                        "sleep 1; kill -HUP $!; wait $!"
+                                     << 0 << kImageReports;
+}
+
+void CliHidrawTest::endsCleanlyOnSignalOrClosedOutput()
+{
+    QFETCH(QString, script);
+    QFETCH(int, exitCode);
+    QFETCH(int, imageReports);
+    SimBox *box = m_dev->box();
+    box->setCanRate(200);
+    box->setRestartTimeMs(200);
+    QCOMPARE(runShell(script), exitCode);
+    QVERIFY(QTest::qWaitFor([this] { return !m_dev->isOpenByHost(); }, 5000));
+    QVERIFY(!box->canReporting());
+    QCOMPARE(rawReportsOnWire(), imageReports);
+    // The image ended and, once the box was back, its verdict asked for.
+    const QList<uint8_t> commands = box->commandsOnWire();
+    QCOMPARE(commands.contains(CMD_OTA_FINISH) && commands.contains(CMD_OTA_RESULT),
+             imageReports > 0);
+}
+
+void CliHidrawTest::monitorPrintsNoOtherReport()
+{
+    SimBox *box = m_dev->box();
+    box->setCanRate(20);
+    // A late reply to another program's request, say, once frames come.
+    QTimer late;
+    bool queued = false;
+    QObject::connect(&late, &QTimer::timeout, [&] {
+        if (!queued && box->canReporting()) {
+            box->queueInputReport(inputFrame(0x02, QByteArray("VOTK-WB1")));
+            queued = true;
+        }
+    });
+    late.start(2);
+    QCOMPARE(run({QStringLiteral("monitor"), QStringLiteral("--count"), QStringLiteral("6")}), 0);
+    const QList<QByteArray> printed = m_out.split('\n');
+    QVERIFY(queued);
+    QCOMPARE(printed.size(), 7);
+    QVERIFY2(!m_out.contains("544B2D"), m_out.constData());
+}
+
+void CliHidrawTest::unplugEndsMonitor()
+{
+    m_dev->box()->setCanRate(50);
+    QTimer::singleShot(200, [this] { m_dev->unplug(); });
+    // No count or time to end it: without its own end it would never return.
+    const int code = run({QStringLiteral("monitor")});
+    m_dev->plug();
+    QCOMPARE(code, 3);
+    QVERIFY(m_err.startsWith("votkbox-cli: "));
+}
+
+// Frames keep coming while the box answers no block: none may pass for an answer.
+void CliHidrawTest::upgradeTakesNoFrameForABlockAnswer()
+{
+    SimBox *box = m_dev->box();
+    box->setBlockAnswers(false);
+    QTimer frames;
+    int sent = 0;
+    QObject::connect(&frames, &QTimer::timeout, [&] {
+        box->queueCanFrame({0x23, 0x01, uint8_t(sent++)});
+    });
+    frames.start(5);
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("fw.ota")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(upgradeFile());
+    file.close();
+    const int code = run({QStringLiteral("upgrade"), file.fileName()});
+    frames.stop();
+    box->setBlockAnswers(true);
+    QCOMPARE(code, 5);
+    QVERIFY(sent > 0);
+    QVERIFY(rawReportsOnWire() < kImageReports);
+    // Reporting went off before the upgrade started; the image was never ended.
+    const QList<uint8_t> commands = box->commandsOnWire();
+    QCOMPARE(commands.mid(0, 4),
+             (QList<uint8_t>{CMD_PROBE, CMD_ENTER_USB_MODE, CMD_CAN_RX_ENABLE, CMD_OTA_START}));
+    QVERIFY(!commands.contains(CMD_OTA_FINISH));
+}
+
+void CliHidrawTest::secondProgramFindsTheBoxInUse()
+{
+    DeviceLink *link = DeviceLink::instance();
+    QVERIFY(link->openBox().opened());
+    m_dev->box()->clearWire();
+    const int code = runShell(QStringLiteral("cli info"));
+    const QList<QByteArray> wire = m_dev->box()->wire();
+    link->close();
+    QCOMPARE(code, 7);
+    QVERIFY2(m_err.contains("PID " + QByteArray::number(qint64(::getpid()))), m_err.constData());
+    QCOMPARE(wire.size(), 0);
 }
 
 QTEST_GUILESS_MAIN(CliHidrawTest)
