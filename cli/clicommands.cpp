@@ -233,6 +233,10 @@ int run(CliContext &cli, QStringList args)
     const QString wrong = command->checkArguments(args);
     if (!wrong.isEmpty())
         return cli.usage(wrong);
+    // Lines of runs in parallel are told apart from the first one on; once the
+    // box is found, its serial number takes the place of a path.
+    if (!cli.tty && (!cli.serial.isEmpty() || !cli.device.isEmpty()))
+        cli.prefix = (cli.serial.isEmpty() ? cli.device : cli.serial) + QStringLiteral(": ");
     if (command->checkInput) {
         const int refused = command->checkInput(cli, args);
         if (refused != CLI_OK)

@@ -96,8 +96,11 @@ void CliTest::command_data()
     row("list, bad format", none, {"list", "--format", "xml"}, 1, "", true);
     row("--serial of the box", none, {"--serial", "0001", "can-time"}, 0, "30\n", false);
     row("--device of the box", none, {"--device=sim:votkbox", "can-time"}, 0, "30\n", false);
-    row("--serial of no box", none, {"--serial", "0002", "can-time"}, 2, "", true);
-    row("--device of no box", none, {"--device", "/dev/hidraw99", "info"}, 2, "", true);
+    // A box named on the command line starts each line said, found or not.
+    rowSaying("--serial of no box", none, {"--serial", "0002", "can-time"}, 2, "",
+              "0002: " + message);
+    rowSaying("--device of no box", none, {"--device", "/dev/hidraw99", "info"}, 2, "",
+              "/dev/hidraw99: " + message);
     row("--device without a path", none, {"--device"}, 1, "", true);
     row("--device and --serial", none, {"--device", "sim:votkbox", "--serial", "0001", "info"}, 1,
         "", true);
