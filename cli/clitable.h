@@ -94,6 +94,7 @@ int cliSlcan(CliContext &cli, const QStringList &args);
 QString cliSlcanArguments(const QStringList &args);
 
 // Their checks of arguments (usage) and of input (refused).
+QString sendArguments(const QStringList &args);
 QString checkMonitorArguments(const QStringList &args);
 int checkWifiInput(CliContext &cli, const QStringList &args);
 int checkCanTimeInput(CliContext &cli, const QStringList &args);

@@ -123,6 +123,16 @@ void CliTest::command_data()
     row("send, nine bytes", none, {"send", "7DF#000102030405060708"}, 4, "", true);
     row("send, no hash", none, {"send", "7DF02010C"}, 4, "", true);
     row("send, no box", "absent", {"send", "7DF#02010C"}, 2, "", true);
+    row("send --period --count", none, {"send", "7DF#02010C", "--period", "10", "--count", "5"},
+        0, "", false);
+    row("send --period --seconds", none, {"send", "123#", "--period", "20", "--seconds", "0.2"},
+        0, "", false);
+    row("send, period 0", absent, {"send", "7DF#02", "--period", "0"}, 4, "", true);
+    row("send, period beyond a minute", absent, {"send", "7DF#02", "--period", "60001"}, 4, "",
+        true);
+    row("send, --count without --period", absent, {"send", "7DF#02", "--count", "5"}, 1, "",
+        true);
+    row("send --period, no box", "absent", {"send", "7DF#02", "--period", "10"}, 2, "", true);
     row("wifi", none, {"wifi", "net", "secret"}, 0, "", false);
     row("wifi, comma in name", none, {"wifi", "a,b", "secret"}, 4, "", true);
     row("wifi, empty name", none, {"wifi", "", "secret"}, 4, "", true);
