@@ -277,6 +277,11 @@ const std::vector<CliCommand> &cliCommands()
          "send one CAN frame, e.g. 7DF#02010C; with --period, send it\n"
          "every MS ms (1 to 60000) until N frames, S seconds or a stop",
          sendArguments, cliSend, checkSendInput},
+        {"replay", "FILE [--speed F] [--loop N] [--start-at S]",
+         "send the frames of a capture saved as .log or .csv with\n"
+         "their recorded gaps divided by F (0: as fast as the box\n"
+         "takes them), N times, from S seconds into it",
+         replayArguments, cliReplay, checkReplayInput},
         {"monitor", "[--count N] [--seconds S] [--format log|csv]",
          "print received CAN frames (candump log format by default);\n"
          "N up to 2147483647, S up to 2000000",
