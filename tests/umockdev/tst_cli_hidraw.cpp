@@ -43,6 +43,7 @@ private slots:
     void init();
     void info();
     void sendPutsExactBytesOnTheWire();
+    void replaySendsEveryFrameByteExactInOrder();
     void monitorPrintsEveryFrameOnceInOrder_data();
     void monitorPrintsEveryFrameOnceInOrder();
     void endsCleanlyOnSignalOrClosedOutput_data();
@@ -161,6 +162,36 @@ void CliHidrawTest::sendPutsExactBytesOnTheWire()
     // The connect handshake, then the frame and nothing else.
     QCOMPARE(m_dev->box()->commandsOnWire(), (QList<uint8_t>{0x0C, 0x0D, 0x05}));
     QCOMPARE(wire.last().toHex(), frame.toHex());
+}
+
+void CliHidrawTest::replaySendsEveryFrameByteExactInOrder()
+{
+    QTemporaryDir dir;
+    QFile capture(dir.filePath(QStringLiteral("capture.log")));
+    QVERIFY(capture.open(QIODevice::WriteOnly));
+    QList<QVector<uint8_t>> expected;
+    for (int i = 0; i < 1000; ++i) {
+        const quint16 id = quint16((i * 37) % 0x800);
+        QVector<uint8_t> data;
+        for (int b = 0; b < i % 9; ++b)
+            data.append(uint8_t(i + b * 31));
+        QByteArray hex;
+        for (uint8_t b : data)
+            hex += QByteArray::number(b, 16).rightJustified(2, '0').toUpper();
+        capture.write(QStringLiteral("(1733580000.%1) can0 %2#")
+                          .arg(i * 100, 6, 10, QLatin1Char('0'))
+                          .arg(QString::number(id, 16).toUpper().rightJustified(3, '0'))
+                          .toLatin1() +
+                      hex + '\n');
+        QVector<uint8_t> payload{uint8_t(id & 0xFF), uint8_t(id >> 8)};
+        expected << payload + data;
+    }
+    capture.close();
+    const int before = m_dev->box()->sentCanFrames().size();
+    QCOMPARE(run({QStringLiteral("replay"), capture.fileName(), QStringLiteral("--speed"),
+                  QStringLiteral("0")}),
+             0);
+    QCOMPARE(m_dev->box()->sentCanFrames().mid(before), expected);
 }
 
 void CliHidrawTest::monitorPrintsEveryFrameOnceInOrder_data()
