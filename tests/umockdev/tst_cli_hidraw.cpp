@@ -256,6 +256,13 @@ void CliHidrawTest::endsCleanlyOnSignalOrClosedOutput_data()
     QTest::newRow("upgrade, SIGHUP") << "cli upgrade \"$FILE\" 2>/dev/null & "
                                         "sleep 1; kill -HUP $!; wait $!"
                                      << 0 << kImageReports;
+    QTest::newRow("send --period, SIGINT")
+        << "cli send 7DF#02 --period 10 & sleep 1; kill -INT $!; wait $!" << 0 << 0;
+    QTest::newRow("replay, SIGTERM")
+        << "d=$(mktemp -d); printf '(1.0) can0 100#\\n(100.0) can0 100#\\n' >$d/c.log; "
+           "cli replay $d/c.log 2>/dev/null & sleep 1; kill -TERM $!; wait $!; s=$?; "
+           "rm -r $d; exit $s"
+        << 0 << 0;
 }
 
 void CliHidrawTest::endsCleanlyOnSignalOrClosedOutput()
