@@ -159,6 +159,12 @@
         <translation>Send</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow.ui" line="760"/>
+        <location filename="../mainwindow/mainwindow.ui" line="869"/>
+        <source>周期发送</source>
+        <translation>Periodic</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/mainwindow.ui" line="786"/>
         <source>固件升级</source>
         <translation>Firmware upgrade</translation>

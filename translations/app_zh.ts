@@ -159,6 +159,12 @@
         <translation>发送</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow.ui" line="760"/>
+        <location filename="../mainwindow/mainwindow.ui" line="869"/>
+        <source>周期发送</source>
+        <translation>周期发送</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/mainwindow.ui" line="786"/>
         <source>固件升级</source>
         <translation>固件升级</translation>

@@ -4,8 +4,11 @@
 #include "testsupport.h"
 
 #include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <QtTest>
 
 #include <thread>
@@ -36,6 +39,9 @@ private slots:
     void notConnectedOnlyWarns();
     void upgradeInProgressSendsNothing();
     void sendingKeepsFieldText();
+    void periodicRowsSendUntilStopped_data();
+    void periodicRowsSendUntilStopped();
+    void periodicRowWithRefusedIdStartsNothing();
 
 private:
     struct Row
@@ -439,6 +445,68 @@ void TestCanTransmit::sendingKeepsFieldText()
     QCOMPARE(r.data->text(), QStringLiteral("01 2"));
     QCOMPARE(m_sim->box.sentCanFrames().size(), 2);
     QCOMPARE(vectorBytes(m_sim->box.sentCanFrames().last()), hexBytes("01 00 01 02"));
+}
+
+void TestCanTransmit::periodicRowsSendUntilStopped_data()
+{
+    QTest::addColumn<QString>("stop");
+    QTest::newRow("toggles") << "toggles";
+    QTest::newRow("another tab") << "tab";
+    QTest::newRow("box pulled out") << "unplug";
+}
+
+// Both rows run at once, each with its own frame, until the way out stops both.
+void TestCanTransmit::periodicRowsSendUntilStopped()
+{
+    QFETCH(QString, stop);
+    auto *tabs = m_window->findChild<QTabWidget *>("tabWidget");
+    tabs->setCurrentIndex(1);
+    m_sim->box.clearWire();
+    QPushButton *toggles[2];
+    QLabel *counts[2];
+    for (int n = 1; n <= 2; ++n) {
+        const QString suffix = n == 1 ? QString() : QStringLiteral("_2");
+        type(row(n).id, n == 1 ? "7DF" : "123");
+        type(row(n).data, n == 1 ? "=02010C" : "=55");
+        m_window->findChild<QSpinBox *>("spinBox_can_period" + suffix)->setValue(5 * n);
+        toggles[n - 1] = m_window->findChild<QPushButton *>("pushButton_can_period" + suffix);
+        counts[n - 1] = m_window->findChild<QLabel *>("label_can_period_count" + suffix);
+        QTest::mouseClick(toggles[n - 1], Qt::LeftButton);
+        QVERIFY(toggles[n - 1]->isChecked());
+    }
+    const QVector<uint8_t> first{0xDF, 0x07, 0x02, 0x01, 0x0C};
+    const QVector<uint8_t> second{0x23, 0x01, 0x55};
+    QTRY_VERIFY(m_sim->box.sentCanFrames().count(first) >= 5 &&
+                m_sim->box.sentCanFrames().count(second) >= 5);
+    if (stop == QLatin1String("toggles")) {
+        QTest::mouseClick(toggles[0], Qt::LeftButton);
+        QTest::mouseClick(toggles[1], Qt::LeftButton);
+    } else if (stop == QLatin1String("tab")) {
+        tabs->setCurrentIndex(0);
+    } else {
+        m_sim->box.unplug();
+    }
+    QTRY_VERIFY(!toggles[0]->isChecked() && !toggles[1]->isChecked());
+    const QList<QVector<uint8_t>> sent = m_sim->box.sentCanFrames();
+    QTest::qWait(50);
+    QCOMPARE(m_sim->box.sentCanFrames().size(), sent.size());
+    QCOMPARE(sent.count(first) + sent.count(second), sent.size());
+    QCOMPARE(counts[0]->text().toInt(), sent.count(first));
+    QCOMPARE(counts[1]->text().toInt(), sent.count(second));
+}
+
+void TestCanTransmit::periodicRowWithRefusedIdStartsNothing()
+{
+    m_window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(1);
+    m_sim->box.clearWire();
+    type(row(1).id, "800");
+    type(row(1).data, "=01");
+    auto *toggle = m_window->findChild<QPushButton *>("pushButton_can_period");
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    QVERIFY(!toggle->isChecked());
+    QCOMPARE(m_boxes->shown.size(), 1);
+    QTest::qWait(50);
+    QVERIFY(m_sim->box.sentCanFrames().isEmpty());
 }
 
 QTEST_MAIN(TestCanTransmit)
