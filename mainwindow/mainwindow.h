@@ -80,6 +80,7 @@ private slots:
     void on_lineEdit_can_data_2_textChanged(QString text);
     void on_pushButton_can_period_toggled(bool on);
     void on_pushButton_can_period_2_toggled(bool on);
+    void on_pushButton_can_replay_toggled(bool on);
     void on_actionsetting_triggered();
     void on_pushButton_can_rx_pause_toggled(bool paused);
     void on_pushButton_can_rx_save_clicked();
@@ -119,8 +120,13 @@ private:
     };
     CanTxRow canTxRow(int row) const;
     void togglePeriodicRow(int row, bool on);
+    // Stops the periodic rows and the replay.
     void stopPeriodicRows();
     void showPeriodicCounts();
+    void syncSendCounts();
+    void showReplayProgress();
+    // The frames of a capture chosen for replay; empty when cancelled or refused.
+    QVector<ScheduledCanFrame> chooseReplayCapture();
     void reformatCanData(QLineEdit *dataField);
     // The warning for a refused WiFi name or password; empty when none.
     static QString wifiRefusalText(WifiTextProblem problem);
@@ -145,6 +151,9 @@ private:
     bool m_closeAfterUpgrade = false;
     // The periodic sending of each transmit row; null while it is off.
     std::unique_ptr<CanTxWorker> m_periodic[2];
-    // Shows how many frames each running row sent.
+    // The replay of a capture; null while none runs.
+    std::unique_ptr<CanTxWorker> m_replay;
+    qint64 m_replayTotal = 0;
+    // Shows how many frames each running row and the replay sent.
     QTimer m_periodicCounts;
 };

@@ -146,11 +146,17 @@ void MainWindow::togglePeriodicRow(int row, bool on)
     for (QWidget *field : {static_cast<QWidget *>(r.id), static_cast<QWidget *>(r.data),
                            static_cast<QWidget *>(r.period)})
         field->setEnabled(!worker);
-    if (!m_periodicCounts.isActive() && worker) {
+    syncSendCounts();
+}
+
+void MainWindow::syncSendCounts()
+{
+    const bool running = m_periodic[0] || m_periodic[1] || m_replay;
+    if (running && !m_periodicCounts.isActive()) {
         connect(&m_periodicCounts, &QTimer::timeout, this, &MainWindow::showPeriodicCounts,
                 Qt::UniqueConnection);
         m_periodicCounts.start(kPeriodicCountsMs);
-    } else if (!m_periodic[0] && !m_periodic[1]) {
+    } else if (!running) {
         m_periodicCounts.stop();
     }
 }
@@ -160,10 +166,13 @@ void MainWindow::showPeriodicCounts()
     for (int row = 0; row < 2; ++row)
         if (m_periodic[row])
             canTxRow(row).count->setText(QString::number(m_periodic[row]->sentCount()));
+    if (m_replay)
+        showReplayProgress();
 }
 
 void MainWindow::stopPeriodicRows()
 {
     for (int row = 0; row < 2; ++row)
         canTxRow(row).toggle->setChecked(false);
+    ui->pushButton_can_replay->setChecked(false);
 }

@@ -1,5 +1,6 @@
 #include "commands.h"
 #include "devicelink.h"
+#include "filechooser.h"
 #include "mainwindow.h"
 #include "testsupport.h"
 
@@ -42,6 +43,8 @@ private slots:
     void periodicRowsSendUntilStopped_data();
     void periodicRowsSendUntilStopped();
     void periodicRowWithRefusedIdStartsNothing();
+    void replaySendsTheCaptureOrRefusesIt_data();
+    void replaySendsTheCaptureOrRefusesIt();
 
 private:
     struct Row
@@ -507,6 +510,47 @@ void TestCanTransmit::periodicRowWithRefusedIdStartsNothing()
     QCOMPARE(m_boxes->shown.size(), 1);
     QTest::qWait(50);
     QVERIFY(m_sim->box.sentCanFrames().isEmpty());
+}
+
+void TestCanTransmit::replaySendsTheCaptureOrRefusesIt_data()
+{
+    QTest::addColumn<QByteArray>("capture");
+    QTest::addColumn<QString>("sent"); // payloads on the box, hex, ';' between; "-": refused
+    QTest::newRow("three frames") << QByteArray("(1.000000) can0 7DF#02010C\n(1.002000) can0 123#\n"
+                                                "(1.003000) can0 7FF#0102030405060708\n")
+                                  << "df0702010c;2301;ff070102030405060708";
+    QTest::newRow("damaged line") << QByteArray("(1.000000) can0 7DF#02010C\n(1.002000 can0 123#\n")
+                                  << "-";
+    QTest::newRow("identifier 800")
+        << QByteArray("(1.000000) can0 7DF#02\n(1.002000) can0 00000800#00\n") << "-";
+    QTest::newRow("nine bytes") << QByteArray("(1.000000) can0 100#000102030405060708\n") << "-";
+}
+
+void TestCanTransmit::replaySendsTheCaptureOrRefusesIt()
+{
+    QFETCH(QByteArray, capture);
+    QFETCH(QString, sent);
+    m_window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(1);
+    m_sim->box.clearWire();
+    m_dir->writeFile(QStringLiteral("capture.log"), capture);
+    const QString path = m_dir->file(QStringLiteral("capture.log"));
+    openFileChooser() = [path](QWidget *, const QString &, const QString &, const QString &,
+                               QFileDialog::Options) { return path; };
+    auto *replay = m_window->findChild<QPushButton *>("pushButton_can_replay");
+    QTest::mouseClick(replay, Qt::LeftButton);
+    QTRY_VERIFY(!replay->isChecked());
+    openFileChooser() = [](QWidget *, const QString &, const QString &, const QString &,
+                           QFileDialog::Options) { return QString(); };
+    QStringList payloads;
+    for (const QVector<uint8_t> &frame : m_sim->box.sentCanFrames())
+        payloads << QString::fromLatin1(vectorBytes(frame).toHex());
+    if (sent == QLatin1String("-")) {
+        QCOMPARE(m_boxes->shown.size(), 1);
+        QVERIFY(payloads.isEmpty());
+    } else {
+        QVERIFY(m_boxes->shown.isEmpty());
+        QCOMPARE(payloads.join(QLatin1Char(';')), sent);
+    }
 }
 
 QTEST_MAIN(TestCanTransmit)
