@@ -1,5 +1,5 @@
-// The commands that ask the box one thing: identity, WiFi, CAN time, factory
-// reset and one CAN frame.
+// The commands that ask the box one thing: identity, WiFi, CAN time and
+// factory reset.
 #include "boxcommands.h"
 #include "cantext.h"
 #include "clioutput.h"
@@ -94,49 +94,5 @@ int cliFactoryReset(CliContext &cli, const QStringList &)
 {
     if (!BoxCommands::wifiFactoryReset().answered)
         return cli.noAnswer(QStringLiteral("the factory reset"));
-    return CLI_OK;
-}
-
-namespace {
-struct CanFrameText
-{
-    std::optional<quint16> id;
-    std::optional<QVector<uint8_t>> data;
-};
-
-CanFrameText parseFrame(const QString &text)
-{
-    const int hash = text.indexOf(QLatin1Char('#'));
-    // cansend's data has no spaces: one run of digit pairs.
-    const QString dataText = hash > 0 ? text.mid(hash + 1) : QString();
-    CanFrameText frame;
-    frame.id = hash > 0 ? parseCanId(text.left(hash)) : std::nullopt;
-    frame.data = dataText.contains(QLatin1Char(' ')) || dataText.size() % 2
-                     ? std::nullopt
-                     : parseCanData(dataText);
-    return frame;
-}
-} // namespace
-
-int checkSendInput(CliContext &cli, const QStringList &args)
-{
-    const CanFrameText frame = parseFrame(args.at(0));
-    if (!frame.id || !frame.data)
-        return cli.fail(CLI_REFUSED,
-                        QStringLiteral("\"%1\" is no CAN frame: ID#DATA with an ID of 1 to 3 "
-                                       "hex digits up to 7FF and up to 8 data bytes as hex "
-                                       "digit pairs, e.g. 7DF#02010C")
-                            .arg(args.at(0)));
-    return CLI_OK;
-}
-
-int cliSend(CliContext &cli, const QStringList &args)
-{
-    const CanFrameText frame = parseFrame(args.at(0));
-    if (!frame.id || !frame.data)
-        return checkSendInput(cli, args);
-    // Frames go out without a reply, as from the window.
-    if (!BoxCommands::sendCanFrame(*frame.id, *frame.data).sent)
-        return cli.fail(CLI_NO_BOX, QStringLiteral("the frame could not be written to the box"));
     return CLI_OK;
 }

@@ -171,11 +171,6 @@ QString factoryResetArguments(const QStringList &args)
                : QStringLiteral("factory-reset erases the WiFi settings: confirm with --yes");
 }
 
-QString sendArguments(const QStringList &args)
-{
-    return args.size() == 1 ? QString() : wrongArguments("send");
-}
-
 QString listArguments(const QStringList &args)
 {
     if (args.isEmpty() ||
@@ -278,8 +273,15 @@ const std::vector<CliCommand> &cliCommands()
          canTimeArguments, cliCanTime, checkCanTimeInput},
         {"factory-reset", "--yes", "restore the WiFi module's factory settings",
          factoryResetArguments, cliFactoryReset},
-        {"send", "ID#DATA", "send one CAN frame, e.g. 7DF#02010C", sendArguments, cliSend,
-         checkSendInput},
+        {"send", "ID#DATA [--period MS [--count N | --seconds S]]",
+         "send one CAN frame, e.g. 7DF#02010C; with --period, send it\n"
+         "every MS ms (1 to 60000) until N frames, S seconds or a stop",
+         sendArguments, cliSend, checkSendInput},
+        {"replay", "FILE [--speed F] [--loop N] [--start-at S]",
+         "send the frames of a capture saved as .log or .csv with\n"
+         "their recorded gaps divided by F (0: as fast as the box\n"
+         "takes them), N times, from S seconds into it",
+         replayArguments, cliReplay, checkReplayInput},
         {"monitor", "[--count N] [--seconds S] [--format log|csv]",
          "print received CAN frames (candump log format by default);\n"
          "N up to 2147483647, S up to 2000000",

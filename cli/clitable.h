@@ -88,15 +88,19 @@ int cliWifi(CliContext &cli, const QStringList &args);
 int cliCanTime(CliContext &cli, const QStringList &args);
 int cliFactoryReset(CliContext &cli, const QStringList &args);
 int cliSend(CliContext &cli, const QStringList &args);
+int cliReplay(CliContext &cli, const QStringList &args);
 int cliMonitor(CliContext &cli, const QStringList &args);
 int cliUpgrade(CliContext &cli, const QStringList &args);
 int cliSlcan(CliContext &cli, const QStringList &args);
 QString cliSlcanArguments(const QStringList &args);
 
 // Their checks of arguments (usage) and of input (refused).
+QString sendArguments(const QStringList &args);
+QString replayArguments(const QStringList &args);
 QString checkMonitorArguments(const QStringList &args);
 int checkWifiInput(CliContext &cli, const QStringList &args);
 int checkCanTimeInput(CliContext &cli, const QStringList &args);
 int checkSendInput(CliContext &cli, const QStringList &args);
+int checkReplayInput(CliContext &cli, const QStringList &args);
 int checkMonitorInput(CliContext &cli, const QStringList &args);
 int checkUpgradeInput(CliContext &cli, const QStringList &args);

@@ -92,6 +92,7 @@ MainWindow::~MainWindow()
     setConfigWriteWarning(nullptr);
     // The receive thread delivers into the form: stop it before the form goes.
     stopCanRx();
+    stopPeriodicRows();
     m_reporting.end();
     delete ui;
 }
@@ -105,6 +106,8 @@ void MainWindow::stopCanRx()
 void MainWindow::on_tabWidget_currentChanged(int index)
 {
     qDebug().nospace() << "tab_changed " << index;
+    if (index != kCanTab)
+        stopPeriodicRows();
     DeviceLink *link = DeviceLink::instance();
     // During a transfer the link belongs to the upgrade: switch threads only.
     const bool upgrading = upgradeInProgress(false);
@@ -132,6 +135,7 @@ void MainWindow::leaveBoxIdle()
     // flood the next program that opens it.
     const bool reporting = m_canRx.isRunning() || ui->tabWidget->currentIndex() == 1;
     stopCanRx();
+    stopPeriodicRows();
     if (reporting)
         can_rx_enable(0);
 }

@@ -2,6 +2,7 @@
 
 #include "canreporting.h"
 #include "canrxthread.h"
+#include "cantxworker.h"
 #include "otahandle.h"
 
 #include <QAbstractNativeEventFilter>
@@ -10,6 +11,8 @@
 #include <QVector>
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 
 namespace Ui {
 class MainWindow;
@@ -20,7 +23,10 @@ enum class Handshake;
 struct LinkOpenResult;
 class HotplugSource;
 class QCloseEvent;
+class QLabel;
 class QLineEdit;
+class QPushButton;
+class QSpinBox;
 enum class WifiTextProblem;
 
 class MainWindow : public QMainWindow, public QAbstractNativeEventFilter
@@ -72,6 +78,9 @@ private slots:
     void on_pushButton_connect_clicked();
     void on_pushButton_can_send_2_clicked();
     void on_lineEdit_can_data_2_textChanged(QString text);
+    void on_pushButton_can_period_toggled(bool on);
+    void on_pushButton_can_period_2_toggled(bool on);
+    void on_pushButton_can_replay_toggled(bool on);
     void on_actionsetting_triggered();
     void on_pushButton_can_rx_pause_toggled(bool paused);
     void on_pushButton_can_rx_save_clicked();
@@ -98,6 +107,26 @@ private:
     void showCanRxCounts();
     void showCanRxHeld();
     void sendCanRow(QLineEdit *idField, QLineEdit *dataField);
+    // The frame of a transmit row as a send checks it: warned about and empty
+    // when refused, empty without a warning when a field is empty.
+    std::optional<ScheduledCanFrame> checkedCanFrame(QLineEdit *idField, QLineEdit *dataField);
+    struct CanTxRow
+    {
+        QLineEdit *id;
+        QLineEdit *data;
+        QSpinBox *period;
+        QPushButton *toggle;
+        QLabel *count;
+    };
+    CanTxRow canTxRow(int row) const;
+    void togglePeriodicRow(int row, bool on);
+    // Stops the periodic rows and the replay.
+    void stopPeriodicRows();
+    void showPeriodicCounts();
+    void syncSendCounts();
+    void showReplayProgress();
+    // The frames of a capture chosen for replay; empty when cancelled or refused.
+    QVector<ScheduledCanFrame> chooseReplayCapture();
     void reformatCanData(QLineEdit *dataField);
     // The warning for a refused WiFi name or password; empty when none.
     static QString wifiRefusalText(WifiTextProblem problem);
@@ -120,4 +149,11 @@ private:
     bool m_removedDuringUpgrade = false;
     // A quit signal came during the upgrade: close once it has ended.
     bool m_closeAfterUpgrade = false;
+    // The periodic sending of each transmit row; null while it is off.
+    std::unique_ptr<CanTxWorker> m_periodic[2];
+    // The replay of a capture; null while none runs.
+    std::unique_ptr<CanTxWorker> m_replay;
+    qint64 m_replayTotal = 0;
+    // Shows how many frames each running row and the replay sent.
+    QTimer m_periodicCounts;
 };

@@ -90,6 +90,7 @@ void MainWindow::can_rx_enable(int on)
 
 void MainWindow::showDisconnected()
 {
+    stopPeriodicRows();
     DeviceLink::instance()->setConnected(false);
     ui->label_connect_info->setText(tr("VOTK已断开"));
     ui->pushButton_connect->setEnabled(true);

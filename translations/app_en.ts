@@ -159,6 +159,12 @@
         <translation>Send</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow.ui" line="760"/>
+        <location filename="../mainwindow/mainwindow.ui" line="869"/>
+        <source>周期发送</source>
+        <translation>Periodic</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/mainwindow.ui" line="786"/>
         <source>固件升级</source>
         <translation>Firmware upgrade</translation>
@@ -462,6 +468,46 @@
         <location filename="../mainwindow/mainwindow_upgrade.cpp" line="102"/>
         <source>结果:升级失败</source>
         <translation>Result: upgrade failed</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="1"/>
+        <source>回放…</source>
+        <translation>Replay…</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="1"/>
+        <source>回放</source>
+        <translation>Replay</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="1"/>
+        <source>无法打开文件：%1</source>
+        <translation>The file cannot be opened: %1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="1"/>
+        <source>无法读取</source>
+        <translation>it cannot be read</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="1"/>
+        <source>标识符大于7FF</source>
+        <translation>an identifier above 7FF</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="1"/>
+        <source>数据超过8个字节</source>
+        <translation>more than 8 data bytes</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="1"/>
+        <source>第 %1 行无法回放：%2</source>
+        <translation>Line %1 cannot be replayed: %2</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="1"/>
+        <source>文件中没有帧</source>
+        <translation>The file holds no frames</translation>
     </message>
 </context>
 <context>

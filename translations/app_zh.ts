@@ -159,6 +159,12 @@
         <translation>发送</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow.ui" line="760"/>
+        <location filename="../mainwindow/mainwindow.ui" line="869"/>
+        <source>周期发送</source>
+        <translation>周期发送</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/mainwindow.ui" line="786"/>
         <source>固件升级</source>
         <translation>固件升级</translation>
@@ -462,6 +468,46 @@
         <location filename="../mainwindow/mainwindow_upgrade.cpp" line="102"/>
         <source>结果:升级失败</source>
         <translation>结果:升级失败</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="1"/>
+        <source>回放…</source>
+        <translation>回放…</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="1"/>
+        <source>回放</source>
+        <translation>回放</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="1"/>
+        <source>无法打开文件：%1</source>
+        <translation>无法打开文件：%1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="1"/>
+        <source>无法读取</source>
+        <translation>无法读取</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="1"/>
+        <source>标识符大于7FF</source>
+        <translation>标识符大于7FF</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="1"/>
+        <source>数据超过8个字节</source>
+        <translation>数据超过8个字节</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="1"/>
+        <source>第 %1 行无法回放：%2</source>
+        <translation>第 %1 行无法回放：%2</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="1"/>
+        <source>文件中没有帧</source>
+        <translation>文件中没有帧</translation>
     </message>
 </context>
 <context>

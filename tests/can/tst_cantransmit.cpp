@@ -1,11 +1,15 @@
 #include "commands.h"
 #include "devicelink.h"
+#include "filechooser.h"
 #include "mainwindow.h"
 #include "testsupport.h"
 
 #include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <QtTest>
 
 #include <thread>
@@ -36,6 +40,11 @@ private slots:
     void notConnectedOnlyWarns();
     void upgradeInProgressSendsNothing();
     void sendingKeepsFieldText();
+    void periodicRowsSendUntilStopped_data();
+    void periodicRowsSendUntilStopped();
+    void periodicRowWithRefusedIdStartsNothing();
+    void replaySendsTheCaptureOrRefusesIt_data();
+    void replaySendsTheCaptureOrRefusesIt();
 
 private:
     struct Row
@@ -439,6 +448,109 @@ void TestCanTransmit::sendingKeepsFieldText()
     QCOMPARE(r.data->text(), QStringLiteral("01 2"));
     QCOMPARE(m_sim->box.sentCanFrames().size(), 2);
     QCOMPARE(vectorBytes(m_sim->box.sentCanFrames().last()), hexBytes("01 00 01 02"));
+}
+
+void TestCanTransmit::periodicRowsSendUntilStopped_data()
+{
+    QTest::addColumn<QString>("stop");
+    QTest::newRow("toggles") << "toggles";
+    QTest::newRow("another tab") << "tab";
+    QTest::newRow("box pulled out") << "unplug";
+}
+
+// Both rows run at once, each with its own frame, until the way out stops both.
+void TestCanTransmit::periodicRowsSendUntilStopped()
+{
+    QFETCH(QString, stop);
+    auto *tabs = m_window->findChild<QTabWidget *>("tabWidget");
+    tabs->setCurrentIndex(1);
+    m_sim->box.clearWire();
+    QPushButton *toggles[2];
+    QLabel *counts[2];
+    for (int n = 1; n <= 2; ++n) {
+        const QString suffix = n == 1 ? QString() : QStringLiteral("_2");
+        type(row(n).id, n == 1 ? "7DF" : "123");
+        type(row(n).data, n == 1 ? "=02010C" : "=55");
+        m_window->findChild<QSpinBox *>("spinBox_can_period" + suffix)->setValue(5 * n);
+        toggles[n - 1] = m_window->findChild<QPushButton *>("pushButton_can_period" + suffix);
+        counts[n - 1] = m_window->findChild<QLabel *>("label_can_period_count" + suffix);
+        QTest::mouseClick(toggles[n - 1], Qt::LeftButton);
+        QVERIFY(toggles[n - 1]->isChecked());
+    }
+    const QVector<uint8_t> first{0xDF, 0x07, 0x02, 0x01, 0x0C};
+    const QVector<uint8_t> second{0x23, 0x01, 0x55};
+    QTRY_VERIFY(m_sim->box.sentCanFrames().count(first) >= 5 &&
+                m_sim->box.sentCanFrames().count(second) >= 5);
+    if (stop == QLatin1String("toggles")) {
+        QTest::mouseClick(toggles[0], Qt::LeftButton);
+        QTest::mouseClick(toggles[1], Qt::LeftButton);
+    } else if (stop == QLatin1String("tab")) {
+        tabs->setCurrentIndex(0);
+    } else {
+        m_sim->box.unplug();
+    }
+    QTRY_VERIFY(!toggles[0]->isChecked() && !toggles[1]->isChecked());
+    const QList<QVector<uint8_t>> sent = m_sim->box.sentCanFrames();
+    QTest::qWait(50);
+    QCOMPARE(m_sim->box.sentCanFrames().size(), sent.size());
+    QCOMPARE(sent.count(first) + sent.count(second), sent.size());
+    QCOMPARE(counts[0]->text().toInt(), sent.count(first));
+    QCOMPARE(counts[1]->text().toInt(), sent.count(second));
+}
+
+void TestCanTransmit::periodicRowWithRefusedIdStartsNothing()
+{
+    m_window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(1);
+    m_sim->box.clearWire();
+    type(row(1).id, "800");
+    type(row(1).data, "=01");
+    auto *toggle = m_window->findChild<QPushButton *>("pushButton_can_period");
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    QVERIFY(!toggle->isChecked());
+    QCOMPARE(m_boxes->shown.size(), 1);
+    QTest::qWait(50);
+    QVERIFY(m_sim->box.sentCanFrames().isEmpty());
+}
+
+void TestCanTransmit::replaySendsTheCaptureOrRefusesIt_data()
+{
+    QTest::addColumn<QByteArray>("capture");
+    QTest::addColumn<QString>("sent"); // payloads on the box, hex, ';' between; "-": refused
+    QTest::newRow("three frames") << QByteArray("(1.000000) can0 7DF#02010C\n(1.002000) can0 123#\n"
+                                                "(1.003000) can0 7FF#0102030405060708\n")
+                                  << "df0702010c;2301;ff070102030405060708";
+    QTest::newRow("damaged line") << QByteArray("(1.000000) can0 7DF#02010C\n(1.002000 can0 123#\n")
+                                  << "-";
+    QTest::newRow("identifier 800")
+        << QByteArray("(1.000000) can0 7DF#02\n(1.002000) can0 00000800#00\n") << "-";
+    QTest::newRow("nine bytes") << QByteArray("(1.000000) can0 100#000102030405060708\n") << "-";
+}
+
+void TestCanTransmit::replaySendsTheCaptureOrRefusesIt()
+{
+    QFETCH(QByteArray, capture);
+    QFETCH(QString, sent);
+    m_window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(1);
+    m_sim->box.clearWire();
+    m_dir->writeFile(QStringLiteral("capture.log"), capture);
+    const QString path = m_dir->file(QStringLiteral("capture.log"));
+    openFileChooser() = [path](QWidget *, const QString &, const QString &, const QString &,
+                               QFileDialog::Options) { return path; };
+    auto *replay = m_window->findChild<QPushButton *>("pushButton_can_replay");
+    QTest::mouseClick(replay, Qt::LeftButton);
+    QTRY_VERIFY(!replay->isChecked());
+    openFileChooser() = [](QWidget *, const QString &, const QString &, const QString &,
+                           QFileDialog::Options) { return QString(); };
+    QStringList payloads;
+    for (const QVector<uint8_t> &frame : m_sim->box.sentCanFrames())
+        payloads << QString::fromLatin1(vectorBytes(frame).toHex());
+    if (sent == QLatin1String("-")) {
+        QCOMPARE(m_boxes->shown.size(), 1);
+        QVERIFY(payloads.isEmpty());
+    } else {
+        QVERIFY(m_boxes->shown.isEmpty());
+        QCOMPARE(payloads.join(QLatin1Char(';')), sent);
+    }
 }
 
 QTEST_MAIN(TestCanTransmit)

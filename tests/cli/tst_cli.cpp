@@ -51,6 +51,20 @@ void CliTest::initTestCase()
     QFile bad(m_dir.filePath(QStringLiteral("damaged.bin")));
     QVERIFY(bad.open(QIODevice::WriteOnly));
     bad.write(damaged);
+    const QList<QPair<QString, QByteArray>> captures = {
+        {"capture.log", "(1733580000.000000) can0 7DF#02010C\n"
+                        "(1733580000.010000) can0 123#\n"
+                        "(1733580000.030000) can0 7FF#0102030405060708\n"},
+        {"capture.csv", "time,id,len,data\n1.000000,100,1,AA\n1.001000,200,2,BBCC\n"},
+        {"damaged-line.log", "(1.000000) can0 100#00\n(1.100000 can0 100#00\n"},
+        {"identifier-800.log", "(1.000000) can0 100#00\n(1.100000) can0 00000800#00\n"},
+        {"nine-bytes.csv", "time,id,len,data\n1.000000,100,9,000102030405060708\n"},
+    };
+    for (const auto &capture : captures) {
+        QFile file(m_dir.filePath(capture.first));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(capture.second);
+    }
 }
 
 void CliTest::command_data()
@@ -123,6 +137,31 @@ void CliTest::command_data()
     row("send, nine bytes", none, {"send", "7DF#000102030405060708"}, 4, "", true);
     row("send, no hash", none, {"send", "7DF02010C"}, 4, "", true);
     row("send, no box", "absent", {"send", "7DF#02010C"}, 2, "", true);
+    row("send --period --count", none, {"send", "7DF#02010C", "--period", "10", "--count", "5"}, 0,
+        "", false);
+    row("send --period --seconds", none, {"send", "123#", "--period", "20", "--seconds", "0.2"}, 0,
+        "", false);
+    row("send, period 0", absent, {"send", "7DF#02", "--period", "0"}, 4, "", true);
+    row("send, period beyond a minute", absent, {"send", "7DF#02", "--period", "60001"}, 4, "",
+        true);
+    row("send, --count without --period", absent, {"send", "7DF#02", "--count", "5"}, 1, "", true);
+    row("send --period, no box", "absent", {"send", "7DF#02", "--period", "10"}, 2, "", true);
+    rowSaying("replay", none, {"replay", "capture.log"}, 0, "",
+              "(replayed [0-3] of 3\n)*replayed 3 of 3\n");
+    rowSaying("replay csv, fast, twice", none,
+              {"replay", "capture.csv", "--speed", "0", "--loop", "2"}, 0, "",
+              "(replayed [0-4] of 4\n)*replayed 4 of 4\n");
+    rowSaying("replay --start-at", none, {"replay", "capture.log", "--start-at", "0.02"}, 0, "",
+              "(replayed [01] of 1\n)*replayed 1 of 1\n");
+    // A bad line anywhere refuses the whole file, with its number.
+    rowSaying("replay, damaged line", absent, {"replay", "damaged-line.log"}, 4, "",
+              "votkbox-cli: damaged-line.log: line 2 [^\n]*\n");
+    rowSaying("replay, identifier 800", absent, {"replay", "identifier-800.log"}, 4, "",
+              "votkbox-cli: identifier-800.log: line 2 [^\n]*\n");
+    rowSaying("replay, nine bytes", absent, {"replay", "nine-bytes.csv"}, 4, "",
+              "votkbox-cli: nine-bytes.csv: line 2 [^\n]*\n");
+    row("replay, missing file", absent, {"replay", "missing.log"}, 4, "", true);
+    row("replay, bad speed", absent, {"replay", "capture.log", "--speed", "-1"}, 1, "", true);
     row("wifi", none, {"wifi", "net", "secret"}, 0, "", false);
     row("wifi, comma in name", none, {"wifi", "a,b", "secret"}, 4, "", true);
     row("wifi, empty name", none, {"wifi", "", "secret"}, 4, "", true);

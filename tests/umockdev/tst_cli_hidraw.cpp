@@ -43,6 +43,7 @@ private slots:
     void init();
     void info();
     void sendPutsExactBytesOnTheWire();
+    void replaySendsEveryFrameByteExactInOrder();
     void monitorPrintsEveryFrameOnceInOrder_data();
     void monitorPrintsEveryFrameOnceInOrder();
     void endsCleanlyOnSignalOrClosedOutput_data();
@@ -163,6 +164,36 @@ void CliHidrawTest::sendPutsExactBytesOnTheWire()
     QCOMPARE(wire.last().toHex(), frame.toHex());
 }
 
+void CliHidrawTest::replaySendsEveryFrameByteExactInOrder()
+{
+    QTemporaryDir dir;
+    QFile capture(dir.filePath(QStringLiteral("capture.log")));
+    QVERIFY(capture.open(QIODevice::WriteOnly));
+    QList<QVector<uint8_t>> expected;
+    for (int i = 0; i < 1000; ++i) {
+        const quint16 id = quint16((i * 37) % 0x800);
+        QVector<uint8_t> data;
+        for (int b = 0; b < i % 9; ++b)
+            data.append(uint8_t(i + b * 31));
+        QByteArray hex;
+        for (uint8_t b : data)
+            hex += QByteArray::number(b, 16).rightJustified(2, '0').toUpper();
+        capture.write(QStringLiteral("(1733580000.%1) can0 %2#")
+                          .arg(i * 100, 6, 10, QLatin1Char('0'))
+                          .arg(QString::number(id, 16).toUpper().rightJustified(3, '0'))
+                          .toLatin1() +
+                      hex + '\n');
+        QVector<uint8_t> payload{uint8_t(id & 0xFF), uint8_t(id >> 8)};
+        expected << payload + data;
+    }
+    capture.close();
+    const int before = m_dev->box()->sentCanFrames().size();
+    QCOMPARE(run({QStringLiteral("replay"), capture.fileName(), QStringLiteral("--speed"),
+                  QStringLiteral("0")}),
+             0);
+    QCOMPARE(m_dev->box()->sentCanFrames().mid(before), expected);
+}
+
 void CliHidrawTest::monitorPrintsEveryFrameOnceInOrder_data()
 {
     QTest::addColumn<QStringList>("args");
@@ -225,6 +256,13 @@ void CliHidrawTest::endsCleanlyOnSignalOrClosedOutput_data()
     QTest::newRow("upgrade, SIGHUP") << "cli upgrade \"$FILE\" 2>/dev/null & "
                                         "sleep 1; kill -HUP $!; wait $!"
                                      << 0 << kImageReports;
+    QTest::newRow("send --period, SIGINT")
+        << "cli send 7DF#02 --period 10 & sleep 1; kill -INT $!; wait $!" << 0 << 0;
+    QTest::newRow("replay, SIGTERM")
+        << "d=$(mktemp -d); printf '(1.0) can0 100#\\n(100.0) can0 100#\\n' >$d/c.log; "
+           "cli replay $d/c.log 2>/dev/null & sleep 1; kill -TERM $!; wait $!; s=$?; "
+           "rm -r $d; exit $s"
+        << 0 << 0;
 }
 
 void CliHidrawTest::endsCleanlyOnSignalOrClosedOutput()

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QThread>
+#include <QVector>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+
+// One CAN frame of a send schedule and when it is due, in nanoseconds after
+// the schedule's start.
+struct ScheduledCanFrame
+{
+    qint64 atNs = 0;
+    quint16 id = 0;
+    QVector<uint8_t> data;
+};
+
+// Sends a schedule of CAN frames on its own thread against absolute deadlines
+// on the steady clock: a late frame does not push back the ones after it, and
+// a busy event loop elsewhere does not stretch the gaps. A frame due already
+// goes out at once, so a schedule of zeros runs as fast as the box takes them.
+class CanTxWorker : public QThread
+{
+    Q_OBJECT
+public:
+    // Fills in frame number `index` (from 0); false ends the schedule.
+    using Schedule = std::function<bool(qint64 index, ScheduledCanFrame &frame)>;
+
+    // One frame every `periodNs`, the first at once; `count` frames, or those
+    // due before `untilNs`, or endless when both are negative.
+    static Schedule periodic(quint16 id, const QVector<uint8_t> &data, qint64 periodNs,
+                             qint64 count, qint64 untilNs);
+    // `frames` (ascending times, the first due at once) played `loops` times,
+    // each round right after the last; the gaps divided by `speed`, all due at
+    // once for a speed of 0.
+    static Schedule replay(const QVector<ScheduledCanFrame> &frames, double speed, int loops);
+
+    explicit CanTxWorker(Schedule schedule);
+    ~CanTxWorker() override;
+
+    // Ends the schedule early and waits for the thread: at once, since the
+    // waits between frames wake up for it.
+    void stop();
+
+    // Frames written so far; any thread.
+    qint64 sentCount() const { return m_sent.load(); }
+    // A frame could not be written (the box is gone); the schedule ended there.
+    bool writeFailed() const { return m_writeFailed.load(); }
+
+    // Every CAN frame the host sends goes out here, so that a trace of sent
+    // frames needs one hook.
+    static bool transmit(quint16 id, const QVector<uint8_t> &data);
+
+protected:
+    void run() override;
+
+private:
+    Schedule m_schedule;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stopping = false;
+    std::atomic<qint64> m_sent{0};
+    std::atomic<bool> m_writeFailed{false};
+};

@@ -1,0 +1,106 @@
+// The CAN tab's replay: a saved capture sent again with its recorded gaps.
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "capturefile.h"
+#include "filechooser.h"
+#include "messagebox.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+
+#include <algorithm>
+
+QVector<ScheduledCanFrame> MainWindow::chooseReplayCapture()
+{
+    const QString path =
+        openFileChooser()(this, tr("回放…"), QString(),
+                          tr("candump 日志 (*.log)") + QLatin1String(";;") + tr("CSV 文件 (*.csv)"),
+                          QFileDialog::DontUseNativeDialog);
+    if (path.isEmpty())
+        return {};
+    CanSaveFormat format;
+    if (!canSaveFormatFor(path, &format)) {
+        MessageBox::warning(this, tr("回放"), tr("请使用 .log 或 .csv 文件名"));
+        return {};
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        MessageBox::warning(this, tr("回放"), tr("无法打开文件：%1").arg(file.errorString()));
+        return {};
+    }
+    // The whole file is checked before a frame goes out.
+    const CaptureFile capture = parseCaptureFile(file.readAll(), format);
+    QString problem;
+    switch (capture.problem) {
+    case CaptureProblem::None:
+        break;
+    case CaptureProblem::Unreadable:
+        problem = tr("无法读取");
+        break;
+    case CaptureProblem::IdTooHigh:
+        problem = tr("标识符大于7FF");
+        break;
+    case CaptureProblem::TooManyBytes:
+        problem = tr("数据超过8个字节");
+        break;
+    }
+    if (!problem.isEmpty()) {
+        MessageBox::warning(this, tr("回放"),
+                            tr("第 %1 行无法回放：%2").arg(capture.line).arg(problem));
+        return {};
+    }
+    if (capture.frames.isEmpty()) {
+        MessageBox::warning(this, tr("回放"), tr("文件中没有帧"));
+        return {};
+    }
+    QVector<ScheduledCanFrame> frames;
+    frames.reserve(capture.frames.size());
+    const qint64 firstUs = capture.frames.first().timeUs;
+    qint64 lastNs = 0;
+    for (const CapturedFrame &frame : capture.frames) {
+        // A time that goes back is due at once, not before the frame ahead of it.
+        lastNs = std::max(lastNs, (frame.timeUs - firstUs) * 1000);
+        frames.append({lastNs, frame.id, frame.data});
+    }
+    return frames;
+}
+
+void MainWindow::on_pushButton_can_replay_toggled(bool on)
+{
+    if (!on) {
+        if (m_replay) {
+            m_replay->stop();
+            showReplayProgress();
+            m_replay.reset();
+        }
+        syncSendCounts();
+        return;
+    }
+    if (m_replay)
+        return;
+    QVector<ScheduledCanFrame> frames;
+    if (check_connected() && !upgradeInProgress(true))
+        frames = chooseReplayCapture();
+    if (frames.isEmpty()) {
+        const QSignalBlocker quiet(ui->pushButton_can_replay);
+        ui->pushButton_can_replay->setChecked(false);
+        return;
+    }
+    m_replayTotal = frames.size();
+    m_replay = std::make_unique<CanTxWorker>(CanTxWorker::replay(frames, 1, 1));
+    // The end of the capture, or a frame that could not be written, ends it.
+    connect(
+        m_replay.get(), &QThread::finished, m_replay.get(),
+        [this] { ui->pushButton_can_replay->setChecked(false); }, Qt::QueuedConnection);
+    showReplayProgress();
+    m_replay->start();
+    syncSendCounts();
+}
+
+void MainWindow::showReplayProgress()
+{
+    ui->label_can_replay->setText(
+        QStringLiteral("%1 / %2").arg(m_replay ? m_replay->sentCount() : 0).arg(m_replayTotal));
+}

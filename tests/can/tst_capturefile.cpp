@@ -1,0 +1,117 @@
+#include "capturefile.h"
+
+#include <QtTest>
+
+Q_DECLARE_METATYPE(CaptureProblem)
+
+// Captures read back for sending: what each saved line gives, and which
+// lines refuse the whole file.
+class TestCaptureFile : public QObject
+{
+    Q_OBJECT
+private slots:
+    void parse_data();
+    void parse();
+    void savedLinesReadBack();
+};
+
+void TestCaptureFile::parse_data()
+{
+    QTest::addColumn<QString>("name"); // the file name: its extension picks the format
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<CaptureProblem>("problem");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("frames"); // "time id data;..." of the frames read
+
+    const auto ok = CaptureProblem::None;
+    QTest::newRow("log") << "a.log"
+                         << QByteArray("(1733580000.123456) can0 7DF#02010C\n"
+                                       "(1733580000.200000) can0 000#\r\n"
+                                       "\n"
+                                       "(1733580001.000001) can0 7FF#0102030405060708\n")
+                         << ok << 0
+                         << "1733580000123456 7df 02010c;1733580000200000 0 ;"
+                            "1733580001000001 7ff 0102030405060708";
+    QTest::newRow("csv") << "a.CSV"
+                         << QByteArray("time,id,len,data\n"
+                                       "1733580000.123456,7DF,3,02010C\n"
+                                       "1733580000.500000,123,0,\n")
+                         << ok << 0 << "1733580000123456 7df 02010c;1733580000500000 123 ";
+    QTest::newRow("log, before the epoch")
+        << "a.log" << QByteArray("(-1.250000) can0 001#00\n") << ok << 0 << "-750000 1 00";
+    QTest::newRow("empty") << "a.log" << QByteArray() << ok << 0 << "";
+    QTest::newRow("log, damaged line")
+        << "a.log"
+        << QByteArray("(1.000000) can0 100#00\n(1.1 can0 100#00\n(1.200000) can0 100#00\n")
+        << CaptureProblem::Unreadable << 2 << "";
+    QTest::newRow("log, identifier 800") << "a.log"
+                                         << QByteArray("(1.000000) can0 100#00\n"
+                                                       "(1.100000) can0 00000800#00\n")
+                                         << CaptureProblem::IdTooHigh << 2 << "";
+    QTest::newRow("log, nine bytes")
+        << "a.log" << QByteArray("(1.000000) can0 100#000102030405060708\n")
+        << CaptureProblem::TooManyBytes << 1 << "";
+    QTest::newRow("log, odd digits") << "a.log" << QByteArray("(1.000000) can0 100#0\n")
+                                     << CaptureProblem::Unreadable << 1 << "";
+    QTest::newRow("log, remote frame") << "a.log" << QByteArray("(1.000000) can0 100#R\n")
+                                       << CaptureProblem::Unreadable << 1 << "";
+    QTest::newRow("log, CAN FD frame") << "a.log" << QByteArray("(1.000000) can0 100##100\n")
+                                       << CaptureProblem::Unreadable << 1 << "";
+    QTest::newRow("csv, identifier 800")
+        << "a.csv" << QByteArray("time,id,len,data\n1.000000,800,1,00\n")
+        << CaptureProblem::IdTooHigh << 2 << "";
+    QTest::newRow("csv, nine bytes")
+        << "a.csv" << QByteArray("time,id,len,data\n1.000000,100,9,000102030405060708\n")
+        << CaptureProblem::TooManyBytes << 2 << "";
+    QTest::newRow("csv, length not the data's")
+        << "a.csv" << QByteArray("1.000000,100,2,00\n") << CaptureProblem::Unreadable << 1 << "";
+    QTest::newRow("csv, no identifier")
+        << "a.csv" << QByteArray("1.000000,,0,\n") << CaptureProblem::Unreadable << 1 << "";
+    QTest::newRow("csv read as a log")
+        << "a.log" << QByteArray("1.000000,100,1,00\n") << CaptureProblem::Unreadable << 1 << "";
+}
+
+void TestCaptureFile::parse()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, text);
+    QFETCH(CaptureProblem, problem);
+    QFETCH(int, line);
+    QFETCH(QString, frames);
+
+    CanSaveFormat format;
+    QVERIFY(canSaveFormatFor(name, &format));
+    const CaptureFile capture = parseCaptureFile(text, format);
+    QCOMPARE(capture.problem, problem);
+    QCOMPARE(capture.line, line);
+    QStringList read;
+    for (const CapturedFrame &frame : capture.frames) {
+        QString data;
+        for (uint8_t b : frame.data)
+            data += QString::asprintf("%02x", b);
+        read << QStringLiteral("%1 %2 %3").arg(frame.timeUs).arg(frame.id, 0, 16).arg(data);
+    }
+    QCOMPARE(read.join(QLatin1Char(';')), frames);
+}
+
+// What the window's save and monitor write reads back as the same frames.
+void TestCaptureFile::savedLinesReadBack()
+{
+    const uint8_t data[8] = {0xde, 0xad, 0xbe, 0xef, 0, 1, 2, 3};
+    for (CanSaveFormat format : {CanSaveFormat::CandumpLog, CanSaveFormat::Csv}) {
+        QByteArray text = canSaveHeader(format);
+        for (int i = 0; i <= 8; ++i)
+            appendCanSaveLine(text, format, 1733580000000000 + i * 1001, 0x7F8 + (i % 8), data, i);
+        const CaptureFile capture = parseCaptureFile(text, format);
+        QCOMPARE(capture.problem, CaptureProblem::None);
+        QCOMPARE(capture.frames.size(), 9);
+        for (int i = 0; i <= 8; ++i) {
+            QCOMPARE(capture.frames.at(i).timeUs, 1733580000000000 + i * 1001);
+            QCOMPARE(capture.frames.at(i).id, quint16(0x7F8 + (i % 8)));
+            QCOMPARE(capture.frames.at(i).data, QVector<uint8_t>(data, data + i));
+        }
+    }
+}
+
+QTEST_GUILESS_MAIN(TestCaptureFile)
+#include "tst_capturefile.moc"
