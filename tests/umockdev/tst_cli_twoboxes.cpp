@@ -13,9 +13,13 @@
 #include <memory>
 #include <vector>
 
+#include <unistd.h>
+
 namespace {
-// Serial numbers no other test's rig uses, so the boxes' locks are their own.
-const QString kSerials[2] = {QStringLiteral("TWOBOX-A7"), QStringLiteral("TWOBOX-B3")};
+// Serial numbers no other rig uses, not even this test run elsewhere at the
+// same time, so the boxes' locks are their own.
+const QString kSerials[2] = {QStringLiteral("TWOBOX-A7-%1").arg(::getpid()),
+                             QStringLiteral("TWOBOX-B3-%1").arg(::getpid())};
 const QString kSoftwareIds[2] = {QStringLiteral("VOTK-A"), QStringLiteral("VOTK-B")};
 
 QByteArray upgradeFile()

@@ -34,7 +34,8 @@ typedef struct _UMockdevIoctlBase UMockdevIoctlBase;
 //
 // What the host sees while the box is plugged in:
 // - sysfs: the usb device 28e9:028f (usbSysPath(); manufacturer, product and
-//   serial attributes from box()->identity() at plug time), its interface 00,
+//   serial attributes from box()->identity() at plug time; the simulated
+//   default serial becomes "RIG<pid>"), its interface 00,
 //   a hid device with a vendor-page report descriptor (64-byte input and
 //   output reports) and its hidraw child (hidrawSysPath()) with the node
 //   nodePath(). Each plug-in gets a new node name: hidraw0, hidraw1, ...

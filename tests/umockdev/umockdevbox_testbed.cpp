@@ -199,7 +199,12 @@ bool UmockdevBox::addNode()
     std::lock_guard<std::mutex> testbedLock(shared().mutex);
     ++m_nextIndex;
     const int index = shared().nodes++;
-    const SimBox::Identity id = m_box.identity();
+    SimBox::Identity id = m_box.identity();
+    // The box lock is keyed by the serial number: a box left with the simulated
+    // default gets one of this process's own, so that another test run on the
+    // same machine never finds this rig's box in use.
+    if (id.serialNumber == SimBox::Identity().serialNumber)
+        id.serialNumber = QStringLiteral("RIG%1").arg(::getpid());
     Node node;
     node.index = index;
     node.name = QStringLiteral("hidraw%1").arg(index);
