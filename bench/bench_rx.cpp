@@ -8,6 +8,7 @@
 #include "cmdpacket.h"
 #include "commands.h"
 #include "devicelink.h"
+#include "frameclock.h"
 #include "hidbackend.h"
 #include "mainwindow.h"
 #include "simbox.h"
@@ -156,7 +157,8 @@ void fillTo(MainWindow &window, Probe &probe, int rows)
 {
     for (int n = canRxModelOf(window).rowCount(); n < rows; ++n)
         QMetaObject::invokeMethod(&window, "receive_can_rx", Qt::DirectConnection,
-                                  Q_ARG(QVector<uint8_t>, sampleFrame(n)));
+                                  Q_ARG(QVector<uint8_t>, sampleFrame(n)),
+                                  Q_ARG(qint64, frameReadTimeUs()));
     probe.runFor(200);
 }
 

@@ -28,12 +28,15 @@ public:
     // someone else's request) are dropped. Off by default; set before start().
     void setFramesOnly(bool on) { m_framesOnly = on; }
 
-    // Emits the frame; any thread, called under the link's lock.
+    // Emits the frame stamped with the time it was read; any thread, called
+    // under the link's lock.
     void frameRead(const CmdPacket &report) override;
 
 signals:
     void sig_ShowMsg(QString text);
-    void send_can_rx(QVector<uint8_t> frame);
+    // `readUs`: when the frame was read (frameReadTimeUs()), not when it is
+    // handled, so that frames handled in one batch keep their intervals.
+    void send_can_rx(QVector<uint8_t> frame, qint64 readUs);
     // A read failed after reads that worked: the box is gone (or busy with
     // an upgrade). Sent once per run of failures.
     void sig_read_failed();

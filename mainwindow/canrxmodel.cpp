@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace {
 const QColor kRowColour(Qt::white);
@@ -15,6 +16,14 @@ const QColor kAlternateRowColour(198, 247, 217);
 const QColor kTextColour(Qt::black);
 constexpr int kWriteChunk = 1 << 20;
 constexpr int kRowsBetweenAsks = 16384;
+
+// "1.000250": seconds with the microseconds, for intervals.
+QString secondsText(qint64 us)
+{
+    const auto [seconds, micros] = floorDivide(us, 1000000);
+    return QString::number(seconds) + QLatin1Char('.') +
+           QString::number(micros).rightJustified(6, QLatin1Char('0'));
+}
 } // namespace
 
 CanRxModel::CanRxModel(QObject *parent) : QAbstractTableModel(parent)
@@ -43,7 +52,7 @@ QVariant CanRxModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         switch (index.column()) {
         case 0:
-            return m_clock.text(floorDivide(row.timeUs, 1000).first);
+            return timeText(row);
         case 1:
             // A record too short for an identifier has no ID at all.
             return row.flags & HasId ? QString::number(row.id, 16) : QVariant();
@@ -65,6 +74,28 @@ QVariant CanRxModel::data(const QModelIndex &index, int role) const
     default:
         return QVariant();
     }
+}
+
+QVariant CanRxModel::timeText(const Row &row) const
+{
+    switch (m_timeShown) {
+    case TimeShown::ReadTime:
+        break;
+    case TimeShown::SinceFirst:
+        return secondsText(row.timeUs - m_rows.front().timeUs);
+    case TimeShown::SincePreviousOfId:
+        return row.gapUs == kNoGap ? QVariant() : secondsText(row.gapUs);
+    }
+    return m_clock.text(floorDivide(row.timeUs, 1000).first);
+}
+
+void CanRxModel::setTimeShown(TimeShown shown)
+{
+    if (shown == m_timeShown)
+        return;
+    m_timeShown = shown;
+    if (m_shown > 0)
+        emit dataChanged(index(0, 0), index(m_shown - 1, 0), {Qt::DisplayRole});
 }
 
 QVariant CanRxModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -89,6 +120,15 @@ void CanRxModel::append(const QVector<uint8_t> &record, qint64 timeUs)
     const int id = canFrameId(record);
     row.id = id >= 0 ? uint16_t(id) : 0;
     row.flags = id >= 0 ? HasId : 0;
+    row.gapUs = kNoGap;
+    if (id >= 0) {
+        if (m_lastOfId.empty())
+            m_lastOfId.assign(0x10000, std::numeric_limits<qint64>::min());
+        qint64 &last = m_lastOfId[size_t(id)];
+        if (last != std::numeric_limits<qint64>::min())
+            row.gapUs = quint32(std::clamp<qint64>(timeUs - last, 0, kGapMax));
+        last = timeUs;
+    }
     const int length = std::max(0, record.size() - 2);
     std::memset(row.data, 0, sizeof row.data);
     if (length <= int(sizeof row.data)) {
@@ -235,6 +275,7 @@ void CanRxModel::clear()
     beginResetModel();
     std::deque<Row>().swap(m_rows); // gives the memory back, not just the rows
     m_long.clear();
+    std::vector<qint64>().swap(m_lastOfId);
     m_shown = 0;
     m_received = 0;
     m_dropped = 0;

@@ -13,6 +13,7 @@
 #include <functional>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 class QIODevice;
 
@@ -39,7 +40,7 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
     // Stores a record as the receive thread emits it (ID low, ID high, data),
-    // handled at `timeUs` (microseconds since the epoch). It reaches the view
+    // read at `timeUs` (microseconds since the epoch). It reaches the view
     // at the next flush.
     void append(const QVector<uint8_t> &record, qint64 timeUs);
     // Announces the stored frames the view does not have yet, then, once
@@ -52,6 +53,17 @@ public:
     void removeRowSpans(QVector<std::pair<int, int>> spans);
     // Removes every row, the ones not yet shown too, and zeroes the counts.
     void clear();
+
+    // What the time column shows: the read time ("hh:mm:ss.zzz"), seconds
+    // since the first stored frame, or seconds since the previous frame of
+    // the same identifier (empty for the first of its identifier).
+    enum class TimeShown
+    {
+        ReadTime,
+        SinceFirst,
+        SincePreviousOfId
+    };
+    void setTimeShown(TimeShown shown);
 
     void setRowLimit(int limit);
     // While held (the view is frozen), frames are stored and counted but not
@@ -99,10 +111,16 @@ private:
         uint16_t id;
         uint8_t length;
         uint8_t flags;
+        // Microseconds since the previous frame of this identifier was
+        // read, kNoGap for the first, kGapMax for anything longer.
+        quint32 gapUs;
     };
+    static constexpr quint32 kNoGap = 0xFFFFFFFF;
+    static constexpr quint32 kGapMax = 0xFFFFFFFE;
     static_assert(sizeof(Row) <= 24, "a stored frame stays compact");
 
     QByteArray bytesOf(const Row &row) const;
+    QVariant timeText(const Row &row) const;
     void forget(const Row &row);
     void trim();
 
@@ -118,4 +136,8 @@ private:
     quint64 m_dropped = 0;
     QTimer m_flushTimer;
     mutable CanRxClock m_clock;
+    TimeShown m_timeShown = TimeShown::ReadTime;
+    // The read time of the last frame of each identifier, for the gaps;
+    // made at the first frame that has an identifier.
+    std::vector<qint64> m_lastOfId;
 };

@@ -57,7 +57,7 @@ private slots:
     void on_pushButton_clicked();
     void on_pushButton_2_clicked();
     void slt_ShowMsg(QString text);
-    void receive_can_rx(QVector<uint8_t> frame);
+    void receive_can_rx(QVector<uint8_t> frame, qint64 readUs);
     void on_pushButton_can_send_clicked();
     void table_can_rx_delete();
     void table_can_rx_delete_all();
@@ -75,6 +75,7 @@ private slots:
     void on_actionsetting_triggered();
     void on_pushButton_can_rx_pause_toggled(bool paused);
     void on_pushButton_can_rx_save_clicked();
+    void on_comboBox_can_rx_time_currentIndexChanged(int index);
 
 private:
     Handshake runHandshake();

@@ -22,7 +22,7 @@
 #include <QSaveFile>
 #include <QShortcut>
 
-#include <chrono>
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -30,12 +30,6 @@ constexpr int kStatsIntervalMs = 200;
 // Samples a second apart: the rate is over the last second.
 constexpr int kRateSamples = 1000 / kStatsIntervalMs + 1;
 constexpr int kProgressSteps = 1000;
-
-qint64 nowUs()
-{
-    using namespace std::chrono;
-    return duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
-}
 } // namespace
 
 void MainWindow::setUpCanRxTable()
@@ -65,10 +59,10 @@ void MainWindow::setUpCanRxTable()
     showCanRxCounts();
 }
 
-void MainWindow::receive_can_rx(QVector<uint8_t> frame)
+void MainWindow::receive_can_rx(QVector<uint8_t> frame, qint64 readUs)
 {
     qCDebug(lcCanFrames) << "receive can rx";
-    m_rxModel->append(frame, nowUs());
+    m_rxModel->append(frame, readUs);
 }
 
 void MainWindow::canRxFlushed()
@@ -113,6 +107,12 @@ void MainWindow::on_pushButton_can_rx_pause_toggled(bool paused)
     if (!paused)
         ui->table_can_rx->scrollToBottom();
     showCanRxHeld();
+}
+
+void MainWindow::on_comboBox_can_rx_time_currentIndexChanged(int index)
+{
+    // The items are in the order of CanRxModel::TimeShown.
+    m_rxModel->setTimeShown(CanRxModel::TimeShown(std::clamp(index, 0, 2)));
 }
 
 void MainWindow::table_can_rx_delete()

@@ -12,10 +12,10 @@
         <location filename="../mainwindow/mainwindow.ui" line="37"/>
         <location filename="../mainwindow/mainwindow_can.cpp" line="67"/>
         <location filename="../mainwindow/mainwindow_can.cpp" line="72"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="19"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="24"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="76"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="119"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="20"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="25"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="77"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="120"/>
         <location filename="../mainwindow/mainwindow_info.cpp" line="69"/>
         <location filename="../mainwindow/mainwindow_info.cpp" line="77"/>
         <location filename="../mainwindow/mainwindow_info.cpp" line="79"/>
@@ -103,78 +103,93 @@
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="501"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="111"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="105"/>
         <source>冻结视图</source>
         <translation>Freeze view</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="896"/>
+        <location filename="../mainwindow/mainwindow.ui" line="596"/>
+        <source>时间: 读取时刻</source>
+        <translation>Time: when read</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="601"/>
+        <source>时间: 相对首帧</source>
+        <translation>Time: since first</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="606"/>
+        <source>时间: 同 ID 间隔</source>
+        <translation>Time: gap per ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="921"/>
         <source>文件(&amp;F)</source>
         <translation>&amp;File</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="903"/>
+        <location filename="../mainwindow/mainwindow.ui" line="928"/>
         <source>关于(&amp;A)</source>
         <translation>&amp;About</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="913"/>
+        <location filename="../mainwindow/mainwindow.ui" line="938"/>
         <source>设置(&amp;S)</source>
         <translation>&amp;Settings</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="918"/>
+        <location filename="../mainwindow/mainwindow.ui" line="943"/>
         <source>退出(&amp;X)</source>
         <translation>E&amp;xit</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="926"/>
+        <location filename="../mainwindow/mainwindow.ui" line="951"/>
         <source>关于VOTK(&amp;V)</source>
         <translation>About &amp;VOTK</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="619"/>
+        <location filename="../mainwindow/mainwindow.ui" line="644"/>
         <source>CAN TX</source>
         <translation>CAN TX</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="632"/>
+        <location filename="../mainwindow/mainwindow.ui" line="657"/>
         <source>ID</source>
         <translation>ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="651"/>
+        <location filename="../mainwindow/mainwindow.ui" line="676"/>
         <source> 0  1  2  3  4  5  6  7    </source>
         <translation> 0  1  2  3  4  5  6  7    </translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="664"/>
+        <location filename="../mainwindow/mainwindow.ui" line="689"/>
         <source>DATA</source>
         <translation>DATA</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="722"/>
-        <location filename="../mainwindow/mainwindow.ui" line="780"/>
+        <location filename="../mainwindow/mainwindow.ui" line="747"/>
+        <location filename="../mainwindow/mainwindow.ui" line="805"/>
         <source>发送</source>
         <translation>Send</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="786"/>
+        <location filename="../mainwindow/mainwindow.ui" line="811"/>
         <source>固件升级</source>
         <translation>Firmware upgrade</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="821"/>
+        <location filename="../mainwindow/mainwindow.ui" line="846"/>
         <source>选择文件</source>
         <translation>Choose file</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="847"/>
+        <location filename="../mainwindow/mainwindow.ui" line="872"/>
         <source>升级固件</source>
         <translation>Upgrade</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="879"/>
+        <location filename="../mainwindow/mainwindow.ui" line="904"/>
         <location filename="../mainwindow/mainwindow.cpp" line="77"/>
         <source>进度：</source>
         <translation>Progress:</translation>
@@ -190,7 +205,7 @@
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="119"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="120"/>
         <source>正在升级固件，请稍候</source>
         <translation>Firmware upgrade in progress, please wait</translation>
     </message>
@@ -215,40 +230,40 @@
         <translation>Wrong CAN data: enter up to 8 bytes of 1 or 2 hex digits separated by single spaces, or an even number of hex digits (at most 16) without spaces</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="25"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="39"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="41"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="51"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="26"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="40"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="42"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="52"/>
         <source>VOTK连接失败</source>
         <translation>VOTK connection failed</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="26"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="27"/>
         <source>VOTK设备拒绝进入USB模式</source>
         <translation>The VOTK box refused USB mode</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="39"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="40"/>
         <source>未找到VOTK设备，请检查USB线</source>
         <translation>No VOTK box found; check the USB cable</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="42"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="43"/>
         <source>没有访问VOTK设备的权限：请安装udev规则 %1，然后重新插拔设备</source>
         <translation>No permission to open the VOTK box: install the udev rule %1, then unplug and replug the box</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="63"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="64"/>
         <source>VOTK已连接</source>
         <translation>Connected</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="76"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="77"/>
         <source>VOTK未连接</source>
         <translation>VOTK not connected</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="93"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="94"/>
         <source>VOTK已断开</source>
         <translation>Disconnected</translation>
     </message>
@@ -340,14 +355,14 @@
         <translation>Stopped at %p%</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="110"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="111"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="50"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="96"/>
         <source>USB线连接</source>
         <translation>USB cable connected</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="110"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="111"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="107"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="110"/>
         <source>USB线断开</source>
@@ -363,27 +378,27 @@
         <translation>Save</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="92"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="86"/>
         <source>已接收: %1</source>
         <translation>Received: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="93"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="87"/>
         <source>速率: %1 帧/秒</source>
         <translation>Rate: %1 frames/s</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="94"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="88"/>
         <source>超限移除: %1</source>
         <translation>Over limit: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="104"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="98"/>
         <source>未显示: %1</source>
         <translation>Not shown: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="111"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="105"/>
         <source>解除冻结</source>
         <translation>Unfreeze</translation>
     </message>
@@ -424,12 +439,12 @@
         <translation>%1 cannot be written; settings apply to this run only</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="45"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="46"/>
         <source>VOTK设备正被其他程序使用</source>
         <translation>The VOTK box is in use by another program</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="46"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="47"/>
         <source>程序: %1 (PID %2)</source>
         <translation>Program: %1 (PID %2)</translation>
     </message>

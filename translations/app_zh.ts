@@ -12,10 +12,10 @@
         <location filename="../mainwindow/mainwindow.ui" line="37"/>
         <location filename="../mainwindow/mainwindow_can.cpp" line="67"/>
         <location filename="../mainwindow/mainwindow_can.cpp" line="72"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="19"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="24"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="76"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="119"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="20"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="25"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="77"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="120"/>
         <location filename="../mainwindow/mainwindow_info.cpp" line="69"/>
         <location filename="../mainwindow/mainwindow_info.cpp" line="77"/>
         <location filename="../mainwindow/mainwindow_info.cpp" line="79"/>
@@ -103,78 +103,93 @@
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="501"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="111"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="105"/>
         <source>冻结视图</source>
         <translation>冻结视图</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="896"/>
+        <location filename="../mainwindow/mainwindow.ui" line="596"/>
+        <source>时间: 读取时刻</source>
+        <translation>时间: 读取时刻</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="601"/>
+        <source>时间: 相对首帧</source>
+        <translation>时间: 相对首帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="606"/>
+        <source>时间: 同 ID 间隔</source>
+        <translation>时间: 同 ID 间隔</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="921"/>
         <source>文件(&amp;F)</source>
         <translation>文件(&amp;F)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="903"/>
+        <location filename="../mainwindow/mainwindow.ui" line="928"/>
         <source>关于(&amp;A)</source>
         <translation>关于(&amp;A)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="913"/>
+        <location filename="../mainwindow/mainwindow.ui" line="938"/>
         <source>设置(&amp;S)</source>
         <translation>设置(&amp;S)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="918"/>
+        <location filename="../mainwindow/mainwindow.ui" line="943"/>
         <source>退出(&amp;X)</source>
         <translation>退出(&amp;X)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="926"/>
+        <location filename="../mainwindow/mainwindow.ui" line="951"/>
         <source>关于VOTK(&amp;V)</source>
         <translation>关于VOTK(&amp;V)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="619"/>
+        <location filename="../mainwindow/mainwindow.ui" line="644"/>
         <source>CAN TX</source>
         <translation>CAN TX</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="632"/>
+        <location filename="../mainwindow/mainwindow.ui" line="657"/>
         <source>ID</source>
         <translation>ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="651"/>
+        <location filename="../mainwindow/mainwindow.ui" line="676"/>
         <source> 0  1  2  3  4  5  6  7    </source>
         <translation> 0  1  2  3  4  5  6  7    </translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="664"/>
+        <location filename="../mainwindow/mainwindow.ui" line="689"/>
         <source>DATA</source>
         <translation>DATA</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="722"/>
-        <location filename="../mainwindow/mainwindow.ui" line="780"/>
+        <location filename="../mainwindow/mainwindow.ui" line="747"/>
+        <location filename="../mainwindow/mainwindow.ui" line="805"/>
         <source>发送</source>
         <translation>发送</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="786"/>
+        <location filename="../mainwindow/mainwindow.ui" line="811"/>
         <source>固件升级</source>
         <translation>固件升级</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="821"/>
+        <location filename="../mainwindow/mainwindow.ui" line="846"/>
         <source>选择文件</source>
         <translation>选择文件</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="847"/>
+        <location filename="../mainwindow/mainwindow.ui" line="872"/>
         <source>升级固件</source>
         <translation>升级固件</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="879"/>
+        <location filename="../mainwindow/mainwindow.ui" line="904"/>
         <location filename="../mainwindow/mainwindow.cpp" line="77"/>
         <source>进度：</source>
         <translation>进度：</translation>
@@ -190,7 +205,7 @@
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="119"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="120"/>
         <source>正在升级固件，请稍候</source>
         <translation>正在升级固件，请稍候</translation>
     </message>
@@ -215,40 +230,40 @@
         <translation>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="25"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="39"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="41"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="51"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="26"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="40"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="42"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="52"/>
         <source>VOTK连接失败</source>
         <translation>VOTK连接失败</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="26"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="27"/>
         <source>VOTK设备拒绝进入USB模式</source>
         <translation>VOTK设备拒绝进入USB模式</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="39"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="40"/>
         <source>未找到VOTK设备，请检查USB线</source>
         <translation>未找到VOTK设备，请检查USB线</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="42"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="43"/>
         <source>没有访问VOTK设备的权限：请安装udev规则 %1，然后重新插拔设备</source>
         <translation>没有访问VOTK设备的权限：请安装udev规则 %1，然后重新插拔设备</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="63"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="64"/>
         <source>VOTK已连接</source>
         <translation>VOTK已连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="76"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="77"/>
         <source>VOTK未连接</source>
         <translation>VOTK未连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="93"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="94"/>
         <source>VOTK已断开</source>
         <translation>VOTK已断开</translation>
     </message>
@@ -340,14 +355,14 @@
         <translation>停在 %p%</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="110"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="111"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="50"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="96"/>
         <source>USB线连接</source>
         <translation>USB线连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="110"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="111"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="107"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="110"/>
         <source>USB线断开</source>
@@ -363,27 +378,27 @@
         <translation>保存</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="92"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="86"/>
         <source>已接收: %1</source>
         <translation>已接收: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="93"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="87"/>
         <source>速率: %1 帧/秒</source>
         <translation>速率: %1 帧/秒</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="94"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="88"/>
         <source>超限移除: %1</source>
         <translation>超限移除: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="104"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="98"/>
         <source>未显示: %1</source>
         <translation>未显示: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="111"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="105"/>
         <source>解除冻结</source>
         <translation>解除冻结</translation>
     </message>
@@ -424,12 +439,12 @@
         <translation>配置文件 %1 无法写入，设置只在本次运行中有效</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="45"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="46"/>
         <source>VOTK设备正被其他程序使用</source>
         <translation>VOTK设备正被其他程序使用</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="46"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="47"/>
         <source>程序: %1 (PID %2)</source>
         <translation>程序: %1 (PID %2)</translation>
     </message>

@@ -3,12 +3,14 @@
 #include "commands.h"
 #include "devicelink.h"
 #include "filechooser.h"
+#include "frameclock.h"
 #include "mainwindow.h"
 #include "testsupport.h"
 #include "windowparts.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
@@ -38,6 +40,7 @@ private slots:
     void rowShowsFrame_data();
     void rowShowsFrame();
     void rowsAppendAtTheBottom();
+    void framesOfOneBatchKeepTheirReadTimes();
     void menuOffersDeleteAndDeleteAll();
     void deleteWithoutSelectionRemovesNothing();
     void deleteRemovesSelectedRowsOnly_data();
@@ -126,7 +129,7 @@ void TestCanReceive::cleanup()
 void TestCanReceive::deliver(const QByteArray &frame)
 {
     // As the receive thread hands it over, through the window's own connection.
-    emit canRxThreadOf(*m_window).send_can_rx(bytesVector(frame));
+    emit canRxThreadOf(*m_window).send_can_rx(bytesVector(frame), frameReadTimeUs());
     QCoreApplication::sendPostedEvents(m_window.get(), QEvent::MetaCall);
     // Rows reach the view in batches; show this one now.
     m_model->flush();
@@ -427,7 +430,7 @@ void TestCanReceive::rowLimitGivesWayOldestFirst()
     auto *dropped = m_window->findChild<QLabel *>("label_can_rx_dropped");
     auto *count = m_window->findChild<QLabel *>("label_can_rx_count");
     for (int n = 0; n < 1250; ++n)
-        emit canRxThreadOf(*m_window).send_can_rx(numbered(n));
+        emit canRxThreadOf(*m_window).send_can_rx(numbered(n), frameReadTimeUs());
     QTRY_COMPARE(rows(), 1000);
     QCOMPARE(cell(0, 1), numberedId(250));
     QCOMPARE(cell(999, 1), numberedId(1249));
@@ -456,7 +459,7 @@ void TestCanReceive::pauseKeepsStoringAndCounting()
     QCOMPARE(pause->text(), QStringLiteral("解除冻结"));
     bar->setValue(0);
     for (int n = 0; n < 300; ++n)
-        emit canRxThreadOf(*m_window).send_can_rx(numbered(n));
+        emit canRxThreadOf(*m_window).send_can_rx(numbered(n), frameReadTimeUs());
     // The frozen view keeps its rows; the frames are stored and counted.
     QTRY_VERIFY2(count->text().endsWith(QLatin1String(" 500")), qPrintable(count->text()));
     QVERIFY2(!rate->text().contains(QLatin1String(": 0 ")), qPrintable(rate->text()));
@@ -504,6 +507,36 @@ void TestCanReceive::saveWritesFrames_data()
     QTest::newRow("bare name, CSV chosen") << "capture"
                                            << "CSV 文件 (*.csv)"
                                            << "capture.csv" << csv;
+}
+
+// Frames read a millisecond apart and handled together are a millisecond
+// apart in the table, in the saved file, and in both relative times.
+void TestCanReceive::framesOfOneBatchKeepTheirReadTimes()
+{
+    const qint64 readUs = 1733580000123456;
+    CanRxThread &rx = canRxThreadOf(*m_window);
+    emit rx.send_can_rx(bytesVector(hexBytes("df 07 01")), readUs);
+    emit rx.send_can_rx(bytesVector(hexBytes("e8 07 02")), readUs + 400);
+    emit rx.send_can_rx(bytesVector(hexBytes("df 07 03")), readUs + 1000);
+    QCoreApplication::sendPostedEvents(m_window.get(), QEvent::MetaCall);
+    m_model->flush();
+    QCOMPARE(rows(), 3);
+    QCOMPARE(cell(0, 0), canRxTimeText(readUs / 1000));
+    QCOMPARE(cell(2, 0), canRxTimeText(readUs / 1000 + 1));
+    auto *time = m_window->findChild<QComboBox *>("comboBox_can_rx_time");
+    time->setCurrentIndex(1);
+    QCOMPARE(cell(0, 0), QStringLiteral("0.000000"));
+    QCOMPARE(cell(2, 0), QStringLiteral("0.001000"));
+    time->setCurrentIndex(2);
+    QCOMPARE(cell(0, 0), QString());
+    QCOMPARE(cell(1, 0), QString());
+    QCOMPARE(cell(2, 0), QStringLiteral("0.001000"));
+    saveTo(m_dir->file("capture.log"));
+    QFile file(m_dir->file("capture.log"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("(1733580000.123456) can0 7DF#01\n"
+                                        "(1733580000.123856) can0 7E8#02\n"
+                                        "(1733580000.124456) can0 7DF#03\n"));
 }
 
 void TestCanReceive::saveWritesFrames()
