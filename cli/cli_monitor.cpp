@@ -103,8 +103,8 @@ int cliMonitor(CliContext &cli, const QStringList &args)
             QByteArray line;
             const int id = canFrameId(frame);
             const int skip = std::min(2, frame.size());
-            appendCanSaveLine(line, format, usec, id, frame.constData() + skip,
-                              frame.size() - skip);
+            appendCanSaveLine(line, format, usec, id, frame.constData() + skip, frame.size() - skip,
+                              CanDirection::Received);
             if (!writeData(cli, QString::fromLatin1(line))) {
                 writeFailed = true;
                 loop.quit();

@@ -62,6 +62,11 @@ void CanRxThread::frameRead(const CmdPacket &report)
     emit send_can_rx(report.getPayload(), frameReadTimeUs());
 }
 
+void CanRxThread::frameSent(const CmdPacket &frame)
+{
+    emit send_can_tx(frame.getPayload(), frameReadTimeUs());
+}
+
 bool CanRxThread::pauseAfterFailure(int ms)
 {
     for (int waited = 0; waited < ms; waited += kPauseStepMs) {

@@ -13,6 +13,7 @@
 namespace {
 const QColor kRowColour(Qt::white);
 const QColor kAlternateRowColour(198, 247, 217);
+const QColor kSentRowColour(255, 226, 160);
 const QColor kTextColour(Qt::black);
 constexpr int kWriteChunk = 1 << 20;
 constexpr int kRowsBetweenAsks = 16384;
@@ -40,7 +41,7 @@ int CanRxModel::rowCount(const QModelIndex &parent) const
 
 int CanRxModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : 3;
+    return parent.isValid() ? 0 : ColumnCount;
 }
 
 QVariant CanRxModel::data(const QModelIndex &index, int role) const
@@ -51,12 +52,14 @@ QVariant CanRxModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {
-        case 0:
+        case TimeColumn:
             return timeText(row);
-        case 1:
+        case IdColumn:
             // A record too short for an identifier has no ID at all.
             return row.flags & HasId ? QString::number(row.id, 16) : QVariant();
-        case 2:
+        case DirectionColumn:
+            return row.flags & Sent ? QStringLiteral("Tx") : QStringLiteral("Rx");
+        case DataColumn:
             if (row.flags & Long) {
                 const QByteArray bytes = bytesOf(row);
                 return hexBytesText(reinterpret_cast<const uint8_t *>(bytes.constData()),
@@ -68,6 +71,8 @@ QVariant CanRxModel::data(const QModelIndex &index, int role) const
     // Both colours are set, so that a dark palette cannot put light text on
     // the light rows.
     case Qt::BackgroundRole:
+        if (row.flags & Sent)
+            return QBrush(kSentRowColour);
         return QBrush(index.row() % 2 ? kAlternateRowColour : kRowColour);
     case Qt::ForegroundRole:
         return QBrush(kTextColour);
@@ -104,8 +109,9 @@ QVariant CanRxModel::headerData(int section, Qt::Orientation orientation, int ro
         return QVariant();
     if (orientation == Qt::Vertical)
         return section + 1;
-    static const char *const titles[] = {"Time", "ID", "Data"};
-    return section >= 0 && section < 3 ? QString::fromLatin1(titles[section]) : QVariant();
+    static const char *const titles[] = {"Time", "ID", "Data", "Dir"};
+    return section >= 0 && section < ColumnCount ? QString::fromLatin1(titles[section])
+                                                 : QVariant();
 }
 
 Qt::ItemFlags CanRxModel::flags(const QModelIndex &index) const
@@ -113,13 +119,13 @@ Qt::ItemFlags CanRxModel::flags(const QModelIndex &index) const
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
 }
 
-void CanRxModel::append(const QVector<uint8_t> &record, qint64 timeUs)
+void CanRxModel::append(const QVector<uint8_t> &record, qint64 timeUs, CanDirection direction)
 {
     Row row;
     row.timeUs = timeUs;
     const int id = canFrameId(record);
     row.id = id >= 0 ? uint16_t(id) : 0;
-    row.flags = id >= 0 ? HasId : 0;
+    row.flags = uint8_t((id >= 0 ? HasId : 0) | (direction == CanDirection::Sent ? Sent : 0));
     row.gapUs = kNoGap;
     if (id >= 0) {
         if (m_lastOfId.empty())
@@ -144,7 +150,8 @@ void CanRxModel::append(const QVector<uint8_t> &record, qint64 timeUs)
                        QByteArray(reinterpret_cast<const char *>(record.constData() + 2), length));
     }
     m_rows.push_back(row);
-    ++m_received;
+    if (direction == CanDirection::Received)
+        ++m_received;
     if (!m_flushTimer.isActive())
         m_flushTimer.start();
 }
@@ -311,12 +318,15 @@ CanRxModel::WriteResult CanRxModel::write(QIODevice &out, CanSaveFormat format, 
     for (int r = 0; r < rows; ++r) {
         const Row &row = m_rows[size_t(r)];
         const int id = row.flags & HasId ? int(row.id) : -1;
+        const CanDirection direction =
+            row.flags & Sent ? CanDirection::Sent : CanDirection::Received;
         if (row.flags & Long) {
             const QByteArray bytes = bytesOf(row);
             appendCanSaveLine(buffer, format, row.timeUs, id,
-                              reinterpret_cast<const uint8_t *>(bytes.constData()), bytes.size());
+                              reinterpret_cast<const uint8_t *>(bytes.constData()), bytes.size(),
+                              direction);
         } else {
-            appendCanSaveLine(buffer, format, row.timeUs, id, row.data, row.length);
+            appendCanSaveLine(buffer, format, row.timeUs, id, row.data, row.length, direction);
         }
         if (buffer.size() >= kWriteChunk) {
             if (!writeAll(out, buffer))

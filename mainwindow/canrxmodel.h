@@ -39,10 +39,22 @@ public:
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
+    // The columns; the direction is last so that it can be narrow.
+    enum Column
+    {
+        TimeColumn,
+        IdColumn,
+        DataColumn,
+        DirectionColumn,
+        ColumnCount
+    };
+
     // Stores a record as the receive thread emits it (ID low, ID high, data),
-    // read at `timeUs` (microseconds since the epoch). It reaches the view
-    // at the next flush.
-    void append(const QVector<uint8_t> &record, qint64 timeUs);
+    // read (or sent) at `timeUs` (microseconds since the epoch). It reaches
+    // the view at the next flush. Sent frames are marked "Tx" and coloured,
+    // and are not counted as received.
+    void append(const QVector<uint8_t> &record, qint64 timeUs,
+                CanDirection direction = CanDirection::Received);
     // Announces the stored frames the view does not have yet, then, once
     // the rows are more than a thousandth past the limit, lets the oldest
     // give way down to the limit. Emits flushed().
@@ -100,7 +112,8 @@ private:
     enum RowFlag : uint8_t
     {
         HasId = 1,
-        Long = 2
+        Long = 2,
+        Sent = 4
     };
     struct Row
     {

@@ -44,6 +44,12 @@ void MainWindow::setUpCanRxTable()
         QStringLiteral("alternate-background-color:rgb(198, 247,217 );background-color: white;"));
     // Every row is as high as the first: the view then never measures rows.
     table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // The data stretches; the direction takes no more than its two letters.
+    table->horizontalHeader()->setStretchLastSection(false);
+    table->horizontalHeader()->setSectionResizeMode(CanRxModel::DataColumn, QHeaderView::Stretch);
+    table->horizontalHeader()->setSectionResizeMode(CanRxModel::DirectionColumn,
+                                                    QHeaderView::Fixed);
+    table->horizontalHeader()->resizeSection(CanRxModel::DirectionColumn, 40);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(table, &QWidget::customContextMenuRequested, this, &MainWindow::show_table_can_rx_menu);
@@ -63,6 +69,11 @@ void MainWindow::receive_can_rx(QVector<uint8_t> frame, qint64 readUs)
 {
     qCDebug(lcCanFrames) << "receive can rx";
     m_rxModel->append(frame, readUs);
+}
+
+void MainWindow::traceSentFrame(QVector<uint8_t> frame, qint64 sentUs)
+{
+    m_rxModel->append(frame, sentUs, CanDirection::Sent);
 }
 
 void MainWindow::canRxFlushed()

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
 #include <QProgressDialog>
@@ -41,6 +42,7 @@ private slots:
     void rowShowsFrame();
     void rowsAppendAtTheBottom();
     void framesOfOneBatchKeepTheirReadTimes();
+    void sentFrameIsARowBetweenReceivedOnes();
     void menuOffersDeleteAndDeleteAll();
     void deleteWithoutSelectionRemovesNothing();
     void deleteRemovesSelectedRowsOnly_data();
@@ -211,7 +213,9 @@ void TestCanReceive::rowShowsFrame()
     // Nothing per frame in the log unless asked for.
     QVERIFY(ownLines(log).isEmpty());
     QCOMPARE(rows(), 1);
-    QCOMPARE(m_model->columnCount(), 3);
+    // The described three columns, then the direction.
+    QCOMPARE(m_model->columnCount(), 4);
+    QCOMPARE(cell(0, CanRxModel::DirectionColumn), QStringLiteral("Rx"));
     const QString time = cell(0, 0);
     QVERIFY2(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d$").match(time).hasMatch(),
              qPrintable(time));
@@ -491,18 +495,19 @@ void TestCanReceive::saveWritesFrames_data()
     QTest::addColumn<QString>("chosenType");
     QTest::addColumn<QString>("written");
     QTest::addColumn<QByteArray>("expected");
-    const QByteArray csv("time,id,len,data\n"
-                         "1733580000.123456,7DF,8,02010C0000000000\n"
-                         "1733580000.200000,234,0,\n"
-                         "1733580001.000007,,0,\n"
-                         "1733580002.999999,0000FFFF,1,0A\n"
-                         "1733580003.000000,100,10,00112233445566778899\n");
+    const QByteArray csv("time,id,len,data,dir\n"
+                         "1733580000.123456,7DF,8,02010C0000000000,Rx\n"
+                         "1733580000.200000,234,0,,Rx\n"
+                         "1733580001.000007,,0,,Rx\n"
+                         "1733580002.999999,0000FFFF,1,0A,Rx\n"
+                         "1733580003.000000,100,10,00112233445566778899,Rx\n"
+                         "1733580003.500000,123,1,AA,Tx\n");
     QTest::newRow("candump log") << "capture.log" << QString() << "capture.log"
-                                 << QByteArray(
-                                        "(1733580000.123456) can0 7DF#02010C0000000000\n"
-                                        "(1733580000.200000) can0 234#\n"
-                                        "(1733580002.999999) can0 0000FFFF#0A\n"
-                                        "(1733580003.000000) can0 100#00112233445566778899\n");
+                                 << QByteArray("(1733580000.123456) can0 7DF#02010C0000000000\n"
+                                               "(1733580000.200000) can0 234#\n"
+                                               "(1733580002.999999) can0 0000FFFF#0A\n"
+                                               "(1733580003.000000) can0 100#00112233445566778899\n"
+                                               "(1733580003.500000) can0 123#AA T\n");
     QTest::newRow("csv") << "capture.CSV" << QString() << "capture.CSV" << csv;
     QTest::newRow("bare name, CSV chosen") << "capture"
                                            << "CSV 文件 (*.csv)"
@@ -539,6 +544,40 @@ void TestCanReceive::framesOfOneBatchKeepTheirReadTimes()
                                         "(1733580000.124456) can0 7DF#03\n"));
 }
 
+// What the user sends shows in the trace, marked and coloured as sent, in
+// its place between the frames the box reported before and after it.
+void TestCanReceive::sentFrameIsARowBetweenReceivedOnes()
+{
+    DeviceLink *link = DeviceLink::instance();
+    link->setConnected(true);
+    QVERIFY(link->exchange(CMD_CAN_RX_ENABLE, {1}).answered());
+    m_sim->box.queueCanFrame(bytesVector(hexBytes("df 07 01")));
+    QVERIFY(link->exchange(CMD_GET_CAN_TIME).answered());
+    m_window->findChild<QLineEdit *>("lineEdit_can_id")->setText(QStringLiteral("123"));
+    m_window->findChild<QLineEdit *>("lineEdit_can_data")->setText(QStringLiteral("aa bb"));
+    m_window->findChild<QPushButton *>("pushButton_can_send")->click();
+    m_sim->box.queueCanFrame(bytesVector(hexBytes("e8 07 02")));
+    QVERIFY(link->exchange(CMD_GET_CAN_TIME).answered());
+    QCoreApplication::sendPostedEvents(m_window.get(), QEvent::MetaCall);
+    m_model->flush();
+    QCOMPARE(rows(), 3);
+    QCOMPARE(cell(0, CanRxModel::IdColumn), QStringLiteral("7df"));
+    QCOMPARE(cell(1, CanRxModel::IdColumn), QStringLiteral("123"));
+    QCOMPARE(cell(1, CanRxModel::DataColumn), QStringLiteral("aa bb "));
+    QCOMPARE(cell(2, CanRxModel::IdColumn), QStringLiteral("7e8"));
+    const QStringList directions = {cell(0, CanRxModel::DirectionColumn),
+                                    cell(1, CanRxModel::DirectionColumn),
+                                    cell(2, CanRxModel::DirectionColumn)};
+    QCOMPARE(directions, QStringList({"Rx", "Tx", "Rx"}));
+    const auto colour = [this](int row) {
+        return m_model->index(row, 0).data(Qt::BackgroundRole).value<QBrush>().color();
+    };
+    QVERIFY(colour(1) != colour(0) && colour(1) != colour(2));
+    // What the box sends is counted as received; what the user sent is not.
+    QCOMPARE(m_model->received(), quint64(2));
+    QVERIFY(link->exchange(CMD_CAN_RX_ENABLE, {0}).answered());
+}
+
 void TestCanReceive::saveWritesFrames()
 {
     QFETCH(QString, name);
@@ -550,12 +589,13 @@ void TestCanReceive::saveWritesFrames()
     m_model->append(bytesVector(hexBytes("07")), 1733580001000007);
     m_model->append(bytesVector(hexBytes("ff ff 0a")), 1733580002999999);
     m_model->append(bytesVector(hexBytes("00 01 00 11 22 33 44 55 66 77 88 99")), 1733580003000000);
+    m_model->append(bytesVector(hexBytes("23 01 aa")), 1733580003500000, CanDirection::Sent);
     saveTo(m_dir->file(name), chosenType);
     QVERIFY2(m_boxes->shown.isEmpty(), qPrintable(m_boxes->texts().join('|')));
     QFile file(m_dir->file(written));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), expected);
-    QCOMPARE(rows(), 5);
+    QCOMPARE(rows(), 6);
 }
 
 void TestCanReceive::saveRefused_data()
