@@ -36,7 +36,9 @@ CanRxModel::CanRxModel(QObject *parent) : QAbstractTableModel(parent)
 
 int CanRxModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_shown;
+    if (parent.isValid())
+        return 0;
+    return m_filter ? int(m_view.size()) : m_shown;
 }
 
 int CanRxModel::columnCount(const QModelIndex &parent) const
@@ -46,9 +48,9 @@ int CanRxModel::columnCount(const QModelIndex &parent) const
 
 QVariant CanRxModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_shown)
+    if (!index.isValid() || index.row() >= rowCount())
         return QVariant();
-    const Row &row = m_rows[size_t(index.row())];
+    const Row &row = rowAt(index.row());
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {
@@ -100,7 +102,7 @@ void CanRxModel::setTimeShown(TimeShown shown)
         return;
     m_timeShown = shown;
     if (m_shown > 0)
-        emit dataChanged(index(0, 0), index(m_shown - 1, 0), {Qt::DisplayRole});
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DisplayRole});
 }
 
 QVariant CanRxModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -160,7 +162,19 @@ void CanRxModel::flush()
 {
     m_flushTimer.stop();
     const int stored = int(m_rows.size());
-    if (!m_viewHeld && stored > m_shown) {
+    if (!m_viewHeld && stored > m_shown && m_filter) {
+        std::vector<int> passing;
+        for (int r = m_shown; r < stored; ++r)
+            if (accepted(m_rows[size_t(r)]))
+                passing.push_back(r);
+        const int first = int(m_view.size());
+        if (!passing.empty())
+            beginInsertRows(QModelIndex(), first, first + int(passing.size()) - 1);
+        m_view.insert(m_view.end(), passing.begin(), passing.end());
+        m_shown = stored;
+        if (!passing.empty())
+            endInsertRows();
+    } else if (!m_viewHeld && stored > m_shown) {
         beginInsertRows(QModelIndex(), m_shown, stored - 1);
         m_shown = stored;
         endInsertRows();
@@ -178,13 +192,24 @@ void CanRxModel::trim()
     const int excess = m_shown - m_rowLimit;
     if (m_trimmingHeld || m_viewHeld || excess <= 0 || excess <= m_rowLimit / 1000)
         return;
-    beginRemoveRows(QModelIndex(), 0, excess - 1);
+    // Filtered, the rows that go are the view's first ones below `excess`.
+    const int gone =
+        m_filter ? int(std::lower_bound(m_view.begin(), m_view.end(), excess) - m_view.begin())
+                 : excess;
+    if (gone > 0)
+        beginRemoveRows(QModelIndex(), 0, gone - 1);
     for (int i = 0; i < excess; ++i)
         forget(m_rows[size_t(i)]);
     m_rows.erase(m_rows.begin(), m_rows.begin() + excess);
     m_shown -= excess;
     m_dropped += quint64(excess);
-    endRemoveRows();
+    if (m_filter) {
+        m_view.erase(m_view.begin(), m_view.begin() + gone);
+        for (int &r : m_view)
+            r -= excess;
+    }
+    if (gone > 0)
+        endRemoveRows();
 }
 
 void CanRxModel::setRowLimit(int limit)
@@ -224,8 +249,75 @@ void CanRxModel::forget(const Row &row)
     m_long.erase(key);
 }
 
+void CanRxModel::setIdFilter(std::optional<CanIdFilter> filter)
+{
+    beginResetModel();
+    m_filter = std::move(filter);
+    rebuildView();
+    endResetModel();
+}
+
+void CanRxModel::rebuildView()
+{
+    std::vector<int>().swap(m_view);
+    if (!m_filter)
+        return;
+    for (int r = 0; r < m_shown; ++r)
+        if (accepted(m_rows[size_t(r)]))
+            m_view.push_back(r);
+}
+
+int CanRxModel::findData(const CanDataPattern &pattern, int from, bool forward) const
+{
+    const int rows = rowCount();
+    const int step = forward ? 1 : -1;
+    for (int r = std::clamp(from, -1, rows) + step; r >= 0 && r < rows; r += step) {
+        const Row &row = rowAt(r);
+        if (row.flags & Long) {
+            const QByteArray bytes = bytesOf(row);
+            if (pattern.matches(reinterpret_cast<const uint8_t *>(bytes.constData()), bytes.size()))
+                return r;
+        } else if (pattern.matches(row.data, row.length)) {
+            return r;
+        }
+    }
+    return -1;
+}
+
+void CanRxModel::removeFilteredRows(const QVector<std::pair<int, int>> &spans)
+{
+    // View rows name scattered store rows: mark them, then one pass.
+    std::vector<bool> doomed(size_t(m_shown), false);
+    int removed = 0;
+    for (const auto &span : spans)
+        for (int v = std::max(span.first, 0); v <= std::min(span.second, rowCount() - 1); ++v) {
+            const size_t r = size_t(m_view[size_t(v)]);
+            removed += doomed[r] ? 0 : 1;
+            doomed[r] = true;
+        }
+    if (removed == 0)
+        return;
+    beginResetModel();
+    size_t write = 0;
+    for (size_t r = 0; r < m_rows.size(); ++r) {
+        if (r < doomed.size() && doomed[r]) {
+            forget(m_rows[r]);
+            continue;
+        }
+        m_rows[write++] = m_rows[r];
+    }
+    m_rows.erase(m_rows.begin() + std::ptrdiff_t(write), m_rows.end());
+    m_shown -= removed;
+    rebuildView();
+    endResetModel();
+}
+
 void CanRxModel::removeRowSpans(QVector<std::pair<int, int>> spans)
 {
+    if (m_filter) {
+        removeFilteredRows(spans);
+        return;
+    }
     QVector<std::pair<int, int>> merged;
     std::sort(spans.begin(), spans.end());
     for (auto span : spans) {
@@ -283,6 +375,7 @@ void CanRxModel::clear()
     std::deque<Row>().swap(m_rows); // gives the memory back, not just the rows
     m_long.clear();
     std::vector<qint64>().swap(m_lastOfId);
+    std::vector<int>().swap(m_view);
     m_shown = 0;
     m_received = 0;
     m_dropped = 0;

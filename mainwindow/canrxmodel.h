@@ -1,5 +1,6 @@
 #pragma once
 
+#include "canfilter.h"
 #include "cansaveformat.h"
 #include "cantext.h"
 
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -77,6 +79,14 @@ public:
     };
     void setTimeShown(TimeShown shown);
 
+    // Shows only the stored frames the filter accepts (none: every frame).
+    // The view keeps the indexes of the matching rows, not copies of them.
+    void setIdFilter(std::optional<CanIdFilter> filter);
+    bool isFiltered() const { return m_filter.has_value(); }
+    // The next shown row after `from` (before it when !forward) whose data
+    // holds `pattern`, or -1. `from` may be -1 or rowCount() to start at an end.
+    int findData(const CanDataPattern &pattern, int from, bool forward) const;
+
     void setRowLimit(int limit);
     // While held (the view is frozen), frames are stored and counted but not
     // shown, and no shown row gives way to the limit; releasing shows them.
@@ -134,6 +144,16 @@ private:
 
     QByteArray bytesOf(const Row &row) const;
     QVariant timeText(const Row &row) const;
+    const Row &rowAt(int viewRow) const
+    {
+        return m_rows[size_t(m_filter ? m_view[size_t(viewRow)] : viewRow)];
+    }
+    bool accepted(const Row &row) const
+    {
+        return m_filter->accepts(row.flags & HasId ? int(row.id) : -1);
+    }
+    void rebuildView();
+    void removeFilteredRows(const QVector<std::pair<int, int>> &spans);
     void forget(const Row &row);
     void trim();
 
@@ -153,4 +173,7 @@ private:
     // The read time of the last frame of each identifier, for the gaps;
     // made at the first frame that has an identifier.
     std::vector<qint64> m_lastOfId;
+    std::optional<CanIdFilter> m_filter;
+    // While filtered: the store indexes of the shown rows that pass, in order.
+    std::vector<int> m_view;
 };

@@ -79,6 +79,11 @@ private slots:
     void on_pushButton_can_rx_pause_toggled(bool paused);
     void on_pushButton_can_rx_save_clicked();
     void on_comboBox_can_rx_time_currentIndexChanged(int index);
+    void on_lineEdit_can_rx_filter_returnPressed();
+    void on_comboBox_can_rx_filter_mode_currentIndexChanged(int index);
+    void on_lineEdit_can_rx_search_returnPressed();
+    void on_pushButton_can_rx_next_clicked();
+    void on_pushButton_can_rx_prev_clicked();
 
 private:
     Handshake runHandshake();
@@ -101,6 +106,8 @@ private:
     void canRxFlushed();
     void showCanRxCounts();
     void showCanRxHeld();
+    void applyCanRxFilter();
+    void findCanRxData(bool forward);
     void sendCanRow(QLineEdit *idField, QLineEdit *dataField);
     void reformatCanData(QLineEdit *dataField);
     // The warning for a refused WiFi name or password; empty when none.

@@ -12,6 +12,8 @@
         <location filename="../mainwindow/mainwindow.ui" line="37"/>
         <location filename="../mainwindow/mainwindow_can.cpp" line="67"/>
         <location filename="../mainwindow/mainwindow_can.cpp" line="72"/>
+        <location filename="../mainwindow/mainwindow_canrxfilter.cpp" line="35"/>
+        <location filename="../mainwindow/mainwindow_canrxfilter.cpp" line="63"/>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="20"/>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="25"/>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="77"/>
@@ -103,7 +105,7 @@
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="501"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="105"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="116"/>
         <source>冻结视图</source>
         <translation>冻结视图</translation>
     </message>
@@ -123,84 +125,114 @@
         <translation>时间: 同 ID 间隔</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="921"/>
+        <location filename="../mainwindow/mainwindow.ui" line="620"/>
+        <source>ID 过滤: 7DF, 100-1FF</source>
+        <translation>ID 过滤: 7DF, 100-1FF</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="634"/>
+        <source>只显示这些 ID</source>
+        <translation>只显示这些 ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="639"/>
+        <source>隐藏这些 ID</source>
+        <translation>隐藏这些 ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="653"/>
+        <source>查找数据: 02 ?? 0C</source>
+        <translation>查找数据: 02 ?? 0C</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="666"/>
+        <source>上一个</source>
+        <translation>上一个</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="679"/>
+        <source>下一个</source>
+        <translation>下一个</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="993"/>
         <source>文件(&amp;F)</source>
         <translation>文件(&amp;F)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="928"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1000"/>
         <source>关于(&amp;A)</source>
         <translation>关于(&amp;A)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="938"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1010"/>
         <source>设置(&amp;S)</source>
         <translation>设置(&amp;S)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="943"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1015"/>
         <source>退出(&amp;X)</source>
         <translation>退出(&amp;X)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="951"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1023"/>
         <source>关于VOTK(&amp;V)</source>
         <translation>关于VOTK(&amp;V)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="644"/>
+        <location filename="../mainwindow/mainwindow.ui" line="716"/>
         <source>CAN TX</source>
         <translation>CAN TX</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="657"/>
+        <location filename="../mainwindow/mainwindow.ui" line="729"/>
         <source>ID</source>
         <translation>ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="676"/>
+        <location filename="../mainwindow/mainwindow.ui" line="748"/>
         <source> 0  1  2  3  4  5  6  7    </source>
         <translation> 0  1  2  3  4  5  6  7    </translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="689"/>
+        <location filename="../mainwindow/mainwindow.ui" line="761"/>
         <source>DATA</source>
         <translation>DATA</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="747"/>
-        <location filename="../mainwindow/mainwindow.ui" line="805"/>
+        <location filename="../mainwindow/mainwindow.ui" line="819"/>
+        <location filename="../mainwindow/mainwindow.ui" line="877"/>
         <source>发送</source>
         <translation>发送</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="811"/>
+        <location filename="../mainwindow/mainwindow.ui" line="883"/>
         <source>固件升级</source>
         <translation>固件升级</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="846"/>
+        <location filename="../mainwindow/mainwindow.ui" line="918"/>
         <source>选择文件</source>
         <translation>选择文件</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="872"/>
+        <location filename="../mainwindow/mainwindow.ui" line="944"/>
         <source>升级固件</source>
         <translation>升级固件</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="904"/>
-        <location filename="../mainwindow/mainwindow.cpp" line="77"/>
+        <location filename="../mainwindow/mainwindow.ui" line="976"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="80"/>
         <source>进度：</source>
         <translation>进度：</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="158"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="161"/>
         <source>关于</source>
         <translation>关于</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="158"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="161"/>
         <source>VOTK-Tarnwell 1.2</source>
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
@@ -210,12 +242,12 @@
         <translation>正在升级固件，请稍候</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="145"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="156"/>
         <source>删除</source>
         <translation>删除</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="146"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="157"/>
         <source>全部删除</source>
         <translation>全部删除</translation>
     </message>
@@ -370,71 +402,71 @@
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="530"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="158"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="167"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="175"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="201"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="169"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="178"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="186"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="212"/>
         <source>保存</source>
         <translation>保存</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="86"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="97"/>
         <source>已接收: %1</source>
         <translation>已接收: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="87"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="98"/>
         <source>速率: %1 帧/秒</source>
         <translation>速率: %1 帧/秒</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="88"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="99"/>
         <source>超限移除: %1</source>
         <translation>超限移除: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="98"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="109"/>
         <source>未显示: %1</source>
         <translation>未显示: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="105"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="116"/>
         <source>解除冻结</source>
         <translation>解除冻结</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="155"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="166"/>
         <source>candump 日志 (*.log)</source>
         <translation>candump 日志 (*.log)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="156"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="167"/>
         <source>CSV 文件 (*.csv)</source>
         <translation>CSV 文件 (*.csv)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="167"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="178"/>
         <source>请使用 .log 或 .csv 文件名</source>
         <translation>请使用 .log 或 .csv 文件名</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="175"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="201"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="186"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="212"/>
         <source>保存失败：%1</source>
         <translation>保存失败：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="184"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="195"/>
         <source>正在保存...</source>
         <translation>正在保存...</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="184"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="195"/>
         <source>取消</source>
         <translation>取消</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="54"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="57"/>
         <source>配置文件 %1 无法写入，设置只在本次运行中有效</source>
         <translation>配置文件 %1 无法写入，设置只在本次运行中有效</translation>
     </message>
@@ -477,6 +509,21 @@
         <location filename="../mainwindow/mainwindow_upgrade.cpp" line="102"/>
         <source>结果:升级失败</source>
         <translation>结果:升级失败</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canrxfilter.cpp" line="36"/>
+        <source>ID 过滤有误：应为十六进制 ID 或范围（如 7DF, 100-1FF），以逗号或空格分隔</source>
+        <translation>ID 过滤有误：应为十六进制 ID 或范围（如 7DF, 100-1FF），以逗号或空格分隔</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canrxfilter.cpp" line="64"/>
+        <source>查找内容有误：应为两位十六进制字节或 ??，以空格分隔</source>
+        <translation>查找内容有误：应为两位十六进制字节或 ??，以空格分隔</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canrxfilter.cpp" line="72"/>
+        <source>未找到</source>
+        <translation>未找到</translation>
     </message>
 </context>
 <context>

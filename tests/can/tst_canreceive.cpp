@@ -43,6 +43,7 @@ private slots:
     void rowsAppendAtTheBottom();
     void framesOfOneBatchKeepTheirReadTimes();
     void sentFrameIsARowBetweenReceivedOnes();
+    void filteredViewFollowsFramesDeletionsAndLimit();
     void menuOffersDeleteAndDeleteAll();
     void deleteWithoutSelectionRemovesNothing();
     void deleteRemovesSelectedRowsOnly_data();
@@ -576,6 +577,55 @@ void TestCanReceive::sentFrameIsARowBetweenReceivedOnes()
     // What the box sends is counted as received; what the user sent is not.
     QCOMPARE(m_model->received(), quint64(2));
     QVERIFY(link->exchange(CMD_CAN_RX_ENABLE, {0}).answered());
+}
+
+// The filter is a view over the stored frames: new frames that pass appear,
+// a deleted row is the frame it shows, the row limit takes the oldest, and
+// the search walks the rows shown.
+void TestCanReceive::filteredViewFollowsFramesDeletionsAndLimit()
+{
+    auto *filter = m_window->findChild<QLineEdit *>("lineEdit_can_rx_filter");
+    auto *search = m_window->findChild<QLineEdit *>("lineEdit_can_rx_search");
+    for (int n = 0; n < 6; ++n)
+        deliver(QByteArray::fromHex(n % 2 ? "df07" : "e807") + char(n));
+    filter->setText(QStringLiteral("7df"));
+    QTest::keyClick(filter, Qt::Key_Return);
+    QCOMPARE(rows(), 3);
+    QCOMPARE(cell(2, CanRxModel::DataColumn), QStringLiteral("05 "));
+    deliver(QByteArray::fromHex("e80706"));
+    deliver(QByteArray::fromHex("df0707"));
+    QCOMPARE(rows(), 4);
+    QCOMPARE(cell(3, CanRxModel::DataColumn), QStringLiteral("07 "));
+
+    search->setText(QStringLiteral("03"));
+    QTest::keyClick(search, Qt::Key_Return);
+    QCOMPARE(m_table->currentIndex().row(), 1);
+    search->setText(QStringLiteral("??"));
+    m_window->findChild<QPushButton *>("pushButton_can_rx_prev")->click();
+    QCOMPARE(m_table->currentIndex().row(), 0);
+
+    selectRows({1});
+    QVERIFY(chooseFromMenu(0));
+    QCOMPARE(rows(), 3);
+    // The search froze the view to keep its row in sight.
+    auto *pause = m_window->findChild<QPushButton *>("pushButton_can_rx_pause");
+    QVERIFY(pause->isChecked());
+    pause->click();
+    m_model->setRowLimit(4);
+    QCOMPARE(m_model->stored(), 4);
+    QStringList shown;
+    for (int r = 0; r < rows(); ++r)
+        shown << cell(r, CanRxModel::DataColumn);
+    QCOMPARE(shown, QStringList({"05 ", "07 "}));
+
+    m_window->findChild<QComboBox *>("comboBox_can_rx_filter_mode")->setCurrentIndex(1);
+    shown.clear();
+    for (int r = 0; r < rows(); ++r)
+        shown << cell(r, CanRxModel::DataColumn);
+    QCOMPARE(shown, QStringList({"04 ", "06 "}));
+    filter->clear();
+    QTest::keyClick(filter, Qt::Key_Return);
+    QCOMPARE(rows(), 4);
 }
 
 void TestCanReceive::saveWritesFrames()
