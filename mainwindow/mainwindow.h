@@ -15,6 +15,8 @@ namespace Ui {
 class MainWindow;
 }
 
+class CanIdSummaryModel;
+class QStyledItemDelegate;
 class CanRxModel;
 enum class Handshake;
 struct LinkOpenResult;
@@ -84,6 +86,7 @@ private slots:
     void on_lineEdit_can_rx_search_returnPressed();
     void on_pushButton_can_rx_next_clicked();
     void on_pushButton_can_rx_prev_clicked();
+    void on_pushButton_can_rx_by_id_toggled(bool byId);
 
 private:
     Handshake runHandshake();
@@ -107,6 +110,7 @@ private:
     void showCanRxCounts();
     void showCanRxHeld();
     void applyCanRxFilter();
+    void setCanRxColumns();
     void findCanRxData(bool forward);
     void sendCanRow(QLineEdit *idField, QLineEdit *dataField);
     void reformatCanData(QLineEdit *dataField);
@@ -123,6 +127,9 @@ private:
     // The receive thread is the link's frame sink for the window's lifetime.
     CanReporting m_reporting{m_canRx};
     CanRxModel *m_rxModel = nullptr;
+    // The per-identifier view, shown in the same table instead of the trace.
+    CanIdSummaryModel *m_rxIdModel = nullptr;
+    QStyledItemDelegate *m_rxChangedBytes = nullptr;
     // Refreshes the count, rate and given-up labels; one sample a tick.
     QTimer m_rxStatsTimer;
     QVector<quint64> m_rxReceivedSamples;

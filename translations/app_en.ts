@@ -105,123 +105,128 @@
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="501"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="116"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="149"/>
         <source>冻结视图</source>
         <translation>Freeze view</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="596"/>
+        <location filename="../mainwindow/mainwindow.ui" line="543"/>
+        <source>按 ID</source>
+        <translation>By ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="612"/>
         <source>时间: 读取时刻</source>
         <translation>Time: when read</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="601"/>
+        <location filename="../mainwindow/mainwindow.ui" line="617"/>
         <source>时间: 相对首帧</source>
         <translation>Time: since first</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="606"/>
+        <location filename="../mainwindow/mainwindow.ui" line="622"/>
         <source>时间: 同 ID 间隔</source>
         <translation>Time: gap per ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="620"/>
+        <location filename="../mainwindow/mainwindow.ui" line="636"/>
         <source>ID 过滤: 7DF, 100-1FF</source>
         <translation>ID filter: 7DF, 100-1FF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="634"/>
+        <location filename="../mainwindow/mainwindow.ui" line="650"/>
         <source>只显示这些 ID</source>
         <translation>Show only these IDs</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="639"/>
+        <location filename="../mainwindow/mainwindow.ui" line="655"/>
         <source>隐藏这些 ID</source>
         <translation>Hide these IDs</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="653"/>
+        <location filename="../mainwindow/mainwindow.ui" line="669"/>
         <source>查找数据: 02 ?? 0C</source>
         <translation>Find data: 02 ?? 0C</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="666"/>
+        <location filename="../mainwindow/mainwindow.ui" line="682"/>
         <source>上一个</source>
         <translation>Previous</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="679"/>
+        <location filename="../mainwindow/mainwindow.ui" line="695"/>
         <source>下一个</source>
         <translation>Next</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="993"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1009"/>
         <source>文件(&amp;F)</source>
         <translation>&amp;File</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1000"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1016"/>
         <source>关于(&amp;A)</source>
         <translation>&amp;About</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1010"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1026"/>
         <source>设置(&amp;S)</source>
         <translation>&amp;Settings</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1015"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1031"/>
         <source>退出(&amp;X)</source>
         <translation>E&amp;xit</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1023"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1039"/>
         <source>关于VOTK(&amp;V)</source>
         <translation>About &amp;VOTK</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="716"/>
+        <location filename="../mainwindow/mainwindow.ui" line="732"/>
         <source>CAN TX</source>
         <translation>CAN TX</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="729"/>
+        <location filename="../mainwindow/mainwindow.ui" line="745"/>
         <source>ID</source>
         <translation>ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="748"/>
+        <location filename="../mainwindow/mainwindow.ui" line="764"/>
         <source> 0  1  2  3  4  5  6  7    </source>
         <translation> 0  1  2  3  4  5  6  7    </translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="761"/>
+        <location filename="../mainwindow/mainwindow.ui" line="777"/>
         <source>DATA</source>
         <translation>DATA</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="819"/>
-        <location filename="../mainwindow/mainwindow.ui" line="877"/>
+        <location filename="../mainwindow/mainwindow.ui" line="835"/>
+        <location filename="../mainwindow/mainwindow.ui" line="893"/>
         <source>发送</source>
         <translation>Send</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="883"/>
+        <location filename="../mainwindow/mainwindow.ui" line="899"/>
         <source>固件升级</source>
         <translation>Firmware upgrade</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="918"/>
+        <location filename="../mainwindow/mainwindow.ui" line="934"/>
         <source>选择文件</source>
         <translation>Choose file</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="944"/>
+        <location filename="../mainwindow/mainwindow.ui" line="960"/>
         <source>升级固件</source>
         <translation>Upgrade</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="976"/>
+        <location filename="../mainwindow/mainwindow.ui" line="992"/>
         <location filename="../mainwindow/mainwindow.cpp" line="80"/>
         <source>进度：</source>
         <translation>Progress:</translation>
@@ -242,12 +247,12 @@
         <translation>Firmware upgrade in progress, please wait</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="156"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="190"/>
         <source>删除</source>
         <translation>Delete</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="157"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="191"/>
         <source>全部删除</source>
         <translation>Delete all</translation>
     </message>
@@ -402,66 +407,66 @@
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="530"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="169"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="178"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="186"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="203"/>
         <location filename="../mainwindow/mainwindow_canrx.cpp" line="212"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="220"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="246"/>
         <source>保存</source>
         <translation>Save</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="97"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="130"/>
         <source>已接收: %1</source>
         <translation>Received: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="98"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="131"/>
         <source>速率: %1 帧/秒</source>
         <translation>Rate: %1 frames/s</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="99"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="132"/>
         <source>超限移除: %1</source>
         <translation>Over limit: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="109"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="142"/>
         <source>未显示: %1</source>
         <translation>Not shown: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="116"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="149"/>
         <source>解除冻结</source>
         <translation>Unfreeze</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="166"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="200"/>
         <source>candump 日志 (*.log)</source>
         <translation>candump log (*.log)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="167"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="201"/>
         <source>CSV 文件 (*.csv)</source>
         <translation>CSV file (*.csv)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="178"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="212"/>
         <source>请使用 .log 或 .csv 文件名</source>
         <translation>Please use a .log or .csv file name</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="186"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="212"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="220"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="246"/>
         <source>保存失败：%1</source>
         <translation>Saving failed: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="195"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="229"/>
         <source>正在保存...</source>
         <translation>Saving...</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="195"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="229"/>
         <source>取消</source>
         <translation>Cancel</translation>
     </message>

@@ -1,4 +1,5 @@
 #include "appconfig.h"
+#include "canidsummarymodel.h"
 #include "canrxmodel.h"
 #include "commands.h"
 #include "devicelink.h"
@@ -44,6 +45,7 @@ private slots:
     void framesOfOneBatchKeepTheirReadTimes();
     void sentFrameIsARowBetweenReceivedOnes();
     void filteredViewFollowsFramesDeletionsAndLimit();
+    void perIdViewCountsPeriodsAndChangedBytes();
     void menuOffersDeleteAndDeleteAll();
     void deleteWithoutSelectionRemovesNothing();
     void deleteRemovesSelectedRowsOnly_data();
@@ -626,6 +628,44 @@ void TestCanReceive::filteredViewFollowsFramesDeletionsAndLimit()
     filter->clear();
     QTest::keyClick(filter, Qt::Key_Return);
     QCOMPARE(rows(), 4);
+}
+
+// One row per identifier, updated as frames come: count, the time between
+// its last two frames, the last data and the bytes that changed.
+void TestCanReceive::perIdViewCountsPeriodsAndChangedBytes()
+{
+    const qint64 t0 = 1733580000000000;
+    CanRxThread &rx = canRxThreadOf(*m_window);
+    emit rx.send_can_rx(bytesVector(hexBytes("df 07 01 02")), t0);
+    emit rx.send_can_rx(bytesVector(hexBytes("e8 07 aa")), t0 + 5000);
+    emit rx.send_can_rx(bytesVector(hexBytes("df 07 01 03")), t0 + 10000);
+    emit rx.send_can_rx(bytesVector(hexBytes("df 07 01 03 04")), t0 + 30000);
+    QCoreApplication::sendPostedEvents(m_window.get(), QEvent::MetaCall);
+    m_model->flush();
+    m_window->findChild<QPushButton *>("pushButton_can_rx_by_id")->click();
+    QAbstractItemModel *byId = m_table->model();
+    QVERIFY(byId != m_model);
+    const auto row = [byId](int r) {
+        QStringList texts;
+        for (int c = 0; c < CanIdSummaryModel::ColumnCount; ++c)
+            texts << byId->index(r, c).data().toString();
+        texts << QString::number(byId->index(r, CanIdSummaryModel::DataColumn)
+                                     .data(CanIdSummaryModel::ChangedBytesRole)
+                                     .toUInt(),
+                                 2);
+        return texts;
+    };
+    QCOMPARE(byId->rowCount(), 2);
+    QCOMPARE(row(0), QStringList({"7df", "3", "0.020000", "01 03 04 ", "100"}));
+    QCOMPARE(row(1), QStringList({"7e8", "1", "", "aa ", "0"}));
+    emit rx.send_can_rx(bytesVector(hexBytes("e8 07 bb")), t0 + 40000);
+    QCoreApplication::sendPostedEvents(m_window.get(), QEvent::MetaCall);
+    m_model->flush();
+    QCOMPARE(row(1), QStringList({"7e8", "2", "0.035000", "bb ", "1"}));
+    QCOMPARE(row(0).at(1), QStringLiteral("3"));
+    m_window->findChild<QPushButton *>("pushButton_can_rx_by_id")->click();
+    QCOMPARE(m_table->model(), m_model);
+    QCOMPARE(rows(), 5);
 }
 
 void TestCanReceive::saveWritesFrames()
