@@ -59,11 +59,12 @@ bool canSaveFormatFor(const QString &fileName, CanSaveFormat *format)
 
 QByteArray canSaveHeader(CanSaveFormat format)
 {
-    return format == CanSaveFormat::Csv ? QByteArrayLiteral("time,id,len,data\n") : QByteArray();
+    return format == CanSaveFormat::Csv ? QByteArrayLiteral("time,id,len,data,dir\n")
+                                        : QByteArray();
 }
 
 void appendCanSaveLine(QByteArray &out, CanSaveFormat format, qint64 timeUs, int id,
-                       const uint8_t *data, int length)
+                       const uint8_t *data, int length, CanDirection direction)
 {
     if (format == CanSaveFormat::CandumpLog) {
         if (id < 0)
@@ -83,5 +84,9 @@ void appendCanSaveLine(QByteArray &out, CanSaveFormat format, qint64 timeUs, int
     }
     for (int i = 0; i < length; ++i)
         appendHex(out, data[i], 2);
+    if (format == CanSaveFormat::Csv)
+        out.append(direction == CanDirection::Sent ? ",Tx" : ",Rx");
+    else if (direction == CanDirection::Sent)
+        out.append(" T");
     out.append('\n');
 }

@@ -11,7 +11,14 @@
 enum class CanSaveFormat
 {
     CandumpLog, // "(1733580000.123456) can0 7DF#02010C0000000000"
-    Csv,        // "time,id,len,data" with a header line
+    Csv,        // "time,id,len,data,dir" with a header line
+};
+
+// Whether the box reported a frame or the tool sent it.
+enum class CanDirection
+{
+    Received,
+    Sent,
 };
 
 // The format for a file name by its extension (".log" or ".csv", any case);
@@ -26,6 +33,8 @@ QByteArray canSaveHeader(CanSaveFormat format);
 // the CSV writes it with an empty identifier, the log leaves it out, since a
 // line without one stops candump-log readers (python-can, log2asc) at that
 // line. Identifiers above 7FF, which no standard frame has, are written with
-// eight digits as candump does for extended frames.
+// eight digits as candump does for extended frames. A sent frame's log line
+// ends in " T", candump's mark of a transmitted frame, which python-can and
+// log2asc read as one; the CSV says "Rx" or "Tx" in its last column.
 void appendCanSaveLine(QByteArray &out, CanSaveFormat format, qint64 timeUs, int id,
-                       const uint8_t *data, int length);
+                       const uint8_t *data, int length, CanDirection direction);

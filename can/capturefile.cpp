@@ -78,12 +78,14 @@ CaptureProblem parseData(const QByteArray &text, QVector<uint8_t> *data)
     return data->size() > CAN_DATA_MAX_BYTES ? CaptureProblem::TooManyBytes : CaptureProblem::None;
 }
 
-// "(1733580000.123456) can0 7DF#02010C"
+// "(1733580000.123456) can0 7DF#02010C", a sent frame with " T" after it (a
+// received one may carry " R").
 CaptureProblem parseLogLine(const QByteArray &line, CapturedFrame *frame)
 {
     const QList<QByteArray> fields = line.split(' ');
-    if (fields.size() != 3 || !fields.at(0).startsWith('(') || !fields.at(0).endsWith(')') ||
-        fields.at(1).isEmpty())
+    const bool marked = fields.size() == 4 && (fields.at(3) == "T" || fields.at(3) == "R");
+    if ((fields.size() != 3 && !marked) || !fields.at(0).startsWith('(') ||
+        !fields.at(0).endsWith(')') || fields.at(1).isEmpty())
         return CaptureProblem::Unreadable;
     const QByteArray time = fields.at(0).mid(1, fields.at(0).size() - 2);
     const QByteArray frameText = fields.at(2);
@@ -97,12 +99,14 @@ CaptureProblem parseLogLine(const QByteArray &line, CapturedFrame *frame)
     return parseData(frameText.mid(hash + 1), &frame->data);
 }
 
-// "1733580000.123456,7DF,3,02010C"
+// "1733580000.123456,7DF,3,02010C,Tx"; files saved before the direction
+// column have four fields.
 CaptureProblem parseCsvLine(const QByteArray &line, CapturedFrame *frame)
 {
     const QList<QByteArray> fields = line.split(',');
-    if (fields.size() != 4 || !parseTime(fields.at(0), &frame->timeUs) || !isDigits(fields.at(2)) ||
-        fields.at(2).size() > 2)
+    const bool directed = fields.size() == 5 && (fields.at(4) == "Rx" || fields.at(4) == "Tx");
+    if ((fields.size() != 4 && !directed) || !parseTime(fields.at(0), &frame->timeUs) ||
+        !isDigits(fields.at(2)) || fields.at(2).size() > 2)
         return CaptureProblem::Unreadable;
     const CaptureProblem id = parseId(fields.at(1), &frame->id);
     if (id != CaptureProblem::None)
@@ -116,6 +120,11 @@ CaptureProblem parseCsvLine(const QByteArray &line, CapturedFrame *frame)
 }
 } // namespace
 
+namespace {
+// The header of captures saved before the direction column.
+const QByteArray kOldCsvHeader = QByteArrayLiteral("time,id,len,data");
+} // namespace
+
 CaptureFile parseCaptureFile(const QByteArray &text, CanSaveFormat format)
 {
     CaptureFile capture;
@@ -124,8 +133,8 @@ CaptureFile parseCaptureFile(const QByteArray &text, CanSaveFormat format)
         QByteArray line = lines.at(i);
         if (line.endsWith('\r'))
             line.chop(1);
-        if (line.isEmpty() ||
-            (format == CanSaveFormat::Csv && line == canSaveHeader(format).trimmed()))
+        if (line.isEmpty() || (format == CanSaveFormat::Csv &&
+                               (line == canSaveHeader(format).trimmed() || line == kOldCsvHeader)))
             continue;
         CapturedFrame frame;
         const CaptureProblem problem = format == CanSaveFormat::CandumpLog

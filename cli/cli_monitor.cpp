@@ -13,7 +13,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <chrono>
 #include <memory>
 
 namespace {
@@ -97,18 +96,15 @@ int cliMonitor(CliContext &cli, const QStringList &args)
     bool boxGone = false;
     QObject::connect(
         &reader, &CanRxThread::send_can_rx, &loop,
-        [&](const QVector<uint8_t> &frame) {
+        [&](const QVector<uint8_t> &frame, qint64 usec) {
             if ((count >= 0 && printed >= count) || writeFailed)
                 return;
-            const qint64 usec = std::chrono::duration_cast<std::chrono::microseconds>(
-                                    std::chrono::system_clock::now().time_since_epoch())
-                                    .count();
             // The same lines as the window's Save.
             QByteArray line;
             const int id = canFrameId(frame);
             const int skip = std::min(2, frame.size());
-            appendCanSaveLine(line, format, usec, id, frame.constData() + skip,
-                              frame.size() - skip);
+            appendCanSaveLine(line, format, usec, id, frame.constData() + skip, frame.size() - skip,
+                              CanDirection::Received);
             if (!writeData(cli, QString::fromLatin1(line))) {
                 writeFailed = true;
                 loop.quit();

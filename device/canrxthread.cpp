@@ -3,6 +3,7 @@
 #include "canrxlog.h"
 #include "commands.h"
 #include "devicelink.h"
+#include "frameclock.h"
 
 #include <QDebug>
 
@@ -58,7 +59,12 @@ void CanRxThread::frameRead(const CmdPacket &report)
     if (m_framesOnly && report.getCmd() != CMD_CAN_FRAME)
         return;
     qCDebug(lcCanFrames) << report.getCmd();
-    emit send_can_rx(report.getPayload());
+    emit send_can_rx(report.getPayload(), frameReadTimeUs());
+}
+
+void CanRxThread::frameSent(const CmdPacket &frame)
+{
+    emit send_can_tx(frame.getPayload(), frameReadTimeUs());
 }
 
 bool CanRxThread::pauseAfterFailure(int ms)

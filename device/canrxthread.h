@@ -28,12 +28,21 @@ public:
     // someone else's request) are dropped. Off by default; set before start().
     void setFramesOnly(bool on) { m_framesOnly = on; }
 
-    // Emits the frame; any thread, called under the link's lock.
+    // Emits the frame stamped with the time it was read; any thread, called
+    // under the link's lock.
     void frameRead(const CmdPacket &report) override;
+    // Emits send_can_tx with the time it was written; any thread, under the
+    // link's lock.
+    void frameSent(const CmdPacket &frame) override;
 
 signals:
     void sig_ShowMsg(QString text);
-    void send_can_rx(QVector<uint8_t> frame);
+    // `readUs`: when the frame was read (frameReadTimeUs()), not when it is
+    // handled, so that frames handled in one batch keep their intervals.
+    void send_can_rx(QVector<uint8_t> frame, qint64 readUs);
+    // A frame the tool sent, laid out as a received one (ID low, ID high,
+    // data), stamped when it was written.
+    void send_can_tx(QVector<uint8_t> frame, qint64 sentUs);
     // A read failed after reads that worked: the box is gone (or busy with
     // an upgrade). Sent once per run of failures.
     void sig_read_failed();

@@ -32,7 +32,11 @@ int DeviceLink::sendPacket(const CmdPacket &packet)
     if (blockedForCaller())
         return -1;
     Access lock(*this);
-    return sendLocked(packet);
+    const int written = sendLocked(packet);
+    // The trace shows what went out between what came in.
+    if (written > 0 && packet.getCmd() == CMD_CAN_FRAME && m_reporting && m_sink)
+        m_sink->frameSent(packet);
+    return written;
 }
 
 int DeviceLink::receivePacket(CmdPacket &reply, bool withTimeout)

@@ -98,7 +98,8 @@ public:
     bool isConnected() const { return m_connected.load(); }
     void setConnected(bool connected) { m_connected.store(connected); }
 
-    // hid_write's result, or -1 when nothing could be written.
+    // hid_write's result, or -1 when nothing could be written. A CAN frame
+    // written while reporting is on also goes to the frame sink as sent.
     int sendPacket(const CmdPacket &packet);
     // The next input report, whatever it is: the read's result (bytes read, 0
     // after the time-out, -1 on error), the reply filled in every case. Only

@@ -10,4 +10,7 @@ class FrameSink
 public:
     virtual ~FrameSink() = default;
     virtual void frameRead(const CmdPacket &report) = 0;
+    // A CAN frame the tool has just written to the box, under the same lock,
+    // so that it takes its place among the frames read. Ignored by default.
+    virtual void frameSent(const CmdPacket &) {}
 };

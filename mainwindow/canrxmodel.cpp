@@ -4,17 +4,24 @@
 
 #include <QBrush>
 #include <QColor>
-#include <QIODevice>
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace {
 const QColor kRowColour(Qt::white);
 const QColor kAlternateRowColour(198, 247, 217);
+const QColor kSentRowColour(255, 226, 160);
 const QColor kTextColour(Qt::black);
-constexpr int kWriteChunk = 1 << 20;
-constexpr int kRowsBetweenAsks = 16384;
+
+// "1.000250": seconds with the microseconds, for intervals.
+QString secondsText(qint64 us)
+{
+    const auto [seconds, micros] = floorDivide(us, 1000000);
+    return QString::number(seconds) + QLatin1Char('.') +
+           QString::number(micros).rightJustified(6, QLatin1Char('0'));
+}
 } // namespace
 
 CanRxModel::CanRxModel(QObject *parent) : QAbstractTableModel(parent)
@@ -26,28 +33,32 @@ CanRxModel::CanRxModel(QObject *parent) : QAbstractTableModel(parent)
 
 int CanRxModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_shown;
+    if (parent.isValid())
+        return 0;
+    return m_filter ? int(m_view.size()) : m_shown;
 }
 
 int CanRxModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : 3;
+    return parent.isValid() ? 0 : ColumnCount;
 }
 
 QVariant CanRxModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_shown)
+    if (!index.isValid() || index.row() >= rowCount())
         return QVariant();
-    const Row &row = m_rows[size_t(index.row())];
+    const Row &row = rowAt(index.row());
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {
-        case 0:
-            return m_clock.text(floorDivide(row.timeUs, 1000).first);
-        case 1:
+        case TimeColumn:
+            return timeText(row);
+        case IdColumn:
             // A record too short for an identifier has no ID at all.
             return row.flags & HasId ? QString::number(row.id, 16) : QVariant();
-        case 2:
+        case DirectionColumn:
+            return row.flags & Sent ? QStringLiteral("Tx") : QStringLiteral("Rx");
+        case DataColumn:
             if (row.flags & Long) {
                 const QByteArray bytes = bytesOf(row);
                 return hexBytesText(reinterpret_cast<const uint8_t *>(bytes.constData()),
@@ -59,6 +70,8 @@ QVariant CanRxModel::data(const QModelIndex &index, int role) const
     // Both colours are set, so that a dark palette cannot put light text on
     // the light rows.
     case Qt::BackgroundRole:
+        if (row.flags & Sent)
+            return QBrush(kSentRowColour);
         return QBrush(index.row() % 2 ? kAlternateRowColour : kRowColour);
     case Qt::ForegroundRole:
         return QBrush(kTextColour);
@@ -67,14 +80,37 @@ QVariant CanRxModel::data(const QModelIndex &index, int role) const
     }
 }
 
+QVariant CanRxModel::timeText(const Row &row) const
+{
+    switch (m_timeShown) {
+    case TimeShown::ReadTime:
+        break;
+    case TimeShown::SinceFirst:
+        return secondsText(row.timeUs - m_rows.front().timeUs);
+    case TimeShown::SincePreviousOfId:
+        return row.gapUs == kNoGap ? QVariant() : secondsText(row.gapUs);
+    }
+    return m_clock.text(floorDivide(row.timeUs, 1000).first);
+}
+
+void CanRxModel::setTimeShown(TimeShown shown)
+{
+    if (shown == m_timeShown)
+        return;
+    m_timeShown = shown;
+    if (m_shown > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DisplayRole});
+}
+
 QVariant CanRxModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (role != Qt::DisplayRole)
         return QVariant();
     if (orientation == Qt::Vertical)
         return section + 1;
-    static const char *const titles[] = {"Time", "ID", "Data"};
-    return section >= 0 && section < 3 ? QString::fromLatin1(titles[section]) : QVariant();
+    static const char *const titles[] = {"Time", "ID", "Data", "Dir"};
+    return section >= 0 && section < ColumnCount ? QString::fromLatin1(titles[section])
+                                                 : QVariant();
 }
 
 Qt::ItemFlags CanRxModel::flags(const QModelIndex &index) const
@@ -82,13 +118,22 @@ Qt::ItemFlags CanRxModel::flags(const QModelIndex &index) const
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
 }
 
-void CanRxModel::append(const QVector<uint8_t> &record, qint64 timeUs)
+void CanRxModel::append(const QVector<uint8_t> &record, qint64 timeUs, CanDirection direction)
 {
     Row row;
     row.timeUs = timeUs;
     const int id = canFrameId(record);
     row.id = id >= 0 ? uint16_t(id) : 0;
-    row.flags = id >= 0 ? HasId : 0;
+    row.flags = uint8_t((id >= 0 ? HasId : 0) | (direction == CanDirection::Sent ? Sent : 0));
+    row.gapUs = kNoGap;
+    if (id >= 0) {
+        if (m_lastOfId.empty())
+            m_lastOfId.assign(0x10000, std::numeric_limits<qint64>::min());
+        qint64 &last = m_lastOfId[size_t(id)];
+        if (last != std::numeric_limits<qint64>::min())
+            row.gapUs = quint32(std::clamp<qint64>(timeUs - last, 0, kGapMax));
+        last = timeUs;
+    }
     const int length = std::max(0, record.size() - 2);
     std::memset(row.data, 0, sizeof row.data);
     if (length <= int(sizeof row.data)) {
@@ -104,7 +149,8 @@ void CanRxModel::append(const QVector<uint8_t> &record, qint64 timeUs)
                        QByteArray(reinterpret_cast<const char *>(record.constData() + 2), length));
     }
     m_rows.push_back(row);
-    ++m_received;
+    if (direction == CanDirection::Received)
+        ++m_received;
     if (!m_flushTimer.isActive())
         m_flushTimer.start();
 }
@@ -113,7 +159,19 @@ void CanRxModel::flush()
 {
     m_flushTimer.stop();
     const int stored = int(m_rows.size());
-    if (!m_viewHeld && stored > m_shown) {
+    if (!m_viewHeld && stored > m_shown && m_filter) {
+        std::vector<int> passing;
+        for (int r = m_shown; r < stored; ++r)
+            if (accepted(m_rows[size_t(r)]))
+                passing.push_back(r);
+        const int first = int(m_view.size());
+        if (!passing.empty())
+            beginInsertRows(QModelIndex(), first, first + int(passing.size()) - 1);
+        m_view.insert(m_view.end(), passing.begin(), passing.end());
+        m_shown = stored;
+        if (!passing.empty())
+            endInsertRows();
+    } else if (!m_viewHeld && stored > m_shown) {
         beginInsertRows(QModelIndex(), m_shown, stored - 1);
         m_shown = stored;
         endInsertRows();
@@ -131,13 +189,24 @@ void CanRxModel::trim()
     const int excess = m_shown - m_rowLimit;
     if (m_trimmingHeld || m_viewHeld || excess <= 0 || excess <= m_rowLimit / 1000)
         return;
-    beginRemoveRows(QModelIndex(), 0, excess - 1);
+    // Filtered, the rows that go are the view's first ones below `excess`.
+    const int gone =
+        m_filter ? int(std::lower_bound(m_view.begin(), m_view.end(), excess) - m_view.begin())
+                 : excess;
+    if (gone > 0)
+        beginRemoveRows(QModelIndex(), 0, gone - 1);
     for (int i = 0; i < excess; ++i)
         forget(m_rows[size_t(i)]);
     m_rows.erase(m_rows.begin(), m_rows.begin() + excess);
     m_shown -= excess;
     m_dropped += quint64(excess);
-    endRemoveRows();
+    if (m_filter) {
+        m_view.erase(m_view.begin(), m_view.begin() + gone);
+        for (int &r : m_view)
+            r -= excess;
+    }
+    if (gone > 0)
+        endRemoveRows();
 }
 
 void CanRxModel::setRowLimit(int limit)
@@ -177,8 +246,75 @@ void CanRxModel::forget(const Row &row)
     m_long.erase(key);
 }
 
+void CanRxModel::setIdFilter(std::optional<CanIdFilter> filter)
+{
+    beginResetModel();
+    m_filter = std::move(filter);
+    rebuildView();
+    endResetModel();
+}
+
+void CanRxModel::rebuildView()
+{
+    std::vector<int>().swap(m_view);
+    if (!m_filter)
+        return;
+    for (int r = 0; r < m_shown; ++r)
+        if (accepted(m_rows[size_t(r)]))
+            m_view.push_back(r);
+}
+
+int CanRxModel::findData(const CanDataPattern &pattern, int from, bool forward) const
+{
+    const int rows = rowCount();
+    const int step = forward ? 1 : -1;
+    for (int r = std::clamp(from, -1, rows) + step; r >= 0 && r < rows; r += step) {
+        const Row &row = rowAt(r);
+        if (row.flags & Long) {
+            const QByteArray bytes = bytesOf(row);
+            if (pattern.matches(reinterpret_cast<const uint8_t *>(bytes.constData()), bytes.size()))
+                return r;
+        } else if (pattern.matches(row.data, row.length)) {
+            return r;
+        }
+    }
+    return -1;
+}
+
+void CanRxModel::removeFilteredRows(const QVector<std::pair<int, int>> &spans)
+{
+    // View rows name scattered store rows: mark them, then one pass.
+    std::vector<bool> doomed(size_t(m_shown), false);
+    int removed = 0;
+    for (const auto &span : spans)
+        for (int v = std::max(span.first, 0); v <= std::min(span.second, rowCount() - 1); ++v) {
+            const size_t r = size_t(m_view[size_t(v)]);
+            removed += doomed[r] ? 0 : 1;
+            doomed[r] = true;
+        }
+    if (removed == 0)
+        return;
+    beginResetModel();
+    size_t write = 0;
+    for (size_t r = 0; r < m_rows.size(); ++r) {
+        if (r < doomed.size() && doomed[r]) {
+            forget(m_rows[r]);
+            continue;
+        }
+        m_rows[write++] = m_rows[r];
+    }
+    m_rows.erase(m_rows.begin() + std::ptrdiff_t(write), m_rows.end());
+    m_shown -= removed;
+    rebuildView();
+    endResetModel();
+}
+
 void CanRxModel::removeRowSpans(QVector<std::pair<int, int>> spans)
 {
+    if (m_filter) {
+        removeFilteredRows(spans);
+        return;
+    }
     QVector<std::pair<int, int>> merged;
     std::sort(spans.begin(), spans.end());
     for (auto span : spans) {
@@ -235,57 +371,12 @@ void CanRxModel::clear()
     beginResetModel();
     std::deque<Row>().swap(m_rows); // gives the memory back, not just the rows
     m_long.clear();
+    std::vector<qint64>().swap(m_lastOfId);
+    std::vector<int>().swap(m_view);
     m_shown = 0;
     m_received = 0;
     m_dropped = 0;
     m_flushTimer.stop();
     endResetModel();
     emit flushed();
-}
-
-namespace {
-// A short write is no error of its own (a disk filling up takes part of a
-// chunk); asking again for the rest makes the device record the cause.
-bool writeAll(QIODevice &out, const QByteArray &bytes)
-{
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const qint64 n = out.write(bytes.constData() + done, bytes.size() - done);
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
-}
-} // namespace
-
-CanRxModel::WriteResult CanRxModel::write(QIODevice &out, CanSaveFormat format, int rows,
-                                          const std::function<bool(int)> &keepGoing) const
-{
-    rows = std::min(rows, int(m_rows.size()));
-    QByteArray buffer = canSaveHeader(format);
-    buffer.reserve(kWriteChunk + 4096);
-    // By index: frames that arrive while `keepGoing` runs the event loop are
-    // appended, which leaves indexes valid but not iterators.
-    for (int r = 0; r < rows; ++r) {
-        const Row &row = m_rows[size_t(r)];
-        const int id = row.flags & HasId ? int(row.id) : -1;
-        if (row.flags & Long) {
-            const QByteArray bytes = bytesOf(row);
-            appendCanSaveLine(buffer, format, row.timeUs, id,
-                              reinterpret_cast<const uint8_t *>(bytes.constData()), bytes.size());
-        } else {
-            appendCanSaveLine(buffer, format, row.timeUs, id, row.data, row.length);
-        }
-        if (buffer.size() >= kWriteChunk) {
-            if (!writeAll(out, buffer))
-                return WriteResult::Failed;
-            buffer.resize(0); // keeps the reserved capacity
-        }
-        if ((r + 1) % kRowsBetweenAsks == 0 && !keepGoing(r + 1))
-            return WriteResult::Cancelled;
-    }
-    if (!buffer.isEmpty() && !writeAll(out, buffer))
-        return WriteResult::Failed;
-    return WriteResult::Written;
 }

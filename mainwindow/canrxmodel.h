@@ -1,5 +1,6 @@
 #pragma once
 
+#include "canfilter.h"
 #include "cansaveformat.h"
 #include "cantext.h"
 
@@ -11,8 +12,10 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 class QIODevice;
 
@@ -38,10 +41,22 @@ public:
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
+    // The columns; the direction is last so that it can be narrow.
+    enum Column
+    {
+        TimeColumn,
+        IdColumn,
+        DataColumn,
+        DirectionColumn,
+        ColumnCount
+    };
+
     // Stores a record as the receive thread emits it (ID low, ID high, data),
-    // handled at `timeUs` (microseconds since the epoch). It reaches the view
-    // at the next flush.
-    void append(const QVector<uint8_t> &record, qint64 timeUs);
+    // read (or sent) at `timeUs` (microseconds since the epoch). It reaches
+    // the view at the next flush. Sent frames are marked "Tx" and coloured,
+    // and are not counted as received.
+    void append(const QVector<uint8_t> &record, qint64 timeUs,
+                CanDirection direction = CanDirection::Received);
     // Announces the stored frames the view does not have yet, then, once
     // the rows are more than a thousandth past the limit, lets the oldest
     // give way down to the limit. Emits flushed().
@@ -52,6 +67,25 @@ public:
     void removeRowSpans(QVector<std::pair<int, int>> spans);
     // Removes every row, the ones not yet shown too, and zeroes the counts.
     void clear();
+
+    // What the time column shows: the read time ("hh:mm:ss.zzz"), seconds
+    // since the first stored frame, or seconds since the previous frame of
+    // the same identifier (empty for the first of its identifier).
+    enum class TimeShown
+    {
+        ReadTime,
+        SinceFirst,
+        SincePreviousOfId
+    };
+    void setTimeShown(TimeShown shown);
+
+    // Shows only the stored frames the filter accepts (none: every frame).
+    // The view keeps the indexes of the matching rows, not copies of them.
+    void setIdFilter(std::optional<CanIdFilter> filter);
+    bool isFiltered() const { return m_filter.has_value(); }
+    // The next shown row after `from` (before it when !forward) whose data
+    // holds `pattern`, or -1. `from` may be -1 or rowCount() to start at an end.
+    int findData(const CanDataPattern &pattern, int from, bool forward) const;
 
     void setRowLimit(int limit);
     // While held (the view is frozen), frames are stored and counted but not
@@ -88,7 +122,8 @@ private:
     enum RowFlag : uint8_t
     {
         HasId = 1,
-        Long = 2
+        Long = 2,
+        Sent = 4
     };
     struct Row
     {
@@ -99,10 +134,26 @@ private:
         uint16_t id;
         uint8_t length;
         uint8_t flags;
+        // Microseconds since the previous frame of this identifier was
+        // read, kNoGap for the first, kGapMax for anything longer.
+        quint32 gapUs;
     };
+    static constexpr quint32 kNoGap = 0xFFFFFFFF;
+    static constexpr quint32 kGapMax = 0xFFFFFFFE;
     static_assert(sizeof(Row) <= 24, "a stored frame stays compact");
 
     QByteArray bytesOf(const Row &row) const;
+    QVariant timeText(const Row &row) const;
+    const Row &rowAt(int viewRow) const
+    {
+        return m_rows[size_t(m_filter ? m_view[size_t(viewRow)] : viewRow)];
+    }
+    bool accepted(const Row &row) const
+    {
+        return m_filter->accepts(row.flags & HasId ? int(row.id) : -1);
+    }
+    void rebuildView();
+    void removeFilteredRows(const QVector<std::pair<int, int>> &spans);
     void forget(const Row &row);
     void trim();
 
@@ -118,4 +169,11 @@ private:
     quint64 m_dropped = 0;
     QTimer m_flushTimer;
     mutable CanRxClock m_clock;
+    TimeShown m_timeShown = TimeShown::ReadTime;
+    // The read time of the last frame of each identifier, for the gaps;
+    // made at the first frame that has an identifier.
+    std::vector<qint64> m_lastOfId;
+    std::optional<CanIdFilter> m_filter;
+    // While filtered: the store indexes of the shown rows that pass, in order.
+    std::vector<int> m_view;
 };

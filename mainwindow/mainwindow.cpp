@@ -40,6 +40,9 @@ MainWindow::MainWindow(QWidget *parent)
     // queue up behind the ones the receive thread has already handed over.
     connect(&m_canRx, &CanRxThread::send_can_rx, this, &MainWindow::receive_can_rx,
             Qt::QueuedConnection);
+    // The same queue, so a sent frame keeps its place among the received.
+    connect(&m_canRx, &CanRxThread::send_can_tx, this, &MainWindow::traceSentFrame,
+            Qt::QueuedConnection);
 
     ui->label_pic->setPixmap(QPixmap(QStringLiteral("wb1.png")));
     ui->label_pic->setScaledContents(true);

@@ -18,6 +18,8 @@ namespace Ui {
 class MainWindow;
 }
 
+class CanIdSummaryModel;
+class QStyledItemDelegate;
 class CanRxModel;
 enum class Handshake;
 struct LinkOpenResult;
@@ -63,7 +65,10 @@ private slots:
     void on_pushButton_clicked();
     void on_pushButton_2_clicked();
     void slt_ShowMsg(QString text);
-    void receive_can_rx(QVector<uint8_t> frame);
+    void receive_can_rx(QVector<uint8_t> frame, qint64 readUs);
+    // A frame this tool sent (ID low, ID high, data), shown in the receive
+    // table as sent.
+    void traceSentFrame(QVector<uint8_t> frame, qint64 sentUs);
     void on_pushButton_can_send_clicked();
     void table_can_rx_delete();
     void table_can_rx_delete_all();
@@ -84,6 +89,13 @@ private slots:
     void on_actionsetting_triggered();
     void on_pushButton_can_rx_pause_toggled(bool paused);
     void on_pushButton_can_rx_save_clicked();
+    void on_comboBox_can_rx_time_currentIndexChanged(int index);
+    void on_lineEdit_can_rx_filter_returnPressed();
+    void on_comboBox_can_rx_filter_mode_currentIndexChanged(int index);
+    void on_lineEdit_can_rx_search_returnPressed();
+    void on_pushButton_can_rx_next_clicked();
+    void on_pushButton_can_rx_prev_clicked();
+    void on_pushButton_can_rx_by_id_toggled(bool byId);
 
 private:
     Handshake runHandshake();
@@ -106,6 +118,9 @@ private:
     void canRxFlushed();
     void showCanRxCounts();
     void showCanRxHeld();
+    void applyCanRxFilter();
+    void setCanRxColumns();
+    void findCanRxData(bool forward);
     void sendCanRow(QLineEdit *idField, QLineEdit *dataField);
     // The frame of a transmit row as a send checks it: warned about and empty
     // when refused, empty without a warning when a field is empty.
@@ -141,6 +156,9 @@ private:
     // The receive thread is the link's frame sink for the window's lifetime.
     CanReporting m_reporting{m_canRx};
     CanRxModel *m_rxModel = nullptr;
+    // The per-identifier view, shown in the same table instead of the trace.
+    CanIdSummaryModel *m_rxIdModel = nullptr;
+    QStyledItemDelegate *m_rxChangedBytes = nullptr;
     // Refreshes the count, rate and given-up labels; one sample a tick.
     QTimer m_rxStatsTimer;
     QVector<quint64> m_rxReceivedSamples;

@@ -4,9 +4,11 @@
 #include "ui_mainwindow.h"
 
 #include "appconfig.h"
+#include "canidsummarymodel.h"
 #include "canrxlog.h"
 #include "canrxmodel.h"
 #include "cansaveformat.h"
+#include "changedbytesdelegate.h"
 #include "filechooser.h"
 #include "messagebox.h"
 
@@ -22,7 +24,7 @@
 #include <QSaveFile>
 #include <QShortcut>
 
-#include <chrono>
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -30,18 +32,15 @@ constexpr int kStatsIntervalMs = 200;
 // Samples a second apart: the rate is over the last second.
 constexpr int kRateSamples = 1000 / kStatsIntervalMs + 1;
 constexpr int kProgressSteps = 1000;
-
-qint64 nowUs()
-{
-    using namespace std::chrono;
-    return duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
-}
 } // namespace
 
 void MainWindow::setUpCanRxTable()
 {
     m_rxModel = new CanRxModel(this);
     m_rxModel->setRowLimit(AppConfig::canRxRowLimit());
+    m_rxIdModel = new CanIdSummaryModel(this);
+    m_rxChangedBytes = new ChangedBytesDelegate(this);
+    connect(m_rxModel, &CanRxModel::flushed, m_rxIdModel, &CanIdSummaryModel::flush);
     QTableView *table = ui->table_can_rx;
     table->setModel(m_rxModel);
     table->setAlternatingRowColors(true);
@@ -50,6 +49,7 @@ void MainWindow::setUpCanRxTable()
         QStringLiteral("alternate-background-color:rgb(198, 247,217 );background-color: white;"));
     // Every row is as high as the first: the view then never measures rows.
     table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    setCanRxColumns();
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(table, &QWidget::customContextMenuRequested, this, &MainWindow::show_table_can_rx_menu);
@@ -65,10 +65,48 @@ void MainWindow::setUpCanRxTable()
     showCanRxCounts();
 }
 
-void MainWindow::receive_can_rx(QVector<uint8_t> frame)
+void MainWindow::receive_can_rx(QVector<uint8_t> frame, qint64 readUs)
 {
     qCDebug(lcCanFrames) << "receive can rx";
-    m_rxModel->append(frame, nowUs());
+    m_rxModel->append(frame, readUs);
+    m_rxIdModel->add(frame, readUs);
+}
+
+void MainWindow::setCanRxColumns()
+{
+    QHeaderView *header = ui->table_can_rx->horizontalHeader();
+    if (ui->pushButton_can_rx_by_id->isChecked()) {
+        header->setStretchLastSection(true);
+        return;
+    }
+    // The data stretches; the direction takes no more than its two letters.
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(CanRxModel::DataColumn, QHeaderView::Stretch);
+    header->setSectionResizeMode(CanRxModel::DirectionColumn, QHeaderView::Fixed);
+    header->resizeSection(CanRxModel::DirectionColumn, 40);
+}
+
+void MainWindow::on_pushButton_can_rx_by_id_toggled(bool byId)
+{
+    // One table, two views; deleting and searching belong to the trace.
+    QTableView *table = ui->table_can_rx;
+    QItemSelectionModel *oldSelection = table->selectionModel();
+    table->setModel(byId ? static_cast<QAbstractItemModel *>(m_rxIdModel) : m_rxModel);
+    delete oldSelection; // the view does not delete the one it no longer uses
+    table->setItemDelegateForColumn(CanIdSummaryModel::DataColumn,
+                                    byId ? m_rxChangedBytes : nullptr);
+    for (QWidget *w : {static_cast<QWidget *>(ui->lineEdit_can_rx_search),
+                       static_cast<QWidget *>(ui->pushButton_can_rx_prev),
+                       static_cast<QWidget *>(ui->pushButton_can_rx_next)})
+        w->setEnabled(!byId);
+    setCanRxColumns();
+    if (!byId && !ui->pushButton_can_rx_pause->isChecked())
+        table->scrollToBottom();
+}
+
+void MainWindow::traceSentFrame(QVector<uint8_t> frame, qint64 sentUs)
+{
+    m_rxModel->append(frame, sentUs, CanDirection::Sent);
 }
 
 void MainWindow::canRxFlushed()
@@ -115,10 +153,16 @@ void MainWindow::on_pushButton_can_rx_pause_toggled(bool paused)
     showCanRxHeld();
 }
 
+void MainWindow::on_comboBox_can_rx_time_currentIndexChanged(int index)
+{
+    // The items are in the order of CanRxModel::TimeShown.
+    m_rxModel->setTimeShown(CanRxModel::TimeShown(std::clamp(index, 0, 2)));
+}
+
 void MainWindow::table_can_rx_delete()
 {
     qDebug() << "xxx";
-    if (m_rxSaving)
+    if (m_rxSaving || ui->pushButton_can_rx_by_id->isChecked())
         return;
     // Every row holding a selected cell goes, taken as row spans so that a
     // large selection costs one pass.
@@ -134,6 +178,7 @@ void MainWindow::table_can_rx_delete_all()
     if (m_rxSaving)
         return;
     m_rxModel->clear();
+    m_rxIdModel->clear();
     m_rxReceivedSamples.clear();
     showCanRxCounts();
 }

@@ -12,10 +12,12 @@
         <location filename="../mainwindow/mainwindow.ui" line="37"/>
         <location filename="../mainwindow/mainwindow_can.cpp" line="67"/>
         <location filename="../mainwindow/mainwindow_can.cpp" line="72"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="19"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="24"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="76"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="119"/>
+        <location filename="../mainwindow/mainwindow_canrxfilter.cpp" line="35"/>
+        <location filename="../mainwindow/mainwindow_canrxfilter.cpp" line="63"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="20"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="25"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="77"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="120"/>
         <location filename="../mainwindow/mainwindow_info.cpp" line="69"/>
         <location filename="../mainwindow/mainwindow_info.cpp" line="77"/>
         <location filename="../mainwindow/mainwindow_info.cpp" line="79"/>
@@ -103,58 +105,108 @@
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="501"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="111"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="149"/>
         <source>冻结视图</source>
         <translation>冻结视图</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="896"/>
+        <location filename="../mainwindow/mainwindow.ui" line="543"/>
+        <source>按 ID</source>
+        <translation>按 ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="612"/>
+        <source>时间: 读取时刻</source>
+        <translation>时间: 读取时刻</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="617"/>
+        <source>时间: 相对首帧</source>
+        <translation>时间: 相对首帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="622"/>
+        <source>时间: 同 ID 间隔</source>
+        <translation>时间: 同 ID 间隔</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="636"/>
+        <source>ID 过滤: 7DF, 100-1FF</source>
+        <translation>ID 过滤: 7DF, 100-1FF</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="650"/>
+        <source>只显示这些 ID</source>
+        <translation>只显示这些 ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="655"/>
+        <source>隐藏这些 ID</source>
+        <translation>隐藏这些 ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="669"/>
+        <source>查找数据: 02 ?? 0C</source>
+        <translation>查找数据: 02 ?? 0C</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="682"/>
+        <source>上一个</source>
+        <translation>上一个</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="695"/>
+        <source>下一个</source>
+        <translation>下一个</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="1009"/>
         <source>文件(&amp;F)</source>
         <translation>文件(&amp;F)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="903"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1016"/>
         <source>关于(&amp;A)</source>
         <translation>关于(&amp;A)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="913"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1026"/>
         <source>设置(&amp;S)</source>
         <translation>设置(&amp;S)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="918"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1031"/>
         <source>退出(&amp;X)</source>
         <translation>退出(&amp;X)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="926"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1039"/>
         <source>关于VOTK(&amp;V)</source>
         <translation>关于VOTK(&amp;V)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="619"/>
+        <location filename="../mainwindow/mainwindow.ui" line="732"/>
         <source>CAN TX</source>
         <translation>CAN TX</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="632"/>
+        <location filename="../mainwindow/mainwindow.ui" line="745"/>
         <source>ID</source>
         <translation>ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="651"/>
+        <location filename="../mainwindow/mainwindow.ui" line="764"/>
         <source> 0  1  2  3  4  5  6  7    </source>
         <translation> 0  1  2  3  4  5  6  7    </translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="664"/>
+        <location filename="../mainwindow/mainwindow.ui" line="777"/>
         <source>DATA</source>
         <translation>DATA</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="722"/>
-        <location filename="../mainwindow/mainwindow.ui" line="780"/>
+        <location filename="../mainwindow/mainwindow.ui" line="835"/>
+        <location filename="../mainwindow/mainwindow.ui" line="893"/>
         <source>发送</source>
         <translation>发送</translation>
     </message>
@@ -170,43 +222,43 @@
         <translation>固件升级</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="821"/>
+        <location filename="../mainwindow/mainwindow.ui" line="934"/>
         <source>选择文件</source>
         <translation>选择文件</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="847"/>
+        <location filename="../mainwindow/mainwindow.ui" line="960"/>
         <source>升级固件</source>
         <translation>升级固件</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="879"/>
-        <location filename="../mainwindow/mainwindow.cpp" line="77"/>
+        <location filename="../mainwindow/mainwindow.ui" line="992"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="80"/>
         <source>进度：</source>
         <translation>进度：</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="158"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="161"/>
         <source>关于</source>
         <translation>关于</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="158"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="161"/>
         <source>VOTK-Tarnwell 1.2</source>
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="119"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="120"/>
         <source>正在升级固件，请稍候</source>
         <translation>正在升级固件，请稍候</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="145"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="190"/>
         <source>删除</source>
         <translation>删除</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="146"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="191"/>
         <source>全部删除</source>
         <translation>全部删除</translation>
     </message>
@@ -221,40 +273,40 @@
         <translation>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="25"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="39"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="41"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="51"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="26"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="40"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="42"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="52"/>
         <source>VOTK连接失败</source>
         <translation>VOTK连接失败</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="26"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="27"/>
         <source>VOTK设备拒绝进入USB模式</source>
         <translation>VOTK设备拒绝进入USB模式</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="39"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="40"/>
         <source>未找到VOTK设备，请检查USB线</source>
         <translation>未找到VOTK设备，请检查USB线</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="42"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="43"/>
         <source>没有访问VOTK设备的权限：请安装udev规则 %1，然后重新插拔设备</source>
         <translation>没有访问VOTK设备的权限：请安装udev规则 %1，然后重新插拔设备</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="63"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="64"/>
         <source>VOTK已连接</source>
         <translation>VOTK已连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="76"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="77"/>
         <source>VOTK未连接</source>
         <translation>VOTK未连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="93"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="94"/>
         <source>VOTK已断开</source>
         <translation>VOTK已断开</translation>
     </message>
@@ -346,14 +398,14 @@
         <translation>停在 %p%</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="110"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="111"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="50"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="96"/>
         <source>USB线连接</source>
         <translation>USB线连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="110"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="111"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="107"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="110"/>
         <source>USB线断开</source>
@@ -361,81 +413,81 @@
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="530"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="158"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="167"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="175"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="201"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="203"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="212"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="220"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="246"/>
         <source>保存</source>
         <translation>保存</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="92"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="130"/>
         <source>已接收: %1</source>
         <translation>已接收: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="93"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="131"/>
         <source>速率: %1 帧/秒</source>
         <translation>速率: %1 帧/秒</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="94"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="132"/>
         <source>超限移除: %1</source>
         <translation>超限移除: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="104"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="142"/>
         <source>未显示: %1</source>
         <translation>未显示: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="111"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="149"/>
         <source>解除冻结</source>
         <translation>解除冻结</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="155"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="200"/>
         <source>candump 日志 (*.log)</source>
         <translation>candump 日志 (*.log)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="156"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="201"/>
         <source>CSV 文件 (*.csv)</source>
         <translation>CSV 文件 (*.csv)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="167"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="212"/>
         <source>请使用 .log 或 .csv 文件名</source>
         <translation>请使用 .log 或 .csv 文件名</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="175"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="201"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="220"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="246"/>
         <source>保存失败：%1</source>
         <translation>保存失败：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="184"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="229"/>
         <source>正在保存...</source>
         <translation>正在保存...</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="184"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="229"/>
         <source>取消</source>
         <translation>取消</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="54"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="57"/>
         <source>配置文件 %1 无法写入，设置只在本次运行中有效</source>
         <translation>配置文件 %1 无法写入，设置只在本次运行中有效</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="45"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="46"/>
         <source>VOTK设备正被其他程序使用</source>
         <translation>VOTK设备正被其他程序使用</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="46"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="47"/>
         <source>程序: %1 (PID %2)</source>
         <translation>程序: %1 (PID %2)</translation>
     </message>
@@ -508,6 +560,21 @@
         <location filename="../mainwindow/mainwindow_canreplay.cpp" line="1"/>
         <source>文件中没有帧</source>
         <translation>文件中没有帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canrxfilter.cpp" line="36"/>
+        <source>ID 过滤有误：应为十六进制 ID 或范围（如 7DF, 100-1FF），以逗号或空格分隔</source>
+        <translation>ID 过滤有误：应为十六进制 ID 或范围（如 7DF, 100-1FF），以逗号或空格分隔</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canrxfilter.cpp" line="64"/>
+        <source>查找内容有误：应为两位十六进制字节或 ??，以空格分隔</source>
+        <translation>查找内容有误：应为两位十六进制字节或 ??，以空格分隔</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canrxfilter.cpp" line="72"/>
+        <source>未找到</source>
+        <translation>未找到</translation>
     </message>
 </context>
 <context>

@@ -1,15 +1,19 @@
 #include "appconfig.h"
+#include "canidsummarymodel.h"
 #include "canrxmodel.h"
 #include "commands.h"
 #include "devicelink.h"
 #include "filechooser.h"
+#include "frameclock.h"
 #include "mainwindow.h"
 #include "testsupport.h"
 #include "windowparts.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
 #include <QProgressDialog>
@@ -38,6 +42,10 @@ private slots:
     void rowShowsFrame_data();
     void rowShowsFrame();
     void rowsAppendAtTheBottom();
+    void framesOfOneBatchKeepTheirReadTimes();
+    void sentFrameIsARowBetweenReceivedOnes();
+    void filteredViewFollowsFramesDeletionsAndLimit();
+    void perIdViewCountsPeriodsAndChangedBytes();
     void menuOffersDeleteAndDeleteAll();
     void deleteWithoutSelectionRemovesNothing();
     void deleteRemovesSelectedRowsOnly_data();
@@ -126,7 +134,7 @@ void TestCanReceive::cleanup()
 void TestCanReceive::deliver(const QByteArray &frame)
 {
     // As the receive thread hands it over, through the window's own connection.
-    emit canRxThreadOf(*m_window).send_can_rx(bytesVector(frame));
+    emit canRxThreadOf(*m_window).send_can_rx(bytesVector(frame), frameReadTimeUs());
     QCoreApplication::sendPostedEvents(m_window.get(), QEvent::MetaCall);
     // Rows reach the view in batches; show this one now.
     m_model->flush();
@@ -208,7 +216,9 @@ void TestCanReceive::rowShowsFrame()
     // Nothing per frame in the log unless asked for.
     QVERIFY(ownLines(log).isEmpty());
     QCOMPARE(rows(), 1);
-    QCOMPARE(m_model->columnCount(), 3);
+    // The described three columns, then the direction.
+    QCOMPARE(m_model->columnCount(), 4);
+    QCOMPARE(cell(0, CanRxModel::DirectionColumn), QStringLiteral("Rx"));
     const QString time = cell(0, 0);
     QVERIFY2(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d$").match(time).hasMatch(),
              qPrintable(time));
@@ -427,7 +437,7 @@ void TestCanReceive::rowLimitGivesWayOldestFirst()
     auto *dropped = m_window->findChild<QLabel *>("label_can_rx_dropped");
     auto *count = m_window->findChild<QLabel *>("label_can_rx_count");
     for (int n = 0; n < 1250; ++n)
-        emit canRxThreadOf(*m_window).send_can_rx(numbered(n));
+        emit canRxThreadOf(*m_window).send_can_rx(numbered(n), frameReadTimeUs());
     QTRY_COMPARE(rows(), 1000);
     QCOMPARE(cell(0, 1), numberedId(250));
     QCOMPARE(cell(999, 1), numberedId(1249));
@@ -456,7 +466,7 @@ void TestCanReceive::pauseKeepsStoringAndCounting()
     QCOMPARE(pause->text(), QStringLiteral("解除冻结"));
     bar->setValue(0);
     for (int n = 0; n < 300; ++n)
-        emit canRxThreadOf(*m_window).send_can_rx(numbered(n));
+        emit canRxThreadOf(*m_window).send_can_rx(numbered(n), frameReadTimeUs());
     // The frozen view keeps its rows; the frames are stored and counted.
     QTRY_VERIFY2(count->text().endsWith(QLatin1String(" 500")), qPrintable(count->text()));
     QVERIFY2(!rate->text().contains(QLatin1String(": 0 ")), qPrintable(rate->text()));
@@ -488,22 +498,174 @@ void TestCanReceive::saveWritesFrames_data()
     QTest::addColumn<QString>("chosenType");
     QTest::addColumn<QString>("written");
     QTest::addColumn<QByteArray>("expected");
-    const QByteArray csv("time,id,len,data\n"
-                         "1733580000.123456,7DF,8,02010C0000000000\n"
-                         "1733580000.200000,234,0,\n"
-                         "1733580001.000007,,0,\n"
-                         "1733580002.999999,0000FFFF,1,0A\n"
-                         "1733580003.000000,100,10,00112233445566778899\n");
+    const QByteArray csv("time,id,len,data,dir\n"
+                         "1733580000.123456,7DF,8,02010C0000000000,Rx\n"
+                         "1733580000.200000,234,0,,Rx\n"
+                         "1733580001.000007,,0,,Rx\n"
+                         "1733580002.999999,0000FFFF,1,0A,Rx\n"
+                         "1733580003.000000,100,10,00112233445566778899,Rx\n"
+                         "1733580003.500000,123,1,AA,Tx\n");
     QTest::newRow("candump log") << "capture.log" << QString() << "capture.log"
-                                 << QByteArray(
-                                        "(1733580000.123456) can0 7DF#02010C0000000000\n"
-                                        "(1733580000.200000) can0 234#\n"
-                                        "(1733580002.999999) can0 0000FFFF#0A\n"
-                                        "(1733580003.000000) can0 100#00112233445566778899\n");
+                                 << QByteArray("(1733580000.123456) can0 7DF#02010C0000000000\n"
+                                               "(1733580000.200000) can0 234#\n"
+                                               "(1733580002.999999) can0 0000FFFF#0A\n"
+                                               "(1733580003.000000) can0 100#00112233445566778899\n"
+                                               "(1733580003.500000) can0 123#AA T\n");
     QTest::newRow("csv") << "capture.CSV" << QString() << "capture.CSV" << csv;
     QTest::newRow("bare name, CSV chosen") << "capture"
                                            << "CSV 文件 (*.csv)"
                                            << "capture.csv" << csv;
+}
+
+// Frames read a millisecond apart and handled together are a millisecond
+// apart in the table, in the saved file, and in both relative times.
+void TestCanReceive::framesOfOneBatchKeepTheirReadTimes()
+{
+    const qint64 readUs = 1733580000123456;
+    CanRxThread &rx = canRxThreadOf(*m_window);
+    emit rx.send_can_rx(bytesVector(hexBytes("df 07 01")), readUs);
+    emit rx.send_can_rx(bytesVector(hexBytes("e8 07 02")), readUs + 400);
+    emit rx.send_can_rx(bytesVector(hexBytes("df 07 03")), readUs + 1000);
+    QCoreApplication::sendPostedEvents(m_window.get(), QEvent::MetaCall);
+    m_model->flush();
+    QCOMPARE(rows(), 3);
+    QCOMPARE(cell(0, 0), canRxTimeText(readUs / 1000));
+    QCOMPARE(cell(2, 0), canRxTimeText(readUs / 1000 + 1));
+    auto *time = m_window->findChild<QComboBox *>("comboBox_can_rx_time");
+    time->setCurrentIndex(1);
+    QCOMPARE(cell(0, 0), QStringLiteral("0.000000"));
+    QCOMPARE(cell(2, 0), QStringLiteral("0.001000"));
+    time->setCurrentIndex(2);
+    QCOMPARE(cell(0, 0), QString());
+    QCOMPARE(cell(1, 0), QString());
+    QCOMPARE(cell(2, 0), QStringLiteral("0.001000"));
+    saveTo(m_dir->file("capture.log"));
+    QFile file(m_dir->file("capture.log"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("(1733580000.123456) can0 7DF#01\n"
+                                        "(1733580000.123856) can0 7E8#02\n"
+                                        "(1733580000.124456) can0 7DF#03\n"));
+}
+
+// What the user sends shows in the trace, marked and coloured as sent, in
+// its place between the frames the box reported before and after it.
+void TestCanReceive::sentFrameIsARowBetweenReceivedOnes()
+{
+    DeviceLink *link = DeviceLink::instance();
+    link->setConnected(true);
+    QVERIFY(link->exchange(CMD_CAN_RX_ENABLE, {1}).answered());
+    m_sim->box.queueCanFrame(bytesVector(hexBytes("df 07 01")));
+    QVERIFY(link->exchange(CMD_GET_CAN_TIME).answered());
+    m_window->findChild<QLineEdit *>("lineEdit_can_id")->setText(QStringLiteral("123"));
+    m_window->findChild<QLineEdit *>("lineEdit_can_data")->setText(QStringLiteral("aa bb"));
+    m_window->findChild<QPushButton *>("pushButton_can_send")->click();
+    m_sim->box.queueCanFrame(bytesVector(hexBytes("e8 07 02")));
+    QVERIFY(link->exchange(CMD_GET_CAN_TIME).answered());
+    QCoreApplication::sendPostedEvents(m_window.get(), QEvent::MetaCall);
+    m_model->flush();
+    QCOMPARE(rows(), 3);
+    QCOMPARE(cell(0, CanRxModel::IdColumn), QStringLiteral("7df"));
+    QCOMPARE(cell(1, CanRxModel::IdColumn), QStringLiteral("123"));
+    QCOMPARE(cell(1, CanRxModel::DataColumn), QStringLiteral("aa bb "));
+    QCOMPARE(cell(2, CanRxModel::IdColumn), QStringLiteral("7e8"));
+    const QStringList directions = {cell(0, CanRxModel::DirectionColumn),
+                                    cell(1, CanRxModel::DirectionColumn),
+                                    cell(2, CanRxModel::DirectionColumn)};
+    QCOMPARE(directions, QStringList({"Rx", "Tx", "Rx"}));
+    const auto colour = [this](int row) {
+        return m_model->index(row, 0).data(Qt::BackgroundRole).value<QBrush>().color();
+    };
+    QVERIFY(colour(1) != colour(0) && colour(1) != colour(2));
+    // What the box sends is counted as received; what the user sent is not.
+    QCOMPARE(m_model->received(), quint64(2));
+    QVERIFY(link->exchange(CMD_CAN_RX_ENABLE, {0}).answered());
+}
+
+// The filter is a view over the stored frames: new frames that pass appear,
+// a deleted row is the frame it shows, the row limit takes the oldest, and
+// the search walks the rows shown.
+void TestCanReceive::filteredViewFollowsFramesDeletionsAndLimit()
+{
+    auto *filter = m_window->findChild<QLineEdit *>("lineEdit_can_rx_filter");
+    auto *search = m_window->findChild<QLineEdit *>("lineEdit_can_rx_search");
+    for (int n = 0; n < 6; ++n)
+        deliver(QByteArray::fromHex(n % 2 ? "df07" : "e807") + char(n));
+    filter->setText(QStringLiteral("7df"));
+    QTest::keyClick(filter, Qt::Key_Return);
+    QCOMPARE(rows(), 3);
+    QCOMPARE(cell(2, CanRxModel::DataColumn), QStringLiteral("05 "));
+    deliver(QByteArray::fromHex("e80706"));
+    deliver(QByteArray::fromHex("df0707"));
+    QCOMPARE(rows(), 4);
+    QCOMPARE(cell(3, CanRxModel::DataColumn), QStringLiteral("07 "));
+
+    search->setText(QStringLiteral("03"));
+    QTest::keyClick(search, Qt::Key_Return);
+    QCOMPARE(m_table->currentIndex().row(), 1);
+    search->setText(QStringLiteral("??"));
+    m_window->findChild<QPushButton *>("pushButton_can_rx_prev")->click();
+    QCOMPARE(m_table->currentIndex().row(), 0);
+
+    selectRows({1});
+    QVERIFY(chooseFromMenu(0));
+    QCOMPARE(rows(), 3);
+    // The search froze the view to keep its row in sight.
+    auto *pause = m_window->findChild<QPushButton *>("pushButton_can_rx_pause");
+    QVERIFY(pause->isChecked());
+    pause->click();
+    m_model->setRowLimit(4);
+    QCOMPARE(m_model->stored(), 4);
+    QStringList shown;
+    for (int r = 0; r < rows(); ++r)
+        shown << cell(r, CanRxModel::DataColumn);
+    QCOMPARE(shown, QStringList({"05 ", "07 "}));
+
+    m_window->findChild<QComboBox *>("comboBox_can_rx_filter_mode")->setCurrentIndex(1);
+    shown.clear();
+    for (int r = 0; r < rows(); ++r)
+        shown << cell(r, CanRxModel::DataColumn);
+    QCOMPARE(shown, QStringList({"04 ", "06 "}));
+    filter->clear();
+    QTest::keyClick(filter, Qt::Key_Return);
+    QCOMPARE(rows(), 4);
+}
+
+// One row per identifier, updated as frames come: count, the time between
+// its last two frames, the last data and the bytes that changed.
+void TestCanReceive::perIdViewCountsPeriodsAndChangedBytes()
+{
+    const qint64 t0 = 1733580000000000;
+    CanRxThread &rx = canRxThreadOf(*m_window);
+    emit rx.send_can_rx(bytesVector(hexBytes("df 07 01 02")), t0);
+    emit rx.send_can_rx(bytesVector(hexBytes("e8 07 aa")), t0 + 5000);
+    emit rx.send_can_rx(bytesVector(hexBytes("df 07 01 03")), t0 + 10000);
+    emit rx.send_can_rx(bytesVector(hexBytes("df 07 01 03 04")), t0 + 30000);
+    QCoreApplication::sendPostedEvents(m_window.get(), QEvent::MetaCall);
+    m_model->flush();
+    m_window->findChild<QPushButton *>("pushButton_can_rx_by_id")->click();
+    QAbstractItemModel *byId = m_table->model();
+    QVERIFY(byId != m_model);
+    const auto row = [byId](int r) {
+        QStringList texts;
+        for (int c = 0; c < CanIdSummaryModel::ColumnCount; ++c)
+            texts << byId->index(r, c).data().toString();
+        texts << QString::number(byId->index(r, CanIdSummaryModel::DataColumn)
+                                     .data(CanIdSummaryModel::ChangedBytesRole)
+                                     .toUInt(),
+                                 2);
+        return texts;
+    };
+    QCOMPARE(byId->rowCount(), 2);
+    QCOMPARE(row(0), QStringList({"7df", "3", "0.020000", "01 03 04 ", "100"}));
+    QCOMPARE(row(1), QStringList({"7e8", "1", "", "aa ", "0"}));
+    emit rx.send_can_rx(bytesVector(hexBytes("e8 07 bb")), t0 + 40000);
+    QCoreApplication::sendPostedEvents(m_window.get(), QEvent::MetaCall);
+    m_model->flush();
+    QCOMPARE(row(1), QStringList({"7e8", "2", "0.035000", "bb ", "1"}));
+    QCOMPARE(row(0).at(1), QStringLiteral("3"));
+    m_window->findChild<QPushButton *>("pushButton_can_rx_by_id")->click();
+    QCOMPARE(m_table->model(), m_model);
+    QCOMPARE(rows(), 5);
 }
 
 void TestCanReceive::saveWritesFrames()
@@ -517,12 +679,13 @@ void TestCanReceive::saveWritesFrames()
     m_model->append(bytesVector(hexBytes("07")), 1733580001000007);
     m_model->append(bytesVector(hexBytes("ff ff 0a")), 1733580002999999);
     m_model->append(bytesVector(hexBytes("00 01 00 11 22 33 44 55 66 77 88 99")), 1733580003000000);
+    m_model->append(bytesVector(hexBytes("23 01 aa")), 1733580003500000, CanDirection::Sent);
     saveTo(m_dir->file(name), chosenType);
     QVERIFY2(m_boxes->shown.isEmpty(), qPrintable(m_boxes->texts().join('|')));
     QFile file(m_dir->file(written));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), expected);
-    QCOMPARE(rows(), 5);
+    QCOMPARE(rows(), 6);
 }
 
 void TestCanReceive::saveRefused_data()

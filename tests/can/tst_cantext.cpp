@@ -1,3 +1,4 @@
+#include "canfilter.h"
 #include "cantext.h"
 #include "testsupport.h"
 #include "wifitext.h"
@@ -28,6 +29,8 @@ private slots:
     void wifiTextChecked();
     void clockMatchesLocalTimeFormatting_data();
     void clockMatchesLocalTimeFormatting();
+    void filterAndSearchOverFrames_data();
+    void filterAndSearchOverFrames();
 };
 
 void TestCanText::formatHexPairs_data()
@@ -279,6 +282,94 @@ void TestCanText::clockMatchesLocalTimeFormatting()
         QCOMPARE(clock.text(t), expected);
     }
     QVERIFY(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d$").match(clock.now()).hasMatch());
+}
+
+void TestCanText::filterAndSearchOverFrames_data()
+{
+    QTest::addColumn<QString>("filter"); // empty: every frame
+    QTest::addColumn<bool>("hide");
+    QTest::addColumn<QString>("pattern"); // empty: every frame
+    // The frames of the table below that pass both, or "refused".
+    QTest::addColumn<QString>("found");
+    QTest::newRow("one id") << "7DF" << false << ""
+                            << "0";
+    QTest::newRow("range and id") << "100-1FF, 7e8" << false << ""
+                                  << "1 2 3";
+    QTest::newRow("range with spaces") << "100 - 1ff" << false << ""
+                                       << "2 3";
+    QTest::newRow("extended id") << "FFFF" << false << ""
+                                 << "6";
+    QTest::newRow("hide two") << "7DF 7E8" << true << ""
+                              << "2 3 4 5 6";
+    QTest::newRow("hide range") << "0-7FF" << true << ""
+                                << "5 6";
+    QTest::newRow("reversed range") << "1FF-100" << false << ""
+                                    << "refused";
+    QTest::newRow("not hex") << "7DG" << false << ""
+                             << "refused";
+    QTest::newRow("beyond FFFF") << "10000" << false << ""
+                                 << "refused";
+    QTest::newRow("no ids") << " , " << false << ""
+                            << "refused";
+    QTest::newRow("bytes") << "" << false << "41 0C"
+                           << "1";
+    QTest::newRow("one byte anywhere") << "" << false << "0c"
+                                       << "0 1 4 6";
+    QTest::newRow("wildcard first") << "" << false << "?? 0C"
+                                    << "0 1";
+    QTest::newRow("wildcard between") << "" << false << "01 ?? 03"
+                                      << "3";
+    QTest::newRow("longer than the data") << "" << false << "?? ?? ?? ?? ?? ?? ?? ?? ??"
+                                          << "";
+    QTest::newRow("no match") << "" << false << "FF"
+                              << "";
+    QTest::newRow("filter and pattern") << "7E8" << true << "0C"
+                                        << "0 4 6";
+    QTest::newRow("single digit") << "" << false << "0 C"
+                                  << "refused";
+    QTest::newRow("three digits") << "" << false << "0C0"
+                                  << "refused";
+    QTest::newRow("single ?") << "" << false << "?"
+                              << "refused";
+}
+
+void TestCanText::filterAndSearchOverFrames()
+{
+    QFETCH(QString, filter);
+    QFETCH(bool, hide);
+    QFETCH(QString, pattern);
+    QFETCH(QString, found);
+    struct Frame
+    {
+        int id;
+        QVector<uint8_t> data;
+    };
+    const QList<Frame> frames = {{0x7DF, {0x02, 0x01, 0x0C}},
+                                 {0x7E8, {0x04, 0x41, 0x0C, 0x1A, 0xF8}},
+                                 {0x100, {}},
+                                 {0x1FF, {0x01, 0x02, 0x03}},
+                                 {0x200, {0x0C}},
+                                 {-1, {}},
+                                 {0xFFFF, {0x0C, 0x0D}}};
+    std::optional<CanIdFilter> ids;
+    std::optional<CanDataPattern> data;
+    if (!filter.isEmpty())
+        ids = CanIdFilter::parse(filter,
+                                 hide ? CanIdFilter::Mode::Hide : CanIdFilter::Mode::ShowOnly);
+    if (!pattern.isEmpty())
+        data = CanDataPattern::parse(pattern);
+    if ((!filter.isEmpty() && !ids) || (!pattern.isEmpty() && !data)) {
+        QCOMPARE(QStringLiteral("refused"), found);
+        return;
+    }
+    QStringList passed;
+    for (int i = 0; i < frames.size(); ++i) {
+        const Frame &f = frames.at(i);
+        if ((!ids || ids->accepts(f.id)) &&
+            (!data || data->matches(f.data.constData(), f.data.size())))
+            passed << QString::number(i);
+    }
+    QCOMPARE(passed.join(QLatin1Char(' ')), found);
 }
 
 QTEST_GUILESS_MAIN(TestCanText)

@@ -101,7 +101,8 @@ void TestCaptureFile::savedLinesReadBack()
     for (CanSaveFormat format : {CanSaveFormat::CandumpLog, CanSaveFormat::Csv}) {
         QByteArray text = canSaveHeader(format);
         for (int i = 0; i <= 8; ++i)
-            appendCanSaveLine(text, format, 1733580000000000 + i * 1001, 0x7F8 + (i % 8), data, i);
+            appendCanSaveLine(text, format, 1733580000000000 + i * 1001, 0x7F8 + (i % 8), data, i,
+                              i % 3 ? CanDirection::Received : CanDirection::Sent);
         const CaptureFile capture = parseCaptureFile(text, format);
         QCOMPARE(capture.problem, CaptureProblem::None);
         QCOMPARE(capture.frames.size(), 9);

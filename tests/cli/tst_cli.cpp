@@ -78,7 +78,7 @@ void CliTest::command_data()
 
     const QString none;
     const QString logLine = QStringLiteral("\\(\\d+\\.\\d{6}\\) can0 [0-9A-F]{3}#([0-9A-F]{2})*\n");
-    const QString csvRow = QStringLiteral("\\d+\\.\\d{6},[0-9A-F]{3},\\d,([0-9A-F]{2})*\n");
+    const QString csvRow = QStringLiteral("\\d+\\.\\d{6},[0-9A-F]{3},\\d,([0-9A-F]{2})*,Rx\n");
     // Messages (and nothing else, no debug lines) on stderr: one line each.
     const QString message = QStringLiteral("votkbox-cli: [^\n]*\n");
     auto row = [&](const char *name, const QString &mode, const QStringList &args, int code,
@@ -176,7 +176,7 @@ void CliTest::command_data()
     row("monitor --count", none, {"monitor", "--count", "3"}, 0, QString("(%1){3}").arg(logLine),
         false);
     row("monitor csv", none, {"monitor", "--count", "2", "--format", "csv"}, 0,
-        QString("time,id,len,data\n(%1){2}").arg(csvRow), false);
+        QString("time,id,len,data,dir\n(%1){2}").arg(csvRow), false);
     row("monitor, bad format", none, {"monitor", "--format", "pcap"}, 1, "", true);
     row("monitor, --count twice", absent, {"monitor", "--count", "1", "--count", "2"}, 1, "", true);
     row("monitor, --seconds beyond the maximum", absent, {"monitor", "--seconds", "2147484"}, 4, "",

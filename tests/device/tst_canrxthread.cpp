@@ -1,6 +1,7 @@
 #include "canrxthread.h"
 #include "commands.h"
 #include "devicelink.h"
+#include "frameclock.h"
 #include "testsupport.h"
 
 #include <QtTest>
@@ -29,6 +30,7 @@ private:
     std::unique_ptr<SimFixture> m_sim;
     std::unique_ptr<CanRxThread> m_thread;
     QList<QVector<uint8_t>> m_frames;
+    QList<qint64> m_stamps;
 };
 
 void TestCanRxThread::initTestCase()
@@ -42,10 +44,15 @@ void TestCanRxThread::init()
     QCOMPARE(DeviceLink::instance()->open(), 0);
     m_thread = std::make_unique<CanRxThread>();
     m_frames.clear();
+    m_stamps.clear();
     // Queued to this thread, as the window receives them.
     connect(
         m_thread.get(), &CanRxThread::send_can_rx, this,
-        [this](QVector<uint8_t> f) { m_frames.append(f); }, Qt::QueuedConnection);
+        [this](QVector<uint8_t> f, qint64 readUs) {
+            m_frames.append(f);
+            m_stamps.append(readUs);
+        },
+        Qt::QueuedConnection);
 }
 
 void TestCanRxThread::cleanup()
@@ -68,8 +75,14 @@ void TestCanRxThread::forwardsEveryReportInOrder()
     m_sim->box.queueInputReport(inputFrame(CMD_CAN_RX_ENABLE, hexBytes("01")));
     m_sim->box.queueInputReport(hexBytes("08 02 05"));
     m_sim->box.queueInputReport(hexBytes("08 03 05 7f"));
+    const qint64 before = frameReadTimeUs();
     startCollecting();
     QTRY_COMPARE(m_frames.size(), 4);
+    // Each carries the microsecond it was read, in reading order.
+    const qint64 after = frameReadTimeUs();
+    QVERIFY(before <= m_stamps.first());
+    QVERIFY(std::is_sorted(m_stamps.begin(), m_stamps.end()));
+    QVERIFY(m_stamps.last() <= after);
     QCOMPARE(vectorBytes(m_frames.at(0)), hexBytes("23 01 11 22 33"));
     QCOMPARE(vectorBytes(m_frames.at(1)), hexBytes("01"));
     QVERIFY(m_frames.at(2).isEmpty());

@@ -48,14 +48,15 @@ QString run(const QString &program, const QStringList &args, const QString &outF
     return QString::fromLatin1(p.readAllStandardOutput());
 }
 
-// "s|x ID DATA" of each frame line of a candump log, as the file says it.
+// "s|x ID DATA", " Tx" added for a sent frame, of each frame line of a
+// candump log, as the file says it.
 QStringList framesInFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {QStringLiteral("unreadable")};
     const QRegularExpression line(
-        QStringLiteral("^\\(-?\\d+\\.\\d{6}\\) can0 ([0-9A-F]{3}|[0-9A-F]{8})#([0-9A-F]*)$"));
+        QStringLiteral("^\\(-?\\d+\\.\\d{6}\\) can0 ([0-9A-F]{3}|[0-9A-F]{8})#([0-9A-F]*)( T)?$"));
     QStringList frames;
     for (const QByteArray &text : file.readAll().split('\n')) {
         if (text.isEmpty())
@@ -64,13 +65,14 @@ QStringList framesInFile(const QString &path)
         if (!m.hasMatch())
             return {QStringLiteral("bad line: ") + QString::fromLatin1(text)};
         frames << QStringLiteral("%1 %2 %3")
-                      .arg(m.captured(1).size() == 8 ? QLatin1Char('x') : QLatin1Char('s'))
-                      .arg(m.captured(1).toUInt(nullptr, 16), 0, 16)
-                      .arg(m.captured(2))
-                      .toUpper()
-                      .replace(QLatin1String("X "), QLatin1String("x "))
-                      .replace(QLatin1String("S "), QLatin1String("s "))
-                      .trimmed();
+                          .arg(m.captured(1).size() == 8 ? QLatin1Char('x') : QLatin1Char('s'))
+                          .arg(m.captured(1).toUInt(nullptr, 16), 0, 16)
+                          .arg(m.captured(2))
+                          .toUpper()
+                          .replace(QLatin1String("X "), QLatin1String("x "))
+                          .replace(QLatin1String("S "), QLatin1String("s "))
+                          .trimmed() +
+                      (m.captured(3).isEmpty() ? QString() : QStringLiteral(" Tx"));
     }
     return frames;
 }
@@ -96,15 +98,17 @@ void SavedLogReadersTest::checkReaders(const QString &path, const QStringList &f
     const QString asc =
         run(QStringLiteral("log2asc"), {QStringLiteral("-I"), path, QStringLiteral("can0")});
     const QRegularExpression row(QStringLiteral(
-        "^\\s*\\d+\\.\\d+ 1\\s+([0-9A-F]+)(x?)\\s+Rx\\s+d (\\d)((?: [0-9A-F]{2})*)\\s*$"));
+        "^\\s*\\d+\\.\\d+ 1\\s+([0-9A-F]+)(x?)\\s+(Rx|Tx)\\s+d (\\d)((?: [0-9A-F]{2})*)\\s*$"));
     QStringList byLog2asc;
     for (const QString &text : asc.split(QLatin1Char('\n'))) {
         const QRegularExpressionMatch m = row.match(text);
         if (m.hasMatch())
             byLog2asc << (QStringLiteral("%1 %2 %3")
                               .arg(m.captured(2).isEmpty() ? QLatin1Char('s') : QLatin1Char('x'))
-                              .arg(m.captured(1), QString(m.captured(4)).remove(QLatin1Char(' '))))
-                             .trimmed();
+                              .arg(m.captured(1), QString(m.captured(5)).remove(QLatin1Char(' '))))
+                                 .trimmed() +
+                             (m.captured(3) == QLatin1String("Tx") ? QStringLiteral(" Tx")
+                                                                   : QString());
     }
     QVERIFY2(byLog2asc == frames, qPrintable(asc));
 }
@@ -131,12 +135,15 @@ void SavedLogReadersTest::windowSaveIsReadFrameForFrame()
         model->append({0x07}, t0 + 100000);
         model->append({0xFF, 0x07, 0xA0, 0xB0, 0xC0}, t0 + 999999);
         model->append({0xFF, 0xFF, 0x0A}, t0 + 1000000);
+        // A frame the tool sent: candump's " T" mark, read as transmitted.
+        model->append({0x23, 0x01, 0xAA, 0xBB}, t0 + 1000100, CanDirection::Sent);
         const QString path = dir.file(QStringLiteral("capture.log"));
         saveFileChooser() = [path](QWidget *, const QString &, const QString &, const QString &,
                                    QString *) { return path; };
         window.findChild<QPushButton *>("pushButton_can_rx_save")->click();
         QVERIFY2(boxes.shown.isEmpty(), qPrintable(boxes.texts().join('|')));
-        const QStringList frames = {"s 7DF 02010C00000000FF", "s 234", "s 7FF A0B0C0", "x FFFF 0A"};
+        const QStringList frames = {"s 7DF 02010C00000000FF", "s 234", "s 7FF A0B0C0", "x FFFF 0A",
+                                    "s 123 AABB Tx"};
         QCOMPARE(framesInFile(path), frames);
         checkReaders(path, frames);
     }
