@@ -803,7 +803,14 @@ void TestFaults::unplugDuringUpgrade()
 
 void TestFaults::canBurstWhileDialogReadsCanTime()
 {
+#ifdef __SANITIZE_THREAD__
+    // ThreadSanitizer keeps a bounded history per thread: with the reader
+    // this far ahead of the window it loses the stack that would match the
+    // suppression of Qt's queued-argument hand-over.
+    constexpr int kFrames = 10000;
+#else
     constexpr int kFrames = 100000;
+#endif
     WindowRig rig;
     rig.connectAccepted();
     auto *table = rig.w<QTableView>("table_can_rx");
