@@ -25,10 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::memcpy(record.data(), data, std::min<size_t>(size, OTA_FILE_SIZE));
 
     const OtaFileRead read = readOtaFile(path);
-    const uint32_t sizeField =
-        size < 4 ? 0
-                 : uint32_t(record[0]) | uint32_t(record[1]) << 8 | uint32_t(record[2]) << 16 |
-                       uint32_t(record[3]) << 24;
+    const uint32_t sizeField = size < 4 ? 0
+                                        : uint32_t(record[0]) | uint32_t(record[1]) << 8 |
+                                              uint32_t(record[2]) << 16 | uint32_t(record[3]) << 24;
     if (size != OTA_FILE_SIZE) {
         // Nothing of a cut or padded file may reach the box.
         if (read.status != OtaFileStatus::WrongSize || !read.image.isEmpty() ||
