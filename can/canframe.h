@@ -20,6 +20,18 @@ inline char hexDigitChar(unsigned value, bool upperCase)
     return char(nibble < 10 ? '0' + nibble : (upperCase ? 'A' : 'a') + nibble - 10);
 }
 
+// The value of one hexadecimal digit, either case; -1 for any other character.
+inline int hexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 // Two lower-case digits and a space per byte: {0x01, 0xab} -> "01 ab ".
 QString hexBytesText(const uint8_t *data, int length);
 

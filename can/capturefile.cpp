@@ -1,19 +1,9 @@
 #include "capturefile.h"
 
+#include "canframe.h"
 #include "cantext.h"
 
 namespace {
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool isDigits(const QByteArray &text)
 {
     if (text.isEmpty())
@@ -51,7 +41,7 @@ CaptureProblem parseId(const QByteArray &text, quint16 *id)
         return CaptureProblem::Unreadable;
     quint32 value = 0;
     for (char c : text) {
-        const int digit = hexValue(c);
+        const int digit = hexDigitValue(c);
         if (digit < 0)
             return CaptureProblem::Unreadable;
         value = value << 4 | quint32(digit);
@@ -69,8 +59,8 @@ CaptureProblem parseData(const QByteArray &text, QVector<uint8_t> *data)
         return CaptureProblem::Unreadable;
     data->clear();
     for (int i = 0; i < text.size(); i += 2) {
-        const int high = hexValue(text.at(i));
-        const int low = hexValue(text.at(i + 1));
+        const int high = hexDigitValue(text.at(i));
+        const int low = hexDigitValue(text.at(i + 1));
         if (high < 0 || low < 0)
             return CaptureProblem::Unreadable;
         data->append(uint8_t(high << 4 | low));

@@ -5,23 +5,12 @@
 #include <QStringList>
 
 namespace {
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // The value of `count` hex digits at `from`, or -1 if one is no hex digit.
 int hexNumber(const QByteArray &text, int from, int count)
 {
     int value = 0;
     for (int i = from; i < from + count; ++i) {
-        const int digit = hexValue(text.at(i));
+        const int digit = hexDigitValue(text.at(i));
         if (digit < 0)
             return -1;
         value = value * 16 + digit;
@@ -164,7 +153,7 @@ QByteArray slcanSerialText(const QString &serialNumber)
     QByteArray digits;
     for (int i = serialNumber.size() - 1; i >= 0 && digits.size() < 4; --i) {
         const QChar ch = serialNumber.at(i);
-        if (ch.unicode() < 128 && hexValue(char(ch.unicode())) >= 0)
+        if (ch.unicode() < 128 && hexDigitValue(char(ch.unicode())) >= 0)
             digits.prepend(char(ch.toUpper().unicode()));
         else
             break;
