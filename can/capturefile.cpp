@@ -3,10 +3,26 @@
 #include "canframe.h"
 #include "cantext.h"
 
+#include <string_view>
+
 namespace {
-bool isDigits(const QByteArray &text)
+using Text = std::string_view;
+
+// What a line may carry for the use it is read for.
+struct Limits
 {
-    if (text.isEmpty())
+    quint32 maxId;
+    int maxBytes;
+    bool idOptional;
+};
+
+// A trace stores 16-bit identifiers and records of up to a CAN FD frame's data.
+constexpr Limits kReplayLimits{CAN_ID_MAX, CAN_DATA_MAX_BYTES, false};
+constexpr Limits kViewLimits{0xFFFF, 64, true};
+
+bool isDigits(Text text)
+{
+    if (text.empty())
         return false;
     for (char c : text)
         if (c < '0' || c > '9')
@@ -14,30 +30,59 @@ bool isDigits(const QByteArray &text)
     return true;
 }
 
-// "1733580000.123456" (a leading '-' before the epoch, as saved), to microseconds.
-bool parseTime(const QByteArray &text, qint64 *timeUs)
+qint64 decimalValue(Text digits)
 {
-    const bool negative = text.startsWith('-');
-    const QByteArray magnitude = negative ? text.mid(1) : text;
-    const int dot = magnitude.indexOf('.');
-    if (dot < 0)
+    qint64 value = 0;
+    for (char c : digits)
+        value = value * 10 + (c - '0');
+    return value;
+}
+
+// The fields of `line` between `separator`s, up to `max` of them; false when
+// there are more.
+template <int max> bool splitFields(Text line, char separator, Text (&fields)[max], int *count)
+{
+    int n = 0;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = line.find(separator, start);
+        if (n == max)
+            return false;
+        fields[n++] = line.substr(start, end == Text::npos ? Text::npos : end - start);
+        if (end == Text::npos)
+            break;
+        start = end + 1;
+    }
+    *count = n;
+    return true;
+}
+
+// "1733580000.123456" (a leading '-' before the epoch, as saved), to microseconds.
+bool parseTime(Text text, qint64 *timeUs)
+{
+    const bool negative = !text.empty() && text.front() == '-';
+    const Text magnitude = negative ? text.substr(1) : text;
+    const size_t dot = magnitude.find('.');
+    if (dot == Text::npos)
         return false;
-    const QByteArray seconds = magnitude.left(dot);
-    const QByteArray fraction = magnitude.mid(dot + 1);
+    const Text seconds = magnitude.substr(0, dot);
+    const Text fraction = magnitude.substr(dot + 1);
     // Beyond 12 digits of seconds a time is no capture's (and would overflow).
     if (!isDigits(seconds) || seconds.size() > 12 || !isDigits(fraction) || fraction.size() > 6)
         return false;
-    const qint64 micros = fraction.leftJustified(6, '0').toLongLong();
-    const qint64 whole = seconds.toLongLong();
+    qint64 micros = decimalValue(fraction);
+    for (size_t i = fraction.size(); i < 6; ++i)
+        micros *= 10;
+    const qint64 whole = decimalValue(seconds);
     // Saved times before the epoch keep a positive fraction (floor division).
     *timeUs = negative ? -whole * 1000000 + micros : whole * 1000000 + micros;
     return true;
 }
 
 // Up to eight hex digits of an identifier.
-CaptureProblem parseId(const QByteArray &text, quint16 *id)
+CaptureProblem parseId(Text text, const Limits &limits, quint16 *id)
 {
-    if (text.isEmpty() || text.size() > 8)
+    if (text.empty() || text.size() > 8)
         return CaptureProblem::Unreadable;
     quint32 value = 0;
     for (char c : text) {
@@ -46,97 +91,125 @@ CaptureProblem parseId(const QByteArray &text, quint16 *id)
             return CaptureProblem::Unreadable;
         value = value << 4 | quint32(digit);
     }
-    if (value > CAN_ID_MAX)
+    if (value > limits.maxId)
         return CaptureProblem::IdTooHigh;
     *id = quint16(value);
     return CaptureProblem::None;
 }
 
 // Pairs of hex digits without spaces.
-CaptureProblem parseData(const QByteArray &text, QVector<uint8_t> *data)
+CaptureProblem parseData(Text text, const Limits &limits, QVector<uint8_t> *data)
 {
     if (text.size() % 2)
         return CaptureProblem::Unreadable;
-    data->clear();
-    for (int i = 0; i < text.size(); i += 2) {
-        const int high = hexDigitValue(text.at(i));
-        const int low = hexDigitValue(text.at(i + 1));
+    if (int(text.size() / 2) > limits.maxBytes)
+        return CaptureProblem::TooManyBytes;
+    data->resize(int(text.size() / 2));
+    for (size_t i = 0; i < text.size(); i += 2) {
+        const int high = hexDigitValue(text[i]);
+        const int low = hexDigitValue(text[i + 1]);
         if (high < 0 || low < 0)
             return CaptureProblem::Unreadable;
-        data->append(uint8_t(high << 4 | low));
+        (*data)[int(i / 2)] = uint8_t(high << 4 | low);
     }
-    return data->size() > CAN_DATA_MAX_BYTES ? CaptureProblem::TooManyBytes : CaptureProblem::None;
+    return CaptureProblem::None;
 }
 
 // "(1733580000.123456) can0 7DF#02010C", a sent frame with " T" after it (a
 // received one may carry " R").
-CaptureProblem parseLogLine(const QByteArray &line, CapturedFrame *frame)
+CaptureProblem parseLogLine(Text line, const Limits &limits, CapturedFrame *frame)
 {
-    const QList<QByteArray> fields = line.split(' ');
-    const bool marked = fields.size() == 4 && (fields.at(3) == "T" || fields.at(3) == "R");
-    if ((fields.size() != 3 && !marked) || !fields.at(0).startsWith('(') ||
-        !fields.at(0).endsWith(')') || fields.at(1).isEmpty())
+    Text fields[4];
+    int count = 0;
+    if (!splitFields(line, ' ', fields, &count))
         return CaptureProblem::Unreadable;
-    const QByteArray time = fields.at(0).mid(1, fields.at(0).size() - 2);
-    const QByteArray frameText = fields.at(2);
-    const int hash = frameText.indexOf('#');
-    if (!parseTime(time, &frame->timeUs) || hash < 0)
+    const bool marked = count == 4 && (fields[3] == "T" || fields[3] == "R");
+    const Text stamp = fields[0];
+    if ((count != 3 && !marked) || stamp.size() < 2 || stamp.front() != '(' ||
+        stamp.back() != ')' || fields[1].empty())
+        return CaptureProblem::Unreadable;
+    const Text frameText = fields[2];
+    const size_t hash = frameText.find('#');
+    if (!parseTime(stamp.substr(1, stamp.size() - 2), &frame->timeUs) || hash == Text::npos)
         return CaptureProblem::Unreadable;
     // Neither a remote frame ("#R") nor a CAN FD one ("##") can be sent by the box.
-    const CaptureProblem id = parseId(frameText.left(hash), &frame->id);
+    const CaptureProblem id = parseId(frameText.substr(0, hash), limits, &frame->id);
     if (id != CaptureProblem::None)
         return id;
-    return parseData(frameText.mid(hash + 1), &frame->data);
+    frame->direction = marked && fields[3] == "T" ? CanDirection::Sent : CanDirection::Received;
+    return parseData(frameText.substr(hash + 1), limits, &frame->data);
 }
 
 // "1733580000.123456,7DF,3,02010C,Tx"; files saved before the direction
 // column have four fields.
-CaptureProblem parseCsvLine(const QByteArray &line, CapturedFrame *frame)
+CaptureProblem parseCsvLine(Text line, const Limits &limits, CapturedFrame *frame)
 {
-    const QList<QByteArray> fields = line.split(',');
-    const bool directed = fields.size() == 5 && (fields.at(4) == "Rx" || fields.at(4) == "Tx");
-    if ((fields.size() != 4 && !directed) || !parseTime(fields.at(0), &frame->timeUs) ||
-        !isDigits(fields.at(2)) || fields.at(2).size() > 2)
+    Text fields[5];
+    int count = 0;
+    if (!splitFields(line, ',', fields, &count))
         return CaptureProblem::Unreadable;
-    const CaptureProblem id = parseId(fields.at(1), &frame->id);
+    const bool directed = count == 5 && (fields[4] == "Rx" || fields[4] == "Tx");
+    if ((count != 4 && !directed) || !parseTime(fields[0], &frame->timeUs) ||
+        !isDigits(fields[2]) || fields[2].size() > 2)
+        return CaptureProblem::Unreadable;
+    frame->direction = directed && fields[4] == "Tx" ? CanDirection::Sent : CanDirection::Received;
+    // What the table showed of a record too short for an identifier: nothing.
+    if (limits.idOptional && fields[1].empty() && fields[2] == "0" && fields[3].empty()) {
+        frame->hasId = false;
+        return CaptureProblem::None;
+    }
+    const CaptureProblem id = parseId(fields[1], limits, &frame->id);
     if (id != CaptureProblem::None)
         return id;
-    const CaptureProblem data = parseData(fields.at(3), &frame->data);
+    const CaptureProblem data = parseData(fields[3], limits, &frame->data);
     if (data != CaptureProblem::None)
         return data;
     // The length must say what the data holds, else the line was cut or edited.
-    return fields.at(2).toInt() == frame->data.size() ? CaptureProblem::None
-                                                      : CaptureProblem::Unreadable;
+    return decimalValue(fields[2]) == frame->data.size() ? CaptureProblem::None
+                                                         : CaptureProblem::Unreadable;
 }
-} // namespace
 
-namespace {
 // The header of captures saved before the direction column.
-const QByteArray kOldCsvHeader = QByteArrayLiteral("time,id,len,data");
+constexpr Text kOldCsvHeader = "time,id,len,data";
 } // namespace
 
-CaptureFile parseCaptureFile(const QByteArray &text, CanSaveFormat format)
+CaptureFile parseCaptureFile(const QByteArray &text, CanSaveFormat format, CaptureUse use)
 {
+    const Limits &limits = use == CaptureUse::Replay ? kReplayLimits : kViewLimits;
+    const QByteArray headerLine = canSaveHeader(format).trimmed();
+    const Text header(headerLine.constData(), size_t(headerLine.size()));
+    const Text all(text.constData(), size_t(text.size()));
     CaptureFile capture;
-    const QList<QByteArray> lines = text.split('\n');
-    for (int i = 0; i < lines.size(); ++i) {
-        QByteArray line = lines.at(i);
-        if (line.endsWith('\r'))
-            line.chop(1);
-        if (line.isEmpty() || (format == CanSaveFormat::Csv &&
-                               (line == canSaveHeader(format).trimmed() || line == kOldCsvHeader)))
+    int lineNumber = 0;
+    for (size_t start = 0; start < all.size();) {
+        size_t end = all.find('\n', start);
+        if (end == Text::npos)
+            end = all.size();
+        Text line = all.substr(start, end - start);
+        start = end + 1;
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line.empty() ||
+            (format == CanSaveFormat::Csv && (line == header || line == kOldCsvHeader)))
             continue;
         CapturedFrame frame;
         const CaptureProblem problem = format == CanSaveFormat::CandumpLog
-                                           ? parseLogLine(line, &frame)
-                                           : parseCsvLine(line, &frame);
-        if (problem != CaptureProblem::None) {
-            capture.frames.clear();
+                                           ? parseLogLine(line, limits, &frame)
+                                           : parseCsvLine(line, limits, &frame);
+        if (problem == CaptureProblem::None) {
+            capture.frames.append(std::move(frame));
+            continue;
+        }
+        if (capture.problem == CaptureProblem::None) {
             capture.problem = problem;
-            capture.line = i + 1;
+            capture.line = lineNumber;
+        }
+        if (use == CaptureUse::Replay) {
+            capture.frames.clear();
             return capture;
         }
-        capture.frames.append(frame);
+        ++capture.skipped;
     }
     return capture;
 }

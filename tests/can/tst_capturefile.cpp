@@ -17,11 +17,13 @@ private slots:
 
 void TestCaptureFile::parse_data()
 {
-    QTest::addColumn<QString>("name"); // the file name: its extension picks the format
+    // The file name: its extension picks the format; "view " before it reads
+    // it for a trace instead of a replay.
+    QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<CaptureProblem>("problem");
     QTest::addColumn<int>("line");
-    QTest::addColumn<QString>("frames"); // "time id data;..." of the frames read
+    QTest::addColumn<QString>("frames"); // "time id data[ T];..." of the frames read
 
     const auto ok = CaptureProblem::None;
     QTest::newRow("log") << "a.log"
@@ -67,6 +69,18 @@ void TestCaptureFile::parse_data()
         << "a.csv" << QByteArray("1.000000,100,2,00\n") << CaptureProblem::Unreadable << 1 << "";
     QTest::newRow("csv, no identifier")
         << "a.csv" << QByteArray("1.000000,,0,\n") << CaptureProblem::Unreadable << 1 << "";
+    // A view loads every line it can read and names the first it cannot.
+    QTest::newRow("view log, damaged lines pass")
+        << "view a.log"
+        << QByteArray("(1.000000) can0 100#00\n(1.1 can0 100#00\n(1.200000) can0 00001234#0102 T\n"
+                      "(1.300000) can0 00012345#00\n(1.400000) can0 7DF#01 R\n")
+        << CaptureProblem::Unreadable << 2 << "1000000 100 00;1200000 1234 0102 T;1400000 7df 01";
+    QTest::newRow("view csv, long record, sent, no identifier")
+        << "view a.csv"
+        << QByteArray("time,id,len,data,dir\n1.000000,100,10,00112233445566778899,Tx\n"
+                      "2.000000,,0,,Rx\n3.000000,7DF,65," +
+                      QByteArray(130, '0') + ",Rx\n")
+        << CaptureProblem::TooManyBytes << 4 << "1000000 100 00112233445566778899 T;2000000 - ";
     QTest::newRow("csv read as a log")
         << "a.log" << QByteArray("1.000000,100,1,00\n") << CaptureProblem::Unreadable << 1 << "";
 }
@@ -81,7 +95,8 @@ void TestCaptureFile::parse()
 
     CanSaveFormat format;
     QVERIFY(canSaveFormatFor(name, &format));
-    const CaptureFile capture = parseCaptureFile(text, format);
+    const CaptureUse use = name.startsWith("view ") ? CaptureUse::View : CaptureUse::Replay;
+    const CaptureFile capture = parseCaptureFile(text, format, use);
     QCOMPARE(capture.problem, problem);
     QCOMPARE(capture.line, line);
     QStringList read;
@@ -89,7 +104,11 @@ void TestCaptureFile::parse()
         QString data;
         for (uint8_t b : frame.data)
             data += QString::asprintf("%02x", b);
-        read << QStringLiteral("%1 %2 %3").arg(frame.timeUs).arg(frame.id, 0, 16).arg(data);
+        read << QStringLiteral("%1 %2 %3%4")
+                    .arg(frame.timeUs)
+                    .arg(frame.hasId ? QString::number(frame.id, 16) : QStringLiteral("-"))
+                    .arg(data)
+                    .arg(frame.direction == CanDirection::Sent ? " T" : "");
     }
     QCOMPARE(read.join(QLatin1Char(';')), frames);
 }
@@ -110,6 +129,8 @@ void TestCaptureFile::savedLinesReadBack()
             QCOMPARE(capture.frames.at(i).timeUs, 1733580000000000 + i * 1001);
             QCOMPARE(capture.frames.at(i).id, quint16(0x7F8 + (i % 8)));
             QCOMPARE(capture.frames.at(i).data, QVector<uint8_t>(data, data + i));
+            QCOMPARE(capture.frames.at(i).direction,
+                     i % 3 ? CanDirection::Received : CanDirection::Sent);
         }
     }
 }
