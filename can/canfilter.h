@@ -27,6 +27,7 @@ public:
 
     // `id` is -1 for a record too short to have one: never among the listed.
     bool accepts(int id) const { return listed(id) != (m_mode == Mode::Hide); }
+    Mode mode() const { return m_mode; }
 
 private:
     bool listed(int id) const { return id >= 0 && m_listed->test(size_t(id)); }

@@ -98,8 +98,9 @@ void CanRxModel::setTimeShown(TimeShown shown)
     if (shown == m_timeShown)
         return;
     m_timeShown = shown;
-    if (m_shown > 0)
+    if (rowCount() > 0)
         emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DisplayRole});
+    emit viewSettingsChanged();
 }
 
 QVariant CanRxModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -217,8 +218,11 @@ void CanRxModel::setRowLimit(int limit)
 
 void CanRxModel::setViewHeld(bool held)
 {
+    const bool changed = held != m_viewHeld;
     m_viewHeld = held;
     flush();
+    if (changed)
+        emit viewSettingsChanged();
 }
 
 void CanRxModel::setTrimmingHeld(bool held)
@@ -246,12 +250,14 @@ void CanRxModel::forget(const Row &row)
     m_long.erase(key);
 }
 
-void CanRxModel::setIdFilter(std::optional<CanIdFilter> filter)
+void CanRxModel::setIdFilter(std::optional<CanIdFilter> filter, const QString &text)
 {
     beginResetModel();
     m_filter = std::move(filter);
+    m_filterText = m_filter ? text : QString();
     rebuildView();
     endResetModel();
+    emit viewSettingsChanged();
 }
 
 void CanRxModel::rebuildView()

@@ -78,11 +78,15 @@ public:
         SincePreviousOfId
     };
     void setTimeShown(TimeShown shown);
+    TimeShown timeShown() const { return m_timeShown; }
 
     // Shows only the stored frames the filter accepts (none: every frame).
     // The view keeps the indexes of the matching rows, not copies of them.
-    void setIdFilter(std::optional<CanIdFilter> filter);
+    // `text` is what the user wrote for it, for every view to show.
+    void setIdFilter(std::optional<CanIdFilter> filter, const QString &text = QString());
     bool isFiltered() const { return m_filter.has_value(); }
+    const std::optional<CanIdFilter> &idFilter() const { return m_filter; }
+    const QString &idFilterText() const { return m_filterText; }
     // The next shown row after `from` (before it when !forward) whose data
     // holds `pattern`, or -1. `from` may be -1 or rowCount() to start at an end.
     int findData(const CanDataPattern &pattern, int from, bool forward) const;
@@ -91,6 +95,7 @@ public:
     // While held (the view is frozen), frames are stored and counted but not
     // shown, and no shown row gives way to the limit; releasing shows them.
     void setViewHeld(bool held);
+    bool isViewHeld() const { return m_viewHeld; }
     // Frames stored and not shown yet because the view is held.
     int heldBack() const { return int(m_rows.size()) - m_shown; }
     // Every stored frame, the held-back ones too.
@@ -117,6 +122,9 @@ public:
 
 signals:
     void flushed();
+    // The filter, the hold or the time shown changed: every view over the
+    // rows shows the same.
+    void viewSettingsChanged();
 
 private:
     enum RowFlag : uint8_t
@@ -174,6 +182,7 @@ private:
     // made at the first frame that has an identifier.
     std::vector<qint64> m_lastOfId;
     std::optional<CanIdFilter> m_filter;
+    QString m_filterText;
     // While filtered: the store indexes of the shown rows that pass, in order.
     std::vector<int> m_view;
 };

@@ -7,6 +7,7 @@
 
 #include <QAbstractNativeEventFilter>
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 #include <QVector>
 
@@ -19,7 +20,8 @@ class MainWindow;
 }
 
 class CanIdSummaryModel;
-class QStyledItemDelegate;
+class CanTracePanel;
+class CanTraceWindow;
 class CanRxModel;
 enum class Handshake;
 struct LinkOpenResult;
@@ -87,15 +89,9 @@ private slots:
     void on_pushButton_can_period_2_toggled(bool on);
     void on_pushButton_can_replay_toggled(bool on);
     void on_actionsetting_triggered();
-    void on_pushButton_can_rx_pause_toggled(bool paused);
     void on_pushButton_can_rx_save_clicked();
-    void on_comboBox_can_rx_time_currentIndexChanged(int index);
-    void on_lineEdit_can_rx_filter_returnPressed();
-    void on_comboBox_can_rx_filter_mode_currentIndexChanged(int index);
-    void on_lineEdit_can_rx_search_returnPressed();
-    void on_pushButton_can_rx_next_clicked();
-    void on_pushButton_can_rx_prev_clicked();
-    void on_pushButton_can_rx_by_id_toggled(bool byId);
+    void on_action_trace_window_triggered();
+    void on_action_open_capture_triggered();
 
 private:
     Handshake runHandshake();
@@ -115,12 +111,7 @@ private:
     // reporting switched off, as leaving the CAN tab does.
     void leaveBoxIdle();
     void setUpCanRxTable();
-    void canRxFlushed();
     void showCanRxCounts();
-    void showCanRxHeld();
-    void applyCanRxFilter();
-    void setCanRxColumns();
-    void findCanRxData(bool forward);
     void sendCanRow(QLineEdit *idField, QLineEdit *dataField);
     // The frame of a transmit row as a send checks it: warned about and empty
     // when refused, empty without a warning when a field is empty.
@@ -158,7 +149,9 @@ private:
     CanRxModel *m_rxModel = nullptr;
     // The per-identifier view, shown in the same table instead of the trace.
     CanIdSummaryModel *m_rxIdModel = nullptr;
-    QStyledItemDelegate *m_rxChangedBytes = nullptr;
+    CanTracePanel *m_rxPanel = nullptr;
+    // The large view over the same frames, while open.
+    QPointer<CanTraceWindow> m_traceWindow;
     // Refreshes the count, rate and given-up labels; one sample a tick.
     QTimer m_rxStatsTimer;
     QVector<quint64> m_rxReceivedSamples;

@@ -2,11 +2,10 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "capturechooser.h"
 #include "capturefile.h"
-#include "filechooser.h"
 #include "messagebox.h"
 
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 
@@ -14,24 +13,11 @@
 
 QVector<ScheduledCanFrame> MainWindow::chooseReplayCapture()
 {
-    const QString path =
-        openFileChooser()(this, tr("回放…"), QString(),
-                          tr("candump 日志 (*.log)") + QLatin1String(";;") + tr("CSV 文件 (*.csv)"),
-                          QFileDialog::DontUseNativeDialog);
-    if (path.isEmpty())
+    ChosenCapture chosen;
+    if (!chooseCapture(this, tr("回放"), &chosen))
         return {};
-    CanSaveFormat format;
-    if (!canSaveFormatFor(path, &format)) {
-        MessageBox::warning(this, tr("回放"), tr("请使用 .log 或 .csv 文件名"));
-        return {};
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        MessageBox::warning(this, tr("回放"), tr("无法打开文件：%1").arg(file.errorString()));
-        return {};
-    }
     // The whole file is checked before a frame goes out.
-    const CaptureFile capture = parseCaptureFile(file.readAll(), format);
+    const CaptureFile capture = parseCaptureFile(chosen.text, chosen.format);
     QString problem;
     switch (capture.problem) {
     case CaptureProblem::None:

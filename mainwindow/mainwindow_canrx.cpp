@@ -8,7 +8,8 @@
 #include "canrxlog.h"
 #include "canrxmodel.h"
 #include "cansaveformat.h"
-#include "changedbytesdelegate.h"
+#include "cantracepanel.h"
+#include "cantracewindow.h"
 #include "filechooser.h"
 #include "messagebox.h"
 
@@ -39,25 +40,20 @@ void MainWindow::setUpCanRxTable()
     m_rxModel = new CanRxModel(this);
     m_rxModel->setRowLimit(AppConfig::canRxRowLimit());
     m_rxIdModel = new CanIdSummaryModel(this);
-    m_rxChangedBytes = new ChangedBytesDelegate(this);
     connect(m_rxModel, &CanRxModel::flushed, m_rxIdModel, &CanIdSummaryModel::flush);
+    m_rxPanel = new CanTracePanel({ui->table_can_rx, ui->pushButton_can_rx_pause,
+                                   ui->pushButton_can_rx_by_id, ui->comboBox_can_rx_time,
+                                   ui->lineEdit_can_rx_filter, ui->comboBox_can_rx_filter_mode,
+                                   ui->lineEdit_can_rx_search, ui->pushButton_can_rx_prev,
+                                   ui->pushButton_can_rx_next, ui->label_can_rx_held},
+                                  m_rxModel, m_rxIdModel, this);
     QTableView *table = ui->table_can_rx;
-    table->setModel(m_rxModel);
-    table->setAlternatingRowColors(true);
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->setStyleSheet(
-        QStringLiteral("alternate-background-color:rgb(198, 247,217 );background-color: white;"));
-    // Every row is as high as the first: the view then never measures rows.
-    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    setCanRxColumns();
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(table, &QWidget::customContextMenuRequested, this, &MainWindow::show_table_can_rx_menu);
     // The Delete key does what the menu's "删除" does.
     auto *deleteKey = new QShortcut(QKeySequence::Delete, table);
     deleteKey->setContext(Qt::WidgetShortcut);
     connect(deleteKey, &QShortcut::activated, this, &MainWindow::table_can_rx_delete);
-    connect(m_rxModel, &CanRxModel::flushed, this, &MainWindow::canRxFlushed);
 
     m_rxStatsTimer.setInterval(kStatsIntervalMs);
     connect(&m_rxStatsTimer, &QTimer::timeout, this, &MainWindow::showCanRxCounts);
@@ -72,47 +68,9 @@ void MainWindow::receive_can_rx(QVector<uint8_t> frame, qint64 readUs)
     m_rxIdModel->add(frame, readUs);
 }
 
-void MainWindow::setCanRxColumns()
-{
-    QHeaderView *header = ui->table_can_rx->horizontalHeader();
-    if (ui->pushButton_can_rx_by_id->isChecked()) {
-        header->setStretchLastSection(true);
-        return;
-    }
-    // The data stretches; the direction takes no more than its two letters.
-    header->setStretchLastSection(false);
-    header->setSectionResizeMode(CanRxModel::DataColumn, QHeaderView::Stretch);
-    header->setSectionResizeMode(CanRxModel::DirectionColumn, QHeaderView::Fixed);
-    header->resizeSection(CanRxModel::DirectionColumn, 40);
-}
-
-void MainWindow::on_pushButton_can_rx_by_id_toggled(bool byId)
-{
-    // One table, two views; deleting and searching belong to the trace.
-    QTableView *table = ui->table_can_rx;
-    QItemSelectionModel *oldSelection = table->selectionModel();
-    table->setModel(byId ? static_cast<QAbstractItemModel *>(m_rxIdModel) : m_rxModel);
-    delete oldSelection; // the view does not delete the one it no longer uses
-    table->setItemDelegateForColumn(CanIdSummaryModel::DataColumn,
-                                    byId ? m_rxChangedBytes : nullptr);
-    for (QWidget *w : {static_cast<QWidget *>(ui->lineEdit_can_rx_search),
-                       static_cast<QWidget *>(ui->pushButton_can_rx_prev),
-                       static_cast<QWidget *>(ui->pushButton_can_rx_next)})
-        w->setEnabled(!byId);
-    setCanRxColumns();
-    if (!byId && !ui->pushButton_can_rx_pause->isChecked())
-        table->scrollToBottom();
-}
-
 void MainWindow::traceSentFrame(QVector<uint8_t> frame, qint64 sentUs)
 {
     m_rxModel->append(frame, sentUs, CanDirection::Sent);
-}
-
-void MainWindow::canRxFlushed()
-{
-    if (!ui->pushButton_can_rx_pause->isChecked())
-        ui->table_can_rx->scrollToBottom();
 }
 
 void MainWindow::showCanRxCounts()
@@ -130,39 +88,12 @@ void MainWindow::showCanRxCounts()
     ui->label_can_rx_count->setText(tr("已接收: %1").arg(received));
     ui->label_can_rx_rate->setText(tr("速率: %1 帧/秒").arg(rate));
     ui->label_can_rx_dropped->setText(tr("超限移除: %1").arg(m_rxModel->dropped()));
-    showCanRxHeld();
-}
-
-void MainWindow::showCanRxHeld()
-{
-    // A frozen view says how much it is not showing.
-    const bool frozen = ui->pushButton_can_rx_pause->isChecked();
-    ui->label_can_rx_held->setVisible(frozen);
-    if (frozen)
-        ui->label_can_rx_held->setText(tr("未显示: %1").arg(m_rxModel->heldBack()));
-}
-
-void MainWindow::on_pushButton_can_rx_pause_toggled(bool paused)
-{
-    // Freezing holds the view still; frames are stored and counted all the
-    // same and appear when it is unfrozen.
-    ui->pushButton_can_rx_pause->setText(paused ? tr("解除冻结") : tr("冻结视图"));
-    m_rxModel->setViewHeld(paused);
-    if (!paused)
-        ui->table_can_rx->scrollToBottom();
-    showCanRxHeld();
-}
-
-void MainWindow::on_comboBox_can_rx_time_currentIndexChanged(int index)
-{
-    // The items are in the order of CanRxModel::TimeShown.
-    m_rxModel->setTimeShown(CanRxModel::TimeShown(std::clamp(index, 0, 2)));
 }
 
 void MainWindow::table_can_rx_delete()
 {
     qDebug() << "xxx";
-    if (m_rxSaving || ui->pushButton_can_rx_by_id->isChecked())
+    if (m_rxSaving || m_rxPanel->showsIds())
         return;
     // Every row holding a selected cell goes, taken as row spans so that a
     // large selection costs one pass.
@@ -244,4 +175,19 @@ void MainWindow::on_pushButton_can_rx_save_clicked()
     }
     if (result == CanRxModel::WriteResult::Failed || !file.commit())
         MessageBox::warning(this, tr("保存"), tr("保存失败：%1").arg(file.errorString()));
+}
+
+void MainWindow::on_action_trace_window_triggered()
+{
+    // One large view of the live frames; asking again brings it forward.
+    if (!m_traceWindow)
+        m_traceWindow = new CanTraceWindow(m_rxModel, m_rxIdModel, this);
+    m_traceWindow->show();
+    m_traceWindow->raise();
+    m_traceWindow->activateWindow();
+}
+
+void MainWindow::on_action_open_capture_triggered()
+{
+    CanTraceWindow::openCapture(this);
 }

@@ -2,6 +2,148 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>CanTracePanel</name>
+    <message>
+        <location filename="../mainwindow/cantracepanel.cpp" line="75"/>
+        <source>解除冻结</source>
+        <translation>解除冻结</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracepanel.cpp" line="75"/>
+        <source>冻结视图</source>
+        <translation>冻结视图</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracepanel.cpp" line="105"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="117"/>
+        <source>信息</source>
+        <translation>信息</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracepanel.cpp" line="106"/>
+        <source>ID 过滤有误：应为十六进制 ID 或范围（如 7DF, 100-1FF），以逗号或空格分隔</source>
+        <translation>ID 过滤有误：应为十六进制 ID 或范围（如 7DF, 100-1FF），以逗号或空格分隔</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracepanel.cpp" line="118"/>
+        <source>查找内容有误：应为两位十六进制字节或 ??，以空格分隔</source>
+        <translation>查找内容有误：应为两位十六进制字节或 ??，以空格分隔</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracepanel.cpp" line="126"/>
+        <source>未找到</source>
+        <translation>未找到</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracepanel.cpp" line="180"/>
+        <source>未显示: %1</source>
+        <translation>未显示: %1</translation>
+    </message>
+</context>
+<context>
+    <name>CanTraceWindow</name>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="14"/>
+        <source>接收窗口</source>
+        <translation>接收窗口</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="22"/>
+        <source>打开…</source>
+        <translation>打开…</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="29"/>
+        <source>冻结视图</source>
+        <translation>冻结视图</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="39"/>
+        <source>按 ID</source>
+        <translation>按 ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="50"/>
+        <source>时间: 读取时刻</source>
+        <translation>时间: 读取时刻</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="55"/>
+        <source>时间: 相对首帧</source>
+        <translation>时间: 相对首帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="60"/>
+        <source>时间: 同 ID 间隔</source>
+        <translation>时间: 同 ID 间隔</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="74"/>
+        <source>ID 过滤: 7DF, 100-1FF</source>
+        <translation>ID 过滤: 7DF, 100-1FF</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="82"/>
+        <source>只显示这些 ID</source>
+        <translation>只显示这些 ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="87"/>
+        <source>隐藏这些 ID</source>
+        <translation>隐藏这些 ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="101"/>
+        <source>查找数据: 02 ?? 0C</source>
+        <translation>查找数据: 02 ?? 0C</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="108"/>
+        <source>上一个</source>
+        <translation>上一个</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="115"/>
+        <source>下一个</source>
+        <translation>下一个</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="38"/>
+        <source>帧数: %1</source>
+        <translation>帧数: %1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="59"/>
+        <source>打开</source>
+        <translation>打开</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="67"/>
+        <source>第 %1 行无法读取，文件中没有可显示的帧</source>
+        <translation>第 %1 行无法读取，文件中没有可显示的帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="71"/>
+        <source>文件中没有帧</source>
+        <translation>文件中没有帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="84"/>
+        <source>接收窗口 - %1</source>
+        <translation>接收窗口 - %1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="88"/>
+        <source>第 %1 行无法读取，已跳过；共跳过 %2 行，其余已载入</source>
+        <translation>第 %1 行无法读取，已跳过；共跳过 %2 行，其余已载入</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="93"/>
+        <source>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</source>
+        <translation>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="14"/>
@@ -10,14 +152,12 @@
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="37"/>
-        <location filename="../mainwindow/mainwindow_can.cpp" line="67"/>
-        <location filename="../mainwindow/mainwindow_can.cpp" line="72"/>
-        <location filename="../mainwindow/mainwindow_canrxfilter.cpp" line="35"/>
-        <location filename="../mainwindow/mainwindow_canrxfilter.cpp" line="63"/>
+        <location filename="../mainwindow/mainwindow_can.cpp" line="82"/>
+        <location filename="../mainwindow/mainwindow_can.cpp" line="87"/>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="20"/>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="25"/>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="77"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="120"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="121"/>
         <location filename="../mainwindow/mainwindow_info.cpp" line="69"/>
         <location filename="../mainwindow/mainwindow_info.cpp" line="77"/>
         <location filename="../mainwindow/mainwindow_info.cpp" line="79"/>
@@ -105,7 +245,6 @@
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="501"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="149"/>
         <source>冻结视图</source>
         <translation>冻结视图</translation>
     </message>
@@ -160,27 +299,42 @@
         <translation>下一个</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1009"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1140"/>
         <source>文件(&amp;F)</source>
         <translation>文件(&amp;F)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1016"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1147"/>
+        <source>视图(&amp;V)</source>
+        <translation>视图(&amp;V)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="1154"/>
         <source>关于(&amp;A)</source>
         <translation>关于(&amp;A)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1026"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1165"/>
         <source>设置(&amp;S)</source>
         <translation>设置(&amp;S)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1031"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1170"/>
         <source>退出(&amp;X)</source>
         <translation>退出(&amp;X)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1039"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1178"/>
+        <source>接收窗口(&amp;T)</source>
+        <translation>接收窗口(&amp;T)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="1183"/>
+        <source>打开…(&amp;O)</source>
+        <translation>打开…(&amp;O)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="1191"/>
         <source>关于VOTK(&amp;V)</source>
         <translation>关于VOTK(&amp;V)</translation>
     </message>
@@ -206,69 +360,69 @@
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="835"/>
-        <location filename="../mainwindow/mainwindow.ui" line="893"/>
+        <location filename="../mainwindow/mainwindow.ui" line="973"/>
         <source>发送</source>
         <translation>发送</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="760"/>
-        <location filename="../mainwindow/mainwindow.ui" line="869"/>
+        <location filename="../mainwindow/mainwindow.ui" line="873"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1011"/>
         <source>周期发送</source>
         <translation>周期发送</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="786"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1030"/>
         <source>固件升级</source>
         <translation>固件升级</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="934"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1065"/>
         <source>选择文件</source>
         <translation>选择文件</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="960"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1091"/>
         <source>升级固件</source>
         <translation>升级固件</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="992"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1123"/>
         <location filename="../mainwindow/mainwindow.cpp" line="80"/>
         <source>进度：</source>
         <translation>进度：</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="161"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="165"/>
         <source>关于</source>
         <translation>关于</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="161"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="165"/>
         <source>VOTK-Tarnwell 1.2</source>
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="120"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="121"/>
         <source>正在升级固件，请稍候</source>
         <translation>正在升级固件，请稍候</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="190"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="121"/>
         <source>删除</source>
         <translation>删除</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="191"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="122"/>
         <source>全部删除</source>
         <translation>全部删除</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_can.cpp" line="67"/>
+        <location filename="../mainwindow/mainwindow_can.cpp" line="82"/>
         <source>CAN ID有误：应为1~3位十六进制数，不大于7FF</source>
         <translation>CAN ID有误：应为1~3位十六进制数，不大于7FF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_can.cpp" line="73"/>
+        <location filename="../mainwindow/mainwindow_can.cpp" line="88"/>
         <source>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</source>
         <translation>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</translation>
     </message>
@@ -306,7 +460,7 @@
         <translation>VOTK未连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="94"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="95"/>
         <source>VOTK已断开</source>
         <translation>VOTK已断开</translation>
     </message>
@@ -398,14 +552,14 @@
         <translation>停在 %p%</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="111"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="112"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="50"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="96"/>
         <source>USB线连接</source>
         <translation>USB线连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="111"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="112"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="107"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="110"/>
         <source>USB线断开</source>
@@ -413,66 +567,56 @@
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="530"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="203"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="212"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="220"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="246"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="134"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="143"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="151"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="177"/>
         <source>保存</source>
         <translation>保存</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="130"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="88"/>
         <source>已接收: %1</source>
         <translation>已接收: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="131"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="89"/>
         <source>速率: %1 帧/秒</source>
         <translation>速率: %1 帧/秒</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="132"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="90"/>
         <source>超限移除: %1</source>
         <translation>超限移除: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="142"/>
-        <source>未显示: %1</source>
-        <translation>未显示: %1</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="149"/>
-        <source>解除冻结</source>
-        <translation>解除冻结</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="200"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="131"/>
         <source>candump 日志 (*.log)</source>
         <translation>candump 日志 (*.log)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="201"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="132"/>
         <source>CSV 文件 (*.csv)</source>
         <translation>CSV 文件 (*.csv)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="212"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="143"/>
         <source>请使用 .log 或 .csv 文件名</source>
         <translation>请使用 .log 或 .csv 文件名</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="220"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="246"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="151"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="177"/>
         <source>保存失败：%1</source>
         <translation>保存失败：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="229"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="160"/>
         <source>正在保存...</source>
         <translation>正在保存...</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="229"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="160"/>
         <source>取消</source>
         <translation>取消</translation>
     </message>
@@ -522,59 +666,41 @@
         <translation>结果:升级失败</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1"/>
+        <location filename="../mainwindow/mainwindow.ui" line="902"/>
         <source>回放…</source>
         <translation>回放…</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="1"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="17"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="36"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="41"/>
         <source>回放</source>
         <translation>回放</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="1"/>
-        <source>无法打开文件：%1</source>
-        <translation>无法打开文件：%1</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="1"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="26"/>
         <source>无法读取</source>
         <translation>无法读取</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="1"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="29"/>
         <source>标识符大于7FF</source>
         <translation>标识符大于7FF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="1"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="32"/>
         <source>数据超过8个字节</source>
         <translation>数据超过8个字节</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="1"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="37"/>
         <source>第 %1 行无法回放：%2</source>
         <translation>第 %1 行无法回放：%2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="1"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="41"/>
         <source>文件中没有帧</source>
         <translation>文件中没有帧</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrxfilter.cpp" line="36"/>
-        <source>ID 过滤有误：应为十六进制 ID 或范围（如 7DF, 100-1FF），以逗号或空格分隔</source>
-        <translation>ID 过滤有误：应为十六进制 ID 或范围（如 7DF, 100-1FF），以逗号或空格分隔</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrxfilter.cpp" line="64"/>
-        <source>查找内容有误：应为两位十六进制字节或 ??，以空格分隔</source>
-        <translation>查找内容有误：应为两位十六进制字节或 ??，以空格分隔</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrxfilter.cpp" line="72"/>
-        <source>未找到</source>
-        <translation>未找到</translation>
     </message>
 </context>
 <context>

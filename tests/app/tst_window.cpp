@@ -422,7 +422,7 @@ void TestWindow::mainFormOrdersTabsAndMenus()
     QCOMPARE(ui.tabWidget->widget(0), ui.tab_info);
     QCOMPARE(ui.tabWidget->widget(1), ui.tab_can);
     QCOMPARE(ui.tabWidget->widget(2), ui.tab_upgrade);
-    QCOMPARE(names(ui.menubar->actions()), (QStringList{"menuFile", "menuAbout"}));
+    QCOMPARE(names(ui.menubar->actions()), (QStringList{"menuFile", "menuView", "menuAbout"}));
     QCOMPARE(names(ui.menuFile->actions()), (QStringList{"actionsetting", "action_exit"}));
     QCOMPARE(names(ui.menuAbout->actions()), QStringList{"action_about"});
     QVERIFY(ui.verticalLayout->indexOf(ui.label) == 0 &&

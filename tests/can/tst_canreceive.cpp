@@ -1,6 +1,7 @@
 #include "appconfig.h"
 #include "canidsummarymodel.h"
 #include "canrxmodel.h"
+#include "cantracewindow.h"
 #include "commands.h"
 #include "devicelink.h"
 #include "filechooser.h"
@@ -65,6 +66,8 @@ private slots:
     void saveRefused();
     void saveCancelLeavesNoFile();
     void framesDuringSaveTrimNoRowBeingWritten();
+    void traceWindowSharesFramesFilterAndFreeze();
+    void openedCaptureSkipsDamagedLine();
 
 private:
     void deliver(const QByteArray &frame);
@@ -78,6 +81,8 @@ private:
     // `chosenType` is the file type picked in the dialog; empty: the first.
     void saveTo(const QString &path, const QString &chosenType = QString());
     void selectRows(const QList<int> &rows);
+    // Chooses "视图 → 打开…" with `path` as the file; the window it opened.
+    CanTraceWindow *openCapture(const QString &path);
 
     std::unique_ptr<TempWorkDir> m_dir;
     std::unique_ptr<SimFixture> m_sim;
@@ -492,6 +497,31 @@ void TestCanReceive::saveTo(const QString &path, const QString &chosenType)
     m_window->findChild<QPushButton *>("pushButton_can_rx_save")->click();
 }
 
+CanTraceWindow *TestCanReceive::openCapture(const QString &path)
+{
+    openFileChooser() = [path](QWidget *, const QString &, const QString &, const QString &,
+                               QFileDialog::Options) { return path; };
+    const QList<CanTraceWindow *> before = m_window->findChildren<CanTraceWindow *>();
+    m_window->findChild<QAction *>("action_open_capture")->trigger();
+    for (CanTraceWindow *w : m_window->findChildren<CanTraceWindow *>())
+        if (!before.contains(w))
+            return w;
+    return nullptr;
+}
+
+// Every cell of every row, a row a line.
+static QStringList rowTexts(const QAbstractItemModel *model)
+{
+    QStringList texts;
+    for (int r = 0; r < model->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < model->columnCount(); ++c)
+            cells << model->index(r, c).data().toString();
+        texts << cells.join('|');
+    }
+    return texts;
+}
+
 void TestCanReceive::saveWritesFrames_data()
 {
     QTest::addColumn<QString>("name");
@@ -686,6 +716,16 @@ void TestCanReceive::saveWritesFrames()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), expected);
     QCOMPARE(rows(), 6);
+
+    // Opened again, the file is the same trace, in a window of its own; the
+    // log has no line for the record without an identifier.
+    QStringList saved = rowTexts(m_model);
+    if (written.endsWith(".log"))
+        saved.removeAt(2);
+    CanTraceWindow *trace = openCapture(m_dir->file(written));
+    QVERIFY(trace);
+    QCOMPARE(rowTexts(trace->findChild<QTableView *>("table")->model()), saved);
+    QVERIFY2(m_boxes->shown.isEmpty(), qPrintable(m_boxes->texts().join('|')));
 }
 
 void TestCanReceive::saveRefused_data()
@@ -779,5 +819,46 @@ void TestCanReceive::framesDuringSaveTrimNoRowBeingWritten()
     QCOMPARE(cell(0, 1), numberedId(1000));
 }
 
+// The trace window is a second view of the same frames: new frames reach it,
+// and its filter and freeze are the CAN tab's too.
+void TestCanReceive::traceWindowSharesFramesFilterAndFreeze()
+{
+    deliver(QByteArray::fromHex("df0700"));
+    deliver(QByteArray::fromHex("e80701"));
+    auto *open = m_window->findChild<QAction *>("action_trace_window");
+    open->trigger();
+    auto *trace = m_window->findChild<CanTraceWindow *>();
+    QVERIFY(trace && trace->isVisible());
+    QAbstractItemModel *large = trace->findChild<QTableView *>("table")->model();
+    auto *filter = trace->findChild<QLineEdit *>("lineEdit_filter");
+    filter->setText(QStringLiteral("7e8"));
+    QTest::keyClick(filter, Qt::Key_Return);
+    deliver(QByteArray::fromHex("e80702"));
+    deliver(QByteArray::fromHex("df0703"));
+    QCOMPARE(rowTexts(large), rowTexts(m_model));
+    QCOMPARE(large->rowCount(), 2);
+    QCOMPARE(m_window->findChild<QLineEdit *>("lineEdit_can_rx_filter")->text(), "7e8");
+    trace->findChild<QPushButton *>("pushButton_freeze")->click();
+    QVERIFY(m_window->findChild<QPushButton *>("pushButton_can_rx_pause")->isChecked());
+    // Asked for again, the same window comes forward.
+    open->trigger();
+    QCOMPARE(m_window->findChildren<CanTraceWindow *>().size(), 1);
+}
+
+// A damaged line is named and passed over; the rest of the capture loads.
+void TestCanReceive::openedCaptureSkipsDamagedLine()
+{
+    QFile file(m_dir->file("damaged.log"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("(1.000000) can0 100#00\n(1.1 can0 100#01\n(1.200000) can0 200#02 T\n");
+    file.close();
+    CanTraceWindow *trace = openCapture(file.fileName());
+    QVERIFY(trace);
+    const QAbstractItemModel *opened = trace->findChild<QTableView *>("table")->model();
+    QCOMPARE(opened->rowCount(), 2);
+    QCOMPARE(opened->index(1, CanRxModel::DirectionColumn).data().toString(), "Tx");
+    QCOMPARE(m_boxes->shown.size(), 1);
+    QVERIFY2(m_boxes->texts().first().startsWith("第 2 行"), qPrintable(m_boxes->texts().first()));
+}
 QTEST_MAIN(TestCanReceive)
 #include "tst_canreceive.moc"

@@ -1,0 +1,101 @@
+#include "cantracewindow.h"
+#include "ui_cantracewindow.h"
+
+#include "appconfig.h"
+#include "canidsummarymodel.h"
+#include "canrxmodel.h"
+#include "cantracepanel.h"
+#include "capturechooser.h"
+#include "capturefile.h"
+#include "messagebox.h"
+
+#include <QFileInfo>
+
+CanTraceWindow::CanTraceWindow(CanRxModel *rows, CanIdSummaryModel *ids, QWidget *parent)
+    : QWidget(parent, Qt::Window), ui(new Ui::CanTraceWindow), m_rows(rows)
+{
+    ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_panel = new CanTracePanel({ui->table, ui->pushButton_freeze, ui->pushButton_by_id,
+                                 ui->comboBox_time, ui->lineEdit_filter, ui->comboBox_filter_mode,
+                                 ui->lineEdit_search, ui->pushButton_prev, ui->pushButton_next,
+                                 ui->label_held},
+                                rows, ids, this);
+    connect(rows, &CanRxModel::flushed, this, &CanTraceWindow::showCount);
+    // A capture opens beside this window, which stays as it is.
+    connect(ui->pushButton_open, &QPushButton::clicked, this,
+            [this] { openCapture(parentWidget() ? parentWidget() : this); });
+    showCount();
+}
+
+CanTraceWindow::~CanTraceWindow()
+{
+    delete ui;
+}
+
+void CanTraceWindow::showCount()
+{
+    ui->label_count->setText(tr("帧数: %1").arg(m_rows->stored()));
+}
+
+void loadCaptureRows(const CaptureFile &capture, CanRxModel *rows, CanIdSummaryModel *ids)
+{
+    QVector<uint8_t> record;
+    for (const CapturedFrame &frame : capture.frames) {
+        // A record as the receive thread hands it over: ID low, ID high, data.
+        if (!frame.hasId) {
+            record.clear();
+            rows->append(record, frame.timeUs, frame.direction);
+            continue;
+        }
+        record.resize(2 + frame.data.size());
+        record[0] = uint8_t(frame.id);
+        record[1] = uint8_t(frame.id >> 8);
+        std::copy(frame.data.cbegin(), frame.data.cend(), record.begin() + 2);
+        rows->append(record, frame.timeUs, frame.direction);
+        if (frame.direction == CanDirection::Received)
+            ids->add(record, frame.timeUs);
+    }
+    rows->flush();
+}
+
+CanTraceWindow *CanTraceWindow::openCapture(QWidget *parent)
+{
+    const QString caption = tr("打开");
+    ChosenCapture chosen;
+    if (!chooseCapture(parent, caption, &chosen))
+        return nullptr;
+    const CaptureFile capture = parseCaptureFile(chosen.text, chosen.format, CaptureUse::View);
+    chosen.text.clear();
+    if (capture.frames.isEmpty() && capture.problem != CaptureProblem::None) {
+        MessageBox::warning(parent, caption,
+                            tr("第 %1 行无法读取，文件中没有可显示的帧").arg(capture.line));
+        return nullptr;
+    }
+    if (capture.frames.isEmpty()) {
+        MessageBox::warning(parent, caption, tr("文件中没有帧"));
+        return nullptr;
+    }
+
+    // The capture's own rows, gone with its window.
+    auto *rows = new CanRxModel;
+    auto *ids = new CanIdSummaryModel;
+    rows->setRowLimit(AppConfig::canRxRowLimit());
+    loadCaptureRows(capture, rows, ids);
+    auto *window = new CanTraceWindow(rows, ids, parent);
+    rows->setParent(window);
+    ids->setParent(window);
+    window->setWindowTitle(tr("接收窗口 - %1").arg(QFileInfo(chosen.path).fileName()));
+    window->show();
+    if (capture.skipped > 0)
+        MessageBox::warning(window, caption,
+                            tr("第 %1 行无法读取，已跳过；共跳过 %2 行，其余已载入")
+                                .arg(capture.line)
+                                .arg(capture.skipped));
+    if (rows->dropped() > 0)
+        MessageBox::warning(window, caption,
+                            tr("文件有 %1 帧，超过行数上限，只显示最后 %2 帧")
+                                .arg(capture.frames.size())
+                                .arg(rows->stored()));
+    return window;
+}
