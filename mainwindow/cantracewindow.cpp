@@ -22,6 +22,7 @@ CanTraceWindow::CanTraceWindow(CanRxModel *rows, CanIdSummaryModel *ids, QWidget
                                  ui->label_held},
                                 rows, ids, this);
     connect(rows, &CanRxModel::flushed, this, &CanTraceWindow::showCount);
+    connect(rows, &CanRxModel::viewSettingsChanged, this, &CanTraceWindow::showCount);
     // A capture opens beside this window, which stays as it is.
     connect(ui->pushButton_open, &QPushButton::clicked, this,
             [this] { openCapture(parentWidget() ? parentWidget() : this); });
@@ -35,7 +36,11 @@ CanTraceWindow::~CanTraceWindow()
 
 void CanTraceWindow::showCount()
 {
-    ui->label_count->setText(tr("帧数: %1").arg(m_rows->stored()));
+    // A filtered view says how many of the stored frames it shows.
+    if (m_rows->isFiltered())
+        ui->label_count->setText(tr("帧数: %1 / %2").arg(m_rows->rowCount()).arg(m_rows->stored()));
+    else
+        ui->label_count->setText(tr("帧数: %1").arg(m_rows->stored()));
 }
 
 void loadCaptureRows(const CaptureFile &capture, CanRxModel *rows, CanIdSummaryModel *ids)

@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "cantracewindow.h"
 #include "configfile.h"
 #include "devicelink.h"
 #include "messagebox.h"
@@ -93,6 +94,8 @@ MainWindow::MainWindow(QWidget *parent)
 MainWindow::~MainWindow()
 {
     setConfigWriteWarning(nullptr);
+    // The trace window views the window's rows: it goes before they do.
+    delete m_traceWindow;
     // The receive thread delivers into the form: stop it before the form goes.
     stopCanRx();
     stopPeriodicRows();

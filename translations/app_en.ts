@@ -35,7 +35,7 @@
         <translation>Not found</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="180"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="179"/>
         <source>未显示: %1</source>
         <translation>Not shown: %1</translation>
     </message>
@@ -108,37 +108,42 @@
         <translation>Next</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="38"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="41"/>
+        <source>帧数: %1 / %2</source>
+        <translation>Frames: %1 / %2</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="43"/>
         <source>帧数: %1</source>
         <translation>Frames: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="59"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="69"/>
         <source>打开</source>
         <translation>Open</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="67"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="77"/>
         <source>第 %1 行无法读取，文件中没有可显示的帧</source>
         <translation>Line %1 cannot be read; the file holds no frame to show</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="71"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="81"/>
         <source>文件中没有帧</source>
         <translation>The file holds no frames</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="84"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="93"/>
         <source>接收窗口 - %1</source>
         <translation>Trace window - %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="88"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="97"/>
         <source>第 %1 行无法读取，已跳过；共跳过 %2 行，其余已载入</source>
         <translation>Line %1 cannot be read and was skipped; %2 lines skipped in all, the rest is loaded</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="93"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="102"/>
         <source>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</source>
         <translation>The file holds %1 frames, more than the row limit; only the last %2 are shown</translation>
     </message>
