@@ -64,6 +64,21 @@ void loadCaptureRows(const CaptureFile &capture, CanRxModel *rows, CanIdSummaryM
     rows->flush();
 }
 
+QString CanTraceWindow::problemText(CaptureProblem problem)
+{
+    switch (problem) {
+    case CaptureProblem::None:
+        break;
+    case CaptureProblem::IdTooHigh:
+        return tr("标识符大于 FFFF");
+    case CaptureProblem::TooManyBytes:
+        return tr("数据超过 64 个字节");
+    case CaptureProblem::Unreadable:
+        break;
+    }
+    return tr("不是帧的格式");
+}
+
 CanTraceWindow *CanTraceWindow::openCapture(QWidget *parent)
 {
     const QString caption = tr("打开");
@@ -74,7 +89,9 @@ CanTraceWindow *CanTraceWindow::openCapture(QWidget *parent)
     chosen.text.clear();
     if (capture.frames.isEmpty() && capture.problem != CaptureProblem::None) {
         MessageBox::warning(parent, caption,
-                            tr("第 %1 行无法读取，文件中没有可显示的帧").arg(capture.line));
+                            tr("第 %1 行无法读取（%2），文件中没有可显示的帧")
+                                .arg(capture.line)
+                                .arg(problemText(capture.problem)));
         return nullptr;
     }
     if (capture.frames.isEmpty()) {
@@ -94,8 +111,9 @@ CanTraceWindow *CanTraceWindow::openCapture(QWidget *parent)
     window->show();
     if (capture.skipped > 0)
         MessageBox::warning(window, caption,
-                            tr("第 %1 行无法读取，已跳过；共跳过 %2 行，其余已载入")
+                            tr("第 %1 行无法读取（%2），已跳过；共跳过 %3 行，其余已载入")
                                 .arg(capture.line)
+                                .arg(problemText(capture.problem))
                                 .arg(capture.skipped));
     if (rows->dropped() > 0)
         MessageBox::warning(window, caption,

@@ -10,6 +10,7 @@ class CanIdSummaryModel;
 class CanRxModel;
 class CanTracePanel;
 struct CaptureFile;
+enum class CaptureProblem;
 
 // A resizable window over a trace, with the CAN tab's filter, search and
 // per-identifier view: either the frames the box is reporting or a capture
@@ -28,6 +29,7 @@ public:
 
 private:
     void showCount();
+    static QString problemText(CaptureProblem problem);
 
     Ui::CanTraceWindow *ui;
     CanRxModel *m_rows;

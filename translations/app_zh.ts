@@ -118,32 +118,47 @@
         <translation>帧数: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="69"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="73"/>
+        <source>标识符大于 FFFF</source>
+        <translation>标识符大于 FFFF</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="75"/>
+        <source>数据超过 64 个字节</source>
+        <translation>数据超过 64 个字节</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="79"/>
+        <source>不是帧的格式</source>
+        <translation>不是帧的格式</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="84"/>
         <source>打开</source>
         <translation>打开</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="77"/>
-        <source>第 %1 行无法读取，文件中没有可显示的帧</source>
-        <translation>第 %1 行无法读取，文件中没有可显示的帧</translation>
+        <location filename="../mainwindow/cantracewindow.cpp" line="92"/>
+        <source>第 %1 行无法读取（%2），文件中没有可显示的帧</source>
+        <translation>第 %1 行无法读取（%2），文件中没有可显示的帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="81"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="114"/>
+        <source>第 %1 行无法读取（%2），已跳过；共跳过 %3 行，其余已载入</source>
+        <translation>第 %1 行无法读取（%2），已跳过；共跳过 %3 行，其余已载入</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="98"/>
         <source>文件中没有帧</source>
         <translation>文件中没有帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="93"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="110"/>
         <source>接收窗口 - %1</source>
         <translation>接收窗口 - %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="97"/>
-        <source>第 %1 行无法读取，已跳过；共跳过 %2 行，其余已载入</source>
-        <translation>第 %1 行无法读取，已跳过；共跳过 %2 行，其余已载入</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="102"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="120"/>
         <source>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</source>
         <translation>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</translation>
     </message>
@@ -392,17 +407,17 @@
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="1123"/>
-        <location filename="../mainwindow/mainwindow.cpp" line="80"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="81"/>
         <source>进度：</source>
         <translation>进度：</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="165"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="168"/>
         <source>关于</source>
         <translation>关于</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="165"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="168"/>
         <source>VOTK-Tarnwell 1.2</source>
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
@@ -626,7 +641,7 @@
         <translation>取消</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="57"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="58"/>
         <source>配置文件 %1 无法写入，设置只在本次运行中有效</source>
         <translation>配置文件 %1 无法写入，设置只在本次运行中有效</translation>
     </message>
