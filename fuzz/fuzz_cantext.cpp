@@ -3,9 +3,11 @@
 // nested change it causes rewrites nothing). An ID or data text that is
 // accepted for sending round-trips to what was typed: the ID prints back as its
 // digits, the bytes as the field's own normal form of the text, with no byte
-// invented or merged.
+// invented or merged. The same bytes go to the slcan command reader and the
+// capture file reader.
 #include "canframe.h"
 #include "cantext.h"
+#include "capturefile.h"
 #include "replydecode.h"
 #include "slcan.h"
 
@@ -53,11 +55,50 @@ void checkSlcan(const uint8_t *data, size_t size)
     if (pending.size() > SLCAN_MAX_COMMAND + 2)
         std::abort();
 }
+
+// Any bytes as a capture file, read for a replay and for a view: a replay
+// has every frame or none, a view never more frames and skipped lines than
+// lines, every frame within its use's limits, and every frame read saves
+// back to a line that reads as the same frame.
+void checkCapture(const QByteArray &text)
+{
+    const int lines = text.count('\n') + 1;
+    for (CanSaveFormat format : {CanSaveFormat::CandumpLog, CanSaveFormat::Csv}) {
+        for (CaptureUse use : {CaptureUse::Replay, CaptureUse::View}) {
+            const CaptureFile capture = parseCaptureFile(text, format, use);
+            const bool problem = capture.problem != CaptureProblem::None;
+            if (problem != (capture.line > 0) || capture.line > lines ||
+                capture.frames.size() + capture.skipped > lines)
+                std::abort();
+            if (use == CaptureUse::Replay && problem && !capture.frames.isEmpty())
+                std::abort();
+            for (const CapturedFrame &frame : capture.frames) {
+                const bool replay = use == CaptureUse::Replay;
+                if ((replay && (frame.id > CAN_ID_MAX || frame.data.size() > CAN_DATA_MAX_BYTES ||
+                                !frame.hasId)) ||
+                    frame.data.size() > 64)
+                    std::abort();
+                QByteArray saved = canSaveHeader(format);
+                appendCanSaveLine(saved, format, frame.timeUs, frame.hasId ? frame.id : -1,
+                                  frame.data.constData(), frame.data.size(), frame.direction);
+                const CaptureFile again = parseCaptureFile(saved, format, use);
+                // The log has no line for a record without an identifier.
+                if (!frame.hasId && format == CanSaveFormat::CandumpLog)
+                    continue;
+                if (again.frames.size() != 1 || again.frames[0].timeUs != frame.timeUs ||
+                    again.frames[0].id != frame.id || again.frames[0].data != frame.data ||
+                    again.frames[0].direction != frame.direction)
+                    std::abort();
+            }
+        }
+    }
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     checkSlcan(data, size);
+    checkCapture(QByteArray(reinterpret_cast<const char *>(data), int(size)));
     if (size < 2)
         return 0;
     const bool formatting = data[0] & 1;
