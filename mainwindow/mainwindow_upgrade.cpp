@@ -71,8 +71,8 @@ void MainWindow::on_pushButton_ota_clicked()
     ui->label_ota_result->setText(tr("进度:正在升级"));
     ui->progressBar->setFormat(QStringLiteral("%p%"));
     setUpgradeControlsEnabled(false);
-    // Receiving on every tab pauses: the transfer needs the link to itself and
-    // a box busy reporting to take the image.
+    // Receiving on every tab pauses for the transfer, which needs the link to
+    // itself, with the box's reporting off.
     stopPeriodicRows();
     if (m_canRx.isRunning()) {
         m_canRx.stop();
