@@ -9,6 +9,7 @@ struct Values
     QString canTime = QStringLiteral("30");
     QString autoConnect = QStringLiteral("1");
     QString canRxRowLimit = QString::number(AppConfig::kDefaultCanRxRowLimit);
+    QString canRxAlways = QStringLiteral("0");
 };
 
 std::mutex &mutex()
@@ -74,6 +75,19 @@ int AppConfig::canRxRowLimit()
     bool ok = false;
     const int limit = getCanRxRowLimit().trimmed().toInt(&ok);
     return ok && limit > 0 ? limit : kDefaultCanRxRowLimit;
+}
+
+QString AppConfig::getCanRxAlways()
+{
+    return get(&Values::canRxAlways);
+}
+void AppConfig::setCanRxAlways(const QString &value)
+{
+    put(&Values::canRxAlways, value);
+}
+bool AppConfig::canRxAlways()
+{
+    return getCanRxAlways() == QLatin1String("1");
 }
 
 void AppConfig::resetToDefaults()

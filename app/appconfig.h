@@ -21,7 +21,12 @@ public:
     // the default.
     static int canRxRowLimit();
     static constexpr int kDefaultCanRxRowLimit = 10000000;
+    // "1": the box keeps reporting and the frames are received on every tab,
+    // not only while the CAN tab is shown.
+    static QString getCanRxAlways();
+    static void setCanRxAlways(const QString &value);
+    static bool canRxAlways();
 
-    // Back to the start-up defaults (cn, 30, 1, 10000000).
+    // Back to the start-up defaults (cn, 30, 1, 10000000, 0).
     static void resetToDefaults();
 };

@@ -4,6 +4,8 @@
 
 #include <QSettings>
 
+#include <utility>
+
 namespace {
 struct WriteWarning
 {
@@ -74,15 +76,26 @@ void loadConfig(QSettings &settings)
     if (wrote)
         noteWrite(settings);
     // Newer than the keys above: read when present, never written back, so
-    // that a file without it stays as it was.
-    const QString rowLimit = settings.value(canRxRowLimitKey()).toString();
-    if (!rowLimit.isEmpty())
-        AppConfig::setCanRxRowLimit(rowLimit);
+    // that a file without them stays as it was.
+    const std::pair<QString, void (*)(const QString &)> newer[] = {
+        {canRxRowLimitKey(), &AppConfig::setCanRxRowLimit},
+        {canRxAlwaysKey(), &AppConfig::setCanRxAlways},
+    };
+    for (const auto &key : newer) {
+        const QString text = settings.value(key.first).toString();
+        if (!text.isEmpty())
+            key.second(text);
+    }
 }
 
 QString canRxRowLimitKey()
 {
     return QStringLiteral("can_rx_row_limit");
+}
+
+QString canRxAlwaysKey()
+{
+    return QStringLiteral("can_rx_always");
 }
 
 bool writeConfigValue(const QString &key, const QString &value)

@@ -11,10 +11,13 @@ QString configFilePath();
 
 // Loads "language", "can_time" and "auto_connect" from `settings` into
 // AppConfig; a missing or empty key keeps the default and writes it back.
+// The receive table's keys are loaded when present and never written.
 void loadConfig(QSettings &settings);
 
 // The key of the CAN receive table's row limit.
 QString canRxRowLimitKey();
+// The key of receiving on every tab.
+QString canRxAlwaysKey();
 
 // Writes one key to the configuration file, keeping every other key. False
 // when the file could not be written; the caller keeps the value in memory.

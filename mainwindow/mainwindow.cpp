@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "appconfig.h"
 #include "cantracewindow.h"
 #include "configfile.h"
 #include "devicelink.h"
@@ -109,10 +110,45 @@ void MainWindow::stopCanRx()
         m_canRx.stop();
 }
 
+void MainWindow::startCanRx(bool tellUser)
+{
+    // The receive thread never reads a link the upgrade holds.
+    if (upgradeInProgress(tellUser) || !DeviceLink::instance()->isConnected() ||
+        m_canRx.isRunning())
+        return;
+    can_rx_enable(1);
+    m_canRx.start(QThread::InheritPriority);
+}
+
+void MainWindow::resumeCanRx()
+{
+    // A box that was pulled out lost its CAN reporting while the thread ran on.
+    if (m_canRx.isRunning())
+        can_rx_enable(1);
+    else if (AppConfig::canRxAlways())
+        startCanRx(false);
+}
+
+void MainWindow::applyCanRxAlways(bool on)
+{
+    // The CAN tab receives either way.
+    if (ui->tabWidget->currentIndex() == kCanTab)
+        return;
+    if (on) {
+        startCanRx(false);
+        return;
+    }
+    stopPeriodicRows();
+    stopCanRx();
+    can_rx_enable(0);
+}
+
 void MainWindow::on_tabWidget_currentChanged(int index)
 {
     qDebug().nospace() << "tab_changed " << index;
-    if (index != kCanTab)
+    const bool always = AppConfig::canRxAlways();
+    // Sending on after the CAN tab is left is part of receiving on every tab.
+    if (index != kCanTab && !always)
         stopPeriodicRows();
     DeviceLink *link = DeviceLink::instance();
     // During a transfer the link belongs to the upgrade: switch threads only.
@@ -120,12 +156,8 @@ void MainWindow::on_tabWidget_currentChanged(int index)
     if (link->isConnected() && !upgrading && link->open() != 0)
         showDisconnected();
 
-    if (index == kCanTab) {
-        // The receive thread never reads a link the upgrade holds.
-        if (!upgradeInProgress(true) && link->isConnected()) {
-            can_rx_enable(1);
-            m_canRx.start(QThread::InheritPriority);
-        }
+    if (index == kCanTab || (always && (index == kInfoTab || index == kUpgradeTab))) {
+        startCanRx(index == kCanTab);
     } else if (index == kInfoTab || index == kUpgradeTab) {
         if (m_canRx.isRunning()) {
             qDebug() << (index == kInfoTab ? "thread 0" : "thread 2");
@@ -137,9 +169,10 @@ void MainWindow::on_tabWidget_currentChanged(int index)
 
 void MainWindow::leaveBoxIdle()
 {
-    // Reporting is on while the CAN tab is shown; a box left reporting would
-    // flood the next program that opens it.
-    const bool reporting = m_canRx.isRunning() || ui->tabWidget->currentIndex() == 1;
+    // Reporting is on while the CAN tab is shown (or on every tab); a box left
+    // reporting would flood the next program that opens it.
+    const bool reporting =
+        m_canRx.isRunning() || ui->tabWidget->currentIndex() == kCanTab || AppConfig::canRxAlways();
     stopCanRx();
     stopPeriodicRows();
     if (reporting)
@@ -178,6 +211,8 @@ void MainWindow::on_actionsetting_triggered()
 {
     auto *d = new SettingDialog;
     d->setAttribute(Qt::WA_DeleteOnClose);
+    connect(d, &SettingDialog::sig_can_rx_always_changed, this,
+            [this](bool on) { applyCanRxAlways(on); });
     d->show();
 }
 

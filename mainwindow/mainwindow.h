@@ -107,6 +107,14 @@ private:
     void showDisconnected();
     bool upgradeInProgress(bool tellUser);
     void stopCanRx();
+    // Reporting on and the receive thread started, when the link is connected
+    // and no upgrade holds it; nothing while the thread runs.
+    void startCanRx(bool tellUser);
+    // After a connection: a running receive thread gets the box's reporting
+    // back; receiving on every tab starts both on any tab.
+    void resumeCanRx();
+    // Receiving on every tab was switched in the settings dialog.
+    void applyCanRxAlways(bool on);
     // Before the window ends: the receive thread stopped and the box's
     // reporting switched off, as leaving the CAN tab does.
     void leaveBoxIdle();

@@ -25,10 +25,7 @@ void MainWindow::on_pushButton_connect_clicked()
         MessageBox::information(this, tr("信息"),
                                 tr("VOTK连接失败") + QLatin1Char('\n') +
                                     tr("VOTK设备拒绝进入USB模式"));
-    // A box that was pulled out lost its CAN reporting; the receive thread
-    // still runs if the CAN tab is shown, so switch it back on, as a re-plug does.
-    if (m_canRx.isRunning())
-        can_rx_enable(1);
+    resumeCanRx();
 }
 
 QString MainWindow::openFailureText(const LinkOpenResult &opened)

@@ -77,10 +77,7 @@ void MainWindow::connectAutomatically()
     qDebug() << "222222";
     runHandshake();
     on_pushButton_clicked();
-    // A box that was pulled out lost its CAN reporting; the receive
-    // thread still runs if the CAN tab is shown, so switch it back on.
-    if (m_canRx.isRunning())
-        can_rx_enable(1);
+    resumeCanRx();
 }
 
 void MainWindow::connectPresentBox()

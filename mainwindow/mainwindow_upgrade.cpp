@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "appconfig.h"
 #include "configfile.h"
 #include "devicelink.h"
 #include "filechooser.h"
@@ -70,6 +71,13 @@ void MainWindow::on_pushButton_ota_clicked()
     ui->label_ota_result->setText(tr("进度:正在升级"));
     ui->progressBar->setFormat(QStringLiteral("%p%"));
     setUpgradeControlsEnabled(false);
+    // Receiving on every tab pauses for the transfer, which needs the link to
+    // itself, with the box's reporting off.
+    stopPeriodicRows();
+    if (m_canRx.isRunning()) {
+        m_canRx.stop();
+        can_rx_enable(0);
+    }
     m_ota.start(QThread::InheritPriority);
 }
 
@@ -114,8 +122,13 @@ void MainWindow::upgradeFinished()
     // with counts now. Either way the window shows what the link is.
     if (std::exchange(m_removedDuringUpgrade, false) || !DeviceLink::instance()->isConnected())
         showDisconnected();
-    if (std::exchange(m_closeAfterUpgrade, false))
+    if (std::exchange(m_closeAfterUpgrade, false)) {
         close();
+        return;
+    }
+    // Receiving on every tab resumes on a link that is still connected.
+    if (AppConfig::canRxAlways())
+        startCanRx(false);
 }
 
 void MainWindow::setUpgradeControlsEnabled(bool enabled)

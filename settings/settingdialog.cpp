@@ -38,6 +38,8 @@ SettingDialog::SettingDialog(QWidget *parent) : QDialog(parent), ui(new Ui::Sett
     ui->lineEdit_can_time->setMaxLength(2);
 
     ui->spinBox_rx_row_limit->setValue(AppConfig::canRxRowLimit());
+    // Only a click writes: showing the dialog changes nothing.
+    ui->checkBox_can_rx_always->setChecked(AppConfig::canRxAlways());
 
     ui->label_factory->hide();
 }
@@ -160,4 +162,12 @@ void SettingDialog::on_spinBox_rx_row_limit_editingFinished()
         return;
     writeConfigValue(canRxRowLimitKey(), value);
     AppConfig::setCanRxRowLimit(value);
+}
+
+void SettingDialog::on_checkBox_can_rx_always_clicked(bool checked)
+{
+    const QString value = checked ? QStringLiteral("1") : QStringLiteral("0");
+    writeConfigValue(canRxAlwaysKey(), value);
+    AppConfig::setCanRxAlways(value);
+    emit sig_can_rx_always_changed(checked);
 }

@@ -13,6 +13,10 @@ public:
     explicit SettingDialog(QWidget *parent = nullptr);
     ~SettingDialog() override;
 
+signals:
+    // The user turned receiving on every tab on or off; already stored.
+    void sig_can_rx_always_changed(bool on);
+
 private slots:
     void on_listWidget_currentRowChanged(int currentRow);
     void on_radioButton_cn_clicked();
@@ -22,6 +26,7 @@ private slots:
     void on_pushButto_wifi_factory_clicked();
     void on_checkBox_auto_connect_stateChanged(int state);
     void on_spinBox_rx_row_limit_editingFinished();
+    void on_checkBox_can_rx_always_clicked(bool checked);
 
 private:
     bool checkConnected();

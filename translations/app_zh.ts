@@ -143,11 +143,6 @@
         <translation>第 %1 行无法读取（%2），文件中没有可显示的帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="114"/>
-        <source>第 %1 行无法读取（%2），已跳过；共跳过 %3 行，其余已载入</source>
-        <translation>第 %1 行无法读取（%2），已跳过；共跳过 %3 行，其余已载入</translation>
-    </message>
-    <message>
         <location filename="../mainwindow/cantracewindow.cpp" line="98"/>
         <source>文件中没有帧</source>
         <translation>文件中没有帧</translation>
@@ -156,6 +151,11 @@
         <location filename="../mainwindow/cantracewindow.cpp" line="110"/>
         <source>接收窗口 - %1</source>
         <translation>接收窗口 - %1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="114"/>
+        <source>第 %1 行无法读取（%2），已跳过；共跳过 %3 行，其余已载入</source>
+        <translation>第 %1 行无法读取（%2），已跳过；共跳过 %3 行，其余已载入</translation>
     </message>
     <message>
         <location filename="../mainwindow/cantracewindow.cpp" line="120"/>
@@ -176,8 +176,8 @@
         <location filename="../mainwindow/mainwindow_can.cpp" line="87"/>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="20"/>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="25"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="77"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="121"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="74"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="118"/>
         <location filename="../mainwindow/mainwindow_info.cpp" line="69"/>
         <location filename="../mainwindow/mainwindow_info.cpp" line="77"/>
         <location filename="../mainwindow/mainwindow_info.cpp" line="79"/>
@@ -407,22 +407,22 @@
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="1123"/>
-        <location filename="../mainwindow/mainwindow.cpp" line="81"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="82"/>
         <source>进度：</source>
         <translation>进度：</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="168"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="201"/>
         <source>关于</source>
         <translation>关于</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="168"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="201"/>
         <source>VOTK-Tarnwell 1.2</source>
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="121"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="118"/>
         <source>正在升级固件，请稍候</source>
         <translation>正在升级固件，请稍候</translation>
     </message>
@@ -448,9 +448,9 @@
     </message>
     <message>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="26"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="40"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="42"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="52"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="37"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="39"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="49"/>
         <source>VOTK连接失败</source>
         <translation>VOTK连接失败</translation>
     </message>
@@ -460,27 +460,27 @@
         <translation>VOTK设备拒绝进入USB模式</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="40"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="37"/>
         <source>未找到VOTK设备，请检查USB线</source>
         <translation>未找到VOTK设备，请检查USB线</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="43"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="40"/>
         <source>没有访问VOTK设备的权限：请安装udev规则 %1，然后重新插拔设备</source>
         <translation>没有访问VOTK设备的权限：请安装udev规则 %1，然后重新插拔设备</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="64"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="61"/>
         <source>VOTK已连接</source>
         <translation>VOTK已连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="77"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="74"/>
         <source>VOTK未连接</source>
         <translation>VOTK未连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="95"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="92"/>
         <source>VOTK已断开</source>
         <translation>VOTK已断开</translation>
     </message>
@@ -520,68 +520,68 @@
         <translation>WIFI密码只能包含西文字符（Latin-1），不支持中文等</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="26"/>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="27"/>
         <source>打开升级文件</source>
         <translation>打开升级文件</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="26"/>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="27"/>
         <source>升级文件(*.ota)</source>
         <translation>升级文件(*.ota)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="40"/>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="41"/>
         <source>进度:请先选择升级文件</source>
         <translation>进度:请先选择升级文件</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="52"/>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="53"/>
         <source>进度:升级文件打开失败</source>
         <translation>进度:升级文件打开失败</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="56"/>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="57"/>
         <source>进度:升级文件校验错误</source>
         <translation>进度:升级文件校验错误</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="59"/>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="66"/>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="60"/>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="67"/>
         <source>进度:升级文件大小错误</source>
         <translation>进度:升级文件大小错误</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="62"/>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="105"/>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="63"/>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="113"/>
         <source>进度:升级文件错误</source>
         <translation>进度:升级文件错误</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="70"/>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="71"/>
         <source>进度:正在升级</source>
         <translation>进度:正在升级</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="84"/>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="92"/>
         <source>设备重启中，请稍候</source>
         <translation>设备重启中，请稍候</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="92"/>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="100"/>
         <source>停在 %p%</source>
         <translation>停在 %p%</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="112"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="109"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="50"/>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="96"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="93"/>
         <source>USB线连接</source>
         <translation>USB线连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="112"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="109"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="104"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="107"/>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="110"/>
         <source>USB线断开</source>
         <translation>USB线断开</translation>
     </message>
@@ -641,17 +641,17 @@
         <translation>取消</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="58"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="59"/>
         <source>配置文件 %1 无法写入，设置只在本次运行中有效</source>
         <translation>配置文件 %1 无法写入，设置只在本次运行中有效</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="46"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="43"/>
         <source>VOTK设备正被其他程序使用</source>
         <translation>VOTK设备正被其他程序使用</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="47"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="44"/>
         <source>程序: %1 (PID %2)</source>
         <translation>程序: %1 (PID %2)</translation>
     </message>
@@ -671,17 +671,17 @@
         <translation>WIFI名称和密码合计不能超过%1个字符</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="95"/>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="103"/>
         <source>结果:升级成功,请重新上电VOTK设备</source>
         <translation>结果:升级成功,请重新上电VOTK设备</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="98"/>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="106"/>
         <source>结果:升级中断,请重新连接VOTK设备后再试</source>
         <translation>结果:升级中断,请重新连接VOTK设备后再试</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="102"/>
+        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="110"/>
         <source>结果:升级失败</source>
         <translation>结果:升级失败</translation>
     </message>
@@ -775,7 +775,7 @@
         <translation>恢复出厂</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="327"/>
+        <location filename="../settings/settingdialog.ui" line="345"/>
         <source>恢复出厂</source>
         <comment>button</comment>
         <translation>恢复出厂</translation>
@@ -801,82 +801,87 @@
         <translation>自动连接设备</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="156"/>
+        <location filename="../settings/settingdialog.ui" line="154"/>
+        <source>切换标签时继续接收</source>
+        <translation>切换标签时继续接收</translation>
+    </message>
+    <message>
+        <location filename="../settings/settingdialog.ui" line="174"/>
         <source>CAN时间:</source>
         <translation>CAN时间:</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="169"/>
+        <location filename="../settings/settingdialog.ui" line="187"/>
         <source>...</source>
         <translation>...</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="194"/>
+        <location filename="../settings/settingdialog.ui" line="212"/>
         <source>读取</source>
         <translation>读取</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="217"/>
+        <location filename="../settings/settingdialog.ui" line="235"/>
         <source>ms</source>
         <translation>ms</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="242"/>
+        <location filename="../settings/settingdialog.ui" line="260"/>
         <source>更新</source>
         <translation>更新</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="302"/>
+        <location filename="../settings/settingdialog.ui" line="320"/>
         <source>恢复WIFI模块出厂设置</source>
         <translation>恢复WIFI模块出厂设置</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="348"/>
+        <location filename="../settings/settingdialog.ui" line="366"/>
         <source>正在恢复出厂设置...</source>
         <translation>正在恢复出厂设置...</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="54"/>
-        <location filename="../settings/settingdialog.cpp" line="63"/>
-        <location filename="../settings/settingdialog.cpp" line="114"/>
-        <location filename="../settings/settingdialog.cpp" line="119"/>
-        <location filename="../settings/settingdialog.cpp" line="123"/>
-        <location filename="../settings/settingdialog.cpp" line="138"/>
+        <location filename="../settings/settingdialog.cpp" line="56"/>
+        <location filename="../settings/settingdialog.cpp" line="65"/>
+        <location filename="../settings/settingdialog.cpp" line="116"/>
+        <location filename="../settings/settingdialog.cpp" line="121"/>
+        <location filename="../settings/settingdialog.cpp" line="125"/>
+        <location filename="../settings/settingdialog.cpp" line="140"/>
         <source>信息</source>
         <translation>信息</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="54"/>
+        <location filename="../settings/settingdialog.cpp" line="56"/>
         <source>VOTK未连接</source>
         <translation>VOTK未连接</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="63"/>
+        <location filename="../settings/settingdialog.cpp" line="65"/>
         <source>正在升级固件，请稍候</source>
         <translation>正在升级固件，请稍候</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="260"/>
+        <location filename="../settings/settingdialog.ui" line="278"/>
         <source>接收行数上限:</source>
         <translation>接收行数上限:</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="114"/>
+        <location filename="../settings/settingdialog.cpp" line="116"/>
         <source>请输入CAN时间</source>
         <translation>请输入CAN时间</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="119"/>
+        <location filename="../settings/settingdialog.cpp" line="121"/>
         <source>CAN时间须为0到255之间的整数</source>
         <translation>CAN时间须为0到255之间的整数</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="123"/>
+        <location filename="../settings/settingdialog.cpp" line="125"/>
         <source>CAN时间设置失败</source>
         <translation>CAN时间设置失败</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="138"/>
+        <location filename="../settings/settingdialog.cpp" line="140"/>
         <source>恢复出厂设置失败</source>
         <translation>恢复出厂设置失败</translation>
     </message>

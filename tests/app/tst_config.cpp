@@ -125,6 +125,14 @@ void TestConfig::startupReadsAndCompletesTheFile_data()
                      {"can_time", "30"},
                      {"auto_connect", "1"},
                      {"can_rx_row_limit", "250000"}};
+    QTest::newRow("receiving on every tab")
+        << QByteArray("[General]\nlanguage=cn\ncan_time=30\nauto_connect=1\ncan_rx_always=1\n")
+        << "cn"
+        << "app_zh.qm" << true
+        << KeyValues{{"language", "cn"},
+                     {"can_time", "30"},
+                     {"auto_connect", "1"},
+                     {"can_rx_always", "1"}};
 }
 
 void TestConfig::startupReadsAndCompletesTheFile()
@@ -150,6 +158,7 @@ void TestConfig::startupReadsAndCompletesTheFile()
     // The row limit is read when present and never added; no number means the default.
     const int rowLimit = onDisk.value("can_rx_row_limit").toInt();
     QCOMPARE(AppConfig::canRxRowLimit(), rowLimit > 0 ? rowLimit : 10000000);
+    QCOMPARE(AppConfig::canRxAlways(), onDisk.value("can_rx_always") == "1");
     QCOMPARE(iniLines(dir.readFile("config.ini")), onDisk);
 }
 

@@ -1,3 +1,4 @@
+#include "appconfig.h"
 #include "commands.h"
 #include "devicelink.h"
 #include "filechooser.h"
@@ -456,6 +457,7 @@ void TestCanTransmit::periodicRowsSendUntilStopped_data()
     QTest::newRow("toggles") << "toggles";
     QTest::newRow("another tab") << "tab";
     QTest::newRow("box pulled out") << "unplug";
+    QTest::newRow("kept on another tab, then the box pulled out") << "every tab";
 }
 
 // Both rows run at once, each with its own frame, until the way out stops both.
@@ -486,6 +488,13 @@ void TestCanTransmit::periodicRowsSendUntilStopped()
         QTest::mouseClick(toggles[1], Qt::LeftButton);
     } else if (stop == QLatin1String("tab")) {
         tabs->setCurrentIndex(0);
+    } else if (stop == QLatin1String("every tab")) {
+        AppConfig::setCanRxAlways(QStringLiteral("1"));
+        tabs->setCurrentIndex(0);
+        const int before = m_sim->box.sentCanFrames().size();
+        QTRY_VERIFY(m_sim->box.sentCanFrames().size() >= before + 10);
+        QVERIFY(toggles[0]->isChecked() && toggles[1]->isChecked());
+        m_sim->box.unplug();
     } else {
         m_sim->box.unplug();
     }

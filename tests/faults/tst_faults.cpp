@@ -328,6 +328,7 @@ private slots:
     void unplugDuringUpgrade();
 
     void canBurstWhileDialogReadsCanTime();
+    void repliesStayInStepWithFramesInFlight_data();
     void repliesStayInStepWithFramesInFlight();
 
     void unusableConfig_data();
@@ -851,15 +852,27 @@ void TestFaults::canBurstWhileDialogReadsCanTime()
     }
 }
 
+void TestFaults::repliesStayInStepWithFramesInFlight_data()
+{
+    QTest::addColumn<bool>("everyTab"); // can_rx_always
+    QTest::newRow("CAN tab shown") << false;
+    QTest::newRow("receiving on every tab, information tab shown") << true;
+}
+
 // A real box keeps sending frames until it has read "reporting off", and the
 // ones already on their way come ahead of every reply.
 void TestFaults::repliesStayInStepWithFramesInFlight()
 {
+    QFETCH(bool, everyTab);
     WindowRig rig;
+    AppConfig::setCanRxAlways(everyTab ? "1" : "0");
     rig.connectAccepted();
     QAbstractItemModel *rows = rig.w<QAbstractItemView>("table_can_rx")->model();
     const quint64 before = rig.box().generatedFramesRead();
     rig.tabs()->setCurrentIndex(1);
+    // Back from the CAN tab, receiving goes on.
+    if (everyTab)
+        rig.tabs()->setCurrentIndex(0);
     // A rate that even a sanitizer build reads without losing frames.
     rig.box().setCanRate(1000);
     QTRY_VERIFY(rows->rowCount() > 200);
@@ -871,10 +884,27 @@ void TestFaults::repliesStayInStepWithFramesInFlight()
         read->click();
         QCOMPARE(child<QLabel>(dialog, "label_can_time")->text(),
                  QStringLiteral("%1 ms").arg(value));
+        if (!everyTab)
+            continue;
+        SimBox::Identity id;
+        id.softwareId = QStringLiteral("SW-%1").arg(value);
+        id.softwareVersion = quint32(value);
+        rig.box().setIdentity(id);
+        rig.w<QLineEdit>("lineEdit_wifi_name")->setText(QStringLiteral("net%1").arg(value));
+        rig.w<QLineEdit>("lineEdit_wifi_pwd")->setText(QStringLiteral("pw%1").arg(value));
+        rig.w<QPushButton>("pushButton_2")->click();
+        QCOMPARE(rig.boxes.texts().value(0), QStringLiteral("WIFI信息已设置"));
+        rig.boxes.shown.clear();
+        verifyNormalRead(rig);
     }
-    rig.tabs()->setCurrentIndex(0);
-    QVERIFY(!rig.box().canReporting());
-    verifyNormalRead(rig);
+    if (everyTab) {
+        QVERIFY(rig.box().canReporting());
+        rig.box().setCanRate(0);
+    } else {
+        rig.tabs()->setCurrentIndex(0);
+        QVERIFY(!rig.box().canReporting());
+        verifyNormalRead(rig);
+    }
 
     // Every frame the box sent is a row, once, in order: the stream counts in
     // its first data byte.

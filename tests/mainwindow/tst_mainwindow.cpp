@@ -12,6 +12,7 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QRadioButton>
+#include <QSettings>
 #include <QStatusBar>
 #include <QtTest>
 
@@ -51,6 +52,7 @@ private slots:
     void canTabWithoutConnectionSendsNothing();
     void connectByHandWithCanTabShownResumesReporting();
     void tabSwitchWithBoxGoneShowsDisconnected();
+    void receivingOnEveryTabAppliesAtOnce();
 
     void exitActionEndsLoopWith111AndStopsReceiver();
     void closingWindowEndsLoopWith0();
@@ -534,6 +536,37 @@ void TestMainWindow::infoToUpgradeDisablesReportingWithoutThread()
     QVERIFY(!canRxThreadOf(rig.window).isRunning());
 }
 
+void TestMainWindow::receivingOnEveryTabAppliesAtOnce()
+{
+    WindowRig rig;
+    rig.connectAccepted();
+    rig.tabs()->setCurrentIndex(2);
+    CanRxThread &rx = canRxThreadOf(rig.window);
+    rig.action("actionsetting")->trigger();
+    QDialog *dialog = nullptr;
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (top->isVisible() && top->objectName() == QLatin1String("SettingDialog"))
+            dialog = qobject_cast<QDialog *>(top);
+    QVERIFY(dialog);
+    // Gone with the test, failed or not: a dialog left open keeps the loop of the next one.
+    const std::unique_ptr<QDialog> owned(dialog);
+    auto *always = dialog->findChild<QCheckBox *>(QStringLiteral("checkBox_can_rx_always"));
+    QVERIFY(!always->isChecked());
+
+    // No reconnecting: the box reports and the frames are read from the click on.
+    always->click();
+    QVERIFY(rx.isRunning());
+    QVERIFY(rig.box().canReporting());
+    QCOMPARE(QSettings("config.ini", QSettings::IniFormat).value("can_rx_always").toString(),
+             QStringLiteral("1"));
+
+    always->click();
+    QVERIFY(!rx.isRunning());
+    QVERIFY(!rig.box().canReporting());
+    QCOMPARE(AppConfig::getCanRxAlways(), QStringLiteral("0"));
+    QVERIFY(rig.boxes.shown.isEmpty());
+}
+
 void TestMainWindow::canTabWithoutConnectionSendsNothing()
 {
     WindowRig rig;
@@ -615,17 +648,21 @@ void TestMainWindow::quitSignalsEndLikeTheCloseButton_data()
 {
     QTest::addColumn<int>("signalNumber");
     QTest::addColumn<bool>("upgrading");
-    QTest::newRow("SIGTERM on the CAN tab") << int(SIGTERM) << false;
-    QTest::newRow("SIGINT on the CAN tab") << int(SIGINT) << false;
-    QTest::newRow("SIGHUP on the CAN tab") << int(SIGHUP) << false;
-    QTest::newRow("SIGTERM during an upgrade") << int(SIGTERM) << true;
+    QTest::addColumn<bool>("everyTab"); // receiving on every tab, information tab shown
+    QTest::newRow("SIGTERM on the CAN tab") << int(SIGTERM) << false << false;
+    QTest::newRow("SIGINT on the CAN tab") << int(SIGINT) << false << false;
+    QTest::newRow("SIGHUP on the CAN tab") << int(SIGHUP) << false << false;
+    QTest::newRow("SIGTERM during an upgrade") << int(SIGTERM) << true << false;
+    QTest::newRow("SIGTERM, receiving on every tab") << int(SIGTERM) << false << true;
 }
 
 void TestMainWindow::quitSignalsEndLikeTheCloseButton()
 {
     QFETCH(int, signalNumber);
     QFETCH(bool, upgrading);
+    QFETCH(bool, everyTab);
     WindowRig rig;
+    AppConfig::setCanRxAlways(everyTab ? "1" : "0");
     QuitSignals signals_;
     QVERIFY(signals_.isActive());
     connect(&signals_, &QuitSignals::quitRequested, &rig.window, &MainWindow::closeWhenIdle);
@@ -639,7 +676,8 @@ void TestMainWindow::quitSignalsEndLikeTheCloseButton()
         QVERIFY(ota.setImage(QByteArray(int(OTA_DATA_SIZE), '\x5A')));
         ota.start();
     } else {
-        rig.tabs()->setCurrentIndex(1);
+        if (!everyTab)
+            rig.tabs()->setCurrentIndex(1);
         QVERIFY(rig.box().canReporting());
     }
 

@@ -234,11 +234,15 @@ void TestUpgradeTab::transferThroughTheWindow_data()
     QTest::addColumn<int>("verdict"); // -1: the box judges the image
     QTest::addColumn<int>("progress");
     QTest::addColumn<QString>("label");
-    QTest::addColumn<QString>("bar"); // the text on the bar
+    QTest::addColumn<QString>("bar");   // the text on the bar
+    QTest::addColumn<bool>("everyTab"); // can_rx_always, with frames flowing
     QTest::newRow("success") << -1 << 100 << "结果:升级成功,请重新上电VOTK设备"
-                             << "100%";
+                             << "100%" << false;
     QTest::newRow("box reports failure") << 0x0D << 85 << "结果:升级失败"
-                                         << "停在 85%";
+                                         << "停在 85%" << false;
+    QTest::newRow("success, receiving on every tab")
+        << -1 << 100 << "结果:升级成功,请重新上电VOTK设备"
+        << "100%" << true;
 }
 
 void TestUpgradeTab::transferThroughTheWindow()
@@ -247,7 +251,10 @@ void TestUpgradeTab::transferThroughTheWindow()
     QFETCH(int, progress);
     QFETCH(QString, label);
     QFETCH(QString, bar);
+    QFETCH(bool, everyTab);
     WindowRig rig;
+    AppConfig::setCanRxAlways(everyTab ? "1" : "0");
+    rig.box().setCanRate(everyTab ? 500 : 0);
     rig.box().setRestartTimeMs(0);
     rig.box().setOtaResultOverride(verdict);
     otaHandleOf(rig.window).setRestartPauseMs(200);
@@ -257,6 +264,7 @@ void TestUpgradeTab::transferThroughTheWindow()
     rig.w<QPushButton>("pushButton")->click();
     QVERIFY(rig.text("label_6") != "...");
     rig.tabs()->setCurrentIndex(2);
+    QCOMPARE(rig.box().canReporting(), everyTab);
     rig.box().clearWire();
     auto *start = rig.w<QPushButton>("pushButton_ota");
     auto *select = rig.w<QPushButton>("button_select_file");
@@ -275,6 +283,7 @@ void TestUpgradeTab::transferThroughTheWindow()
 
     start->click();
     QVERIFY(ota.isRunning());
+    QVERIFY(!rig.box().canReporting());
     QCOMPARE(rig.text("label_ota_result"), QString("进度:正在升级"));
     QVERIFY(!start->isEnabled());
     QVERIFY(!select->isEnabled());
@@ -301,7 +310,13 @@ void TestUpgradeTab::transferThroughTheWindow()
     QVERIFY(start->isEnabled());
     QVERIFY(select->isEnabled());
     QCOMPARE(rig.box().receivedImage(), imageOf(file));
-    for (uint8_t cmd : rig.box().commandsOnWire())
+    QList<uint8_t> commands = rig.box().commandsOnWire();
+    // Reporting is switched off before the transfer begins.
+    if (everyTab) {
+        QCOMPARE(rig.box().wire().first(), commandReport(CMD_CAN_RX_ENABLE, hexBytes("00")));
+        commands.removeFirst();
+    }
+    for (uint8_t cmd : commands)
         QVERIFY2(cmd == CMD_OTA_START || cmd == CMD_OTA_FINISH || cmd == CMD_OTA_RESULT,
                  qPrintable(QString::number(cmd, 16)));
 
@@ -317,6 +332,9 @@ void TestUpgradeTab::transferThroughTheWindow()
     QVERIFY(rig.box().wire().isEmpty());
     rig.w<QPushButton>("pushButton_connect")->click();
     QCOMPARE(rig.linkState(), kShownConnected);
+    // Connected again, receiving on every tab resumes.
+    QCOMPARE(rig.box().canReporting(), everyTab);
+    QCOMPARE(canRxThreadOf(rig.window).isRunning(), everyTab);
 }
 
 void TestUpgradeTab::settingsDuringUpgradeKeepTheUsersChoice_data()
