@@ -183,6 +183,12 @@ void SimBox::setFramesInFlight(int count)
     m_framesInFlight = std::max(0, count);
 }
 
+quint64 SimBox::sessionsOpened()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_nextSession - 1;
+}
+
 quint64 SimBox::droppedReports()
 {
     std::lock_guard<std::mutex> lock(m_mutex);

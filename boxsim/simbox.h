@@ -110,6 +110,9 @@ public:
     quint64 generatedFramesRead() const;
     // Reports that found the host's queue full and were lost.
     quint64 droppedReports();
+    // Times the host opened the box's node; frames sent between a close and
+    // the next open reach nobody.
+    quint64 sessionsOpened();
 
     // --- upgrade ---------------------------------------------------------
     int rawReportsReceived() const;
@@ -134,6 +137,9 @@ public:
     // --- host side: what a backend calls --------------------------------
     // Host opens: a session number, or 0 when the box is not plugged in.
     quint64 openSession();
+    // Host closes: what reaches the node from now on, until the next open,
+    // goes nowhere.
+    void closeSession(quint64 session);
     // -1 when the session is gone (box unplugged since it was opened).
     int hostWrite(quint64 session, const uint8_t *data, size_t length);
     // Reads one 64-byte input report: bytes read, 0 after the time-out, -1

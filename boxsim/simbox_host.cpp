@@ -15,11 +15,24 @@ quint64 SimBox::openSession()
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_plugged)
         return 0;
+    // What the box sent while the node was closed reached nobody.
+    advanceLocked(Clock::now());
     // The box serves one open handle at a time, like a re-opened hidraw node;
     // a new handle starts with an empty queue.
     m_session = m_nextSession++;
     m_hostQueue.clear();
     return m_session;
+}
+
+void SimBox::closeSession(quint64 session)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (session == 0 || session != m_session)
+        return;
+    // Reports that reached the handle before it closed go with it.
+    advanceLocked(Clock::now());
+    m_session = 0;
+    m_hostQueue.clear();
 }
 
 int SimBox::hostWrite(quint64 session, const uint8_t *data, size_t length)

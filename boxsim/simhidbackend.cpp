@@ -83,6 +83,7 @@ void SimHidBackend::close(HidHandle *dev)
 {
     if (!dev)
         return;
+    m_box.closeSession(dev->session);
     --m_open;
     delete dev;
 }
