@@ -152,8 +152,12 @@ void MainWindow::on_tabWidget_currentChanged(int index)
         stopPeriodicRows();
     DeviceLink *link = DeviceLink::instance();
     // During a transfer the link belongs to the upgrade: switch threads only.
+    // A capture that goes on across tabs keeps its handle: frames the box sends
+    // while the node is closed reach nobody, and the receive thread's reads
+    // already notice a box that has gone.
     const bool upgrading = upgradeInProgress(false);
-    if (link->isConnected() && !upgrading && link->open() != 0)
+    const bool capturing = always && m_canRx.isRunning();
+    if (link->isConnected() && !upgrading && !capturing && link->open() != 0)
         showDisconnected();
 
     if (index == kCanTab || (always && (index == kInfoTab || index == kUpgradeTab))) {
