@@ -1,15 +1,19 @@
 // The candump logs the window saves and `monitor --format log` prints, read by
 // the tools engineers use on them: python-can's can.LogReader and can-utils'
-// log2asc must see every frame, with its identifier and data. Runs when the
-// interop CI stage asks (VOTKBOX_INTEROP=1), which installs both.
+// log2asc must see every frame, with its identifier and data; and the logs
+// those tools write open in a trace window. Runs when the interop CI stage
+// asks (VOTKBOX_INTEROP=1), which installs both.
 
 #include "canrxmodel.h"
+#include "cantracewindow.h"
 #include "devicelink.h"
 #include "filechooser.h"
 #include "mainwindow.h"
 #include "testsupport.h"
 #include "windowparts.h"
 
+#include <QAction>
+#include <QComboBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -27,6 +31,7 @@ private slots:
     void initTestCase();
     void windowSaveIsReadFrameForFrame();
     void monitorLogIsReadFrameForFrame();
+    void peerLogsOpenFrameForFrame();
 
 private:
     void checkReaders(const QString &path, const QStringList &frames);
@@ -163,6 +168,51 @@ void SavedLogReadersTest::monitorLogIsReadFrameForFrame()
     const QStringList frames = framesInFile(path);
     QCOMPARE(frames.size(), 50);
     checkReaders(path, frames);
+}
+
+// python-can's log writer, and the same log through can-utils' log2asc and
+// asc2log: each opens as its frames, marked as the log marks them, a
+// microsecond apart where they were; the extended identifier above FFFF and
+// the remote frame are passed over, the first of them named.
+void SavedLogReadersTest::peerLogsOpenFrameForFrame()
+{
+    TempWorkDir dir;
+    SimFixture sim;
+    MessageBoxRecorder boxes;
+    const QString written = dir.file(QStringLiteral("python.log"));
+    const QString asc = dir.file(QStringLiteral("python.asc"));
+    const QString again = dir.file(QStringLiteral("asc2log.log"));
+    QCOMPARE(run(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(VOTKBOX_INTEROP_DIR "/write_log.py"), written}),
+             QString());
+    QVERIFY(
+        !run(QStringLiteral("log2asc"), {"-I", written, "-O", asc, "can0"}).startsWith("FAILED"));
+    QVERIFY(!run(QStringLiteral("asc2log"), {"-I", asc, "-O", again}).startsWith("FAILED"));
+
+    MainWindow window;
+    for (const QString &path : {written, again}) {
+        boxes.shown.clear();
+        openFileChooser() = [path](QWidget *, const QString &, const QString &, const QString &,
+                                   QFileDialog::Options) { return path; };
+        window.findChild<QAction *>("action_open_capture")->trigger();
+        const QList<CanTraceWindow *> traces = window.findChildren<CanTraceWindow *>();
+        QVERIFY(!traces.isEmpty());
+        CanTraceWindow *trace = traces.last();
+        trace->findChild<QComboBox *>("comboBox_time")->setCurrentIndex(1); // since the first
+        const QAbstractItemModel *rows = trace->findChild<QTableView *>("table")->model();
+        QStringList shown;
+        for (int r = 0; r < rows->rowCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < rows->columnCount(); ++c)
+                cells << rows->index(r, c).data().toString().trimmed();
+            shown << cells.join('|');
+        }
+        QCOMPARE(shown, QStringList({"0.000000|7df|02 01 0c|Rx", "0.176544|123||Tx",
+                                     "0.500000|1234|0a|Rx"}));
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY2(boxes.texts().first().startsWith("第 2 行"), qPrintable(boxes.texts().first()));
+        delete trace;
+    }
 }
 
 QTEST_MAIN(SavedLogReadersTest)
