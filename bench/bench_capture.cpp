@@ -44,10 +44,9 @@ double open(const QString &path, CanSaveFormat format)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return -1;
-    const CaptureFile read = parseCaptureFile(file.readAll(), format, CaptureUse::View);
     CanRxModel rows;
     CanIdSummaryModel ids;
-    loadCaptureRows(read, &rows, &ids);
+    const CaptureFile read = loadCaptureRows(file.readAll(), format, &rows, &ids);
     const double ms = double(timer.nsecsElapsed()) / 1e6;
     return rows.stored() == kRows && read.skipped == 0 ? ms : -1;
 }

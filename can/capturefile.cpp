@@ -4,6 +4,7 @@
 #include "cantext.h"
 
 #include <string_view>
+#include <utility>
 
 namespace {
 using Text = std::string_view;
@@ -173,13 +174,16 @@ CaptureProblem parseCsvLine(Text line, const Limits &limits, CapturedFrame *fram
 constexpr Text kOldCsvHeader = "time,id,len,data";
 } // namespace
 
-CaptureFile parseCaptureFile(const QByteArray &text, CanSaveFormat format, CaptureUse use)
+CaptureFile readCaptureFile(const QByteArray &text, CanSaveFormat format, CaptureUse use,
+                            const std::function<void(const CapturedFrame &)> &take)
 {
     const Limits &limits = use == CaptureUse::Replay ? kReplayLimits : kViewLimits;
     const QByteArray headerLine = canSaveHeader(format).trimmed();
     const Text header(headerLine.constData(), size_t(headerLine.size()));
     const Text all(text.constData(), size_t(text.size()));
     CaptureFile capture;
+    // One frame reused line after line: its data keeps its buffer.
+    CapturedFrame frame;
     int lineNumber = 0;
     for (size_t start = 0; start < all.size();) {
         size_t end = all.find('\n', start);
@@ -193,23 +197,35 @@ CaptureFile parseCaptureFile(const QByteArray &text, CanSaveFormat format, Captu
         if (line.empty() ||
             (format == CanSaveFormat::Csv && (line == header || line == kOldCsvHeader)))
             continue;
-        CapturedFrame frame;
+        frame.id = 0;
+        frame.hasId = true;
+        frame.data.resize(0);
         const CaptureProblem problem = format == CanSaveFormat::CandumpLog
                                            ? parseLogLine(line, limits, &frame)
                                            : parseCsvLine(line, limits, &frame);
         if (problem == CaptureProblem::None) {
-            capture.frames.append(std::move(frame));
+            ++capture.frameCount;
+            take(frame);
             continue;
         }
         if (capture.problem == CaptureProblem::None) {
             capture.problem = problem;
             capture.line = lineNumber;
         }
-        if (use == CaptureUse::Replay) {
-            capture.frames.clear();
+        if (use == CaptureUse::Replay)
             return capture;
-        }
         ++capture.skipped;
     }
+    return capture;
+}
+
+CaptureFile parseCaptureFile(const QByteArray &text, CanSaveFormat format, CaptureUse use)
+{
+    QVector<CapturedFrame> frames;
+    CaptureFile capture =
+        readCaptureFile(text, format, use, [&frames](const CapturedFrame &f) { frames.append(f); });
+    // A replay sends all of a file or nothing.
+    if (use == CaptureUse::View || capture.problem == CaptureProblem::None)
+        capture.frames = std::move(frames);
     return capture;
 }

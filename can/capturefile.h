@@ -6,6 +6,7 @@
 #include <QVector>
 
 #include <cstdint>
+#include <functional>
 
 // Reading back a capture this tool saved (a candump -L log or the CSV), so
 // that it can be sent again or looked at in a trace. Pure: no file, no box.
@@ -49,6 +50,8 @@ struct CaptureFile
     int line = 0;
     // For a view: how many lines were passed over.
     int skipped = 0;
+    // Frames read, whether kept in `frames` or handed over one by one.
+    int frameCount = 0;
 };
 
 // Reads the whole capture `text` in `format`. The CSV's header line and empty
@@ -56,3 +59,10 @@ struct CaptureFile
 // line that cannot be sent again ends the reading with its problem and number.
 CaptureFile parseCaptureFile(const QByteArray &text, CanSaveFormat format,
                              CaptureUse use = CaptureUse::Replay);
+
+// Reads as parseCaptureFile does, but hands each frame to `take` as it is
+// read instead of keeping it (`frames` stays empty), so that a large capture
+// is never held twice. A replay's reading stops at its problem, after the
+// frames before it were handed over.
+CaptureFile readCaptureFile(const QByteArray &text, CanSaveFormat format, CaptureUse use,
+                            const std::function<void(const CapturedFrame &)> &take);

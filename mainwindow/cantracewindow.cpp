@@ -10,6 +10,18 @@
 #include "messagebox.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
+
+namespace {
+// The wait cursor while a large capture loads.
+struct BusyCursor
+{
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
+} // namespace
 
 CanTraceWindow::CanTraceWindow(CanRxModel *rows, CanIdSummaryModel *ids, QWidget *parent)
     : QWidget(parent, Qt::Window), ui(new Ui::CanTraceWindow), m_rows(rows)
@@ -43,25 +55,25 @@ void CanTraceWindow::showCount()
         ui->label_count->setText(tr("帧数: %1").arg(m_rows->stored()));
 }
 
-void loadCaptureRows(const CaptureFile &capture, CanRxModel *rows, CanIdSummaryModel *ids)
+CaptureFile loadCaptureRows(const QByteArray &text, CanSaveFormat format, CanRxModel *rows,
+                            CanIdSummaryModel *ids)
 {
     QVector<uint8_t> record;
-    for (const CapturedFrame &frame : capture.frames) {
-        // A record as the receive thread hands it over: ID low, ID high, data.
-        if (!frame.hasId) {
-            record.clear();
+    const CaptureFile capture =
+        readCaptureFile(text, format, CaptureUse::View, [&](const CapturedFrame &frame) {
+            // A record as the receive thread hands it over: ID low, ID high, data.
+            record.resize(frame.hasId ? 2 + frame.data.size() : 0);
+            if (frame.hasId) {
+                record[0] = uint8_t(frame.id);
+                record[1] = uint8_t(frame.id >> 8);
+                std::copy(frame.data.cbegin(), frame.data.cend(), record.begin() + 2);
+            }
             rows->append(record, frame.timeUs, frame.direction);
-            continue;
-        }
-        record.resize(2 + frame.data.size());
-        record[0] = uint8_t(frame.id);
-        record[1] = uint8_t(frame.id >> 8);
-        std::copy(frame.data.cbegin(), frame.data.cend(), record.begin() + 2);
-        rows->append(record, frame.timeUs, frame.direction);
-        if (frame.direction == CanDirection::Received)
-            ids->add(record, frame.timeUs);
-    }
+            if (frame.direction == CanDirection::Received)
+                ids->add(record, frame.timeUs);
+        });
     rows->flush();
+    return capture;
 }
 
 QString CanTraceWindow::problemText(CaptureProblem problem)
@@ -85,25 +97,28 @@ CanTraceWindow *CanTraceWindow::openCapture(QWidget *parent)
     ChosenCapture chosen;
     if (!chooseCapture(parent, caption, &chosen))
         return nullptr;
-    const CaptureFile capture = parseCaptureFile(chosen.text, chosen.format, CaptureUse::View);
-    chosen.text.clear();
-    if (capture.frames.isEmpty() && capture.problem != CaptureProblem::None) {
-        MessageBox::warning(parent, caption,
-                            tr("第 %1 行无法读取（%2），文件中没有可显示的帧")
-                                .arg(capture.line)
-                                .arg(problemText(capture.problem)));
-        return nullptr;
-    }
-    if (capture.frames.isEmpty()) {
-        MessageBox::warning(parent, caption, tr("文件中没有帧"));
-        return nullptr;
-    }
-
     // The capture's own rows, gone with its window.
     auto *rows = new CanRxModel;
     auto *ids = new CanIdSummaryModel;
     rows->setRowLimit(AppConfig::canRxRowLimit());
-    loadCaptureRows(capture, rows, ids);
+    CaptureFile capture;
+    {
+        const BusyCursor busy;
+        capture = loadCaptureRows(chosen.text, chosen.format, rows, ids);
+    }
+    chosen.text.clear();
+    if (capture.frameCount == 0) {
+        delete rows;
+        delete ids;
+        if (capture.problem != CaptureProblem::None)
+            MessageBox::warning(parent, caption,
+                                tr("第 %1 行无法读取（%2），文件中没有可显示的帧")
+                                    .arg(capture.line)
+                                    .arg(problemText(capture.problem)));
+        else
+            MessageBox::warning(parent, caption, tr("文件中没有帧"));
+        return nullptr;
+    }
     auto *window = new CanTraceWindow(rows, ids, parent);
     rows->setParent(window);
     ids->setParent(window);
@@ -118,7 +133,7 @@ CanTraceWindow *CanTraceWindow::openCapture(QWidget *parent)
     if (rows->dropped() > 0)
         MessageBox::warning(window, caption,
                             tr("文件有 %1 帧，超过行数上限，只显示最后 %2 帧")
-                                .arg(capture.frames.size())
+                                .arg(capture.frameCount)
                                 .arg(rows->stored()));
     return window;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "capturefile.h"
+
 #include <QWidget>
 
 namespace Ui {
@@ -9,8 +11,6 @@ class CanTraceWindow;
 class CanIdSummaryModel;
 class CanRxModel;
 class CanTracePanel;
-struct CaptureFile;
-enum class CaptureProblem;
 
 // A resizable window over a trace, with the CAN tab's filter, search and
 // per-identifier view: either the frames the box is reporting or a capture
@@ -36,6 +36,8 @@ private:
     CanTracePanel *m_panel;
 };
 
-// Puts a capture's frames into empty rows and their per-identifier view, as
-// if they had just been read.
-void loadCaptureRows(const CaptureFile &capture, CanRxModel *rows, CanIdSummaryModel *ids);
+// Reads a capture (`text` in `format`) into empty rows and their
+// per-identifier view, as if its frames had just been read. The result says
+// what could not be read; its frames stay empty.
+CaptureFile loadCaptureRows(const QByteArray &text, CanSaveFormat format, CanRxModel *rows,
+                            CanIdSummaryModel *ids);
