@@ -1,6 +1,7 @@
 // Opening a saved capture: a million frames written as the window saves
 // them, then read from the file, checked and loaded into a trace's rows as
 // "Open..." does. Prints "name value unit" lines, one per file format.
+#include "benchfigures.h"
 #include "canidsummarymodel.h"
 #include "canrxmodel.h"
 #include "cansaveformat.h"
@@ -16,12 +17,6 @@
 
 namespace {
 constexpr int kRows = 1000000;
-
-void print(const char *name, double value, const char *unit)
-{
-    std::printf("%s %.1f %s\n", name, value, unit);
-    std::fflush(stdout);
-}
 
 // A busy bus of twenty identifiers, a sent frame now and then.
 QByteArray capture(CanSaveFormat format)
@@ -69,7 +64,8 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "bench_capture: the capture did not load whole\n");
             status = 1;
         }
-        print(log ? "capture_open_ms_per_1m_rows" : "capture_open_csv_ms_per_1m_rows", ms, "ms");
+        printFigure(log ? "capture_open_ms_per_1m_rows" : "capture_open_csv_ms_per_1m_rows", ms,
+                    "ms");
     }
     return status;
 }

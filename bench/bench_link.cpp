@@ -1,6 +1,7 @@
 // Figures of the link against the simulated box: one request/reply exchange,
 // the same while the receive thread reads 9000 frames/s, and how long the
 // receive thread takes to stop while frames flow.
+#include "benchfigures.h"
 #include "canrxthread.h"
 #include "commands.h"
 #include "devicelink.h"
@@ -17,20 +18,10 @@
 #include <cstdio>
 #include <vector>
 
-namespace {
-double percentile(std::vector<double> v, double p)
-{
-    std::sort(v.begin(), v.end());
-    const size_t i = std::min(v.size() - 1, size_t(p * double(v.size() - 1) + 0.5));
-    return v[i];
-}
-} // namespace
-
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-    qRegisterMetaType<QVector<uint8_t>>("QVector<uint8_t>");
+    quietBenchmark();
     SimBox box;
     SimHidBackend backend(box);
     setHidBackend(&backend);

@@ -2,6 +2,7 @@
 // the block replies up to the last block's reports, timed from the transfer's
 // own progress reports; and the time from pulling the
 // box out in the middle of a transfer to the failure verdict.
+#include "benchfigures.h"
 #include "devicelink.h"
 #include "hidbackend.h"
 #include "otahandle.h"
@@ -21,7 +22,7 @@
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    quietBenchmark();
     SimBox box;
     SimHidBackend backend(box);
     setHidBackend(&backend);

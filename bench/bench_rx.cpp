@@ -3,6 +3,7 @@
 // figure, "name value unit". Only frames that reached the table are counted.
 // The table keeps its default row limit (ten million rows), so at ten million
 // rows the oldest give way while frames come.
+#include "benchfigures.h"
 #include "canfilter.h"
 #include "canrxmodel.h"
 #include "canrxthread.h"
@@ -45,12 +46,6 @@ constexpr double kSustainedRate = 9000; // above a 1 Mbit/s bus at its busiest
 constexpr int kSustainedMs = 5000;
 constexpr int kWarmUpMs = 500;
 constexpr qint64 kPhaseLimitMs = 180000;
-
-void print(const char *name, double value, const char *unit)
-{
-    std::printf("%s %.1f %s\n", name, value, unit);
-    std::fflush(stdout);
-}
 
 qint64 residentBytes()
 {
@@ -189,8 +184,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-    qRegisterMetaType<QVector<uint8_t>>("QVector<uint8_t>");
+    quietBenchmark();
 
     QTemporaryDir workDir;
     QDir::setCurrent(workDir.path());
@@ -233,7 +227,7 @@ int main(int argc, char **argv)
                          probe.rows(), kFloodFrames);
             status = 1;
         }
-        print("rx_fps_rows0", probe.fps(), "fps");
+        printFigure("rx_fps_rows0", probe.fps(), "fps");
 
         // 2. Fill the table to a million rows through the slot itself.
         probe.runFor(200);
@@ -257,10 +251,11 @@ int main(int argc, char **argv)
         }
         const double cpuUs = threadCpuUs() - cpuStart;
         const double floodStallMs = probe.maxStallMs();
-        print("rx_fps_rows1m", probe.fps(), "fps");
-        print("rx_us_per_frame_rows1m", probe.rows() > 0 ? cpuUs / double(probe.rows()) : 0.0,
-              "us");
-        print("rx_bytes_per_row", added > 0 ? double(rssAfter - rssBefore) / added : 0.0, "bytes");
+        printFigure("rx_fps_rows1m", probe.fps(), "fps");
+        printFigure("rx_us_per_frame_rows1m", probe.rows() > 0 ? cpuUs / double(probe.rows()) : 0.0,
+                    "us");
+        printFigure("rx_bytes_per_row", added > 0 ? double(rssAfter - rssBefore) / added : 0.0,
+                    "bytes");
 
         // Saving the table as a candump log, the way "保存" writes it.
         {
@@ -277,29 +272,30 @@ int main(int argc, char **argv)
                 std::fprintf(stderr, "bench_rx: saving the table failed\n");
                 status = 1;
             }
-            print("rx_save_log_ms_per_1m_rows", double(saveTimer.elapsed()) * 1e6 / rows, "ms");
+            printFigure("rx_save_log_ms_per_1m_rows", double(saveTimer.elapsed()) * 1e6 / rows,
+                        "ms");
         }
 
         // 4. A steady bus at its busiest, with the table over a million rows.
         double stallMs = 0;
         const double fps1m = sustained(box, probe, model, &stallMs);
-        print("rx_max_stall_ms", stallMs, "ms");
-        print("rx_fps_sustained_rows1m", fps1m, "fps");
+        printFigure("rx_max_stall_ms", stallMs, "ms");
+        printFigure("rx_fps_sustained_rows1m", fps1m, "fps");
         const quint64 droppedAt1m = box.droppedReports();
         // A flood outruns the window by design; its stall is shown for comparison.
-        print("rx_max_stall_flood_rows1m_ms", floodStallMs, "ms");
+        printFigure("rx_max_stall_flood_rows1m_ms", floodStallMs, "ms");
 
         // 5. The same at ten million rows, the default limit: every new frame
         // pushes the oldest out.
         fillTo(window, probe, kLargeRows);
         const double fps10m = sustained(box, probe, model, &stallMs);
-        print("rx_fps_sustained_rows10m", fps10m, "fps");
-        print("rx_max_stall_rows10m_ms", stallMs, "ms");
-        print("rx_rows_rows10m", model.rowCount(), "rows");
-        print("rx_rss_rows10m_mb", double(residentBytes()) / (1024.0 * 1024.0), "MB");
+        printFigure("rx_fps_sustained_rows10m", fps10m, "fps");
+        printFigure("rx_max_stall_rows10m_ms", stallMs, "ms");
+        printFigure("rx_rows_rows10m", model.rowCount(), "rows");
+        printFigure("rx_rss_rows10m_mb", double(residentBytes()) / (1024.0 * 1024.0), "MB");
         // Reports the box could not hand over: frames lost before the table.
-        print("rx_box_dropped_reports_rows1m", double(droppedAt1m), "reports");
-        print("rx_box_dropped_reports", double(box.droppedReports()), "reports");
+        printFigure("rx_box_dropped_reports_rows1m", double(droppedAt1m), "reports");
+        printFigure("rx_box_dropped_reports", double(box.droppedReports()), "reports");
 
         // 6. A filter over the ten million stored frames, one that nearly
         // every frame passes (the largest view), then the same steady bus
@@ -307,10 +303,10 @@ int main(int argc, char **argv)
         QElapsedTimer filterTimer;
         filterTimer.start();
         model.setIdFilter(CanIdFilter::parse(QStringLiteral("7E8"), CanIdFilter::Mode::Hide));
-        print("rx_filter_ms_rows10m", double(filterTimer.nsecsElapsed()) / 1e6, "ms");
+        printFigure("rx_filter_ms_rows10m", double(filterTimer.nsecsElapsed()) / 1e6, "ms");
         const double fps10mFiltered = sustained(box, probe, model, &stallMs);
-        print("rx_fps_sustained_rows10m_filtered", fps10mFiltered, "fps");
-        print("rx_max_stall_rows10m_filtered_ms", stallMs, "ms");
+        printFigure("rx_fps_sustained_rows10m_filtered", fps10mFiltered, "fps");
+        printFigure("rx_max_stall_rows10m_filtered_ms", stallMs, "ms");
 
         canRxThreadOf(window).stop();
         QCoreApplication::processEvents();

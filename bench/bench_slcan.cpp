@@ -2,6 +2,7 @@
 // second, a client reads the pseudo-terminal. Prints "name value unit" lines:
 // the frames a second the client got and how many of the box's frames it
 // never saw (the stream numbers its frames, so a gap is a loss).
+#include "benchfigures.h"
 #include "boxcommands.h"
 #include "clitable.h"
 #include "devicelink.h"
@@ -24,12 +25,6 @@ namespace {
 constexpr double kRate = 9000;
 constexpr int kWarmUpMs = 500;
 constexpr int kMeasureMs = 5000;
-
-void print(const char *name, double value, const char *unit)
-{
-    std::printf("%s %.1f %s\n", name, value, unit);
-    std::fflush(stdout);
-}
 
 int hexValue(char c)
 {
@@ -85,7 +80,7 @@ struct Reader
 
 int main(int argc, char *argv[])
 {
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    quietBenchmark();
     QCoreApplication app(argc, argv);
     installStopSignals();
     SimSession sim;
@@ -126,9 +121,9 @@ int main(int argc, char *argv[])
     t.start();
     reader.readFor(kMeasureMs);
     const double seconds = t.nsecsElapsed() / 1e9;
-    print("slcan_fps", reader.frames / seconds, "frames/s");
-    print("slcan_lost", double(reader.lost), "frames");
-    print("slcan_box_dropped", double(sim.box.droppedReports()), "reports");
+    printFigure("slcan_fps", reader.frames / seconds, "frames/s");
+    printFigure("slcan_lost", double(reader.lost), "frames");
+    printFigure("slcan_box_dropped", double(sim.box.droppedReports()), "reports");
 
     [[maybe_unused]] const ssize_t n = ::write(fd, "C\r", 2);
     std::raise(SIGTERM);

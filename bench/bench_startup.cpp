@@ -43,13 +43,15 @@ QProcess *launch(const QString &exe, const QString &dir, int quitAfterMs)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QString exe = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                 : QCoreApplication::applicationDirPath() + QStringLiteral("/../votkbox");
+    const QString exe =
+        argc > 1 ? QString::fromLocal8Bit(argv[1])
+                 : QCoreApplication::applicationDirPath() + QStringLiteral("/../votkbox");
     QTemporaryDir dir;
     // The run directory's translations and picture are part of start-up.
     const QString runDir = QFileInfo(exe).absolutePath();
     for (const char *name : {"app_zh.qm", "app_en.qm", "wb1.png"})
-        QFile::copy(runDir + QLatin1Char('/') + QLatin1String(name), dir.filePath(QLatin1String(name)));
+        QFile::copy(runDir + QLatin1Char('/') + QLatin1String(name),
+                    dir.filePath(QLatin1String(name)));
 
     std::vector<double> times;
     for (int i = 0; i < 21; ++i) {

@@ -2,6 +2,7 @@
 // jitter while the receive thread reads 9000 frames/s, the timing error of a
 // replay at 1000 frames/s and the fastest replay. Times are taken where the
 // report reaches the box's side of the HID seam.
+#include "benchfigures.h"
 #include "canrxthread.h"
 #include "cantxworker.h"
 #include "commands.h"
@@ -66,21 +67,6 @@ private:
     std::vector<Clock::time_point> m_times;
 };
 
-double percentile(std::vector<double> v, double p)
-{
-    if (v.empty())
-        return NAN;
-    std::sort(v.begin(), v.end());
-    const size_t i = std::min(v.size() - 1, size_t(p * double(v.size() - 1) + 0.5));
-    return v[i];
-}
-
-void print(const char *name, double value, const char *unit)
-{
-    std::printf("%s %.3f %s\n", name, value, unit);
-    std::fflush(stdout);
-}
-
 double ms(Clock::duration d)
 {
     return std::chrono::duration<double, std::milli>(d).count();
@@ -101,8 +87,7 @@ void runUntilDone(CanTxWorker &worker)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-    qRegisterMetaType<QVector<uint8_t>>("QVector<uint8_t>");
+    quietBenchmark();
     SimBox box;
     TimedBackend backend(box);
     setHidBackend(&backend);
@@ -126,7 +111,7 @@ int main(int argc, char **argv)
         std::vector<double> jitter;
         for (size_t i = 1; i < times.size(); ++i)
             jitter.push_back(std::abs(ms(times[i] - times[i - 1]) - double(kPeriodNs) / 1e6));
-        print("tx_period_jitter_ms_p99", percentile(jitter, 0.99), "ms");
+        printFigure("tx_period_jitter_ms_p99", percentile(jitter, 0.99), "ms", 3);
     }
     rx.stop();
     box.setCanRate(0);
@@ -147,7 +132,7 @@ int main(int argc, char **argv)
         for (size_t i = 0; i < times.size(); ++i)
             error.push_back(
                 std::abs(ms(times[i] - times[0]) - double(capture.at(int(i)).atNs) / 1e6));
-        print("replay_timing_error_ms_p99", percentile(error, 0.99), "ms");
+        printFigure("replay_timing_error_ms_p99", percentile(error, 0.99), "ms", 3);
     }
 
     // The same capture as fast as the box takes it.
@@ -157,7 +142,7 @@ int main(int argc, char **argv)
         CanTxWorker worker(CanTxWorker::replay(capture, 0, 1));
         runUntilDone(worker);
         const double seconds = double(t.nsecsElapsed()) / 1e9;
-        print("replay_fps_max", double(worker.sentCount()) / seconds, "frames/s");
+        printFigure("replay_fps_max", double(worker.sentCount()) / seconds, "frames/s", 3);
     }
     link->reset();
     setHidBackend(nullptr);
