@@ -15,3 +15,10 @@ QString hexBytesText(const uint8_t *data, int length)
     }
     return text;
 }
+
+QString secondsText(qint64 us)
+{
+    const auto [seconds, micros] = floorDivide(us, 1000000);
+    return QString::number(seconds) + QLatin1Char('.') +
+           QString::number(micros).rightJustified(6, QLatin1Char('0'));
+}

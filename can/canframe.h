@@ -35,6 +35,9 @@ inline int hexDigitValue(char c)
 // Two lower-case digits and a space per byte: {0x01, 0xab} -> "01 ab ".
 QString hexBytesText(const uint8_t *data, int length);
 
+// Microseconds as seconds with six decimals, for intervals: 1000250 -> "1.000250".
+QString secondsText(qint64 us);
+
 // `value` in whole `unit`s, rounded towards minus infinity, and the remainder,
 // never negative: times before the epoch stay in their own second.
 inline std::pair<qint64, qint64> floorDivide(qint64 value, qint64 unit)

@@ -4,15 +4,6 @@
 
 #include <algorithm>
 
-namespace {
-QString secondsText(qint64 us)
-{
-    const auto [seconds, micros] = floorDivide(us, 1000000);
-    return QString::number(seconds) + QLatin1Char('.') +
-           QString::number(micros).rightJustified(6, QLatin1Char('0'));
-}
-} // namespace
-
 CanIdSummaryModel::CanIdSummaryModel(QObject *parent) : QAbstractTableModel(parent)
 {
 }

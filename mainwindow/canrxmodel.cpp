@@ -14,14 +14,6 @@ const QColor kRowColour(Qt::white);
 const QColor kAlternateRowColour(198, 247, 217);
 const QColor kSentRowColour(255, 226, 160);
 const QColor kTextColour(Qt::black);
-
-// "1.000250": seconds with the microseconds, for intervals.
-QString secondsText(qint64 us)
-{
-    const auto [seconds, micros] = floorDivide(us, 1000000);
-    return QString::number(seconds) + QLatin1Char('.') +
-           QString::number(micros).rightJustified(6, QLatin1Char('0'));
-}
 } // namespace
 
 CanRxModel::CanRxModel(QObject *parent) : QAbstractTableModel(parent)
