@@ -50,24 +50,30 @@ int DeviceLink::receivePacket(CmdPacket &reply, bool withTimeout)
 
 int DeviceLink::receiveAnswer(CmdPacket &reply)
 {
-    using Clock = std::chrono::steady_clock;
     reply = CmdPacket();
     if (blockedForCaller())
         return -1;
     Access lock(*this);
+    return awaitReportLocked(reply, kAnyReply);
+}
+
+int DeviceLink::awaitReportLocked(CmdPacket &report, int cmd)
+{
+    using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline =
         Clock::now() + std::chrono::milliseconds(LINK_READ_TIMEOUT_MS);
     for (;;) {
         const auto left =
             std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) {
-            reply = CmdPacket();
+            report = CmdPacket();
             return 0;
         }
-        const int result = receiveLocked(reply, int(left));
-        if (result <= 0 || reply.getCmd() != CMD_CAN_FRAME)
+        const int result = receiveLocked(report, int(left));
+        const uint8_t code = report.getCmd();
+        if (result <= 0 || (cmd == kAnyReply ? code != CMD_CAN_FRAME : code == cmd))
             return result;
-        passOnLocked(reply);
+        passOnLocked(report);
     }
 }
 
@@ -118,7 +124,6 @@ int DeviceLink::writeRaw(const uint8_t *data, int len)
 
 LinkReply DeviceLink::exchange(uint8_t cmd, const QVector<uint8_t> &payload)
 {
-    using Clock = std::chrono::steady_clock;
     LinkReply answer;
     CmdPacket command;
     command.set(cmd, payload);
@@ -138,28 +143,15 @@ LinkReply DeviceLink::exchange(uint8_t cmd, const QVector<uint8_t> &payload)
     if (reportingOn)
         m_reporting = true;
 
-    const Clock::time_point deadline =
-        Clock::now() + std::chrono::milliseconds(LINK_READ_TIMEOUT_MS);
-    for (;;) {
-        const auto left =
-            std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) {
-            answer.result = 0;
-            return answer;
-        }
-        CmdPacket report;
-        answer.result = receiveLocked(report, int(left));
-        if (answer.result <= 0)
-            return answer;
-        if (report.getCmd() == cmd) {
-            // The box sends no frame after its answer to "reporting off".
-            if (reportingOff)
-                m_reporting = false;
-            answer.packet = report;
-            return answer;
-        }
-        passOnLocked(report);
-    }
+    CmdPacket report;
+    answer.result = awaitReportLocked(report, cmd);
+    if (answer.result <= 0)
+        return answer;
+    // The box sends no frame after its answer to "reporting off".
+    if (reportingOff)
+        m_reporting = false;
+    answer.packet = report;
+    return answer;
 }
 
 void DeviceLink::passOnLocked(const CmdPacket &report)

@@ -157,6 +157,11 @@ private:
     int sendLocked(const CmdPacket &packet);
     int receiveLocked(CmdPacket &reply, int timeoutMs);
     void passOnLocked(const CmdPacket &report);
+    // Reads until the report of command `cmd` (kAnyReply: anything but a
+    // frame) arrives, passing every other report on; 0 after the read
+    // time-out, with `report` empty.
+    static constexpr int kAnyReply = -1;
+    int awaitReportLocked(CmdPacket &report, int cmd);
     void passOnQueuedLocked();
     void closeLocked();
     LinkOpenResult lockBoxLocked(const BoxInfo &box, bool &newlyLocked);
