@@ -542,11 +542,7 @@ void TestMainWindow::receivingOnEveryTabAppliesAtOnce()
     rig.connectAccepted();
     rig.tabs()->setCurrentIndex(2);
     CanRxThread &rx = canRxThreadOf(rig.window);
-    rig.action("actionsetting")->trigger();
-    QDialog *dialog = nullptr;
-    for (QWidget *top : QApplication::topLevelWidgets())
-        if (top->isVisible() && top->objectName() == QLatin1String("SettingDialog"))
-            dialog = qobject_cast<QDialog *>(top);
+    QDialog *dialog = rig.openSettings();
     QVERIFY(dialog);
     // Gone with the test, failed or not: a dialog left open keeps the loop of the next one.
     const std::unique_ptr<QDialog> owned(dialog);

@@ -367,11 +367,7 @@ void TestUpgradeTab::settingsDuringUpgradeKeepTheUsersChoice()
 
     // The user opens the settings while the box restarts.
     QTRY_VERIFY_WITH_TIMEOUT(rig.box().commandsOnWire().contains(CMD_OTA_FINISH), 60000);
-    rig.action("actionsetting")->trigger();
-    QDialog *dialog = nullptr;
-    for (QWidget *top : QApplication::topLevelWidgets())
-        if (top->isVisible() && top->objectName() == QLatin1String("SettingDialog"))
-            dialog = qobject_cast<QDialog *>(top);
+    QDialog *dialog = rig.openSettings();
     QVERIFY(dialog);
     auto *autoConnect = dialog->findChild<QCheckBox *>(QStringLiteral("checkBox_auto_connect"));
     QCOMPARE(autoConnect->isChecked(), before == "1");

@@ -7,6 +7,8 @@
 #include "testsupport.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMetaType>
@@ -38,6 +40,17 @@ struct WindowRig
     QAction *action(const char *name) { return w<QAction>(name); }
     QTabWidget *tabs() { return w<QTabWidget>("tabWidget"); }
     QString text(const char *label) { return w<QLabel>(label)->text(); }
+
+    // Opens the settings dialog from the menu, as the user does; null when
+    // none appeared.
+    QDialog *openSettings()
+    {
+        action("actionsetting")->trigger();
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (top->isVisible() && top->objectName() == QLatin1String("SettingDialog"))
+                return qobject_cast<QDialog *>(top);
+        return nullptr;
+    }
 
     // Connect by the button, with the box accepting the handshake, then forget
     // what that put on the wire and showed.

@@ -1,7 +1,7 @@
 // votkbox-cli's commands through the real hidapi-hidraw library, against the
 // simulated box on a umockdev hidraw node.
 
-#include "clicommands.h"
+#include "clirun.h"
 #include "commands.h"
 #include "devicelink.h"
 #include "hidbackend.h"
@@ -91,17 +91,7 @@ void CliHidrawTest::init()
 
 int CliHidrawTest::run(const QStringList &args)
 {
-    QBuffer out(&m_out);
-    QBuffer err(&m_err);
-    m_out.clear();
-    m_err.clear();
-    out.open(QIODevice::WriteOnly);
-    err.open(QIODevice::WriteOnly);
-    const int code = runCli(args, &out, &err);
-    // The box side must see the close before the next command opens it again.
-    if (!QTest::qWaitFor([this] { return !m_dev->isOpenByHost(); }, 5000))
-        qWarning("the box side still has the node open");
-    return code;
+    return runCliCaptured(args, &m_out, &m_err, [this] { return !m_dev->isOpenByHost(); });
 }
 
 int CliHidrawTest::rawReportsOnWire() const

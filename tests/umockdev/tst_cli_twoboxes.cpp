@@ -1,7 +1,7 @@
 // votkbox-cli with two boxes plugged in, through the real hidapi-hidraw
 // library: listing them, choosing one, and upgrading both at once.
 
-#include "clicommands.h"
+#include "clirun.h"
 #include "devicelink.h"
 #include "hidbackend.h"
 #include "otafile.h"
@@ -98,17 +98,7 @@ bool CliTwoBoxesTest::bothClosed() const
 
 int CliTwoBoxesTest::run(const QStringList &args)
 {
-    QBuffer out(&m_out);
-    QBuffer err(&m_err);
-    m_out.clear();
-    m_err.clear();
-    out.open(QIODevice::WriteOnly);
-    err.open(QIODevice::WriteOnly);
-    const int code = runCli(args, &out, &err);
-    // The box side must see the close before the next command opens it again.
-    if (!QTest::qWaitFor([this] { return bothClosed(); }, 5000))
-        qWarning("the box side still has a node open");
-    return code;
+    return runCliCaptured(args, &m_out, &m_err, [this] { return bothClosed(); });
 }
 
 void CliTwoBoxesTest::listShowsBoth()
