@@ -71,6 +71,10 @@ private slots:
 
 private:
     void deliver(const QByteArray &frame);
+    // Frames ("df 07 01") read at the given times and handled in one batch.
+    void deliverBatch(const QList<QPair<const char *, qint64>> &frames);
+    // What the window has been handed, in the table.
+    void showHandedOver();
     // Opens the context menu and picks entry `entry` (0 "删除", 1 "全部删除",
     // -1 none) by keyboard, as a user would. True when the menu was as it
     // should be.
@@ -140,6 +144,18 @@ void TestCanReceive::deliver(const QByteArray &frame)
 {
     // As the receive thread hands it over, through the window's own connection.
     emit canRxThreadOf(*m_window).send_can_rx(bytesVector(frame), frameReadTimeUs());
+    showHandedOver();
+}
+
+void TestCanReceive::deliverBatch(const QList<QPair<const char *, qint64>> &frames)
+{
+    for (const auto &frame : frames)
+        emit canRxThreadOf(*m_window).send_can_rx(bytesVector(hexBytes(frame.first)), frame.second);
+    showHandedOver();
+}
+
+void TestCanReceive::showHandedOver()
+{
     QCoreApplication::sendPostedEvents(m_window.get(), QEvent::MetaCall);
     // Rows reach the view in batches; show this one now.
     m_model->flush();
@@ -552,12 +568,7 @@ void TestCanReceive::saveWritesFrames_data()
 void TestCanReceive::framesOfOneBatchKeepTheirReadTimes()
 {
     const qint64 readUs = 1733580000123456;
-    CanRxThread &rx = canRxThreadOf(*m_window);
-    emit rx.send_can_rx(bytesVector(hexBytes("df 07 01")), readUs);
-    emit rx.send_can_rx(bytesVector(hexBytes("e8 07 02")), readUs + 400);
-    emit rx.send_can_rx(bytesVector(hexBytes("df 07 03")), readUs + 1000);
-    QCoreApplication::sendPostedEvents(m_window.get(), QEvent::MetaCall);
-    m_model->flush();
+    deliverBatch({{"df 07 01", readUs}, {"e8 07 02", readUs + 400}, {"df 07 03", readUs + 1000}});
     QCOMPARE(rows(), 3);
     QCOMPARE(cell(0, 0), canRxTimeText(readUs / 1000));
     QCOMPARE(cell(2, 0), canRxTimeText(readUs / 1000 + 1));
@@ -591,8 +602,7 @@ void TestCanReceive::sentFrameIsARowBetweenReceivedOnes()
     m_window->findChild<QPushButton *>("pushButton_can_send")->click();
     m_sim->box.queueCanFrame(bytesVector(hexBytes("e8 07 02")));
     QVERIFY(link->exchange(CMD_GET_CAN_TIME).answered());
-    QCoreApplication::sendPostedEvents(m_window.get(), QEvent::MetaCall);
-    m_model->flush();
+    showHandedOver();
     QCOMPARE(rows(), 3);
     QCOMPARE(cell(0, CanRxModel::IdColumn), QStringLiteral("7df"));
     QCOMPARE(cell(1, CanRxModel::IdColumn), QStringLiteral("123"));
@@ -665,13 +675,10 @@ void TestCanReceive::filteredViewFollowsFramesDeletionsAndLimit()
 void TestCanReceive::perIdViewCountsPeriodsAndChangedBytes()
 {
     const qint64 t0 = 1733580000000000;
-    CanRxThread &rx = canRxThreadOf(*m_window);
-    emit rx.send_can_rx(bytesVector(hexBytes("df 07 01 02")), t0);
-    emit rx.send_can_rx(bytesVector(hexBytes("e8 07 aa")), t0 + 5000);
-    emit rx.send_can_rx(bytesVector(hexBytes("df 07 01 03")), t0 + 10000);
-    emit rx.send_can_rx(bytesVector(hexBytes("df 07 01 03 04")), t0 + 30000);
-    QCoreApplication::sendPostedEvents(m_window.get(), QEvent::MetaCall);
-    m_model->flush();
+    deliverBatch({{"df 07 01 02", t0},
+                  {"e8 07 aa", t0 + 5000},
+                  {"df 07 01 03", t0 + 10000},
+                  {"df 07 01 03 04", t0 + 30000}});
     m_window->findChild<QPushButton *>("pushButton_can_rx_by_id")->click();
     QAbstractItemModel *byId = m_table->model();
     QVERIFY(byId != m_model);
@@ -688,9 +695,7 @@ void TestCanReceive::perIdViewCountsPeriodsAndChangedBytes()
     QCOMPARE(byId->rowCount(), 2);
     QCOMPARE(row(0), QStringList({"7df", "3", "0.020000", "01 03 04 ", "100"}));
     QCOMPARE(row(1), QStringList({"7e8", "1", "", "aa ", "0"}));
-    emit rx.send_can_rx(bytesVector(hexBytes("e8 07 bb")), t0 + 40000);
-    QCoreApplication::sendPostedEvents(m_window.get(), QEvent::MetaCall);
-    m_model->flush();
+    deliverBatch({{"e8 07 bb", t0 + 40000}});
     QCOMPARE(row(1), QStringList({"7e8", "2", "0.035000", "bb ", "1"}));
     QCOMPARE(row(0).at(1), QStringLiteral("3"));
     m_window->findChild<QPushButton *>("pushButton_can_rx_by_id")->click();
