@@ -25,6 +25,7 @@ private slots:
     void rawWriteRejectsBadLengths();
     void noHandleTouchesNothing();
     void reopenReleasesTheOldHandle();
+    void framesWhileTheNodeIsClosedReachNobody();
     void failedOpenKeepsFlagAndDropsHandle();
     void identityStrings();
     void claimedLinkRefusesOtherThreads();
@@ -211,6 +212,27 @@ void TestDeviceLink::reopenReleasesTheOldHandle()
     const LinkReply reply = link->exchange(CMD_PROBE);
     QVERIFY(reply.answered());
     QCOMPARE(int(reply.packet.getCmd()), int(CMD_PROBE));
+}
+
+// As with hidraw: what the box sends while no handle has its node open is
+// lost, and a new handle starts with what comes after it opened.
+void TestDeviceLink::framesWhileTheNodeIsClosedReachNobody()
+{
+    SimFixture sim;
+    DeviceLink *link = DeviceLink::instance();
+    QCOMPARE(link->open(), 0);
+    QVERIFY(link->exchange(CMD_CAN_RX_ENABLE, {1}).answered());
+    sim.box.setCanRate(1000);
+    link->close();
+    QTest::qWait(200); // about 200 frames sent to a closed node
+    HidHandle *handle = sim.backend.open(0x28E9, 0x028F, nullptr);
+    QVERIFY(handle);
+    uint8_t report[64];
+    int queued = 0;
+    while (sim.backend.readTimeout(handle, report, sizeof report, 0) > 0)
+        ++queued;
+    sim.backend.close(handle);
+    QVERIFY2(queued < 50, qPrintable(QString::number(queued)));
 }
 
 void TestDeviceLink::failedOpenKeepsFlagAndDropsHandle()
