@@ -60,7 +60,7 @@ QString usageText()
         "\n"
         "Exit status: 0 done, 1 usage error, 2 no box or it cannot be opened, 3 the box did not\n"
         "answer, 4 refused input, 5 the upgrade failed, 6 standard output could not be written,\n"
-        "7 the box is in use by another program.\n");
+        "7 the box is in use by another program or its lock could not be taken.\n");
     return text;
 }
 
@@ -128,6 +128,11 @@ int openBox(CliContext &cli, bool simulated)
         return cli.fail(CLI_NO_BOX, QStringLiteral("no VOTK-WIFI BOX found on the USB ports"));
     case LinkOpenResult::InUse:
         return cli.fail(CLI_BOX_IN_USE, boxInUse(opened.holder));
+    case LinkOpenResult::LockFailed:
+        return cli.fail(CLI_BOX_IN_USE,
+                        QStringLiteral("the box's lock could not be taken (%1); it is not used "
+                                       "unlocked, where another program could take its replies")
+                            .arg(opened.lockFailure));
     }
     switch (BoxCommands::connect()) {
     case Handshake::Ok:

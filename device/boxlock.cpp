@@ -1,5 +1,6 @@
 #include "boxlock.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 
@@ -7,6 +8,8 @@
 #include <set>
 
 #include <cerrno>
+#include <climits>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,23 +17,13 @@
 namespace {
 // fcntl locks belong to the process, and closing any descriptor of the file
 // drops them: the keys held here keep a second lock in this process from
-// opening (and later closing) the same file.
+// opening (and later closing) the same file. The set is never destroyed, so a
+// lock released by a static destructor (the link's) still finds it.
 std::mutex heldMutex;
 std::set<QString> &heldKeys()
 {
-    static std::set<QString> keys;
-    return keys;
-}
-
-QString lockDir()
-{
-    static const QString dir = [] {
-        const QString run = QStringLiteral("/run/lock");
-        if (::access(QFile::encodeName(run).constData(), W_OK | X_OK) == 0)
-            return run;
-        return QDir::tempPath();
-    }();
-    return dir;
+    static auto *keys = new std::set<QString>;
+    return *keys;
 }
 
 // Every byte but [A-Za-z0-9.-] becomes _XX, so two keys never share a file.
@@ -44,6 +37,34 @@ QString sanitised(const QString &text)
             out += QChar(b);
         else
             out += QStringLiteral("_%1").arg(b, 2, 16, QLatin1Char('0'));
+    }
+    return out;
+}
+
+// A file name fits NAME_MAX; a longer one keeps its start readable and ends in
+// a hash of the whole key, marked "_h", which no sanitised key contains.
+QString fileNameFor(const QString &key)
+{
+    constexpr int kReadable = 100;
+    const QString name = QStringLiteral("votkbox-") + sanitised(key) + QStringLiteral(".lock");
+    if (QFile::encodeName(name).size() <= NAME_MAX)
+        return name;
+    const QByteArray hash =
+        QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256).toHex();
+    return QStringLiteral("votkbox-") + sanitised(key).left(kReadable) + QStringLiteral("_h") +
+           QString::fromLatin1(hash) + QStringLiteral(".lock");
+}
+
+// A process name as the system keeps it can carry any byte: escape what a
+// terminal or a message box would act on.
+QString printable(const QString &text)
+{
+    QString out;
+    for (const QChar c : text) {
+        if (c.isPrint())
+            out += c;
+        else
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
     }
     return out;
 }
@@ -63,9 +84,52 @@ BoxLockHolder holderOf(int fd, bool ownProcess)
     if (holder.pid > 0) {
         QFile comm(QStringLiteral("/proc/%1/comm").arg(holder.pid));
         if (comm.open(QIODevice::ReadOnly))
-            holder.program = QString::fromLocal8Bit(comm.readAll()).trimmed();
+            holder.program = printable(QString::fromLocal8Bit(comm.read(64)).trimmed());
     }
     return holder;
+}
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Opens the lock file without ever following a link or touching anything but
+// a regular file. An existing file is opened without O_CREAT: with
+// fs.protected_regular a file another user made in a sticky folder refuses
+// O_CREAT even where it may be opened. -1 with `reason` set on failure.
+int openLockFile(const QString &path, QString &reason)
+{
+    const QByteArray name = QFile::encodeName(path);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        bool created = false;
+        int fd = ::open(name.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0 && errno == ENOENT) {
+            fd = ::open(name.constData(),
+                        O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+            // Made by another program in between: open that one.
+            if (fd < 0 && errno == EEXIST)
+                continue;
+            created = fd >= 0;
+        }
+        if (fd < 0) {
+            reason = errno == ELOOP ? QStringLiteral("%1 is a symbolic link").arg(path)
+                                    : QStringLiteral("%1: %2").arg(path, systemError(errno));
+            return -1;
+        }
+        struct stat info = {};
+        if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+            reason = QStringLiteral("%1 is not a regular file").arg(path);
+            ::close(fd);
+            return -1;
+        }
+        // Past the umask, so that another user's program can lock the same file.
+        if (created || (info.st_uid == ::geteuid() && (info.st_mode & 0777) != 0666))
+            ::fchmod(fd, 0666);
+        return fd;
+    }
+    reason = QStringLiteral("%1 keeps being replaced").arg(path);
+    return -1;
 }
 } // namespace
 
@@ -81,12 +145,23 @@ QString BoxLock::keyFor(const QString &serialNumber, const QString &devicePath)
     return QStringLiteral("path-") + devicePath;
 }
 
-QString BoxLock::filePath(const QString &key)
+QString BoxLock::directory()
 {
-    return lockDir() + QStringLiteral("/votkbox-") + sanitised(key) + QStringLiteral(".lock");
+    const QString chosen = qEnvironmentVariable("VOTKBOX_LOCK_DIR");
+    if (!chosen.isEmpty())
+        return chosen;
+    const QString run = QStringLiteral("/run/lock");
+    if (::access(QFile::encodeName(run).constData(), W_OK | X_OK) == 0)
+        return run;
+    return QDir::tempPath();
 }
 
-BoxLock::Result BoxLock::acquire(const QString &key, BoxLockHolder *holder)
+QString BoxLock::filePath(const QString &key)
+{
+    return directory() + QLatin1Char('/') + fileNameFor(key);
+}
+
+BoxLock::Result BoxLock::acquire(const QString &key, BoxLockHolder *holder, QString *failure)
 {
     if (isHeld() && m_key == key)
         return Result::Locked;
@@ -96,23 +171,25 @@ BoxLock::Result BoxLock::acquire(const QString &key, BoxLockHolder *holder)
             *holder = holderOf(-1, true);
         return Result::InUse;
     }
-    const QByteArray path = QFile::encodeName(filePath(key));
-    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
-    if (fd < 0)
+    QString reason;
+    const int fd = openLockFile(filePath(key), reason);
+    if (fd < 0) {
+        if (failure)
+            *failure = reason;
         return Result::Unavailable;
-    // Past the umask, so that another user's program can lock the same file.
-    struct stat info = {};
-    if (::fstat(fd, &info) == 0 && info.st_uid == ::geteuid())
-        ::fchmod(fd, 0666);
+    }
     struct flock lock = {};
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;
     if (::fcntl(fd, F_SETLK, &lock) != 0) {
         const int error = errno;
-        if (holder)
+        const bool held = error == EACCES || error == EAGAIN;
+        if (held && holder)
             *holder = holderOf(fd, false);
+        if (!held && failure)
+            *failure = QStringLiteral("%1: %2").arg(filePath(key), systemError(error));
         ::close(fd);
-        return error == EACCES || error == EAGAIN ? Result::InUse : Result::Unavailable;
+        return held ? Result::InUse : Result::Unavailable;
     }
     if (m_fd >= 0) {
         heldKeys().erase(m_key);

@@ -11,9 +11,10 @@ struct BoxLockHolder
 
 // An advisory lock on one box, so that two programs never read each other's
 // replies. It is a write lock (fcntl) on a file named after the box's key in
-// /run/lock (the temporary folder where that is not writable); the system
-// drops it when the process ends, crash or not. A lock is held per process:
-// asking again for a key this process holds finds it in use.
+// /run/lock (the temporary folder where that is not writable, the folder in
+// VOTKBOX_LOCK_DIR where that is set); the system drops it when the process
+// ends, crash or not. A lock is held per process: asking again for a key this
+// process holds finds it in use.
 class BoxLock
 {
 public:
@@ -21,7 +22,7 @@ public:
     {
         Locked,
         InUse,      // another program (or another lock of this one) holds it
-        Unavailable // no lock file could be made; the box is not locked
+        Unavailable // the lock file cannot be used; the box must not be opened
     };
 
     BoxLock() = default;
@@ -32,12 +33,15 @@ public:
     // The key of a box: its USB serial number where it has one, else its
     // device path, so that a re-plugged box maps to the same lock.
     static QString keyFor(const QString &serialNumber, const QString &devicePath);
-    // The lock file of a key (the folder is chosen on first use).
+    // The folder of the lock files, and the lock file of a key (its name
+    // shortened with a hash where the key is too long for a file name).
+    static QString directory();
     static QString filePath(const QString &key);
 
     // Locks `key`, releasing a different one held before. On InUse `holder`
-    // (when given) names who holds it.
-    Result acquire(const QString &key, BoxLockHolder *holder = nullptr);
+    // (when given) names who holds it, its name's control characters escaped;
+    // on Unavailable `failure` says why the lock file could not be used.
+    Result acquire(const QString &key, BoxLockHolder *holder = nullptr, QString *failure = nullptr);
     void release();
     bool isHeld() const { return m_fd >= 0; }
     QString key() const { return m_key; }

@@ -40,10 +40,13 @@ struct LinkOpenResult
         NoBox,        // none plugged in, or it went away while opening
         NoPermission, // its device node is there but this user may not open it
         InUse,        // another program holds its lock; it was not opened
+        LockFailed,   // its lock could not be taken; it was not opened unlocked
     };
     Status status = NoBox;
     // Who holds the box, for InUse.
     BoxLockHolder holder;
+    // Why the lock could not be taken, for LockFailed.
+    QString lockFailure;
 
     bool opened() const { return status == Opened; }
 };
@@ -68,9 +71,11 @@ struct BoxSelector
     bool matches(const BoxInfo &box) const;
 };
 
-// Length of one read slice of the CAN receive loop: short enough that a stop
-// request or a waiting request/reply exchange is served promptly.
+// Length of one read slice of a reader that waits for any report.
 constexpr int LINK_RX_SLICE_MS = 20;
+// How long the CAN receive loop rests, without the lock, when nothing was
+// queued; hidraw keeps 64 reports meanwhile.
+constexpr int LINK_RX_IDLE_US = 1000;
 
 // The single USB HID link to the box. One lock serialises every backend call
 // on the handle, so a request and its reply stay together and a handle is
@@ -121,9 +126,11 @@ public:
     // dropped otherwise; so is input already queued before the command.
     LinkReply exchange(uint8_t cmd, const QVector<uint8_t> &payload = {});
 
-    // One read slice of the CAN receive loop: a report read is handed to
-    // `sink` before the lock is released, so frames keep their order against
-    // the ones an exchange passes on. Gives way at once to a waiting exchange.
+    // One turn of the CAN receive loop: the reports queued are read without
+    // waiting and handed to `sink` before the lock is released, so frames keep
+    // their order against the ones an exchange passes on; with none queued it
+    // rests a moment without the lock. Gives way at once to a waiting sender.
+    // The number of reports read, 0 when none was queued, -1 on error.
     int receiveFrame(FrameSink &sink);
     // Where the frames an exchange (or a re-open) reads go while CAN
     // reporting is on; null drops them.

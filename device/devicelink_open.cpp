@@ -29,13 +29,20 @@ LinkOpenResult DeviceLink::lockBoxLocked(const BoxInfo &box, bool &newlyLocked)
     LinkOpenResult outcome;
     const QString key = BoxLock::keyFor(box.serialNumber, box.path);
     newlyLocked = !(m_boxLock.isHeld() && m_boxLock.key() == key);
-    if (m_boxLock.acquire(key, &outcome.holder) == BoxLock::Result::InUse) {
+    switch (m_boxLock.acquire(key, &outcome.holder, &outcome.lockFailure)) {
+    case BoxLock::Result::Locked:
+        outcome.status = LinkOpenResult::Opened;
+        break;
+    case BoxLock::Result::InUse:
         newlyLocked = false;
         outcome.status = LinkOpenResult::InUse;
-        return outcome;
+        break;
+    // Unlocked, two programs would take each other's replies without a word.
+    case BoxLock::Result::Unavailable:
+        newlyLocked = false;
+        outcome.status = LinkOpenResult::LockFailed;
+        break;
     }
-    // Without a lock file the box is still opened: the lock only guards.
-    outcome.status = LinkOpenResult::Opened;
     return outcome;
 }
 

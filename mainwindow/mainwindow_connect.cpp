@@ -45,6 +45,8 @@ QString MainWindow::openFailureText(const LinkOpenResult &opened)
                    .arg(opened.holder.program.isEmpty() ? QStringLiteral("?")
                                                         : opened.holder.program)
                    .arg(opened.holder.pid);
+    case LinkOpenResult::LockFailed:
+        return tr("无法锁定VOTK设备，未打开设备") + QLatin1Char('\n') + opened.lockFailure;
     }
     return tr("VOTK连接失败");
 }

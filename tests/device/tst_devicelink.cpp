@@ -7,6 +7,39 @@
 
 #include <thread>
 
+#include <cerrno>
+#include <cstdarg>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+// Where open() behaves as under fs.protected_regular (Debian's default): a
+// file that exists there refuses O_CREAT, as another user's file in a sticky
+// folder does, even for root. Empty: open() as the system has it.
+QByteArray protectedFolder;
+} // namespace
+
+extern "C" int open(const char *path, int flags, ...)
+{
+    mode_t mode = 0;
+    if (flags & O_CREAT) {
+        va_list args;
+        va_start(args, flags);
+        mode = mode_t(va_arg(args, int));
+        va_end(args);
+    }
+    struct stat info = {};
+    if (!protectedFolder.isEmpty() && (flags & O_CREAT) && !(flags & O_EXCL) &&
+        QByteArray(path).startsWith(protectedFolder) && ::lstat(path, &info) == 0 &&
+        S_ISREG(info.st_mode)) {
+        errno = EACCES;
+        return -1;
+    }
+    return int(::syscall(SYS_openat, AT_FDCWD, path, flags, mode));
+}
+
 // The report framing and the link's own rules, against the simulated box.
 class TestDeviceLink : public QObject
 {
@@ -30,6 +63,8 @@ private slots:
     void identityStrings();
     void claimedLinkRefusesOtherThreads();
     void boxHeldByAnotherProgramIsNotOpened();
+    void unusableLockFileNeverOpensUnlocked_data();
+    void unusableLockFileNeverOpensUnlocked();
 };
 
 void TestDeviceLink::outputReportIsExact_data()
@@ -299,12 +334,13 @@ void TestDeviceLink::boxHeldByAnotherProgramIsNotOpened()
     const QString key = BoxLock::keyFor(id.serialNumber, QStringLiteral("sim:votkbox"));
     DeviceLink *link = DeviceLink::instance();
 
-    LockHolder other(BoxLock::filePath(key));
+    // A process name can carry a terminal's escape sequences.
+    LockHolder other(BoxLock::filePath(key), "tst\x1b[2Jgone");
     QVERIFY(other.pid() > 0);
     const LinkOpenResult refused = link->openBox();
     QCOMPARE(int(refused.status), int(LinkOpenResult::InUse));
     QCOMPARE(refused.holder.pid, other.pid());
-    QCOMPARE(refused.holder.program, QStringLiteral("tst_devicelink"));
+    QCOMPARE(refused.holder.program, QStringLiteral("tst\\x1b[2Jgone"));
     QCOMPARE(sim.backend.openHandles(), 0);
     QVERIFY(sim.box.wire().isEmpty());
     QVERIFY(!link->isConnected());
@@ -322,6 +358,67 @@ void TestDeviceLink::boxHeldByAnotherProgramIsNotOpened()
     QCOMPARE(int(second.acquire(key)), int(BoxLock::Result::Locked));
     second.release();
     QFile::remove(BoxLock::filePath(key));
+}
+
+void TestDeviceLink::unusableLockFileNeverOpensUnlocked_data()
+{
+    QTest::addColumn<QString>("planted");
+    QTest::addColumn<int>("serialLength");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("another user's file, protected_regular") << "foreign file" << 4 << true;
+    QTest::newRow("symbolic link") << "symlink" << 4 << false;
+    QTest::newRow("dangling symbolic link") << "dangling symlink" << 4 << false;
+    QTest::newRow("directory") << "directory" << 4 << false;
+    QTest::newRow("no lock folder") << "no folder" << 4 << false;
+    QTest::newRow("serial too long for a file name") << "" << 300 << true;
+}
+
+void TestDeviceLink::unusableLockFileNeverOpensUnlocked()
+{
+    QFETCH(QString, planted);
+    QFETCH(int, serialLength);
+    QFETCH(bool, opens);
+    QTemporaryDir dir;
+    const QString folder = planted == "no folder" ? dir.filePath("gone") : dir.path();
+    const QByteArray previous = qgetenv("VOTKBOX_LOCK_DIR");
+    qputenv("VOTKBOX_LOCK_DIR", QFile::encodeName(folder));
+    SimFixture sim;
+    sim.backend.setSharedWithOtherPrograms(true);
+    SimBox::Identity id = sim.box.identity();
+    id.serialNumber = QString(serialLength, QLatin1Char('7'));
+    sim.box.setIdentity(id);
+    const QString key = BoxLock::keyFor(id.serialNumber, QStringLiteral("sim:votkbox"));
+    const QString lockFile = BoxLock::filePath(key);
+    const QString target = dir.filePath("target");
+    QFile(target).open(QIODevice::WriteOnly);
+    if (planted == "foreign file") {
+        QFile(lockFile).open(QIODevice::WriteOnly);
+        protectedFolder = QFile::encodeName(folder);
+    } else if (planted == "symlink") {
+        QVERIFY(QFile::link(target, lockFile));
+    } else if (planted == "dangling symlink") {
+        QVERIFY(QFile::link(dir.filePath("nothing"), lockFile));
+    } else if (planted == "directory") {
+        QVERIFY(QDir().mkdir(lockFile));
+    }
+
+    DeviceLink *link = DeviceLink::instance();
+    const LinkOpenResult outcome = link->openBox();
+    protectedFolder.clear();
+    QCOMPARE(outcome.opened(), opens);
+    if (opens) {
+        QVERIFY(QFileInfo(lockFile).fileName().toUtf8().size() <= 255);
+        BoxLock second;
+        QCOMPARE(int(second.acquire(key)), int(BoxLock::Result::InUse));
+    } else {
+        QCOMPARE(int(outcome.status), int(LinkOpenResult::LockFailed));
+        QVERIFY(!outcome.lockFailure.isEmpty());
+        QCOMPARE(sim.backend.openHandles(), 0);
+        QVERIFY(!QFileInfo::exists(dir.filePath("nothing")));
+        QCOMPARE(QFileInfo(target).size(), 0);
+    }
+    link->close();
+    qputenv("VOTKBOX_LOCK_DIR", previous);
 }
 
 QTEST_GUILESS_MAIN(TestDeviceLink)

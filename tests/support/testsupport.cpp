@@ -11,6 +11,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -187,7 +188,7 @@ QByteArray vectorBytes(const QVector<uint8_t> &bytes)
     return b;
 }
 
-LockHolder::LockHolder(const QString &lockFile)
+LockHolder::LockHolder(const QString &lockFile, const QByteArray &name)
 {
     const QByteArray path = QFile::encodeName(lockFile);
     int ready[2];
@@ -197,6 +198,8 @@ LockHolder::LockHolder(const QString &lockFile)
     if (child == 0) {
         // Only async-signal-safe calls here: the parent may have threads.
         ::close(ready[0]);
+        if (!name.isEmpty())
+            ::prctl(PR_SET_NAME, name.constData());
         const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
         struct flock lock = {};
         lock.l_type = F_WRLCK;

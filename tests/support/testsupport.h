@@ -80,11 +80,12 @@ private:
 };
 
 // Another program holding a box's lock: a child process that locks the file
-// the way BoxLock does and waits. Gone (killed, as in a crash) when destroyed.
+// the way BoxLock does and waits, under the process name `name` when given.
+// Gone (killed, as in a crash) when destroyed.
 class LockHolder
 {
 public:
-    explicit LockHolder(const QString &lockFile);
+    explicit LockHolder(const QString &lockFile, const QByteArray &name = QByteArray());
     ~LockHolder();
     LockHolder(const LockHolder &) = delete;
     LockHolder &operator=(const LockHolder &) = delete;
