@@ -1,5 +1,7 @@
 #include "startup.h"
 
+#include "devicelink.h"
+
 #include "version.h"
 
 #include "appconfig.h"
@@ -153,6 +155,9 @@ Startup::~Startup()
 {
     m_quitSignals.reset();
     m_window.reset();
+    // The box and its lock are let go here, while everything the lock uses is
+    // still there, not by the link's static destructor.
+    DeviceLink::instance()->reset();
     m_translator.reset();
     m_qtTranslator.reset();
     m_settings.reset();

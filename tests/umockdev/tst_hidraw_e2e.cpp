@@ -13,6 +13,7 @@
 
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 
@@ -77,6 +78,8 @@ private slots:
     void generatedBurstArrivesComplete();
     void repliesStayWithTheirCommandsWhileFramesStream();
     void unplugWhileReadingThenReplugResumesFrames();
+    void windowQuitsCleanlyWithTheBoxConnected_data();
+    void windowQuitsCleanlyWithTheBoxConnected();
 
 private:
     CmdPacket ask(uint8_t cmd, const QVector<uint8_t> &payload, int *result = nullptr);
@@ -339,6 +342,46 @@ void HidrawE2eTest::unplugWhileReadingThenReplugResumesFrames()
 
     for (const QVector<uint8_t> &frame : sink.frames())
         QCOMPARE(frame.size(), 10);
+}
+
+void HidrawE2eTest::windowQuitsCleanlyWithTheBoxConnected_data()
+{
+    QTest::addColumn<bool>("terminate");
+    QTest::newRow("SIGTERM") << true;
+    QTest::newRow("--quit-after") << false;
+}
+
+// The window as its own process, the box connected and locked when it ends: its
+// exit runs the static destructors that once released the lock into freed
+// memory (a crash, or an AddressSanitizer report, instead of a clean exit).
+void HidrawE2eTest::windowQuitsCleanlyWithTheBoxConnected()
+{
+    QFETCH(bool, terminate);
+    m_link->reset();
+    QTRY_VERIFY(!m_dev->isOpenByHost());
+    QTemporaryDir home;
+    QProcess window;
+    window.setWorkingDirectory(home.path());
+    QStringList args;
+    if (!terminate)
+        args << QStringLiteral("--quit-after") << QStringLiteral("4000");
+    window.start(qEnvironmentVariable("VOTKBOX_BIN"), args);
+    QVERIFY(window.waitForStarted());
+    const auto handshakeDone = [this] {
+        const QList<QByteArray> wire = m_dev->box()->wire();
+        return std::any_of(wire.begin(), wire.end(), [](const QByteArray &report) {
+            return report.size() > 3 && uint8_t(report.at(3)) == CMD_ENTER_USB_MODE;
+        });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(handshakeDone(), 10000);
+    if (terminate)
+        window.terminate();
+    QVERIFY(window.waitForFinished(15000));
+    const QByteArray errors = window.readAllStandardError();
+    QVERIFY2(!errors.contains("Sanitizer"), errors.constData());
+    QCOMPARE(window.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(window.exitCode(), 0);
+    QTRY_VERIFY(!m_dev->isOpenByHost());
 }
 
 QTEST_GUILESS_MAIN(HidrawE2eTest)
