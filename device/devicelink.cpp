@@ -86,12 +86,29 @@ int DeviceLink::receiveFrame(FrameSink &sink)
     }
     if (blockedForCaller())
         return -1;
-    Access lock(*this);
-    CmdPacket report;
-    const int result = receiveLocked(report, LINK_RX_SLICE_MS);
-    if (result > 0)
-        sink.frameRead(report);
-    return result;
+    int result = 0;
+    int read = 0;
+    {
+        // Only reads that wait for nothing are made under the lock, so a
+        // sender never waits for the bus to bring a frame.
+        Access lock(*this);
+        while (read < kMaxQueuedReports) {
+            CmdPacket report;
+            result = receiveLocked(report, 0);
+            if (result <= 0)
+                break;
+            sink.frameRead(report);
+            ++read;
+            if (m_waiting.load() > 0)
+                break;
+        }
+    }
+    if (read > 0)
+        return read;
+    if (result < 0)
+        return result;
+    std::this_thread::sleep_for(std::chrono::microseconds(LINK_RX_IDLE_US));
+    return 0;
 }
 
 void DeviceLink::setFrameSink(FrameSink *sink)
