@@ -90,6 +90,9 @@ void TestCanRxThread::forwardsEveryReportInOrder()
     // Idle slices emit nothing.
     QTest::qWait(100);
     QCOMPARE(m_frames.size(), 4);
+    // The stamps count real microseconds and stay on the wall clock.
+    QVERIFY(frameReadTimeUs() - after >= 100000);
+    QVERIFY(qAbs(frameReadTimeUs() - QDateTime::currentMSecsSinceEpoch() * 1000) < 1000000);
 }
 
 void TestCanRxThread::stopWithoutIncomingFramesReturns()
@@ -151,24 +154,11 @@ void TestCanRxThread::exchangesSurviveFlowingFrames()
     startCollecting();
     QTRY_VERIFY(readerFrames.load() > 1000);
 
-    std::vector<int> readWhileAsking;
     for (int i = 0; i < 400; ++i) {
         m_sim->box.setCanTime(uint8_t(i));
-        const int before = readerFrames.load();
         const LinkReply reply = link->exchange(CMD_GET_CAN_TIME);
-        readWhileAsking.push_back(readerFrames.load() - before);
         QCOMPARE(reply.payload(), QVector<uint8_t>{uint8_t(i)});
     }
-    // A reader that gives way reads at most the frame it was reading; the
-    // 90th percentile leaves out the odd time the test thread is descheduled.
-    std::sort(readWhileAsking.begin(), readWhileAsking.end());
-    const int typical = readWhileAsking.at(readWhileAsking.size() * 9 / 10);
-#if !defined(__SANITIZE_THREAD__) && !defined(__SANITIZE_ADDRESS__)
-    // Sanitizer builds change the timing too much for a scheduling figure.
-    QVERIFY2(typical < 20, qPrintable(QString::number(typical)));
-#else
-    Q_UNUSED(typical);
-#endif
 
     m_thread->stop();
     QVERIFY(link->exchange(CMD_CAN_RX_ENABLE, {0}).answered());
