@@ -63,6 +63,7 @@ private slots:
     void identityStrings();
     void claimedLinkRefusesOtherThreads();
     void boxHeldByAnotherProgramIsNotOpened();
+    void failedReopenKeepsTheLockHeldBefore();
     void unusableLockFileNeverOpensUnlocked_data();
     void unusableLockFileNeverOpensUnlocked();
 };
@@ -358,6 +359,38 @@ void TestDeviceLink::boxHeldByAnotherProgramIsNotOpened()
     QCOMPARE(int(second.acquire(key)), int(BoxLock::Result::Locked));
     second.release();
     QFile::remove(BoxLock::filePath(key));
+}
+
+// The box is listed but its node cannot be opened (a re-plug half done): the
+// lock taken before stays, or another program could take the box meanwhile.
+void TestDeviceLink::failedReopenKeepsTheLockHeldBefore()
+{
+    struct RefusingBackend : SimHidBackend
+    {
+        using SimHidBackend::SimHidBackend;
+        bool refuse = false;
+        HidHandle *open(unsigned short v, unsigned short p, const wchar_t *s) override
+        {
+            return refuse ? nullptr : SimHidBackend::open(v, p, s);
+        }
+        HidHandle *openPath(const char *path) override
+        {
+            return refuse ? nullptr : SimHidBackend::openPath(path);
+        }
+    };
+    SimFixture sim;
+    RefusingBackend backend(sim.box);
+    backend.setSharedWithOtherPrograms(true);
+    DeviceLink *link = DeviceLink::instance();
+    link->setBackend(&backend);
+    const QString key = BoxLock::keyFor(sim.box.identity().serialNumber, SimHidBackend::kPath);
+    QVERIFY(link->openBox().opened());
+    backend.refuse = true;
+    QCOMPARE(link->open(), -1);
+    BoxLock other;
+    QCOMPARE(int(other.acquire(key)), int(BoxLock::Result::InUse));
+    link->reset();
+    link->setBackend(&sim.backend);
 }
 
 void TestDeviceLink::unusableLockFileNeverOpensUnlocked_data()
