@@ -172,6 +172,7 @@ void TstOtaFile::fileStatusAndImage_data()
     QTest::newRow("flag one byte late") << withFlagBytes(kFlagAt + 1, "votk") << flag;
     QTest::newRow("flag one byte early") << withFlagBytes(kFlagAt - 1, "votk") << flag;
     QTest::newRow("flag byte-swapped") << withFlagBytes(kFlagAt, "ktov") << flag;
+    QTest::newRow("flag's last byte wrong") << withFlagBytes(kFlagAt, "votx") << flag;
     QTest::newRow("size and flag wrong: size first") << sizeAndFlag << size;
     QTest::newRow("all zeros: checksum right, size first")
         << QByteArray(int(OTA_FILE_SIZE), '\0') << size;
