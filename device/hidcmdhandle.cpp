@@ -1,8 +1,7 @@
 #include "hidcmdhandle.h"
 
 #include "boxcommands.h"
-
-#include <QDebug>
+#include "devicelog.h"
 
 HidCmdHandle::HidCmdHandle() : QThread(nullptr)
 {
@@ -15,7 +14,7 @@ HidCmdHandle::~HidCmdHandle() = default;
 QStringList HidCmdHandle::getWifiInfo()
 {
     const QStringList parts = BoxCommands::wifiInfo().value.value_or(QStringList{QString()});
-    qDebug() << "###########" << parts.join(QLatin1Char(','));
+    qCDebug(lcDevice) << "###########" << parts.join(QLatin1Char(','));
     return parts;
 }
 

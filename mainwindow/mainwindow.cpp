@@ -7,10 +7,10 @@
 #include "devicelink.h"
 #include "messagebox.h"
 #include "settingdialog.h"
+#include "windowlog.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDebug>
 #include <QPixmap>
 #include <QRegExp>
 #include <QRegExpValidator>
@@ -51,7 +51,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     setUpCanRxTable();
 
-    qDebug().noquote() << QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz"));
+    qCDebug(lcWindow).noquote() << QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz"));
 
     // Settings that cannot be saved still apply to this run; say so once.
     setConfigWriteWarning([this] {
@@ -89,7 +89,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     registerDeviceNotifications();
 
-    qDebug() << "w init down";
+    qCDebug(lcWindow) << "w init down";
 }
 
 MainWindow::~MainWindow()
@@ -145,7 +145,7 @@ void MainWindow::applyCanRxAlways(bool on)
 
 void MainWindow::on_tabWidget_currentChanged(int index)
 {
-    qDebug().nospace() << "tab_changed " << index;
+    qCDebug(lcWindow).nospace() << "tab_changed " << index;
     const bool always = AppConfig::canRxAlways();
     // Sending on after the CAN tab is left is part of receiving on every tab.
     if (index != kCanTab && !always)
@@ -164,7 +164,7 @@ void MainWindow::on_tabWidget_currentChanged(int index)
         startCanRx(index == kCanTab);
     } else if (index == kInfoTab || index == kUpgradeTab) {
         if (m_canRx.isRunning()) {
-            qDebug() << (index == kInfoTab ? "thread 0" : "thread 2");
+            qCDebug(lcWindow) << (index == kInfoTab ? "thread 0" : "thread 2");
             m_canRx.stop();
         }
         can_rx_enable(0);
@@ -207,7 +207,7 @@ void MainWindow::on_action_about_triggered()
 
 void MainWindow::slt_ShowMsg(QString text)
 {
-    qDebug().noquote() << "slot: " + text;
+    qCDebug(lcWindow).noquote() << "slot: " + text;
     ui->label_16->setText(text);
 }
 
