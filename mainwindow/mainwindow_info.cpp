@@ -6,6 +6,12 @@
 #include "wifitext.h"
 #include "windowlog.h"
 
+namespace {
+// What the log shows for a WiFi password: debug output ends up in files and
+// the system journal.
+const QString kMaskedPassword = QStringLiteral("********");
+} // namespace
+
 void MainWindow::on_pushButton_clicked()
 {
     if (upgradeInProgress(true) || !check_connected())
@@ -21,7 +27,7 @@ void MainWindow::on_pushButton_clicked()
     const QStringList wifi = handle.getWifiInfo();
     if (wifi.size() == 2)
         qCDebug(lcWindow).noquote().nospace() << "Wifi Name:       " << wifi.at(0) << "\n"
-                                              << "Wifi Password:   " << wifi.at(1);
+                                              << "Wifi Password:   " << kMaskedPassword;
 
     ui->label_6->setText(softwareId);
     ui->label_7->setText(softwareVersion);
@@ -70,7 +76,7 @@ void MainWindow::on_pushButton_2_clicked()
     }
     HidCmdHandle handle;
     const bool answered = handle.setWifiInfo(name, password);
-    qCDebug(lcWindow).noquote() << "update wifi" << name << "," << password;
+    qCDebug(lcWindow).noquote() << "update wifi" << name << "," << kMaskedPassword;
     // Only a reply tells that the box took the settings.
     if (answered)
         MessageBox::information(this, tr("信息"), tr("WIFI信息已设置"));
