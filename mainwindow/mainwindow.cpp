@@ -9,8 +9,10 @@
 #include "settingdialog.h"
 #include "windowlog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QPixmap>
 #include <QRegExp>
 #include <QRegExpValidator>
@@ -197,7 +199,21 @@ void MainWindow::closeWhenIdle()
         m_closeAfterUpgrade = true;
         return;
     }
-    close();
+    // The request ends the program, not only the window: the exit also ends
+    // the event loops of a modal dialog or a menu still open.
+    if (close())
+        QCoreApplication::exit(0);
+}
+
+void MainWindow::closeDialogs()
+{
+    // A modal dialog runs an event loop of its own, and the settings dialog,
+    // a window of its own, would keep the program running after this one.
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        auto *dialog = qobject_cast<QDialog *>(top);
+        if (dialog && dialog->isVisible())
+            dialog->reject();
+    }
 }
 
 void MainWindow::on_action_about_triggered()
@@ -227,6 +243,10 @@ void MainWindow::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    leaveBoxIdle();
+    // Once, however many requests to end come.
+    if (!std::exchange(m_ended, true)) {
+        leaveBoxIdle();
+        closeDialogs();
+    }
     QMainWindow::closeEvent(event);
 }

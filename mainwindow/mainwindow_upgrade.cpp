@@ -123,7 +123,7 @@ void MainWindow::upgradeFinished()
     if (std::exchange(m_removedDuringUpgrade, false) || !DeviceLink::instance()->isConnected())
         showDisconnected();
     if (std::exchange(m_closeAfterUpgrade, false)) {
-        close();
+        closeWhenIdle();
         return;
     }
     // Receiving on every tab resumes on a link that is still connected.

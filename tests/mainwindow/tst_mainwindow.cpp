@@ -649,12 +649,15 @@ void TestMainWindow::quitSignalsEndLikeTheCloseButton_data()
 {
     QTest::addColumn<int>("signalNumber");
     QTest::addColumn<bool>("upgrading");
-    QTest::addColumn<bool>("everyTab"); // receiving on every tab, information tab shown
-    QTest::newRow("SIGTERM on the CAN tab") << int(SIGTERM) << false << false;
-    QTest::newRow("SIGINT on the CAN tab") << int(SIGINT) << false << false;
-    QTest::newRow("SIGHUP on the CAN tab") << int(SIGHUP) << false << false;
-    QTest::newRow("SIGTERM during an upgrade") << int(SIGTERM) << true << false;
-    QTest::newRow("SIGTERM, receiving on every tab") << int(SIGTERM) << false << true;
+    QTest::addColumn<bool>("everyTab");      // receiving on every tab, information tab shown
+    QTest::addColumn<QString>("openDialog"); // open when the signal comes: "settings", "message"
+    QTest::newRow("SIGTERM on the CAN tab") << int(SIGTERM) << false << false << QString();
+    QTest::newRow("SIGINT on the CAN tab") << int(SIGINT) << false << false << QString();
+    QTest::newRow("SIGHUP on the CAN tab") << int(SIGHUP) << false << false << QString();
+    QTest::newRow("SIGTERM during an upgrade") << int(SIGTERM) << true << false << QString();
+    QTest::newRow("SIGTERM, receiving on every tab") << int(SIGTERM) << false << true << QString();
+    QTest::newRow("SIGTERM, settings dialog open") << int(SIGTERM) << false << false << "settings";
+    QTest::newRow("SIGTERM, message box open") << int(SIGTERM) << false << false << "message";
 }
 
 void TestMainWindow::quitSignalsEndLikeTheCloseButton()
@@ -662,6 +665,7 @@ void TestMainWindow::quitSignalsEndLikeTheCloseButton()
     QFETCH(int, signalNumber);
     QFETCH(bool, upgrading);
     QFETCH(bool, everyTab);
+    QFETCH(QString, openDialog);
     WindowRig rig;
     AppConfig::setCanRxAlways(everyTab ? "1" : "0");
     QuitSignals signals_;
@@ -682,11 +686,29 @@ void TestMainWindow::quitSignalsEndLikeTheCloseButton()
         QVERIFY(rig.box().canReporting());
     }
 
-    QTimer::singleShot(0, [signalNumber] { ::raise(signalNumber); });
+    if (openDialog == "settings") {
+        QVERIFY(rig.openSettings());
+    } else if (openDialog == "message") {
+        // A real modal box, with its own event loop, as the user has it.
+        MessageBox::setAnswerer({});
+        QTimer::singleShot(0, rig.action("action_about"), &QAction::trigger);
+    }
+    // The signal comes once the dialog is up.
+    QTimer raiser;
+    connect(&raiser, &QTimer::timeout, [&] {
+        const bool modal = QApplication::activeModalWidget() != nullptr;
+        if (modal != (openDialog == "message"))
+            return;
+        raiser.stop();
+        ::raise(signalNumber);
+    });
+    raiser.start(10);
     QCOMPARE(execGuarded(), 0);
     QVERIFY(!rig.window.isVisible());
     QVERIFY(!rig.box().canReporting());
     QVERIFY(rig.boxes.shown.isEmpty());
+    for (QWidget *top : QApplication::topLevelWidgets())
+        QVERIFY2(!top->isVisible(), qPrintable(top->objectName()));
     if (upgrading) {
         // The transfer ran to its verdict before the window went.
         QCOMPARE(rig.box().rawReportsReceived(), int(OTA_DATA_SIZE / OTA_REPORT_DATA));
@@ -694,6 +716,8 @@ void TestMainWindow::quitSignalsEndLikeTheCloseButton()
     } else {
         QVERIFY(!canRxThreadOf(rig.window).isRunning());
         QCOMPARE(rig.box().wire().last(), commandReport(CMD_CAN_RX_ENABLE, hexBytes("00")));
+        // Switched off once, however the window got to its end.
+        QCOMPARE(rig.box().wire().count(commandReport(CMD_CAN_RX_ENABLE, hexBytes("00"))), 1);
     }
 }
 
