@@ -15,11 +15,11 @@
 #include <QApplication>
 #include <QCommandLineOption>
 #include <QCommandLineParser>
-#include <QDebug>
 #include <QFont>
 #include <QFontDatabase>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QLoggingCategory>
 #include <QMetaType>
 #include <QSettings>
 #include <QTimer>
@@ -29,6 +29,8 @@
 #include <cstdint>
 
 namespace {
+Q_LOGGING_CATEGORY(lcApp, "votkbox.app", QtInfoMsg)
+
 // A demo stream slow enough to read in the receive table.
 constexpr double kSimulatedCanRate = 3;
 } // namespace
@@ -197,7 +199,7 @@ void Startup::prepare(QCoreApplication &app)
     m_translator = std::make_unique<QTranslator>();
     m_translationFile = installTranslation(app, *m_translator);
 
-    qDebug() << "wb run";
+    qCDebug(lcApp) << "wb run";
 
     useFormsFont();
 

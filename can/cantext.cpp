@@ -3,7 +3,8 @@
 #include "canframe.h"
 
 #include <QDateTime>
-#include <QDebug>
+
+Q_LOGGING_CATEGORY(lcCanTyping, "votkbox.typing", QtInfoMsg)
 
 namespace {
 // The text past which a field is rewritten wherever its cursor is.
@@ -45,7 +46,7 @@ QString format_hex_pairs(const QString &token)
 CanDataRewrite canDataRewrite(const QString &text, int cursorPosition, bool formatting)
 {
     // What the handler decided and why, in the window's debug log.
-    const auto note = [](const QString &line) { qDebug().noquote() << line; };
+    const auto note = [](const QString &line) { qCDebug(lcCanTyping).noquote() << line; };
     CanDataRewrite r;
     const int length = text.size();
     const bool endsWithSpace = text.endsWith(QLatin1Char(' '));

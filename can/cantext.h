@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLoggingCategory>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -30,6 +31,11 @@ constexpr int CAN_DATA_MAX_TEXT = 23;
 // shared formatting flag, and writes the reasons to the debug log, the "####"
 // line first. The flag is clear after the handler in every case.
 CanDataRewrite canDataRewrite(const QString &text, int cursorPosition, bool formatting);
+
+// The lines written on every change of a CAN data field, "votkbox.typing":
+// off by default like every debug line of the tool (see devicelog.h), and
+// apart from the others so that debugging need not mean a line per keystroke.
+Q_DECLARE_LOGGING_CATEGORY(lcCanTyping)
 
 // The highest standard (11-bit) CAN identifier.
 constexpr quint16 CAN_ID_MAX = 0x7FF;

@@ -2,17 +2,12 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QLoggingCategory>
 
 #include <cstdio>
 #include <unistd.h>
 
 int main(int argc, char *argv[])
 {
-    // The shared code's debug lines are for the window's log, not a script's
-    // terminal; QT_LOGGING_RULES can still ask for them.
-    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
-        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("votkbox-cli"));
     installStopSignals();

@@ -2,9 +2,8 @@
 
 #include "commands.h"
 #include "devicelink.h"
+#include "devicelog.h"
 #include "replydecode.h"
-
-#include <QDebug>
 
 namespace {
 struct Reply
@@ -117,7 +116,7 @@ BoxAck sendCanFrame(quint16 id, const QVector<uint8_t> &data)
     CmdPacket packet;
     packet.set(CMD_CAN_FRAME, canFramePayload(id, data));
     for (uint8_t b : packet.getPayload())
-        qDebug() << int(b);
+        qCDebug(lcDevice) << int(b);
     // No reply comes: the receive thread may be reading meanwhile.
     const int written = DeviceLink::instance()->sendPacket(packet);
     BoxAck ack;

@@ -1,11 +1,9 @@
 #include "canrxthread.h"
 
-#include "canrxlog.h"
 #include "commands.h"
 #include "devicelink.h"
+#include "devicelog.h"
 #include "frameclock.h"
-
-#include <QDebug>
 
 #include <algorithm>
 
@@ -35,7 +33,7 @@ void CanRxThread::stop()
 
 void CanRxThread::run()
 {
-    qDebug() << "can thread run";
+    qCDebug(lcDevice) << "can thread run";
     DeviceLink *link = DeviceLink::instance();
     int backoffMs = 0;
     while (!isInterruptionRequested()) {

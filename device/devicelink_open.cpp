@@ -5,7 +5,7 @@
 
 #include "hidbackend.h"
 
-#include <QDebug>
+#include "devicelog.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -130,8 +130,8 @@ LinkOpenResult DeviceLink::openBox(const BoxSelector &which)
     m_serialNumber = readIdentity(&HidBackend::getSerialNumberString, m_handle);
     m_manufacturer = readIdentity(&HidBackend::getManufacturerString, m_handle);
     m_product = readIdentity(&HidBackend::getProductString, m_handle);
-    qDebug() << "manufacturer:" << m_manufacturer << " product:" << m_product;
-    qDebug() << "-----------------------------------------";
+    qCDebug(lcDevice) << "manufacturer:" << m_manufacturer << " product:" << m_product;
+    qCDebug(lcDevice) << "-----------------------------------------";
     outcome.status = LinkOpenResult::Opened;
     return outcome;
 }

@@ -1,8 +1,7 @@
 #include "hidcmdhandle.h"
 
 #include "boxcommands.h"
-
-#include <QDebug>
+#include "devicelog.h"
 
 HidCmdHandle::HidCmdHandle() : QThread(nullptr)
 {
@@ -15,7 +14,12 @@ HidCmdHandle::~HidCmdHandle() = default;
 QStringList HidCmdHandle::getWifiInfo()
 {
     const QStringList parts = BoxCommands::wifiInfo().value.value_or(QStringList{QString()});
-    qDebug() << "###########" << parts.join(QLatin1Char(','));
+    // The reply is the name, a comma and the password; the password stays
+    // out of the log.
+    QStringList logged = parts.mid(0, 1);
+    if (parts.size() > 1)
+        logged << QStringLiteral("********");
+    qCDebug(lcDevice) << "###########" << logged.join(QLatin1Char(','));
     return parts;
 }
 

@@ -179,8 +179,14 @@ void CanRxModel::trim()
     // the oldest rows give way in batches: once the table is a thousandth
     // past its limit (10 000 rows, about a second of a full bus, at the
     // default), it goes back to the limit.
+    if (m_trimmingHeld)
+        return;
+    if (m_viewHeld) {
+        trimHeldBack();
+        return;
+    }
     const int excess = m_shown - m_rowLimit;
-    if (m_trimmingHeld || m_viewHeld || excess <= 0 || excess <= m_rowLimit / 1000)
+    if (excess <= 0 || excess <= m_rowLimit / 1000)
         return;
     // Filtered, the rows that go are the view's first ones below `excess`.
     const int gone =
@@ -200,6 +206,22 @@ void CanRxModel::trim()
     }
     if (gone > 0)
         endRemoveRows();
+}
+
+void CanRxModel::trimHeldBack()
+{
+    // A frozen view keeps every row it shows; the limit is held by the frames
+    // it does not show yet, the oldest of them giving way, so that the store
+    // stops growing however long the view stays frozen.
+    const int excess = int(m_rows.size()) - m_rowLimit;
+    if (excess <= 0 || excess <= m_rowLimit / 1000)
+        return;
+    const int gone = std::min(excess, heldBack());
+    const auto first = m_rows.begin() + m_shown;
+    for (auto it = first; it != first + gone; ++it)
+        forget(*it);
+    m_rows.erase(first, first + gone);
+    m_dropped += quint64(gone);
 }
 
 void CanRxModel::setRowLimit(int limit)

@@ -94,6 +94,7 @@ public:
     void setRowLimit(int limit);
     // While held (the view is frozen), frames are stored and counted but not
     // shown, and no shown row gives way to the limit; releasing shows them.
+    // The limit still holds: past it, the oldest frames not shown give way.
     void setViewHeld(bool held);
     bool isViewHeld() const { return m_viewHeld; }
     // Frames stored and not shown yet because the view is held.
@@ -164,6 +165,7 @@ private:
     void removeFilteredRows(const QVector<std::pair<int, int>> &spans);
     void forget(const Row &row);
     void trim();
+    void trimHeldBack();
 
     std::deque<Row> m_rows;
     int m_shown = 0;

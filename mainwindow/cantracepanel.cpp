@@ -40,8 +40,8 @@ CanTracePanel::CanTracePanel(const Widgets &widgets, CanRxModel *rows, CanIdSumm
     });
     connect(m_rows, &CanRxModel::viewSettingsChanged, this, &CanTracePanel::syncWithRows);
     connect(m_w.freeze, &QPushButton::toggled, this, [this](bool frozen) {
-        // Freezing holds the view still; frames are stored and counted all
-        // the same and appear when it is unfrozen.
+        // Freezing holds the view still; frames are stored (up to the row
+        // limit) and counted all the same and appear when it is unfrozen.
         m_rows->setViewHeld(frozen);
     });
     connect(m_w.time, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int index) {

@@ -7,10 +7,12 @@
 #include "devicelink.h"
 #include "messagebox.h"
 #include "settingdialog.h"
+#include "windowlog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDebug>
+#include <QDialog>
 #include <QPixmap>
 #include <QRegExp>
 #include <QRegExpValidator>
@@ -51,7 +53,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     setUpCanRxTable();
 
-    qDebug().noquote() << QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz"));
+    qCDebug(lcWindow).noquote() << QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz"));
 
     // Settings that cannot be saved still apply to this run; say so once.
     setConfigWriteWarning([this] {
@@ -89,7 +91,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     registerDeviceNotifications();
 
-    qDebug() << "w init down";
+    qCDebug(lcWindow) << "w init down";
 }
 
 MainWindow::~MainWindow()
@@ -145,7 +147,7 @@ void MainWindow::applyCanRxAlways(bool on)
 
 void MainWindow::on_tabWidget_currentChanged(int index)
 {
-    qDebug().nospace() << "tab_changed " << index;
+    qCDebug(lcWindow).nospace() << "tab_changed " << index;
     const bool always = AppConfig::canRxAlways();
     // Sending on after the CAN tab is left is part of receiving on every tab.
     if (index != kCanTab && !always)
@@ -164,7 +166,7 @@ void MainWindow::on_tabWidget_currentChanged(int index)
         startCanRx(index == kCanTab);
     } else if (index == kInfoTab || index == kUpgradeTab) {
         if (m_canRx.isRunning()) {
-            qDebug() << (index == kInfoTab ? "thread 0" : "thread 2");
+            qCDebug(lcWindow) << (index == kInfoTab ? "thread 0" : "thread 2");
             m_canRx.stop();
         }
         can_rx_enable(0);
@@ -197,7 +199,21 @@ void MainWindow::closeWhenIdle()
         m_closeAfterUpgrade = true;
         return;
     }
-    close();
+    // The request ends the program, not only the window: the exit also ends
+    // the event loops of a modal dialog or a menu still open.
+    if (close())
+        QCoreApplication::exit(0);
+}
+
+void MainWindow::closeDialogs()
+{
+    // A modal dialog runs an event loop of its own, and the settings dialog,
+    // a window of its own, would keep the program running after this one.
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        auto *dialog = qobject_cast<QDialog *>(top);
+        if (dialog && dialog->isVisible())
+            dialog->reject();
+    }
 }
 
 void MainWindow::on_action_about_triggered()
@@ -207,7 +223,7 @@ void MainWindow::on_action_about_triggered()
 
 void MainWindow::slt_ShowMsg(QString text)
 {
-    qDebug().noquote() << "slot: " + text;
+    qCDebug(lcWindow).noquote() << "slot: " + text;
     ui->label_16->setText(text);
 }
 
@@ -227,6 +243,10 @@ void MainWindow::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    leaveBoxIdle();
+    // Once, however many requests to end come.
+    if (!std::exchange(m_ended, true)) {
+        leaveBoxIdle();
+        closeDialogs();
+    }
     QMainWindow::closeEvent(event);
 }

@@ -53,8 +53,9 @@ public:
     // box); null is allowed and does nothing.
     void attachHotplugSource(HotplugSource *source);
 
-    // Closes the window as its close button does, but waits for the verdict
-    // of a running upgrade instead of refusing (the quit signals).
+    // Ends the program as the window's close button does, whatever dialog is
+    // open, but waits for the verdict of a running upgrade instead of
+    // refusing (the quit signals).
     void closeWhenIdle();
     // With automatic connection on, connects a box that is already plugged in
     // as a plug-in would; nothing happens without one.
@@ -118,6 +119,8 @@ private:
     // Before the window ends: the receive thread stopped and the box's
     // reporting switched off, as leaving the CAN tab does.
     void leaveBoxIdle();
+    // Closes every open dialog, as if cancelled.
+    void closeDialogs();
     void setUpCanRxTable();
     void showCanRxCounts();
     void sendCanRow(QLineEdit *idField, QLineEdit *dataField);
@@ -168,6 +171,8 @@ private:
     bool m_removedDuringUpgrade = false;
     // A quit signal came during the upgrade: close once it has ended.
     bool m_closeAfterUpgrade = false;
+    // The window has closed and left the box idle.
+    bool m_ended = false;
     // The periodic sending of each transmit row; null while it is off.
     std::unique_ptr<CanTxWorker> m_periodic[2];
     // The replay of a capture; null while none runs.

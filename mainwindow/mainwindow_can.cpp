@@ -6,8 +6,8 @@
 #include "boxcommands.h"
 #include "cantext.h"
 #include "messagebox.h"
+#include "windowlog.h"
 
-#include <QDebug>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -24,7 +24,7 @@ bool can_data_formatting = false;
 
 void MainWindow::on_lineEdit_can_data_textChanged(QString)
 {
-    qDebug() << "can data changed";
+    qCDebug(lcCanTyping) << "can data changed";
     reformatCanData(ui->lineEdit_can_data);
 }
 
@@ -71,7 +71,7 @@ std::optional<ScheduledCanFrame> MainWindow::checkedCanFrame(QLineEdit *idField,
     // A transfer owns the link: a frame in between could corrupt it.
     if (upgradeInProgress(true))
         return std::nullopt;
-    qDebug() << "send can";
+    qCDebug(lcWindow) << "send can";
     const QString idText = idField->text();
     const QString dataText = dataField->text();
     if (idText.isEmpty() || dataText.isEmpty())

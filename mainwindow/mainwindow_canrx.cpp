@@ -5,17 +5,17 @@
 
 #include "appconfig.h"
 #include "canidsummarymodel.h"
-#include "canrxlog.h"
 #include "canrxmodel.h"
 #include "cansaveformat.h"
 #include "cantracepanel.h"
 #include "cantracewindow.h"
+#include "devicelog.h"
 #include "filechooser.h"
 #include "messagebox.h"
+#include "windowlog.h"
 
 #include <QCoreApplication>
 #include <QCursor>
-#include <QDebug>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelection>
@@ -92,7 +92,7 @@ void MainWindow::showCanRxCounts()
 
 void MainWindow::table_can_rx_delete()
 {
-    qDebug() << "xxx";
+    qCDebug(lcWindow) << "xxx";
     if (m_rxSaving || m_rxPanel->showsIds())
         return;
     // Every row holding a selected cell goes, taken as row spans so that a

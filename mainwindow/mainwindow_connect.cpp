@@ -4,17 +4,16 @@
 #include "boxcommands.h"
 #include "devicelink.h"
 #include "messagebox.h"
-
-#include <QDebug>
+#include "windowlog.h"
 
 void MainWindow::on_pushButton_connect_clicked()
 {
     if (upgradeInProgress(true))
         return;
-    qDebug() << "connect ...";
+    qCDebug(lcWindow) << "connect ...";
     const LinkOpenResult opened = DeviceLink::instance()->openBox();
     if (!opened.opened()) {
-        qDebug() << "device open failed";
+        qCDebug(lcWindow) << "device open failed";
         clearBoxValues();
         syncStatusBar(false);
         MessageBox::information(this, tr("信息"), openFailureText(opened));
@@ -65,7 +64,7 @@ Handshake MainWindow::runHandshake()
     } else {
         clearBoxValues();
     }
-    qDebug() << "usb mode";
+    qCDebug(lcWindow) << "usb mode";
     return outcome;
 }
 

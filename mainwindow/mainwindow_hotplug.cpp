@@ -5,8 +5,8 @@
 #include "devicechange.h"
 #include "devicelink.h"
 #include "hotplugsource.h"
+#include "windowlog.h"
 
-#include <QDebug>
 #include <QElapsedTimer>
 #include <QThread>
 
@@ -46,7 +46,7 @@ bool MainWindow::nativeEventFilter(const QByteArray &eventType, void *message, l
 
 void MainWindow::handleDeviceArrival(int deviceType, bool physicalVolume)
 {
-    qDebug() << "my device in: " << deviceType;
+    qCDebug(lcWindow) << "my device in: " << deviceType;
     ui->statusbar->showMessage(tr("USB线连接"));
     if (AppConfig::getAutoConnect() != QLatin1String("1"))
         return;
@@ -55,26 +55,26 @@ void MainWindow::handleDeviceArrival(int deviceType, bool physicalVolume)
     // While an upgrade holds the link the box comes back to the transfer, which
     // opens it itself; an open from here would fail anyway.
     if (!link->isConnected() && !upgradeInProgress(false)) {
-        qDebug() << "111111";
+        qCDebug(lcWindow) << "111111";
         QElapsedTimer timer;
         timer.start();
         // Spins on the clock without serving events; the short nap only spares the CPU.
         while (timer.elapsed() <= kArrivalWaitMs)
             QThread::msleep(1);
-        qDebug() << "delay stop";
+        qCDebug(lcWindow) << "delay stop";
 
         if (link->open() == 0)
             connectAutomatically();
     }
 
     if (deviceType == DEVICE_TYPE_VOLUME && physicalVolume)
-        qDebug() << "nativeEventFilter"
-                 << "u disk come";
+        qCDebug(lcWindow) << "nativeEventFilter"
+                          << "u disk come";
 }
 
 void MainWindow::connectAutomatically()
 {
-    qDebug() << "222222";
+    qCDebug(lcWindow) << "222222";
     runHandshake();
     on_pushButton_clicked();
     resumeCanRx();
@@ -96,7 +96,7 @@ void MainWindow::connectPresentBox()
 
 void MainWindow::handleDeviceRemoval(int deviceType, bool physicalVolume)
 {
-    qDebug() << "my device out: " << deviceType;
+    qCDebug(lcWindow) << "my device out: " << deviceType;
 
     if (upgradeInProgress(false)) {
         // The box restarts during an upgrade and the transfer reopens it; the
@@ -109,8 +109,8 @@ void MainWindow::handleDeviceRemoval(int deviceType, bool physicalVolume)
     }
 
     if (deviceType == DEVICE_TYPE_VOLUME && physicalVolume)
-        qDebug() << "nativeEventFilter"
-                 << "u disk remove";
+        qCDebug(lcWindow) << "nativeEventFilter"
+                          << "u disk remove";
 }
 
 void MainWindow::attachHotplugSource(HotplugSource *source)
@@ -126,7 +126,7 @@ void MainWindow::registerDeviceNotifications()
 #ifdef Q_OS_WIN
     // Asking for the handle creates the native window before it is shown.
     if (!registerUsbDeviceNotifications(reinterpret_cast<HWND>(winId())))
-        qDebug() << "register event failed";
+        qCDebug(lcWindow) << "register event failed";
 #endif
     // Elsewhere the plug events come from a HotplugSource (attachHotplugSource).
 }

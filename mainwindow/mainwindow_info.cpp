@@ -4,8 +4,13 @@
 #include "hidcmdhandle.h"
 #include "messagebox.h"
 #include "wifitext.h"
+#include "windowlog.h"
 
-#include <QDebug>
+namespace {
+// What the log shows for a WiFi password: debug output ends up in files and
+// the system journal.
+const QString kMaskedPassword = QStringLiteral("********");
+} // namespace
 
 void MainWindow::on_pushButton_clicked()
 {
@@ -15,14 +20,14 @@ void MainWindow::on_pushButton_clicked()
     const QString softwareId = handle.getSoftwareId();
     const QString softwareVersion = handle.getSoftwareVersion();
     const QString hardwareId = handle.getHardwareId();
-    qDebug().noquote().nospace() << "software id:     " << softwareId;
-    qDebug().noquote().nospace() << "software_version:" << softwareVersion;
-    qDebug().noquote().nospace() << "hardware id:     " << hardwareId;
+    qCDebug(lcWindow).noquote().nospace() << "software id:     " << softwareId;
+    qCDebug(lcWindow).noquote().nospace() << "software_version:" << softwareVersion;
+    qCDebug(lcWindow).noquote().nospace() << "hardware id:     " << hardwareId;
 
     const QStringList wifi = handle.getWifiInfo();
     if (wifi.size() == 2)
-        qDebug().noquote().nospace() << "Wifi Name:       " << wifi.at(0) << "\n"
-                                     << "Wifi Password:   " << wifi.at(1);
+        qCDebug(lcWindow).noquote().nospace() << "Wifi Name:       " << wifi.at(0) << "\n"
+                                              << "Wifi Password:   " << kMaskedPassword;
 
     ui->label_6->setText(softwareId);
     ui->label_7->setText(softwareVersion);
@@ -71,7 +76,7 @@ void MainWindow::on_pushButton_2_clicked()
     }
     HidCmdHandle handle;
     const bool answered = handle.setWifiInfo(name, password);
-    qDebug().noquote() << "update wifi" << name << "," << password;
+    qCDebug(lcWindow).noquote() << "update wifi" << name << "," << kMaskedPassword;
     // Only a reply tells that the box took the settings.
     if (answered)
         MessageBox::information(this, tr("信息"), tr("WIFI信息已设置"));

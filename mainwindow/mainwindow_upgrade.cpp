@@ -6,8 +6,8 @@
 #include "devicelink.h"
 #include "filechooser.h"
 #include "otafile.h"
+#include "windowlog.h"
 
-#include <QDebug>
 #include <QFileInfo>
 #include <QSettings>
 
@@ -20,13 +20,13 @@ const QString kUpgradeDirKey = QStringLiteral("upgrade_dir");
 
 void MainWindow::on_button_select_file_clicked()
 {
-    qDebug() << "select file button clicked";
+    qCDebug(lcWindow) << "select file button clicked";
     const QString dir = QSettings(configFilePath(), QSettings::IniFormat)
                             .value(kUpgradeDirKey, QStringLiteral("."))
                             .toString();
     const QString path = openFileChooser()(this, tr("打开升级文件"), dir, tr("升级文件(*.ota)"),
                                            QFileDialog::DontUseNativeDialog);
-    qDebug() << path;
+    qCDebug(lcWindow) << path;
     if (!path.isEmpty()) {
         ui->lineEdit_ota_file->setText(path);
         writeConfigValue(kUpgradeDirKey, QFileInfo(path).absolutePath());
@@ -37,7 +37,7 @@ void MainWindow::on_pushButton_ota_clicked()
 {
     const QString path = ui->lineEdit_ota_file->text();
     if (path.isEmpty()) {
-        qDebug() << "file name is empty";
+        qCDebug(lcWindow) << "file name is empty";
         ui->label_ota_result->setText(tr("进度:请先选择升级文件"));
         return;
     }
@@ -123,7 +123,7 @@ void MainWindow::upgradeFinished()
     if (std::exchange(m_removedDuringUpgrade, false) || !DeviceLink::instance()->isConnected())
         showDisconnected();
     if (std::exchange(m_closeAfterUpgrade, false)) {
-        close();
+        closeWhenIdle();
         return;
     }
     // Receiving on every tab resumes on a link that is still connected.

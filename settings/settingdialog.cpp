@@ -8,11 +8,13 @@
 #include "messagebox.h"
 #include "replydecode.h"
 
-#include <QDebug>
+#include <QLoggingCategory>
 #include <QRegExp>
 #include <QRegExpValidator>
 
 namespace {
+Q_LOGGING_CATEGORY(lcSettings, "votkbox.settings", QtInfoMsg)
+
 const QString kLanguageKey = QStringLiteral("language");
 const QString kAutoConnectKey = QStringLiteral("auto_connect");
 } // namespace
@@ -72,14 +74,14 @@ void SettingDialog::chooseLanguage(const QString &language, const char *debugLin
 {
     if (AppConfig::getLanguage() == language)
         return;
-    qDebug() << debugLine;
+    qCDebug(lcSettings) << debugLine;
     writeConfigValue(kLanguageKey, language);
     AppConfig::setLanguage(language);
 }
 
 void SettingDialog::on_listWidget_currentRowChanged(int currentRow)
 {
-    qDebug() << "setting list" << currentRow;
+    qCDebug(lcSettings) << "setting list" << currentRow;
     ui->stackedWidget->setCurrentIndex(currentRow);
 }
 
@@ -95,20 +97,20 @@ void SettingDialog::on_radioButton_en_clicked()
 
 void SettingDialog::on_pushButton_read_can_time_clicked()
 {
-    qDebug() << "read can time";
+    qCDebug(lcSettings) << "read can time";
     if (!deviceReady())
         return;
     const std::optional<int> time = BoxCommands::canTime().value;
     if (!time)
         return;
     const int ms = *time;
-    qDebug() << "can time" << ms;
+    qCDebug(lcSettings) << "can time" << ms;
     ui->label_can_time->setText(QString::number(ms) + QStringLiteral(" ms"));
 }
 
 void SettingDialog::on_pushButton_update_can_time_clicked()
 {
-    qDebug() << "update can time";
+    qCDebug(lcSettings) << "update can time";
     if (!deviceReady())
         return;
     const QString text = ui->lineEdit_can_time->text();
@@ -127,7 +129,7 @@ void SettingDialog::on_pushButton_update_can_time_clicked()
 
 void SettingDialog::on_pushButto_wifi_factory_clicked()
 {
-    qDebug() << "wifi module factory";
+    qCDebug(lcSettings) << "wifi module factory";
     if (!deviceReady())
         return;
     ui->label_factory->show();
@@ -135,11 +137,11 @@ void SettingDialog::on_pushButto_wifi_factory_clicked()
     const QMessageBox::StandardButton answer =
         MessageBox::question(this, QStringLiteral("提示"), QStringLiteral("确定要恢复出厂设置吗?"));
     if (answer == QMessageBox::Yes) {
-        qDebug() << "yes yes";
+        qCDebug(lcSettings) << "yes yes";
         if (!BoxCommands::wifiFactoryReset().answered)
             MessageBox::warning(this, tr("信息"), tr("恢复出厂设置失败"));
     } else {
-        qDebug() << "no no";
+        qCDebug(lcSettings) << "no no";
     }
     ui->label_factory->hide();
 }

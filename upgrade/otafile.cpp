@@ -1,7 +1,7 @@
 #include "otafile.h"
+#include "upgradelog.h"
 
 #include <QDataStream>
-#include <QDebug>
 #include <QFile>
 
 #include <cstring>
@@ -46,13 +46,13 @@ OtaFileRead readOtaFile(const QString &path)
     if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         if (fd >= 0)
             ::close(fd);
-        qDebug().noquote() << ota_file_errors.value(3);
+        qCDebug(lcUpgrade).noquote() << ota_file_errors.value(3);
         return read;
     }
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        qDebug().noquote() << ota_file_errors.value(3);
+        qCDebug(lcUpgrade).noquote() << ota_file_errors.value(3);
         return read;
     }
     // One byte more than a record tells a padded file from an exact one.
@@ -60,14 +60,14 @@ OtaFileRead readOtaFile(const QString &path)
     QDataStream stream(&file);
     const int got = stream.readRawData(record.data(), record.size());
     if (got < 0) {
-        qDebug().noquote() << ota_file_errors.value(3);
+        qCDebug(lcUpgrade).noquote() << ota_file_errors.value(3);
         return read;
     }
     file.close();
 
     const auto *bytes = reinterpret_cast<const uint8_t *>(record.constData());
     read.sizeField = got >= 4 ? littleEndian32(bytes) : 0;
-    qDebug() << "ota file size" << read.sizeField;
+    qCDebug(lcUpgrade) << "ota file size" << read.sizeField;
     // A cut or padded file is refused whatever its checksum says: it is not
     // the image that was built.
     if (got != int(OTA_FILE_SIZE)) {
@@ -76,7 +76,7 @@ OtaFileRead readOtaFile(const QString &path)
     }
     read.image = record.mid(int(OTA_HEADER_SIZE), int(OTA_DATA_SIZE));
     const auto *flag = bytes + OTA_HEADER_SIZE + OTA_FLAG_OFFSET;
-    qDebug() << "flag:" << Qt::hex << littleEndian32(flag);
+    qCDebug(lcUpgrade) << "flag:" << Qt::hex << littleEndian32(flag);
 
     if (crc8Maxim(bytes, OTA_FILE_SIZE - 1) != bytes[OTA_FILE_SIZE - 1])
         read.status = OtaFileStatus::ChecksumMismatch;

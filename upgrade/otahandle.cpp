@@ -2,8 +2,7 @@
 
 #include "boxcommands.h"
 #include "devicelink.h"
-
-#include <QDebug>
+#include "upgradelog.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,6 +10,12 @@
 namespace {
 constexpr int kReportsPerBlock = int(OTA_BLOCK_SIZE / OTA_REPORT_DATA);
 constexpr int kBlocks = int(OTA_DATA_SIZE / OTA_BLOCK_SIZE);
+
+// A debug line put together item by item.
+QDebug debugLine()
+{
+    return QMessageLogger().debug(lcUpgrade());
+}
 } // namespace
 
 OtaHandle::OtaHandle()
@@ -50,10 +55,10 @@ bool OtaHandle::send_ota_start()
 {
     reportProgress(10);
     const quint16 sum = imageSum();
-    qDebug() << Qt::hex << sum;
+    qCDebug(lcUpgrade) << Qt::hex << sum;
 
     const BoxAnswer<uint8_t> reply = BoxCommands::otaStart(sum);
-    QDebug line = qDebug();
+    QDebug line = debugLine();
     line << reply.answered;
     if (reply.value)
         line << int(*reply.value);
@@ -79,7 +84,7 @@ bool OtaHandle::send_ota_data()
         CmdPacket reply;
         const int received = link->receiveAnswer(reply);
         const QVector<uint8_t> payload = reply.getPayload();
-        QDebug line = qDebug();
+        QDebug line = debugLine();
         line << received << int(reply.getCmd());
         if (payload.size() > 0)
             line << int(payload.at(0));
@@ -92,7 +97,7 @@ bool OtaHandle::send_ota_data()
         if (received <= 0)
             return false;
     }
-    qDebug() << Qt::hex << imageSum();
+    qCDebug(lcUpgrade) << Qt::hex << imageSum();
     return true;
 }
 
@@ -121,9 +126,9 @@ int OtaHandle::transfer()
     }
 
     emit sig_ota_restarting();
-    qDebug() << "delay start";
+    qCDebug(lcUpgrade) << "delay start";
     QThread::msleep(m_restartPauseMs);
-    qDebug() << "delay stop";
+    qCDebug(lcUpgrade) << "delay stop";
 
     const bool reopened = link->open() == 0;
     link->setConnected(false);
@@ -140,7 +145,7 @@ void OtaHandle::run()
     // While the link is held the hot-plug handler leaves the restarting box alone.
     if (!link->claim()) {
         emit sig_send_ota_progress(m_progress, tr("结果:升级失败"));
-        qDebug() << "ota failed ***" << -1;
+        qCDebug(lcUpgrade) << "ota failed ***" << -1;
         emit sig_ota_verdict(OtaVerdict::LinkBusy);
         return;
     }
@@ -149,7 +154,7 @@ void OtaHandle::run()
     link->release();
 
     if (result == OTA_RESULT_OK) {
-        qDebug() << "ota success ***" << result;
+        qCDebug(lcUpgrade) << "ota success ***" << result;
         emit sig_send_ota_progress(100, tr("结果:升级成功,请重新上电VOTK设备"));
         emit sig_ota_verdict(OtaVerdict::Success);
     } else {
@@ -158,7 +163,7 @@ void OtaHandle::run()
         emit sig_send_ota_progress(m_progress, result == OTA_BOX_LOST
                                                    ? tr("结果:升级中断,请重新连接VOTK设备后再试")
                                                    : tr("结果:升级失败"));
-        qDebug() << "ota failed ***" << result;
+        qCDebug(lcUpgrade) << "ota failed ***" << result;
         emit sig_ota_verdict(result == OTA_BOX_LOST ? OtaVerdict::Interrupted : OtaVerdict::Failed);
     }
 }

@@ -202,29 +202,35 @@ void TestConfig::processRunsFromAnEmptyDirectory_data()
     QTest::addColumn<bool>("configWritten");
     QTest::addColumn<QString>("output");  // expected in stdout + stderr
     QTest::addColumn<QString>("missing"); // must not be there
+    QTest::addColumn<QString>("rules");   // QT_LOGGING_RULES; empty: none
 
+    const QString debugOn = QStringLiteral("votkbox.*.debug=true");
     QTest::newRow("simulated box")
         << QStringList{"--simulate", "--quit-after", "300"} << true << 0 << true << "wb run"
-        << "";
+        << "" << debugOn;
     QTest::newRow("no box") << QStringList{"--quit-after", "300"} << true << 0 << true << "wb run"
-                            << "";
+                            << "" << debugOn;
+    QTest::newRow("debug lines off by default")
+        << QStringList{"--simulate", "--quit-after", "300"} << true << 0 << true << ""
+        << "wb run"
+        << "";
     // What the command line answers by itself needs no display.
     QTest::newRow("help") << QStringList{"--help"} << false << 0 << false << "--quit-after"
-                          << "wb run";
+                          << "wb run" << debugOn;
     QTest::newRow("version") << QStringList{"--version"} << false << 0 << false
                              << "votkbox " VOTKBOX_VERSION "\n"
-                             << "wb run";
+                             << "wb run" << debugOn;
     QTest::newRow("quit-after without a number")
         << QStringList{"--quit-after", "soon"} << false << 1 << false << "--quit-after"
-        << "wb run";
+        << "wb run" << debugOn;
     QTest::newRow("negative quit-after")
         << QStringList{"--quit-after", "-5"} << false << 1 << false << "--quit-after"
-        << "wb run";
+        << "wb run" << debugOn;
     QTest::newRow("unknown option") << QStringList{"--bogus"} << false << 1 << false << "bogus"
-                                    << "wb run";
+                                    << "wb run" << debugOn;
     QTest::newRow("stray argument")
         << QStringList{"--simulate", "firmware.bin"} << false << 1 << false << "firmware.bin"
-        << "wb run";
+        << "wb run" << debugOn;
 }
 
 void TestConfig::processRunsFromAnEmptyDirectory()
@@ -235,10 +241,14 @@ void TestConfig::processRunsFromAnEmptyDirectory()
     QFETCH(bool, configWritten);
     QFETCH(QString, output);
     QFETCH(QString, missing);
+    QFETCH(QString, rules);
 
     QTemporaryDir dir;
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("QT_LOGGING_RULES");
+    if (!rules.isEmpty())
+        env.insert("QT_LOGGING_RULES", rules);
     if (window) {
         env.insert("QT_QPA_PLATFORM", "offscreen");
     } else {

@@ -501,6 +501,23 @@ void TestCanReceive::pauseKeepsStoringAndCounting()
     QCOMPARE(rows(), 500);
     QCOMPARE(cell(499, 1), numberedId(299));
     QTRY_VERIFY(bar->value() == bar->maximum());
+
+    // Frozen under a flood, the row limit still holds: the shown rows stay,
+    // the oldest frames not shown give way and count as removed.
+    AppConfig::setCanRxRowLimit(QStringLiteral("600"));
+    pause->click();
+    for (int n = 0; n < 20000; ++n)
+        emit canRxThreadOf(*m_window).send_can_rx(numbered(n), frameReadTimeUs());
+    QTRY_COMPARE(m_model->received(), quint64(20500));
+    QTRY_COMPARE(m_model->stored(), 600);
+    QCOMPARE(rows(), 500);
+    QCOMPARE(m_model->heldBack(), 100);
+    QCOMPARE(m_model->dropped(), quint64(19900));
+    pause->click();
+    QCOMPARE(rows(), 600);
+    QCOMPARE(cell(499, 1), numberedId(299));
+    QCOMPARE(cell(500, 1), numberedId(19900));
+    QCOMPARE(cell(599, 1), numberedId(19999));
 }
 
 void TestCanReceive::saveTo(const QString &path, const QString &chosenType)

@@ -318,7 +318,10 @@ void TestMainWindow::readInformationFillsLabels()
     QVERIFY(rig.log.contains("software id:     SW-77"));
     QVERIFY(rig.log.contains("software_version:16909060"));
     QVERIFY(rig.log.contains("hardware id:     0042"));
-    QVERIFY(rig.log.contains("Wifi Name:       home\nWifi Password:   secret99"));
+    QVERIFY(rig.log.contains("Wifi Name:       home\nWifi Password:   ********"));
+    // Shown to the user, never written to the log.
+    for (const QString &line : rig.log.lines())
+        QVERIFY2(!line.contains("secret99"), qPrintable(line));
     QVERIFY(rig.boxes.shown.isEmpty());
 }
 
@@ -435,7 +438,9 @@ void TestMainWindow::wifiUpdate()
     QCOMPARE(shown.title, QString("信息"));
     QCOMPARE(shown.kind, sent && answered ? MessageBox::Information : MessageBox::Warning);
     QCOMPARE(shown.text, message);
-    QCOMPARE(rig.log.contains("update wifi"), sent);
+    QCOMPARE(rig.log.contains("update wifi " + name + " , ********"), sent);
+    for (const QString &line : rig.log.lines())
+        QVERIFY2(password.isEmpty() || !line.contains(password), qPrintable(line));
     // The value labels wait for the next read.
     QCOMPARE(rig.text("label_9"), QString("..."));
 }
@@ -644,12 +649,15 @@ void TestMainWindow::quitSignalsEndLikeTheCloseButton_data()
 {
     QTest::addColumn<int>("signalNumber");
     QTest::addColumn<bool>("upgrading");
-    QTest::addColumn<bool>("everyTab"); // receiving on every tab, information tab shown
-    QTest::newRow("SIGTERM on the CAN tab") << int(SIGTERM) << false << false;
-    QTest::newRow("SIGINT on the CAN tab") << int(SIGINT) << false << false;
-    QTest::newRow("SIGHUP on the CAN tab") << int(SIGHUP) << false << false;
-    QTest::newRow("SIGTERM during an upgrade") << int(SIGTERM) << true << false;
-    QTest::newRow("SIGTERM, receiving on every tab") << int(SIGTERM) << false << true;
+    QTest::addColumn<bool>("everyTab");      // receiving on every tab, information tab shown
+    QTest::addColumn<QString>("openDialog"); // open when the signal comes: "settings", "message"
+    QTest::newRow("SIGTERM on the CAN tab") << int(SIGTERM) << false << false << QString();
+    QTest::newRow("SIGINT on the CAN tab") << int(SIGINT) << false << false << QString();
+    QTest::newRow("SIGHUP on the CAN tab") << int(SIGHUP) << false << false << QString();
+    QTest::newRow("SIGTERM during an upgrade") << int(SIGTERM) << true << false << QString();
+    QTest::newRow("SIGTERM, receiving on every tab") << int(SIGTERM) << false << true << QString();
+    QTest::newRow("SIGTERM, settings dialog open") << int(SIGTERM) << false << false << "settings";
+    QTest::newRow("SIGTERM, message box open") << int(SIGTERM) << false << false << "message";
 }
 
 void TestMainWindow::quitSignalsEndLikeTheCloseButton()
@@ -657,6 +665,7 @@ void TestMainWindow::quitSignalsEndLikeTheCloseButton()
     QFETCH(int, signalNumber);
     QFETCH(bool, upgrading);
     QFETCH(bool, everyTab);
+    QFETCH(QString, openDialog);
     WindowRig rig;
     AppConfig::setCanRxAlways(everyTab ? "1" : "0");
     QuitSignals signals_;
@@ -677,11 +686,29 @@ void TestMainWindow::quitSignalsEndLikeTheCloseButton()
         QVERIFY(rig.box().canReporting());
     }
 
-    QTimer::singleShot(0, [signalNumber] { ::raise(signalNumber); });
+    if (openDialog == "settings") {
+        QVERIFY(rig.openSettings());
+    } else if (openDialog == "message") {
+        // A real modal box, with its own event loop, as the user has it.
+        MessageBox::setAnswerer({});
+        QTimer::singleShot(0, rig.action("action_about"), &QAction::trigger);
+    }
+    // The signal comes once the dialog is up.
+    QTimer raiser;
+    connect(&raiser, &QTimer::timeout, [&] {
+        const bool modal = QApplication::activeModalWidget() != nullptr;
+        if (modal != (openDialog == "message"))
+            return;
+        raiser.stop();
+        ::raise(signalNumber);
+    });
+    raiser.start(10);
     QCOMPARE(execGuarded(), 0);
     QVERIFY(!rig.window.isVisible());
     QVERIFY(!rig.box().canReporting());
     QVERIFY(rig.boxes.shown.isEmpty());
+    for (QWidget *top : QApplication::topLevelWidgets())
+        QVERIFY2(!top->isVisible(), qPrintable(top->objectName()));
     if (upgrading) {
         // The transfer ran to its verdict before the window went.
         QCOMPARE(rig.box().rawReportsReceived(), int(OTA_DATA_SIZE / OTA_REPORT_DATA));
@@ -689,6 +716,8 @@ void TestMainWindow::quitSignalsEndLikeTheCloseButton()
     } else {
         QVERIFY(!canRxThreadOf(rig.window).isRunning());
         QCOMPARE(rig.box().wire().last(), commandReport(CMD_CAN_RX_ENABLE, hexBytes("00")));
+        // Switched off once, however the window got to its end.
+        QCOMPARE(rig.box().wire().count(commandReport(CMD_CAN_RX_ENABLE, hexBytes("00"))), 1);
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLoggingCategory>
 
 #include <mutex>
 
@@ -44,6 +45,7 @@ namespace {
 std::mutex logMutex;
 QStringList logLines;
 QtMessageHandler previousHandler = nullptr;
+int liveCaptures = 0;
 
 void collect(QtMsgType type, const QMessageLogContext &context, const QString &msg)
 {
@@ -59,12 +61,22 @@ void collect(QtMsgType type, const QMessageLogContext &context, const QString &m
 LogCapture::LogCapture()
 {
     clear();
+    // Nested captures share the first one's handler.
+    if (liveCaptures++ > 0)
+        return;
+    // The tool's debug lines are off by default; the per-frame ones stay off
+    // here too, or a flood fills the capture.
+    QLoggingCategory::setFilterRules(
+        QStringLiteral("votkbox.*.debug=true\nvotkbox.frames.debug=false"));
     previousHandler = qInstallMessageHandler(collect);
 }
 
 LogCapture::~LogCapture()
 {
+    if (--liveCaptures > 0)
+        return;
     qInstallMessageHandler(previousHandler);
+    QLoggingCategory::setFilterRules(QString());
 }
 
 QStringList LogCapture::lines() const

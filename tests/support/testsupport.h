@@ -35,7 +35,7 @@ private:
     QMessageBox::StandardButton m_default;
 };
 
-// Collects the debug log while alive.
+// Collects the debug log while alive, with the tool's debug lines switched on.
 class LogCapture
 {
 public:

@@ -1,3 +1,0 @@
-#include "canrxlog.h"
-
-Q_LOGGING_CATEGORY(lcCanFrames, "votk.can.frames", QtInfoMsg)

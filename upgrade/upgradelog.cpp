@@ -1,0 +1,3 @@
+#include "upgradelog.h"
+
+Q_LOGGING_CATEGORY(lcUpgrade, "votkbox.upgrade", QtInfoMsg)
