@@ -108,57 +108,57 @@
         <translation>下一个</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="41"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="53"/>
         <source>帧数: %1 / %2</source>
         <translation>帧数: %1 / %2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="43"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="55"/>
         <source>帧数: %1</source>
         <translation>帧数: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="73"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="85"/>
         <source>标识符大于 FFFF</source>
         <translation>标识符大于 FFFF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="75"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="87"/>
         <source>数据超过 64 个字节</source>
         <translation>数据超过 64 个字节</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="79"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="91"/>
         <source>不是帧的格式</source>
         <translation>不是帧的格式</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="84"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="96"/>
         <source>打开</source>
         <translation>打开</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="92"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="115"/>
         <source>第 %1 行无法读取（%2），文件中没有可显示的帧</source>
         <translation>第 %1 行无法读取（%2），文件中没有可显示的帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="98"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="119"/>
         <source>文件中没有帧</source>
         <translation>文件中没有帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="110"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="125"/>
         <source>接收窗口 - %1</source>
         <translation>接收窗口 - %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="114"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="129"/>
         <source>第 %1 行无法读取（%2），已跳过；共跳过 %3 行，其余已载入</source>
         <translation>第 %1 行无法读取（%2），已跳过；共跳过 %3 行，其余已载入</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="120"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="135"/>
         <source>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</source>
         <translation>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</translation>
     </message>
@@ -174,13 +174,13 @@
         <location filename="../mainwindow/mainwindow.ui" line="37"/>
         <location filename="../mainwindow/mainwindow_can.cpp" line="82"/>
         <location filename="../mainwindow/mainwindow_can.cpp" line="87"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="20"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="25"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="74"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="118"/>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="69"/>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="77"/>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="79"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="19"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="24"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="75"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="119"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="74"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="82"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="84"/>
         <source>信息</source>
         <translation>信息</translation>
     </message>
@@ -407,22 +407,22 @@
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="1123"/>
-        <location filename="../mainwindow/mainwindow.cpp" line="82"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="84"/>
         <source>进度：</source>
         <translation>进度：</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="201"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="221"/>
         <source>关于</source>
         <translation>关于</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="201"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="221"/>
         <source>VOTK-Tarnwell 1.2</source>
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="118"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="119"/>
         <source>正在升级固件，请稍候</source>
         <translation>正在升级固件，请稍候</translation>
     </message>
@@ -447,75 +447,80 @@
         <translation>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="26"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="37"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="39"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="49"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="25"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="36"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="38"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="50"/>
         <source>VOTK连接失败</source>
         <translation>VOTK连接失败</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="27"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="26"/>
         <source>VOTK设备拒绝进入USB模式</source>
         <translation>VOTK设备拒绝进入USB模式</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="37"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="36"/>
         <source>未找到VOTK设备，请检查USB线</source>
         <translation>未找到VOTK设备，请检查USB线</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="40"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="39"/>
         <source>没有访问VOTK设备的权限：请安装udev规则 %1，然后重新插拔设备</source>
         <translation>没有访问VOTK设备的权限：请安装udev规则 %1，然后重新插拔设备</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="61"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="48"/>
+        <source>无法锁定VOTK设备，未打开设备</source>
+        <translation>无法锁定VOTK设备，未打开设备</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="62"/>
         <source>VOTK已连接</source>
         <translation>VOTK已连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="74"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="75"/>
         <source>VOTK未连接</source>
         <translation>VOTK未连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="92"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="93"/>
         <source>VOTK已断开</source>
         <translation>VOTK已断开</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="77"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="82"/>
         <source>WIFI信息已设置</source>
         <translation>WIFI信息已设置</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="79"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="84"/>
         <source>WIFI信息设置失败</source>
         <translation>WIFI信息设置失败</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="42"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="47"/>
         <source>WIFI名称不能为空</source>
         <translation>WIFI名称不能为空</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="44"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="49"/>
         <source>WIFI名称不能包含“,”</source>
         <translation>WIFI名称不能包含“,”</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="46"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="51"/>
         <source>WIFI名称只能包含西文字符（Latin-1），不支持中文等</source>
         <translation>WIFI名称只能包含西文字符（Latin-1），不支持中文等</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="48"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="53"/>
         <source>WIFI密码不能包含“,”</source>
         <translation>WIFI密码不能包含“,”</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="50"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="55"/>
         <source>WIFI密码只能包含西文字符（Latin-1），不支持中文等</source>
         <translation>WIFI密码只能包含西文字符（Latin-1），不支持中文等</translation>
     </message>
@@ -572,14 +577,14 @@
         <translation>停在 %p%</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="109"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="110"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="50"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="93"/>
         <source>USB线连接</source>
         <translation>USB线连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="109"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="110"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="104"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="107"/>
         <source>USB线断开</source>
@@ -641,32 +646,32 @@
         <translation>取消</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="59"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="61"/>
         <source>配置文件 %1 无法写入，设置只在本次运行中有效</source>
         <translation>配置文件 %1 无法写入，设置只在本次运行中有效</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="43"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="42"/>
         <source>VOTK设备正被其他程序使用</source>
         <translation>VOTK设备正被其他程序使用</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="44"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="43"/>
         <source>程序: %1 (PID %2)</source>
         <translation>程序: %1 (PID %2)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="52"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="57"/>
         <source>WIFI名称不能包含控制字符（换行、制表符等）</source>
         <translation>WIFI名称不能包含控制字符（换行、制表符等）</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="54"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="59"/>
         <source>WIFI密码不能包含控制字符（换行、制表符等）</source>
         <translation>WIFI密码不能包含控制字符（换行、制表符等）</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="56"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="61"/>
         <source>WIFI名称和密码合计不能超过%1个字符</source>
         <translation>WIFI名称和密码合计不能超过%1个字符</translation>
     </message>
@@ -726,23 +731,23 @@
 <context>
     <name>OtaHandle</name>
     <message>
-        <location filename="../upgrade/otahandle.cpp" line="159"/>
+        <location filename="../upgrade/otahandle.cpp" line="164"/>
         <source>结果:升级中断,请重新连接VOTK设备后再试</source>
         <translation>结果:升级中断,请重新连接VOTK设备后再试</translation>
     </message>
     <message>
-        <location filename="../upgrade/otahandle.cpp" line="46"/>
+        <location filename="../upgrade/otahandle.cpp" line="51"/>
         <source>进度:正在升级</source>
         <translation>进度:正在升级</translation>
     </message>
     <message>
-        <location filename="../upgrade/otahandle.cpp" line="142"/>
-        <location filename="../upgrade/otahandle.cpp" line="160"/>
+        <location filename="../upgrade/otahandle.cpp" line="147"/>
+        <location filename="../upgrade/otahandle.cpp" line="165"/>
         <source>结果:升级失败</source>
         <translation>结果:升级失败</translation>
     </message>
     <message>
-        <location filename="../upgrade/otahandle.cpp" line="153"/>
+        <location filename="../upgrade/otahandle.cpp" line="158"/>
         <source>结果:升级成功,请重新上电VOTK设备</source>
         <translation>结果:升级成功,请重新上电VOTK设备</translation>
     </message>
@@ -841,22 +846,22 @@
         <translation>正在恢复出厂设置...</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="56"/>
-        <location filename="../settings/settingdialog.cpp" line="65"/>
-        <location filename="../settings/settingdialog.cpp" line="116"/>
-        <location filename="../settings/settingdialog.cpp" line="121"/>
-        <location filename="../settings/settingdialog.cpp" line="125"/>
-        <location filename="../settings/settingdialog.cpp" line="140"/>
+        <location filename="../settings/settingdialog.cpp" line="58"/>
+        <location filename="../settings/settingdialog.cpp" line="67"/>
+        <location filename="../settings/settingdialog.cpp" line="118"/>
+        <location filename="../settings/settingdialog.cpp" line="123"/>
+        <location filename="../settings/settingdialog.cpp" line="127"/>
+        <location filename="../settings/settingdialog.cpp" line="142"/>
         <source>信息</source>
         <translation>信息</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="56"/>
+        <location filename="../settings/settingdialog.cpp" line="58"/>
         <source>VOTK未连接</source>
         <translation>VOTK未连接</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="65"/>
+        <location filename="../settings/settingdialog.cpp" line="67"/>
         <source>正在升级固件，请稍候</source>
         <translation>正在升级固件，请稍候</translation>
     </message>
@@ -866,22 +871,22 @@
         <translation>接收行数上限:</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="116"/>
+        <location filename="../settings/settingdialog.cpp" line="118"/>
         <source>请输入CAN时间</source>
         <translation>请输入CAN时间</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="121"/>
+        <location filename="../settings/settingdialog.cpp" line="123"/>
         <source>CAN时间须为0到255之间的整数</source>
         <translation>CAN时间须为0到255之间的整数</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="125"/>
+        <location filename="../settings/settingdialog.cpp" line="127"/>
         <source>CAN时间设置失败</source>
         <translation>CAN时间设置失败</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="140"/>
+        <location filename="../settings/settingdialog.cpp" line="142"/>
         <source>恢复出厂设置失败</source>
         <translation>恢复出厂设置失败</translation>
     </message>

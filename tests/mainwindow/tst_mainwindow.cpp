@@ -157,6 +157,9 @@ void TestMainWindow::connectButton_data()
                                    "然后重新插拔设备");
     QTest::newRow("held by another program")
         << "held" << reports({}) << false << false << QStringLiteral("VOTK设备正被其他程序使用");
+    QTest::newRow("lock file is a directory")
+        << "lock unusable" << reports({}) << false << false
+        << QStringLiteral("无法锁定VOTK设备，未打开设备\n");
     QTest::newRow("silent box") << "silent" << reports({probe}) << false << false << QString();
     QTest::newRow("usb mode unanswered")
         << "usb silent" << reports({probe, usb}) << true << false << QString();
@@ -221,14 +224,18 @@ void TestMainWindow::connectButton()
     }
     std::unique_ptr<LockHolder> other;
     QString lockFile;
-    if (box == "held") {
+    if (box == "held" || box == "lock unusable") {
         rig.sim.backend.setSharedWithOtherPrograms(true);
         SimBox::Identity id = rig.box().identity();
         id.serialNumber = QStringLiteral("window-%1").arg(QCoreApplication::applicationPid());
         rig.box().setIdentity(id);
         lockFile = BoxLock::filePath(BoxLock::keyFor(id.serialNumber, QString()));
-        other = std::make_unique<LockHolder>(lockFile);
-        QVERIFY(other->pid() > 0);
+        if (box == "held") {
+            other = std::make_unique<LockHolder>(lockFile);
+            QVERIFY(other->pid() > 0);
+        } else {
+            QVERIFY(QDir().mkdir(lockFile));
+        }
     }
 
     auto *button = rig.w<QPushButton>("pushButton_connect");
@@ -262,6 +269,8 @@ void TestMainWindow::connectButton()
         other.reset();
         QFile::remove(lockFile);
     }
+    if (box == "lock unusable")
+        QDir().rmdir(lockFile);
 }
 
 void TestMainWindow::checkConnectedWarnsOnlyWithoutConnection()
