@@ -47,6 +47,9 @@ void TestCanTxWorker::periodSendsItsFramesForTheTimeGiven()
     QCOMPARE(worker.sentCount(), 100);
     for (const QVector<uint8_t> &frame : sent)
         QCOMPARE(frame, canFramePayload(0x7DF, data));
+    // However short the time, the first frame goes at once.
+    ScheduledCanFrame first;
+    QVERIFY(CanTxWorker::periodic(0x7DF, data, 10000000, -1, 0)(0, first));
 }
 
 void TestCanTxWorker::unplugEndsThePeriodicSending()
