@@ -269,7 +269,8 @@ CaptureFile readCaptureFile(QIODevice &device, CanSaveFormat format, CaptureUse 
     QByteArray block(int(kReadBlockBytes), Qt::Uninitialized);
     // The start of a line that goes on in the next block.
     QByteArray pending;
-    bool tooLong = false;
+    // The rest of a line already found too long is passed over unread.
+    bool skipping = false;
     for (;;) {
         const qint64 n = device.read(block.data(), kReadBlockBytes);
         if (n < 0) {
@@ -281,26 +282,34 @@ CaptureFile readCaptureFile(QIODevice &device, CanSaveFormat format, CaptureUse 
         const Text all(block.constData(), size_t(n));
         size_t start = 0;
         for (size_t end; (end = all.find('\n', start)) != Text::npos; start = end + 1) {
+            if (skipping) {
+                skipping = false;
+                continue;
+            }
             Text line = all.substr(start, end - start);
             if (!pending.isEmpty()) {
                 pending.append(line.data(), int(line.size()));
                 line = Text(pending.constData(), size_t(pending.size()));
             }
-            const bool more = lines.read(line, tooLong || line.size() > size_t(kMaxLineBytes));
+            const bool more = lines.read(line, line.size() > size_t(kMaxLineBytes));
             pending.clear();
-            tooLong = false;
             if (!more)
                 return lines.capture;
         }
-        if (!tooLong)
-            pending.append(block.constData() + start, int(size_t(n) - start));
+        if (skipping)
+            continue;
+        pending.append(block.constData() + start, int(size_t(n) - start));
+        // Told at once: a replay ends here rather than at the line's end, which
+        // may be gigabytes away.
         if (pending.size() > kMaxLineBytes) {
-            tooLong = true;
             pending.clear();
+            skipping = true;
+            if (!lines.read(Text(), true))
+                return lines.capture;
         }
     }
-    if (!pending.isEmpty() || tooLong)
-        lines.read(Text(pending.constData(), size_t(pending.size())), tooLong);
+    if (!pending.isEmpty())
+        lines.read(Text(pending.constData(), size_t(pending.size())));
     return lines.capture;
 }
 
