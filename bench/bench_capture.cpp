@@ -41,7 +41,7 @@ double open(const QString &path, CanSaveFormat format)
         return -1;
     CanRxModel rows;
     CanIdSummaryModel ids;
-    const CaptureFile read = loadCaptureRows(file.readAll(), format, &rows, &ids);
+    const CaptureFile read = loadCaptureRows(file, format, &rows, &ids);
     const double ms = double(timer.nsecsElapsed()) / 1e6;
     return rows.stored() == kRows && read.skipped == 0 ? ms : -1;
 }

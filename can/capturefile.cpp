@@ -3,8 +3,18 @@
 #include "canframe.h"
 #include "cantext.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <string_view>
 #include <utility>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 using Text = std::string_view;
@@ -172,51 +182,135 @@ CaptureProblem parseCsvLine(Text line, const Limits &limits, CapturedFrame *fram
 
 // The header of captures saved before the direction column.
 constexpr Text kOldCsvHeader = "time,id,len,data";
+// No frame line is this long: a longer one is unreadable, and is not held.
+constexpr int kMaxLineBytes = 4096;
+constexpr qint64 kReadBlockBytes = 65536;
+
+// The lines of a capture, one after the other, read into frames.
+class CaptureLines
+{
+public:
+    CaptureLines(CanSaveFormat format, CaptureUse use,
+                 const std::function<void(const CapturedFrame &)> &take)
+        : m_format(format), m_limits(use == CaptureUse::Replay ? kReplayLimits : kViewLimits),
+          m_use(use), m_take(take), m_headerLine(canSaveHeader(format).trimmed())
+    {
+    }
+
+    // The next line, without its '\n'; `tooLong` when it was cut. False once
+    // the reading has ended at a problem.
+    bool read(Text line, bool tooLong = false)
+    {
+        ++m_lineNumber;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        const Text header(m_headerLine.constData(), size_t(m_headerLine.size()));
+        if (!tooLong && (line.empty() || (m_format == CanSaveFormat::Csv &&
+                                          (line == header || line == kOldCsvHeader))))
+            return true;
+        m_frame.id = 0;
+        m_frame.hasId = true;
+        m_frame.data.resize(0);
+        CaptureProblem problem = CaptureProblem::Unreadable;
+        if (!tooLong)
+            problem = m_format == CanSaveFormat::CandumpLog
+                          ? parseLogLine(line, m_limits, &m_frame)
+                          : parseCsvLine(line, m_limits, &m_frame);
+        if (problem == CaptureProblem::None) {
+            ++capture.frameCount;
+            m_take(m_frame);
+            return true;
+        }
+        if (capture.problem == CaptureProblem::None) {
+            capture.problem = problem;
+            capture.line = m_lineNumber;
+        }
+        if (m_use == CaptureUse::Replay)
+            return false;
+        ++capture.skipped;
+        return true;
+    }
+
+    CaptureFile capture;
+
+private:
+    const CanSaveFormat m_format;
+    const Limits &m_limits;
+    const CaptureUse m_use;
+    const std::function<void(const CapturedFrame &)> &m_take;
+    const QByteArray m_headerLine;
+    qint64 m_lineNumber = 0;
+    // One frame reused line after line: its data keeps its buffer.
+    CapturedFrame m_frame;
+};
 } // namespace
 
 CaptureFile readCaptureFile(const QByteArray &text, CanSaveFormat format, CaptureUse use,
                             const std::function<void(const CapturedFrame &)> &take)
 {
-    const Limits &limits = use == CaptureUse::Replay ? kReplayLimits : kViewLimits;
-    const QByteArray headerLine = canSaveHeader(format).trimmed();
-    const Text header(headerLine.constData(), size_t(headerLine.size()));
+    CaptureLines lines(format, use, take);
     const Text all(text.constData(), size_t(text.size()));
-    CaptureFile capture;
-    // One frame reused line after line: its data keeps its buffer.
-    CapturedFrame frame;
-    int lineNumber = 0;
     for (size_t start = 0; start < all.size();) {
         size_t end = all.find('\n', start);
         if (end == Text::npos)
             end = all.size();
-        Text line = all.substr(start, end - start);
+        const Text line = all.substr(start, end - start);
         start = end + 1;
-        ++lineNumber;
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        if (line.empty() ||
-            (format == CanSaveFormat::Csv && (line == header || line == kOldCsvHeader)))
-            continue;
-        frame.id = 0;
-        frame.hasId = true;
-        frame.data.resize(0);
-        const CaptureProblem problem = format == CanSaveFormat::CandumpLog
-                                           ? parseLogLine(line, limits, &frame)
-                                           : parseCsvLine(line, limits, &frame);
-        if (problem == CaptureProblem::None) {
-            ++capture.frameCount;
-            take(frame);
-            continue;
-        }
-        if (capture.problem == CaptureProblem::None) {
-            capture.problem = problem;
-            capture.line = lineNumber;
-        }
-        if (use == CaptureUse::Replay)
-            return capture;
-        ++capture.skipped;
+        if (!lines.read(line, line.size() > size_t(kMaxLineBytes)))
+            break;
     }
-    return capture;
+    return lines.capture;
+}
+
+CaptureFile readCaptureFile(QIODevice &device, CanSaveFormat format, CaptureUse use,
+                            const std::function<void(const CapturedFrame &)> &take)
+{
+    CaptureLines lines(format, use, take);
+    QByteArray block(int(kReadBlockBytes), Qt::Uninitialized);
+    // The start of a line that goes on in the next block.
+    QByteArray pending;
+    // The rest of a line already found too long is passed over unread.
+    bool skipping = false;
+    for (;;) {
+        const qint64 n = device.read(block.data(), kReadBlockBytes);
+        if (n < 0) {
+            lines.capture.readFailed = true;
+            return lines.capture;
+        }
+        if (n == 0)
+            break;
+        const Text all(block.constData(), size_t(n));
+        size_t start = 0;
+        for (size_t end; (end = all.find('\n', start)) != Text::npos; start = end + 1) {
+            if (skipping) {
+                skipping = false;
+                continue;
+            }
+            Text line = all.substr(start, end - start);
+            if (!pending.isEmpty()) {
+                pending.append(line.data(), int(line.size()));
+                line = Text(pending.constData(), size_t(pending.size()));
+            }
+            const bool more = lines.read(line, line.size() > size_t(kMaxLineBytes));
+            pending.clear();
+            if (!more)
+                return lines.capture;
+        }
+        if (skipping)
+            continue;
+        pending.append(block.constData() + start, int(size_t(n) - start));
+        // Told at once: a replay ends here rather than at the line's end, which
+        // may be gigabytes away.
+        if (pending.size() > kMaxLineBytes) {
+            pending.clear();
+            skipping = true;
+            if (!lines.read(Text(), true))
+                return lines.capture;
+        }
+    }
+    if (!pending.isEmpty())
+        lines.read(Text(pending.constData(), size_t(pending.size())));
+    return lines.capture;
 }
 
 CaptureFile parseCaptureFile(const QByteArray &text, CanSaveFormat format, CaptureUse use)
@@ -228,4 +322,39 @@ CaptureFile parseCaptureFile(const QByteArray &text, CanSaveFormat format, Captu
     if (use == CaptureUse::View || capture.problem == CaptureProblem::None)
         capture.frames = std::move(frames);
     return capture;
+}
+
+CaptureOpen openCaptureFile(const QString &path, QFile *file, QString *why)
+{
+#ifdef Q_OS_UNIX
+    // Without O_NONBLOCK, opening a FIFO waits for a writer, for ever if none comes.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        *why = qt_error_string(errno);
+        return CaptureOpen::Failed;
+    }
+    struct stat info = {};
+    // A FIFO, a terminal or a device may never end; a directory has no lines.
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return CaptureOpen::NotAFile;
+    }
+    // A regular file: reads block as they always do, for a moment.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    file->setFileName(path);
+    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        *why = file->errorString();
+        return CaptureOpen::Failed;
+    }
+    return CaptureOpen::Opened;
+#else
+    file->setFileName(path);
+    if (QFileInfo::exists(path) && !QFileInfo(path).isFile())
+        return CaptureOpen::NotAFile;
+    if (file->open(QIODevice::ReadOnly))
+        return CaptureOpen::Opened;
+    *why = file->errorString();
+    return CaptureOpen::Failed;
+#endif
 }

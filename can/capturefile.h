@@ -5,6 +5,10 @@
 #include <QByteArray>
 #include <QVector>
 
+class QFile;
+class QIODevice;
+class QString;
+
 #include <cstdint>
 #include <functional>
 
@@ -47,11 +51,13 @@ struct CaptureFile
     QVector<CapturedFrame> frames;
     // The first problem, and its line counted from 1 (0 without one).
     CaptureProblem problem = CaptureProblem::None;
-    int line = 0;
+    qint64 line = 0;
     // For a view: how many lines were passed over.
-    int skipped = 0;
+    qint64 skipped = 0;
     // Frames read, whether kept in `frames` or handed over one by one.
-    int frameCount = 0;
+    qint64 frameCount = 0;
+    // The file could not be read to its end (an I/O error).
+    bool readFailed = false;
 };
 
 // Reads the whole capture `text` in `format`. The CSV's header line and empty
@@ -66,3 +72,18 @@ CaptureFile parseCaptureFile(const QByteArray &text, CanSaveFormat format,
 // frames before it were handed over.
 CaptureFile readCaptureFile(const QByteArray &text, CanSaveFormat format, CaptureUse use,
                             const std::function<void(const CapturedFrame &)> &take);
+// The same, read from `device` a block at a time: a capture of any size costs
+// no more memory than its longest line (a line over 4 KiB is unreadable).
+CaptureFile readCaptureFile(QIODevice &device, CanSaveFormat format, CaptureUse use,
+                            const std::function<void(const CapturedFrame &)> &take);
+
+enum class CaptureOpen
+{
+    Opened,
+    NotAFile, // a FIFO, a device, a directory: refused before a byte is read
+    Failed,   // missing or not readable, `why` says why
+};
+
+// Opens the capture at `path` into `file` for reading, without waiting on
+// it: only a regular file is opened, anything else is refused at once.
+CaptureOpen openCaptureFile(const QString &path, QFile *file, QString *why);

@@ -9,8 +9,8 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-#include <algorithm>
 #include <memory>
+#include <utility>
 
 namespace {
 // Progress is told this often.
@@ -71,31 +71,8 @@ QString problemText(CaptureProblem problem)
     return QString();
 }
 
-// The frames from --start-at on, due relative to the first of them; a time
-// that goes back is due at once, not before the frame ahead of it.
-QVector<ScheduledCanFrame> schedule(const QVector<CapturedFrame> &frames, double startAt)
-{
-    QVector<ScheduledCanFrame> scheduled;
-    if (frames.isEmpty())
-        return scheduled;
-    const qint64 firstUs = frames.first().timeUs;
-    const qint64 fromUs = firstUs + qint64(startAt * 1e6);
-    qint64 baseUs = -1;
-    qint64 lastNs = 0;
-    scheduled.reserve(frames.size());
-    for (const CapturedFrame &frame : frames) {
-        if (frame.timeUs < fromUs)
-            continue;
-        if (baseUs < 0)
-            baseUs = frame.timeUs;
-        lastNs = std::max(lastNs, (frame.timeUs - baseUs) * 1000);
-        scheduled.append({lastNs, frame.id, frame.data});
-    }
-    return scheduled;
-}
-
-// Reads and checks the whole capture; CLI_OK with its frames to send.
-int readCapture(CliContext &cli, const QStringList &args, QVector<ScheduledCanFrame> *frames)
+// Reads and checks the whole capture, once; CLI_OK with the frames to send.
+int readCapture(CliContext &cli, const QStringList &args, QVector<ReplayFrame> *frames)
 {
     const QString name = args.at(0);
     CanSaveFormat format;
@@ -103,19 +80,41 @@ int readCapture(CliContext &cli, const QStringList &args, QVector<ScheduledCanFr
         return cli.fail(
             CLI_REFUSED,
             QStringLiteral("%1 is no capture: a .log or .csv file is needed").arg(name));
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    QString why;
+    switch (openCaptureFile(name, &file, &why)) {
+    case CaptureOpen::Opened:
+        break;
+    case CaptureOpen::NotAFile:
+        return cli.fail(CLI_REFUSED,
+                        QStringLiteral("%1 is not a regular file (a FIFO, device or directory); "
+                                       "a capture must be a saved file")
+                            .arg(name));
+    case CaptureOpen::Failed:
+        return cli.fail(CLI_REFUSED, QStringLiteral("%1 cannot be read: %2").arg(name, why));
+    }
+    ReplayOptions options;
+    parseOptions(args, options);
+    ReplayTimeline timeline(qint64(options.startAt * 1e6));
+    bool tooMany = false;
+    const CaptureFile capture =
+        readCaptureFile(file, format, CaptureUse::Replay, [&](const CapturedFrame &frame) {
+            tooMany = tooMany || !timeline.add(frame.timeUs, frame.id, frame.data);
+        });
+    if (capture.readFailed)
         return cli.fail(CLI_REFUSED,
                         QStringLiteral("%1 cannot be read: %2").arg(name, file.errorString()));
-    const CaptureFile capture = parseCaptureFile(file.readAll(), format);
     if (capture.problem != CaptureProblem::None)
         return cli.fail(CLI_REFUSED, QStringLiteral("%1: line %2 %3, nothing was sent")
                                          .arg(name)
                                          .arg(capture.line)
                                          .arg(problemText(capture.problem)));
-    ReplayOptions options;
-    parseOptions(args, options);
-    *frames = schedule(capture.frames, options.startAt);
+    if (tooMany)
+        return cli.fail(CLI_REFUSED, QStringLiteral("%1 has more than %2 frames to replay, more "
+                                                    "than one replay holds; nothing was sent")
+                                         .arg(name)
+                                         .arg(ReplayTimeline::kMaxFrames));
+    *frames = timeline.frames();
     if (frames->isEmpty())
         return cli.fail(CLI_REFUSED, QStringLiteral("%1 has no frames to replay").arg(name));
     return CLI_OK;
@@ -140,18 +139,18 @@ QString replayArguments(const QStringList &args)
     return parseOptions(args, options);
 }
 
+// The capture is read here, before the box is opened, and only here: a
+// second read of a file being written could differ, or wait.
 int checkReplayInput(CliContext &cli, const QStringList &args)
 {
-    QVector<ScheduledCanFrame> frames;
-    return readCapture(cli, args, &frames);
+    return readCapture(cli, args, &cli.replayFrames);
 }
 
 int cliReplay(CliContext &cli, const QStringList &args)
 {
-    QVector<ScheduledCanFrame> frames;
-    const int read = readCapture(cli, args, &frames);
-    if (read != CLI_OK)
-        return read;
+    const QVector<ReplayFrame> frames = std::exchange(cli.replayFrames, {});
+    if (frames.isEmpty())
+        return cli.fail(CLI_REFUSED, QStringLiteral("%1 has no frames to replay").arg(args.at(0)));
     ReplayOptions options;
     parseOptions(args, options);
     const qint64 total = frames.size() * options.loops;
@@ -159,8 +158,12 @@ int cliReplay(CliContext &cli, const QStringList &args)
     QEventLoop loop;
     QObject::connect(&worker, &QThread::finished, &loop, &QEventLoop::quit);
     const std::unique_ptr<QSocketNotifier> stop = stopSignalNotifier();
+    bool stopped = false;
     if (stop)
-        QObject::connect(stop.get(), &QSocketNotifier::activated, &loop, &QEventLoop::quit);
+        QObject::connect(stop.get(), &QSocketNotifier::activated, &loop, [&] {
+            stopped = true;
+            loop.quit();
+        });
     QTimer progress;
     qint64 told = -1;
     progress.start(cli.tty ? kProgressMs : kLinesEveryMs);
@@ -177,6 +180,15 @@ int cliReplay(CliContext &cli, const QStringList &args)
         cli.err.flush();
     }
     if (worker.writeFailed())
-        return cli.fail(CLI_NO_BOX, QStringLiteral("the frame could not be written to the box"));
+        return cli.fail(CLI_NO_ANSWER,
+                        QStringLiteral("the box went away: a frame could not be written after "
+                                       "%1 of %2 frames")
+                            .arg(worker.sentCount())
+                            .arg(total));
+    // A run cut short ends as cleanly as a whole one, but says so.
+    if (stopped && worker.sentCount() < total)
+        cli.say(QStringLiteral("votkbox-cli: stopped after %1 of %2 frames")
+                    .arg(worker.sentCount())
+                    .arg(total));
     return CLI_OK;
 }

@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QSocketNotifier>
 
+#include <cmath>
 #include <memory>
 #include <optional>
 
@@ -80,22 +81,43 @@ QString parseOptions(const QStringList &args, SendOptions &options)
     return QString();
 }
 
+// A frame that cannot be written to a box that was open and answering: it
+// was pulled out.
+int boxWentAway(CliContext &cli)
+{
+    return cli.fail(CLI_NO_ANSWER,
+                    QStringLiteral("the box went away: the frame could not be written"));
+}
+
 int sendPeriodically(CliContext &cli, quint16 id, const QVector<uint8_t> &data,
                      const SendOptions &options)
 {
-    const qint64 untilNs = options.seconds > 0 ? qint64(options.seconds * 1e9) : -1;
+    // Up to 2e15 ns; rounded up so that a time shorter than a nanosecond
+    // still sends the first frame, as any periodic run does.
+    const qint64 untilNs = options.seconds > 0 ? qint64(std::ceil(options.seconds * 1e9)) : -1;
     CanTxWorker worker(
         CanTxWorker::periodic(id, data, options.periodMs * 1000000, options.count, untilNs));
     QEventLoop loop;
     QObject::connect(&worker, &QThread::finished, &loop, &QEventLoop::quit);
     const std::unique_ptr<QSocketNotifier> stop = stopSignalNotifier();
+    bool stopped = false;
     if (stop)
-        QObject::connect(stop.get(), &QSocketNotifier::activated, &loop, &QEventLoop::quit);
+        QObject::connect(stop.get(), &QSocketNotifier::activated, &loop, [&] {
+            stopped = true;
+            loop.quit();
+        });
     worker.start();
     loop.exec();
     worker.stop();
     if (worker.writeFailed())
-        return cli.fail(CLI_NO_BOX, QStringLiteral("the frame could not be written to the box"));
+        return boxWentAway(cli);
+    // A stopped run ends cleanly, but says how far it got.
+    if (stopped && options.count > 0 && worker.sentCount() < options.count)
+        cli.say(QStringLiteral("votkbox-cli: stopped after %1 of %2 frames")
+                    .arg(worker.sentCount())
+                    .arg(options.count));
+    else if (stopped && options.count < 0)
+        cli.say(QStringLiteral("votkbox-cli: stopped after %1 frames").arg(worker.sentCount()));
     return CLI_OK;
 }
 } // namespace
@@ -140,6 +162,6 @@ int cliSend(CliContext &cli, const QStringList &args)
         return sendPeriodically(cli, *frame.id, *frame.data, options);
     // Frames go out without a reply, as from the window.
     if (!CanTxWorker::transmit(*frame.id, *frame.data))
-        return cli.fail(CLI_NO_BOX, QStringLiteral("the frame could not be written to the box"));
+        return boxWentAway(cli);
     return CLI_OK;
 }

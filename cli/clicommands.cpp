@@ -59,8 +59,8 @@ QString usageText()
         "  --version                show the version\n"
         "\n"
         "Exit status: 0 done, 1 usage error, 2 no box or it cannot be opened, 3 the box did not\n"
-        "answer, 4 refused input, 5 the upgrade failed, 6 standard output could not be written,\n"
-        "7 the box is in use by another program or its lock could not be taken.\n");
+        "answer or went away, 4 refused input, 5 the upgrade failed, 6 standard output could not\n"
+        "be written, 7 the box is in use by another program or its lock could not be taken.\n");
     return text;
 }
 
@@ -283,9 +283,10 @@ const std::vector<CliCommand> &cliCommands()
          "every MS ms (1 to 60000) until N frames, S seconds or a stop",
          sendArguments, cliSend, checkSendInput},
         {"replay", "FILE [--speed F] [--loop N] [--start-at S]",
-         "send the frames of a capture saved as .log or .csv with\n"
-         "their recorded gaps divided by F (0: as fast as the box\n"
-         "takes them), N times, from S seconds into it",
+         "send every frame of a capture saved as .log or .csv, in\n"
+         "file order, with the recorded gaps divided by F (0: as fast\n"
+         "as the box takes them; a time that goes back is no gap),\n"
+         "N times, from S seconds into it; a regular file only",
          replayArguments, cliReplay, checkReplayInput},
         {"monitor", "[--count N] [--seconds S] [--format log|csv]",
          "print received CAN frames (candump log format by default);\n"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cantxworker.h"
 #include "cliexit.h"
 
 #include <QByteArray>
@@ -49,8 +50,9 @@ public:
     // Starts every line for a person ("SERIAL: "), so that the lines of
     // several runs in parallel can be told apart; empty on a terminal.
     QString prefix;
-    // What checkInput read for run (the upgrade's image).
+    // What checkInput read for run: the upgrade's image, the replay's frames.
     QByteArray input;
+    QVector<ReplayFrame> replayFrames;
 };
 
 // One command of votkbox-cli: the help, the argument check and the dispatch

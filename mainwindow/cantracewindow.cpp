@@ -55,12 +55,12 @@ void CanTraceWindow::showCount()
         ui->label_count->setText(tr("帧数: %1").arg(m_rows->stored()));
 }
 
-CaptureFile loadCaptureRows(const QByteArray &text, CanSaveFormat format, CanRxModel *rows,
+CaptureFile loadCaptureRows(QIODevice &file, CanSaveFormat format, CanRxModel *rows,
                             CanIdSummaryModel *ids)
 {
     QVector<uint8_t> record;
     const CaptureFile capture =
-        readCaptureFile(text, format, CaptureUse::View, [&](const CapturedFrame &frame) {
+        readCaptureFile(file, format, CaptureUse::View, [&](const CapturedFrame &frame) {
             // A record as the receive thread hands it over: ID low, ID high, data.
             record.resize(frame.hasId ? 2 + frame.data.size() : 0);
             if (frame.hasId) {
@@ -104,9 +104,16 @@ CanTraceWindow *CanTraceWindow::openCapture(QWidget *parent)
     CaptureFile capture;
     {
         const BusyCursor busy;
-        capture = loadCaptureRows(chosen.text, chosen.format, rows, ids);
+        capture = loadCaptureRows(*chosen.file, chosen.format, rows, ids);
     }
-    chosen.text.clear();
+    if (capture.readFailed) {
+        delete rows;
+        delete ids;
+        MessageBox::warning(parent, caption,
+                            tr("无法打开文件：%1").arg(chosen.file->errorString()));
+        return nullptr;
+    }
+    chosen.file.reset();
     if (capture.frameCount == 0) {
         delete rows;
         delete ids;

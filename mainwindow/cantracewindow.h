@@ -36,8 +36,8 @@ private:
     CanTracePanel *m_panel;
 };
 
-// Reads a capture (`text` in `format`) into empty rows and their
+// Reads a capture (from `file`, in `format`) into empty rows and their
 // per-identifier view, as if its frames had just been read. The result says
 // what could not be read; its frames stay empty.
-CaptureFile loadCaptureRows(const QByteArray &text, CanSaveFormat format, CanRxModel *rows,
+CaptureFile loadCaptureRows(QIODevice &file, CanSaveFormat format, CanRxModel *rows,
                             CanIdSummaryModel *ids);

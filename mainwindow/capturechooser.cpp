@@ -1,10 +1,13 @@
 #include "capturechooser.h"
 
+#include "capturefile.h"
 #include "filechooser.h"
 #include "messagebox.h"
 
 #include <QCoreApplication>
-#include <QFile>
+#include <QFileInfo>
+
+#include <utility>
 
 namespace {
 QString text(const char *source)
@@ -26,16 +29,23 @@ bool chooseCapture(QWidget *parent, const QString &caption, ChosenCapture *chose
         MessageBox::warning(parent, caption, text("请使用 .log 或 .csv 文件名"));
         return false;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        MessageBox::warning(parent, caption, text("无法打开文件：%1").arg(file.errorString()));
+    auto file = std::make_unique<QFile>();
+    QString why;
+    switch (openCaptureFile(path, file.get(), &why)) {
+    case CaptureOpen::Opened:
+        break;
+    case CaptureOpen::NotAFile:
+        MessageBox::warning(
+            parent, caption,
+            QCoreApplication::translate("MainWindow",
+                                        "%1 不是普通文件（管道、设备或目录），不能作为记录打开")
+                .arg(QFileInfo(path).fileName()));
         return false;
-    }
-    chosen->text = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        MessageBox::warning(parent, caption, text("无法打开文件：%1").arg(file.errorString()));
+    case CaptureOpen::Failed:
+        MessageBox::warning(parent, caption, text("无法打开文件：%1").arg(why));
         return false;
     }
     chosen->path = path;
+    chosen->file = std::move(file);
     return true;
 }

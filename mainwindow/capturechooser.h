@@ -2,19 +2,22 @@
 
 #include "cansaveformat.h"
 
-#include <QByteArray>
+#include <QFile>
 #include <QString>
+
+#include <memory>
 
 class QWidget;
 
-// A capture the user chose: its name, format and whole text.
+// A capture the user chose: its name, format and the file, open for reading.
 struct ChosenCapture
 {
     QString path;
     CanSaveFormat format = CanSaveFormat::CandumpLog;
-    QByteArray text;
+    std::unique_ptr<QFile> file;
 };
 
-// Asks for a saved capture (.log or .csv) and reads it. False when the user
-// cancelled, or, after a warning titled `caption`, when it cannot be read.
+// Asks for a saved capture (.log or .csv) and opens it; only a regular file
+// is opened, so nothing waits on a FIFO or reads a device. False when the
+// user cancelled, or, after a warning titled `caption`, when it cannot be read.
 bool chooseCapture(QWidget *parent, const QString &caption, ChosenCapture *chosen);

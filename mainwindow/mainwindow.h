@@ -143,7 +143,7 @@ private:
     void syncSendCounts();
     void showReplayProgress();
     // The frames of a capture chosen for replay; empty when cancelled or refused.
-    QVector<ScheduledCanFrame> chooseReplayCapture();
+    QVector<ReplayFrame> chooseReplayCapture();
     void reformatCanData(QLineEdit *dataField);
     // The warning for a refused WiFi name or password; empty when none.
     static QString wifiRefusalText(WifiTextProblem problem);

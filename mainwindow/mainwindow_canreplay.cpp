@@ -9,15 +9,24 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include <algorithm>
-
-QVector<ScheduledCanFrame> MainWindow::chooseReplayCapture()
+QVector<ReplayFrame> MainWindow::chooseReplayCapture()
 {
     ChosenCapture chosen;
     if (!chooseCapture(this, tr("回放"), &chosen))
         return {};
-    // The whole file is checked before a frame goes out.
-    const CaptureFile capture = parseCaptureFile(chosen.text, chosen.format);
+    // The whole file is checked before a frame goes out; every frame is sent,
+    // in file order, a time that goes back counting as no gap.
+    ReplayTimeline timeline;
+    bool tooMany = false;
+    const CaptureFile capture = readCaptureFile(
+        *chosen.file, chosen.format, CaptureUse::Replay, [&](const CapturedFrame &frame) {
+            tooMany = tooMany || !timeline.add(frame.timeUs, frame.id, frame.data);
+        });
+    if (capture.readFailed) {
+        MessageBox::warning(this, tr("回放"),
+                            tr("无法打开文件：%1").arg(chosen.file->errorString()));
+        return {};
+    }
     QString problem;
     switch (capture.problem) {
     case CaptureProblem::None:
@@ -37,20 +46,16 @@ QVector<ScheduledCanFrame> MainWindow::chooseReplayCapture()
                             tr("第 %1 行无法回放：%2").arg(capture.line).arg(problem));
         return {};
     }
-    if (capture.frames.isEmpty()) {
+    if (tooMany) {
+        MessageBox::warning(this, tr("回放"),
+                            tr("文件超过 %1 帧，无法回放").arg(ReplayTimeline::kMaxFrames));
+        return {};
+    }
+    if (timeline.frames().isEmpty()) {
         MessageBox::warning(this, tr("回放"), tr("文件中没有帧"));
         return {};
     }
-    QVector<ScheduledCanFrame> frames;
-    frames.reserve(capture.frames.size());
-    const qint64 firstUs = capture.frames.first().timeUs;
-    qint64 lastNs = 0;
-    for (const CapturedFrame &frame : capture.frames) {
-        // A time that goes back is due at once, not before the frame ahead of it.
-        lastNs = std::max(lastNs, (frame.timeUs - firstUs) * 1000);
-        frames.append({lastNs, frame.id, frame.data});
-    }
-    return frames;
+    return timeline.frames();
 }
 
 void MainWindow::on_pushButton_can_replay_toggled(bool on)
@@ -66,7 +71,7 @@ void MainWindow::on_pushButton_can_replay_toggled(bool on)
     }
     if (m_replay)
         return;
-    QVector<ScheduledCanFrame> frames;
+    QVector<ReplayFrame> frames;
     if (check_connected() && !upgradeInProgress(true))
         frames = chooseReplayCapture();
     if (frames.isEmpty()) {

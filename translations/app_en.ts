@@ -138,27 +138,32 @@
         <translation>Open</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="115"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="113"/>
+        <source>无法打开文件：%1</source>
+        <translation>Cannot open the file: %1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="122"/>
         <source>第 %1 行无法读取（%2），文件中没有可显示的帧</source>
         <translation>Line %1 cannot be read (%2); the file holds no frame to show</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="119"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="126"/>
         <source>文件中没有帧</source>
         <translation>The file holds no frames</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="125"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="132"/>
         <source>接收窗口 - %1</source>
         <translation>Trace window - %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="129"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="136"/>
         <source>第 %1 行无法读取（%2），已跳过；共跳过 %3 行，其余已载入</source>
         <translation>Line %1 cannot be read (%2) and was skipped; %3 lines skipped in all, the rest is loaded</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="135"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="142"/>
         <source>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</source>
         <translation>The file holds %1 frames, more than the row limit; only the last %2 are shown</translation>
     </message>
@@ -696,36 +701,53 @@
         <translation>Replay…</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="17"/>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="36"/>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="41"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="15"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="26"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="45"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="50"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="55"/>
         <source>回放</source>
         <translation>Replay</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="26"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="27"/>
+        <source>无法打开文件：%1</source>
+        <translation>Cannot open the file: %1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="35"/>
         <source>无法读取</source>
         <translation>it cannot be read</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="29"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="38"/>
         <source>标识符大于7FF</source>
         <translation>an identifier above 7FF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="32"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="41"/>
         <source>数据超过8个字节</source>
         <translation>more than 8 data bytes</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="37"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="46"/>
         <source>第 %1 行无法回放：%2</source>
         <translation>Line %1 cannot be replayed: %2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="41"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="51"/>
+        <source>文件超过 %1 帧，无法回放</source>
+        <translation>The file has more than %1 frames and cannot be replayed</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="55"/>
         <source>文件中没有帧</source>
         <translation>The file holds no frames</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/capturechooser.cpp" line="40"/>
+        <source>%1 不是普通文件（管道、设备或目录），不能作为记录打开</source>
+        <translation>%1 is not a regular file (a FIFO, device or directory) and cannot be opened as a capture</translation>
     </message>
 </context>
 <context>

@@ -27,6 +27,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -68,6 +69,7 @@ private slots:
     void framesDuringSaveTrimNoRowBeingWritten();
     void traceWindowSharesFramesFilterAndFreeze();
     void openedCaptureSkipsDamagedLine();
+    void openingAFifoWarnsAtOnce();
 
 private:
     void deliver(const QByteArray &frame);
@@ -882,5 +884,17 @@ void TestCanReceive::openedCaptureSkipsDamagedLine()
     QCOMPARE(m_boxes->shown.size(), 1);
     QVERIFY2(m_boxes->texts().first().startsWith("第 2 行"), qPrintable(m_boxes->texts().first()));
 }
+// A FIFO may never be written or never end: the window would hang on it.
+void TestCanReceive::openingAFifoWarnsAtOnce()
+{
+    const QString path = m_dir->file("capture.log");
+    QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    QVERIFY(!openCapture(path));
+    QCOMPARE(m_boxes->shown.size(), 1);
+    QCOMPARE(m_boxes->shown.at(0).kind, MessageBox::Warning);
+    QVERIFY2(m_boxes->texts().first().startsWith("capture.log "),
+             qPrintable(m_boxes->texts().first()));
+}
+
 QTEST_MAIN(TestCanReceive)
 #include "tst_canreceive.moc"

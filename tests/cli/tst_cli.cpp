@@ -9,6 +9,8 @@
 #include <cstring>
 #include <vector>
 
+#include <sys/stat.h>
+
 namespace {
 // A well-formed upgrade file the simulated box accepts.
 QByteArray upgradeFile()
@@ -59,12 +61,15 @@ void CliTest::initTestCase()
         {"damaged-line.log", "(1.000000) can0 100#00\n(1.100000 can0 100#00\n"},
         {"identifier-800.log", "(1.000000) can0 100#00\n(1.100000) can0 00000800#00\n"},
         {"nine-bytes.csv", "time,id,len,data\n1.000000,100,9,000102030405060708\n"},
+        {"backwards.log", "(10.000000) can0 100#\n(5.000000) can0 101#\n(5.100000) can0 102#\n"},
     };
     for (const auto &capture : captures) {
         QFile file(m_dir.filePath(capture.first));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(capture.second);
     }
+    // No writer ever comes.
+    QCOMPARE(::mkfifo(QFile::encodeName(m_dir.filePath("fifo.log")).constData(), 0600), 0);
 }
 
 void CliTest::command_data()
@@ -161,6 +166,10 @@ void CliTest::command_data()
     rowSaying("replay, nine bytes", absent, {"replay", "nine-bytes.csv"}, 4, "",
               "votkbox-cli: nine-bytes.csv: line 2 [^\n]*\n");
     row("replay, missing file", absent, {"replay", "missing.log"}, 4, "", true);
+    rowSaying("replay, a FIFO", absent, {"replay", "fifo.log"}, 4, "",
+              "votkbox-cli: fifo.log is not a regular file[^\n]*\n");
+    rowSaying("replay, a time that goes back", none, {"replay", "backwards.log"}, 0, "",
+              "(replayed [0-3] of 3\n)*replayed 3 of 3\n");
     row("replay, bad speed", absent, {"replay", "capture.log", "--speed", "-1"}, 1, "", true);
     row("wifi", none, {"wifi", "net", "secret"}, 0, "", false);
     row("wifi, comma in name", none, {"wifi", "a,b", "secret"}, 4, "", true);

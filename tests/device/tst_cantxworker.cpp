@@ -16,6 +16,8 @@ private slots:
     void periodSendsItsFramesForTheTimeGiven();
     void unplugEndsThePeriodicSending();
     void replaySendsEveryFrameInOrderForEachLoop();
+    void replayScheduleFollowsTheFileOrder_data();
+    void replayScheduleFollowsTheFileOrder();
 
 private:
     std::unique_ptr<SimFixture> m_sim;
@@ -45,6 +47,9 @@ void TestCanTxWorker::periodSendsItsFramesForTheTimeGiven()
     QCOMPARE(worker.sentCount(), 100);
     for (const QVector<uint8_t> &frame : sent)
         QCOMPARE(frame, canFramePayload(0x7DF, data));
+    // However short the time, the first frame goes at once.
+    ScheduledCanFrame first;
+    QVERIFY(CanTxWorker::periodic(0x7DF, data, 10000000, -1, 0)(0, first));
 }
 
 void TestCanTxWorker::unplugEndsThePeriodicSending()
@@ -74,6 +79,69 @@ void TestCanTxWorker::replaySendsEveryFrameInOrderForEachLoop()
         for (const ScheduledCanFrame &frame : frames)
             expected << canFramePayload(frame.id, frame.data);
     QCOMPARE(m_sim->box.sentCanFrames(), expected);
+}
+
+void TestCanTxWorker::replayScheduleFollowsTheFileOrder_data()
+{
+    QTest::addColumn<QList<qint64>>("recordedUs"); // the capture's times, in file order
+    QTest::addColumn<qint64>("startAtUs");
+    QTest::addColumn<double>("speed");
+    QTest::addColumn<int>("loops");
+    QTest::addColumn<QStringList>("due"); // "frame@ns", frames counted in the file from 0
+
+    const qint64 s = 1000000;
+    const QString max = QString::number(ReplayTimeline::kMaxDueNs);
+    QTest::newRow("recorded gaps") << QList<qint64>{10 * s, 10 * s + s / 2, 11 * s} << qint64(0)
+                                   << 1.0 << 1 << QStringList{"0@0", "1@500000000", "2@1000000000"};
+    QTest::newRow("a time that goes back is no gap")
+        << QList<qint64>{10 * s, 5 * s, 10 * s + s / 2} << qint64(0) << 1.0 << 1
+        << QStringList{"0@0", "1@0", "2@5500000000"};
+    QTest::newRow("equal times") << QList<qint64>{s, s, s} << qint64(0) << 1.0 << 1
+                                 << QStringList{"0@0", "1@0", "2@0"};
+    // S seconds into the capture as it plays, not S seconds of its clock.
+    QTest::newRow("start-at past a time that goes back")
+        << QList<qint64>{10 * s, 10 * s + s / 5, 5 * s, 5 * s + s / 2, 6 * s} << s / 2 << 1.0 << 1
+        << QStringList{"3@0", "4@500000000"};
+    QTest::newRow("twice as fast, twice over")
+        << QList<qint64>{0, s} << qint64(0) << 2.0 << 2
+        << QStringList{"0@0", "1@500000000", "0@500000000", "1@1000000000"};
+    QTest::newRow("as fast as the box takes them")
+        << QList<qint64>{0, s, 3 * s} << qint64(0) << 0.0 << 1 << QStringList{"0@0", "1@0", "2@0"};
+    QTest::newRow("the fastest speed") << QList<qint64>{0, s, 2 * s} << qint64(0) << 1e6 << 1
+                                       << QStringList{"0@0", "1@1000", "2@2000"};
+    QTest::newRow("a tiny speed waits no longer than the maximum")
+        << QList<qint64>{0, 1000, 20 * s} << qint64(0) << 1e-9 << 1
+        << QStringList{"0@0", "1@1000000000000000", "2@" + max};
+    QTest::newRow("gaps across the whole range of saved times")
+        << QList<qint64>{-999999999999 * s, 999999999999 * s, 999999999999 * s + 1} << qint64(0)
+        << 1.0 << 1 << QStringList{"0@0", "1@" + max, "2@" + max};
+    QTest::newRow("rounds of a long capture")
+        << QList<qint64>{0, 900000000 * s} << qint64(0) << 1.0 << 3
+        << QStringList{
+               "0@0",     "1@900000000000000000", "0@900000000000000000", "1@" + max, "0@" + max,
+               "1@" + max};
+}
+
+// Pure: the due times the worker would wait for, without sending.
+void TestCanTxWorker::replayScheduleFollowsTheFileOrder()
+{
+    QFETCH(QList<qint64>, recordedUs);
+    QFETCH(qint64, startAtUs);
+    QFETCH(double, speed);
+    QFETCH(int, loops);
+    QFETCH(QStringList, due);
+
+    ReplayTimeline timeline(startAtUs);
+    for (int i = 0; i < recordedUs.size(); ++i)
+        QVERIFY(timeline.add(recordedUs.at(i), quint16(i), {uint8_t(i)}));
+    const CanTxWorker::Schedule schedule = CanTxWorker::replay(timeline.frames(), speed, loops);
+    QStringList scheduled;
+    ScheduledCanFrame frame;
+    for (qint64 index = 0; schedule(index, frame); ++index) {
+        QCOMPARE(frame.data, QVector<uint8_t>{uint8_t(frame.id)});
+        scheduled << QStringLiteral("%1@%2").arg(frame.id).arg(frame.atNs);
+    }
+    QCOMPARE(scheduled, due);
 }
 
 QTEST_GUILESS_MAIN(TestCanTxWorker)

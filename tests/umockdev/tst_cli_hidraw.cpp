@@ -49,7 +49,8 @@ private slots:
     void endsCleanlyOnSignalOrClosedOutput_data();
     void endsCleanlyOnSignalOrClosedOutput();
     void monitorPrintsNoOtherReport();
-    void unplugEndsMonitor();
+    void unplugEndsTheRunWithStatus3_data();
+    void unplugEndsTheRunWithStatus3();
     void upgradeTakesNoFrameForABlockAnswer();
     void secondProgramFindsTheBoxInUse();
 
@@ -236,23 +237,29 @@ void CliHidrawTest::endsCleanlyOnSignalOrClosedOutput_data()
     QTest::addColumn<QString>("script");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<int>("imageReports");
+    QTest::addColumn<QString>("said"); // all of standard error; empty: not looked at
     QTest::newRow("monitor | head -1")
-        << "cli monitor | head -1 >/dev/null; exit ${PIPESTATUS[0]}" << 6 << 0;
+        << "cli monitor | head -1 >/dev/null; exit ${PIPESTATUS[0]}" << 6 << 0 << QString();
     QTest::newRow("upgrade 2>&1 | head -c1")
         << "cli upgrade \"$FILE\" 2>&1 | head -c1 >/dev/null; exit ${PIPESTATUS[0]}" << 0
-        << kImageReports;
+        << kImageReports << QString();
     QTest::newRow("monitor, SIGHUP")
-        << "cli monitor >/dev/null & sleep 1; kill -HUP $!; wait $!" << 0 << 0;
+        << "cli monitor >/dev/null & sleep 1; kill -HUP $!; wait $!" << 0 << 0 << QString();
     QTest::newRow("upgrade, SIGHUP") << "cli upgrade \"$FILE\" 2>/dev/null & "
                                         "sleep 1; kill -HUP $!; wait $!"
-                                     << 0 << kImageReports;
+                                     << 0 << kImageReports << QString();
     QTest::newRow("send --period, SIGINT")
-        << "cli send 7DF#02 --period 10 & sleep 1; kill -INT $!; wait $!" << 0 << 0;
+        << "cli send 7DF#02 --period 10 & sleep 1; kill -INT $!; wait $!" << 0 << 0
+        << "votkbox-cli: stopped after \\d+ frames\n";
+    // A run cut short says how far it got.
+    QTest::newRow("send --period --count, SIGTERM")
+        << "cli send 7DF#02 --period 10 --count 1000 & sleep 1; kill -TERM $!; wait $!" << 0 << 0
+        << "votkbox-cli: stopped after \\d+ of 1000 frames\n";
     QTest::newRow("replay, SIGTERM")
         << "d=$(mktemp -d); printf '(1.0) can0 100#\\n(100.0) can0 100#\\n' >$d/c.log; "
-           "cli replay $d/c.log 2>/dev/null & sleep 1; kill -TERM $!; wait $!; s=$?; "
+           "cli replay $d/c.log & sleep 1; kill -TERM $!; wait $!; s=$?; "
            "rm -r $d; exit $s"
-        << 0 << 0;
+        << 0 << 0 << "(replayed 1 of 2\n)*votkbox-cli: stopped after 1 of 2 frames\n";
 }
 
 void CliHidrawTest::endsCleanlyOnSignalOrClosedOutput()
@@ -260,10 +267,16 @@ void CliHidrawTest::endsCleanlyOnSignalOrClosedOutput()
     QFETCH(QString, script);
     QFETCH(int, exitCode);
     QFETCH(int, imageReports);
+    QFETCH(QString, said);
     SimBox *box = m_dev->box();
     box->setCanRate(200);
     box->setRestartTimeMs(200);
     QCOMPARE(runShell(script), exitCode);
+    if (!said.isEmpty())
+        QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(said))
+                     .match(QString::fromUtf8(m_err))
+                     .hasMatch(),
+                 m_err.constData());
     QVERIFY(QTest::qWaitFor([this] { return !m_dev->isOpenByHost(); }, 5000));
     QVERIFY(!box->canReporting());
     QCOMPARE(rawReportsOnWire(), imageReports);
@@ -294,15 +307,38 @@ void CliHidrawTest::monitorPrintsNoOtherReport()
     QVERIFY2(!m_out.contains("544B2D"), m_out.constData());
 }
 
-void CliHidrawTest::unplugEndsMonitor()
+// A box pulled out mid-run is the same status whatever was running; "CAPTURE"
+// stands for a capture of ten seconds.
+void CliHidrawTest::unplugEndsTheRunWithStatus3_data()
 {
+    QTest::addColumn<QStringList>("args");
+    // No count or time to end them: without their own end they would never return.
+    QTest::newRow("monitor") << QStringList{"monitor"};
+    QTest::newRow("send --period") << QStringList{"send", "7DF#02", "--period", "10"};
+    QTest::newRow("replay") << QStringList{"replay", "CAPTURE"};
+}
+
+void CliHidrawTest::unplugEndsTheRunWithStatus3()
+{
+    QFETCH(QStringList, args);
+    QTemporaryDir dir;
+    QFile capture(dir.filePath(QStringLiteral("capture.log")));
+    QVERIFY(capture.open(QIODevice::WriteOnly));
+    for (int i = 0; i < 1000; ++i)
+        capture.write(QStringLiteral("(17335800%1.%2) can0 123#%3\n")
+                          .arg(i / 100, 2, 10, QLatin1Char('0'))
+                          .arg(i % 100 * 10000, 6, 10, QLatin1Char('0'))
+                          .arg(i % 256, 2, 16, QLatin1Char('0'))
+                          .toLatin1());
+    capture.close();
+    args.replaceInStrings(QStringLiteral("CAPTURE"), capture.fileName());
     m_dev->box()->setCanRate(50);
     QTimer::singleShot(200, [this] { m_dev->unplug(); });
-    // No count or time to end it: without its own end it would never return.
-    const int code = run({QStringLiteral("monitor")});
+    const int code = run(args);
     m_dev->plug();
-    QCOMPARE(code, 3);
-    QVERIFY(m_err.startsWith("votkbox-cli: "));
+    QVERIFY2(code == 3, m_err.constData());
+    // After any progress, what ended it.
+    QVERIFY2(m_err.trimmed().split('\n').last().startsWith("votkbox-cli: "), m_err.constData());
 }
 
 // Frames keep coming while the box answers no block: none may pass for an answer.
