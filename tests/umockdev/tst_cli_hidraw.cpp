@@ -31,6 +31,23 @@ QByteArray upgradeFile()
         char(crc8Maxim(reinterpret_cast<const uint8_t *>(bytes.constData()), OTA_FILE_SIZE - 1));
     return bytes;
 }
+
+// `votkbox-cli slcan` as its own process: the path of its terminal, empty
+// when it did not come up.
+QByteArray startBridge(QProcess &bridge, const QStringList &args = {})
+{
+    bridge.start(qEnvironmentVariable("VOTKBOX_CLI"), QStringList{QStringLiteral("slcan")} + args);
+    if (!bridge.waitForReadyRead(15000))
+        return QByteArray();
+    return bridge.readLine().trimmed();
+}
+
+bool stopBridge(QProcess &bridge)
+{
+    bridge.terminate();
+    return bridge.waitForFinished(30000) && bridge.exitStatus() == QProcess::NormalExit &&
+           bridge.exitCode() == 0;
+}
 } // namespace
 
 class CliHidrawTest : public QObject
@@ -52,6 +69,8 @@ private slots:
     void unplugEndsMonitor();
     void upgradeTakesNoFrameForABlockAnswer();
     void secondProgramFindsTheBoxInUse();
+    void slcanLinkLeavesOtherFilesAlone_data();
+    void slcanLinkLeavesOtherFilesAlone();
 
 private:
     int run(const QStringList &args);
@@ -345,6 +364,80 @@ void CliHidrawTest::secondProgramFindsTheBoxInUse()
     QCOMPARE(code, 7);
     QVERIFY2(m_err.contains("PID " + QByteArray::number(qint64(::getpid()))), m_err.constData());
     QCOMPARE(wire.size(), 0);
+}
+
+// What is at the --link path belongs to someone else unless it is a link an
+// earlier bridge left to a terminal that is gone; at exit the bridge removes
+// only a link that still leads to its own terminal.
+void CliHidrawTest::slcanLinkLeavesOtherFilesAlone_data()
+{
+    QTest::addColumn<QString>("before"); // what is at the path
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("a regular file") << "file" << true;
+    QTest::newRow("a link to a file") << "link" << true;
+    QTest::newRow("another bridge's link") << "bridge" << true;
+    QTest::newRow("a link to a terminal that is gone") << "stale" << false;
+    QTest::newRow("a file put in its place while serving") << "later" << false;
+}
+
+void CliHidrawTest::slcanLinkLeavesOtherFilesAlone()
+{
+    QFETCH(QString, before);
+    QFETCH(bool, refused);
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("slcan0"));
+    const QString data = dir.filePath(QStringLiteral("data"));
+    QFile file(data);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("keep") == 4);
+    file.close();
+    QProcess first;
+    if (before == QLatin1String("file")) {
+        QVERIFY(QFile::copy(data, link));
+    } else if (before == QLatin1String("link")) {
+        QVERIFY(QFile::link(data, link));
+    } else if (before == QLatin1String("bridge")) {
+        QVERIFY(!startBridge(first, {QStringLiteral("--link"), link}).isEmpty());
+    } else if (before == QLatin1String("stale")) {
+        int n = 900;
+        while (QFileInfo::exists(QStringLiteral("/dev/pts/%1").arg(n)))
+            ++n;
+        QVERIFY(QFile::link(QStringLiteral("/dev/pts/%1").arg(n), link));
+    }
+    const QString target = QFileInfo(link).symLinkTarget();
+    m_dev->box()->clearWire();
+
+    QProcess bridge;
+    if (refused) {
+        bridge.start(qEnvironmentVariable("VOTKBOX_CLI"),
+                     {QStringLiteral("slcan"), QStringLiteral("--link"), link});
+        QVERIFY(bridge.waitForFinished(30000));
+        const QByteArray err = bridge.readAllStandardError();
+        QVERIFY2(bridge.exitCode() == 4, err.constData());
+        QVERIFY2(err.contains(QFile::encodeName(link)), err.constData());
+        QCOMPARE(m_dev->box()->wire().size(), 0);
+    } else {
+        const QByteArray pts = startBridge(bridge, {QStringLiteral("--link"), link});
+        QVERIFY2(pts.startsWith("/dev/pts/"), bridge.readAllStandardError().constData());
+        QCOMPARE(QFileInfo(link).symLinkTarget(), QString::fromLatin1(pts));
+        if (before == QLatin1String("later")) {
+            QVERIFY(QFile::remove(link));
+            QVERIFY(QFile::copy(data, link));
+        }
+        QVERIFY2(stopBridge(bridge), bridge.readAllStandardError().constData());
+    }
+    if (before == QLatin1String("bridge"))
+        QCOMPARE(QFileInfo(link).symLinkTarget(), target);
+    if (first.state() != QProcess::NotRunning)
+        QVERIFY2(stopBridge(first), first.readAllStandardError().constData());
+    if (before == QLatin1String("link"))
+        QCOMPARE(QFileInfo(link).symLinkTarget(), data);
+    QFile kept(link);
+    const bool keepsData = before == QLatin1String("file") || before == QLatin1String("later");
+    QCOMPARE(kept.open(QIODevice::ReadOnly) && kept.readAll() == "keep" &&
+                 !QFileInfo(link).isSymLink(),
+             keepsData);
+    if (before == QLatin1String("bridge") || before == QLatin1String("stale"))
+        QVERIFY(!QFileInfo(link).isSymLink() && !QFileInfo::exists(link));
 }
 
 QTEST_GUILESS_MAIN(CliHidrawTest)
