@@ -17,7 +17,24 @@ namespace {
 constexpr int kHangUpPollMs = 50;
 // How long frames are gathered before they are written together.
 constexpr auto kBatchWait = std::chrono::milliseconds(2);
+// What is read from a client in one turn: a client that writes faster than
+// the box takes its frames must not keep the answers, the received frames and
+// a stop waiting.
+constexpr size_t kClientBatch = 1024;
+
+bool readable(int fd)
+{
+    pollfd p = {fd, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN);
+}
 } // namespace
+
+bool SlcanBridge::stopRequested()
+{
+    if (!m_stopSeen && m_stopFd >= 0 && readable(m_stopFd))
+        m_stopSeen = true;
+    return m_stopSeen;
+}
 
 void SlcanBridge::boxGone(const BoxAck &ack)
 {
@@ -41,17 +58,18 @@ int SlcanBridge::serve()
 {
     CanReporting reporting(m_output);
     std::thread reader([this] { readLoop(); });
-    const int stopFd = stopSignalFd();
-    bool stopped = false;
-    while (!stopped && !m_boxGone) {
-        pollfd fds[3] = {{m_wakeFd, POLLIN, 0}, {stopFd, POLLIN, 0}, {m_master, 0, 0}};
+    m_stopFd = stopSignalFd();
+    while (!m_stopSeen && !m_boxGone) {
+        pollfd fds[3] = {{m_wakeFd, POLLIN, 0}, {m_stopFd, POLLIN, 0}, {m_master, 0, 0}};
         if (!m_hungUp)
             fds[2].events = short(POLLIN | (m_toClient.isEmpty() ? 0 : POLLOUT));
         const int n = ::poll(fds, m_hungUp ? 2 : 3, m_hungUp ? kHangUpPollMs : -1);
         if (n < 0 && errno != EINTR)
             break;
-        if (fds[1].revents)
-            stopped = true;
+        if (fds[1].revents) {
+            m_stopSeen = true;
+            break;
+        }
         if (fds[0].revents & POLLIN) {
             uint64_t count;
             [[maybe_unused]] const ssize_t r = ::read(m_wakeFd, &count, sizeof count);
@@ -65,15 +83,20 @@ int SlcanBridge::serve()
                 m_output.take();
             continue;
         }
-        if ((fds[2].revents & (POLLIN | POLLHUP | POLLERR)) && !readClient()) {
-            clientGone();
-            continue;
+        int fromClient = 0;
+        if (fds[2].revents & (POLLIN | POLLHUP | POLLERR)) {
+            fromClient = readClient();
+            if (fromClient < 0) {
+                clientGone();
+                continue;
+            }
         }
         if (m_toClient.isEmpty()) {
             // Frames come one by one at a busy bus: gathering them for a
             // moment turns thousands of writes a second into a few hundred
-            // and leaves the reading thread the processor.
-            if (fds[0].revents & POLLIN)
+            // and leaves the reading thread the processor. Serving the
+            // client's batch took its own while.
+            if ((fds[0].revents & POLLIN) && fromClient == 0)
                 std::this_thread::sleep_for(kBatchWait);
             m_toClient = m_output.take();
         }
@@ -98,24 +121,25 @@ int SlcanBridge::serve()
     return code;
 }
 
-bool SlcanBridge::readClient()
+int SlcanBridge::readClient()
 {
-    char buffer[4096];
-    for (;;) {
-        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-        if (n > 0) {
-            m_fromClient.append(buffer, int(n));
-            for (const QByteArray &command : takeSlcanCommands(m_fromClient))
-                handle(command);
-            if (m_boxGone)
-                return true;
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
+    char buffer[kClientBatch];
+    ssize_t n;
+    do {
+        n = ::read(m_master, buffer, sizeof buffer);
+    } while (n < 0 && errno == EINTR);
+    if (n <= 0) {
         // EAGAIN: all read. EIO or end of file: the last client closed.
-        return n < 0 && errno == EAGAIN;
+        return n < 0 && errno == EAGAIN ? 0 : -1;
     }
+    m_fromClient.append(buffer, int(n));
+    for (const QByteArray &command : takeSlcanCommands(m_fromClient)) {
+        // Once a stop came, nothing more goes to the box.
+        if (m_boxGone || stopRequested())
+            break;
+        handle(command);
+    }
+    return int(n);
 }
 
 bool SlcanBridge::writeClient()

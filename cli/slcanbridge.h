@@ -24,7 +24,10 @@ public:
 
 private:
     void readLoop();
-    bool readClient();
+    // Reads and serves at most one batch of the client's bytes: how many
+    // were read, 0 when none were there, -1 when the client closed.
+    int readClient();
+    bool stopRequested();
     void handle(const QByteArray &command);
     bool openChannel(bool listenOnly);
     void closeChannel();
@@ -43,6 +46,8 @@ private:
     bool m_open = false;
     bool m_listenOnly = false;
     bool m_hungUp = true;
+    int m_stopFd = -1;
+    bool m_stopSeen = false;
     QByteArray m_fromClient;
     QByteArray m_toClient;
 };

@@ -11,8 +11,12 @@
 
 #include <QtTest>
 
+#include <atomic>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
+#include <poll.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -71,6 +75,7 @@ private slots:
     void secondProgramFindsTheBoxInUse();
     void slcanLinkLeavesOtherFilesAlone_data();
     void slcanLinkLeavesOtherFilesAlone();
+    void slcanStopsDuringAClientFlood();
 
 private:
     int run(const QStringList &args);
@@ -438,6 +443,56 @@ void CliHidrawTest::slcanLinkLeavesOtherFilesAlone()
              keepsData);
     if (before == QLatin1String("bridge") || before == QLatin1String("stale"))
         QVERIFY(!QFileInfo(link).isSymLink() && !QFileInfo::exists(link));
+}
+
+// A client that writes frames faster than the box takes them: a stop still
+// ends the bridge, and nothing but what was on its way reaches the box after it.
+void CliHidrawTest::slcanStopsDuringAClientFlood()
+{
+    SimBox *box = m_dev->box();
+    QProcess bridge;
+    const QByteArray pts = startBridge(bridge);
+    QVERIFY2(pts.startsWith("/dev/pts/"), bridge.readAllStandardError().constData());
+    const int fd = ::open(pts.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    QVERIFY(fd >= 0);
+    std::atomic<bool> done{false};
+    // Writes until the bridge is gone (or a minute is up), reading the answers.
+    std::thread client([&] {
+        QByteArray lines = "O\r";
+        for (int i = 0; i < 100; ++i)
+            lines += "t12380011223344556677\r";
+        int offset = 0;
+        QElapsedTimer t;
+        t.start();
+        while (!done && t.elapsed() < 60000) {
+            pollfd p = {fd, POLLIN | POLLOUT, 0};
+            if (::poll(&p, 1, 100) <= 0)
+                continue;
+            char answers[4096];
+            if ((p.revents & POLLIN) && ::read(fd, answers, sizeof answers) < 0 && errno == EIO)
+                break;
+            if (!(p.revents & POLLOUT))
+                continue;
+            const ssize_t n =
+                ::write(fd, lines.constData() + offset, size_t(lines.size() - offset));
+            if (n < 0 && errno != EAGAIN)
+                break;
+            offset = n > 0 ? (offset + int(n)) % lines.size() : offset;
+            if (offset == 0)
+                offset = 2; // the frames again, not the O
+        }
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(box->sentCanFrames().size() >= 50, 20000);
+    const int atStop = box->sentCanFrames().size();
+    bridge.terminate();
+    const bool ended = bridge.waitForFinished(30000);
+    done = true;
+    client.join();
+    ::close(fd);
+    QVERIFY(ended);
+    QCOMPARE(bridge.exitCode(), 0);
+    qInfo("%d frames reached the box after the stop", box->sentCanFrames().size() - atStop);
+    QVERIFY(box->sentCanFrames().size() - atStop <= 4);
 }
 
 QTEST_GUILESS_MAIN(CliHidrawTest)
