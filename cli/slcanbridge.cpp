@@ -77,10 +77,20 @@ int SlcanBridge::serve()
         if (m_hungUp) {
             // A client has the terminal open once the master no longer hangs up.
             pollfd probe = {m_master, POLLIN, 0};
-            if (::poll(&probe, 1, 0) >= 0 && !(probe.revents & POLLHUP))
+            if (::poll(&probe, 1, 0) < 0)
+                continue;
+            if (!(probe.revents & POLLHUP)) {
                 m_hungUp = false;
-            else
+            } else if (probe.revents & POLLIN) {
+                // A client came and went between two looks: its lines are
+                // served, its unfinished one must not start the next client's.
+                m_hungUp = false;
+                while (!m_stopSeen && !m_boxGone && readClient() > 0) {
+                }
+                clientGone();
+            } else {
                 m_output.take();
+            }
             continue;
         }
         int fromClient = 0;

@@ -75,6 +75,7 @@ private slots:
     void secondProgramFindsTheBoxInUse();
     void slcanLinkLeavesOtherFilesAlone_data();
     void slcanLinkLeavesOtherFilesAlone();
+    void slcanDropsTheLineOfAClosedClient();
     void slcanStopsDuringAClientFlood();
 
 private:
@@ -443,6 +444,30 @@ void CliHidrawTest::slcanLinkLeavesOtherFilesAlone()
              keepsData);
     if (before == QLatin1String("bridge") || before == QLatin1String("stale"))
         QVERIFY(!QFileInfo(link).isSymLink() && !QFileInfo::exists(link));
+}
+
+// A client that closes in the middle of a line: the next one starts afresh,
+// even with a CR first, as clients send to clear an adapter's line.
+void CliHidrawTest::slcanDropsTheLineOfAClosedClient()
+{
+    SimBox *box = m_dev->box();
+    QProcess bridge;
+    const QByteArray pts = startBridge(bridge);
+    QVERIFY2(pts.startsWith("/dev/pts/"), bridge.readAllStandardError().constData());
+    const int before = box->sentCanFrames().size();
+    int fd = ::open(pts.constData(), O_RDWR | O_NOCTTY);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, "O\rt1230", 7), ssize_t(7));
+    ::close(fd);
+    // A later client, not one racing the first.
+    QTest::qWait(500);
+    fd = ::open(pts.constData(), O_RDWR | O_NOCTTY);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, "\rO\rt4561AA\r", 12), ssize_t(12));
+    QTRY_VERIFY_WITH_TIMEOUT(box->sentCanFrames().size() > before, 10000);
+    ::close(fd);
+    QVERIFY2(stopBridge(bridge), bridge.readAllStandardError().constData());
+    QCOMPARE(box->sentCanFrames().mid(before), (QList<QVector<uint8_t>>{{0x56, 0x04, 0xAA}}));
 }
 
 // A client that writes frames faster than the box takes them: a stop still
