@@ -1,6 +1,7 @@
 // slcan: the box as an slcan (LAWICEL) adapter on a pseudo-terminal, for
 // slcand, python-can and CAN GUIs.
 #include "clitable.h"
+#include "ptyclaim.h"
 #include "slcanbridge.h"
 
 #include <QFile>
@@ -163,11 +164,12 @@ int cliSlcan(CliContext &cli, const QStringList &args)
     const int wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (wakeFd < 0)
         return cli.fail(CLI_NO_BOX, QStringLiteral("slcan: no event descriptor"));
+    PtyClaim claim(pty.slavePath);
     cli.out << QString::fromLocal8Bit(pty.slavePath) << '\n';
     cli.out.flush();
     int code;
     {
-        SlcanBridge bridge(cli, pty.master, wakeFd);
+        SlcanBridge bridge(cli, pty.master, claim, wakeFd);
         code = bridge.serve();
     }
     ::close(wakeFd);

@@ -4,6 +4,7 @@
 #include "canreporting.h"
 #include "clitable.h"
 #include "devicelink.h"
+#include "ptyclaim.h"
 #include "stopsignal.h"
 #include "version.h"
 
@@ -60,10 +61,13 @@ int SlcanBridge::serve()
     std::thread reader([this] { readLoop(); });
     m_stopFd = stopSignalFd();
     while (!m_stopSeen && !m_boxGone) {
-        pollfd fds[3] = {{m_wakeFd, POLLIN, 0}, {m_stopFd, POLLIN, 0}, {m_master, 0, 0}};
+        pollfd fds[4] = {{m_wakeFd, POLLIN, 0},
+                         {m_stopFd, POLLIN, 0},
+                         {m_claim.watchFd(), POLLIN, 0},
+                         {m_master, 0, 0}};
         if (!m_hungUp)
-            fds[2].events = short(POLLIN | (m_toClient.isEmpty() ? 0 : POLLOUT));
-        const int n = ::poll(fds, m_hungUp ? 2 : 3, m_hungUp ? kHangUpPollMs : -1);
+            fds[3].events = short(POLLIN | (m_toClient.isEmpty() ? 0 : POLLOUT));
+        const int n = ::poll(fds, m_hungUp ? 3 : 4, m_hungUp ? kHangUpPollMs : -1);
         if (n < 0 && errno != EINTR)
             break;
         if (fds[1].revents) {
@@ -74,6 +78,10 @@ int SlcanBridge::serve()
             uint64_t count;
             [[maybe_unused]] const ssize_t r = ::read(m_wakeFd, &count, sizeof count);
         }
+        if ((fds[2].revents & POLLIN) && m_claim.clientClosed()) {
+            finishClient();
+            continue;
+        }
         if (m_hungUp) {
             // A client has the terminal open once the master no longer hangs up.
             pollfd probe = {m_master, POLLIN, 0};
@@ -81,20 +89,18 @@ int SlcanBridge::serve()
                 continue;
             if (!(probe.revents & POLLHUP)) {
                 m_hungUp = false;
+                m_claim.claim();
             } else if (probe.revents & POLLIN) {
-                // A client came and went between two looks: its lines are
-                // served, its unfinished one must not start the next client's.
+                // A client came and went between two looks.
                 m_hungUp = false;
-                while (!m_stopSeen && !m_boxGone && readClient() > 0) {
-                }
-                clientGone();
+                finishClient();
             } else {
                 m_output.take();
             }
             continue;
         }
         int fromClient = 0;
-        if (fds[2].revents & (POLLIN | POLLHUP | POLLERR)) {
+        if (fds[3].revents & (POLLIN | POLLHUP | POLLERR)) {
             fromClient = readClient();
             if (fromClient < 0) {
                 clientGone();
@@ -129,6 +135,15 @@ int SlcanBridge::serve()
         writeClient();
     }
     return code;
+}
+
+void SlcanBridge::finishClient()
+{
+    // What the client wrote before it closed is served; its unfinished line
+    // must not start the next client's.
+    while (!m_stopSeen && !m_boxGone && readClient() > 0) {
+    }
+    clientGone();
 }
 
 int SlcanBridge::readClient()
@@ -170,6 +185,7 @@ bool SlcanBridge::writeClient()
 void SlcanBridge::clientGone()
 {
     // The next client starts as with a fresh adapter: channel closed.
+    m_claim.release();
     m_hungUp = true;
     m_fromClient.clear();
     m_toClient.clear();

@@ -16,6 +16,8 @@
 #include <fcntl.h>
 #include <memory>
 #include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
 
@@ -449,8 +451,9 @@ void CliHidrawTest::slcanLinkLeavesOtherFilesAlone()
         QVERIFY(!QFileInfo(link).isSymLink() && !QFileInfo::exists(link));
 }
 
-// A client that closes in the middle of a line: the next one starts afresh,
-// even with a CR first, as clients send to clear an adapter's line.
+// One client at a time, and one that closes in the middle of a line leaves
+// nothing to the next, even one that starts with a CR, as clients send to
+// clear an adapter's line.
 void CliHidrawTest::slcanDropsTheLineOfAClosedClient()
 {
     SimBox *box = m_dev->box();
@@ -468,6 +471,12 @@ void CliHidrawTest::slcanDropsTheLineOfAClosedClient()
     QVERIFY(fd >= 0);
     QCOMPARE(::write(fd, "\rO\rt4561AA\r", 12), ssize_t(12));
     QTRY_VERIFY_WITH_TIMEOUT(box->sentCanFrames().size() > before, 10000);
+    // While it is served, no other client may open the terminal.
+    int exclusive = 0;
+    // Past umockdev's ioctl wrapper, which takes every terminal under /dev.
+    const long asked = ::syscall(SYS_ioctl, fd, TIOCGEXCL, &exclusive);
+    QVERIFY2(asked == 0, std::strerror(errno));
+    QCOMPARE(exclusive, 1);
     ::close(fd);
     QVERIFY2(stopBridge(bridge), bridge.readAllStandardError().constData());
     QCOMPARE(box->sentCanFrames().mid(before), (QList<QVector<uint8_t>>{{0x56, 0x04, 0xAA}}));
