@@ -114,6 +114,10 @@ int SlcanBridge::serve()
             // client's batch took its own while.
             if ((fds[0].revents & POLLIN) && fromClient == 0)
                 std::this_thread::sleep_for(kBatchWait);
+            // The wakes of the answers just given are spent: the next look
+            // must not take them for frames and wait for more.
+            uint64_t count;
+            [[maybe_unused]] const ssize_t r = ::read(m_wakeFd, &count, sizeof count);
             m_toClient = m_output.take();
         }
         if (!m_toClient.isEmpty() && !writeClient())
