@@ -482,8 +482,9 @@ void CliHidrawTest::slcanDropsTheLineOfAClosedClient()
     QCOMPARE(box->sentCanFrames().mid(before), (QList<QVector<uint8_t>>{{0x56, 0x04, 0xAA}}));
 }
 
-// A client that writes frames faster than the box takes them: a stop still
-// ends the bridge, and nothing but what was on its way reaches the box after it.
+// A client that writes frames faster than the box takes them: it still gets
+// its answers, a stop still ends the bridge, and nothing but what was on its
+// way reaches the box after it.
 void CliHidrawTest::slcanStopsDuringAClientFlood()
 {
     SimBox *box = m_dev->box();
@@ -493,6 +494,7 @@ void CliHidrawTest::slcanStopsDuringAClientFlood()
     const int fd = ::open(pts.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     QVERIFY(fd >= 0);
     std::atomic<bool> done{false};
+    std::atomic<qint64> answered{0};
     // Writes until the bridge is gone (or a minute is up), reading the answers.
     std::thread client([&] {
         QByteArray lines = "O\r";
@@ -506,8 +508,10 @@ void CliHidrawTest::slcanStopsDuringAClientFlood()
             if (::poll(&p, 1, 100) <= 0)
                 continue;
             char answers[4096];
-            if ((p.revents & POLLIN) && ::read(fd, answers, sizeof answers) < 0 && errno == EIO)
+            const ssize_t got = (p.revents & POLLIN) ? ::read(fd, answers, sizeof answers) : 0;
+            if (got < 0 && errno == EIO)
                 break;
+            answered += got > 0 ? got : 0;
             if (!(p.revents & POLLOUT))
                 continue;
             const ssize_t n =
@@ -520,6 +524,8 @@ void CliHidrawTest::slcanStopsDuringAClientFlood()
         }
     });
     QTRY_VERIFY_WITH_TIMEOUT(box->sentCanFrames().size() >= 50, 20000);
+    // Its answers come while it writes, not once it pauses.
+    QTRY_VERIFY_WITH_TIMEOUT(answered > 0, 20000);
     const int atStop = box->sentCanFrames().size();
     bridge.terminate();
     const bool ended = bridge.waitForFinished(30000);
