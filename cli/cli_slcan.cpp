@@ -69,14 +69,15 @@ QString errnoText()
 // What is at PATH for --link: nothing, or a link an earlier bridge left to a
 // terminal that is gone, may be replaced; anything else belongs to someone
 // else, so `refusal` says why it stays. A terminal that exists may be
-// another bridge's or a login's: only a missing one counts as stale.
+// another bridge's or a login's: only a missing one counts as stale, or
+// `own`, whose number a bridge that died may have left to this one.
 struct LinkSpot
 {
     QString refusal;
     bool stale = false;
 };
 
-LinkSpot lookAtLink(const QByteArray &path)
+LinkSpot lookAtLink(const QByteArray &path, const QByteArray &own = QByteArray())
 {
     struct stat st
     {
@@ -90,7 +91,7 @@ LinkSpot lookAtLink(const QByteArray &path)
     if (!ptyPath.match(QString::fromLocal8Bit(target)).hasMatch())
         return {QStringLiteral("it is a symbolic link to %1, not to a pseudo-terminal")
                     .arg(QString::fromLocal8Bit(target))};
-    if (::lstat(target.constData(), &st) == 0 || errno != ENOENT)
+    if (target != own && (::lstat(target.constData(), &st) == 0 || errno != ENOENT))
         return {QStringLiteral("it links to %1, a terminal in use")
                     .arg(QString::fromLocal8Bit(target))};
     return {QString(), true};
@@ -109,7 +110,7 @@ public:
     // Empty when PATH links to `target` now; else why not.
     QString create(const QByteArray &path, const QByteArray &target)
     {
-        const LinkSpot spot = lookAtLink(path);
+        const LinkSpot spot = lookAtLink(path, target);
         if (!spot.refusal.isEmpty())
             return spot.refusal;
         if (spot.stale && ::unlink(path.constData()) != 0 && errno != ENOENT)
