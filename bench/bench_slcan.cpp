@@ -1,7 +1,10 @@
 // The slcan bridge at a busy bus: the simulated box reports 9000 frames a
 // second, a client reads the pseudo-terminal. Prints "name value unit" lines:
 // the frames a second the client got and how many of the box's frames it
-// never saw (the stream numbers its frames, so a gap is a loss).
+// never saw (the stream numbers its frames, so a gap is a loss). Then the
+// other way: a client writes frame lines as fast as the terminal takes them,
+// and the frames a second reaching the box count (slcan_tx_fps), with the
+// bridge's receive thread reading a quiet box meanwhile.
 #include "benchfigures.h"
 #include "boxcommands.h"
 #include "clitable.h"
@@ -14,6 +17,7 @@
 #include <QFile>
 #include <QLoggingCategory>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -25,6 +29,7 @@ namespace {
 constexpr double kRate = 9000;
 constexpr int kWarmUpMs = 500;
 constexpr int kMeasureMs = 5000;
+constexpr int kTxMs = 3000;
 
 int hexValue(char c)
 {
@@ -76,6 +81,32 @@ struct Reader
         ++frames;
     }
 };
+// Writes frame lines for `ms` as fast as the terminal takes them, reading
+// and dropping the answers.
+void writeFor(int fd, int ms)
+{
+    QByteArray lines;
+    for (int i = 0; i < 64; ++i)
+        lines += QByteArray("t1238") + QByteArray::number(0x1122334455660000LL + i, 16) + '\r';
+    int offset = 0;
+    QElapsedTimer t;
+    t.start();
+    char answers[65536];
+    while (t.elapsed() < ms) {
+        pollfd p = {fd, POLLIN | POLLOUT, 0};
+        if (::poll(&p, 1, 50) <= 0)
+            continue;
+        if ((p.revents & POLLIN) && ::read(fd, answers, sizeof answers) < 0 && errno != EAGAIN)
+            return;
+        if (!(p.revents & POLLOUT))
+            continue;
+        const ssize_t n = ::write(fd, lines.constData() + offset, size_t(lines.size() - offset));
+        if (n < 0 && errno != EAGAIN)
+            return;
+        if (n > 0)
+            offset = (offset + int(n)) % lines.size();
+    }
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -125,10 +156,19 @@ int main(int argc, char *argv[])
     printFigure("slcan_lost", double(reader.lost), "frames");
     printFigure("slcan_box_dropped", double(sim.box.droppedReports()), "reports");
 
+    sim.box.setCanRate(0);
+    writeFor(fd, kWarmUpMs);
+    const int sentBefore = sim.box.sentCanFrames().size();
+    t.restart();
+    writeFor(fd, kTxMs);
+    const double txSeconds = t.nsecsElapsed() / 1e9;
+    const int sent = sim.box.sentCanFrames().size() - sentBefore;
+    printFigure("slcan_tx_fps", sent / txSeconds, "frames/s");
+
     [[maybe_unused]] const ssize_t n = ::write(fd, "C\r", 2);
     std::raise(SIGTERM);
     bridge.join();
     ::close(fd);
     DeviceLink::instance()->close();
-    return code == 0 && reader.frames > 0 ? 0 : 1;
+    return code == 0 && reader.frames > 0 && sent > 0 ? 0 : 1;
 }

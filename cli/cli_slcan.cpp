@@ -1,11 +1,14 @@
 // slcan: the box as an slcan (LAWICEL) adapter on a pseudo-terminal, for
 // slcand, python-can and CAN GUIs.
 #include "clitable.h"
+#include "ptyclaim.h"
 #include "slcanbridge.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -51,33 +54,84 @@ struct Pty
     }
 };
 
+QByteArray linkTarget(const QByteArray &path)
+{
+    char target[PATH_MAX];
+    const ssize_t n = ::readlink(path.constData(), target, sizeof target);
+    return n > 0 ? QByteArray(target, int(n)) : QByteArray();
+}
+
+QString errnoText()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// What is at PATH for --link: nothing, or a link an earlier bridge left to a
+// terminal that is gone, may be replaced; anything else belongs to someone
+// else, so `refusal` says why it stays. A terminal that exists may be
+// another bridge's or a login's: only a missing one counts as stale, or
+// `own`, whose number a bridge that died may have left to this one.
+struct LinkSpot
+{
+    QString refusal;
+    bool stale = false;
+};
+
+LinkSpot lookAtLink(const QByteArray &path, const QByteArray &own = QByteArray())
+{
+    struct stat st
+    {
+    };
+    if (::lstat(path.constData(), &st) != 0)
+        return errno == ENOENT ? LinkSpot() : LinkSpot{errnoText()};
+    if (!S_ISLNK(st.st_mode))
+        return {QStringLiteral("it exists and is not a symbolic link")};
+    const QByteArray target = linkTarget(path);
+    static const QRegularExpression ptyPath(QStringLiteral("^/dev/pts/[0-9]+$"));
+    if (!ptyPath.match(QString::fromLocal8Bit(target)).hasMatch())
+        return {QStringLiteral("it is a symbolic link to %1, not to a pseudo-terminal")
+                    .arg(QString::fromLocal8Bit(target))};
+    if (target != own && (::lstat(target.constData(), &st) == 0 || errno != ENOENT))
+        return {QStringLiteral("it links to %1, a terminal in use")
+                    .arg(QString::fromLocal8Bit(target))};
+    return {QString(), true};
+}
+
 class PtyLink
 {
 public:
+    // Removed only while it still leads to this bridge's terminal: whatever
+    // someone put there meanwhile stays.
     ~PtyLink()
     {
-        if (!m_path.isEmpty())
+        if (!m_path.isEmpty() && linkTarget(m_path) == m_target)
             ::unlink(m_path.constData());
     }
-    // An old link at PATH is replaced; any other file there is kept.
-    bool create(const QByteArray &path, const QByteArray &target)
+    // Empty when PATH links to `target` now; else why not.
+    QString create(const QByteArray &path, const QByteArray &target)
     {
-        struct stat st
-        {
-        };
-        if (::lstat(path.constData(), &st) == 0) {
-            if (!S_ISLNK(st.st_mode) || ::unlink(path.constData()) != 0)
-                return false;
-        }
+        const LinkSpot spot = lookAtLink(path, target);
+        if (!spot.refusal.isEmpty())
+            return spot.refusal;
+        if (spot.stale && ::unlink(path.constData()) != 0 && errno != ENOENT)
+            return errnoText();
         if (::symlink(target.constData(), path.constData()) != 0)
-            return false;
+            return errnoText();
         m_path = path;
-        return true;
+        m_target = target;
+        return QString();
     }
 
 private:
     QByteArray m_path;
+    QByteArray m_target;
 };
+
+int refuseLink(CliContext &cli, const QString &path, const QString &why)
+{
+    return cli.fail(CLI_REFUSED,
+                    QStringLiteral("slcan: cannot make the link %1: %2").arg(path, why));
+}
 } // namespace
 
 QString cliSlcanArguments(const QStringList &args)
@@ -88,6 +142,14 @@ QString cliSlcanArguments(const QStringList &args)
     return QStringLiteral("wrong arguments for slcan");
 }
 
+int checkSlcanInput(CliContext &cli, const QStringList &args)
+{
+    if (args.size() != 2)
+        return CLI_OK;
+    const QString why = lookAtLink(QFile::encodeName(args.at(1))).refusal;
+    return why.isEmpty() ? CLI_OK : refuseLink(cli, args.at(1), why);
+}
+
 int cliSlcan(CliContext &cli, const QStringList &args)
 {
     Pty pty;
@@ -95,18 +157,20 @@ int cliSlcan(CliContext &cli, const QStringList &args)
         return cli.fail(CLI_NO_BOX, QStringLiteral("no pseudo-terminal could be created: %1")
                                         .arg(QString::fromLocal8Bit(std::strerror(errno))));
     PtyLink link;
-    if (args.size() == 2 && !link.create(QFile::encodeName(args.at(1)), pty.slavePath))
-        return cli.fail(CLI_USAGE,
-                        QStringLiteral("slcan: cannot create the link %1: %2")
-                            .arg(args.at(1), QString::fromLocal8Bit(std::strerror(errno))));
+    if (args.size() == 2) {
+        const QString why = link.create(QFile::encodeName(args.at(1)), pty.slavePath);
+        if (!why.isEmpty())
+            return refuseLink(cli, args.at(1), why);
+    }
     const int wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (wakeFd < 0)
         return cli.fail(CLI_NO_BOX, QStringLiteral("slcan: no event descriptor"));
+    PtyClaim claim(pty.slavePath);
     cli.out << QString::fromLocal8Bit(pty.slavePath) << '\n';
     cli.out.flush();
     int code;
     {
-        SlcanBridge bridge(cli, pty.master, wakeFd);
+        SlcanBridge bridge(cli, pty.master, claim, wakeFd);
         code = bridge.serve();
     }
     ::close(wakeFd);

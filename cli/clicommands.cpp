@@ -299,7 +299,7 @@ const std::vector<CliCommand> &cliCommands()
          "a pseudo-terminal until stopped; prints its path,\n"
          "links PATH to it. S0-S8 and sxxyy change nothing:\n"
          "the box's firmware sets the bit rate",
-         cliSlcanArguments, cliSlcan},
+         cliSlcanArguments, cliSlcan, checkSlcanInput},
     };
     return commands;
 }

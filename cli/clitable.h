@@ -106,3 +106,4 @@ int checkSendInput(CliContext &cli, const QStringList &args);
 int checkReplayInput(CliContext &cli, const QStringList &args);
 int checkMonitorInput(CliContext &cli, const QStringList &args);
 int checkUpgradeInput(CliContext &cli, const QStringList &args);
+int checkSlcanInput(CliContext &cli, const QStringList &args);

@@ -4,6 +4,7 @@
 #include "canreporting.h"
 #include "clitable.h"
 #include "devicelink.h"
+#include "ptyclaim.h"
 #include "stopsignal.h"
 #include "version.h"
 
@@ -17,7 +18,24 @@ namespace {
 constexpr int kHangUpPollMs = 50;
 // How long frames are gathered before they are written together.
 constexpr auto kBatchWait = std::chrono::milliseconds(2);
+// What is read from a client in one turn: a client that writes faster than
+// the box takes its frames must not keep the answers, the received frames and
+// a stop waiting.
+constexpr size_t kClientBatch = 1024;
+
+bool readable(int fd)
+{
+    pollfd p = {fd, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN);
+}
 } // namespace
+
+bool SlcanBridge::stopRequested()
+{
+    if (!m_stopSeen && m_stopFd >= 0 && readable(m_stopFd))
+        m_stopSeen = true;
+    return m_stopSeen;
+}
 
 void SlcanBridge::boxGone(const BoxAck &ack)
 {
@@ -41,40 +59,65 @@ int SlcanBridge::serve()
 {
     CanReporting reporting(m_output);
     std::thread reader([this] { readLoop(); });
-    const int stopFd = stopSignalFd();
-    bool stopped = false;
-    while (!stopped && !m_boxGone) {
-        pollfd fds[3] = {{m_wakeFd, POLLIN, 0}, {stopFd, POLLIN, 0}, {m_master, 0, 0}};
+    m_stopFd = stopSignalFd();
+    while (!m_stopSeen && !m_boxGone) {
+        pollfd fds[4] = {{m_wakeFd, POLLIN, 0},
+                         {m_stopFd, POLLIN, 0},
+                         {m_claim.watchFd(), POLLIN, 0},
+                         {m_master, 0, 0}};
         if (!m_hungUp)
-            fds[2].events = short(POLLIN | (m_toClient.isEmpty() ? 0 : POLLOUT));
-        const int n = ::poll(fds, m_hungUp ? 2 : 3, m_hungUp ? kHangUpPollMs : -1);
+            fds[3].events = short(POLLIN | (m_toClient.isEmpty() ? 0 : POLLOUT));
+        const int n = ::poll(fds, m_hungUp ? 3 : 4, m_hungUp ? kHangUpPollMs : -1);
         if (n < 0 && errno != EINTR)
             break;
-        if (fds[1].revents)
-            stopped = true;
+        if (fds[1].revents) {
+            m_stopSeen = true;
+            break;
+        }
         if (fds[0].revents & POLLIN) {
             uint64_t count;
             [[maybe_unused]] const ssize_t r = ::read(m_wakeFd, &count, sizeof count);
         }
+        if ((fds[2].revents & POLLIN) && m_claim.clientClosed()) {
+            finishClient();
+            continue;
+        }
         if (m_hungUp) {
             // A client has the terminal open once the master no longer hangs up.
             pollfd probe = {m_master, POLLIN, 0};
-            if (::poll(&probe, 1, 0) >= 0 && !(probe.revents & POLLHUP))
+            if (::poll(&probe, 1, 0) < 0)
+                continue;
+            if (!(probe.revents & POLLHUP)) {
                 m_hungUp = false;
-            else
+                m_claim.claim();
+            } else if (probe.revents & POLLIN) {
+                // A client came and went between two looks.
+                m_hungUp = false;
+                finishClient();
+            } else {
                 m_output.take();
+            }
             continue;
         }
-        if ((fds[2].revents & (POLLIN | POLLHUP | POLLERR)) && !readClient()) {
-            clientGone();
-            continue;
+        int fromClient = 0;
+        if (fds[3].revents & (POLLIN | POLLHUP | POLLERR)) {
+            fromClient = readClient();
+            if (fromClient < 0) {
+                clientGone();
+                continue;
+            }
         }
         if (m_toClient.isEmpty()) {
             // Frames come one by one at a busy bus: gathering them for a
             // moment turns thousands of writes a second into a few hundred
-            // and leaves the reading thread the processor.
-            if (fds[0].revents & POLLIN)
+            // and leaves the reading thread the processor. Serving the
+            // client's batch took its own while.
+            if ((fds[0].revents & POLLIN) && fromClient == 0)
                 std::this_thread::sleep_for(kBatchWait);
+            // The wakes of the answers just given are spent: the next look
+            // must not take them for frames and wait for more.
+            uint64_t count;
+            [[maybe_unused]] const ssize_t r = ::read(m_wakeFd, &count, sizeof count);
             m_toClient = m_output.take();
         }
         if (!m_toClient.isEmpty() && !writeClient())
@@ -98,24 +141,34 @@ int SlcanBridge::serve()
     return code;
 }
 
-bool SlcanBridge::readClient()
+void SlcanBridge::finishClient()
 {
-    char buffer[4096];
-    for (;;) {
-        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-        if (n > 0) {
-            m_fromClient.append(buffer, int(n));
-            for (const QByteArray &command : takeSlcanCommands(m_fromClient))
-                handle(command);
-            if (m_boxGone)
-                return true;
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        // EAGAIN: all read. EIO or end of file: the last client closed.
-        return n < 0 && errno == EAGAIN;
+    // What the client wrote before it closed is served; its unfinished line
+    // must not start the next client's.
+    while (!m_stopSeen && !m_boxGone && readClient() > 0) {
     }
+    clientGone();
+}
+
+int SlcanBridge::readClient()
+{
+    char buffer[kClientBatch];
+    ssize_t n;
+    do {
+        n = ::read(m_master, buffer, sizeof buffer);
+    } while (n < 0 && errno == EINTR);
+    if (n <= 0) {
+        // EAGAIN: all read. EIO or end of file: the last client closed.
+        return n < 0 && errno == EAGAIN ? 0 : -1;
+    }
+    m_fromClient.append(buffer, int(n));
+    for (const QByteArray &command : takeSlcanCommands(m_fromClient)) {
+        // Once a stop came, nothing more goes to the box.
+        if (m_boxGone || stopRequested())
+            break;
+        handle(command);
+    }
+    return int(n);
 }
 
 bool SlcanBridge::writeClient()
@@ -136,6 +189,7 @@ bool SlcanBridge::writeClient()
 void SlcanBridge::clientGone()
 {
     // The next client starts as with a fresh adapter: channel closed.
+    m_claim.release();
     m_hungUp = true;
     m_fromClient.clear();
     m_toClient.clear();

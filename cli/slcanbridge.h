@@ -7,6 +7,7 @@
 #include <atomic>
 
 class CliContext;
+class PtyClaim;
 struct BoxAck;
 
 // Serves slcan on the master side of a pseudo-terminal until a stop signal
@@ -15,8 +16,8 @@ struct BoxAck;
 class SlcanBridge
 {
 public:
-    SlcanBridge(CliContext &cli, int master, int wakeFd)
-        : m_cli(cli), m_master(master), m_wakeFd(wakeFd), m_output(wakeFd)
+    SlcanBridge(CliContext &cli, int master, PtyClaim &claim, int wakeFd)
+        : m_cli(cli), m_master(master), m_claim(claim), m_wakeFd(wakeFd), m_output(wakeFd)
     {
     }
 
@@ -24,7 +25,11 @@ public:
 
 private:
     void readLoop();
-    bool readClient();
+    // Reads and serves at most one batch of the client's bytes: how many
+    // were read, 0 when none were there, -1 when the client closed.
+    int readClient();
+    bool stopRequested();
+    void finishClient();
     void handle(const QByteArray &command);
     bool openChannel(bool listenOnly);
     void closeChannel();
@@ -36,6 +41,7 @@ private:
 
     CliContext &m_cli;
     const int m_master;
+    PtyClaim &m_claim;
     const int m_wakeFd;
     SlcanOutput m_output;
     std::atomic<bool> m_stopReading{false};
@@ -43,6 +49,8 @@ private:
     bool m_open = false;
     bool m_listenOnly = false;
     bool m_hungUp = true;
+    int m_stopFd = -1;
+    bool m_stopSeen = false;
     QByteArray m_fromClient;
     QByteArray m_toClient;
 };

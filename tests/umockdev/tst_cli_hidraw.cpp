@@ -11,8 +11,14 @@
 
 #include <QtTest>
 
+#include <atomic>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/syscall.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -30,6 +36,23 @@ QByteArray upgradeFile()
     bytes[int(OTA_FILE_SIZE) - 1] =
         char(crc8Maxim(reinterpret_cast<const uint8_t *>(bytes.constData()), OTA_FILE_SIZE - 1));
     return bytes;
+}
+
+// `votkbox-cli slcan` as its own process: the path of its terminal, empty
+// when it did not come up.
+QByteArray startBridge(QProcess &bridge, const QStringList &args = {})
+{
+    bridge.start(qEnvironmentVariable("VOTKBOX_CLI"), QStringList{QStringLiteral("slcan")} + args);
+    if (!bridge.waitForReadyRead(15000))
+        return QByteArray();
+    return bridge.readLine().trimmed();
+}
+
+bool stopBridge(QProcess &bridge)
+{
+    bridge.terminate();
+    return bridge.waitForFinished(30000) && bridge.exitStatus() == QProcess::NormalExit &&
+           bridge.exitCode() == 0;
 }
 } // namespace
 
@@ -53,6 +76,10 @@ private slots:
     void unplugEndsTheRunWithStatus3();
     void upgradeTakesNoFrameForABlockAnswer();
     void secondProgramFindsTheBoxInUse();
+    void slcanLinkLeavesOtherFilesAlone_data();
+    void slcanLinkLeavesOtherFilesAlone();
+    void slcanDropsTheLineOfAClosedClient();
+    void slcanStopsDuringAClientFlood();
 
 private:
     int run(const QStringList &args);
@@ -368,6 +395,9 @@ void CliHidrawTest::upgradeTakesNoFrameForABlockAnswer()
     QCOMPARE(commands.mid(0, 4),
              (QList<uint8_t>{CMD_PROBE, CMD_ENTER_USB_MODE, CMD_CAN_RX_ENABLE, CMD_OTA_START}));
     QVERIFY(!commands.contains(CMD_OTA_FINISH));
+    // The box still takes everything as image data: a power cycle ends that.
+    m_dev->unplug();
+    m_dev->plug();
 }
 
 void CliHidrawTest::secondProgramFindsTheBoxInUse()
@@ -381,6 +411,167 @@ void CliHidrawTest::secondProgramFindsTheBoxInUse()
     QCOMPARE(code, 7);
     QVERIFY2(m_err.contains("PID " + QByteArray::number(qint64(::getpid()))), m_err.constData());
     QCOMPARE(wire.size(), 0);
+}
+
+// What is at the --link path belongs to someone else unless it is a link an
+// earlier bridge left to a terminal that is gone; at exit the bridge removes
+// only a link that still leads to its own terminal.
+void CliHidrawTest::slcanLinkLeavesOtherFilesAlone_data()
+{
+    QTest::addColumn<QString>("before"); // what is at the path
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("a regular file") << "file" << true;
+    QTest::newRow("a link to a file") << "link" << true;
+    QTest::newRow("another bridge's link") << "bridge" << true;
+    QTest::newRow("a link to a terminal that is gone") << "stale" << false;
+    QTest::newRow("a file put in its place while serving") << "later" << false;
+}
+
+void CliHidrawTest::slcanLinkLeavesOtherFilesAlone()
+{
+    QFETCH(QString, before);
+    QFETCH(bool, refused);
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("slcan0"));
+    const QString data = dir.filePath(QStringLiteral("data"));
+    QFile file(data);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("keep") == 4);
+    file.close();
+    QProcess first;
+    if (before == QLatin1String("file")) {
+        QVERIFY(QFile::copy(data, link));
+    } else if (before == QLatin1String("link")) {
+        QVERIFY(QFile::link(data, link));
+    } else if (before == QLatin1String("bridge")) {
+        QVERIFY(!startBridge(first, {QStringLiteral("--link"), link}).isEmpty());
+    } else if (before == QLatin1String("stale")) {
+        int n = 900;
+        while (QFileInfo::exists(QStringLiteral("/dev/pts/%1").arg(n)))
+            ++n;
+        QVERIFY(QFile::link(QStringLiteral("/dev/pts/%1").arg(n), link));
+    }
+    const QString target = QFileInfo(link).symLinkTarget();
+    m_dev->box()->clearWire();
+
+    QProcess bridge;
+    if (refused) {
+        bridge.start(qEnvironmentVariable("VOTKBOX_CLI"),
+                     {QStringLiteral("slcan"), QStringLiteral("--link"), link});
+        QVERIFY(bridge.waitForFinished(30000));
+        const QByteArray err = bridge.readAllStandardError();
+        QVERIFY2(bridge.exitCode() == 4, err.constData());
+        QVERIFY2(err.contains(QFile::encodeName(link)), err.constData());
+        QCOMPARE(m_dev->box()->wire().size(), 0);
+    } else {
+        const QByteArray pts = startBridge(bridge, {QStringLiteral("--link"), link});
+        QVERIFY2(pts.startsWith("/dev/pts/"), bridge.readAllStandardError().constData());
+        QCOMPARE(QFileInfo(link).symLinkTarget(), QString::fromLatin1(pts));
+        if (before == QLatin1String("later")) {
+            QVERIFY(QFile::remove(link));
+            QVERIFY(QFile::copy(data, link));
+        }
+        QVERIFY2(stopBridge(bridge), bridge.readAllStandardError().constData());
+    }
+    if (before == QLatin1String("bridge"))
+        QCOMPARE(QFileInfo(link).symLinkTarget(), target);
+    if (first.state() != QProcess::NotRunning)
+        QVERIFY2(stopBridge(first), first.readAllStandardError().constData());
+    if (before == QLatin1String("link"))
+        QCOMPARE(QFileInfo(link).symLinkTarget(), data);
+    QFile kept(link);
+    const bool keepsData = before == QLatin1String("file") || before == QLatin1String("later");
+    QCOMPARE(kept.open(QIODevice::ReadOnly) && kept.readAll() == "keep" &&
+                 !QFileInfo(link).isSymLink(),
+             keepsData);
+    if (before == QLatin1String("bridge") || before == QLatin1String("stale"))
+        QVERIFY(!QFileInfo(link).isSymLink() && !QFileInfo::exists(link));
+}
+
+// One client at a time, and one that closes in the middle of a line leaves
+// nothing to the next, even one that starts with a CR, as clients send to
+// clear an adapter's line.
+void CliHidrawTest::slcanDropsTheLineOfAClosedClient()
+{
+    SimBox *box = m_dev->box();
+    QProcess bridge;
+    const QByteArray pts = startBridge(bridge);
+    QVERIFY2(pts.startsWith("/dev/pts/"), bridge.readAllStandardError().constData());
+    const int before = box->sentCanFrames().size();
+    int fd = ::open(pts.constData(), O_RDWR | O_NOCTTY);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, "O\rt1230", 7), ssize_t(7));
+    ::close(fd);
+    // A later client, not one racing the first.
+    QTest::qWait(500);
+    fd = ::open(pts.constData(), O_RDWR | O_NOCTTY);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, "\rO\rt4561AA\r", 12), ssize_t(12));
+    QTRY_VERIFY_WITH_TIMEOUT(box->sentCanFrames().size() > before, 10000);
+    // While it is served, no other client may open the terminal.
+    int exclusive = 0;
+    // Past umockdev's ioctl wrapper, which takes every terminal under /dev.
+    const long asked = ::syscall(SYS_ioctl, fd, TIOCGEXCL, &exclusive);
+    QVERIFY2(asked == 0, std::strerror(errno));
+    QCOMPARE(exclusive, 1);
+    ::close(fd);
+    QVERIFY2(stopBridge(bridge), bridge.readAllStandardError().constData());
+    QCOMPARE(box->sentCanFrames().mid(before), (QList<QVector<uint8_t>>{{0x56, 0x04, 0xAA}}));
+}
+
+// A client that writes frames faster than the box takes them: it still gets
+// its answers, a stop still ends the bridge, and nothing but what was on its
+// way reaches the box after it.
+void CliHidrawTest::slcanStopsDuringAClientFlood()
+{
+    SimBox *box = m_dev->box();
+    QProcess bridge;
+    const QByteArray pts = startBridge(bridge);
+    QVERIFY2(pts.startsWith("/dev/pts/"), bridge.readAllStandardError().constData());
+    const int fd = ::open(pts.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    QVERIFY(fd >= 0);
+    std::atomic<bool> done{false};
+    std::atomic<qint64> answered{0};
+    // Writes until the bridge is gone (or a minute is up), reading the answers.
+    std::thread client([&] {
+        QByteArray lines = "O\r";
+        for (int i = 0; i < 100; ++i)
+            lines += "t12380011223344556677\r";
+        int offset = 0;
+        QElapsedTimer t;
+        t.start();
+        while (!done && t.elapsed() < 60000) {
+            pollfd p = {fd, POLLIN | POLLOUT, 0};
+            if (::poll(&p, 1, 100) <= 0)
+                continue;
+            char answers[4096];
+            const ssize_t got = (p.revents & POLLIN) ? ::read(fd, answers, sizeof answers) : 0;
+            if (got < 0 && errno == EIO)
+                break;
+            answered += got > 0 ? got : 0;
+            if (!(p.revents & POLLOUT))
+                continue;
+            const ssize_t n =
+                ::write(fd, lines.constData() + offset, size_t(lines.size() - offset));
+            if (n < 0 && errno != EAGAIN)
+                break;
+            offset = n > 0 ? (offset + int(n)) % lines.size() : offset;
+            if (offset == 0)
+                offset = 2; // the frames again, not the O
+        }
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(box->sentCanFrames().size() >= 50, 20000);
+    // Its answers come while it writes, not once it pauses.
+    QTRY_VERIFY_WITH_TIMEOUT(answered > 0, 20000);
+    const int atStop = box->sentCanFrames().size();
+    bridge.terminate();
+    const bool ended = bridge.waitForFinished(30000);
+    done = true;
+    client.join();
+    ::close(fd);
+    QVERIFY(ended);
+    QCOMPARE(bridge.exitCode(), 0);
+    qInfo("%d frames reached the box after the stop", box->sentCanFrames().size() - atStop);
+    QVERIFY(box->sentCanFrames().size() - atStop <= 4);
 }
 
 QTEST_GUILESS_MAIN(CliHidrawTest)
