@@ -118,23 +118,38 @@ bool CanTxWorker::transmit(quint16 id, const QVector<uint8_t> &data)
     return BoxCommands::sendCanFrame(id, data).sent;
 }
 
+qint64 CanTxWorker::runSchedule(const Schedule &schedule,
+                                const std::function<Clock::time_point()> &now,
+                                const std::function<bool(Clock::time_point)> &waitUntil,
+                                const std::function<bool(const ScheduledCanFrame &)> &send)
+{
+    const Clock::time_point start = now();
+    ScheduledCanFrame frame;
+    qint64 sent = 0;
+    for (qint64 index = 0; schedule(index, frame); ++index) {
+        // Against the start, never the last send: a slow send does not push
+        // back the frames after it.
+        if (!waitUntil(start + std::chrono::nanoseconds(frame.atNs)) || !send(frame))
+            break;
+        ++sent;
+    }
+    return sent;
+}
+
 void CanTxWorker::run()
 {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point start = Clock::now();
-    ScheduledCanFrame frame;
-    for (qint64 index = 0; m_schedule(index, frame); ++index) {
-        {
-            std::unique_lock<std::mutex> lock(m_mutex);
-            const Clock::time_point due = start + std::chrono::nanoseconds(frame.atNs);
-            m_wake.wait_until(lock, due, [this] { return m_stopping; });
-            if (m_stopping)
-                return;
-        }
+    const auto waitUntil = [this](Clock::time_point due) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_wake.wait_until(lock, due, [this] { return m_stopping; });
+        return !m_stopping;
+    };
+    const auto send = [this](const ScheduledCanFrame &frame) {
         if (!transmit(frame.id, frame.data)) {
             m_writeFailed = true;
-            return;
+            return false;
         }
         ++m_sent;
-    }
+        return true;
+    };
+    runSchedule(m_schedule, &Clock::now, waitUntil, send);
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -97,6 +98,16 @@ public:
     // Every CAN frame the host sends goes out here, so that a trace of sent
     // frames needs one hook.
     static bool transmit(quint16 id, const QVector<uint8_t> &data);
+
+    // The sending loop, its clock and its sends given: waits through
+    // `waitUntil` (false: stopped) until each frame is due, counted from the
+    // start as `now` told it, then sends it through `send` (false: the box is
+    // gone). The frames sent.
+    using Clock = std::chrono::steady_clock;
+    static qint64 runSchedule(const Schedule &schedule,
+                              const std::function<Clock::time_point()> &now,
+                              const std::function<bool(Clock::time_point)> &waitUntil,
+                              const std::function<bool(const ScheduledCanFrame &)> &send);
 
 protected:
     void run() override;

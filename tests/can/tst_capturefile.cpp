@@ -63,6 +63,15 @@ void TestCaptureFile::parse_data()
                          << ok << 0 << "1733580000123456 7df 02010c;1733580000500000 123 ";
     QTest::newRow("log, before the epoch")
         << "a.log" << QByteArray("(-1.250000) can0 001#00\n") << ok << 0 << "-750000 1 00";
+    QTest::newRow("log, twelve digits of seconds")
+        << "a.log" << QByteArray("(999999999999.000001) can0 001#00\n") << ok << 0
+        << "999999999999000001 1 00";
+    QTest::newRow("log, thirteen digits of seconds")
+        << "a.log" << QByteArray("(1000000000000.000000) can0 001#00\n")
+        << CaptureProblem::Unreadable << 1 << "";
+    QTest::newRow("csv, seconds past what a time can hold")
+        << "a.csv" << QByteArray("99999999999999999999.000000,100,1,00\n")
+        << CaptureProblem::Unreadable << 1 << "";
     QTest::newRow("empty") << "a.log" << QByteArray() << ok << 0 << "";
     QTest::newRow("log, damaged line")
         << "a.log"

@@ -74,6 +74,8 @@ void TestSlcan::commandRead_data()
         << QByteArray("OX") << K::Malformed << 0 << QByteArray() << false;
     QTest::newRow("overlong") << QByteArray("t123811223344556677889") << K::Malformed << 0
                               << QByteArray() << false;
+    QTest::newRow("overlong, a frame in its first 21")
+        << QByteArray("t1238112233445566778899aabb") << K::Malformed << 0 << QByteArray() << false;
     QTest::newRow("nul") << QByteArray(1, '\0') << K::Malformed << 0 << QByteArray() << false;
 }
 
@@ -84,7 +86,11 @@ void TestSlcan::commandRead()
     QFETCH(int, id);
     QFETCH(QByteArray, data);
     QFETCH(bool, timestamps);
-    const SlcanCommand c = parseSlcanCommand(text);
+    // Split from the stream as the bridge does, so a cut cannot make a command.
+    QByteArray pending = text + '\r';
+    const QVector<QByteArray> commands = takeSlcanCommands(pending);
+    QCOMPARE(commands.size(), 1);
+    const SlcanCommand c = parseSlcanCommand(commands.first());
     QCOMPARE(c.kind, kind);
     if (kind == SlcanCommand::Send) {
         QCOMPARE(int(c.id), id);

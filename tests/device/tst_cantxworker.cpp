@@ -14,6 +14,8 @@ private slots:
     void init();
     void cleanup();
     void periodSendsItsFramesForTheTimeGiven();
+    void periodicDeadlinesHoldWhateverASendCosts_data();
+    void periodicDeadlinesHoldWhateverASendCosts();
     void unplugEndsThePeriodicSending();
     void replaySendsEveryFrameInOrderForEachLoop();
     void replayScheduleFollowsTheFileOrder_data();
@@ -50,6 +52,45 @@ void TestCanTxWorker::periodSendsItsFramesForTheTimeGiven()
     // However short the time, the first frame goes at once.
     ScheduledCanFrame first;
     QVERIFY(CanTxWorker::periodic(0x7DF, data, 10000000, -1, 0)(0, first));
+}
+
+void TestCanTxWorker::periodicDeadlinesHoldWhateverASendCosts_data()
+{
+    QTest::addColumn<int>("sendUs");
+    QTest::addColumn<QList<int>>("sentAtUs"); // when each send begins
+    // A 1 ms period on a clock that moves only when the loop waits or sends.
+    QTest::newRow("quick box") << 100 << QList<int>{0, 1000, 2000, 3000, 4000};
+    QTest::newRow("a send takes most of the period")
+        << 900 << QList<int>{0, 1000, 2000, 3000, 4000};
+    // A frame late already goes at once, and the ones after keep their times.
+    QTest::newRow("slow box catches up") << 1500 << QList<int>{0, 1500, 3000, 4500, 6000};
+}
+
+void TestCanTxWorker::periodicDeadlinesHoldWhateverASendCosts()
+{
+    QFETCH(int, sendUs);
+    QFETCH(QList<int>, sentAtUs);
+    using Clock = CanTxWorker::Clock;
+    Clock::time_point now = Clock::time_point() + std::chrono::hours(1);
+    const Clock::time_point start = now;
+    QList<int> sends;
+    int waits = 0;
+    const qint64 sent = CanTxWorker::runSchedule(
+        CanTxWorker::periodic(0x123, {0x55}, 1000000, 5, -1), [&] { return now; },
+        [&](Clock::time_point due) {
+            ++waits;
+            now = std::max(now, due);
+            return true;
+        },
+        [&](const ScheduledCanFrame &) {
+            sends << int(
+                std::chrono::duration_cast<std::chrono::microseconds>(now - start).count());
+            now += std::chrono::microseconds(sendUs);
+            return true;
+        });
+    QCOMPARE(sent, qint64(5));
+    QCOMPARE(waits, 5);
+    QCOMPARE(sends, sentAtUs);
 }
 
 void TestCanTxWorker::unplugEndsThePeriodicSending()
