@@ -687,6 +687,16 @@ void TestCanReceive::filteredViewFollowsFramesDeletionsAndLimit()
     filter->clear();
     QTest::keyClick(filter, Qt::Key_Return);
     QCOMPARE(rows(), 4);
+
+    // The trim cuts right before a row the filter shows: that row stays.
+    m_window->findChild<QComboBox *>("comboBox_can_rx_filter_mode")->setCurrentIndex(0);
+    filter->setText(QStringLiteral("7df"));
+    QTest::keyClick(filter, Qt::Key_Return);
+    deliver(QByteArray::fromHex("df0708"));
+    shown.clear();
+    for (int r = 0; r < rows(); ++r)
+        shown << cell(r, CanRxModel::DataColumn);
+    QCOMPARE(shown, QStringList({"05 ", "07 ", "08 "}));
 }
 
 // One row per identifier, updated as frames come: count, the time between
