@@ -140,10 +140,13 @@ int main(int argc, char **argv)
     box.setCanRate(0);
     link->exchange(CMD_CAN_RX_ENABLE, {0});
 
-    QVector<ScheduledCanFrame> capture;
+    QVector<ReplayFrame> capture;
     capture.reserve(kReplayFrames);
     for (int i = 0; i < kReplayFrames; ++i)
-        capture.append({i * kReplayGapNs, quint16(i % 0x800), data});
+        capture.append({i * kReplayGapNs,
+                        quint16(i % 0x800),
+                        quint8(data.size()),
+                        {data.at(0), data.at(1), data.at(2)}});
 
     // A 100 000-frame capture at 1000 frames/s, replayed with its gaps.
     {

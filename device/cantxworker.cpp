@@ -63,20 +63,6 @@ CanTxWorker::Schedule CanTxWorker::periodic(quint16 id, const QVector<uint8_t> &
     };
 }
 
-CanTxWorker::Schedule CanTxWorker::replay(const QVector<ScheduledCanFrame> &frames, double speed,
-                                          int loops)
-{
-    const qint64 roundNs = frames.isEmpty() ? 0 : frames.last().atNs;
-    return [=](qint64 index, ScheduledCanFrame &frame) {
-        if (frames.isEmpty() || index >= qint64(frames.size()) * loops)
-            return false;
-        const qint64 round = index / frames.size();
-        frame = frames.at(int(index % frames.size()));
-        frame.atNs = replayDueNs(round, roundNs, frame.atNs, speed);
-        return true;
-    };
-}
-
 CanTxWorker::Schedule CanTxWorker::replay(const QVector<ReplayFrame> &frames, double speed,
                                           int loops)
 {

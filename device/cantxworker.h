@@ -80,7 +80,6 @@ public:
     // once for a speed of 0.
     // A due time past ReplayTimeline::kMaxDueNs, however slow the speed or
     // many the loops, waits that long.
-    static Schedule replay(const QVector<ScheduledCanFrame> &frames, double speed, int loops);
     static Schedule replay(const QVector<ReplayFrame> &frames, double speed, int loops);
 
     explicit CanTxWorker(Schedule schedule);

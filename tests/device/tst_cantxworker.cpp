@@ -106,19 +106,20 @@ void TestCanTxWorker::unplugEndsThePeriodicSending()
 
 void TestCanTxWorker::replaySendsEveryFrameInOrderForEachLoop()
 {
-    const QVector<ScheduledCanFrame> frames{
-        {0, 0x100, {0x01}},
-        {2000000, 0x7FF, {}},
-        {2000000, 0x001, {1, 2, 3, 4, 5, 6, 7, 8}},
-        {5000000, 0x2A0, {0xFF, 0x00}},
+    const QVector<ReplayFrame> frames{
+        {0, 0x100, 1, {0x01}},
+        {2000000, 0x7FF, 0, {}},
+        {2000000, 0x001, 8, {1, 2, 3, 4, 5, 6, 7, 8}},
+        {5000000, 0x2A0, 2, {0xFF, 0x00}},
     };
     CanTxWorker worker(CanTxWorker::replay(frames, 0, 3));
     worker.start();
     QVERIFY(worker.wait(30000));
     QList<QVector<uint8_t>> expected;
     for (int loop = 0; loop < 3; ++loop)
-        for (const ScheduledCanFrame &frame : frames)
-            expected << canFramePayload(frame.id, frame.data);
+        for (const ReplayFrame &frame : frames)
+            expected << canFramePayload(
+                frame.id, QVector<uint8_t>(frame.data.cbegin(), frame.data.cbegin() + frame.size));
     QCOMPARE(m_sim->box.sentCanFrames(), expected);
 }
 

@@ -24,7 +24,7 @@ QByteArray protectedFolder;
 extern "C" int open(const char *path, int flags, ...)
 {
     mode_t mode = 0;
-    if (flags & O_CREAT) {
+    if ((flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE) {
         va_list args;
         va_start(args, flags);
         mode = mode_t(va_arg(args, int));
