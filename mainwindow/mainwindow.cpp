@@ -97,6 +97,8 @@ MainWindow::MainWindow(QWidget *parent)
 MainWindow::~MainWindow()
 {
     setConfigWriteWarning(nullptr);
+    // Waits for no more than the exchange under way.
+    stopBoxWork();
     // The trace window views the window's rows: it goes before they do.
     delete m_traceWindow;
     // The receive thread delivers into the form: stop it before the form goes.
@@ -104,6 +106,12 @@ MainWindow::~MainWindow()
     stopPeriodicRows();
     m_reporting.end();
     delete ui;
+}
+
+void MainWindow::stopBoxWork()
+{
+    m_deviceThread.stop();
+    m_arrivalSettle.stop();
 }
 
 void MainWindow::stopCanRx()
@@ -189,6 +197,7 @@ void MainWindow::on_action_exit_triggered()
 {
     if (upgradeInProgress(true))
         return;
+    stopBoxWork();
     leaveBoxIdle();
     QCoreApplication::exit(111);
 }
@@ -229,7 +238,7 @@ void MainWindow::slt_ShowMsg(QString text)
 
 void MainWindow::on_actionsetting_triggered()
 {
-    auto *d = new SettingDialog;
+    auto *d = new SettingDialog(nullptr, &m_deviceThread);
     d->setAttribute(Qt::WA_DeleteOnClose);
     connect(d, &SettingDialog::sig_can_rx_always_changed, this,
             [this](bool on) { applyCanRxAlways(on); });
@@ -245,6 +254,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     }
     // Once, however many requests to end come.
     if (!std::exchange(m_ended, true)) {
+        stopBoxWork();
         leaveBoxIdle();
         closeDialogs();
     }

@@ -270,6 +270,7 @@ void TestSettingDialog::canTimeUpdateSends()
     SettingDialog dialog;
     QTest::keyClicks(child<QLineEdit>(dialog, "lineEdit_can_time"), typed);
     child<QPushButton>(dialog, "pushButton_update_can_time")->click();
+    QVERIFY(waitForBoxWork(&dialog));
 
     const QByteArray payload(1, char(sent));
     QCOMPARE(sim.box.wire(), QList<QByteArray>{commandReport(CMD_SET_CAN_TIME, payload)});
@@ -302,6 +303,7 @@ void TestSettingDialog::canTimeEmptyFieldSendsNothing()
     SettingDialog dialog;
     child<QLineEdit>(dialog, "lineEdit_can_time")->setText(typed);
     child<QPushButton>(dialog, "pushButton_update_can_time")->click();
+    QVERIFY(waitForBoxWork(&dialog));
     QVERIFY(sim.box.wire().isEmpty());
     QCOMPARE(boxes.texts(), QStringList{message});
     QCOMPARE(boxes.shown.value(0).kind, MessageBox::Warning);
@@ -359,6 +361,7 @@ void TestSettingDialog::canTimeReadShowsReply()
     sim.box.setCanTime(uint8_t(boxValue));
     SettingDialog dialog;
     child<QPushButton>(dialog, "pushButton_read_can_time")->click();
+    QVERIFY(waitForBoxWork(&dialog));
 
     QCOMPARE(child<QLabel>(dialog, "label_can_time")->text(), label);
     QCOMPARE(sim.box.wire(), QList<QByteArray>{commandReport(CMD_GET_CAN_TIME)});
@@ -381,16 +384,19 @@ void TestSettingDialog::canTimeNoReplyKeepsLabel()
     sim.box.setFault(SimBox::Fault::Silent, CMD_GET_CAN_TIME);
     sim.box.setInstantTimeouts(true);
     read->click();
+    QVERIFY(waitForBoxWork(&dialog));
     QCOMPARE(label->text(), QStringLiteral("..."));
 
     sim.box.clearFaults();
     read->click();
+    QVERIFY(waitForBoxWork(&dialog));
     QCOMPARE(label->text(), QStringLiteral("30 ms"));
 
     sim.box.setCanTime(40);
     sim.box.setFault(SimBox::Fault::Silent, CMD_GET_CAN_TIME);
     sim.box.setInstantTimeouts(true);
     read->click();
+    QVERIFY(waitForBoxWork(&dialog));
     QCOMPARE(label->text(), QStringLiteral("30 ms"));
     QVERIFY(boxes.shown.isEmpty());
 }
@@ -425,6 +431,7 @@ void TestSettingDialog::factoryReset()
     bool visibleWhileOpen = false;
     boxes.whileOpen = [&](const MessageBox::Shown &) { visibleWhileOpen = label->isVisible(); };
     child<QPushButton>(dialog, "pushButto_wifi_factory")->click();
+    QVERIFY(waitForBoxWork(&dialog));
 
     QCOMPARE(boxes.shown.size(), 1);
     const MessageBox::Shown &question = boxes.shown.first();
@@ -453,6 +460,7 @@ void TestSettingDialog::pressDeviceButton(SettingDialog &dialog, const QString &
     if (button == QLatin1String("pushButton_update_can_time"))
         child<QLineEdit>(dialog, "lineEdit_can_time")->setText(QStringLiteral("20"));
     child<QPushButton>(dialog, button.toLatin1().constData())->click();
+    QVERIFY(waitForBoxWork(&dialog));
 }
 
 void TestSettingDialog::deviceButtonsNeedConnection_data()
@@ -556,9 +564,12 @@ void TestSettingDialog::repliesStayWithDialogWhileCanRxRuns()
         const int value = 10 + round;
         edit->setText(QString::number(value));
         child<QPushButton>(dialog, "pushButton_update_can_time")->click();
+        QVERIFY(waitForBoxWork(&dialog));
         child<QPushButton>(dialog, "pushButton_read_can_time")->click();
+        QVERIFY(waitForBoxWork(&dialog));
         QCOMPARE(label->text(), QStringLiteral("%1 ms").arg(value));
         child<QPushButton>(dialog, "pushButto_wifi_factory")->click();
+        QVERIFY(waitForBoxWork(&dialog));
     }
     const int framesDuringDialog = frames.load();
     if (framesPerSecond > 0)
