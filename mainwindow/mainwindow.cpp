@@ -165,9 +165,12 @@ void MainWindow::on_tabWidget_currentChanged(int index)
     // A capture that goes on across tabs keeps its handle: frames the box sends
     // while the node is closed reach nobody, and the receive thread's reads
     // already notice a box that has gone.
+    // Without plug events the re-open tells whether the box is still there;
+    // box work under way finds that out itself and holds the link meanwhile.
     const bool upgrading = upgradeInProgress(false);
     const bool capturing = always && m_canRx.isRunning();
-    if (link->isConnected() && !upgrading && !capturing && link->open() != 0)
+    const bool probe = !plugEventsKnown() && !m_boxBusy;
+    if (probe && link->isConnected() && !upgrading && !capturing && link->open() != 0)
         showDisconnected();
 
     if (index == kCanTab || (always && (index == kInfoTab || index == kUpgradeTab))) {

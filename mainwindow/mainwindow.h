@@ -121,6 +121,7 @@ private:
     // Drops a plug message the connection label now contradicts.
     void syncStatusBar(bool connected);
     void registerDeviceNotifications();
+    bool plugEventsKnown() const;
     void showDisconnected();
     bool upgradeInProgress(bool tellUser);
     void stopCanRx();
@@ -201,4 +202,8 @@ private:
     bool m_boxBusy = false;
     // The box was plugged in: it is opened once it has settled.
     QTimer m_arrivalSettle;
+    // Where plug events come from; while there is one, a pulled box is told
+    // by its removal and needs no probing.
+    QPointer<HotplugSource> m_plugEvents;
+    bool m_nativePlugEvents = false;
 };

@@ -119,6 +119,7 @@ void MainWindow::attachHotplugSource(HotplugSource *source)
 {
     if (!source)
         return;
+    m_plugEvents = source;
     connect(source, &HotplugSource::deviceArrived, this, &MainWindow::handleDeviceArrival);
     connect(source, &HotplugSource::deviceRemoved, this, &MainWindow::handleDeviceRemoval);
 }
@@ -130,8 +131,14 @@ void MainWindow::registerDeviceNotifications()
     connect(&m_arrivalSettle, &QTimer::timeout, this, &MainWindow::openSettledBox);
 #ifdef Q_OS_WIN
     // Asking for the handle creates the native window before it is shown.
-    if (!registerUsbDeviceNotifications(reinterpret_cast<HWND>(winId())))
+    m_nativePlugEvents = registerUsbDeviceNotifications(reinterpret_cast<HWND>(winId()));
+    if (!m_nativePlugEvents)
         qCDebug(lcWindow) << "register event failed";
 #endif
     // Elsewhere the plug events come from a HotplugSource (attachHotplugSource).
+}
+
+bool MainWindow::plugEventsKnown() const
+{
+    return m_nativePlugEvents || !m_plugEvents.isNull();
 }

@@ -416,6 +416,11 @@ void HotplugTest::simulatedBoxPlugEventsReachTheWindow()
     rig.connectAccepted();
     auto *source = new SimHotplug(rig.box(), &rig.window);
     rig.window.attachHotplugSource(source);
+    // The plug events tell where the box is: a tab switch re-opens nothing.
+    const quint64 opened = rig.box().sessionsOpened();
+    rig.tabs()->setCurrentIndex(2);
+    rig.tabs()->setCurrentIndex(0);
+    QCOMPARE(rig.box().sessionsOpened(), opened);
 
     QThread *handledOn = nullptr;
     connect(source, &HotplugSource::deviceRemoved, this,
