@@ -86,6 +86,8 @@ private slots:
     void deviceButtonsNeedConnection();
     void deviceButtonsWaitForUpgrade_data();
     void deviceButtonsWaitForUpgrade();
+    void silentBoxLeavesDialogServingUntilPulled_data();
+    void silentBoxLeavesDialogServingUntilPulled();
 
     // Sharing the link with the CAN receive thread
     void repliesStayWithDialogWhileCanRxRuns_data();
@@ -334,6 +336,7 @@ void TestSettingDialog::unansweredCommandsWarn()
     SettingDialog dialog;
     MessageBoxRecorder boxes(QMessageBox::Yes);
     pressDeviceButton(dialog, button);
+    QVERIFY(waitForBoxWork(&dialog));
     QCOMPARE(sim.box.commandsOnWire(), QList<uint8_t>{uint8_t(cmd)});
     QCOMPARE(boxes.texts().last(), message);
     QCOMPARE(boxes.shown.last().kind, MessageBox::Warning);
@@ -460,7 +463,6 @@ void TestSettingDialog::pressDeviceButton(SettingDialog &dialog, const QString &
     if (button == QLatin1String("pushButton_update_can_time"))
         child<QLineEdit>(dialog, "lineEdit_can_time")->setText(QStringLiteral("20"));
     child<QPushButton>(dialog, button.toLatin1().constData())->click();
-    QVERIFY(waitForBoxWork(&dialog));
 }
 
 void TestSettingDialog::deviceButtonsNeedConnection_data()
@@ -519,6 +521,38 @@ void TestSettingDialog::deviceButtonsWaitForUpgrade()
     QCOMPARE(boxes.shown.first().text, QStringLiteral("正在升级固件，请稍候"));
     QVERIFY(sim.box.wire().isEmpty());
     QVERIFY(child<QLabel>(dialog, "label_factory")->isHidden());
+}
+
+void TestSettingDialog::silentBoxLeavesDialogServingUntilPulled_data()
+{
+    deviceButtonsNeedConnection_data();
+}
+
+void TestSettingDialog::silentBoxLeavesDialogServingUntilPulled()
+{
+    QFETCH(QString, button);
+    TempWorkDir dir;
+    SimFixture sim;
+    MessageBoxRecorder boxes(QMessageBox::Yes);
+    openLink(sim);
+    // Real time-outs: the command waits as long as a silent box makes it.
+    sim.box.setFault(SimBox::Fault::Silent);
+    SettingDialog dialog;
+    const QList<QPushButton *> buttons = {child<QPushButton>(dialog, "pushButton_read_can_time"),
+                                          child<QPushButton>(dialog, "pushButton_update_can_time"),
+                                          child<QPushButton>(dialog, "pushButto_wifi_factory")};
+
+    pressDeviceButton(dialog, button);
+    // Served while the command waits, with no second command let in.
+    QTRY_COMPARE(sim.box.commandsOnWire().size(), 1);
+    for (QPushButton *other : buttons)
+        QVERIFY(!other->isEnabled());
+
+    sim.box.unplug();
+    QVERIFY(waitForBoxWork(&dialog, 5000));
+    for (QPushButton *other : buttons)
+        QVERIFY(other->isEnabled());
+    QCOMPARE(sim.box.commandsOnWire().size(), 1);
 }
 
 void TestSettingDialog::repliesStayWithDialogWhileCanRxRuns_data()
