@@ -4,6 +4,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <memory>
 
 class DeviceThread;
 
@@ -27,10 +28,13 @@ signals:
     void finished(QVariant result);
 
 private:
-    void jobDone(quint64 id, const QVariant &result);
+    struct Outcome;
+    void jobDone(quint64 id);
 
     DeviceThread &m_thread;
     Work m_work;
     quint64 m_id = 0;
     bool m_running = false;
+    // Shared with the job, which may outlive this operation.
+    std::shared_ptr<Outcome> m_outcome;
 };

@@ -1,10 +1,15 @@
 #pragma once
 
 #include <QObject>
-#include <QThread>
 
 #include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <functional>
+#include <memory>
+#include <mutex>
+
+class QThread;
 
 // The thread the box's commands run on, so that a box slow to answer, or
 // silent, holds up no window. Jobs run one at a time, in the order posted.
@@ -23,15 +28,18 @@ public:
     void stop();
     bool stopRequested() const { return m_stopping.load(); }
 
-    // Lives on the device thread: jobDone is emitted there.
-    QObject *worker() const { return m_worker; }
-
 signals:
     // Emitted on the device thread once the job of `id` has its result.
-    void jobDone(quint64 id, QVariant result);
+    void jobDone(quint64 id);
 
 private:
-    QThread m_thread;
-    QObject *m_worker;
+    void run();
+
+    // Jobs go over under this lock rather than through the thread's event
+    // queue, so that what they carry is handed over visibly.
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::function<void()>> m_jobs;
     std::atomic<bool> m_stopping{false};
+    std::unique_ptr<QThread> m_thread;
 };
