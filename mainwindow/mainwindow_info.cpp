@@ -55,9 +55,10 @@ bool MainWindow::readInformation(std::function<void()> then)
     connect(read, &BoxOperation::finished, this, [this, read, then](const QVariant &result) {
         read->deleteLater();
         setBoxBusy(false);
-        // Empty when the window stopped the read to close.
-        if (result.isValid())
-            showInformation(result.value<IdentityRead>());
+        // A window that has closed left the box idle: nothing more goes to it.
+        if (m_ended || !result.isValid())
+            return;
+        showInformation(result.value<IdentityRead>());
         if (then)
             then();
     });
