@@ -97,6 +97,8 @@ MainWindow::MainWindow(QWidget *parent)
 MainWindow::~MainWindow()
 {
     setConfigWriteWarning(nullptr);
+    // Waits for no more than the exchange under way.
+    stopBoxWork();
     // The trace window views the window's rows: it goes before they do.
     delete m_traceWindow;
     // The receive thread delivers into the form: stop it before the form goes.
@@ -104,6 +106,12 @@ MainWindow::~MainWindow()
     stopPeriodicRows();
     m_reporting.end();
     delete ui;
+}
+
+void MainWindow::stopBoxWork()
+{
+    m_deviceThread.stop();
+    m_arrivalSettle.stop();
 }
 
 void MainWindow::stopCanRx()
@@ -157,9 +165,12 @@ void MainWindow::on_tabWidget_currentChanged(int index)
     // A capture that goes on across tabs keeps its handle: frames the box sends
     // while the node is closed reach nobody, and the receive thread's reads
     // already notice a box that has gone.
+    // Without plug events the re-open tells whether the box is still there;
+    // box work under way finds that out itself and holds the link meanwhile.
     const bool upgrading = upgradeInProgress(false);
     const bool capturing = always && m_canRx.isRunning();
-    if (link->isConnected() && !upgrading && !capturing && link->open() != 0)
+    const bool probe = !plugEventsKnown() && !m_boxBusy;
+    if (probe && link->isConnected() && !upgrading && !capturing && link->open() != 0)
         showDisconnected();
 
     if (index == kCanTab || (always && (index == kInfoTab || index == kUpgradeTab))) {
@@ -189,6 +200,7 @@ void MainWindow::on_action_exit_triggered()
 {
     if (upgradeInProgress(true))
         return;
+    stopBoxWork();
     leaveBoxIdle();
     QCoreApplication::exit(111);
 }
@@ -229,7 +241,7 @@ void MainWindow::slt_ShowMsg(QString text)
 
 void MainWindow::on_actionsetting_triggered()
 {
-    auto *d = new SettingDialog;
+    auto *d = new SettingDialog(nullptr, &m_deviceThread);
     d->setAttribute(Qt::WA_DeleteOnClose);
     connect(d, &SettingDialog::sig_can_rx_always_changed, this,
             [this](bool on) { applyCanRxAlways(on); });
@@ -245,6 +257,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     }
     // Once, however many requests to end come.
     if (!std::exchange(m_ended, true)) {
+        stopBoxWork();
         leaveBoxIdle();
         closeDialogs();
     }

@@ -3,6 +3,7 @@
 #include "canreporting.h"
 #include "canrxthread.h"
 #include "cantxworker.h"
+#include "devicethread.h"
 #include "otahandle.h"
 
 #include <QAbstractNativeEventFilter>
@@ -12,6 +13,7 @@
 #include <QVector>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -23,6 +25,7 @@ class CanIdSummaryModel;
 class CanTracePanel;
 class CanTraceWindow;
 class CanRxModel;
+struct IdentityRead;
 enum class Handshake;
 struct LinkOpenResult;
 class HotplugSource;
@@ -95,7 +98,20 @@ private slots:
     void on_action_open_capture_triggered();
 
 private:
+    // The four identity and WiFi reads on the device thread; the labels are
+    // filled, and `then` runs, once they are answered or timed out. False
+    // when they were not started.
+    bool readInformation(std::function<void()> then);
+    void showInformation(const IdentityRead &read);
+    // While box work waits for its replies, the buttons that would queue more
+    // are off.
+    void setBoxBusy(bool busy);
+    // Box work left undone when the window ends: jobs not yet started are
+    // dropped, the running one ends after its exchange.
+    void stopBoxWork();
     Handshake runHandshake();
+    // After a plug-in, once the box has settled: an automatic connection.
+    void openSettledBox();
     // The open, the handshake and the information read of an automatic connection.
     void connectAutomatically();
     // Why the connect button could not open the box.
@@ -105,6 +121,7 @@ private:
     // Drops a plug message the connection label now contradicts.
     void syncStatusBar(bool connected);
     void registerDeviceNotifications();
+    bool plugEventsKnown() const;
     void showDisconnected();
     bool upgradeInProgress(bool tellUser);
     void stopCanRx();
@@ -180,4 +197,13 @@ private:
     qint64 m_replayTotal = 0;
     // Shows how many frames each running row and the replay sent.
     QTimer m_periodicCounts;
+    // Reads and writes of the box's settings run here, never on the GUI thread.
+    DeviceThread m_deviceThread;
+    bool m_boxBusy = false;
+    // The box was plugged in: it is opened once it has settled.
+    QTimer m_arrivalSettle;
+    // Where plug events come from; while there is one, a pulled box is told
+    // by its removal and needs no probing.
+    QPointer<HotplugSource> m_plugEvents;
+    bool m_nativePlugEvents = false;
 };

@@ -7,9 +7,6 @@
 #include "hotplugsource.h"
 #include "windowlog.h"
 
-#include <QElapsedTimer>
-#include <QThread>
-
 #ifdef Q_OS_WIN
 #include "devicenotify.h"
 #endif
@@ -56,15 +53,8 @@ void MainWindow::handleDeviceArrival(int deviceType, bool physicalVolume)
     // opens it itself; an open from here would fail anyway.
     if (!link->isConnected() && !upgradeInProgress(false)) {
         qCDebug(lcWindow) << "111111";
-        QElapsedTimer timer;
-        timer.start();
-        // Spins on the clock without serving events; the short nap only spares the CPU.
-        while (timer.elapsed() <= kArrivalWaitMs)
-            QThread::msleep(1);
-        qCDebug(lcWindow) << "delay stop";
-
-        if (link->open() == 0)
-            connectAutomatically();
+        // The window goes on serving events while the box settles.
+        m_arrivalSettle.start();
     }
 
     if (deviceType == DEVICE_TYPE_VOLUME && physicalVolume)
@@ -72,12 +62,24 @@ void MainWindow::handleDeviceArrival(int deviceType, bool physicalVolume)
                           << "u disk come";
 }
 
+void MainWindow::openSettledBox()
+{
+    qCDebug(lcWindow) << "delay stop";
+    // Connected by hand, or taken by an upgrade, while the box settled.
+    if (DeviceLink::instance()->isConnected() || upgradeInProgress(false))
+        return;
+    if (DeviceLink::instance()->open() == 0)
+        connectAutomatically();
+}
+
 void MainWindow::connectAutomatically()
 {
     qCDebug(lcWindow) << "222222";
     runHandshake();
-    on_pushButton_clicked();
-    resumeCanRx();
+    // Reporting goes back on after the reads, so that it keeps its place on
+    // the wire behind them.
+    if (!readInformation([this] { resumeCanRx(); }))
+        resumeCanRx();
 }
 
 void MainWindow::connectPresentBox()
@@ -117,16 +119,26 @@ void MainWindow::attachHotplugSource(HotplugSource *source)
 {
     if (!source)
         return;
+    m_plugEvents = source;
     connect(source, &HotplugSource::deviceArrived, this, &MainWindow::handleDeviceArrival);
     connect(source, &HotplugSource::deviceRemoved, this, &MainWindow::handleDeviceRemoval);
 }
 
 void MainWindow::registerDeviceNotifications()
 {
+    m_arrivalSettle.setSingleShot(true);
+    m_arrivalSettle.setInterval(int(kArrivalWaitMs));
+    connect(&m_arrivalSettle, &QTimer::timeout, this, &MainWindow::openSettledBox);
 #ifdef Q_OS_WIN
     // Asking for the handle creates the native window before it is shown.
-    if (!registerUsbDeviceNotifications(reinterpret_cast<HWND>(winId())))
+    m_nativePlugEvents = registerUsbDeviceNotifications(reinterpret_cast<HWND>(winId()));
+    if (!m_nativePlugEvents)
         qCDebug(lcWindow) << "register event failed";
 #endif
     // Elsewhere the plug events come from a HotplugSource (attachHotplugSource).
+}
+
+bool MainWindow::plugEventsKnown() const
+{
+    return m_nativePlugEvents || !m_plugEvents.isNull();
 }

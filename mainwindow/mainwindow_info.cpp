@@ -1,6 +1,8 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "boxoperation.h"
+#include "devicethread.h"
 #include "hidcmdhandle.h"
 #include "messagebox.h"
 #include "wifitext.h"
@@ -12,30 +14,87 @@ namespace {
 const QString kMaskedPassword = QStringLiteral("********");
 } // namespace
 
+// What one "read info" brings back from the box.
+struct IdentityRead
+{
+    QString softwareId;
+    QString softwareVersion;
+    QString hardwareId;
+    QStringList wifi;
+};
+Q_DECLARE_METATYPE(IdentityRead)
+
 void MainWindow::on_pushButton_clicked()
 {
-    if (upgradeInProgress(true) || !check_connected())
-        return;
-    HidCmdHandle handle;
-    const QString softwareId = handle.getSoftwareId();
-    const QString softwareVersion = handle.getSoftwareVersion();
-    const QString hardwareId = handle.getHardwareId();
-    qCDebug(lcWindow).noquote().nospace() << "software id:     " << softwareId;
-    qCDebug(lcWindow).noquote().nospace() << "software_version:" << softwareVersion;
-    qCDebug(lcWindow).noquote().nospace() << "hardware id:     " << hardwareId;
+    readInformation(nullptr);
+}
 
-    const QStringList wifi = handle.getWifiInfo();
+bool MainWindow::readInformation(std::function<void()> then)
+{
+    if (upgradeInProgress(true) || !check_connected() || m_boxBusy)
+        return false;
+    auto *read = new BoxOperation(
+        m_deviceThread,
+        [](const DeviceThread &thread) {
+            IdentityRead read;
+            HidCmdHandle handle;
+            read.softwareId = handle.getSoftwareId();
+            // A window that is closing takes no more of the box's time.
+            if (thread.stopRequested())
+                return QVariant();
+            read.softwareVersion = handle.getSoftwareVersion();
+            if (thread.stopRequested())
+                return QVariant();
+            read.hardwareId = handle.getHardwareId();
+            if (thread.stopRequested())
+                return QVariant();
+            read.wifi = handle.getWifiInfo();
+            return QVariant::fromValue(read);
+        },
+        this);
+    connect(read, &BoxOperation::finished, this, [this, read, then](const QVariant &result) {
+        read->deleteLater();
+        setBoxBusy(false);
+        // A window that has closed left the box idle: nothing more goes to it.
+        if (m_ended || !result.isValid())
+            return;
+        showInformation(result.value<IdentityRead>());
+        if (then)
+            then();
+    });
+    setBoxBusy(true);
+    read->start();
+    return true;
+}
+
+void MainWindow::showInformation(const IdentityRead &read)
+{
+    qCDebug(lcWindow).noquote().nospace() << "software id:     " << read.softwareId;
+    qCDebug(lcWindow).noquote().nospace() << "software_version:" << read.softwareVersion;
+    qCDebug(lcWindow).noquote().nospace() << "hardware id:     " << read.hardwareId;
+
+    const QStringList &wifi = read.wifi;
     if (wifi.size() == 2)
         qCDebug(lcWindow).noquote().nospace() << "Wifi Name:       " << wifi.at(0) << "\n"
                                               << "Wifi Password:   " << kMaskedPassword;
 
-    ui->label_6->setText(softwareId);
-    ui->label_7->setText(softwareVersion);
-    ui->label_8->setText(hardwareId);
+    ui->label_6->setText(read.softwareId);
+    ui->label_7->setText(read.softwareVersion);
+    ui->label_8->setText(read.hardwareId);
     if (wifi.size() == 2) {
         ui->label_9->setText(wifi.at(0));
         ui->label_10->setText(wifi.at(1));
     }
+}
+
+void MainWindow::setBoxBusy(bool busy)
+{
+    m_boxBusy = busy;
+    // The buttons that would queue more box work behind the running one, and
+    // the upgrade, which would take the link from under it.
+    ui->pushButton->setEnabled(!busy);
+    ui->pushButton_2->setEnabled(!busy);
+    ui->pushButton_ota->setEnabled(!busy);
 }
 
 QString MainWindow::wifiRefusalText(WifiTextProblem problem)
@@ -65,7 +124,7 @@ QString MainWindow::wifiRefusalText(WifiTextProblem problem)
 
 void MainWindow::on_pushButton_2_clicked()
 {
-    if (upgradeInProgress(true) || !check_connected())
+    if (upgradeInProgress(true) || !check_connected() || m_boxBusy)
         return;
     const QString name = ui->lineEdit_wifi_name->text();
     const QString password = ui->lineEdit_wifi_pwd->text();
@@ -74,12 +133,22 @@ void MainWindow::on_pushButton_2_clicked()
         MessageBox::warning(this, tr("信息"), refusal);
         return;
     }
-    HidCmdHandle handle;
-    const bool answered = handle.setWifiInfo(name, password);
-    qCDebug(lcWindow).noquote() << "update wifi" << name << "," << kMaskedPassword;
-    // Only a reply tells that the box took the settings.
-    if (answered)
-        MessageBox::information(this, tr("信息"), tr("WIFI信息已设置"));
-    else
-        MessageBox::warning(this, tr("信息"), tr("WIFI信息设置失败"));
+    auto *set = new BoxOperation(
+        m_deviceThread,
+        [name, password](const DeviceThread &) {
+            return QVariant(HidCmdHandle().setWifiInfo(name, password));
+        },
+        this);
+    connect(set, &BoxOperation::finished, this, [this, set, name](const QVariant &answered) {
+        set->deleteLater();
+        setBoxBusy(false);
+        qCDebug(lcWindow).noquote() << "update wifi" << name << "," << kMaskedPassword;
+        // Only a reply tells that the box took the settings.
+        if (answered.toBool())
+            MessageBox::information(this, tr("信息"), tr("WIFI信息已设置"));
+        else
+            MessageBox::warning(this, tr("信息"), tr("WIFI信息设置失败"));
+    });
+    setBoxBusy(true);
+    set->start();
 }

@@ -3,8 +3,10 @@
 
 #include "appconfig.h"
 #include "boxcommands.h"
+#include "boxoperation.h"
 #include "configfile.h"
 #include "devicelink.h"
+#include "devicethread.h"
 #include "messagebox.h"
 #include "replydecode.h"
 
@@ -19,7 +21,10 @@ const QString kLanguageKey = QStringLiteral("language");
 const QString kAutoConnectKey = QStringLiteral("auto_connect");
 } // namespace
 
-SettingDialog::SettingDialog(QWidget *parent) : QDialog(parent), ui(new Ui::SettingDialog)
+SettingDialog::SettingDialog(QWidget *parent, DeviceThread *deviceThread)
+    : QDialog(parent), ui(new Ui::SettingDialog),
+      m_ownThread(deviceThread ? nullptr : new DeviceThread),
+      m_deviceThread(deviceThread ? deviceThread : m_ownThread.get())
 {
     ui->setupUi(this);
     // The main window keeps no reference to its dialogs, so a closed one
@@ -59,9 +64,32 @@ bool SettingDialog::checkConnected()
     return false;
 }
 
+void SettingDialog::runOnBox(std::function<QVariant()> work,
+                             std::function<void(const QVariant &)> done)
+{
+    auto *operation = new BoxOperation(
+        *m_deviceThread, [work](const DeviceThread &) { return work(); }, this);
+    connect(operation, &BoxOperation::finished, this,
+            [this, operation, done](const QVariant &result) {
+                operation->deleteLater();
+                setBoxBusy(false);
+                done(result);
+            });
+    setBoxBusy(true);
+    operation->start();
+}
+
+void SettingDialog::setBoxBusy(bool busy)
+{
+    m_boxBusy = busy;
+    for (QWidget *button :
+         {ui->pushButton_read_can_time, ui->pushButton_update_can_time, ui->pushButto_wifi_factory})
+        button->setEnabled(!busy);
+}
+
 bool SettingDialog::deviceReady()
 {
-    if (!checkConnected())
+    if (m_boxBusy || !checkConnected())
         return false;
     if (DeviceLink::instance()->isClaimedByOther()) {
         MessageBox::information(this, tr("信息"), tr("正在升级固件，请稍候"));
@@ -100,12 +128,18 @@ void SettingDialog::on_pushButton_read_can_time_clicked()
     qCDebug(lcSettings) << "read can time";
     if (!deviceReady())
         return;
-    const std::optional<int> time = BoxCommands::canTime().value;
-    if (!time)
-        return;
-    const int ms = *time;
-    qCDebug(lcSettings) << "can time" << ms;
-    ui->label_can_time->setText(QString::number(ms) + QStringLiteral(" ms"));
+    runOnBox(
+        [] {
+            const std::optional<int> time = BoxCommands::canTime().value;
+            return time ? QVariant(*time) : QVariant();
+        },
+        [this](const QVariant &time) {
+            if (!time.isValid())
+                return;
+            const int ms = time.toInt();
+            qCDebug(lcSettings) << "can time" << ms;
+            ui->label_can_time->setText(QString::number(ms) + QStringLiteral(" ms"));
+        });
 }
 
 void SettingDialog::on_pushButton_update_can_time_clicked()
@@ -123,8 +157,11 @@ void SettingDialog::on_pushButton_update_can_time_clicked()
         MessageBox::warning(this, tr("信息"), tr("CAN时间须为0到255之间的整数"));
         return;
     }
-    if (!BoxCommands::setCanTime(*number).answered)
-        MessageBox::warning(this, tr("信息"), tr("CAN时间设置失败"));
+    runOnBox([value = *number] { return QVariant(BoxCommands::setCanTime(value).answered); },
+             [this](const QVariant &answered) {
+                 if (!answered.toBool())
+                     MessageBox::warning(this, tr("信息"), tr("CAN时间设置失败"));
+             });
 }
 
 void SettingDialog::on_pushButto_wifi_factory_clicked()
@@ -138,11 +175,16 @@ void SettingDialog::on_pushButto_wifi_factory_clicked()
         MessageBox::question(this, QStringLiteral("提示"), QStringLiteral("确定要恢复出厂设置吗?"));
     if (answer == QMessageBox::Yes) {
         qCDebug(lcSettings) << "yes yes";
-        if (!BoxCommands::wifiFactoryReset().answered)
-            MessageBox::warning(this, tr("信息"), tr("恢复出厂设置失败"));
-    } else {
-        qCDebug(lcSettings) << "no no";
+        // The notice stays up until the box has answered.
+        runOnBox([] { return QVariant(BoxCommands::wifiFactoryReset().answered); },
+                 [this](const QVariant &answered) {
+                     ui->label_factory->hide();
+                     if (!answered.toBool())
+                         MessageBox::warning(this, tr("信息"), tr("恢复出厂设置失败"));
+                 });
+        return;
     }
+    qCDebug(lcSettings) << "no no";
     ui->label_factory->hide();
 }
 

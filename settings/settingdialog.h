@@ -2,6 +2,14 @@
 
 #include <QDialog>
 
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+
+class BoxOperation;
+class DeviceThread;
+
 namespace Ui {
 class SettingDialog;
 }
@@ -10,7 +18,9 @@ class SettingDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit SettingDialog(QWidget *parent = nullptr);
+    // The box's settings are read and written on `deviceThread` (the window's);
+    // without one the dialog runs a thread of its own.
+    explicit SettingDialog(QWidget *parent = nullptr, DeviceThread *deviceThread = nullptr);
     ~SettingDialog() override;
 
 signals:
@@ -33,6 +43,13 @@ private:
     // The connection check, then: no device command while an upgrade holds the link.
     bool deviceReady();
     void chooseLanguage(const QString &language, const char *debugLine);
+    // Runs `work` on the device thread with the box buttons off; `done` gets
+    // its result.
+    void runOnBox(std::function<QVariant()> work, std::function<void(const QVariant &)> done);
+    void setBoxBusy(bool busy);
 
     Ui::SettingDialog *ui;
+    std::unique_ptr<DeviceThread> m_ownThread;
+    DeviceThread *m_deviceThread;
+    bool m_boxBusy = false;
 };

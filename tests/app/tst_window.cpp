@@ -473,6 +473,7 @@ void TestWindow::startConnectsABoxAlreadyPresent()
     QVERIFY(w);
 
     // As on plug-in: the handshake, then the information read.
+    QVERIFY(waitForBoxWork(w));
     QCOMPARE(child<QLabel>(w, "label_connect_info")->text(),
              connects ? QString("VOTK已连接") : QString());
     QCOMPARE(child<QPushButton>(w, "pushButton_connect")->isEnabled(), !connects);

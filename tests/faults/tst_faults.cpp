@@ -266,6 +266,7 @@ template <typename T> T *child(QWidget &parent, const char *name)
 void verifyNormalRead(WindowRig &rig)
 {
     rig.w<QPushButton>("pushButton")->click();
+    QVERIFY(waitForBoxWork(&rig.window));
     const SimBox::Identity id = rig.box().identity();
     QCOMPARE(rig.text("label_6"), id.softwareId);
     QCOMPARE(rig.text("label_7"), QString::number(id.softwareVersion));
@@ -375,6 +376,7 @@ void TestFaults::informationRead()
     const int kept = keptBytes(fault);
 
     rig.w<QPushButton>("pushButton")->click();
+    QVERIFY(waitForBoxWork(&rig.window));
 
     QCOMPARE(rig.box().commandsOnWire(),
              (QList<uint8_t>{CMD_GET_SOFTWARE_ID, CMD_GET_SOFTWARE_VERSION, CMD_GET_HARDWARE_ID,
@@ -480,16 +482,19 @@ void TestFaults::settingsDialog()
 
     if (cmd == CMD_GET_CAN_TIME) {
         read->click();
+        QVERIFY(waitForBoxWork(&dialog));
         const bool shown = keptBytes(fault) > 0;
         QCOMPARE(label->text(), shown ? QStringLiteral("30 ms") : QStringLiteral("..."));
     } else if (cmd == CMD_SET_CAN_TIME) {
         child<QLineEdit>(dialog, "lineEdit_can_time")->setText(QStringLiteral("20"));
         child<QPushButton>(dialog, "pushButton_update_can_time")->click();
+        QVERIFY(waitForBoxWork(&dialog));
         QCOMPARE(int(rig.box().canTime()), 20);
         QCOMPARE(label->text(), QStringLiteral("..."));
     } else {
         rig.box().setWifi("changed", "secret");
         child<QPushButton>(dialog, "pushButto_wifi_factory")->click();
+        QVERIFY(waitForBoxWork(&dialog));
         QCOMPARE(rig.box().wifiName(), QStringLiteral("VOTK_BOX"));
         QVERIFY(!child<QLabel>(dialog, "label_factory")->isVisible());
     }
@@ -505,6 +510,7 @@ void TestFaults::settingsDialog()
     rig.box().clearFaults();
     rig.box().setCanTime(42);
     read->click();
+    QVERIFY(waitForBoxWork(&dialog));
     QCOMPARE(label->text(), QStringLiteral("42 ms"));
     verifyNormalRead(rig);
 }
@@ -654,6 +660,7 @@ void TestFaults::unplugDuringExchange()
             button->click();
         else
             rig.w<QPushButton>("pushButton")->click();
+        QVERIFY(waitForBoxWork(&rig.window));
         QVERIFY(unplug.fired());
     }
     QVERIFY(!rig.box().isPlugged());
@@ -824,12 +831,14 @@ void TestFaults::canBurstWhileDialogReadsCanTime()
 
     rig.box().queueCanBurst(kFrames);
     read->click();
+    QVERIFY(waitForBoxWork(&dialog));
     QCOMPARE(label->text(), QStringLiteral("30 ms"));
     // More reads while the flood lasts, each with a value of its own.
     for (int round = 0; round < 50 && rig.box().generatedFramesRead() < quint64(kFrames); ++round) {
         const int value = 31 + round;
         rig.box().setCanTime(uint8_t(value));
         read->click();
+        QVERIFY(waitForBoxWork(&dialog));
         QCOMPARE(label->text(), QStringLiteral("%1 ms").arg(value));
     }
 
@@ -885,6 +894,7 @@ void TestFaults::repliesStayInStepWithFramesInFlight()
     for (int value : {17, 99, 223}) {
         rig.box().setCanTime(uint8_t(value));
         read->click();
+        QVERIFY(waitForBoxWork(&dialog));
         QCOMPARE(child<QLabel>(dialog, "label_can_time")->text(),
                  QStringLiteral("%1 ms").arg(value));
         if (!everyTab)
@@ -896,6 +906,7 @@ void TestFaults::repliesStayInStepWithFramesInFlight()
         rig.w<QLineEdit>("lineEdit_wifi_name")->setText(QStringLiteral("net%1").arg(value));
         rig.w<QLineEdit>("lineEdit_wifi_pwd")->setText(QStringLiteral("pw%1").arg(value));
         rig.w<QPushButton>("pushButton_2")->click();
+        QVERIFY(waitForBoxWork(&rig.window));
         QCOMPARE(rig.boxes.texts().value(0), QStringLiteral("WIFI信息已设置"));
         rig.boxes.shown.clear();
         verifyNormalRead(rig);

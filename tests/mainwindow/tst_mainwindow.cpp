@@ -43,6 +43,7 @@ private slots:
     void wifiReplyNeedsExactlyTwoEntries_data();
     void wifiReplyNeedsExactlyTwoEntries();
     void unansweredReadLeavesDecodedEmptyValues();
+    void silentBoxLeavesWindowServingUntilPulled();
     void wifiUpdate_data();
     void wifiUpdate();
     void wifiFieldsRefuseSixteenthCharacter();
@@ -157,9 +158,8 @@ void TestMainWindow::connectButton_data()
                                    "然后重新插拔设备");
     QTest::newRow("held by another program")
         << "held" << reports({}) << false << false << QStringLiteral("VOTK设备正被其他程序使用");
-    QTest::newRow("lock file is a directory")
-        << "lock unusable" << reports({}) << false << false
-        << QStringLiteral("无法锁定VOTK设备，未打开设备\n");
+    QTest::newRow("lock file is a directory") << "lock unusable" << reports({}) << false << false
+                                              << QStringLiteral("无法锁定VOTK设备，未打开设备\n");
     QTest::newRow("silent box") << "silent" << reports({probe}) << false << false << QString();
     QTest::newRow("usb mode unanswered")
         << "usb silent" << reports({probe, usb}) << true << false << QString();
@@ -315,6 +315,7 @@ void TestMainWindow::readInformationFillsLabels()
     rig.connectAccepted();
 
     rig.w<QPushButton>("pushButton")->click();
+    QVERIFY(waitForBoxWork(&rig.window));
 
     QCOMPARE(rig.box().commandsOnWire(),
              (QList<uint8_t>{CMD_GET_SOFTWARE_ID, CMD_GET_SOFTWARE_VERSION, CMD_GET_HARDWARE_ID,
@@ -355,6 +356,7 @@ void TestMainWindow::wifiReplyNeedsExactlyTwoEntries()
     rig.w<QLabel>("label_10")->setText("old password");
 
     rig.w<QPushButton>("pushButton")->click();
+    QVERIFY(waitForBoxWork(&rig.window));
 
     QCOMPARE(rig.text("label_6"), rig.box().identity().softwareId);
     const QList<QByteArray> parts = reply.split(',');
@@ -371,6 +373,7 @@ void TestMainWindow::unansweredReadLeavesDecodedEmptyValues()
     rig.box().setInstantTimeouts(true);
 
     rig.w<QPushButton>("pushButton")->click();
+    QVERIFY(waitForBoxWork(&rig.window));
 
     QCOMPARE(rig.box().commandsOnWire().size(), 4);
     QCOMPARE(rig.text("label_6"), QString(""));
@@ -379,6 +382,35 @@ void TestMainWindow::unansweredReadLeavesDecodedEmptyValues()
     QCOMPARE(rig.text("label_9"), QString("..."));
     QCOMPARE(rig.text("label_10"), QString("..."));
     QVERIFY(rig.boxes.shown.isEmpty());
+}
+
+void TestMainWindow::silentBoxLeavesWindowServingUntilPulled()
+{
+    WindowRig rig;
+    rig.connectAccepted();
+    // Real time-outs: the read waits as long as a silent box makes it.
+    rig.box().setFault(SimBox::Fault::Silent);
+    auto *read = rig.w<QPushButton>("pushButton");
+    auto *setWifi = rig.w<QPushButton>("pushButton_2");
+
+    read->click();
+    QTRY_COMPARE(rig.box().commandsOnWire(), QList<uint8_t>{CMD_GET_SOFTWARE_ID});
+    bool served = false;
+    QTimer::singleShot(0, &rig.window, [&served] { served = true; });
+    QVERIFY(QTest::qWaitFor([&served] { return served; }, 1000));
+    // Nothing else may be queued behind the waiting read.
+    QVERIFY(!read->isEnabled());
+    QVERIFY(!setWifi->isEnabled());
+    QVERIFY(!rig.w<QPushButton>("pushButton_ota")->isEnabled());
+
+    // Pulled out: the reads left fail at once and the window is free again.
+    rig.box().unplug();
+    QVERIFY(waitForBoxWork(&rig.window, 5000));
+    QVERIFY(read->isEnabled());
+    QVERIFY(setWifi->isEnabled());
+    QCOMPARE(rig.box().commandsOnWire(), QList<uint8_t>{CMD_GET_SOFTWARE_ID});
+    QCOMPARE(rig.text("label_6"), QString(""));
+    QCOMPARE(rig.text("label_9"), QString("..."));
 }
 
 void TestMainWindow::wifiUpdate_data()
@@ -438,6 +470,7 @@ void TestMainWindow::wifiUpdate()
     rig.w<QLineEdit>("lineEdit_wifi_pwd")->setText(password);
 
     rig.w<QPushButton>("pushButton_2")->click();
+    QVERIFY(waitForBoxWork(&rig.window));
 
     const bool sent = !payload.isEmpty();
     QCOMPARE(rig.box().wire(),
@@ -466,6 +499,7 @@ void TestMainWindow::wifiFieldsRefuseSixteenthCharacter()
     QCOMPARE(password->text(), QString("0123456789ABCDE"));
 
     rig.w<QPushButton>("pushButton_2")->click();
+    QVERIFY(waitForBoxWork(&rig.window));
     QCOMPARE(rig.box().wire(),
              reports({commandReport(CMD_SET_WIFI_INFO, "abcdefghijklmno,0123456789ABCDE")}));
 }

@@ -262,6 +262,7 @@ void TestUpgradeTab::transferThroughTheWindow()
     rig.dir.writeFile("fw.ota", file);
     rig.connectAccepted();
     rig.w<QPushButton>("pushButton")->click();
+    QVERIFY(waitForBoxWork(&rig.window));
     QVERIFY(rig.text("label_6") != "...");
     rig.tabs()->setCurrentIndex(2);
     QCOMPARE(rig.box().canReporting(), everyTab);
@@ -292,7 +293,9 @@ void TestUpgradeTab::transferThroughTheWindow()
     // the CAN tab says so too and starts no receive thread.
     QVERIFY(!rig.window.close());
     rig.w<QPushButton>("pushButton")->click();
+    QVERIFY(waitForBoxWork(&rig.window));
     rig.w<QPushButton>("pushButton_2")->click();
+    QVERIFY(waitForBoxWork(&rig.window));
     rig.tabs()->setCurrentIndex(1);
     QVERIFY(!canRxThreadOf(rig.window).isRunning());
     rig.tabs()->setCurrentIndex(0);

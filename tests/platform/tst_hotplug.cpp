@@ -26,6 +26,14 @@ const QList<uint8_t> kFullConnect = {CMD_PROBE,           CMD_ENTER_USB_MODE,
                                      CMD_GET_SOFTWARE_ID, CMD_GET_SOFTWARE_VERSION,
                                      CMD_GET_HARDWARE_ID, CMD_GET_WIFI_INFO};
 
+// Serves events until the box plugged in has settled and the automatic
+// connection that follows, with its reads, is over.
+bool arrivalHandled(WindowRig &rig)
+{
+    return QTest::qWaitFor([&rig] { return rig.log.contains("delay stop"); }, 10000) &&
+           waitForBoxWork(&rig.window);
+}
+
 void giveIdentity(SimBox &box)
 {
     SimBox::Identity id;
@@ -153,6 +161,9 @@ void HotplugTest::arrivalConnectsAndReadsInformation()
     giveIdentity(rig.box());
 
     rig.window.handleDeviceArrival(DEVICE_TYPE_INTERFACE, false);
+    // The window is served while the box settles: nothing has gone out yet.
+    QVERIFY(rig.box().wire().isEmpty());
+    QVERIFY(arrivalHandled(rig));
 
     QCOMPARE(status(rig), QString("USB线连接"));
     QCOMPARE(rig.box().commandsOnWire(), kFullConnect);
@@ -211,8 +222,7 @@ void HotplugTest::arrivalWithBoxAbsentStaysQuiet()
     rig.box().unplug();
 
     rig.window.handleDeviceArrival(DEVICE_TYPE_VOLUME, true);
-
-    QVERIFY(rig.log.contains("delay stop"));
+    QVERIFY(arrivalHandled(rig));
     QVERIFY(!rig.log.contains("222222"));
     QCOMPARE(status(rig), QString("USB线连接"));
     QCOMPARE(rig.text("label_connect_info"), QString());
@@ -275,6 +285,7 @@ void HotplugTest::boxPulledOutShowsDisconnected()
     rig.connectAccepted();
     if (valuesRead) {
         rig.w<QPushButton>("pushButton")->click();
+        QVERIFY(waitForBoxWork(&rig.window));
         QCOMPARE(rig.text("label_6"), QString("SW-77"));
         rig.box().clearWire();
     }
@@ -294,6 +305,7 @@ void HotplugTest::boxPulledOutShowsDisconnected()
 
     // From now on every device action is refused with the warning.
     rig.w<QPushButton>("pushButton")->click();
+    QVERIFY(waitForBoxWork(&rig.window));
     QCOMPARE(rig.boxes.texts(), QStringList{"VOTK未连接"});
     QVERIFY(rig.box().wire().isEmpty());
 }
@@ -353,6 +365,7 @@ void HotplugTest::replugWhileCanTabShownResumesFrames()
     rig.box().plug();
     rig.box().clearWire();
     rig.window.handleDeviceArrival(DEVICE_TYPE_INTERFACE, false);
+    QVERIFY(arrivalHandled(rig));
 
     // Every reply went to the window, not to the receive thread.
     QCOMPARE(rig.text("label_connect_info"), QString("VOTK已连接"));
@@ -405,6 +418,11 @@ void HotplugTest::simulatedBoxPlugEventsReachTheWindow()
     rig.connectAccepted();
     auto *source = new SimHotplug(rig.box(), &rig.window);
     rig.window.attachHotplugSource(source);
+    // The plug events tell where the box is: a tab switch re-opens nothing.
+    const quint64 opened = rig.box().sessionsOpened();
+    rig.tabs()->setCurrentIndex(2);
+    rig.tabs()->setCurrentIndex(0);
+    QCOMPARE(rig.box().sessionsOpened(), opened);
 
     QThread *handledOn = nullptr;
     connect(source, &HotplugSource::deviceRemoved, this,

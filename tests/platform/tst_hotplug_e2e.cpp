@@ -89,6 +89,7 @@ void HotplugE2eTest::plugInConnectsAndReadsThroughHidraw()
     QCOMPARE(m_dev->plug(), QString("/dev/hidraw0"));
 
     QTRY_COMPARE_WITH_TIMEOUT(text("label_connect_info"), QString("VOTK已连接"), kConnectWaitMs);
+    QVERIFY(waitForBoxWork(m_window.get()));
     QCOMPARE(status(), QString("USB线连接"));
     QVERIFY(!connectEnabled());
     QCOMPARE(text("label_6"), QString("SW-77"));
@@ -125,6 +126,7 @@ void HotplugE2eTest::plugInAgainUnderNewNodeConnectsAgain()
     QCOMPARE(m_dev->plug(), QString("/dev/hidraw1"));
 
     QTRY_COMPARE_WITH_TIMEOUT(text("label_connect_info"), QString("VOTK已连接"), kConnectWaitMs);
+    QVERIFY(waitForBoxWork(m_window.get()));
     QCOMPARE(text("label_6"), QString("SW-77"));
     QVERIFY(!connectEnabled());
     QVERIFY(DeviceLink::instance()->isConnected());

@@ -86,6 +86,8 @@ private slots:
     void deviceButtonsNeedConnection();
     void deviceButtonsWaitForUpgrade_data();
     void deviceButtonsWaitForUpgrade();
+    void silentBoxLeavesDialogServingUntilPulled_data();
+    void silentBoxLeavesDialogServingUntilPulled();
 
     // Sharing the link with the CAN receive thread
     void repliesStayWithDialogWhileCanRxRuns_data();
@@ -270,6 +272,7 @@ void TestSettingDialog::canTimeUpdateSends()
     SettingDialog dialog;
     QTest::keyClicks(child<QLineEdit>(dialog, "lineEdit_can_time"), typed);
     child<QPushButton>(dialog, "pushButton_update_can_time")->click();
+    QVERIFY(waitForBoxWork(&dialog));
 
     const QByteArray payload(1, char(sent));
     QCOMPARE(sim.box.wire(), QList<QByteArray>{commandReport(CMD_SET_CAN_TIME, payload)});
@@ -302,6 +305,7 @@ void TestSettingDialog::canTimeEmptyFieldSendsNothing()
     SettingDialog dialog;
     child<QLineEdit>(dialog, "lineEdit_can_time")->setText(typed);
     child<QPushButton>(dialog, "pushButton_update_can_time")->click();
+    QVERIFY(waitForBoxWork(&dialog));
     QVERIFY(sim.box.wire().isEmpty());
     QCOMPARE(boxes.texts(), QStringList{message});
     QCOMPARE(boxes.shown.value(0).kind, MessageBox::Warning);
@@ -332,6 +336,7 @@ void TestSettingDialog::unansweredCommandsWarn()
     SettingDialog dialog;
     MessageBoxRecorder boxes(QMessageBox::Yes);
     pressDeviceButton(dialog, button);
+    QVERIFY(waitForBoxWork(&dialog));
     QCOMPARE(sim.box.commandsOnWire(), QList<uint8_t>{uint8_t(cmd)});
     QCOMPARE(boxes.texts().last(), message);
     QCOMPARE(boxes.shown.last().kind, MessageBox::Warning);
@@ -359,6 +364,7 @@ void TestSettingDialog::canTimeReadShowsReply()
     sim.box.setCanTime(uint8_t(boxValue));
     SettingDialog dialog;
     child<QPushButton>(dialog, "pushButton_read_can_time")->click();
+    QVERIFY(waitForBoxWork(&dialog));
 
     QCOMPARE(child<QLabel>(dialog, "label_can_time")->text(), label);
     QCOMPARE(sim.box.wire(), QList<QByteArray>{commandReport(CMD_GET_CAN_TIME)});
@@ -381,16 +387,19 @@ void TestSettingDialog::canTimeNoReplyKeepsLabel()
     sim.box.setFault(SimBox::Fault::Silent, CMD_GET_CAN_TIME);
     sim.box.setInstantTimeouts(true);
     read->click();
+    QVERIFY(waitForBoxWork(&dialog));
     QCOMPARE(label->text(), QStringLiteral("..."));
 
     sim.box.clearFaults();
     read->click();
+    QVERIFY(waitForBoxWork(&dialog));
     QCOMPARE(label->text(), QStringLiteral("30 ms"));
 
     sim.box.setCanTime(40);
     sim.box.setFault(SimBox::Fault::Silent, CMD_GET_CAN_TIME);
     sim.box.setInstantTimeouts(true);
     read->click();
+    QVERIFY(waitForBoxWork(&dialog));
     QCOMPARE(label->text(), QStringLiteral("30 ms"));
     QVERIFY(boxes.shown.isEmpty());
 }
@@ -425,6 +434,7 @@ void TestSettingDialog::factoryReset()
     bool visibleWhileOpen = false;
     boxes.whileOpen = [&](const MessageBox::Shown &) { visibleWhileOpen = label->isVisible(); };
     child<QPushButton>(dialog, "pushButto_wifi_factory")->click();
+    QVERIFY(waitForBoxWork(&dialog));
 
     QCOMPARE(boxes.shown.size(), 1);
     const MessageBox::Shown &question = boxes.shown.first();
@@ -513,6 +523,38 @@ void TestSettingDialog::deviceButtonsWaitForUpgrade()
     QVERIFY(child<QLabel>(dialog, "label_factory")->isHidden());
 }
 
+void TestSettingDialog::silentBoxLeavesDialogServingUntilPulled_data()
+{
+    deviceButtonsNeedConnection_data();
+}
+
+void TestSettingDialog::silentBoxLeavesDialogServingUntilPulled()
+{
+    QFETCH(QString, button);
+    TempWorkDir dir;
+    SimFixture sim;
+    MessageBoxRecorder boxes(QMessageBox::Yes);
+    openLink(sim);
+    // Real time-outs: the command waits as long as a silent box makes it.
+    sim.box.setFault(SimBox::Fault::Silent);
+    SettingDialog dialog;
+    const QList<QPushButton *> buttons = {child<QPushButton>(dialog, "pushButton_read_can_time"),
+                                          child<QPushButton>(dialog, "pushButton_update_can_time"),
+                                          child<QPushButton>(dialog, "pushButto_wifi_factory")};
+
+    pressDeviceButton(dialog, button);
+    // Served while the command waits, with no second command let in.
+    QTRY_COMPARE(sim.box.commandsOnWire().size(), 1);
+    for (QPushButton *other : buttons)
+        QVERIFY(!other->isEnabled());
+
+    sim.box.unplug();
+    QVERIFY(waitForBoxWork(&dialog, 5000));
+    for (QPushButton *other : buttons)
+        QVERIFY(other->isEnabled());
+    QCOMPARE(sim.box.commandsOnWire().size(), 1);
+}
+
 void TestSettingDialog::repliesStayWithDialogWhileCanRxRuns_data()
 {
     QTest::addColumn<double>("framesPerSecond");
@@ -556,9 +598,12 @@ void TestSettingDialog::repliesStayWithDialogWhileCanRxRuns()
         const int value = 10 + round;
         edit->setText(QString::number(value));
         child<QPushButton>(dialog, "pushButton_update_can_time")->click();
+        QVERIFY(waitForBoxWork(&dialog));
         child<QPushButton>(dialog, "pushButton_read_can_time")->click();
+        QVERIFY(waitForBoxWork(&dialog));
         QCOMPARE(label->text(), QStringLiteral("%1 ms").arg(value));
         child<QPushButton>(dialog, "pushButto_wifi_factory")->click();
+        QVERIFY(waitForBoxWork(&dialog));
     }
     const int framesDuringDialog = frames.load();
     if (framesPerSecond > 0)

@@ -1,12 +1,14 @@
 #include "testsupport.h"
 
 #include "appconfig.h"
+#include "boxoperation.h"
 #include "devicelink.h"
 #include "hidbackend.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLoggingCategory>
+#include <QTest>
 
 #include <mutex>
 
@@ -245,4 +247,16 @@ void LockHolder::crash()
     ::waitpid(pid_t(m_pid), nullptr, 0);
     m_pid = -1;
     m_locked = false;
+}
+
+bool waitForBoxWork(QObject *root, int ms)
+{
+    return QTest::qWaitFor(
+        [root] {
+            for (const BoxOperation *operation : root->findChildren<BoxOperation *>())
+                if (operation->isRunning())
+                    return false;
+            return true;
+        },
+        ms);
 }

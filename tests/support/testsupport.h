@@ -107,3 +107,8 @@ QByteArray commandReport(uint8_t cmd, const QByteArray &payload = QByteArray());
 QByteArray inputFrame(uint8_t cmd, const QByteArray &payload = QByteArray());
 QVector<uint8_t> bytesVector(const QByteArray &bytes);
 QByteArray vectorBytes(const QVector<uint8_t> &bytes);
+
+class QObject;
+// Serves events until every box operation under `root` has reported its
+// result, at most `ms`; false when one is still waiting.
+bool waitForBoxWork(QObject *root, int ms = 30000);
