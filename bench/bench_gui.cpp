@@ -17,13 +17,6 @@
 namespace {
 // Longer than one exchange's reply time-out, so that a whole wait is inside.
 constexpr int kSilentMs = 12000;
-
-void runFor(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 } // namespace
 
 int main(int argc, char **argv)
@@ -55,19 +48,19 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "bench_gui: the simulated box did not connect\n");
             return 1;
         }
-        runFor(50);
+        runEventLoopFor(50);
 
         box.setFault(SimBox::Fault::Silent);
         EventLoopStall stall;
         stall.start();
         read->click();
-        runFor(kSilentMs);
+        runEventLoopFor(kSilentMs);
         // Pulled out: the reads still waiting fail at once.
         box.unplug();
         QElapsedTimer left;
         left.start();
         while (!read->isEnabled() && left.elapsed() < 60000)
-            runFor(5);
+            runEventLoopFor(5);
         printFigure("gui_max_stall_silent_box_ms", stall.maxMs(), "ms");
         if (!read->isEnabled())
             status = 1;

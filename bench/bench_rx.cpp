@@ -78,23 +78,15 @@ public:
                     m_last = now;
                     m_rows += last - first + 1;
                 });
-        m_tick.setTimerType(Qt::PreciseTimer);
-        m_tick.setInterval(1);
-        connect(&m_tick, &QTimer::timeout, this, [this] {
-            const qint64 now = m_clock.nsecsElapsed();
-            m_maxGap = std::max(m_maxGap, now - m_lastTick);
-            m_lastTick = now;
-        });
         m_clock.start();
-        m_tick.start();
+        m_stall.start();
     }
 
     void reset()
     {
         m_rows = 0;
         m_first = m_last = 0;
-        m_lastTick = m_clock.nsecsElapsed();
-        m_maxGap = 0;
+        m_stall.start();
     }
 
     // Runs the event loop until `rows` rows arrived or the limit passed.
@@ -107,15 +99,6 @@ public:
         return m_rows >= rows;
     }
 
-    // A real event loop, idle between events as the tool's is: a loop that
-    // spins on processEvents() burns a core of its own and starves the reader.
-    void runFor(int ms)
-    {
-        QEventLoop loop;
-        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-
     // Frames per second between the first and the last arrival.
     double fps() const
     {
@@ -123,21 +106,14 @@ public:
                                               : 0.0;
     }
     qint64 rows() const { return m_rows; }
-    // Includes the time since the last tick: a loop that never served the
-    // timer stalled for all of it.
-    double maxStallMs() const
-    {
-        return double(std::max(m_maxGap, m_clock.nsecsElapsed() - m_lastTick)) / 1e6;
-    }
+    double maxStallMs() { return m_stall.maxMs(); }
 
 private:
     QElapsedTimer m_clock;
-    QTimer m_tick;
+    EventLoopStall m_stall;
     qint64 m_rows = 0;
     qint64 m_first = 0;
     qint64 m_last = 0;
-    qint64 m_lastTick = 0;
-    qint64 m_maxGap = 0;
 };
 
 QVector<uint8_t> sampleFrame(int n)
@@ -149,13 +125,13 @@ QVector<uint8_t> sampleFrame(int n)
 }
 
 // Fills the table to `rows` rows through the slot itself.
-void fillTo(MainWindow &window, Probe &probe, int rows)
+void fillTo(MainWindow &window, int rows)
 {
     for (int n = canRxModelOf(window).rowCount(); n < rows; ++n)
         QMetaObject::invokeMethod(&window, "receive_can_rx", Qt::DirectConnection,
                                   Q_ARG(QVector<uint8_t>, sampleFrame(n)),
                                   Q_ARG(qint64, frameReadTimeUs()));
-    probe.runFor(200);
+    runEventLoopFor(200);
 }
 
 // Frames per second that reached the table with the box at its busiest
@@ -163,14 +139,14 @@ void fillTo(MainWindow &window, Probe &probe, int rows)
 // as frames stored, so the view's batching does not blur the window's edges.
 double sustained(SimBox &box, Probe &probe, const CanRxModel &model, double *stallMs)
 {
-    probe.runFor(200);
+    runEventLoopFor(200);
     box.setCanRate(kSustainedRate);
-    probe.runFor(kWarmUpMs);
+    runEventLoopFor(kWarmUpMs);
     probe.reset();
     const quint64 before = model.received();
     QElapsedTimer window;
     window.start();
-    probe.runFor(kSustainedMs);
+    runEventLoopFor(kSustainedMs);
     const quint64 stored = model.received() - before;
     const double seconds = double(window.nsecsElapsed()) / 1e9;
     *stallMs = probe.maxStallMs();
@@ -230,13 +206,13 @@ int main(int argc, char **argv)
         printFigure("rx_fps_rows0", probe.fps(), "fps");
 
         // 2. Fill the table to a million rows through the slot itself.
-        probe.runFor(200);
+        runEventLoopFor(200);
 #ifdef __GLIBC__
         malloc_trim(0);
 #endif
         const qint64 rssBefore = residentBytes();
         const int rowsBefore = model.rowCount();
-        fillTo(window, probe, kPrefillRows);
+        fillTo(window, kPrefillRows);
         const qint64 rssAfter = residentBytes();
         const int added = model.rowCount() - rowsBefore;
 
@@ -287,7 +263,7 @@ int main(int argc, char **argv)
 
         // 5. The same at ten million rows, the default limit: every new frame
         // pushes the oldest out.
-        fillTo(window, probe, kLargeRows);
+        fillTo(window, kLargeRows);
         const double fps10m = sustained(box, probe, model, &stallMs);
         printFigure("rx_fps_sustained_rows10m", fps10m, "fps");
         printFigure("rx_max_stall_rows10m_ms", stallMs, "ms");

@@ -3,6 +3,7 @@
 // What every benchmark shares: quiet logs and its "name value unit" lines.
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QLoggingCategory>
 #include <QMetaType>
 #include <QTimer>
@@ -40,6 +41,15 @@ inline double percentile(std::vector<double> v, double p)
 
 // The longest the event loop of this thread went without serving a timer of
 // 1 ms: how long a window that runs it would have shown nothing new.
+// A real event loop for `ms`, idle between events as the tool's is: a loop
+// that spins on processEvents() burns a core of its own and starves the reader.
+inline void runEventLoopFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 class EventLoopStall
 {
 public:
