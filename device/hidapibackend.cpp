@@ -2,7 +2,10 @@
 
 #include <hidapi.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <chrono>
 
 namespace {
 hid_device *dev(HidHandle *h)
@@ -34,7 +37,20 @@ int HidapiBackend::write(HidHandle *h, const unsigned char *data, size_t length)
 
 int HidapiBackend::readTimeout(HidHandle *h, unsigned char *data, size_t length, int milliseconds)
 {
-    return hid_read_timeout(dev(h), data, length, milliseconds);
+    // A stop signal that lands in hidapi's poll fails the read with EINTR.
+    // The box is still there: wait out the rest of the time.
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
+    for (;;) {
+        errno = 0;
+        const int result = hid_read_timeout(dev(h), data, length, milliseconds);
+        if (result >= 0 || errno != EINTR)
+            return result;
+        if (milliseconds > 0) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+            milliseconds = int(std::max<long long>(0, left.count()));
+        }
+    }
 }
 
 int HidapiBackend::getSerialNumberString(HidHandle *h, wchar_t *string, size_t maxlen)

@@ -80,6 +80,7 @@ private slots:
     void slcanLinkLeavesOtherFilesAlone();
     void slcanDropsTheLineOfAClosedClient();
     void slcanStopsDuringAClientFlood();
+    void slcanStopsBetweenTheCommandsOfOneRead();
 
 private:
     int run(const QStringList &args);
@@ -572,6 +573,36 @@ void CliHidrawTest::slcanStopsDuringAClientFlood()
     QCOMPARE(bridge.exitCode(), 0);
     qInfo("%d frames reached the box after the stop", box->sentCanFrames().size() - atStop);
     QVERIFY(box->sentCanFrames().size() - atStop <= 4);
+}
+
+// A stop that comes while the bridge waits on the box ends it before the
+// rest of that one read: the frames behind the question never reach the bus.
+void CliHidrawTest::slcanStopsBetweenTheCommandsOfOneRead()
+{
+    SimBox *box = m_dev->box();
+    QProcess bridge;
+    const QByteArray pts = startBridge(bridge);
+    QVERIFY2(pts.startsWith("/dev/pts/"), bridge.readAllStandardError().constData());
+    const int fd = ::open(pts.constData(), O_RDWR | O_NOCTTY);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, "O\r", 2), ssize_t(2));
+    char answer = 0;
+    QCOMPARE(::read(fd, &answer, 1), ssize_t(1));
+    QCOMPARE(answer, '\r');
+    const int before = box->sentCanFrames().size();
+    box->setReplyDelayMs(500);
+    // Well under one read of the bridge, and written at once.
+    QByteArray lines = "V\r";
+    for (int i = 0; i < 30; ++i)
+        lines += "t12380011223344556677\r";
+    QCOMPARE(::write(fd, lines.constData(), size_t(lines.size())), ssize_t(lines.size()));
+    QTRY_VERIFY_WITH_TIMEOUT(box->commandsOnWire().contains(CMD_GET_SOFTWARE_VERSION), 10000);
+    bridge.terminate();
+    const bool ended = bridge.waitForFinished(30000);
+    ::close(fd);
+    QVERIFY(ended);
+    QVERIFY2(bridge.exitCode() == 0, bridge.readAllStandardError().constData());
+    QCOMPARE(box->sentCanFrames().size(), before);
 }
 
 QTEST_GUILESS_MAIN(CliHidrawTest)
