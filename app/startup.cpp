@@ -4,7 +4,7 @@
 
 #include "version.h"
 
-#include "appconfig.h"
+#include "config.h"
 #include "configfile.h"
 #include "hotplugsource.h"
 #include "mainwindow.h"
@@ -104,7 +104,7 @@ int parseStartOptions(const QStringList &arguments, StartOptions &options, QStri
 
 QString installTranslation(QCoreApplication &app, QTranslator &translator)
 {
-    const QString file = translationFileFor(AppConfig::getLanguage());
+    const QString file = translationFileFor(config()->get(Config::Language).toString());
     // A missing file leaves the texts built into the forms, which is fine.
     if (!file.isEmpty())
         translator.load(file);
@@ -115,7 +115,7 @@ QString installTranslation(QCoreApplication &app, QTranslator &translator)
 void installQtTranslation(QCoreApplication &app, QTranslator &translator)
 {
     // Qt's own dialogs and buttons; English needs none.
-    if (AppConfig::getLanguage() != QLatin1String("cn"))
+    if (config()->get(Config::Language).toString() != QLatin1String("cn"))
         return;
     if (translator.load(QStringLiteral("qtbase_zh_CN"),
                         QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
@@ -191,7 +191,7 @@ void Startup::prepare(QCoreApplication &app)
         createSimulatedBox();
 
     m_settings = std::make_unique<QSettings>(configFilePath(), QSettings::IniFormat);
-    loadConfig(*m_settings);
+    config()->load(*m_settings);
 
     // The tool's translation goes in last, so its own texts win.
     m_qtTranslator = std::make_unique<QTranslator>();

@@ -29,12 +29,12 @@ struct StartOptions
 // stdout for 0, stderr otherwise).
 int parseStartOptions(const QStringList &arguments, StartOptions &options, QString &message);
 
-// Loads the translation of the current AppConfig language into `translator`
+// Loads the translation of the configured language into `translator`
 // (by relative name, so from the working directory) and installs it in every
 // case. Returns the file name asked for, empty when none applies.
 QString installTranslation(QCoreApplication &app, QTranslator &translator);
 
-// Loads Qt's own translation (qtbase) for the current AppConfig language from
+// Loads Qt's own translation (qtbase) for the configured language from
 // Qt's translations directory into `translator` and installs it when found.
 void installQtTranslation(QCoreApplication &app, QTranslator &translator);
 

@@ -1,7 +1,5 @@
 #include "configfile.h"
 
-#include "appconfig.h"
-
 #include <QSettings>
 
 #include <utility>
@@ -28,8 +26,9 @@ void tellOnce()
         w.warn();
     }
 }
+} // namespace
 
-void noteWrite(QSettings &settings)
+void noteConfigWrite(QSettings &settings)
 {
     settings.sync();
     if (settings.status() == QSettings::NoError)
@@ -37,7 +36,6 @@ void noteWrite(QSettings &settings)
     writeWarning().failed = true;
     tellOnce();
 }
-} // namespace
 
 void setConfigWriteWarning(std::function<void()> warn)
 {
@@ -48,62 +46,6 @@ void setConfigWriteWarning(std::function<void()> warn)
 QString configFilePath()
 {
     return QStringLiteral("./config.ini");
-}
-
-void loadConfig(QSettings &settings)
-{
-    struct Key
-    {
-        const char *name;
-        QString (*get)();
-        void (*set)(const QString &);
-    };
-    const Key keys[] = {
-        {"language", &AppConfig::getLanguage, &AppConfig::setLanguage},
-        {"can_time", &AppConfig::getCanTime, &AppConfig::setCanTime},
-        {"auto_connect", &AppConfig::getAutoConnect, &AppConfig::setAutoConnect},
-    };
-    bool wrote = false;
-    for (const Key &key : keys) {
-        const QString text = settings.value(QLatin1String(key.name), QVariant()).toString();
-        if (!text.isEmpty()) {
-            key.set(text);
-        } else {
-            settings.setValue(QLatin1String(key.name), key.get());
-            wrote = true;
-        }
-    }
-    if (wrote)
-        noteWrite(settings);
-    // Newer than the keys above: read when present, never written back, so
-    // that a file without them stays as it was.
-    const std::pair<QString, void (*)(const QString &)> newer[] = {
-        {canRxRowLimitKey(), &AppConfig::setCanRxRowLimit},
-        {canRxAlwaysKey(), &AppConfig::setCanRxAlways},
-    };
-    for (const auto &key : newer) {
-        const QString text = settings.value(key.first).toString();
-        if (!text.isEmpty())
-            key.second(text);
-    }
-}
-
-QString canRxRowLimitKey()
-{
-    return QStringLiteral("can_rx_row_limit");
-}
-
-QString canRxAlwaysKey()
-{
-    return QStringLiteral("can_rx_always");
-}
-
-bool writeConfigValue(const QString &key, const QString &value)
-{
-    QSettings settings(configFilePath(), QSettings::IniFormat);
-    settings.setValue(key, value);
-    noteWrite(settings);
-    return settings.status() == QSettings::NoError;
 }
 
 QString translationFileFor(const QString &language)

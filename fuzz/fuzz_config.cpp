@@ -1,12 +1,13 @@
 // A config.ini of any content loads into usable values: every key ends up
-// non-empty (a default where the file holds nothing usable), and the file
-// then holds all three keys.
-#include "appconfig.h"
+// with a value of its type (a default where the file holds nothing usable),
+// and the file then holds the three keys of the first version.
+#include "config.h"
 #include "configfile.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QMetaEnum>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -24,14 +25,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             std::abort();
         f.write(reinterpret_cast<const char *>(data), qint64(size));
     }
-    AppConfig::resetToDefaults();
+    config()->resetToDefaults();
     {
         QSettings settings(configFilePath(), QSettings::IniFormat);
-        loadConfig(settings);
+        config()->load(settings);
     }
-    if (AppConfig::getLanguage().isEmpty() || AppConfig::getCanTime().isEmpty() ||
-        AppConfig::getAutoConnect().isEmpty())
-        std::abort();
+    const QMetaEnum keys = QMetaEnum::fromType<Config::Key>();
+    for (int n = 0; n < keys.keyCount(); ++n) {
+        const QVariant value = config()->get(Config::Key(keys.value(n)));
+        if (!value.isValid() || value.toString().isEmpty() ||
+            (value.userType() == QMetaType::Int && value.toInt() <= 0))
+            std::abort();
+    }
     QSettings reread(configFilePath(), QSettings::IniFormat);
     if (reread.status() == QSettings::NoError) {
         for (const char *key : {"language", "can_time", "auto_connect"})

@@ -1,12 +1,12 @@
 #include "cantracewindow.h"
 #include "ui_cantracewindow.h"
 
-#include "appconfig.h"
 #include "canidsummarymodel.h"
 #include "canrxmodel.h"
 #include "cantracepanel.h"
 #include "capturechooser.h"
 #include "capturefile.h"
+#include "config.h"
 #include "messagebox.h"
 
 #include <QFileInfo>
@@ -100,7 +100,7 @@ CanTraceWindow *CanTraceWindow::openCapture(QWidget *parent)
     // The capture's own rows, gone with its window.
     auto *rows = new CanRxModel;
     auto *ids = new CanIdSummaryModel;
-    rows->setRowLimit(AppConfig::canRxRowLimit());
+    rows->setRowLimit(config()->get(Config::CanRxRowLimit).toInt());
     CaptureFile capture;
     {
         const BusyCursor busy;

@@ -1,8 +1,8 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include "appconfig.h"
 #include "cantracewindow.h"
+#include "config.h"
 #include "configfile.h"
 #include "devicelink.h"
 #include "messagebox.h"
@@ -135,7 +135,7 @@ void MainWindow::resumeCanRx()
     // A box that was pulled out lost its CAN reporting while the thread ran on.
     if (m_canRx.isRunning())
         can_rx_enable(1);
-    else if (AppConfig::canRxAlways())
+    else if (config()->get(Config::CanRxAlways).toBool())
         startCanRx(false);
 }
 
@@ -156,7 +156,7 @@ void MainWindow::applyCanRxAlways(bool on)
 void MainWindow::on_tabWidget_currentChanged(int index)
 {
     qCDebug(lcWindow).nospace() << "tab_changed " << index;
-    const bool always = AppConfig::canRxAlways();
+    const bool always = config()->get(Config::CanRxAlways).toBool();
     // Sending on after the CAN tab is left is part of receiving on every tab.
     if (index != kCanTab && !always)
         stopPeriodicRows();
@@ -188,8 +188,8 @@ void MainWindow::leaveBoxIdle()
 {
     // Reporting is on while the CAN tab is shown (or on every tab); a box left
     // reporting would flood the next program that opens it.
-    const bool reporting =
-        m_canRx.isRunning() || ui->tabWidget->currentIndex() == kCanTab || AppConfig::canRxAlways();
+    const bool reporting = m_canRx.isRunning() || ui->tabWidget->currentIndex() == kCanTab ||
+                           config()->get(Config::CanRxAlways).toBool();
     stopCanRx();
     stopPeriodicRows();
     if (reporting)

@@ -3,12 +3,12 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include "appconfig.h"
 #include "canidsummarymodel.h"
 #include "canrxmodel.h"
 #include "cansaveformat.h"
 #include "cantracepanel.h"
 #include "cantracewindow.h"
+#include "config.h"
 #include "devicelog.h"
 #include "filechooser.h"
 #include "messagebox.h"
@@ -38,7 +38,12 @@ constexpr int kProgressSteps = 1000;
 void MainWindow::setUpCanRxTable()
 {
     m_rxModel = new CanRxModel(this);
-    m_rxModel->setRowLimit(AppConfig::canRxRowLimit());
+    m_rxModel->setRowLimit(config()->get(Config::CanRxRowLimit).toInt());
+    // A limit changed in the settings dialog applies at once, or after a save.
+    connect(config(), &Config::changed, this, [this](Config::Key key) {
+        if (key == Config::CanRxRowLimit && !m_rxSaving)
+            m_rxModel->setRowLimit(config()->get(Config::CanRxRowLimit).toInt());
+    });
     m_rxIdModel = new CanIdSummaryModel(this);
     connect(m_rxModel, &CanRxModel::flushed, m_rxIdModel, &CanIdSummaryModel::flush);
     m_rxPanel = new CanTracePanel({ui->table_can_rx, ui->pushButton_can_rx_pause,
@@ -75,9 +80,6 @@ void MainWindow::traceSentFrame(QVector<uint8_t> frame, qint64 sentUs)
 
 void MainWindow::showCanRxCounts()
 {
-    // A limit changed in the settings dialog applies from here on.
-    if (!m_rxSaving)
-        m_rxModel->setRowLimit(AppConfig::canRxRowLimit());
     const quint64 received = m_rxModel->received();
     if (!m_rxReceivedSamples.isEmpty() && received < m_rxReceivedSamples.last())
         m_rxReceivedSamples.clear(); // the counts were reset
@@ -168,6 +170,7 @@ void MainWindow::on_pushButton_can_rx_save_clicked()
     progress.reset();
     m_rxModel->setTrimmingHeld(false);
     m_rxSaving = false;
+    m_rxModel->setRowLimit(config()->get(Config::CanRxRowLimit).toInt());
 
     if (result == CanRxModel::WriteResult::Cancelled) {
         file.cancelWriting();

@@ -1,7 +1,7 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include "appconfig.h"
+#include "config.h"
 #include "devicechange.h"
 #include "devicelink.h"
 #include "hotplugsource.h"
@@ -45,7 +45,7 @@ void MainWindow::handleDeviceArrival(int deviceType, bool physicalVolume)
 {
     qCDebug(lcWindow) << "my device in: " << deviceType;
     ui->statusbar->showMessage(tr("USB线连接"));
-    if (AppConfig::getAutoConnect() != QLatin1String("1"))
+    if (!config()->get(Config::AutoConnect).toBool())
         return;
 
     DeviceLink *link = DeviceLink::instance();
@@ -85,7 +85,7 @@ void MainWindow::connectAutomatically()
 void MainWindow::connectPresentBox()
 {
     DeviceLink *link = DeviceLink::instance();
-    if (AppConfig::getAutoConnect() != QLatin1String("1") || link->isConnected() ||
+    if (!config()->get(Config::AutoConnect).toBool() || link->isConnected() ||
         upgradeInProgress(false))
         return;
     // A box that is there already needs no settling time; one that is not

@@ -1,35 +1,26 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include "appconfig.h"
-#include "configfile.h"
+#include "config.h"
 #include "devicelink.h"
 #include "filechooser.h"
 #include "otafile.h"
 #include "windowlog.h"
 
 #include <QFileInfo>
-#include <QSettings>
 
 #include <utility>
-
-namespace {
-// The folder of the last chosen upgrade file, where the dialog opens next time.
-const QString kUpgradeDirKey = QStringLiteral("upgrade_dir");
-} // namespace
 
 void MainWindow::on_button_select_file_clicked()
 {
     qCDebug(lcWindow) << "select file button clicked";
-    const QString dir = QSettings(configFilePath(), QSettings::IniFormat)
-                            .value(kUpgradeDirKey, QStringLiteral("."))
-                            .toString();
+    const QString dir = config()->get(Config::UpgradeDir).toString();
     const QString path = openFileChooser()(this, tr("打开升级文件"), dir, tr("升级文件(*.ota)"),
                                            QFileDialog::DontUseNativeDialog);
     qCDebug(lcWindow) << path;
     if (!path.isEmpty()) {
         ui->lineEdit_ota_file->setText(path);
-        writeConfigValue(kUpgradeDirKey, QFileInfo(path).absolutePath());
+        config()->set(Config::UpgradeDir, QFileInfo(path).absolutePath());
     }
 }
 
@@ -127,7 +118,7 @@ void MainWindow::upgradeFinished()
         return;
     }
     // Receiving on every tab resumes on a link that is still connected.
-    if (AppConfig::canRxAlways())
+    if (config()->get(Config::CanRxAlways).toBool())
         startCanRx(false);
 }
 

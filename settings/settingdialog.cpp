@@ -1,10 +1,9 @@
 #include "settingdialog.h"
 #include "ui_settingdialog.h"
 
-#include "appconfig.h"
 #include "boxcommands.h"
 #include "boxoperation.h"
-#include "configfile.h"
+#include "config.h"
 #include "devicelink.h"
 #include "devicethread.h"
 #include "messagebox.h"
@@ -16,9 +15,6 @@
 
 namespace {
 Q_LOGGING_CATEGORY(lcSettings, "votkbox.settings", QtInfoMsg)
-
-const QString kLanguageKey = QStringLiteral("language");
-const QString kAutoConnectKey = QStringLiteral("auto_connect");
 } // namespace
 
 SettingDialog::SettingDialog(QWidget *parent, DeviceThread *deviceThread)
@@ -31,22 +27,22 @@ SettingDialog::SettingDialog(QWidget *parent, DeviceThread *deviceThread)
     // frees itself.
     setAttribute(Qt::WA_DeleteOnClose);
 
-    const QString language = AppConfig::getLanguage();
+    const QString language = config()->get(Config::Language).toString();
     if (language == QLatin1String("cn"))
         ui->radioButton_cn->setChecked(true);
     else if (language == QLatin1String("en"))
         ui->radioButton_en->setChecked(true);
 
     // Unchecking runs the state-changed slot, which writes "0" at once.
-    ui->checkBox_auto_connect->setChecked(AppConfig::getAutoConnect() == QLatin1String("1"));
+    ui->checkBox_auto_connect->setChecked(config()->get(Config::AutoConnect).toBool());
 
     ui->lineEdit_can_time->setValidator(
         new QRegExpValidator(QRegExp(QStringLiteral("[0-9 ]+$")), ui->lineEdit_can_time));
     ui->lineEdit_can_time->setMaxLength(2);
 
-    ui->spinBox_rx_row_limit->setValue(AppConfig::canRxRowLimit());
+    ui->spinBox_rx_row_limit->setValue(config()->get(Config::CanRxRowLimit).toInt());
     // Only a click writes: showing the dialog changes nothing.
-    ui->checkBox_can_rx_always->setChecked(AppConfig::canRxAlways());
+    ui->checkBox_can_rx_always->setChecked(config()->get(Config::CanRxAlways).toBool());
 
     ui->label_factory->hide();
 }
@@ -100,11 +96,10 @@ bool SettingDialog::deviceReady()
 
 void SettingDialog::chooseLanguage(const QString &language, const char *debugLine)
 {
-    if (AppConfig::getLanguage() == language)
+    if (config()->get(Config::Language).toString() == language)
         return;
     qCDebug(lcSettings) << debugLine;
-    writeConfigValue(kLanguageKey, language);
-    AppConfig::setLanguage(language);
+    config()->set(Config::Language, language);
 }
 
 void SettingDialog::on_listWidget_currentRowChanged(int currentRow)
@@ -190,28 +185,18 @@ void SettingDialog::on_pushButto_wifi_factory_clicked()
 
 void SettingDialog::on_checkBox_auto_connect_stateChanged(int)
 {
-    const QString value = ui->checkBox_auto_connect->checkState() == Qt::Checked
-                              ? QStringLiteral("1")
-                              : QStringLiteral("0");
-    writeConfigValue(kAutoConnectKey, value);
-    AppConfig::setAutoConnect(value);
+    config()->set(Config::AutoConnect, ui->checkBox_auto_connect->checkState() == Qt::Checked);
 }
 
 void SettingDialog::on_spinBox_rx_row_limit_editingFinished()
 {
     // Taken only once typed in full: a limit of the first digit typed would
     // cost the receive table its rows.
-    const QString value = QString::number(ui->spinBox_rx_row_limit->value());
-    if (value == AppConfig::getCanRxRowLimit())
-        return;
-    writeConfigValue(canRxRowLimitKey(), value);
-    AppConfig::setCanRxRowLimit(value);
+    config()->set(Config::CanRxRowLimit, ui->spinBox_rx_row_limit->value());
 }
 
 void SettingDialog::on_checkBox_can_rx_always_clicked(bool checked)
 {
-    const QString value = checked ? QStringLiteral("1") : QStringLiteral("0");
-    writeConfigValue(canRxAlwaysKey(), value);
-    AppConfig::setCanRxAlways(value);
+    config()->set(Config::CanRxAlways, checked);
     emit sig_can_rx_always_changed(checked);
 }

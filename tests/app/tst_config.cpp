@@ -1,4 +1,4 @@
-#include "appconfig.h"
+#include "config.h"
 #include "configfile.h"
 #include "startup.h"
 #include "testsupport.h"
@@ -7,9 +7,11 @@
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <QMetaEnum>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTranslator>
@@ -50,12 +52,19 @@ KeyValues defaults()
     return {{"language", "cn"}, {"can_time", "30"}, {"auto_connect", "1"}};
 }
 
+// Every key's value after loading, by its name in Config::Key.
+QVariantMap typedDefaults()
+{
+    return {{"Language", "cn"},          {"CanTime", 30},        {"AutoConnect", true},
+            {"CanRxRowLimit", 10000000}, {"CanRxAlways", false}, {"UpgradeDir", "."}};
+}
+
 // What start-up does with the file and the translation, without the window.
 QString loadAndTranslate(QTranslator &translator)
 {
     {
         QSettings settings(configFilePath(), QSettings::IniFormat);
-        loadConfig(settings);
+        config()->load(settings);
     }
     return installTranslation(*QCoreApplication::instance(), translator);
 }
@@ -69,7 +78,8 @@ private slots:
     void startupReadsAndCompletesTheFile_data();
     void startupReadsAndCompletesTheFile();
     void eachWorkingDirectoryHasItsOwnFiles();
-    void writeConfigValueKeepsTheOtherKeys();
+    void setWritesOneKeyAndTellsOnce_data();
+    void setWritesOneKeyAndTellsOnce();
     void processRunsFromAnEmptyDirectory_data();
     void processRunsFromAnEmptyDirectory();
 };
@@ -87,26 +97,31 @@ void TestConfig::startupReadsAndCompletesTheFile_data()
     QTest::addColumn<QString>("translation");
     QTest::addColumn<bool>("translated");
     QTest::addColumn<KeyValues>("onDisk");
+    QTest::addColumn<QVariantMap>("typed"); // the values read that are no default
 
     QTest::newRow("first run, no file") << QByteArray() << "cn"
-                                        << "app_zh.qm" << true << defaults();
+                                        << "app_zh.qm" << true << defaults() << QVariantMap();
     QTest::newRow("empty file") << QByteArray("") << "cn"
-                                << "app_zh.qm" << true << defaults();
+                                << "app_zh.qm" << true << defaults() << QVariantMap();
     QTest::newRow("only language=en")
         << QByteArray("[General]\nlanguage=en\n") << "en"
         << "app_en.qm" << true
-        << KeyValues{{"language", "en"}, {"can_time", "30"}, {"auto_connect", "1"}};
+        << KeyValues{{"language", "en"}, {"can_time", "30"}, {"auto_connect", "1"}}
+        << QVariantMap{{"Language", "en"}};
     QTest::newRow("key outside any section")
         << QByteArray("language=en\n") << "en"
         << "app_en.qm" << true
-        << KeyValues{{"language", "en"}, {"can_time", "30"}, {"auto_connect", "1"}};
+        << KeyValues{{"language", "en"}, {"can_time", "30"}, {"auto_connect", "1"}}
+        << QVariantMap{{"Language", "en"}};
     QTest::newRow("empty language is written back as cn")
         << QByteArray("[General]\nlanguage=\ncan_time=50\nauto_connect=0\n") << "cn"
         << "app_zh.qm" << true
-        << KeyValues{{"language", "cn"}, {"can_time", "50"}, {"auto_connect", "0"}};
+        << KeyValues{{"language", "cn"}, {"can_time", "50"}, {"auto_connect", "0"}}
+        << QVariantMap{{"CanTime", 50}, {"AutoConnect", false}};
     QTest::newRow("upper-case EN loads nothing and stays")
         << QByteArray("[General]\nlanguage=EN\ncan_time=30\nauto_connect=1\n") << "EN"
-        << "" << false << KeyValues{{"language", "EN"}, {"can_time", "30"}, {"auto_connect", "1"}};
+        << "" << false << KeyValues{{"language", "EN"}, {"can_time", "30"}, {"auto_connect", "1"}}
+        << QVariantMap{{"Language", "EN"}};
     QTest::newRow("unexpected values are kept")
         << QByteArray("[General]\nlanguage=de\ncan_time=abc\nauto_connect=yes\n"
                       "can_rx_row_limit=lots\n")
@@ -115,7 +130,8 @@ void TestConfig::startupReadsAndCompletesTheFile_data()
         << KeyValues{{"language", "de"},
                      {"can_time", "abc"},
                      {"auto_connect", "yes"},
-                     {"can_rx_row_limit", "lots"}};
+                     {"can_rx_row_limit", "lots"}}
+        << QVariantMap{{"Language", "de"}, {"AutoConnect", false}};
     QTest::newRow("receive row limit")
         << QByteArray("[General]\nlanguage=cn\ncan_time=30\nauto_connect=1\n"
                       "can_rx_row_limit=250000\n")
@@ -124,7 +140,8 @@ void TestConfig::startupReadsAndCompletesTheFile_data()
         << KeyValues{{"language", "cn"},
                      {"can_time", "30"},
                      {"auto_connect", "1"},
-                     {"can_rx_row_limit", "250000"}};
+                     {"can_rx_row_limit", "250000"}}
+        << QVariantMap{{"CanRxRowLimit", 250000}};
     QTest::newRow("receiving on every tab")
         << QByteArray("[General]\nlanguage=cn\ncan_time=30\nauto_connect=1\ncan_rx_always=1\n")
         << "cn"
@@ -132,7 +149,28 @@ void TestConfig::startupReadsAndCompletesTheFile_data()
         << KeyValues{{"language", "cn"},
                      {"can_time", "30"},
                      {"auto_connect", "1"},
-                     {"can_rx_always", "1"}};
+                     {"can_rx_always", "1"}}
+        << QVariantMap{{"CanRxAlways", true}};
+    QTest::newRow("numbers that are no count give the defaults")
+        << QByteArray("[General]\nlanguage=cn\ncan_time=0\nauto_connect=1\n"
+                      "can_rx_row_limit=-5\n")
+        << "cn"
+        << "app_zh.qm" << true
+        << KeyValues{{"language", "cn"},
+                     {"can_time", "0"},
+                     {"auto_connect", "1"},
+                     {"can_rx_row_limit", "-5"}}
+        << QVariantMap();
+    QTest::newRow("upgrade folder")
+        << QByteArray("[General]\nlanguage=cn\ncan_time=30\nauto_connect=1\n"
+                      "upgrade_dir=/home/me/fw\n")
+        << "cn"
+        << "app_zh.qm" << true
+        << KeyValues{{"language", "cn"},
+                     {"can_time", "30"},
+                     {"auto_connect", "1"},
+                     {"upgrade_dir", "/home/me/fw"}}
+        << QVariantMap{{"UpgradeDir", "/home/me/fw"}};
 }
 
 void TestConfig::startupReadsAndCompletesTheFile()
@@ -142,6 +180,7 @@ void TestConfig::startupReadsAndCompletesTheFile()
     QFETCH(QString, translation);
     QFETCH(bool, translated);
     QFETCH(KeyValues, onDisk);
+    QFETCH(QVariantMap, typed);
 
     TempWorkDir dir;
     copyTranslations(dir);
@@ -152,13 +191,15 @@ void TestConfig::startupReadsAndCompletesTheFile()
     QCOMPARE(loadAndTranslate(translator), translation);
     QCOMPARE(!translator.isEmpty(), translated);
 
-    QCOMPARE(AppConfig::getLanguage(), language);
-    QCOMPARE(AppConfig::getCanTime(), onDisk.value("can_time"));
-    QCOMPARE(AppConfig::getAutoConnect(), onDisk.value("auto_connect"));
-    // The row limit is read when present and never added; no number means the default.
-    const int rowLimit = onDisk.value("can_rx_row_limit").toInt();
-    QCOMPARE(AppConfig::canRxRowLimit(), rowLimit > 0 ? rowLimit : 10000000);
-    QCOMPARE(AppConfig::canRxAlways(), onDisk.value("can_rx_always") == "1");
+    QCOMPARE(config()->get(Config::Language).toString(), language);
+    // A value that does not fit its key reads as the default; the newer keys
+    // are read when present and never added.
+    const QMetaEnum keys = QMetaEnum::fromType<Config::Key>();
+    for (int n = 0; n < keys.keyCount(); ++n) {
+        const QString name = QLatin1String(keys.key(n));
+        const QVariant expected = typed.value(name, typedDefaults().value(name));
+        QVERIFY2(config()->get(Config::Key(keys.value(n))) == expected, qPrintable(name));
+    }
     QCOMPARE(iniLines(dir.readFile("config.ini")), onDisk);
 }
 
@@ -182,16 +223,54 @@ void TestConfig::eachWorkingDirectoryHasItsOwnFiles()
     QVERIFY(!translator.isEmpty());
 }
 
-void TestConfig::writeConfigValueKeepsTheOtherKeys()
+void TestConfig::setWritesOneKeyAndTellsOnce_data()
 {
+    QTest::addColumn<Config::Key>("key");
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<QString>("line"); // written to the file; empty: nothing changes
+
+    QTest::newRow("language") << Config::Language << QVariant("en") << "language=en";
+    QTest::newRow("automatic connection off")
+        << Config::AutoConnect << QVariant(false) << "auto_connect=0";
+    QTest::newRow("receiving on every tab")
+        << Config::CanRxAlways << QVariant(true) << "can_rx_always=1";
+    QTest::newRow("row limit") << Config::CanRxRowLimit << QVariant(250000)
+                               << "can_rx_row_limit=250000";
+    QTest::newRow("upgrade folder")
+        << Config::UpgradeDir << QVariant("/home/me/fw") << "upgrade_dir=/home/me/fw";
+    QTest::newRow("the value it has") << Config::AutoConnect << QVariant(true) << "";
+    QTest::newRow("no row limit") << Config::CanRxRowLimit << QVariant(0) << "";
+    QTest::newRow("a flag as text") << Config::AutoConnect << QVariant("0") << "";
+    QTest::newRow("no language") << Config::Language << QVariant("") << "";
+}
+
+void TestConfig::setWritesOneKeyAndTellsOnce()
+{
+    QFETCH(Config::Key, key);
+    QFETCH(QVariant, value);
+    QFETCH(QString, line);
     TempWorkDir dir;
-    dir.writeFile("config.ini", "[General]\nlanguage=cn\ncan_time=45\nauto_connect=1\n");
-    writeConfigValue("auto_connect", "0");
-    writeConfigValue("language", "en");
-    QCOMPARE(iniLines(dir.readFile("config.ini")),
-             (KeyValues{{"language", "en"}, {"can_time", "45"}, {"auto_connect", "0"}}));
-    // Memory is the caller's business.
-    QCOMPARE(AppConfig::getLanguage(), QStringLiteral("cn"));
+    const QByteArray initial =
+        "[General]\nlanguage=cn\ncan_time=45\nauto_connect=1\nwindow_note=keep me\n";
+    dir.writeFile("config.ini", initial);
+    const QVariant before = config()->get(key);
+    QSignalSpy changed(config(), &Config::changed);
+
+    config()->set(key, value);
+    KeyValues expected = iniLines(QString::fromLatin1(initial));
+    if (!line.isEmpty())
+        expected.insert(line.section('=', 0, 0), line.section('=', 1));
+    QCOMPARE(iniLines(dir.readFile("config.ini")), expected);
+    QCOMPARE(config()->get(key), line.isEmpty() ? before : value);
+    QCOMPARE(changed.count(), line.isEmpty() ? 0 : 1);
+    if (!changed.isEmpty())
+        QCOMPARE(changed.at(0).at(0).value<Config::Key>(), key);
+
+    // The same value again neither writes nor tells.
+    QVERIFY(QFile::remove(dir.file("config.ini")));
+    config()->set(key, value);
+    QVERIFY(!QFile::exists(dir.file("config.ini")));
+    QCOMPARE(changed.count(), line.isEmpty() ? 0 : 1);
 }
 
 void TestConfig::processRunsFromAnEmptyDirectory_data()

@@ -1,8 +1,8 @@
-#include "appconfig.h"
 #include "canidsummarymodel.h"
 #include "canrxmodel.h"
 #include "cantracewindow.h"
 #include "commands.h"
+#include "config.h"
 #include "devicelink.h"
 #include "filechooser.h"
 #include "frameclock.h"
@@ -138,7 +138,7 @@ void TestCanReceive::cleanup()
     m_boxes.reset();
     m_sim.reset();
     m_dir.reset();
-    AppConfig::resetToDefaults();
+    config()->resetToDefaults();
     QCoreApplication::processEvents();
 }
 
@@ -456,7 +456,7 @@ void TestCanReceive::deleteOnLargeStore()
 void TestCanReceive::rowLimitGivesWayOldestFirst()
 {
     // The limit comes from the settings and applies to a running table.
-    AppConfig::setCanRxRowLimit(QStringLiteral("1000"));
+    config()->set(Config::CanRxRowLimit, 1000);
     auto *dropped = m_window->findChild<QLabel *>("label_can_rx_dropped");
     auto *count = m_window->findChild<QLabel *>("label_can_rx_count");
     for (int n = 0; n < 1250; ++n)
@@ -468,7 +468,7 @@ void TestCanReceive::rowLimitGivesWayOldestFirst()
     QTRY_VERIFY2(dropped->text().endsWith(QLatin1String(" 250")), qPrintable(dropped->text()));
     QTRY_VERIFY2(count->text().endsWith(QLatin1String(" 1250")), qPrintable(count->text()));
     // Lowering it lets the oldest go at once.
-    AppConfig::setCanRxRowLimit(QStringLiteral("1001"));
+    config()->set(Config::CanRxRowLimit, 1001);
     m_model->setRowLimit(10);
     QCOMPARE(rows(), 10);
     QCOMPARE(cell(0, 1), numberedId(1240));
@@ -506,7 +506,7 @@ void TestCanReceive::pauseKeepsStoringAndCounting()
 
     // Frozen under a flood, the row limit still holds: the shown rows stay,
     // the oldest frames not shown give way and count as removed.
-    AppConfig::setCanRxRowLimit(QStringLiteral("600"));
+    config()->set(Config::CanRxRowLimit, 600);
     pause->click();
     for (int n = 0; n < 20000; ++n)
         emit canRxThreadOf(*m_window).send_can_rx(numbered(n), frameReadTimeUs());

@@ -1,5 +1,5 @@
-#include "appconfig.h"
 #include "commands.h"
+#include "config.h"
 #include "devicelink.h"
 #include "filechooser.h"
 #include "mainwindow.h"
@@ -489,7 +489,7 @@ void TestCanTransmit::periodicRowsSendUntilStopped()
     } else if (stop == QLatin1String("tab")) {
         tabs->setCurrentIndex(0);
     } else if (stop == QLatin1String("every tab")) {
-        AppConfig::setCanRxAlways(QStringLiteral("1"));
+        config()->set(Config::CanRxAlways, true);
         tabs->setCurrentIndex(0);
         const int before = m_sim->box.sentCanFrames().size();
         QTRY_VERIFY(m_sim->box.sentCanFrames().size() >= before + 10);

@@ -2,8 +2,8 @@
 // command, a box pulled out at each step, a flood of CAN frames and unusable
 // configuration files. Each case ends with a normal exchange that must work.
 #include "../mainwindow/windowrig.h"
-#include "appconfig.h"
 #include "commands.h"
+#include "config.h"
 #include "configfile.h"
 #include "devicelink.h"
 #include "otahandle.h"
@@ -874,7 +874,7 @@ void TestFaults::repliesStayInStepWithFramesInFlight()
 {
     QFETCH(bool, everyTab);
     WindowRig rig;
-    AppConfig::setCanRxAlways(everyTab ? "1" : "0");
+    config()->set(Config::CanRxAlways, everyTab);
     rig.connectAccepted();
     QAbstractItemModel *rows = rig.w<QAbstractItemView>("table_can_rx")->model();
     const quint64 before = rig.box().generatedFramesRead();
@@ -967,11 +967,12 @@ void TestFaults::unusableConfig()
 
     {
         QSettings settings(configFilePath(), QSettings::IniFormat);
-        loadConfig(settings);
+        config()->load(settings);
     }
-    QCOMPARE(AppConfig::getLanguage(), kind == "read-only" ? QString("en") : QString("cn"));
-    QCOMPARE(AppConfig::getCanTime(), QStringLiteral("30"));
-    QCOMPARE(AppConfig::getAutoConnect(), QStringLiteral("1"));
+    QCOMPARE(config()->get(Config::Language).toString(),
+             kind == "read-only" ? QString("en") : QString("cn"));
+    QCOMPARE(config()->get(Config::CanTime), QVariant(30));
+    QCOMPARE(config()->get(Config::AutoConnect), QVariant(true));
 
     bool written = false;
     {
@@ -980,8 +981,9 @@ void TestFaults::unusableConfig()
         child<QRadioButton>(dialog, kind == "read-only" ? "radioButton_cn" : "radioButton_en")
             ->click();
         child<QCheckBox>(dialog, "checkBox_auto_connect")->click();
-        QCOMPARE(AppConfig::getLanguage(), kind == "read-only" ? QString("cn") : QString("en"));
-        QCOMPARE(AppConfig::getAutoConnect(), QStringLiteral("0"));
+        QCOMPARE(config()->get(Config::Language).toString(),
+                 kind == "read-only" ? QString("cn") : QString("en"));
+        QCOMPARE(config()->get(Config::AutoConnect), QVariant(false));
         QVERIFY(boxes.shown.isEmpty());
     }
     if (kind == "directory")

@@ -1,5 +1,5 @@
-#include "appconfig.h"
 #include "commands.h"
+#include "config.h"
 #include "devicelink.h"
 #include "quitsignals.h"
 #include "settingdialog.h"
@@ -607,7 +607,7 @@ void TestMainWindow::receivingOnEveryTabAppliesAtOnce()
     always->click();
     QVERIFY(!rx.isRunning());
     QVERIFY(!rig.box().canReporting());
-    QCOMPARE(AppConfig::getCanRxAlways(), QStringLiteral("0"));
+    QCOMPARE(config()->get(Config::CanRxAlways), QVariant(false));
     QVERIFY(rig.boxes.shown.isEmpty());
 }
 
@@ -678,12 +678,12 @@ void TestMainWindow::unwritableConfigWarnsOnceAndKeepsValues()
         QStringLiteral("配置文件 ./config.ini 无法写入，设置只在本次运行中有效");
 
     dialog.findChild<QRadioButton *>("radioButton_en")->click();
-    QCOMPARE(AppConfig::getLanguage(), QStringLiteral("en"));
+    QCOMPARE(config()->get(Config::Language).toString(), QStringLiteral("en"));
     QCOMPARE(rig.window.statusBar()->currentMessage(), warning);
 
     rig.window.statusBar()->clearMessage();
     dialog.findChild<QCheckBox *>("checkBox_auto_connect")->click();
-    QCOMPARE(AppConfig::getAutoConnect(), QStringLiteral("0"));
+    QCOMPARE(config()->get(Config::AutoConnect), QVariant(false));
     QCOMPARE(rig.window.statusBar()->currentMessage(), QString());
     QVERIFY(rig.boxes.shown.isEmpty());
 }
@@ -710,7 +710,7 @@ void TestMainWindow::quitSignalsEndLikeTheCloseButton()
     QFETCH(bool, everyTab);
     QFETCH(QString, openDialog);
     WindowRig rig;
-    AppConfig::setCanRxAlways(everyTab ? "1" : "0");
+    config()->set(Config::CanRxAlways, everyTab);
     QuitSignals signals_;
     QVERIFY(signals_.isActive());
     connect(&signals_, &QuitSignals::quitRequested, &rig.window, &MainWindow::closeWhenIdle);

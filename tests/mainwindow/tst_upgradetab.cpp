@@ -1,5 +1,5 @@
-#include "appconfig.h"
 #include "commands.h"
+#include "config.h"
 #include "devicelink.h"
 #include "filechooser.h"
 #include "otafile.h"
@@ -117,7 +117,7 @@ void TestUpgradeTab::fileDialog()
     QFETCH(QString, keptAfter);
     WindowRig rig;
     if (!kept.isEmpty())
-        rig.dir.writeFile("config.ini", "[General]\nupgrade_dir=" + kept.toUtf8() + "\n");
+        config()->set(Config::UpgradeDir, kept);
     QStringList asked;
     QFileDialog::Options options;
     QWidget *parent = nullptr;
@@ -253,7 +253,7 @@ void TestUpgradeTab::transferThroughTheWindow()
     QFETCH(QString, bar);
     QFETCH(bool, everyTab);
     WindowRig rig;
-    AppConfig::setCanRxAlways(everyTab ? "1" : "0");
+    config()->set(Config::CanRxAlways, everyTab);
     rig.box().setCanRate(everyTab ? 500 : 0);
     rig.box().setRestartTimeMs(0);
     rig.box().setOtaResultOverride(verdict);
@@ -355,7 +355,7 @@ void TestUpgradeTab::settingsDuringUpgradeKeepTheUsersChoice()
     QFETCH(bool, toggle);
     WindowRig rig;
     rig.dir.writeFile("config.ini", "[General]\nauto_connect=" + before.toLatin1() + "\n");
-    AppConfig::setAutoConnect(before);
+    config()->set(Config::AutoConnect, before == "1");
     rig.box().setRestartTimeMs(50);
     OtaHandle &ota = otaHandleOf(rig.window);
     ota.setRestartPauseMs(500);
@@ -386,7 +386,7 @@ void TestUpgradeTab::settingsDuringUpgradeKeepTheUsersChoice()
                  .value("auto_connect")
                  .toString(),
              chosen);
-    QCOMPARE(AppConfig::getAutoConnect(), chosen);
+    QCOMPARE(config()->get(Config::AutoConnect).toBool(), chosen == "1");
     // Whatever the setting, the restarting box was left to the transfer.
     QCOMPARE(rig.box().commandsOnWire(),
              QList<uint8_t>({CMD_OTA_START, CMD_OTA_FINISH, CMD_OTA_RESULT}));

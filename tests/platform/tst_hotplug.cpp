@@ -3,8 +3,9 @@
 // a re-plug under the running CAN receive thread, an upgrade holding the link,
 // and the simulated box's own plug events.
 
-#include "appconfig.h"
 #include "commands.h"
+#include "config.h"
+#include "configfile.h"
 #include "devicechange.h"
 #include "devicelink.h"
 #include "simhotplug.h"
@@ -12,6 +13,7 @@
 #include "windowparts.h"
 #include "windowrig.h"
 
+#include <QSettings>
 #include <QStatusBar>
 #include <QTableView>
 #include <QtTest>
@@ -47,6 +49,14 @@ void giveIdentity(SimBox &box)
 QString status(WindowRig &rig)
 {
     return rig.window.statusBar()->currentMessage();
+}
+
+// The automatic connection as config.ini spells it, read as start-up reads it.
+void loadAutoConnect(const TempWorkDir &dir, const QString &text)
+{
+    dir.writeFile("config.ini", "auto_connect=\"" + text.toUtf8() + "\"\n");
+    QSettings settings(configFilePath(), QSettings::IniFormat);
+    config()->load(settings);
 }
 
 } // namespace
@@ -113,7 +123,7 @@ void HotplugTest::filterFeedsHandlersAndNeverConsumes()
 
     WindowRig rig;
     // Off, so that an arrival does not spend a second waiting for the box.
-    AppConfig::setAutoConnect("0");
+    config()->set(Config::AutoConnect, false);
     rig.box().unplug();
     rig.log.clear();
 
@@ -139,7 +149,7 @@ void HotplugTest::otherNativeEventsAreNotDecoded()
     QSKIP("on Windows every native event is a MSG");
 #else
     WindowRig rig;
-    AppConfig::setAutoConnect("0");
+    config()->set(Config::AutoConnect, false);
     // A look-alike of an arrival handed in as some other platform's event.
     DEV_BROADCAST_HDR header{sizeof(DEV_BROADCAST_HDR), DBT_DEVTYP_DEVICEINTERFACE, 0};
     MSG msg;
@@ -157,7 +167,7 @@ void HotplugTest::otherNativeEventsAreNotDecoded()
 void HotplugTest::arrivalConnectsAndReadsInformation()
 {
     WindowRig rig;
-    AppConfig::setAutoConnect("1");
+    config()->set(Config::AutoConnect, true);
     giveIdentity(rig.box());
 
     rig.window.handleDeviceArrival(DEVICE_TYPE_INTERFACE, false);
@@ -190,7 +200,7 @@ void HotplugTest::arrivalWithoutAutoConnectOnlyShowsStatus_data()
 {
     QTest::addColumn<QString>("autoConnect");
     QTest::newRow("0") << "0";
-    QTest::newRow("empty") << "";
+    QTest::newRow("off") << "off";
     QTest::newRow("true") << "true";
     QTest::newRow("padded") << " 1";
     QTest::newRow("two") << "11";
@@ -200,7 +210,7 @@ void HotplugTest::arrivalWithoutAutoConnectOnlyShowsStatus()
 {
     QFETCH(QString, autoConnect);
     WindowRig rig;
-    AppConfig::setAutoConnect(autoConnect);
+    loadAutoConnect(rig.dir, autoConnect);
 
     // A flash drive's volume too: without the automatic connection no volume line.
     rig.window.handleDeviceArrival(DEVICE_TYPE_INTERFACE, false);
@@ -218,7 +228,7 @@ void HotplugTest::arrivalWithoutAutoConnectOnlyShowsStatus()
 void HotplugTest::arrivalWithBoxAbsentStaysQuiet()
 {
     WindowRig rig;
-    AppConfig::setAutoConnect("1");
+    config()->set(Config::AutoConnect, true);
     rig.box().unplug();
 
     rig.window.handleDeviceArrival(DEVICE_TYPE_VOLUME, true);
@@ -250,7 +260,7 @@ void HotplugTest::arrivalWhileConnectedDoesNoSecondHandshake()
     QFETCH(bool, physicalVolume);
     QFETCH(bool, volumeLine);
     WindowRig rig;
-    AppConfig::setAutoConnect("1");
+    config()->set(Config::AutoConnect, true);
     rig.connectAccepted();
 
     rig.window.handleDeviceArrival(deviceType, physicalVolume);
@@ -341,7 +351,7 @@ void HotplugTest::removalWithBoxStayingMarksItConnected()
 void HotplugTest::replugWhileCanTabShownResumesFrames()
 {
     WindowRig rig;
-    AppConfig::setAutoConnect("1");
+    config()->set(Config::AutoConnect, true);
     giveIdentity(rig.box());
     rig.connectAccepted();
     auto *table = rig.w<QTableView>("table_can_rx");
@@ -385,7 +395,7 @@ void HotplugTest::replugWhileCanTabShownResumesFrames()
 void HotplugTest::upgradeHoldingTheLinkIsNotDisturbed()
 {
     WindowRig rig;
-    AppConfig::setAutoConnect("1");
+    config()->set(Config::AutoConnect, true);
     rig.connectAccepted();
     {
         LinkClaimer upgrade;
@@ -414,7 +424,7 @@ void HotplugTest::upgradeHoldingTheLinkIsNotDisturbed()
 void HotplugTest::simulatedBoxPlugEventsReachTheWindow()
 {
     WindowRig rig;
-    AppConfig::setAutoConnect("0");
+    config()->set(Config::AutoConnect, false);
     rig.connectAccepted();
     auto *source = new SimHotplug(rig.box(), &rig.window);
     rig.window.attachHotplugSource(source);
@@ -448,7 +458,7 @@ void HotplugTest::simulatedBoxPlugEventsReachTheWindow()
 void HotplugTest::simulatedBoxShortcutsPullOutAndPlugIn()
 {
     WindowRig rig;
-    AppConfig::setAutoConnect("0");
+    config()->set(Config::AutoConnect, false);
     auto *source = new SimHotplug(rig.box(), &rig.window);
     source->addShortcuts(&rig.window);
     rig.window.attachHotplugSource(source);

@@ -2,8 +2,8 @@
 // the simulated box on a hidraw node, the real libudev monitor sees it come
 // and go, and the window connects and reads it through the real hidapi library.
 
-#include "appconfig.h"
 #include "commands.h"
+#include "config.h"
 #include "devicelink.h"
 #include "hidbackend.h"
 #include "hotplugsource.h"
@@ -58,7 +58,7 @@ void HotplugE2eTest::initTestCase()
     setHidBackend(nullptr);
     DeviceLink::instance()->reset();
     m_dir = std::make_unique<TempWorkDir>();
-    AppConfig::setAutoConnect("1");
+    config()->set(Config::AutoConnect, true);
     SimBox::Identity id;
     id.softwareId = "SW-77";
     id.softwareVersion = 0x01020304;

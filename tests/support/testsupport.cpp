@@ -1,7 +1,7 @@
 #include "testsupport.h"
 
-#include "appconfig.h"
 #include "boxoperation.h"
+#include "config.h"
 #include "devicelink.h"
 #include "hidbackend.h"
 
@@ -110,13 +110,13 @@ void LogCapture::clear()
 TempWorkDir::TempWorkDir() : m_previous(QDir::currentPath())
 {
     QDir::setCurrent(m_dir.path());
-    AppConfig::resetToDefaults();
+    config()->resetToDefaults();
 }
 
 TempWorkDir::~TempWorkDir()
 {
     QDir::setCurrent(m_previous);
-    AppConfig::resetToDefaults();
+    config()->resetToDefaults();
 }
 
 QString TempWorkDir::readFile(const QString &name) const

@@ -1,7 +1,7 @@
 // The firmware transfer against the simulated box: what goes on the wire, the
 // progress reports, the verdict, the restart and the link kept to the transfer.
-#include "appconfig.h"
 #include "commands.h"
+#include "config.h"
 #include "devicelink.h"
 #include "hidbackend.h"
 #include "otahandle.h"
@@ -263,7 +263,7 @@ void TstOtaTransfer::fullRunWithRealPause()
     // Open again but flagged not connected: the user has to connect anew.
     QVERIFY(DeviceLink::instance()->hasHandle());
     QVERIFY(!DeviceLink::instance()->isConnected());
-    QCOMPARE(AppConfig::getAutoConnect(), QStringLiteral("1"));
+    QCOMPARE(config()->get(Config::AutoConnect), QVariant(true));
 }
 
 void TstOtaTransfer::imageSumAnnounced_data()
@@ -374,12 +374,13 @@ void TstOtaTransfer::autoConnectUntouchedWhileBoxRestarts_data()
 void TstOtaTransfer::autoConnectUntouchedWhileBoxRestarts()
 {
     QFETCH(QString, before);
-    AppConfig::setAutoConnect(before);
+    config()->set(Config::AutoConnect, before == "1");
     std::mutex mutex;
     QStringList seen;
     m_sim->box.setPlugListener([&](bool plugged) {
         std::lock_guard<std::mutex> lock(mutex);
-        seen << QString(plugged ? "back " : "gone ") + AppConfig::getAutoConnect();
+        seen << QString(plugged ? "back " : "gone ") +
+                    (config()->get(Config::AutoConnect).toBool() ? "1" : "0");
     });
 
     QVERIFY(runToEnd(*m_ota));
@@ -388,7 +389,7 @@ void TstOtaTransfer::autoConnectUntouchedWhileBoxRestarts()
     // The user's setting is theirs: a settings dialog opened meanwhile shows
     // and writes it, so the transfer must not hold it.
     QCOMPARE(seen, QStringList({"gone " + before, "back " + before}));
-    QCOMPARE(AppConfig::getAutoConnect(), before);
+    QCOMPARE(config()->get(Config::AutoConnect).toBool(), before == "1");
 }
 
 void TstOtaTransfer::otherThreadsFailWhileTransferRuns()
@@ -485,7 +486,7 @@ void TstOtaTransfer::linkHeldElsewhereFailsAtOnce()
     QVERIFY(finished);
     QCOMPARE(reports(progress), QList<Report>({{0, kFailure}}));
     QVERIFY(m_sim->box.wire().isEmpty());
-    QCOMPARE(AppConfig::getAutoConnect(), QStringLiteral("1"));
+    QCOMPARE(config()->get(Config::AutoConnect), QVariant(true));
 }
 
 void TstOtaTransfer::destructorWaitsForRunningTransfer()
