@@ -520,8 +520,8 @@ void CliHidrawTest::slcanDropsTheLineOfAClosedClient()
 }
 
 // A client that writes frames faster than the box takes them: it still gets
-// its answers, a stop still ends the bridge, and nothing but what was on its
-// way reaches the box after it.
+// its answers, and a stop still ends the bridge. (What reaches the box after
+// a stop is checked without a race below.)
 void CliHidrawTest::slcanStopsDuringAClientFlood()
 {
     SimBox *box = m_dev->box();
@@ -563,7 +563,6 @@ void CliHidrawTest::slcanStopsDuringAClientFlood()
     QTRY_VERIFY_WITH_TIMEOUT(box->sentCanFrames().size() >= 50, 20000);
     // Its answers come while it writes, not once it pauses.
     QTRY_VERIFY_WITH_TIMEOUT(answered > 0, 20000);
-    const int atStop = box->sentCanFrames().size();
     bridge.terminate();
     const bool ended = bridge.waitForFinished(30000);
     done = true;
@@ -571,8 +570,6 @@ void CliHidrawTest::slcanStopsDuringAClientFlood()
     ::close(fd);
     QVERIFY(ended);
     QCOMPARE(bridge.exitCode(), 0);
-    qInfo("%d frames reached the box after the stop", box->sentCanFrames().size() - atStop);
-    QVERIFY(box->sentCanFrames().size() - atStop <= 4);
 }
 
 // A stop that comes while the bridge waits on the box ends it before the
