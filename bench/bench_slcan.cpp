@@ -130,7 +130,7 @@ int main(int argc, char *argv[])
         out.open(pathPipe[1], QIODevice::WriteOnly | QIODevice::Unbuffered);
         err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
         CliContext cli(&out, &err, false);
-        code = cliSlcan(cli, {});
+        code = cliSlcan(cli, CliOptions());
     });
     QByteArray path;
     char c;

@@ -12,9 +12,9 @@
 
 // The file is read and checked before the box is opened: a bad file is
 // refused whether or not a box is there, and nothing is sent.
-int checkUpgradeInput(CliContext &cli, const QStringList &args)
+int checkUpgradeInput(CliContext &cli, const CliOptions &options)
 {
-    const OtaFileRead file = readOtaFile(args.at(0));
+    const OtaFileRead file = readOtaFile(options.args.at(0));
     switch (file.status) {
     case OtaFileStatus::Ok:
         cli.input = file.image;
@@ -22,7 +22,7 @@ int checkUpgradeInput(CliContext &cli, const QStringList &args)
     case OtaFileStatus::CannotOpen:
         return cli.fail(CLI_REFUSED, QStringLiteral("cannot open the upgrade file %1 (it must be "
                                                     "a regular file)")
-                                         .arg(args.at(0)));
+                                         .arg(options.args.at(0)));
     case OtaFileStatus::ChecksumMismatch:
         return cli.fail(CLI_REFUSED, QStringLiteral("the upgrade file's checksum is wrong"));
     case OtaFileStatus::WrongSize:
@@ -72,7 +72,7 @@ QString verdictText(OtaVerdict verdict)
 // The exit status comes from the transfer's verdict alone. Stop signals wait
 // for it (see stopsignal.h) and nothing here writes to standard output, so
 // neither a dropped session nor a closed pipe cuts the transfer.
-int cliUpgrade(CliContext &cli, const QStringList &)
+int cliUpgrade(CliContext &cli, const CliOptions &)
 {
     // Frames reported meanwhile would only crowd the block answers.
     if (!BoxCommands::setCanReporting(false).answered)
