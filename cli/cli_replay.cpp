@@ -1,7 +1,7 @@
 // replay: the frames of a saved capture sent again with their recorded gaps.
 #include "cantxworker.h"
-#include "capturefile.h"
 #include "clitable.h"
+#include "replaytimeline.h"
 #include "stopsignal.h"
 
 #include <QEventLoop>
@@ -54,12 +54,7 @@ int readCapture(CliContext &cli, const CliOptions &options, QVector<ReplayFrame>
     case CaptureOpen::Failed:
         return cli.fail(CLI_REFUSED, QStringLiteral("%1 cannot be read: %2").arg(name, why));
     }
-    ReplayTimeline timeline(qint64(options.startAt * 1e6));
-    bool tooMany = false;
-    const CaptureFile capture =
-        readCaptureFile(file, format, CaptureUse::Replay, [&](const CapturedFrame &frame) {
-            tooMany = tooMany || !timeline.add(frame.timeUs, frame.id, frame.data);
-        });
+    const ReplayCapture capture = readReplayCapture(file, format, qint64(options.startAt * 1e6));
     if (capture.readFailed)
         return cli.fail(CLI_REFUSED,
                         QStringLiteral("%1 cannot be read: %2").arg(name, file.errorString()));
@@ -68,12 +63,12 @@ int readCapture(CliContext &cli, const CliOptions &options, QVector<ReplayFrame>
                                          .arg(name)
                                          .arg(capture.line)
                                          .arg(problemText(capture.problem)));
-    if (tooMany)
+    if (capture.tooMany)
         return cli.fail(CLI_REFUSED, QStringLiteral("%1 has more than %2 frames to replay, more "
                                                     "than one replay holds; nothing was sent")
                                          .arg(name)
                                          .arg(ReplayTimeline::kMaxFrames));
-    *frames = timeline.frames();
+    *frames = capture.frames;
     if (frames->isEmpty())
         return cli.fail(CLI_REFUSED, QStringLiteral("%1 has no frames to replay").arg(name));
     return CLI_OK;
@@ -106,7 +101,7 @@ int cliReplay(CliContext &cli, const CliOptions &options)
         return cli.fail(CLI_REFUSED,
                         QStringLiteral("%1 has no frames to replay").arg(options.args.at(0)));
     const qint64 total = frames.size() * options.loops;
-    CanTxWorker worker(CanTxWorker::replay(frames, options.speed, int(options.loops)));
+    CanTxWorker worker(replaySchedule(frames, options.speed, int(options.loops)));
     QEventLoop loop;
     QObject::connect(&worker, &QThread::finished, &loop, &QEventLoop::quit);
     const std::unique_ptr<QSocketNotifier> stop = stopSignalNotifier();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cantxworker.h"
+#include "replaytimeline.h"
 #include "cliexit.h"
 
 #include <QByteArray>

@@ -2,7 +2,7 @@
 
 #include "canreporting.h"
 #include "canrxthread.h"
-#include "cantxworker.h"
+#include "replaytimeline.h"
 #include "devicethread.h"
 #include "otahandle.h"
 
