@@ -113,7 +113,7 @@ int main(int argc, char *argv[])
 {
     quietBenchmark();
     QCoreApplication app(argc, argv);
-    installStopSignals();
+    installStopSignals(BrokenPipe::Stops);
     SimSession sim;
     sim.box.setCanRate(kRate);
     if (DeviceLink::instance()->open() != 0 || BoxCommands::connect() != Handshake::Ok) {
