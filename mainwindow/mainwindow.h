@@ -81,7 +81,7 @@ private slots:
     void show_table_can_rx_menu();
     void on_button_select_file_clicked();
     void on_pushButton_ota_clicked();
-    void slt_update_ota_progress(int value, QString text);
+    void slt_update_ota_progress(int value);
     void on_lineEdit_can_data_textChanged(QString text);
     void on_tabWidget_currentChanged(int index);
     void on_action_exit_triggered();

@@ -81,10 +81,10 @@ void MainWindow::on_pushButton_ota_clicked()
     m_ota.start(QThread::InheritPriority);
 }
 
-void MainWindow::slt_update_ota_progress(int value, QString text)
+void MainWindow::slt_update_ota_progress(int value)
 {
+    // The label says what the upgrade is doing; it changes with its steps.
     ui->progressBar->setValue(value);
-    ui->label_ota_result->setText(text);
 }
 
 void MainWindow::showOtaRestarting()

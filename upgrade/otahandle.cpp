@@ -48,7 +48,7 @@ quint16 OtaHandle::imageSum() const
 void OtaHandle::reportProgress(int value)
 {
     m_progress = value;
-    emit sig_send_ota_progress(value, tr("进度:正在升级"));
+    emit sig_send_ota_progress(value);
 }
 
 bool OtaHandle::send_ota_start()
@@ -144,7 +144,7 @@ void OtaHandle::run()
     // reports would corrupt the image, a stray read would take its replies.
     // While the link is held the hot-plug handler leaves the restarting box alone.
     if (!link->claim()) {
-        emit sig_send_ota_progress(m_progress, tr("结果:升级失败"));
+        emit sig_send_ota_progress(m_progress);
         qCDebug(lcUpgrade) << "ota failed ***" << -1;
         emit sig_ota_verdict(OtaVerdict::LinkBusy);
         return;
@@ -155,14 +155,12 @@ void OtaHandle::run()
 
     if (result == OTA_RESULT_OK) {
         qCDebug(lcUpgrade) << "ota success ***" << result;
-        emit sig_send_ota_progress(100, tr("结果:升级成功,请重新上电VOTK设备"));
+        emit sig_send_ota_progress(100);
         emit sig_ota_verdict(OtaVerdict::Success);
     } else {
         // A cut transfer must never pass for a finished one: its verdict says
         // so and the bar stays where the transfer got to.
-        emit sig_send_ota_progress(m_progress, result == OTA_BOX_LOST
-                                                   ? tr("结果:升级中断,请重新连接VOTK设备后再试")
-                                                   : tr("结果:升级失败"));
+        emit sig_send_ota_progress(m_progress);
         qCDebug(lcUpgrade) << "ota failed ***" << result;
         emit sig_ota_verdict(result == OTA_BOX_LOST ? OtaVerdict::Interrupted : OtaVerdict::Failed);
     }

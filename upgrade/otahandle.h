@@ -44,7 +44,8 @@ public:
     quint16 imageSum() const;
 
 signals:
-    void sig_send_ota_progress(int, QString);
+    // How far the transfer got, in percent; the front ends word it.
+    void sig_send_ota_progress(int value);
     // The image is in and the box restarts to check it; the verdict follows
     // once it is back. Comes after the last progress report of the transfer.
     void sig_ota_restarting();
