@@ -41,8 +41,6 @@ int exitFor(OtaVerdict verdict)
     switch (verdict) {
     case OtaVerdict::Success:
         return CLI_OK;
-    case OtaVerdict::FileRefused:
-        return CLI_REFUSED;
     case OtaVerdict::Failed:
     case OtaVerdict::Interrupted:
     case OtaVerdict::LinkBusy:
@@ -60,8 +58,6 @@ QString verdictText(OtaVerdict verdict)
         return QStringLiteral("the upgrade failed");
     case OtaVerdict::Interrupted:
         return QStringLiteral("the upgrade was interrupted; reconnect the box and try again");
-    case OtaVerdict::FileRefused:
-        return QStringLiteral("the upgrade file was refused; nothing was sent");
     case OtaVerdict::LinkBusy:
         return QStringLiteral("the box was busy; nothing was sent");
     }
@@ -79,7 +75,8 @@ int cliUpgrade(CliContext &cli, const CliOptions &)
         return cli.noAnswer(QStringLiteral("the request to stop reporting CAN frames"));
     auto ota = std::make_unique<OtaHandle>();
     if (!ota->setImage(cli.input))
-        return cli.fail(CLI_REFUSED, verdictText(OtaVerdict::FileRefused));
+        return cli.fail(CLI_REFUSED,
+                        QStringLiteral("the upgrade file was refused; nothing was sent"));
 
     std::optional<OtaVerdict> verdict;
     QEventLoop loop;

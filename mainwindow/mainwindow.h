@@ -70,7 +70,6 @@ protected:
 private slots:
     void on_pushButton_clicked();
     void on_pushButton_2_clicked();
-    void slt_ShowMsg(QString text);
     void receive_can_rx(QVector<uint8_t> frame, qint64 readUs);
     // A frame this tool sent (ID low, ID high, data), shown in the receive
     // table as sent.

@@ -109,9 +109,6 @@ void MainWindow::showOtaVerdict(OtaVerdict verdict)
     case OtaVerdict::LinkBusy:
         ui->label_ota_result->setText(tr("结果:升级失败"));
         break;
-    case OtaVerdict::FileRefused:
-        ui->label_ota_result->setText(tr("进度:升级文件错误"));
-        break;
     }
 }
 

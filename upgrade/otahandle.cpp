@@ -107,22 +107,22 @@ bool OtaHandle::send_ota_finish()
     return BoxCommands::otaFinish().sent;
 }
 
-int OtaHandle::read_ota_result()
+std::optional<int> OtaHandle::read_ota_result()
 {
     const BoxAnswer<uint8_t> reply = BoxCommands::otaResult();
     if (reply.linkFailed)
-        return OTA_BOX_LOST;
+        return std::nullopt;
     return reply.value ? int(*reply.value) : -1;
 }
 
-// The verdict byte of the box, -1 without one, OTA_BOX_LOST when it went away.
-int OtaHandle::transfer()
+// The verdict byte of the box, -1 without one; none when it went away.
+std::optional<int> OtaHandle::transfer()
 {
     DeviceLink *link = DeviceLink::instance();
     if (!send_ota_start() || !send_ota_data() || !send_ota_finish()) {
         // Nothing more goes to a box that is gone; the user connects anew.
         link->setConnected(false);
-        return OTA_BOX_LOST;
+        return std::nullopt;
     }
 
     emit sig_ota_restarting();
@@ -133,7 +133,7 @@ int OtaHandle::transfer()
     const bool reopened = link->open() == 0;
     link->setConnected(false);
     // A box that is not back has no handle to write to.
-    return reopened ? read_ota_result() : OTA_BOX_LOST;
+    return reopened ? read_ota_result() : std::nullopt;
 }
 
 void OtaHandle::run()
@@ -149,19 +149,23 @@ void OtaHandle::run()
         emit sig_ota_verdict(OtaVerdict::LinkBusy);
         return;
     }
-    const int result = transfer();
+    const std::optional<int> result = transfer();
     // Free the link before the verdict, so that whoever acts on it finds the link free.
     link->release();
 
     if (result == OTA_RESULT_OK) {
-        qCDebug(lcUpgrade) << "ota success ***" << result;
+        qCDebug(lcUpgrade) << "ota success ***" << *result;
         emit sig_send_ota_progress(100);
         emit sig_ota_verdict(OtaVerdict::Success);
     } else {
         // A cut transfer must never pass for a finished one: its verdict says
         // so and the bar stays where the transfer got to.
         emit sig_send_ota_progress(m_progress);
-        qCDebug(lcUpgrade) << "ota failed ***" << result;
-        emit sig_ota_verdict(result == OTA_BOX_LOST ? OtaVerdict::Interrupted : OtaVerdict::Failed);
+        if (result)
+            qCDebug(lcUpgrade) << "ota failed ***" << *result;
+        else
+            qCDebug(lcUpgrade) << "ota failed ***"
+                               << "box gone";
+        emit sig_ota_verdict(result ? OtaVerdict::Failed : OtaVerdict::Interrupted);
     }
 }

@@ -44,8 +44,6 @@ QString verdictName(OtaVerdict verdict)
         return kFailure;
     case OtaVerdict::Interrupted:
         return kLost;
-    case OtaVerdict::FileRefused:
-        break;
     case OtaVerdict::LinkBusy:
         return kBusy;
     }
