@@ -1,7 +1,7 @@
 #pragma once
 
-#include "replaytimeline.h"
 #include "cliexit.h"
+#include "replaytimeline.h"
 
 #include <QByteArray>
 #include <QString>
@@ -110,7 +110,8 @@ struct CliCommand
     std::vector<CliOption> options;
     // Runs with the box open and connected, unless opensBox is false.
     int (*run)(CliContext &cli, const CliOptions &options);
-    // The usage error of options read fine one by one, empty when they go
+    // Reads what needs all of them (send's frame, can-time's number) once the
+    // options read fine one by one; the usage error, empty when they go
     // together. Null: nothing to check.
     QString (*checkArguments)(CliOptions &options) = nullptr;
     // Refuses input that cannot go to the box (exit CLI_REFUSED with a
