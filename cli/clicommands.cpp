@@ -344,115 +344,57 @@ int run(CliContext &cli, QStringList args)
 
 const std::vector<CliCommand> &cliCommands()
 {
+    // The options each command takes, read by readArguments.
+    static const std::vector<CliOption> listOptions = {{"--format", readListFormat}};
+    static const std::vector<CliOption> confirm = {{"--yes", readYes, false}};
+    static const std::vector<CliOption> sendOptions = {
+        {"--period", readPeriod}, {"--count", readCount}, {"--seconds", readSeconds}};
+    static const std::vector<CliOption> replayOptions = {
+        {"--speed", readSpeed}, {"--loop", readLoops}, {"--start-at", readStartAt}};
+    static const std::vector<CliOption> monitorOptions = {
+        {"--count", readCount}, {"--seconds", readSeconds}, {"--format", readSaveFormat}};
+    static const std::vector<CliOption> slcanOptions = {{"--link", readLink}};
+    static const std::vector<CliOption> none;
+    // Usage errors that name the option at fault, or one text for all.
+    constexpr bool namesOption = true;
+    constexpr bool oneText = false;
     static const std::vector<CliCommand> commands = {
-        {"list",
-         "[--format tsv|json]",
+        {"list", "[--format tsv|json]",
          "one line per box plugged in: device path, serial number,\n"
          "manufacturer, product, tab-separated; opens no box",
-         0,
-         0,
-         {{"--format", readListFormat}},
-         cliList,
-         nullptr,
-         nullptr,
-         false},
-        {"info",
-         "",
+         0, 0, listOptions, cliList, nullptr, nullptr, false},
+        {"info", "",
          "software_id, software_version, hardware_id, wifi_name,\n"
          "wifi_password, one \"key: value\" line each",
-         0,
-         0,
-         {},
-         cliInfo},
-        {"wifi",
-         "NAME PASSWORD",
-         "set the WiFi name and password",
-         2,
-         2,
-         {},
-         cliWifi,
-         nullptr,
+         0, 0, none, cliInfo},
+        {"wifi", "NAME PASSWORD", "set the WiFi name and password", 2, 2, none, cliWifi, nullptr,
          checkWifiInput},
-        {"can-time",
-         "[MS]",
-         "print the CAN time in ms, or set it (0 to 255; below 5 sets 5)",
-         0,
-         1,
-         {},
-         cliCanTime,
-         canTimeArguments,
-         checkCanTimeInput},
-        {"factory-reset",
-         "--yes",
-         "restore the WiFi module's factory settings",
-         0,
-         0,
-         {{"--yes", readYes, false}},
-         cliFactoryReset,
-         factoryResetArguments,
-         nullptr,
-         true,
-         false,
-         factoryResetWrong},
-        {"send",
-         "ID#DATA [--period MS [--count N | --seconds S]]",
+        {"can-time", "[MS]", "print the CAN time in ms, or set it (0 to 255; below 5 sets 5)", 0, 1,
+         none, cliCanTime, canTimeArguments, checkCanTimeInput},
+        {"factory-reset", "--yes", "restore the WiFi module's factory settings", 0, 0, confirm,
+         cliFactoryReset, factoryResetArguments, nullptr, true, oneText, factoryResetWrong},
+        {"send", "ID#DATA [--period MS [--count N | --seconds S]]",
          "send one CAN frame, e.g. 7DF#02010C; with --period, send it\n"
          "every MS ms (1 to 60000) until N frames, S seconds or a stop",
-         1,
-         1,
-         {{"--period", readPeriod}, {"--count", readCount}, {"--seconds", readSeconds}},
-         cliSend,
-         sendArguments,
-         checkSendInput,
-         true,
-         true},
-        {"replay",
-         "FILE [--speed F] [--loop N] [--start-at S]",
+         1, 1, sendOptions, cliSend, sendArguments, checkSendInput, true, namesOption},
+        {"replay", "FILE [--speed F] [--loop N] [--start-at S]",
          "send every frame of a capture saved as .log or .csv, in\n"
          "file order, with the recorded gaps divided by F (0: as fast\n"
          "as the box takes them; a time that goes back is no gap),\n"
          "N times, from S seconds into it; a regular file only",
-         1,
-         1,
-         {{"--speed", readSpeed}, {"--loop", readLoops}, {"--start-at", readStartAt}},
-         cliReplay,
-         nullptr,
-         checkReplayInput,
-         true,
-         true},
-        {"monitor",
-         "[--count N] [--seconds S] [--format log|csv]",
+         1, 1, replayOptions, cliReplay, nullptr, checkReplayInput, true, namesOption},
+        {"monitor", "[--count N] [--seconds S] [--format log|csv]",
          "print received CAN frames (candump log format by default);\n"
          "N up to 2147483647, S up to 2000000",
-         0,
-         0,
-         {{"--count", readCount}, {"--seconds", readSeconds}, {"--format", readSaveFormat}},
-         cliMonitor,
-         nullptr,
-         checkMonitorInput,
-         true,
-         true},
-        {"upgrade",
-         "FILE",
-         "check FILE and upgrade the box's firmware",
-         1,
-         1,
-         {},
-         cliUpgrade,
-         nullptr,
-         checkUpgradeInput},
-        {"slcan",
-         "[--link PATH]",
+         0, 0, monitorOptions, cliMonitor, nullptr, checkMonitorInput, true, namesOption},
+        {"upgrade", "FILE", "check FILE and upgrade the box's firmware", 1, 1, none, cliUpgrade,
+         nullptr, checkUpgradeInput},
+        {"slcan", "[--link PATH]",
          "serve the box as an slcan (LAWICEL) adapter on\n"
          "a pseudo-terminal until stopped; prints its path,\n"
          "links PATH to it. S0-S8 and sxxyy change nothing:\n"
          "the box's firmware sets the bit rate",
-         0,
-         0,
-         {{"--link", readLink}},
-         cliSlcan,
-         nullptr,
-         checkSlcanInput},
+         0, 0, slcanOptions, cliSlcan, nullptr, checkSlcanInput},
     };
     return commands;
 }
