@@ -47,7 +47,7 @@ int main(int argc, char **argv)
     std::atomic<Clock::rep> imageEnd{0};
     QObject::connect(
         &ota, &OtaHandle::sig_send_ota_progress, &ota,
-        [&](int value, const QString &) {
+        [&](int value) {
             progress = value;
             lastReport = Clock::now().time_since_epoch().count();
             // 20 % comes twice: the announcement, then the first block.

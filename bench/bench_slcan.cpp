@@ -113,7 +113,7 @@ int main(int argc, char *argv[])
 {
     quietBenchmark();
     QCoreApplication app(argc, argv);
-    installStopSignals();
+    installStopSignals(BrokenPipe::Stops);
     SimSession sim;
     sim.box.setCanRate(kRate);
     if (DeviceLink::instance()->open() != 0 || BoxCommands::connect() != Handshake::Ok) {
@@ -130,7 +130,7 @@ int main(int argc, char *argv[])
         out.open(pathPipe[1], QIODevice::WriteOnly | QIODevice::Unbuffered);
         err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
         CliContext cli(&out, &err, false);
-        code = cliSlcan(cli, {});
+        code = cliSlcan(cli, CliOptions());
     });
     QByteArray path;
     char c;

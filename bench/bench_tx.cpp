@@ -9,6 +9,7 @@
 #include "commands.h"
 #include "devicelink.h"
 #include "hidbackend.h"
+#include "replaytimeline.h"
 #include "simbox.h"
 #include "simhidbackend.h"
 
@@ -151,7 +152,7 @@ int main(int argc, char **argv)
     // A 100 000-frame capture at 1000 frames/s, replayed with its gaps.
     {
         backend.record(kReplayFrames);
-        CanTxWorker worker(CanTxWorker::replay(capture, 1, 1));
+        CanTxWorker worker(replaySchedule(capture, 1, 1));
         runUntilDone(worker);
         const std::vector<Clock::time_point> times = backend.stop();
         std::vector<double> error;
@@ -165,7 +166,7 @@ int main(int argc, char **argv)
     {
         QElapsedTimer t;
         t.start();
-        CanTxWorker worker(CanTxWorker::replay(capture, 0, 1));
+        CanTxWorker worker(replaySchedule(capture, 0, 1));
         runUntilDone(worker);
         const double seconds = double(t.nsecsElapsed()) / 1e9;
         printFigure("replay_fps_max", double(worker.sentCount()) / seconds, "frames/s", 3);

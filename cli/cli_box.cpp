@@ -9,7 +9,7 @@
 
 #include <QMap>
 
-int cliInfo(CliContext &cli, const QStringList &)
+int cliInfo(CliContext &cli, const CliOptions &)
 {
     const BoxAnswer<QString> softwareId = BoxCommands::softwareId();
     const BoxAnswer<quint32> version = BoxCommands::softwareVersion();
@@ -27,7 +27,7 @@ int cliInfo(CliContext &cli, const QStringList &)
     return CLI_OK;
 }
 
-int checkWifiInput(CliContext &cli, const QStringList &args)
+int checkWifiInput(CliContext &cli, const CliOptions &options)
 {
     static const QMap<WifiTextProblem, QString> refusals = {
         {WifiTextProblem::EmptyName, QStringLiteral("the WiFi name is empty")},
@@ -45,32 +45,31 @@ int checkWifiInput(CliContext &cli, const QStringList &args)
          QStringLiteral("the WiFi name and password together are longer than %1 characters")
              .arg(wifiTextMax())},
     };
-    const WifiTextProblem problem = checkWifiText(args.at(0), args.at(1));
+    const WifiTextProblem problem = checkWifiText(options.args.at(0), options.args.at(1));
     if (problem != WifiTextProblem::None)
         return cli.fail(CLI_REFUSED, refusals.value(problem));
     return CLI_OK;
 }
 
-int cliWifi(CliContext &cli, const QStringList &args)
+int cliWifi(CliContext &cli, const CliOptions &options)
 {
-    if (!BoxCommands::setWifiInfo(args.at(0), args.at(1)).answered)
+    if (!BoxCommands::setWifiInfo(options.args.at(0), options.args.at(1)).answered)
         return cli.noAnswer(QStringLiteral("the WiFi setting"));
     return CLI_OK;
 }
 
-int checkCanTimeInput(CliContext &cli, const QStringList &args)
+int checkCanTimeInput(CliContext &cli, const CliOptions &options)
 {
-    // The same reading of a typed time as the settings dialog's.
-    if (!args.isEmpty() && !canTimeFromText(args.at(0)))
+    if (!options.args.isEmpty() && !options.canTime)
         return cli.fail(CLI_REFUSED, QStringLiteral("the CAN time must be 0 to %1 ms, not %2")
                                          .arg(CAN_TIME_MAX)
-                                         .arg(args.at(0).trimmed()));
+                                         .arg(options.args.at(0).trimmed()));
     return CLI_OK;
 }
 
-int cliCanTime(CliContext &cli, const QStringList &args)
+int cliCanTime(CliContext &cli, const CliOptions &options)
 {
-    if (args.isEmpty()) {
+    if (!options.canTime) {
         const std::optional<int> time = BoxCommands::canTime().value;
         if (!time)
             return cli.noAnswer(QStringLiteral("the CAN time request"));
@@ -78,10 +77,7 @@ int cliCanTime(CliContext &cli, const QStringList &args)
             return outputFailed(cli);
         return CLI_OK;
     }
-    const std::optional<quint32> number = canTimeFromText(args.at(0));
-    if (!number)
-        return checkCanTimeInput(cli, args);
-    const BoxAnswer<uint8_t> set = BoxCommands::setCanTime(*number);
+    const BoxAnswer<uint8_t> set = BoxCommands::setCanTime(*options.canTime);
     if (!set.value)
         return cli.noAnswer(QStringLiteral("the CAN time setting"));
     // The box may get another value than typed (at least 5): show the one it got.
@@ -90,7 +86,7 @@ int cliCanTime(CliContext &cli, const QStringList &args)
     return CLI_OK;
 }
 
-int cliFactoryReset(CliContext &cli, const QStringList &)
+int cliFactoryReset(CliContext &cli, const CliOptions &)
 {
     if (!BoxCommands::wifiFactoryReset().answered)
         return cli.noAnswer(QStringLiteral("the factory reset"));

@@ -24,9 +24,9 @@ QString boxLine(const BoxInfo &box)
         .join(QLatin1Char('\t'));
 }
 
-int cliList(CliContext &cli, const QStringList &args)
+int cliList(CliContext &cli, const CliOptions &options)
 {
-    const bool json = args.value(1) == QLatin1String("json");
+    const bool json = options.json;
     const BoxSelector which{cli.device, cli.serial};
     std::vector<BoxInfo> boxes;
     for (const BoxInfo &box : DeviceLink::instance()->boxes())

@@ -21,53 +21,10 @@ namespace {
 constexpr qint64 kMaxCount = 2147483647;
 constexpr double kMaxSeconds = 2000000;
 
-struct MonitorOptions
-{
-    qint64 count = -1;
-    double seconds = -1;
-    bool csv = false;
-};
-
-// The usage error of the options, empty when they read fine.
-QString parseOptions(const QStringList &args, MonitorOptions &options)
-{
-    QStringList seen;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString opt = args.at(i);
-        if (seen.contains(opt))
-            return QStringLiteral("monitor: %1 given twice").arg(opt);
-        seen << opt;
-        if (i + 1 >= args.size())
-            return QStringLiteral("monitor: %1 needs a value").arg(opt);
-        const QString value = args.at(++i);
-        bool ok = false;
-        if (opt == QLatin1String("--count")) {
-            options.count = value.toLongLong(&ok);
-            ok = ok && options.count > 0;
-        } else if (opt == QLatin1String("--seconds")) {
-            options.seconds = value.toDouble(&ok);
-            ok = ok && options.seconds > 0;
-        } else if (opt == QLatin1String("--format")) {
-            ok = value == QLatin1String("log") || value == QLatin1String("csv");
-            options.csv = value == QLatin1String("csv");
-        }
-        if (!ok)
-            return QStringLiteral("monitor: bad option %1 %2").arg(opt, value);
-    }
-    return QString();
-}
 } // namespace
 
-QString checkMonitorArguments(const QStringList &args)
+int checkMonitorInput(CliContext &cli, const CliOptions &options)
 {
-    MonitorOptions options;
-    return parseOptions(args, options);
-}
-
-int checkMonitorInput(CliContext &cli, const QStringList &args)
-{
-    MonitorOptions options;
-    parseOptions(args, options);
     if (options.count > kMaxCount)
         return cli.fail(CLI_REFUSED,
                         QStringLiteral("monitor: --count is at most %1").arg(kMaxCount));
@@ -80,10 +37,8 @@ int checkMonitorInput(CliContext &cli, const QStringList &args)
 
 // Every way of ending (count, time, a stop signal, a failed write, the box
 // gone) goes through the same end: reporting off, frames in flight read.
-int cliMonitor(CliContext &cli, const QStringList &args)
+int cliMonitor(CliContext &cli, const CliOptions &options)
 {
-    MonitorOptions options;
-    parseOptions(args, options);
     const qint64 count = options.count;
     const CanSaveFormat format = options.csv ? CanSaveFormat::Csv : CanSaveFormat::CandumpLog;
     CanRxThread reader;

@@ -1,7 +1,7 @@
 // replay: the frames of a saved capture sent again with their recorded gaps.
 #include "cantxworker.h"
-#include "capturefile.h"
 #include "clitable.h"
+#include "replaytimeline.h"
 #include "stopsignal.h"
 
 #include <QEventLoop>
@@ -16,45 +16,6 @@ namespace {
 // Progress is told this often.
 constexpr int kProgressMs = 200;
 constexpr int kLinesEveryMs = 1000;
-constexpr double kMaxSpeed = 1000000;
-
-struct ReplayOptions
-{
-    double speed = 1;
-    qint64 loops = 1;
-    double startAt = 0;
-};
-
-// The usage error of the options after FILE, empty when they read fine.
-QString parseOptions(const QStringList &args, ReplayOptions &options)
-{
-    if (args.isEmpty())
-        return QStringLiteral("wrong arguments for replay");
-    QStringList seen;
-    for (int i = 1; i < args.size(); ++i) {
-        const QString opt = args.at(i);
-        if (seen.contains(opt))
-            return QStringLiteral("replay: %1 given twice").arg(opt);
-        seen << opt;
-        if (i + 1 >= args.size())
-            return QStringLiteral("replay: %1 needs a value").arg(opt);
-        const QString value = args.at(++i);
-        bool ok = false;
-        if (opt == QLatin1String("--speed")) {
-            options.speed = value.toDouble(&ok);
-            ok = ok && options.speed >= 0 && options.speed <= kMaxSpeed;
-        } else if (opt == QLatin1String("--loop")) {
-            options.loops = value.toLongLong(&ok);
-            ok = ok && options.loops > 0 && options.loops <= 1000000;
-        } else if (opt == QLatin1String("--start-at")) {
-            options.startAt = value.toDouble(&ok);
-            ok = ok && options.startAt >= 0 && options.startAt <= 1e9;
-        }
-        if (!ok)
-            return QStringLiteral("replay: bad option %1 %2").arg(opt, value);
-    }
-    return QString();
-}
 
 QString problemText(CaptureProblem problem)
 {
@@ -72,9 +33,9 @@ QString problemText(CaptureProblem problem)
 }
 
 // Reads and checks the whole capture, once; CLI_OK with the frames to send.
-int readCapture(CliContext &cli, const QStringList &args, QVector<ReplayFrame> *frames)
+int readCapture(CliContext &cli, const CliOptions &options, QVector<ReplayFrame> *frames)
 {
-    const QString name = args.at(0);
+    const QString name = options.args.at(0);
     CanSaveFormat format;
     if (!canSaveFormatFor(name, &format))
         return cli.fail(
@@ -93,14 +54,7 @@ int readCapture(CliContext &cli, const QStringList &args, QVector<ReplayFrame> *
     case CaptureOpen::Failed:
         return cli.fail(CLI_REFUSED, QStringLiteral("%1 cannot be read: %2").arg(name, why));
     }
-    ReplayOptions options;
-    parseOptions(args, options);
-    ReplayTimeline timeline(qint64(options.startAt * 1e6));
-    bool tooMany = false;
-    const CaptureFile capture =
-        readCaptureFile(file, format, CaptureUse::Replay, [&](const CapturedFrame &frame) {
-            tooMany = tooMany || !timeline.add(frame.timeUs, frame.id, frame.data);
-        });
+    const ReplayCapture capture = readReplayCapture(file, format, qint64(options.startAt * 1e6));
     if (capture.readFailed)
         return cli.fail(CLI_REFUSED,
                         QStringLiteral("%1 cannot be read: %2").arg(name, file.errorString()));
@@ -109,12 +63,12 @@ int readCapture(CliContext &cli, const QStringList &args, QVector<ReplayFrame> *
                                          .arg(name)
                                          .arg(capture.line)
                                          .arg(problemText(capture.problem)));
-    if (tooMany)
+    if (capture.tooMany)
         return cli.fail(CLI_REFUSED, QStringLiteral("%1 has more than %2 frames to replay, more "
                                                     "than one replay holds; nothing was sent")
                                          .arg(name)
                                          .arg(ReplayTimeline::kMaxFrames));
-    *frames = timeline.frames();
+    *frames = capture.frames;
     if (frames->isEmpty())
         return cli.fail(CLI_REFUSED, QStringLiteral("%1 has no frames to replay").arg(name));
     return CLI_OK;
@@ -133,28 +87,21 @@ void tellProgress(CliContext &cli, qint64 sent, qint64 total)
 }
 } // namespace
 
-QString replayArguments(const QStringList &args)
-{
-    ReplayOptions options;
-    return parseOptions(args, options);
-}
-
 // The capture is read here, before the box is opened, and only here: a
 // second read of a file being written could differ, or wait.
-int checkReplayInput(CliContext &cli, const QStringList &args)
+int checkReplayInput(CliContext &cli, const CliOptions &options)
 {
-    return readCapture(cli, args, &cli.replayFrames);
+    return readCapture(cli, options, &cli.replayFrames);
 }
 
-int cliReplay(CliContext &cli, const QStringList &args)
+int cliReplay(CliContext &cli, const CliOptions &options)
 {
     const QVector<ReplayFrame> frames = std::exchange(cli.replayFrames, {});
     if (frames.isEmpty())
-        return cli.fail(CLI_REFUSED, QStringLiteral("%1 has no frames to replay").arg(args.at(0)));
-    ReplayOptions options;
-    parseOptions(args, options);
+        return cli.fail(CLI_REFUSED,
+                        QStringLiteral("%1 has no frames to replay").arg(options.args.at(0)));
     const qint64 total = frames.size() * options.loops;
-    CanTxWorker worker(CanTxWorker::replay(frames, options.speed, int(options.loops)));
+    CanTxWorker worker(replaySchedule(frames, options.speed, int(options.loops)));
     QEventLoop loop;
     QObject::connect(&worker, &QThread::finished, &loop, &QEventLoop::quit);
     const std::unique_ptr<QSocketNotifier> stop = stopSignalNotifier();

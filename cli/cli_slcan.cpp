@@ -134,33 +134,25 @@ int refuseLink(CliContext &cli, const QString &path, const QString &why)
 }
 } // namespace
 
-QString cliSlcanArguments(const QStringList &args)
+int checkSlcanInput(CliContext &cli, const CliOptions &options)
 {
-    if (args.isEmpty() ||
-        (args.size() == 2 && args.at(0) == QLatin1String("--link") && !args.at(1).isEmpty()))
-        return QString();
-    return QStringLiteral("wrong arguments for slcan");
-}
-
-int checkSlcanInput(CliContext &cli, const QStringList &args)
-{
-    if (args.size() != 2)
+    if (options.link.isEmpty())
         return CLI_OK;
-    const QString why = lookAtLink(QFile::encodeName(args.at(1))).refusal;
-    return why.isEmpty() ? CLI_OK : refuseLink(cli, args.at(1), why);
+    const QString why = lookAtLink(QFile::encodeName(options.link)).refusal;
+    return why.isEmpty() ? CLI_OK : refuseLink(cli, options.link, why);
 }
 
-int cliSlcan(CliContext &cli, const QStringList &args)
+int cliSlcan(CliContext &cli, const CliOptions &options)
 {
     Pty pty;
     if (!pty.open())
         return cli.fail(CLI_NO_BOX, QStringLiteral("no pseudo-terminal could be created: %1")
                                         .arg(QString::fromLocal8Bit(std::strerror(errno))));
     PtyLink link;
-    if (args.size() == 2) {
-        const QString why = link.create(QFile::encodeName(args.at(1)), pty.slavePath);
+    if (!options.link.isEmpty()) {
+        const QString why = link.create(QFile::encodeName(options.link), pty.slavePath);
         if (!why.isEmpty())
-            return refuseLink(cli, args.at(1), why);
+            return refuseLink(cli, options.link, why);
     }
     const int wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (wakeFd < 0)

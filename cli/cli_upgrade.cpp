@@ -12,9 +12,9 @@
 
 // The file is read and checked before the box is opened: a bad file is
 // refused whether or not a box is there, and nothing is sent.
-int checkUpgradeInput(CliContext &cli, const QStringList &args)
+int checkUpgradeInput(CliContext &cli, const CliOptions &options)
 {
-    const OtaFileRead file = readOtaFile(args.at(0));
+    const OtaFileRead file = readOtaFile(options.args.at(0));
     switch (file.status) {
     case OtaFileStatus::Ok:
         cli.input = file.image;
@@ -22,7 +22,7 @@ int checkUpgradeInput(CliContext &cli, const QStringList &args)
     case OtaFileStatus::CannotOpen:
         return cli.fail(CLI_REFUSED, QStringLiteral("cannot open the upgrade file %1 (it must be "
                                                     "a regular file)")
-                                         .arg(args.at(0)));
+                                         .arg(options.args.at(0)));
     case OtaFileStatus::ChecksumMismatch:
         return cli.fail(CLI_REFUSED, QStringLiteral("the upgrade file's checksum is wrong"));
     case OtaFileStatus::WrongSize:
@@ -41,8 +41,6 @@ int exitFor(OtaVerdict verdict)
     switch (verdict) {
     case OtaVerdict::Success:
         return CLI_OK;
-    case OtaVerdict::FileRefused:
-        return CLI_REFUSED;
     case OtaVerdict::Failed:
     case OtaVerdict::Interrupted:
     case OtaVerdict::LinkBusy:
@@ -60,8 +58,6 @@ QString verdictText(OtaVerdict verdict)
         return QStringLiteral("the upgrade failed");
     case OtaVerdict::Interrupted:
         return QStringLiteral("the upgrade was interrupted; reconnect the box and try again");
-    case OtaVerdict::FileRefused:
-        return QStringLiteral("the upgrade file was refused; nothing was sent");
     case OtaVerdict::LinkBusy:
         return QStringLiteral("the box was busy; nothing was sent");
     }
@@ -72,14 +68,15 @@ QString verdictText(OtaVerdict verdict)
 // The exit status comes from the transfer's verdict alone. Stop signals wait
 // for it (see stopsignal.h) and nothing here writes to standard output, so
 // neither a dropped session nor a closed pipe cuts the transfer.
-int cliUpgrade(CliContext &cli, const QStringList &)
+int cliUpgrade(CliContext &cli, const CliOptions &)
 {
     // Frames reported meanwhile would only crowd the block answers.
     if (!BoxCommands::setCanReporting(false).answered)
         return cli.noAnswer(QStringLiteral("the request to stop reporting CAN frames"));
     auto ota = std::make_unique<OtaHandle>();
     if (!ota->setImage(cli.input))
-        return cli.fail(CLI_REFUSED, verdictText(OtaVerdict::FileRefused));
+        return cli.fail(CLI_REFUSED,
+                        QStringLiteral("the upgrade file was refused; nothing was sent"));
 
     std::optional<OtaVerdict> verdict;
     QEventLoop loop;

@@ -4,6 +4,7 @@
 #include "clioutput.h"
 #include "clitable.h"
 #include "devicelink.h"
+#include "replydecode.h"
 #include "simsession.h"
 #include "version.h"
 
@@ -21,6 +22,7 @@ namespace {
 constexpr double kSimulatedCanRate = 20;
 // Where the help's texts start after a command and its arguments.
 constexpr int kHelpColumn = 27;
+const char factoryResetWrong[] = "factory-reset erases the WiFi settings: confirm with --yes";
 
 QString wrongArguments(const char *name)
 {
@@ -147,47 +149,125 @@ int openBox(CliContext &cli, bool simulated)
     return CLI_OK;
 }
 
-QString noArguments(const QStringList &args)
-{
-    return args.isEmpty() ? QString() : wrongArguments("info");
-}
+// The largest replay --speed taken.
+constexpr double kMaxSpeed = 1000000;
 
-QString wifiArguments(const QStringList &args)
+QString canTimeArguments(CliOptions &options)
 {
-    return args.size() == 2 ? QString() : wrongArguments("wifi");
-}
-
-QString canTimeArguments(const QStringList &args)
-{
-    if (args.size() > 1)
-        return wrongArguments("can-time");
     // A number too large for the box is refused input, anything else a usage error.
     static const QRegularExpression number(QStringLiteral("^\\s*\\d+\\s*$"));
-    if (!args.isEmpty() && !number.match(args.at(0)).hasMatch())
+    if (!options.args.isEmpty() && !number.match(options.args.at(0)).hasMatch())
         return QStringLiteral("the CAN time must be a number of milliseconds, not \"%1\"")
-            .arg(args.at(0));
+            .arg(options.args.at(0));
+    // The same reading of a typed time as the settings dialog's.
+    if (!options.args.isEmpty())
+        options.canTime = canTimeFromText(options.args.at(0));
     return QString();
 }
 
-QString factoryResetArguments(const QStringList &args)
+QString factoryResetArguments(CliOptions &options)
 {
-    return args == QStringList{QStringLiteral("--yes")}
-               ? QString()
-               : QStringLiteral("factory-reset erases the WiFi settings: confirm with --yes");
+    return options.yes ? QString() : QString::fromLatin1(factoryResetWrong);
 }
 
-QString listArguments(const QStringList &args)
+// The options' readers; a value that does not convert, or lies outside what
+// the command takes, is a usage error.
+bool readPeriod(const QString &value, CliOptions &options)
 {
-    if (args.isEmpty() ||
-        (args.size() == 2 && args.at(0) == QLatin1String("--format") &&
-         (args.at(1) == QLatin1String("tsv") || args.at(1) == QLatin1String("json"))))
-        return QString();
-    return wrongArguments("list");
+    bool ok = false;
+    options.periodic = true;
+    options.periodMs = value.toLongLong(&ok);
+    return ok;
 }
 
-QString upgradeArguments(const QStringList &args)
+bool readCount(const QString &value, CliOptions &options)
 {
-    return args.size() == 1 ? QString() : wrongArguments("upgrade");
+    bool ok = false;
+    options.count = value.toLongLong(&ok);
+    return ok && options.count > 0;
+}
+
+bool readSeconds(const QString &value, CliOptions &options)
+{
+    bool ok = false;
+    options.seconds = value.toDouble(&ok);
+    return ok && options.seconds > 0;
+}
+
+bool readSpeed(const QString &value, CliOptions &options)
+{
+    bool ok = false;
+    options.speed = value.toDouble(&ok);
+    return ok && options.speed >= 0 && options.speed <= kMaxSpeed;
+}
+
+bool readLoops(const QString &value, CliOptions &options)
+{
+    bool ok = false;
+    options.loops = value.toLongLong(&ok);
+    return ok && options.loops > 0 && options.loops <= 1000000;
+}
+
+bool readStartAt(const QString &value, CliOptions &options)
+{
+    bool ok = false;
+    options.startAt = value.toDouble(&ok);
+    return ok && options.startAt >= 0 && options.startAt <= 1e9;
+}
+
+bool readSaveFormat(const QString &value, CliOptions &options)
+{
+    options.csv = value == QLatin1String("csv");
+    return options.csv || value == QLatin1String("log");
+}
+
+bool readListFormat(const QString &value, CliOptions &options)
+{
+    options.json = value == QLatin1String("json");
+    return options.json || value == QLatin1String("tsv");
+}
+
+bool readLink(const QString &value, CliOptions &options)
+{
+    options.link = value;
+    return !value.isEmpty();
+}
+
+bool readYes(const QString &, CliOptions &options)
+{
+    options.yes = true;
+    return true;
+}
+
+// Reads the arguments after the command's name into `options`, the one way
+// for every command; the usage error, empty when they read fine.
+QString readArguments(const CliCommand &command, const QStringList &args, CliOptions &options)
+{
+    const QString wrong =
+        command.wrong ? QString::fromLatin1(command.wrong) : wrongArguments(command.name);
+    if (args.size() < command.minArgs)
+        return wrong;
+    options.args = args.mid(0, command.maxArgs);
+    const QString prefix = QLatin1String(command.name) + QLatin1String(": ");
+    QStringList seen;
+    for (int i = options.args.size(); i < args.size(); ++i) {
+        const QString opt = args.at(i);
+        const auto known =
+            std::find_if(command.options.begin(), command.options.end(),
+                         [&](const CliOption &o) { return opt == QLatin1String(o.name); });
+        const bool takesValue = known == command.options.end() || known->takesValue;
+        if (seen.contains(opt))
+            return command.namesOption ? prefix + QStringLiteral("%1 given twice").arg(opt) : wrong;
+        seen << opt;
+        if (takesValue && i + 1 >= args.size())
+            return command.namesOption ? prefix + QStringLiteral("%1 needs a value").arg(opt)
+                                       : wrong;
+        const QString value = takesValue ? args.at(++i) : QString();
+        if (known == command.options.end() || !known->read(value, options))
+            return command.namesOption ? prefix + QStringLiteral("bad option %1 %2").arg(opt, value)
+                                       : wrong;
+    }
+    return command.checkArguments ? command.checkArguments(options) : QString();
 }
 
 int run(CliContext &cli, QStringList args)
@@ -230,7 +310,8 @@ int run(CliContext &cli, QStringList args)
             command = &c;
     if (!command)
         return cli.usage(QStringLiteral("unknown command %1").arg(name));
-    const QString wrong = command->checkArguments(args);
+    CliOptions options;
+    const QString wrong = readArguments(*command, args, options);
     if (!wrong.isEmpty())
         return cli.usage(wrong);
     // Lines of runs in parallel are told apart from the first one on; once the
@@ -238,7 +319,7 @@ int run(CliContext &cli, QStringList args)
     if (!cli.tty && (!cli.serial.isEmpty() || !cli.device.isEmpty()))
         cli.prefix = (cli.serial.isEmpty() ? cli.device : cli.serial) + QStringLiteral(": ");
     if (command->checkInput) {
-        const int refused = command->checkInput(cli, args);
+        const int refused = command->checkInput(cli, options);
         if (refused != CLI_OK)
             return refused;
     }
@@ -251,7 +332,7 @@ int run(CliContext &cli, QStringList args)
     }
     int code = command->opensBox ? openBox(cli, simulate) : CLI_OK;
     if (code == CLI_OK)
-        code = command->run(cli, args);
+        code = command->run(cli, options);
     // The box is left as the command left it; then a cut output is told.
     const bool written = outputWritten(cli);
     DeviceLink::instance()->close();
@@ -263,43 +344,57 @@ int run(CliContext &cli, QStringList args)
 
 const std::vector<CliCommand> &cliCommands()
 {
+    // The options each command takes, read by readArguments.
+    static const std::vector<CliOption> listOptions = {{"--format", readListFormat}};
+    static const std::vector<CliOption> confirm = {{"--yes", readYes, false}};
+    static const std::vector<CliOption> sendOptions = {
+        {"--period", readPeriod}, {"--count", readCount}, {"--seconds", readSeconds}};
+    static const std::vector<CliOption> replayOptions = {
+        {"--speed", readSpeed}, {"--loop", readLoops}, {"--start-at", readStartAt}};
+    static const std::vector<CliOption> monitorOptions = {
+        {"--count", readCount}, {"--seconds", readSeconds}, {"--format", readSaveFormat}};
+    static const std::vector<CliOption> slcanOptions = {{"--link", readLink}};
+    static const std::vector<CliOption> none;
+    // Usage errors that name the option at fault, or one text for all.
+    constexpr bool namesOption = true;
+    constexpr bool oneText = false;
     static const std::vector<CliCommand> commands = {
         {"list", "[--format tsv|json]",
          "one line per box plugged in: device path, serial number,\n"
          "manufacturer, product, tab-separated; opens no box",
-         listArguments, cliList, nullptr, false},
+         0, 0, listOptions, cliList, nullptr, nullptr, false},
         {"info", "",
          "software_id, software_version, hardware_id, wifi_name,\n"
          "wifi_password, one \"key: value\" line each",
-         noArguments, cliInfo},
-        {"wifi", "NAME PASSWORD", "set the WiFi name and password", wifiArguments, cliWifi,
+         0, 0, none, cliInfo},
+        {"wifi", "NAME PASSWORD", "set the WiFi name and password", 2, 2, none, cliWifi, nullptr,
          checkWifiInput},
-        {"can-time", "[MS]", "print the CAN time in ms, or set it (0 to 255; below 5 sets 5)",
-         canTimeArguments, cliCanTime, checkCanTimeInput},
-        {"factory-reset", "--yes", "restore the WiFi module's factory settings",
-         factoryResetArguments, cliFactoryReset},
+        {"can-time", "[MS]", "print the CAN time in ms, or set it (0 to 255; below 5 sets 5)", 0, 1,
+         none, cliCanTime, canTimeArguments, checkCanTimeInput},
+        {"factory-reset", "--yes", "restore the WiFi module's factory settings", 0, 0, confirm,
+         cliFactoryReset, factoryResetArguments, nullptr, true, oneText, factoryResetWrong},
         {"send", "ID#DATA [--period MS [--count N | --seconds S]]",
          "send one CAN frame, e.g. 7DF#02010C; with --period, send it\n"
          "every MS ms (1 to 60000) until N frames, S seconds or a stop",
-         sendArguments, cliSend, checkSendInput},
+         1, 1, sendOptions, cliSend, sendArguments, checkSendInput, true, namesOption},
         {"replay", "FILE [--speed F] [--loop N] [--start-at S]",
          "send every frame of a capture saved as .log or .csv, in\n"
          "file order, with the recorded gaps divided by F (0: as fast\n"
          "as the box takes them; a time that goes back is no gap),\n"
          "N times, from S seconds into it; a regular file only",
-         replayArguments, cliReplay, checkReplayInput},
+         1, 1, replayOptions, cliReplay, nullptr, checkReplayInput, true, namesOption},
         {"monitor", "[--count N] [--seconds S] [--format log|csv]",
          "print received CAN frames (candump log format by default);\n"
          "N up to 2147483647, S up to 2000000",
-         checkMonitorArguments, cliMonitor, checkMonitorInput},
-        {"upgrade", "FILE", "check FILE and upgrade the box's firmware", upgradeArguments,
-         cliUpgrade, checkUpgradeInput},
+         0, 0, monitorOptions, cliMonitor, nullptr, checkMonitorInput, true, namesOption},
+        {"upgrade", "FILE", "check FILE and upgrade the box's firmware", 1, 1, none, cliUpgrade,
+         nullptr, checkUpgradeInput},
         {"slcan", "[--link PATH]",
          "serve the box as an slcan (LAWICEL) adapter on\n"
          "a pseudo-terminal until stopped; prints its path,\n"
          "links PATH to it. S0-S8 and sxxyy change nothing:\n"
          "the box's firmware sets the bit rate",
-         cliSlcanArguments, cliSlcan, checkSlcanInput},
+         0, 0, slcanOptions, cliSlcan, nullptr, checkSlcanInput},
     };
     return commands;
 }

@@ -1,13 +1,14 @@
 #pragma once
 
-#include "cantxworker.h"
 #include "cliexit.h"
+#include "replaytimeline.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
 
+#include <optional>
 #include <vector>
 
 class QIODevice;
@@ -55,8 +56,46 @@ public:
     QVector<ReplayFrame> replayFrames;
 };
 
-// One command of votkbox-cli: the help, the argument check and the dispatch
-// all come from this entry.
+// A command line as read once, before anything runs: the arguments before
+// the options, and every option's value, converted.
+struct CliOptions
+{
+    // The arguments before the options (ID#DATA, FILE, NAME PASSWORD, MS).
+    QStringList args;
+    // can-time: the time to set, empty when MS is none the box takes.
+    std::optional<quint32> canTime;
+    // send: the frame of ID#DATA, empty when it is none.
+    std::optional<quint16> canId;
+    std::optional<QVector<uint8_t>> canData;
+    // send --period, and --count and --seconds of send and monitor.
+    bool periodic = false;
+    qint64 periodMs = 0;
+    qint64 count = -1;
+    double seconds = -1;
+    // replay --speed, --loop, --start-at.
+    double speed = 1;
+    qint64 loops = 1;
+    double startAt = 0;
+    // monitor --format csv, list --format json.
+    bool csv = false;
+    bool json = false;
+    // slcan --link.
+    QString link;
+    // factory-reset --yes.
+    bool yes = false;
+};
+
+// An option a command takes: `read` converts its value into the options and
+// answers false for a bad one. A flag has no value; `read` gets an empty one.
+struct CliOption
+{
+    const char *name;
+    bool (*read)(const QString &value, CliOptions &options);
+    bool takesValue = true;
+};
+
+// One command of votkbox-cli: the help, the reading of its arguments and the
+// dispatch all come from this entry.
 struct CliCommand
 {
     const char *name;
@@ -64,16 +103,26 @@ struct CliCommand
     const char *arguments;
     // The help text; a newline starts a continuation line.
     const char *help;
-    // The usage error for `args`, empty when they are fine; told before
-    // anything touches the box.
-    QString (*checkArguments)(const QStringList &args);
+    // How many arguments come before the options: at least minArgs, up to
+    // maxArgs, taken whatever they look like (a password may start with '-').
+    int minArgs;
+    int maxArgs;
+    std::vector<CliOption> options;
     // Runs with the box open and connected, unless opensBox is false.
-    int (*run)(CliContext &cli, const QStringList &args);
+    int (*run)(CliContext &cli, const CliOptions &options);
+    // Reads what needs all of them (send's frame, can-time's number) once the
+    // options read fine one by one; the usage error, empty when they go
+    // together. Null: nothing to check.
+    QString (*checkArguments)(CliOptions &options) = nullptr;
     // Refuses input that cannot go to the box (exit CLI_REFUSED with a
     // message) before the box is opened, so nothing is sent; CLI_OK lets the
     // command run. Null: nothing to check.
-    int (*checkInput)(CliContext &cli, const QStringList &args) = nullptr;
+    int (*checkInput)(CliContext &cli, const CliOptions &options) = nullptr;
     bool opensBox = true;
+    // A usage error names the option at fault ("send: --count needs a
+    // value"); otherwise it is `wrong`, or "wrong arguments for NAME".
+    bool namesOption = false;
+    const char *wrong = nullptr;
 };
 
 // Every command, in the order of the help.
@@ -84,26 +133,23 @@ const std::vector<CliCommand> &cliCommands();
 QString boxLine(const BoxInfo &box);
 
 // The handlers, one file per group.
-int cliList(CliContext &cli, const QStringList &args);
-int cliInfo(CliContext &cli, const QStringList &args);
-int cliWifi(CliContext &cli, const QStringList &args);
-int cliCanTime(CliContext &cli, const QStringList &args);
-int cliFactoryReset(CliContext &cli, const QStringList &args);
-int cliSend(CliContext &cli, const QStringList &args);
-int cliReplay(CliContext &cli, const QStringList &args);
-int cliMonitor(CliContext &cli, const QStringList &args);
-int cliUpgrade(CliContext &cli, const QStringList &args);
-int cliSlcan(CliContext &cli, const QStringList &args);
-QString cliSlcanArguments(const QStringList &args);
+int cliList(CliContext &cli, const CliOptions &options);
+int cliInfo(CliContext &cli, const CliOptions &options);
+int cliWifi(CliContext &cli, const CliOptions &options);
+int cliCanTime(CliContext &cli, const CliOptions &options);
+int cliFactoryReset(CliContext &cli, const CliOptions &options);
+int cliSend(CliContext &cli, const CliOptions &options);
+int cliReplay(CliContext &cli, const CliOptions &options);
+int cliMonitor(CliContext &cli, const CliOptions &options);
+int cliUpgrade(CliContext &cli, const CliOptions &options);
+int cliSlcan(CliContext &cli, const CliOptions &options);
 
 // Their checks of arguments (usage) and of input (refused).
-QString sendArguments(const QStringList &args);
-QString replayArguments(const QStringList &args);
-QString checkMonitorArguments(const QStringList &args);
-int checkWifiInput(CliContext &cli, const QStringList &args);
-int checkCanTimeInput(CliContext &cli, const QStringList &args);
-int checkSendInput(CliContext &cli, const QStringList &args);
-int checkReplayInput(CliContext &cli, const QStringList &args);
-int checkMonitorInput(CliContext &cli, const QStringList &args);
-int checkUpgradeInput(CliContext &cli, const QStringList &args);
-int checkSlcanInput(CliContext &cli, const QStringList &args);
+QString sendArguments(CliOptions &options);
+int checkWifiInput(CliContext &cli, const CliOptions &options);
+int checkCanTimeInput(CliContext &cli, const CliOptions &options);
+int checkSendInput(CliContext &cli, const CliOptions &options);
+int checkReplayInput(CliContext &cli, const CliOptions &options);
+int checkMonitorInput(CliContext &cli, const CliOptions &options);
+int checkUpgradeInput(CliContext &cli, const CliOptions &options);
+int checkSlcanInput(CliContext &cli, const CliOptions &options);

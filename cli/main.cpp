@@ -10,7 +10,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("votkbox-cli"));
-    installStopSignals();
+    installStopSignals(BrokenPipe::Stops);
 
     QFile out;
     QFile err;

@@ -36,7 +36,6 @@ public:
     void frameSent(const CmdPacket &frame) override;
 
 signals:
-    void sig_ShowMsg(QString text);
     // `readUs`: when the frame was read (frameReadTimeUs()), not when it is
     // handled, so that frames handled in one batch keep their intervals.
     void send_can_rx(QVector<uint8_t> frame, qint64 readUs);

@@ -3,7 +3,6 @@
 #include <QThread>
 #include <QVector>
 
-#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -18,46 +17,6 @@ struct ScheduledCanFrame
     qint64 atNs = 0;
     quint16 id = 0;
     QVector<uint8_t> data;
-};
-
-// A frame of a replay as held until it is sent: a capture of millions of
-// frames costs no heap block per frame.
-struct ReplayFrame
-{
-    qint64 atNs = 0;
-    quint16 id = 0;
-    quint8 size = 0;
-    std::array<uint8_t, 8> data{};
-};
-// A vector of millions of them grows by realloc, not by copying.
-Q_DECLARE_TYPEINFO(ReplayFrame, Q_PRIMITIVE_TYPE);
-
-// A replay's frames built from a capture read in file order: each frame due
-// its recorded gap after the one before it, a time that goes back counting as
-// no gap, so that every frame is sent. The frames less than `startAtUs` into
-// the capture are left out; the first one kept is due at once. Due times are
-// saturated at kMaxDueNs.
-class ReplayTimeline
-{
-public:
-    // About 31 years: no frame is waited for longer.
-    static constexpr qint64 kMaxDueNs = 1000000000000000000;
-    // 1.2 GB of frames held for sending; a capture with more is refused.
-    static constexpr int kMaxFrames = 50000000;
-
-    explicit ReplayTimeline(qint64 startAtUs = 0) : m_startAtUs(startAtUs) {}
-
-    // Takes the next frame of the capture, recorded at `timeUs`. False when
-    // it cannot be held: kMaxFrames are kept already, or more than 8 bytes.
-    bool add(qint64 timeUs, quint16 id, const QVector<uint8_t> &data);
-    const QVector<ReplayFrame> &frames() const { return m_frames; }
-
-private:
-    qint64 m_startAtUs;
-    qint64 m_lastUs = 0;
-    qint64 m_intoUs = -1; // how far into the capture the last frame lies
-    qint64 m_firstKeptUs = -1;
-    QVector<ReplayFrame> m_frames;
 };
 
 // Sends a schedule of CAN frames on its own thread against absolute deadlines
@@ -75,12 +34,7 @@ public:
     // due before `untilNs`, or endless when both are negative.
     static Schedule periodic(quint16 id, const QVector<uint8_t> &data, qint64 periodNs,
                              qint64 count, qint64 untilNs);
-    // `frames` (ascending times, the first due at once) played `loops` times,
-    // each round right after the last; the gaps divided by `speed`, all due at
-    // once for a speed of 0.
-    // A due time past ReplayTimeline::kMaxDueNs, however slow the speed or
-    // many the loops, waits that long.
-    static Schedule replay(const QVector<ReplayFrame> &frames, double speed, int loops);
+    // A replay's schedule comes from replaySchedule() (replaytimeline.h).
 
     explicit CanTxWorker(Schedule schedule);
     ~CanTxWorker() override;

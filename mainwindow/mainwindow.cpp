@@ -39,7 +39,6 @@ MainWindow::MainWindow(QWidget *parent)
     m_ota.setParent(this);
     m_ota.setObjectName(QStringLiteral("otaHandle"));
 
-    connect(&m_canRx, &CanRxThread::sig_ShowMsg, this, &MainWindow::slt_ShowMsg);
     // Queued even from the GUI thread: frames an exchange reads there must
     // queue up behind the ones the receive thread has already handed over.
     connect(&m_canRx, &CanRxThread::send_can_rx, this, &MainWindow::receive_can_rx,
@@ -231,12 +230,6 @@ void MainWindow::closeDialogs()
 void MainWindow::on_action_about_triggered()
 {
     MessageBox::about(this, tr("关于"), tr("VOTK-Tarnwell 1.2"));
-}
-
-void MainWindow::slt_ShowMsg(QString text)
-{
-    qCDebug(lcWindow).noquote() << "slot: " + text;
-    ui->label_16->setText(text);
 }
 
 void MainWindow::on_actionsetting_triggered()

@@ -2,7 +2,7 @@
 
 #include "canreporting.h"
 #include "canrxthread.h"
-#include "cantxworker.h"
+#include "replaytimeline.h"
 #include "devicethread.h"
 #include "otahandle.h"
 
@@ -70,7 +70,6 @@ protected:
 private slots:
     void on_pushButton_clicked();
     void on_pushButton_2_clicked();
-    void slt_ShowMsg(QString text);
     void receive_can_rx(QVector<uint8_t> frame, qint64 readUs);
     // A frame this tool sent (ID low, ID high, data), shown in the receive
     // table as sent.
@@ -81,7 +80,7 @@ private slots:
     void show_table_can_rx_menu();
     void on_button_select_file_clicked();
     void on_pushButton_ota_clicked();
-    void slt_update_ota_progress(int value, QString text);
+    void slt_update_ota_progress(int value);
     void on_lineEdit_can_data_textChanged(QString text);
     void on_tabWidget_currentChanged(int index);
     void on_action_exit_triggered();

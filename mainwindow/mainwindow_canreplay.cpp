@@ -3,8 +3,8 @@
 #include "ui_mainwindow.h"
 
 #include "capturechooser.h"
-#include "capturefile.h"
 #include "messagebox.h"
+#include "replaytimeline.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -16,12 +16,7 @@ QVector<ReplayFrame> MainWindow::chooseReplayCapture()
         return {};
     // The whole file is checked before a frame goes out; every frame is sent,
     // in file order, a time that goes back counting as no gap.
-    ReplayTimeline timeline;
-    bool tooMany = false;
-    const CaptureFile capture = readCaptureFile(
-        *chosen.file, chosen.format, CaptureUse::Replay, [&](const CapturedFrame &frame) {
-            tooMany = tooMany || !timeline.add(frame.timeUs, frame.id, frame.data);
-        });
+    const ReplayCapture capture = readReplayCapture(*chosen.file, chosen.format);
     if (capture.readFailed) {
         MessageBox::warning(this, tr("回放"),
                             tr("无法打开文件：%1").arg(chosen.file->errorString()));
@@ -46,16 +41,16 @@ QVector<ReplayFrame> MainWindow::chooseReplayCapture()
                             tr("第 %1 行无法回放：%2").arg(capture.line).arg(problem));
         return {};
     }
-    if (tooMany) {
+    if (capture.tooMany) {
         MessageBox::warning(this, tr("回放"),
                             tr("文件超过 %1 帧，无法回放").arg(ReplayTimeline::kMaxFrames));
         return {};
     }
-    if (timeline.frames().isEmpty()) {
+    if (capture.frames.isEmpty()) {
         MessageBox::warning(this, tr("回放"), tr("文件中没有帧"));
         return {};
     }
-    return timeline.frames();
+    return capture.frames;
 }
 
 void MainWindow::on_pushButton_can_replay_toggled(bool on)
@@ -80,7 +75,7 @@ void MainWindow::on_pushButton_can_replay_toggled(bool on)
         return;
     }
     m_replayTotal = frames.size();
-    m_replay = std::make_unique<CanTxWorker>(CanTxWorker::replay(frames, 1, 1));
+    m_replay = std::make_unique<CanTxWorker>(replaySchedule(frames, 1, 1));
     // The end of the capture, or a frame that could not be written, ends it.
     connect(
         m_replay.get(), &QThread::finished, m_replay.get(),

@@ -72,10 +72,10 @@ void MainWindow::on_pushButton_ota_clicked()
     m_ota.start(QThread::InheritPriority);
 }
 
-void MainWindow::slt_update_ota_progress(int value, QString text)
+void MainWindow::slt_update_ota_progress(int value)
 {
+    // The label says what the upgrade is doing; it changes with its steps.
     ui->progressBar->setValue(value);
-    ui->label_ota_result->setText(text);
 }
 
 void MainWindow::showOtaRestarting()
@@ -99,9 +99,6 @@ void MainWindow::showOtaVerdict(OtaVerdict verdict)
     case OtaVerdict::Failed:
     case OtaVerdict::LinkBusy:
         ui->label_ota_result->setText(tr("结果:升级失败"));
-        break;
-    case OtaVerdict::FileRefused:
-        ui->label_ota_result->setText(tr("进度:升级文件错误"));
         break;
     }
 }

@@ -751,30 +751,6 @@
     </message>
 </context>
 <context>
-    <name>OtaHandle</name>
-    <message>
-        <location filename="../upgrade/otahandle.cpp" line="164"/>
-        <source>结果:升级中断,请重新连接VOTK设备后再试</source>
-        <translation>Result: upgrade interrupted, please reconnect the VOTK device and try again</translation>
-    </message>
-    <message>
-        <location filename="../upgrade/otahandle.cpp" line="51"/>
-        <source>进度:正在升级</source>
-        <translation>Progress: upgrading</translation>
-    </message>
-    <message>
-        <location filename="../upgrade/otahandle.cpp" line="147"/>
-        <location filename="../upgrade/otahandle.cpp" line="165"/>
-        <source>结果:升级失败</source>
-        <translation>Result: upgrade failed</translation>
-    </message>
-    <message>
-        <location filename="../upgrade/otahandle.cpp" line="158"/>
-        <source>结果:升级成功,请重新上电VOTK设备</source>
-        <translation>Result: upgrade succeeded, please power-cycle the VOTK device</translation>
-    </message>
-</context>
-<context>
     <name>SettingDialog</name>
     <message>
         <location filename="../settings/settingdialog.ui" line="14"/>

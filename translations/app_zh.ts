@@ -751,30 +751,6 @@
     </message>
 </context>
 <context>
-    <name>OtaHandle</name>
-    <message>
-        <location filename="../upgrade/otahandle.cpp" line="164"/>
-        <source>结果:升级中断,请重新连接VOTK设备后再试</source>
-        <translation>结果:升级中断,请重新连接VOTK设备后再试</translation>
-    </message>
-    <message>
-        <location filename="../upgrade/otahandle.cpp" line="51"/>
-        <source>进度:正在升级</source>
-        <translation>进度:正在升级</translation>
-    </message>
-    <message>
-        <location filename="../upgrade/otahandle.cpp" line="147"/>
-        <location filename="../upgrade/otahandle.cpp" line="165"/>
-        <source>结果:升级失败</source>
-        <translation>结果:升级失败</translation>
-    </message>
-    <message>
-        <location filename="../upgrade/otahandle.cpp" line="158"/>
-        <source>结果:升级成功,请重新上电VOTK设备</source>
-        <translation>结果:升级成功,请重新上电VOTK设备</translation>
-    </message>
-</context>
-<context>
     <name>SettingDialog</name>
     <message>
         <location filename="../settings/settingdialog.ui" line="14"/>

@@ -30,10 +30,6 @@ uint8_t crc8Maxim(const uint8_t *data, size_t length)
     return c;
 }
 
-const QMap<int, QString> ota_file_errors = {
-    {3, QStringLiteral("File Open Error")},
-};
-
 OtaFileRead readOtaFile(const QString &path)
 {
     OtaFileRead read;
@@ -46,13 +42,13 @@ OtaFileRead readOtaFile(const QString &path)
     if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         if (fd >= 0)
             ::close(fd);
-        qCDebug(lcUpgrade).noquote() << ota_file_errors.value(3);
+        qCDebug(lcUpgrade) << "File Open Error";
         return read;
     }
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        qCDebug(lcUpgrade).noquote() << ota_file_errors.value(3);
+        qCDebug(lcUpgrade) << "File Open Error";
         return read;
     }
     // One byte more than a record tells a padded file from an exact one.
@@ -60,7 +56,7 @@ OtaFileRead readOtaFile(const QString &path)
     QDataStream stream(&file);
     const int got = stream.readRawData(record.data(), record.size());
     if (got < 0) {
-        qCDebug(lcUpgrade).noquote() << ota_file_errors.value(3);
+        qCDebug(lcUpgrade) << "File Open Error";
         return read;
     }
     file.close();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QMap>
 #include <QString>
 
 #include <cstddef>
@@ -45,6 +44,3 @@ struct OtaFileRead
 // path that is no regular file (directory, FIFO, device) is CannotOpen and
 // never waited on.
 OtaFileRead readOtaFile(const QString &path);
-
-// Error texts of the upgrade file for the debug log, by code (3: cannot open).
-extern const QMap<int, QString> ota_file_errors;

@@ -48,7 +48,7 @@ quint16 OtaHandle::imageSum() const
 void OtaHandle::reportProgress(int value)
 {
     m_progress = value;
-    emit sig_send_ota_progress(value, tr("进度:正在升级"));
+    emit sig_send_ota_progress(value);
 }
 
 bool OtaHandle::send_ota_start()
@@ -107,22 +107,22 @@ bool OtaHandle::send_ota_finish()
     return BoxCommands::otaFinish().sent;
 }
 
-int OtaHandle::read_ota_result()
+std::optional<int> OtaHandle::read_ota_result()
 {
     const BoxAnswer<uint8_t> reply = BoxCommands::otaResult();
     if (reply.linkFailed)
-        return OTA_BOX_LOST;
+        return std::nullopt;
     return reply.value ? int(*reply.value) : -1;
 }
 
-// The verdict byte of the box, -1 without one, OTA_BOX_LOST when it went away.
-int OtaHandle::transfer()
+// The verdict byte of the box, -1 without one; none when it went away.
+std::optional<int> OtaHandle::transfer()
 {
     DeviceLink *link = DeviceLink::instance();
     if (!send_ota_start() || !send_ota_data() || !send_ota_finish()) {
         // Nothing more goes to a box that is gone; the user connects anew.
         link->setConnected(false);
-        return OTA_BOX_LOST;
+        return std::nullopt;
     }
 
     emit sig_ota_restarting();
@@ -133,7 +133,7 @@ int OtaHandle::transfer()
     const bool reopened = link->open() == 0;
     link->setConnected(false);
     // A box that is not back has no handle to write to.
-    return reopened ? read_ota_result() : OTA_BOX_LOST;
+    return reopened ? read_ota_result() : std::nullopt;
 }
 
 void OtaHandle::run()
@@ -144,26 +144,28 @@ void OtaHandle::run()
     // reports would corrupt the image, a stray read would take its replies.
     // While the link is held the hot-plug handler leaves the restarting box alone.
     if (!link->claim()) {
-        emit sig_send_ota_progress(m_progress, tr("结果:升级失败"));
+        emit sig_send_ota_progress(m_progress);
         qCDebug(lcUpgrade) << "ota failed ***" << -1;
         emit sig_ota_verdict(OtaVerdict::LinkBusy);
         return;
     }
-    const int result = transfer();
+    const std::optional<int> result = transfer();
     // Free the link before the verdict, so that whoever acts on it finds the link free.
     link->release();
 
     if (result == OTA_RESULT_OK) {
-        qCDebug(lcUpgrade) << "ota success ***" << result;
-        emit sig_send_ota_progress(100, tr("结果:升级成功,请重新上电VOTK设备"));
+        qCDebug(lcUpgrade) << "ota success ***" << *result;
+        emit sig_send_ota_progress(100);
         emit sig_ota_verdict(OtaVerdict::Success);
     } else {
         // A cut transfer must never pass for a finished one: its verdict says
         // so and the bar stays where the transfer got to.
-        emit sig_send_ota_progress(m_progress, result == OTA_BOX_LOST
-                                                   ? tr("结果:升级中断,请重新连接VOTK设备后再试")
-                                                   : tr("结果:升级失败"));
-        qCDebug(lcUpgrade) << "ota failed ***" << result;
-        emit sig_ota_verdict(result == OTA_BOX_LOST ? OtaVerdict::Interrupted : OtaVerdict::Failed);
+        emit sig_send_ota_progress(m_progress);
+        if (result)
+            qCDebug(lcUpgrade) << "ota failed ***" << *result;
+        else
+            qCDebug(lcUpgrade) << "ota failed ***"
+                               << "box gone";
+        emit sig_ota_verdict(result ? OtaVerdict::Failed : OtaVerdict::Interrupted);
     }
 }

@@ -8,9 +8,7 @@
 #include <QThread>
 
 #include <cstdint>
-
-// The verdict of a transfer during which the box went away.
-constexpr int OTA_BOX_LOST = -2;
+#include <optional>
 
 // How an upgrade ended, for front ends to act on and word in their own language.
 enum class OtaVerdict
@@ -18,7 +16,6 @@ enum class OtaVerdict
     Success,     // the box judged the image good
     Failed,      // the box judged it bad, or gave no verdict
     Interrupted, // the box went away during the transfer or did not come back
-    FileRefused, // the file was refused before anything was sent
     LinkBusy,    // another thread held the link; nothing was sent
 };
 Q_DECLARE_METATYPE(OtaVerdict)
@@ -44,7 +41,8 @@ public:
     quint16 imageSum() const;
 
 signals:
-    void sig_send_ota_progress(int, QString);
+    // How far the transfer got, in percent; the front ends word it.
+    void sig_send_ota_progress(int value);
     // The image is in and the box restarts to check it; the verdict follows
     // once it is back. Comes after the last progress report of the transfer.
     void sig_ota_restarting();
@@ -60,10 +58,10 @@ private:
     bool send_ota_start();
     bool send_ota_data();
     bool send_ota_finish();
-    // The box's verdict byte; -1 when it did not answer in time, OTA_BOX_LOST
-    // when it is gone.
-    int read_ota_result();
-    int transfer();
+    // The box's verdict byte, -1 when it did not answer in time; none when
+    // it is gone.
+    std::optional<int> read_ota_result();
+    std::optional<int> transfer();
     void reportProgress(int value);
 
     unsigned long m_restartPauseMs = OTA_RESTART_PAUSE_MS;

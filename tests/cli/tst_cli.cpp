@@ -176,6 +176,9 @@ void CliTest::command_data()
     row("wifi, empty name", none, {"wifi", "", "secret"}, 4, "", true);
     row("wifi, password not Latin-1", none, {"wifi", "net", "密码"}, 4, "", true);
     row("wifi, one argument", none, {"wifi", "net"}, 1, "", true);
+    // Arguments before the options are taken whatever they look like.
+    row("wifi, password starting with --", none, {"wifi", "net", "--secret"}, 0, "", false);
+    row("can-time, two times", absent, {"can-time", "5", "6"}, 1, "", true);
     row("wifi, too long for one report", absent,
         {"wifi", QString(32, QLatin1Char('n')), QString(29, QLatin1Char('p'))}, 4, "", true);
     row("wifi, newline in name", absent, {"wifi", "net\nwork", "secret"}, 4, "", true);

@@ -1,5 +1,6 @@
 #include "cantxworker.h"
 #include "devicelink.h"
+#include "replaytimeline.h"
 #include "replydecode.h"
 #include "testsupport.h"
 
@@ -112,7 +113,7 @@ void TestCanTxWorker::replaySendsEveryFrameInOrderForEachLoop()
         {2000000, 0x001, 8, {1, 2, 3, 4, 5, 6, 7, 8}},
         {5000000, 0x2A0, 2, {0xFF, 0x00}},
     };
-    CanTxWorker worker(CanTxWorker::replay(frames, 0, 3));
+    CanTxWorker worker(replaySchedule(frames, 0, 3));
     worker.start();
     QVERIFY(worker.wait(30000));
     QList<QVector<uint8_t>> expected;
@@ -176,7 +177,7 @@ void TestCanTxWorker::replayScheduleFollowsTheFileOrder()
     ReplayTimeline timeline(startAtUs);
     for (int i = 0; i < recordedUs.size(); ++i)
         QVERIFY(timeline.add(recordedUs.at(i), quint16(i), {uint8_t(i)}));
-    const CanTxWorker::Schedule schedule = CanTxWorker::replay(timeline.frames(), speed, loops);
+    const CanTxWorker::Schedule schedule = replaySchedule(timeline.frames(), speed, loops);
     QStringList scheduled;
     ScheduledCanFrame frame;
     for (qint64 index = 0; schedule(index, frame); ++index) {

@@ -779,8 +779,7 @@ void TestFaults::unplugDuringUpgrade()
     int highest = 0;
     const QMetaObject::Connection watch = QObject::connect(
         &ota, &OtaHandle::sig_send_ota_progress, &rig.window,
-        [&highest](int value, const QString &) { highest = std::max(highest, value); },
-        Qt::QueuedConnection);
+        [&highest](int value) { highest = std::max(highest, value); }, Qt::QueuedConnection);
     {
         UnplugAtStepBackend unplug(rig, UnplugAtStepBackend::Step(step), count);
         QVERIFY(runUpgrade(ota));

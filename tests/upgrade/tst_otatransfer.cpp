@@ -16,10 +16,12 @@
 #include <thread>
 
 namespace {
-const QString kUpgrading = QStringLiteral("进度:正在升级");
-const QString kSuccess = QStringLiteral("结果:升级成功,请重新上电VOTK设备");
-const QString kFailure = QStringLiteral("结果:升级失败");
-const QString kLost = QStringLiteral("结果:升级中断,请重新连接VOTK设备后再试");
+// A progress report has no verdict; the verdict comes last, with no value.
+const QString kUpgrading;
+const QString kSuccess = QStringLiteral("success");
+const QString kFailure = QStringLiteral("failed");
+const QString kLost = QStringLiteral("interrupted");
+const QString kBusy = QStringLiteral("link busy");
 constexpr int kReports = int(OTA_DATA_SIZE / OTA_REPORT_DATA);
 // The pause leaves the box's restart timer a wide margin: on a loaded machine,
 // or under ThreadSanitizer, its thread can wake tens of milliseconds late.
@@ -33,12 +35,28 @@ struct Report
     bool operator==(const Report &o) const { return value == o.value && text == o.text; }
 };
 
+QString verdictName(OtaVerdict verdict)
+{
+    switch (verdict) {
+    case OtaVerdict::Success:
+        return kSuccess;
+    case OtaVerdict::Failed:
+        return kFailure;
+    case OtaVerdict::Interrupted:
+        return kLost;
+    case OtaVerdict::LinkBusy:
+        return kBusy;
+    }
+    return QStringLiteral("?");
+}
+
 char *toString(const Report &r)
 {
     return QTest::toString(QString::number(r.value) + QLatin1Char(' ') + r.text);
 }
 
-// Notes the progress reports in the transfer's own thread, under a lock. A
+// Notes the progress reports and the verdict in the transfer's own thread,
+// under a lock. A
 // QSignalSpy appends there unguarded, and the test's read of it was ordered
 // only by QThread::wait, whose hand-over inside Qt ThreadSanitizer cannot see.
 class ProgressLog
@@ -46,13 +64,20 @@ class ProgressLog
 public:
     explicit ProgressLog(OtaHandle *ota)
     {
-        m_connection = QObject::connect(ota, &OtaHandle::sig_send_ota_progress,
-                                        [this](int value, const QString &text) {
-                                            std::lock_guard<std::mutex> lock(m_mutex);
-                                            m_reports.append({value, text});
-                                        });
+        m_progress = QObject::connect(ota, &OtaHandle::sig_send_ota_progress, [this](int value) {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_reports.append({value, kUpgrading});
+        });
+        m_verdict = QObject::connect(ota, &OtaHandle::sig_ota_verdict, [this](OtaVerdict verdict) {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_reports.append({-1, verdictName(verdict)});
+        });
     }
-    ~ProgressLog() { QObject::disconnect(m_connection); }
+    ~ProgressLog()
+    {
+        QObject::disconnect(m_progress);
+        QObject::disconnect(m_verdict);
+    }
     ProgressLog(const ProgressLog &) = delete;
     ProgressLog &operator=(const ProgressLog &) = delete;
 
@@ -63,7 +88,8 @@ public:
     }
 
 private:
-    QMetaObject::Connection m_connection;
+    QMetaObject::Connection m_progress;
+    QMetaObject::Connection m_verdict;
     mutable std::mutex m_mutex;
     QList<Report> m_reports;
 };
@@ -78,7 +104,8 @@ QList<Report> expectedReports(int lastValue, const QString &lastText)
     QList<Report> out = {{10, kUpgrading}, {20, kUpgrading}};
     for (int value = 20; value <= 85; value += 5)
         out.append({value, kUpgrading});
-    out.append({lastValue, lastText});
+    out.append({lastValue, kUpgrading});
+    out.append({-1, lastText});
     return out;
 }
 
@@ -302,7 +329,7 @@ void TstOtaTransfer::imageSumAnnounced()
     QVERIFY(runToEnd(ota));
     QCOMPARE(m_sim->box.wire().first(), commandReport(CMD_OTA_START, payload));
     // The box adds up what it received: it must agree with the announcement.
-    QCOMPARE(reports(progress).last(), (Report{100, kSuccess}));
+    QCOMPARE(reports(progress).last(), (Report{-1, kSuccess}));
 }
 
 void TstOtaTransfer::verdictFollowsResultByte_data()
@@ -425,7 +452,7 @@ void TstOtaTransfer::otherThreadsFailWhileTransferRuns()
     };
     connect(
         &ota, &OtaHandle::sig_send_ota_progress, &ota,
-        [&](int, const QString &) {
+        [&](int) {
             ++count;
             if (count == 1) {
                 other = std::thread(hammer);
@@ -453,7 +480,7 @@ void TstOtaTransfer::otherThreadsFailWhileTransferRuns()
     QCOMPARE(m_sim->box.commandsOnWire(),
              QList<uint8_t>({CMD_OTA_START, CMD_OTA_FINISH, CMD_OTA_RESULT}));
     QCOMPARE(m_sim->box.rawReportsReceived(), kReports);
-    QCOMPARE(reports(progress).last(), (Report{100, kSuccess}));
+    QCOMPARE(reports(progress).last(), (Report{-1, kSuccess}));
 
     // Once the run is over the link is everyone's again.
     const LinkReply reply = link->exchange(CMD_PROBE);
@@ -484,7 +511,7 @@ void TstOtaTransfer::linkHeldElsewhereFailsAtOnce()
     link->release();
 
     QVERIFY(finished);
-    QCOMPARE(reports(progress), QList<Report>({{0, kFailure}}));
+    QCOMPARE(reports(progress), QList<Report>({{0, kUpgrading}, {-1, kBusy}}));
     QVERIFY(m_sim->box.wire().isEmpty());
     QCOMPARE(config()->get(Config::AutoConnect), QVariant(true));
 }
