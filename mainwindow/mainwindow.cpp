@@ -126,8 +126,17 @@ void MainWindow::startCanRx(bool tellUser)
     if (upgradeInProgress(tellUser) || !DeviceLink::instance()->isConnected() ||
         m_canRx.isRunning())
         return;
-    can_rx_enable(1);
-    m_canRx.start(QThread::InheritPriority);
+    switchReporting(true, [this] {
+        // The tab may have changed, or the box gone, while the box answered.
+        if (canRxWanted() && !upgradeInProgress(false) && DeviceLink::instance()->isConnected() &&
+            !m_canRx.isRunning())
+            m_canRx.start(QThread::InheritPriority);
+    });
+}
+
+bool MainWindow::canRxWanted() const
+{
+    return ui->tabWidget->currentIndex() == kCanTab || AppConfig::canRxAlways();
 }
 
 void MainWindow::resumeCanRx()
@@ -160,7 +169,6 @@ void MainWindow::on_tabWidget_currentChanged(int index)
     // Sending on after the CAN tab is left is part of receiving on every tab.
     if (index != kCanTab && !always)
         stopPeriodicRows();
-    DeviceLink *link = DeviceLink::instance();
     // During a transfer the link belongs to the upgrade: switch threads only.
     // A capture that goes on across tabs keeps its handle: frames the box sends
     // while the node is closed reach nobody, and the receive thread's reads
@@ -169,10 +177,25 @@ void MainWindow::on_tabWidget_currentChanged(int index)
     // box work under way finds that out itself and holds the link meanwhile.
     const bool upgrading = upgradeInProgress(false);
     const bool capturing = always && m_canRx.isRunning();
-    const bool probe = !plugEventsKnown() && !m_boxBusy;
-    if (probe && link->isConnected() && !upgrading && !capturing && link->open() != 0)
-        showDisconnected();
+    const bool probe = !plugEventsKnown() && m_boxWork == 0;
+    if (!probe || !DeviceLink::instance()->isConnected() || upgrading || capturing) {
+        ++m_tabSwitches;
+        applyTabReporting(index);
+        return;
+    }
+    runOnBox([](const DeviceThread &) { return QVariant(DeviceLink::instance()->open() == 0); },
+             [this, switchNumber = ++m_tabSwitches](const QVariant &reopened) {
+                 if (!reopened.toBool())
+                     showDisconnected();
+                 // A later switch has set the reporting for its own tab.
+                 if (switchNumber == m_tabSwitches)
+                     applyTabReporting(ui->tabWidget->currentIndex());
+             });
+}
 
+void MainWindow::applyTabReporting(int index)
+{
+    const bool always = AppConfig::canRxAlways();
     if (index == kCanTab || (always && (index == kInfoTab || index == kUpgradeTab))) {
         startCanRx(index == kCanTab);
     } else if (index == kInfoTab || index == kUpgradeTab) {
@@ -188,19 +211,22 @@ void MainWindow::leaveBoxIdle()
 {
     // Reporting is on while the CAN tab is shown (or on every tab); a box left
     // reporting would flood the next program that opens it.
-    const bool reporting =
-        m_canRx.isRunning() || ui->tabWidget->currentIndex() == kCanTab || AppConfig::canRxAlways();
+    const bool reporting = m_canRx.isRunning() || canRxWanted();
     stopCanRx();
     stopPeriodicRows();
-    if (reporting)
-        can_rx_enable(0);
+    std::function<void()> off;
+    if (reporting && DeviceLink::instance()->isConnected() && !upgradeInProgress(false))
+        off = [reporting = &m_reporting] { reporting->switchOff(); };
+    // The window does not wait for it: the device thread switches reporting
+    // off after the exchange under way, and the window's end waits for that.
+    m_deviceThread.stop(off);
+    m_arrivalSettle.stop();
 }
 
 void MainWindow::on_action_exit_triggered()
 {
     if (upgradeInProgress(true))
         return;
-    stopBoxWork();
     leaveBoxIdle();
     QCoreApplication::exit(111);
 }
@@ -257,7 +283,6 @@ void MainWindow::closeEvent(QCloseEvent *event)
     }
     // Once, however many requests to end come.
     if (!std::exchange(m_ended, true)) {
-        stopBoxWork();
         leaveBoxIdle();
         closeDialogs();
     }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "boxoperation.h"
 #include "canreporting.h"
 #include "canrxthread.h"
 #include "cantxworker.h"
+#include "devicelink.h"
 #include "devicethread.h"
 #include "otahandle.h"
 
@@ -26,8 +28,6 @@ class CanTracePanel;
 class CanTraceWindow;
 class CanRxModel;
 struct IdentityRead;
-enum class Handshake;
-struct LinkOpenResult;
 class HotplugSource;
 class QCloseEvent;
 class QLabel;
@@ -35,6 +35,14 @@ class QLineEdit;
 class QPushButton;
 class QSpinBox;
 enum class WifiTextProblem;
+
+// What opening the box and its handshake on the device thread came to.
+struct ConnectAttempt
+{
+    LinkOpenResult opened;
+    // Only once the box was opened.
+    std::optional<Handshake> handshake;
+};
 
 class MainWindow : public QMainWindow, public QAbstractNativeEventFilter
 {
@@ -46,6 +54,7 @@ public:
     bool nativeEventFilter(const QByteArray &eventType, void *message, long *result) override;
 
     bool check_connected();
+    // Switches the box's reporting on the device thread; the result comes later.
     void can_rx_enable(int on);
 
     // USB plug events, from whichever platform layer noticed them. The device
@@ -104,16 +113,25 @@ private:
     bool readInformation(std::function<void()> then);
     void showInformation(const IdentityRead &read);
     // While box work waits for its replies, the buttons that would queue more
-    // are off.
+    // are off. Counts: every true is ended by one false.
     void setBoxBusy(bool busy);
+    // Runs `work` on the device thread, the buttons off meanwhile; `done` gets
+    // its result unless the window has ended by then.
+    void runOnBox(BoxOperation::Work work, std::function<void(const QVariant &)> done);
     // Box work left undone when the window ends: jobs not yet started are
     // dropped, the running one ends after its exchange.
     void stopBoxWork();
-    Handshake runHandshake();
+    // Opens the box (by hand: the first one found; otherwise the one chosen
+    // last) and runs the handshake, on the device thread.
+    void connectBox(bool byHand, std::function<void(const ConnectAttempt &)> done);
+    void showHandshake(Handshake outcome);
+    // Switches the box's reporting on the device thread, `then` once it has
+    // answered or timed out; false, and nothing sent, without a connected link.
+    bool switchReporting(bool on, std::function<void()> then);
     // After a plug-in, once the box has settled: an automatic connection.
     void openSettledBox();
-    // The open, the handshake and the information read of an automatic connection.
-    void connectAutomatically();
+    // The information read and the reporting of an automatic connection.
+    void connectAutomatically(const ConnectAttempt &attempt);
     // Why the connect button could not open the box.
     static QString openFailureText(const LinkOpenResult &opened);
     // Values read from a box that is no longer connected are not shown as current.
@@ -128,13 +146,18 @@ private:
     // Reporting on and the receive thread started, when the link is connected
     // and no upgrade holds it; nothing while the thread runs.
     void startCanRx(bool tellUser);
+    // The CAN tab is shown, or receiving runs on every tab.
+    bool canRxWanted() const;
+    // The receive thread and the box's reporting as the tab shown asks.
+    void applyTabReporting(int index);
     // After a connection: a running receive thread gets the box's reporting
     // back; receiving on every tab starts both on any tab.
     void resumeCanRx();
     // Receiving on every tab was switched in the settings dialog.
     void applyCanRxAlways(bool on);
-    // Before the window ends: the receive thread stopped and the box's
-    // reporting switched off, as leaving the CAN tab does.
+    // Before the window ends: the receive thread stopped, box work not yet
+    // started dropped, and the box's reporting switched off after the
+    // exchange under way, as leaving the CAN tab does.
     void leaveBoxIdle();
     // Closes every open dialog, as if cancelled.
     void closeDialogs();
@@ -199,7 +222,14 @@ private:
     QTimer m_periodicCounts;
     // Reads and writes of the box's settings run here, never on the GUI thread.
     DeviceThread m_deviceThread;
-    bool m_boxBusy = false;
+    // Box operations started and not yet finished.
+    int m_boxWork = 0;
+    // The box accepted the handshake: the connect button stays off.
+    bool m_boxAccepted = false;
+    // The transfer waits for the box's reporting to go off before it starts.
+    bool m_upgradeStarting = false;
+    // Tells a tab switch waiting for its re-open whether another came since.
+    quint64 m_tabSwitches = 0;
     // The box was plugged in: it is opened once it has settled.
     QTimer m_arrivalSettle;
     // Where plug events come from; while there is one, a pulled box is told

@@ -6,25 +6,48 @@
 #include "messagebox.h"
 #include "windowlog.h"
 
+Q_DECLARE_METATYPE(ConnectAttempt)
+
 void MainWindow::on_pushButton_connect_clicked()
 {
-    if (upgradeInProgress(true))
+    if (upgradeInProgress(true) || m_boxWork > 0)
         return;
     qCDebug(lcWindow) << "connect ...";
-    const LinkOpenResult opened = DeviceLink::instance()->openBox();
-    if (!opened.opened()) {
-        qCDebug(lcWindow) << "device open failed";
-        clearBoxValues();
-        syncStatusBar(false);
-        MessageBox::information(this, tr("信息"), openFailureText(opened));
-        return;
-    }
-    const Handshake outcome = runHandshake();
-    if (outcome == Handshake::UsbModeRefused)
-        MessageBox::information(this, tr("信息"),
-                                tr("VOTK连接失败") + QLatin1Char('\n') +
-                                    tr("VOTK设备拒绝进入USB模式"));
-    resumeCanRx();
+    connectBox(true, [this](const ConnectAttempt &attempt) {
+        if (!attempt.opened.opened()) {
+            qCDebug(lcWindow) << "device open failed";
+            clearBoxValues();
+            syncStatusBar(false);
+            MessageBox::information(this, tr("信息"), openFailureText(attempt.opened));
+            return;
+        }
+        const Handshake outcome = attempt.handshake.value_or(Handshake::NoAnswerToProbe);
+        showHandshake(outcome);
+        if (outcome == Handshake::UsbModeRefused)
+            MessageBox::information(this, tr("信息"),
+                                    tr("VOTK连接失败") + QLatin1Char('\n') +
+                                        tr("VOTK设备拒绝进入USB模式"));
+        resumeCanRx();
+    });
+}
+
+void MainWindow::connectBox(bool byHand, std::function<void(const ConnectAttempt &)> done)
+{
+    runOnBox(
+        [byHand](const DeviceThread &thread) {
+            DeviceLink *link = DeviceLink::instance();
+            ConnectAttempt attempt;
+            if (byHand)
+                attempt.opened = link->openBox();
+            else
+                attempt.opened.status =
+                    link->open() == 0 ? LinkOpenResult::Opened : LinkOpenResult::NoBox;
+            // A window that is closing takes no more of the box's time.
+            if (attempt.opened.opened() && !thread.stopRequested())
+                attempt.handshake = BoxCommands::connect();
+            return QVariant::fromValue(attempt);
+        },
+        [done](const QVariant &result) { done(result.value<ConnectAttempt>()); });
 }
 
 QString MainWindow::openFailureText(const LinkOpenResult &opened)
@@ -50,14 +73,14 @@ QString MainWindow::openFailureText(const LinkOpenResult &opened)
     return tr("VOTK连接失败");
 }
 
-Handshake MainWindow::runHandshake()
+void MainWindow::showHandshake(Handshake outcome)
 {
-    const Handshake outcome = BoxCommands::connect();
     if (outcome == Handshake::NoAnswerToProbe) {
         clearBoxValues();
-        return outcome;
+        return;
     }
     if (outcome == Handshake::Ok) {
+        m_boxAccepted = true;
         ui->pushButton_connect->setEnabled(false);
         ui->label_connect_info->setText(tr("VOTK已连接"));
         syncStatusBar(true);
@@ -65,7 +88,6 @@ Handshake MainWindow::runHandshake()
         clearBoxValues();
     }
     qCDebug(lcWindow) << "usb mode";
-    return outcome;
 }
 
 bool MainWindow::check_connected()
@@ -78,12 +100,26 @@ bool MainWindow::check_connected()
 
 void MainWindow::can_rx_enable(int on)
 {
+    switchReporting((on & 0xFF) != 0, nullptr);
+}
+
+bool MainWindow::switchReporting(bool on, std::function<void()> then)
+{
     if (!DeviceLink::instance()->isConnected() || upgradeInProgress(false))
-        return;
-    if ((on & 0xFF) != 0)
-        m_reporting.switchOn();
-    else
-        m_reporting.switchOff();
+        return false;
+    runOnBox(
+        [reporting = &m_reporting, on](const DeviceThread &) {
+            if (on)
+                reporting->switchOn();
+            else
+                reporting->switchOff();
+            return QVariant();
+        },
+        [then](const QVariant &) {
+            if (then)
+                then();
+        });
+    return true;
 }
 
 void MainWindow::showDisconnected()
@@ -91,7 +127,8 @@ void MainWindow::showDisconnected()
     stopPeriodicRows();
     DeviceLink::instance()->setConnected(false);
     ui->label_connect_info->setText(tr("VOTK已断开"));
-    ui->pushButton_connect->setEnabled(true);
+    m_boxAccepted = false;
+    ui->pushButton_connect->setEnabled(m_boxWork == 0);
     clearBoxValues();
     syncStatusBar(false);
 }
@@ -114,7 +151,8 @@ void MainWindow::syncStatusBar(bool connected)
 
 bool MainWindow::upgradeInProgress(bool tellUser)
 {
-    const bool busy = m_ota.isRunning() || DeviceLink::instance()->isClaimedByOther();
+    const bool busy =
+        m_upgradeStarting || m_ota.isRunning() || DeviceLink::instance()->isClaimedByOther();
     if (busy && tellUser)
         MessageBox::information(this, tr("信息"), tr("正在升级固件，请稍候"));
     return busy;

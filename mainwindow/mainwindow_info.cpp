@@ -31,7 +31,7 @@ void MainWindow::on_pushButton_clicked()
 
 bool MainWindow::readInformation(std::function<void()> then)
 {
-    if (upgradeInProgress(true) || !check_connected() || m_boxBusy)
+    if (upgradeInProgress(true) || !check_connected() || m_boxWork > 0)
         return false;
     auto *read = new BoxOperation(
         m_deviceThread,
@@ -89,12 +89,31 @@ void MainWindow::showInformation(const IdentityRead &read)
 
 void MainWindow::setBoxBusy(bool busy)
 {
-    m_boxBusy = busy;
+    m_boxWork += busy ? 1 : -1;
+    const bool idle = m_boxWork == 0;
     // The buttons that would queue more box work behind the running one, and
     // the upgrade, which would take the link from under it.
-    ui->pushButton->setEnabled(!busy);
-    ui->pushButton_2->setEnabled(!busy);
-    ui->pushButton_ota->setEnabled(!busy);
+    ui->pushButton->setEnabled(idle);
+    ui->pushButton_2->setEnabled(idle);
+    ui->pushButton_ota->setEnabled(idle && !upgradeInProgress(false));
+    ui->pushButton_connect->setEnabled(idle && !m_boxAccepted);
+}
+
+void MainWindow::runOnBox(BoxOperation::Work work, std::function<void(const QVariant &)> done)
+{
+    auto *operation = new BoxOperation(m_deviceThread, std::move(work), this);
+    connect(operation, &BoxOperation::finished, this,
+            [this, operation, done](const QVariant &result) {
+                operation->deleteLater();
+                setBoxBusy(false);
+                // A window that has closed left the box idle: nothing more goes to it.
+                if (m_ended || m_deviceThread.stopRequested())
+                    return;
+                if (done)
+                    done(result);
+            });
+    setBoxBusy(true);
+    operation->start();
 }
 
 QString MainWindow::wifiRefusalText(WifiTextProblem problem)
@@ -124,7 +143,7 @@ QString MainWindow::wifiRefusalText(WifiTextProblem problem)
 
 void MainWindow::on_pushButton_2_clicked()
 {
-    if (upgradeInProgress(true) || !check_connected() || m_boxBusy)
+    if (upgradeInProgress(true) || !check_connected() || m_boxWork > 0)
         return;
     const QString name = ui->lineEdit_wifi_name->text();
     const QString password = ui->lineEdit_wifi_pwd->text();
