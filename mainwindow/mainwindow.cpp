@@ -38,6 +38,9 @@ MainWindow::MainWindow(QWidget *parent)
     m_canRx.setObjectName(QStringLiteral("canRxThread"));
     m_ota.setParent(this);
     m_ota.setObjectName(QStringLiteral("otaHandle"));
+    m_session.setParent(this);
+    m_session.setObjectName(QStringLiteral("boxSession"));
+    connect(&m_session, &BoxSession::busyChanged, this, &MainWindow::setBoxBusy);
 
     connect(&m_canRx, &CanRxThread::sig_ShowMsg, this, &MainWindow::slt_ShowMsg);
     // Queued even from the GUI thread: frames an exchange reads there must
@@ -104,13 +107,13 @@ MainWindow::~MainWindow()
     // The receive thread delivers into the form: stop it before the form goes.
     stopCanRx();
     stopPeriodicRows();
-    m_reporting.end();
+    m_session.reporting().end();
     delete ui;
 }
 
 void MainWindow::stopBoxWork()
 {
-    m_deviceThread.stop();
+    m_session.end(false);
     m_arrivalSettle.stop();
 }
 
@@ -177,20 +180,19 @@ void MainWindow::on_tabWidget_currentChanged(int index)
     // box work under way finds that out itself and holds the link meanwhile.
     const bool upgrading = upgradeInProgress(false);
     const bool capturing = always && m_canRx.isRunning();
-    const bool probe = !plugEventsKnown() && m_boxWork == 0;
+    const bool probe = !plugEventsKnown() && !m_session.isBusy();
     if (!probe || !DeviceLink::instance()->isConnected() || upgrading || capturing) {
         ++m_tabSwitches;
         applyTabReporting(index);
         return;
     }
-    runOnBox([](const DeviceThread &) { return QVariant(DeviceLink::instance()->open() == 0); },
-             [this, switchNumber = ++m_tabSwitches](const QVariant &reopened) {
-                 if (!reopened.toBool())
-                     showDisconnected();
-                 // A later switch has set the reporting for its own tab.
-                 if (switchNumber == m_tabSwitches)
-                     applyTabReporting(ui->tabWidget->currentIndex());
-             });
+    m_session.reopen([this, switchNumber = ++m_tabSwitches](bool reopened) {
+        if (!reopened)
+            showDisconnected();
+        // A later switch has set the reporting for its own tab.
+        if (switchNumber == m_tabSwitches)
+            applyTabReporting(ui->tabWidget->currentIndex());
+    });
 }
 
 void MainWindow::applyTabReporting(int index)
@@ -214,12 +216,9 @@ void MainWindow::leaveBoxIdle()
     const bool reporting = m_canRx.isRunning() || canRxWanted();
     stopCanRx();
     stopPeriodicRows();
-    std::function<void()> off;
-    if (reporting && DeviceLink::instance()->isConnected() && !upgradeInProgress(false))
-        off = [reporting = &m_reporting] { reporting->switchOff(); };
     // The window does not wait for it: the device thread switches reporting
     // off after the exchange under way, and the window's end waits for that.
-    m_deviceThread.stop(off);
+    m_session.end(reporting && DeviceLink::instance()->isConnected() && !upgradeInProgress(false));
     m_arrivalSettle.stop();
 }
 
@@ -267,7 +266,7 @@ void MainWindow::slt_ShowMsg(QString text)
 
 void MainWindow::on_actionsetting_triggered()
 {
-    auto *d = new SettingDialog(nullptr, &m_deviceThread);
+    auto *d = new SettingDialog(nullptr, &m_session.deviceThread());
     d->setAttribute(Qt::WA_DeleteOnClose);
     connect(d, &SettingDialog::sig_can_rx_always_changed, this,
             [this](bool on) { applyCanRxAlways(on); });

@@ -1,11 +1,8 @@
 #pragma once
 
-#include "boxoperation.h"
-#include "canreporting.h"
+#include "boxsession.h"
 #include "canrxthread.h"
 #include "cantxworker.h"
-#include "devicelink.h"
-#include "devicethread.h"
 #include "otahandle.h"
 
 #include <QAbstractNativeEventFilter>
@@ -35,14 +32,6 @@ class QLineEdit;
 class QPushButton;
 class QSpinBox;
 enum class WifiTextProblem;
-
-// What opening the box and its handshake on the device thread came to.
-struct ConnectAttempt
-{
-    LinkOpenResult opened;
-    // Only once the box was opened.
-    std::optional<Handshake> handshake;
-};
 
 class MainWindow : public QMainWindow, public QAbstractNativeEventFilter
 {
@@ -113,17 +102,11 @@ private:
     bool readInformation(std::function<void()> then);
     void showInformation(const IdentityRead &read);
     // While box work waits for its replies, the buttons that would queue more
-    // are off. Counts: every true is ended by one false.
+    // are off.
     void setBoxBusy(bool busy);
-    // Runs `work` on the device thread, the buttons off meanwhile; `done` gets
-    // its result unless the window has ended by then.
-    void runOnBox(BoxOperation::Work work, std::function<void(const QVariant &)> done);
     // Box work left undone when the window ends: jobs not yet started are
     // dropped, the running one ends after its exchange.
     void stopBoxWork();
-    // Opens the box (by hand: the first one found; otherwise the one chosen
-    // last) and runs the handshake, on the device thread.
-    void connectBox(bool byHand, std::function<void(const ConnectAttempt &)> done);
     void showHandshake(Handshake outcome);
     // Switches the box's reporting on the device thread, `then` once it has
     // answered or timed out; false, and nothing sent, without a connected link.
@@ -195,8 +178,6 @@ private:
     Ui::MainWindow *ui;
     OtaHandle m_ota;
     CanRxThread m_canRx;
-    // The receive thread is the link's frame sink for the window's lifetime.
-    CanReporting m_reporting{m_canRx};
     CanRxModel *m_rxModel = nullptr;
     // The per-identifier view, shown in the same table instead of the trace.
     CanIdSummaryModel *m_rxIdModel = nullptr;
@@ -220,10 +201,9 @@ private:
     qint64 m_replayTotal = 0;
     // Shows how many frames each running row and the replay sent.
     QTimer m_periodicCounts;
-    // Reads and writes of the box's settings run here, never on the GUI thread.
-    DeviceThread m_deviceThread;
-    // Box operations started and not yet finished.
-    int m_boxWork = 0;
+    // The box's commands run on its device thread, never on the GUI thread;
+    // the receive thread is the link's frame sink for the window's lifetime.
+    BoxSession m_session{m_canRx};
     // The box accepted the handshake: the connect button stays off.
     bool m_boxAccepted = false;
     // The transfer waits for the box's reporting to go off before it starts.

@@ -6,14 +6,12 @@
 #include "messagebox.h"
 #include "windowlog.h"
 
-Q_DECLARE_METATYPE(ConnectAttempt)
-
 void MainWindow::on_pushButton_connect_clicked()
 {
-    if (upgradeInProgress(true) || m_boxWork > 0)
+    if (upgradeInProgress(true) || m_session.isBusy())
         return;
     qCDebug(lcWindow) << "connect ...";
-    connectBox(true, [this](const ConnectAttempt &attempt) {
+    m_session.connectBox(true, [this](const ConnectAttempt &attempt) {
         if (!attempt.opened.opened()) {
             qCDebug(lcWindow) << "device open failed";
             clearBoxValues();
@@ -29,25 +27,6 @@ void MainWindow::on_pushButton_connect_clicked()
                                         tr("VOTK设备拒绝进入USB模式"));
         resumeCanRx();
     });
-}
-
-void MainWindow::connectBox(bool byHand, std::function<void(const ConnectAttempt &)> done)
-{
-    runOnBox(
-        [byHand](const DeviceThread &thread) {
-            DeviceLink *link = DeviceLink::instance();
-            ConnectAttempt attempt;
-            if (byHand)
-                attempt.opened = link->openBox();
-            else
-                attempt.opened.status =
-                    link->open() == 0 ? LinkOpenResult::Opened : LinkOpenResult::NoBox;
-            // A window that is closing takes no more of the box's time.
-            if (attempt.opened.opened() && !thread.stopRequested())
-                attempt.handshake = BoxCommands::connect();
-            return QVariant::fromValue(attempt);
-        },
-        [done](const QVariant &result) { done(result.value<ConnectAttempt>()); });
 }
 
 QString MainWindow::openFailureText(const LinkOpenResult &opened)
@@ -107,18 +86,7 @@ bool MainWindow::switchReporting(bool on, std::function<void()> then)
 {
     if (!DeviceLink::instance()->isConnected() || upgradeInProgress(false))
         return false;
-    runOnBox(
-        [reporting = &m_reporting, on](const DeviceThread &) {
-            if (on)
-                reporting->switchOn();
-            else
-                reporting->switchOff();
-            return QVariant();
-        },
-        [then](const QVariant &) {
-            if (then)
-                then();
-        });
+    m_session.switchReporting(on, std::move(then));
     return true;
 }
 
@@ -128,7 +96,7 @@ void MainWindow::showDisconnected()
     DeviceLink::instance()->setConnected(false);
     ui->label_connect_info->setText(tr("VOTK已断开"));
     m_boxAccepted = false;
-    ui->pushButton_connect->setEnabled(m_boxWork == 0);
+    ui->pushButton_connect->setEnabled(!m_session.isBusy());
     clearBoxValues();
     syncStatusBar(false);
 }

@@ -68,7 +68,7 @@ void MainWindow::openSettledBox()
     // Connected by hand, or taken by an upgrade, while the box settled.
     if (DeviceLink::instance()->isConnected() || upgradeInProgress(false))
         return;
-    connectBox(false, [this](const ConnectAttempt &attempt) {
+    m_session.connectBox(false, [this](const ConnectAttempt &attempt) {
         if (attempt.opened.opened())
             connectAutomatically(attempt);
     });
@@ -92,7 +92,7 @@ void MainWindow::connectPresentBox()
         return;
     // A box that is there already needs no settling time; one that is not
     // there is no news worth a message.
-    connectBox(false, [this](const ConnectAttempt &attempt) {
+    m_session.connectBox(false, [this](const ConnectAttempt &attempt) {
         if (!attempt.opened.opened())
             return;
         ui->statusbar->showMessage(tr("USB线连接"));
@@ -111,13 +111,12 @@ void MainWindow::handleDeviceRemoval(int deviceType, bool physicalVolume)
         m_removedDuringUpgrade = true;
     } else {
         // Only a re-open tells whether it was this box that went.
-        runOnBox([](const DeviceThread &) { return QVariant(DeviceLink::instance()->open() == 0); },
-                 [this](const QVariant &reopened) {
-                     if (reopened.toBool())
-                         return;
-                     ui->statusbar->showMessage(tr("USB线断开"));
-                     showDisconnected();
-                 });
+        m_session.reopen([this](bool reopened) {
+            if (reopened)
+                return;
+            ui->statusbar->showMessage(tr("USB线断开"));
+            showDisconnected();
+        });
     }
 
     if (deviceType == DEVICE_TYPE_VOLUME && physicalVolume)
