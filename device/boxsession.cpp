@@ -41,7 +41,13 @@ void BoxSession::connectBox(bool byHand, std::function<void(const ConnectAttempt
                 attempt.handshake = BoxCommands::connect();
             return QVariant::fromValue(attempt);
         },
-        [done](const QVariant &result) { done(result.value<ConnectAttempt>()); });
+        [this, done](const QVariant &result) {
+            const ConnectAttempt attempt = result.value<ConnectAttempt>();
+            // A box opened afresh counts as accepted only by its handshake.
+            if (attempt.opened.opened())
+                m_accepted = attempt.handshake == Handshake::Ok;
+            done(attempt);
+        });
 }
 
 void BoxSession::reopen(std::function<void(bool)> done)
@@ -64,6 +70,12 @@ void BoxSession::switchReporting(bool on, std::function<void()> then)
             if (then)
                 then();
         });
+}
+
+void BoxSession::forgetBox()
+{
+    m_accepted = false;
+    DeviceLink::instance()->setConnected(false);
 }
 
 void BoxSession::end(bool reportingOff)

@@ -39,6 +39,8 @@ public:
     // Box work started and not yet finished.
     bool isBusy() const { return m_work > 0; }
     bool hasEnded() const { return m_thread.stopRequested(); }
+    // The box accepted the handshake and has not been found gone since.
+    bool isAccepted() const { return m_accepted; }
 
     // Runs `work` on the device thread; `done` gets its result unless the
     // session has ended by then.
@@ -48,6 +50,9 @@ public:
     void connectBox(bool byHand, std::function<void(const ConnectAttempt &)> done);
     // Opens the box chosen last again: whether it is still there.
     void reopen(std::function<void(bool)> done);
+    // The box is gone: the link no longer counts as connected, and only a new
+    // handshake makes the box accepted again.
+    void forgetBox();
     // Switches the box's reporting, `then` once it has answered or timed out.
     void switchReporting(bool on, std::function<void()> then);
     // Work not yet started is dropped; with `reportingOff` the box's reporting
@@ -63,4 +68,5 @@ private:
     // After the reporting: gone first, once its last job is done.
     DeviceThread m_thread;
     int m_work = 0;
+    bool m_accepted = false;
 };

@@ -204,8 +204,6 @@ private:
     // The box's commands run on its device thread, never on the GUI thread;
     // the receive thread is the link's frame sink for the window's lifetime.
     BoxSession m_session{m_canRx};
-    // The box accepted the handshake: the connect button stays off.
-    bool m_boxAccepted = false;
     // The transfer waits for the box's reporting to go off before it starts.
     bool m_upgradeStarting = false;
     // Tells a tab switch waiting for its re-open whether another came since.

@@ -59,7 +59,6 @@ void MainWindow::showHandshake(Handshake outcome)
         return;
     }
     if (outcome == Handshake::Ok) {
-        m_boxAccepted = true;
         ui->pushButton_connect->setEnabled(false);
         ui->label_connect_info->setText(tr("VOTK已连接"));
         syncStatusBar(true);
@@ -93,9 +92,8 @@ bool MainWindow::switchReporting(bool on, std::function<void()> then)
 void MainWindow::showDisconnected()
 {
     stopPeriodicRows();
-    DeviceLink::instance()->setConnected(false);
+    m_session.forgetBox();
     ui->label_connect_info->setText(tr("VOTK已断开"));
-    m_boxAccepted = false;
     ui->pushButton_connect->setEnabled(!m_session.isBusy());
     clearBoxValues();
     syncStatusBar(false);

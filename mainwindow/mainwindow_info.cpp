@@ -88,7 +88,7 @@ void MainWindow::setBoxBusy(bool busy)
     ui->pushButton->setEnabled(idle);
     ui->pushButton_2->setEnabled(idle);
     ui->pushButton_ota->setEnabled(idle && !upgradeInProgress(false));
-    ui->pushButton_connect->setEnabled(idle && !m_boxAccepted);
+    ui->pushButton_connect->setEnabled(idle && !m_session.isAccepted());
 }
 
 QString MainWindow::wifiRefusalText(WifiTextProblem problem)
