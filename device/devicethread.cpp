@@ -2,6 +2,8 @@
 
 #include <QThread>
 
+#include <utility>
+
 DeviceThread::DeviceThread(QObject *parent) : QObject(parent)
 {
     m_thread.reset(QThread::create([this] { run(); }));
@@ -26,12 +28,14 @@ void DeviceThread::post(std::function<void()> job)
     m_wake.notify_one();
 }
 
-void DeviceThread::stop()
+void DeviceThread::stop(std::function<void()> last)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_stopping.store(true);
         m_jobs.clear();
+        if (last)
+            m_last = std::move(last);
     }
     m_wake.notify_one();
 }
@@ -43,10 +47,14 @@ void DeviceThread::run()
         {
             std::unique_lock<std::mutex> lock(m_mutex);
             m_wake.wait(lock, [this] { return m_stopping.load() || !m_jobs.empty(); });
-            if (m_stopping.load())
-                return;
-            job = std::move(m_jobs.front());
-            m_jobs.pop_front();
+            if (m_stopping.load()) {
+                job = std::exchange(m_last, nullptr);
+                if (!job)
+                    return;
+            } else {
+                job = std::move(m_jobs.front());
+                m_jobs.pop_front();
+            }
         }
         job();
     }

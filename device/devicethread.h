@@ -24,8 +24,9 @@ public:
     // Queues `job` on the device thread; nothing runs once stop() was called.
     void post(std::function<void()> job);
     // Jobs not yet started are dropped; a running one sees stopRequested()
-    // and ends after its current exchange.
-    void stop();
+    // and ends after its current exchange. `last`, when given, still runs
+    // after it: the box is left as the window found it.
+    void stop(std::function<void()> last = nullptr);
     bool stopRequested() const { return m_stopping.load(); }
 
 signals:
@@ -40,6 +41,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<std::function<void()>> m_jobs;
+    std::function<void()> m_last;
     std::atomic<bool> m_stopping{false};
     std::unique_ptr<QThread> m_thread;
 };

@@ -38,6 +38,9 @@ MainWindow::MainWindow(QWidget *parent)
     m_canRx.setObjectName(QStringLiteral("canRxThread"));
     m_ota.setParent(this);
     m_ota.setObjectName(QStringLiteral("otaHandle"));
+    m_session.setParent(this);
+    m_session.setObjectName(QStringLiteral("boxSession"));
+    connect(&m_session, &BoxSession::busyChanged, this, &MainWindow::setBoxBusy);
 
     // Queued even from the GUI thread: frames an exchange reads there must
     // queue up behind the ones the receive thread has already handed over.
@@ -103,13 +106,13 @@ MainWindow::~MainWindow()
     // The receive thread delivers into the form: stop it before the form goes.
     stopCanRx();
     stopPeriodicRows();
-    m_reporting.end();
+    m_session.reporting().end();
     delete ui;
 }
 
 void MainWindow::stopBoxWork()
 {
-    m_deviceThread.stop();
+    m_session.end(false);
     m_arrivalSettle.stop();
 }
 
@@ -125,8 +128,17 @@ void MainWindow::startCanRx(bool tellUser)
     if (upgradeInProgress(tellUser) || !DeviceLink::instance()->isConnected() ||
         m_canRx.isRunning())
         return;
-    can_rx_enable(1);
-    m_canRx.start(QThread::InheritPriority);
+    switchReporting(true, [this] {
+        // The tab may have changed, or the box gone, while the box answered.
+        if (canRxWanted() && !upgradeInProgress(false) && DeviceLink::instance()->isConnected() &&
+            !m_canRx.isRunning())
+            m_canRx.start(QThread::InheritPriority);
+    });
+}
+
+bool MainWindow::canRxWanted() const
+{
+    return ui->tabWidget->currentIndex() == kCanTab || config()->get(Config::CanRxAlways).toBool();
 }
 
 void MainWindow::resumeCanRx()
@@ -159,7 +171,6 @@ void MainWindow::on_tabWidget_currentChanged(int index)
     // Sending on after the CAN tab is left is part of receiving on every tab.
     if (index != kCanTab && !always)
         stopPeriodicRows();
-    DeviceLink *link = DeviceLink::instance();
     // During a transfer the link belongs to the upgrade: switch threads only.
     // A capture that goes on across tabs keeps its handle: frames the box sends
     // while the node is closed reach nobody, and the receive thread's reads
@@ -168,10 +179,24 @@ void MainWindow::on_tabWidget_currentChanged(int index)
     // box work under way finds that out itself and holds the link meanwhile.
     const bool upgrading = upgradeInProgress(false);
     const bool capturing = always && m_canRx.isRunning();
-    const bool probe = !plugEventsKnown() && !m_boxBusy;
-    if (probe && link->isConnected() && !upgrading && !capturing && link->open() != 0)
-        showDisconnected();
+    const bool probe = !plugEventsKnown() && !m_session.isBusy();
+    if (!probe || !DeviceLink::instance()->isConnected() || upgrading || capturing) {
+        ++m_tabSwitches;
+        applyTabReporting(index);
+        return;
+    }
+    m_session.reopen([this, switchNumber = ++m_tabSwitches](bool reopened) {
+        if (!reopened)
+            showDisconnected();
+        // A later switch has set the reporting for its own tab.
+        if (switchNumber == m_tabSwitches)
+            applyTabReporting(ui->tabWidget->currentIndex());
+    });
+}
 
+void MainWindow::applyTabReporting(int index)
+{
+    const bool always = config()->get(Config::CanRxAlways).toBool();
     if (index == kCanTab || (always && (index == kInfoTab || index == kUpgradeTab))) {
         startCanRx(index == kCanTab);
     } else if (index == kInfoTab || index == kUpgradeTab) {
@@ -187,19 +212,19 @@ void MainWindow::leaveBoxIdle()
 {
     // Reporting is on while the CAN tab is shown (or on every tab); a box left
     // reporting would flood the next program that opens it.
-    const bool reporting = m_canRx.isRunning() || ui->tabWidget->currentIndex() == kCanTab ||
-                           config()->get(Config::CanRxAlways).toBool();
+    const bool reporting = m_canRx.isRunning() || canRxWanted();
     stopCanRx();
     stopPeriodicRows();
-    if (reporting)
-        can_rx_enable(0);
+    // The window does not wait for it: the device thread switches reporting
+    // off after the exchange under way, and the window's end waits for that.
+    m_session.end(reporting && DeviceLink::instance()->isConnected() && !upgradeInProgress(false));
+    m_arrivalSettle.stop();
 }
 
 void MainWindow::on_action_exit_triggered()
 {
     if (upgradeInProgress(true))
         return;
-    stopBoxWork();
     leaveBoxIdle();
     QCoreApplication::exit(111);
 }
@@ -234,7 +259,7 @@ void MainWindow::on_action_about_triggered()
 
 void MainWindow::on_actionsetting_triggered()
 {
-    auto *d = new SettingDialog(nullptr, &m_deviceThread);
+    auto *d = new SettingDialog(nullptr, &m_session.deviceThread());
     d->setAttribute(Qt::WA_DeleteOnClose);
     connect(d, &SettingDialog::sig_can_rx_always_changed, this,
             [this](bool on) { applyCanRxAlways(on); });
@@ -250,7 +275,6 @@ void MainWindow::closeEvent(QCloseEvent *event)
     }
     // Once, however many requests to end come.
     if (!std::exchange(m_ended, true)) {
-        stopBoxWork();
         leaveBoxIdle();
         closeDialogs();
     }

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "canreporting.h"
+#include "boxsession.h"
 #include "canrxthread.h"
+#include "cantxworker.h"
 #include "replaytimeline.h"
-#include "devicethread.h"
 #include "otahandle.h"
 
 #include <QAbstractNativeEventFilter>
@@ -26,8 +26,6 @@ class CanTracePanel;
 class CanTraceWindow;
 class CanRxModel;
 struct IdentityRead;
-enum class Handshake;
-struct LinkOpenResult;
 class HotplugSource;
 class QCloseEvent;
 class QLabel;
@@ -46,6 +44,7 @@ public:
     bool nativeEventFilter(const QByteArray &eventType, void *message, long *result) override;
 
     bool check_connected();
+    // Switches the box's reporting on the device thread; the result comes later.
     void can_rx_enable(int on);
 
     // USB plug events, from whichever platform layer noticed them. The device
@@ -108,11 +107,14 @@ private:
     // Box work left undone when the window ends: jobs not yet started are
     // dropped, the running one ends after its exchange.
     void stopBoxWork();
-    Handshake runHandshake();
+    void showHandshake(Handshake outcome);
+    // Switches the box's reporting on the device thread, `then` once it has
+    // answered or timed out; false, and nothing sent, without a connected link.
+    bool switchReporting(bool on, std::function<void()> then);
     // After a plug-in, once the box has settled: an automatic connection.
     void openSettledBox();
-    // The open, the handshake and the information read of an automatic connection.
-    void connectAutomatically();
+    // The information read and the reporting of an automatic connection.
+    void connectAutomatically(const ConnectAttempt &attempt);
     // Why the connect button could not open the box.
     static QString openFailureText(const LinkOpenResult &opened);
     // Values read from a box that is no longer connected are not shown as current.
@@ -127,13 +129,18 @@ private:
     // Reporting on and the receive thread started, when the link is connected
     // and no upgrade holds it; nothing while the thread runs.
     void startCanRx(bool tellUser);
+    // The CAN tab is shown, or receiving runs on every tab.
+    bool canRxWanted() const;
+    // The receive thread and the box's reporting as the tab shown asks.
+    void applyTabReporting(int index);
     // After a connection: a running receive thread gets the box's reporting
     // back; receiving on every tab starts both on any tab.
     void resumeCanRx();
     // Receiving on every tab was switched in the settings dialog.
     void applyCanRxAlways(bool on);
-    // Before the window ends: the receive thread stopped and the box's
-    // reporting switched off, as leaving the CAN tab does.
+    // Before the window ends: the receive thread stopped, box work not yet
+    // started dropped, and the box's reporting switched off after the
+    // exchange under way, as leaving the CAN tab does.
     void leaveBoxIdle();
     // Closes every open dialog, as if cancelled.
     void closeDialogs();
@@ -171,8 +178,6 @@ private:
     Ui::MainWindow *ui;
     OtaHandle m_ota;
     CanRxThread m_canRx;
-    // The receive thread is the link's frame sink for the window's lifetime.
-    CanReporting m_reporting{m_canRx};
     CanRxModel *m_rxModel = nullptr;
     // The per-identifier view, shown in the same table instead of the trace.
     CanIdSummaryModel *m_rxIdModel = nullptr;
@@ -196,9 +201,13 @@ private:
     qint64 m_replayTotal = 0;
     // Shows how many frames each running row and the replay sent.
     QTimer m_periodicCounts;
-    // Reads and writes of the box's settings run here, never on the GUI thread.
-    DeviceThread m_deviceThread;
-    bool m_boxBusy = false;
+    // The box's commands run on its device thread, never on the GUI thread;
+    // the receive thread is the link's frame sink for the window's lifetime.
+    BoxSession m_session{m_canRx};
+    // The transfer waits for the box's reporting to go off before it starts.
+    bool m_upgradeStarting = false;
+    // Tells a tab switch waiting for its re-open whether another came since.
+    quint64 m_tabSwitches = 0;
     // The box was plugged in: it is opened once it has settled.
     QTimer m_arrivalSettle;
     // Where plug events come from; while there is one, a pulled box is told

@@ -8,23 +8,25 @@
 
 void MainWindow::on_pushButton_connect_clicked()
 {
-    if (upgradeInProgress(true))
+    if (upgradeInProgress(true) || m_session.isBusy())
         return;
     qCDebug(lcWindow) << "connect ...";
-    const LinkOpenResult opened = DeviceLink::instance()->openBox();
-    if (!opened.opened()) {
-        qCDebug(lcWindow) << "device open failed";
-        clearBoxValues();
-        syncStatusBar(false);
-        MessageBox::information(this, tr("信息"), openFailureText(opened));
-        return;
-    }
-    const Handshake outcome = runHandshake();
-    if (outcome == Handshake::UsbModeRefused)
-        MessageBox::information(this, tr("信息"),
-                                tr("VOTK连接失败") + QLatin1Char('\n') +
-                                    tr("VOTK设备拒绝进入USB模式"));
-    resumeCanRx();
+    m_session.connectBox(true, [this](const ConnectAttempt &attempt) {
+        if (!attempt.opened.opened()) {
+            qCDebug(lcWindow) << "device open failed";
+            clearBoxValues();
+            syncStatusBar(false);
+            MessageBox::information(this, tr("信息"), openFailureText(attempt.opened));
+            return;
+        }
+        const Handshake outcome = attempt.handshake.value_or(Handshake::NoAnswerToProbe);
+        showHandshake(outcome);
+        if (outcome == Handshake::UsbModeRefused)
+            MessageBox::information(this, tr("信息"),
+                                    tr("VOTK连接失败") + QLatin1Char('\n') +
+                                        tr("VOTK设备拒绝进入USB模式"));
+        resumeCanRx();
+    });
 }
 
 QString MainWindow::openFailureText(const LinkOpenResult &opened)
@@ -50,12 +52,11 @@ QString MainWindow::openFailureText(const LinkOpenResult &opened)
     return tr("VOTK连接失败");
 }
 
-Handshake MainWindow::runHandshake()
+void MainWindow::showHandshake(Handshake outcome)
 {
-    const Handshake outcome = BoxCommands::connect();
     if (outcome == Handshake::NoAnswerToProbe) {
         clearBoxValues();
-        return outcome;
+        return;
     }
     if (outcome == Handshake::Ok) {
         ui->pushButton_connect->setEnabled(false);
@@ -65,7 +66,6 @@ Handshake MainWindow::runHandshake()
         clearBoxValues();
     }
     qCDebug(lcWindow) << "usb mode";
-    return outcome;
 }
 
 bool MainWindow::check_connected()
@@ -78,20 +78,23 @@ bool MainWindow::check_connected()
 
 void MainWindow::can_rx_enable(int on)
 {
+    switchReporting((on & 0xFF) != 0, nullptr);
+}
+
+bool MainWindow::switchReporting(bool on, std::function<void()> then)
+{
     if (!DeviceLink::instance()->isConnected() || upgradeInProgress(false))
-        return;
-    if ((on & 0xFF) != 0)
-        m_reporting.switchOn();
-    else
-        m_reporting.switchOff();
+        return false;
+    m_session.switchReporting(on, std::move(then));
+    return true;
 }
 
 void MainWindow::showDisconnected()
 {
     stopPeriodicRows();
-    DeviceLink::instance()->setConnected(false);
+    m_session.forgetBox();
     ui->label_connect_info->setText(tr("VOTK已断开"));
-    ui->pushButton_connect->setEnabled(true);
+    ui->pushButton_connect->setEnabled(!m_session.isBusy());
     clearBoxValues();
     syncStatusBar(false);
 }
@@ -114,7 +117,8 @@ void MainWindow::syncStatusBar(bool connected)
 
 bool MainWindow::upgradeInProgress(bool tellUser)
 {
-    const bool busy = m_ota.isRunning() || DeviceLink::instance()->isClaimedByOther();
+    const bool busy =
+        m_upgradeStarting || m_ota.isRunning() || DeviceLink::instance()->isClaimedByOther();
     if (busy && tellUser)
         MessageBox::information(this, tr("信息"), tr("正在升级固件，请稍候"));
     return busy;

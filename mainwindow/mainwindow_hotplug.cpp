@@ -68,14 +68,16 @@ void MainWindow::openSettledBox()
     // Connected by hand, or taken by an upgrade, while the box settled.
     if (DeviceLink::instance()->isConnected() || upgradeInProgress(false))
         return;
-    if (DeviceLink::instance()->open() == 0)
-        connectAutomatically();
+    m_session.connectBox(false, [this](const ConnectAttempt &attempt) {
+        if (attempt.opened.opened())
+            connectAutomatically(attempt);
+    });
 }
 
-void MainWindow::connectAutomatically()
+void MainWindow::connectAutomatically(const ConnectAttempt &attempt)
 {
     qCDebug(lcWindow) << "222222";
-    runHandshake();
+    showHandshake(attempt.handshake.value_or(Handshake::NoAnswerToProbe));
     // Reporting goes back on after the reads, so that it keeps its place on
     // the wire behind them.
     if (!readInformation([this] { resumeCanRx(); }))
@@ -90,10 +92,12 @@ void MainWindow::connectPresentBox()
         return;
     // A box that is there already needs no settling time; one that is not
     // there is no news worth a message.
-    if (link->open() != 0)
-        return;
-    ui->statusbar->showMessage(tr("USB线连接"));
-    connectAutomatically();
+    m_session.connectBox(false, [this](const ConnectAttempt &attempt) {
+        if (!attempt.opened.opened())
+            return;
+        ui->statusbar->showMessage(tr("USB线连接"));
+        connectAutomatically(attempt);
+    });
 }
 
 void MainWindow::handleDeviceRemoval(int deviceType, bool physicalVolume)
@@ -105,9 +109,14 @@ void MainWindow::handleDeviceRemoval(int deviceType, bool physicalVolume)
         // removal is applied once the transfer is over.
         ui->statusbar->showMessage(tr("USB线断开"));
         m_removedDuringUpgrade = true;
-    } else if (DeviceLink::instance()->open() != 0) {
-        ui->statusbar->showMessage(tr("USB线断开"));
-        showDisconnected();
+    } else {
+        // Only a re-open tells whether it was this box that went.
+        m_session.reopen([this](bool reopened) {
+            if (reopened)
+                return;
+            ui->statusbar->showMessage(tr("USB线断开"));
+            showDisconnected();
+        });
     }
 
     if (deviceType == DEVICE_TYPE_VOLUME && physicalVolume)

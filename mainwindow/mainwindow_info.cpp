@@ -1,7 +1,6 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include "boxoperation.h"
 #include "devicethread.h"
 #include "hidcmdhandle.h"
 #include "messagebox.h"
@@ -31,10 +30,9 @@ void MainWindow::on_pushButton_clicked()
 
 bool MainWindow::readInformation(std::function<void()> then)
 {
-    if (upgradeInProgress(true) || !check_connected() || m_boxBusy)
+    if (upgradeInProgress(true) || !check_connected() || m_session.isBusy())
         return false;
-    auto *read = new BoxOperation(
-        m_deviceThread,
+    m_session.run(
         [](const DeviceThread &thread) {
             IdentityRead read;
             HidCmdHandle handle;
@@ -51,19 +49,14 @@ bool MainWindow::readInformation(std::function<void()> then)
             read.wifi = handle.getWifiInfo();
             return QVariant::fromValue(read);
         },
-        this);
-    connect(read, &BoxOperation::finished, this, [this, read, then](const QVariant &result) {
-        read->deleteLater();
-        setBoxBusy(false);
-        // A window that has closed left the box idle: nothing more goes to it.
-        if (m_ended || !result.isValid())
-            return;
-        showInformation(result.value<IdentityRead>());
-        if (then)
-            then();
-    });
-    setBoxBusy(true);
-    read->start();
+        [this, then](const QVariant &result) {
+            // A window that has closed left the box idle: nothing more goes to it.
+            if (m_ended || !result.isValid())
+                return;
+            showInformation(result.value<IdentityRead>());
+            if (then)
+                then();
+        });
     return true;
 }
 
@@ -89,12 +82,13 @@ void MainWindow::showInformation(const IdentityRead &read)
 
 void MainWindow::setBoxBusy(bool busy)
 {
-    m_boxBusy = busy;
+    const bool idle = !busy;
     // The buttons that would queue more box work behind the running one, and
     // the upgrade, which would take the link from under it.
-    ui->pushButton->setEnabled(!busy);
-    ui->pushButton_2->setEnabled(!busy);
-    ui->pushButton_ota->setEnabled(!busy);
+    ui->pushButton->setEnabled(idle);
+    ui->pushButton_2->setEnabled(idle);
+    ui->pushButton_ota->setEnabled(idle && !upgradeInProgress(false));
+    ui->pushButton_connect->setEnabled(idle && !m_session.isAccepted());
 }
 
 QString MainWindow::wifiRefusalText(WifiTextProblem problem)
@@ -124,7 +118,7 @@ QString MainWindow::wifiRefusalText(WifiTextProblem problem)
 
 void MainWindow::on_pushButton_2_clicked()
 {
-    if (upgradeInProgress(true) || !check_connected() || m_boxBusy)
+    if (upgradeInProgress(true) || !check_connected() || m_session.isBusy())
         return;
     const QString name = ui->lineEdit_wifi_name->text();
     const QString password = ui->lineEdit_wifi_pwd->text();
@@ -133,22 +127,16 @@ void MainWindow::on_pushButton_2_clicked()
         MessageBox::warning(this, tr("信息"), refusal);
         return;
     }
-    auto *set = new BoxOperation(
-        m_deviceThread,
+    m_session.run(
         [name, password](const DeviceThread &) {
             return QVariant(HidCmdHandle().setWifiInfo(name, password));
         },
-        this);
-    connect(set, &BoxOperation::finished, this, [this, set, name](const QVariant &answered) {
-        set->deleteLater();
-        setBoxBusy(false);
-        qCDebug(lcWindow).noquote() << "update wifi" << name << "," << kMaskedPassword;
-        // Only a reply tells that the box took the settings.
-        if (answered.toBool())
-            MessageBox::information(this, tr("信息"), tr("WIFI信息已设置"));
-        else
-            MessageBox::warning(this, tr("信息"), tr("WIFI信息设置失败"));
-    });
-    setBoxBusy(true);
-    set->start();
+        [this, name](const QVariant &answered) {
+            qCDebug(lcWindow).noquote() << "update wifi" << name << "," << kMaskedPassword;
+            // Only a reply tells that the box took the settings.
+            if (answered.toBool())
+                MessageBox::information(this, tr("信息"), tr("WIFI信息已设置"));
+            else
+                MessageBox::warning(this, tr("信息"), tr("WIFI信息设置失败"));
+        });
 }

@@ -67,7 +67,13 @@ void MainWindow::on_pushButton_ota_clicked()
     stopPeriodicRows();
     if (m_canRx.isRunning()) {
         m_canRx.stop();
-        can_rx_enable(0);
+        // The transfer starts once the box has stopped reporting.
+        m_upgradeStarting = switchReporting(false, [this] {
+            m_upgradeStarting = false;
+            m_ota.start(QThread::InheritPriority);
+        });
+        if (m_upgradeStarting)
+            return;
     }
     m_ota.start(QThread::InheritPriority);
 }

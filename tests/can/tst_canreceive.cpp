@@ -124,6 +124,7 @@ void TestCanReceive::init()
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     m_window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(1);
+    QVERIFY(waitForBoxWork(m_window.get()));
     canRxThreadOf(*m_window).stop();
     m_table = m_window->findChild<QTableView *>("table_can_rx");
     QVERIFY(m_table);

@@ -510,6 +510,7 @@ void TestCanTransmit::periodicRowsSendUntilStopped()
 void TestCanTransmit::periodicRowWithRefusedIdStartsNothing()
 {
     m_window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(1);
+    QVERIFY(waitForBoxWork(m_window.get()));
     m_sim->box.clearWire();
     type(row(1).id, "800");
     type(row(1).data, "=01");
@@ -540,6 +541,7 @@ void TestCanTransmit::replaySendsTheCaptureOrRefusesIt()
     QFETCH(QByteArray, capture);
     QFETCH(QString, sent);
     m_window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(1);
+    QVERIFY(waitForBoxWork(m_window.get()));
     m_sim->box.clearWire();
     m_dir->writeFile(QStringLiteral("capture.log"), capture);
     const QString path = m_dir->file(QStringLiteral("capture.log"));

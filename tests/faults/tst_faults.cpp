@@ -434,6 +434,7 @@ void TestFaults::handshake()
     auto *button = rig.w<QPushButton>("pushButton_connect");
 
     button->click();
+    QVERIFY(rig.settle());
 
     // Any reply with a payload lets the probe go on; a kept first byte of the
     // usb mode reply is the box's 1.
@@ -453,6 +454,7 @@ void TestFaults::handshake()
     rig.box().clearFaults();
     if (!accepted) {
         button->click();
+        QVERIFY(rig.settle());
         QVERIFY(!button->isEnabled());
         QCOMPARE(rig.text("label_connect_info"), QString("VOTK已连接"));
     }
@@ -565,6 +567,7 @@ void TestFaults::upgrade()
 
     rig.box().clearFaults();
     rig.w<QPushButton>("pushButton_connect")->click();
+    QVERIFY(rig.settle());
     QCOMPARE(rig.linkState(), kShownConnected);
     verifyNormalRead(rig);
 }
@@ -608,6 +611,7 @@ void TestFaults::upgradeBlockReplies()
     QTRY_COMPARE(rig.linkState(), kShownDisconnected);
 
     rig.w<QPushButton>("pushButton_connect")->click();
+    QVERIFY(rig.settle());
     verifyNormalRead(rig);
 }
 
@@ -647,7 +651,7 @@ void TestFaults::unplugDuringExchange()
         rig.connectAccepted();
         rig.box().setUsbModeAnswer(1);
         rig.box().setCanRate(500);
-        rig.tabs()->setCurrentIndex(1);
+        rig.showTab(1);
         QVERIFY(rx.isRunning());
         QTRY_VERIFY(table->model()->rowCount() > 0);
     } else if (!handshake) {
@@ -672,6 +676,7 @@ void TestFaults::unplugDuringExchange()
     QVERIFY(rig.boxes.shown.isEmpty());
 
     rig.window.handleDeviceRemoval(5, false);
+    QVERIFY(rig.settle());
     QCOMPARE(rig.text("label_connect_info"), QString("VOTK已断开"));
     QVERIFY(button->isEnabled());
     QVERIFY(!DeviceLink::instance()->isConnected());
@@ -683,9 +688,10 @@ void TestFaults::unplugDuringExchange()
 
     rig.box().plug();
     button->click();
+    QVERIFY(rig.settle());
     QCOMPARE(rig.text("label_connect_info"), QString("VOTK已连接"));
     if (canTab) {
-        rig.tabs()->setCurrentIndex(0);
+        rig.showTab(0);
         QVERIFY(!rx.isRunning());
         rig.box().setCanRate(0);
         verifyRowsComplete(table);
@@ -700,12 +706,13 @@ void TestFaults::unplugWithCanTabShown()
     auto *table = rig.w<QTableView>("table_can_rx");
     CanRxThread &rx = canRxThreadOf(rig.window);
     rig.box().setCanRate(2000);
-    rig.tabs()->setCurrentIndex(1);
+    rig.showTab(1);
     QVERIFY(rx.isRunning());
     QTRY_VERIFY(table->model()->rowCount() > 10);
 
     rig.box().unplug();
     rig.window.handleDeviceRemoval(5, false);
+    QVERIFY(rig.settle());
     QCOMPARE(rig.text("label_connect_info"), QString("VOTK已断开"));
     QVERIFY(rig.w<QPushButton>("pushButton_connect")->isEnabled());
     QVERIFY(!DeviceLink::instance()->isConnected());
@@ -716,8 +723,9 @@ void TestFaults::unplugWithCanTabShown()
 
     rig.box().plug();
     rig.w<QPushButton>("pushButton_connect")->click();
+    QVERIFY(rig.settle());
     QCOMPARE(rig.text("label_connect_info"), QString("VOTK已连接"));
-    rig.tabs()->setCurrentIndex(0);
+    rig.showTab(0);
     QVERIFY(!rx.isRunning());
     rig.box().setCanRate(0);
     verifyNormalRead(rig);
@@ -772,6 +780,7 @@ void TestFaults::unplugDuringUpgrade()
     QTRY_COMPARE(rig.text("label_ota_result"), kSuccess);
     QTRY_COMPARE(rig.linkState(), kShownDisconnected);
     connect->click();
+    QVERIFY(rig.settle());
     QCOMPARE(rig.linkState(), kShownConnected);
     rig.box().clearWire();
 
@@ -799,6 +808,7 @@ void TestFaults::unplugDuringUpgrade()
     // Plugged in again: one click connects, and the next upgrade goes through.
     rig.box().plug();
     connect->click();
+    QVERIFY(rig.settle());
     QCOMPARE(rig.linkState(), kShownConnected);
     verifyNormalRead(rig);
     QVERIFY(runUpgrade(ota));
@@ -821,7 +831,7 @@ void TestFaults::canBurstWhileDialogReadsCanTime()
     WindowRig rig;
     rig.connectAccepted();
     auto *table = rig.w<QTableView>("table_can_rx");
-    rig.tabs()->setCurrentIndex(1);
+    rig.showTab(1);
     QVERIFY(canRxThreadOf(rig.window).isRunning());
     SettingDialog dialog;
 
@@ -843,7 +853,7 @@ void TestFaults::canBurstWhileDialogReadsCanTime()
 
     QTRY_COMPARE_WITH_TIMEOUT(quint64(rig.box().generatedFramesRead()), quint64(kFrames), 120000);
     QTRY_COMPARE_WITH_TIMEOUT(table->model()->rowCount(), kFrames, 120000);
-    rig.tabs()->setCurrentIndex(0);
+    rig.showTab(0);
     QCOMPARE(table->model()->rowCount(), kFrames);
 
     // The generated stream: identifiers in turn, then a counter in the data.
@@ -877,12 +887,12 @@ void TestFaults::repliesStayInStepWithFramesInFlight()
     rig.connectAccepted();
     QAbstractItemModel *rows = rig.w<QAbstractItemView>("table_can_rx")->model();
     const quint64 before = rig.box().generatedFramesRead();
-    rig.tabs()->setCurrentIndex(1);
+    rig.showTab(1);
     // Back from the CAN tab, receiving goes on, on the handle it had: a
     // re-opened node misses what the box sends meanwhile.
     const quint64 opened = rig.box().sessionsOpened();
     if (everyTab)
-        rig.tabs()->setCurrentIndex(0);
+        rig.showTab(0);
     QCOMPARE(rig.box().sessionsOpened(), opened);
     // A rate that even a sanitizer build reads without losing frames.
     rig.box().setCanRate(1000);
@@ -914,7 +924,7 @@ void TestFaults::repliesStayInStepWithFramesInFlight()
         QVERIFY(rig.box().canReporting());
         rig.box().setCanRate(0);
     } else {
-        rig.tabs()->setCurrentIndex(0);
+        rig.showTab(0);
         QVERIFY(!rig.box().canReporting());
         verifyNormalRead(rig);
     }

@@ -41,6 +41,15 @@ struct WindowRig
     QTabWidget *tabs() { return w<QTabWidget>("tabWidget"); }
     QString text(const char *label) { return w<QLabel>(label)->text(); }
 
+    // Serves events until the box work the window started has its results.
+    bool settle() { return waitForBoxWork(&window); }
+    // Shows a tab, as a click on it does, and waits for what that asks of the box.
+    void showTab(int index)
+    {
+        tabs()->setCurrentIndex(index);
+        settle();
+    }
+
     // Opens the settings dialog from the menu, as the user does; null when
     // none appeared.
     QDialog *openSettings()
@@ -57,6 +66,7 @@ struct WindowRig
     void connectAccepted()
     {
         w<QPushButton>("pushButton_connect")->click();
+        settle();
         box().clearWire();
         boxes.shown.clear();
         log.clear();

@@ -135,6 +135,7 @@ void HotplugTest::filterFeedsHandlersAndNeverConsumes()
     msg.lParam = reinterpret_cast<LPARAM>(&header);
     long result = 0;
     QCOMPARE(rig.window.nativeEventFilter("windows_generic_MSG", &msg, &result), false);
+    QVERIFY(rig.settle());
 
     QCOMPARE(status(rig), statusText);
     if (logged.isEmpty())
@@ -302,6 +303,7 @@ void HotplugTest::boxPulledOutShowsDisconnected()
     rig.box().unplug();
 
     rig.window.handleDeviceRemoval(deviceType, physicalVolume);
+    QVERIFY(rig.settle());
 
     QCOMPARE(status(rig), QString("USB线断开"));
     QCOMPARE(rig.text("label_connect_info"), QString("VOTK已断开"));
@@ -327,6 +329,7 @@ void HotplugTest::otherDeviceRemovedLeavesScreenUnchanged()
     rig.window.statusBar()->showMessage("before");
 
     rig.window.handleDeviceRemoval(DEVICE_TYPE_INTERFACE, false);
+    QVERIFY(rig.settle());
 
     QCOMPARE(status(rig), QString("before"));
     QCOMPARE(rig.text("label_connect_info"), QString("VOTK已连接"));
@@ -340,6 +343,7 @@ void HotplugTest::removalWithBoxStayingMarksItConnected()
 {
     WindowRig rig;
     rig.window.handleDeviceRemoval(DEVICE_TYPE_INTERFACE, false);
+    QVERIFY(rig.settle());
 
     // Opened and marked connected, but no handshake and nothing shown.
     QVERIFY(DeviceLink::instance()->isConnected());
@@ -356,12 +360,13 @@ void HotplugTest::replugWhileCanTabShownResumesFrames()
     rig.connectAccepted();
     auto *table = rig.w<QTableView>("table_can_rx");
     rig.box().setCanRate(500);
-    rig.tabs()->setCurrentIndex(1);
+    rig.showTab(1);
     QVERIFY(canRxThreadOf(rig.window).isRunning());
     QTRY_VERIFY(table->model()->rowCount() > 0);
 
     rig.box().unplug();
     rig.window.handleDeviceRemoval(DEVICE_TYPE_INTERFACE, false);
+    QVERIFY(rig.settle());
     QCOMPARE(rig.text("label_connect_info"), QString("VOTK已断开"));
     QVERIFY(canRxThreadOf(rig.window).isRunning());
 
@@ -385,7 +390,7 @@ void HotplugTest::replugWhileCanTabShownResumesFrames()
 
     QTRY_VERIFY(table->model()->rowCount() > rowsBefore + 5);
     // Rows are CAN frames only: the table never took a reply.
-    rig.tabs()->setCurrentIndex(0);
+    rig.showTab(0);
     // Rows reach the table in batches, a few tens of milliseconds apart.
     QTRY_COMPARE(quint64(table->model()->rowCount()), rig.box().generatedFramesRead());
 }
@@ -399,6 +404,7 @@ void HotplugTest::upgradeHoldingTheLinkIsNotDisturbed()
         LinkClaimer upgrade;
         rig.box().unplug();
         rig.window.handleDeviceRemoval(DEVICE_TYPE_INTERFACE, false);
+        QVERIFY(rig.settle());
 
         // The cable is reported; the connection stays the transfer's business.
         QCOMPARE(status(rig), QString("USB线断开"));
@@ -428,8 +434,8 @@ void HotplugTest::simulatedBoxPlugEventsReachTheWindow()
     rig.window.attachHotplugSource(source);
     // The plug events tell where the box is: a tab switch re-opens nothing.
     const quint64 opened = rig.box().sessionsOpened();
-    rig.tabs()->setCurrentIndex(2);
-    rig.tabs()->setCurrentIndex(0);
+    rig.showTab(2);
+    rig.showTab(0);
     QCOMPARE(rig.box().sessionsOpened(), opened);
 
     QThread *handledOn = nullptr;
