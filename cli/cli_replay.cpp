@@ -98,8 +98,8 @@ int readCapture(CliContext &cli, const QStringList &args, QVector<ReplayFrame> *
     ReplayTimeline timeline(qint64(options.startAt * 1e6));
     bool tooMany = false;
     const CaptureFile capture =
-        readCaptureFile(file, format, CaptureUse::Replay, [&](const CapturedFrame &frame) {
-            tooMany = tooMany || !timeline.add(frame.timeUs, frame.id, frame.data);
+        readCaptureFile(file, format, CaptureUse::Replay, [&](const CanFrame &frame) {
+            tooMany = tooMany || !timeline.add(frame.timeUs, frame.id, frame.dataVector());
         });
     if (capture.readFailed)
         return cli.fail(CLI_REFUSED,

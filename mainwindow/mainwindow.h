@@ -71,10 +71,8 @@ private slots:
     void on_pushButton_clicked();
     void on_pushButton_2_clicked();
     void slt_ShowMsg(QString text);
-    void receive_can_rx(QVector<uint8_t> frame, qint64 readUs);
-    // A frame this tool sent (ID low, ID high, data), shown in the receive
-    // table as sent.
-    void traceSentFrame(QVector<uint8_t> frame, qint64 sentUs);
+    // Frames read, and the ones this tool sent (shown as sent), in order.
+    void receive_can_rx(QVector<CanFrame> frames);
     void on_pushButton_can_send_clicked();
     void table_can_rx_delete();
     void table_can_rx_delete_all();

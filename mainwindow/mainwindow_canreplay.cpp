@@ -19,8 +19,8 @@ QVector<ReplayFrame> MainWindow::chooseReplayCapture()
     ReplayTimeline timeline;
     bool tooMany = false;
     const CaptureFile capture = readCaptureFile(
-        *chosen.file, chosen.format, CaptureUse::Replay, [&](const CapturedFrame &frame) {
-            tooMany = tooMany || !timeline.add(frame.timeUs, frame.id, frame.data);
+        *chosen.file, chosen.format, CaptureUse::Replay, [&](const CanFrame &frame) {
+            tooMany = tooMany || !timeline.add(frame.timeUs, frame.id, frame.dataVector());
         });
     if (capture.readFailed) {
         MessageBox::warning(this, tr("回放"),

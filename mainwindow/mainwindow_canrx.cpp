@@ -61,16 +61,11 @@ void MainWindow::setUpCanRxTable()
     showCanRxCounts();
 }
 
-void MainWindow::receive_can_rx(QVector<uint8_t> frame, qint64 readUs)
+void MainWindow::receive_can_rx(QVector<CanFrame> frames)
 {
     qCDebug(lcCanFrames) << "receive can rx";
-    m_rxModel->append(frame, readUs);
-    m_rxIdModel->add(frame, readUs);
-}
-
-void MainWindow::traceSentFrame(QVector<uint8_t> frame, qint64 sentUs)
-{
-    m_rxModel->append(frame, sentUs, CanDirection::Sent);
+    m_rxModel->append(frames);
+    m_rxIdModel->add(frames);
 }
 
 void MainWindow::showCanRxCounts()
