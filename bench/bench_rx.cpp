@@ -139,6 +139,8 @@ void fillTo(MainWindow &window, int rows)
             batch.append(sampleFrame(n));
         QMetaObject::invokeMethod(&window, "receive_can_rx", Qt::DirectConnection,
                                   Q_ARG(QVector<CanFrame>, batch));
+        // A pass of the event loop between batches, as the thread's come.
+        QCoreApplication::sendPostedEvents(&window, QEvent::MetaCall);
     }
     runEventLoopFor(200);
 }

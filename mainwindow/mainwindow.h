@@ -13,6 +13,7 @@
 #include <QVector>
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -137,6 +138,9 @@ private:
     // Closes every open dialog, as if cancelled.
     void closeDialogs();
     void setUpCanRxTable();
+    // Stores the batches handed over, up to a share of frames per pass of the
+    // event loop; the rest wait for the next pass.
+    void takeCanRxBacklog();
     void showCanRxCounts();
     void sendCanRow(QLineEdit *idField, QLineEdit *dataField);
     // The frame of a transmit row as a send checks it: warned about and empty
@@ -181,6 +185,9 @@ private:
     // Refreshes the count, rate and given-up labels; one sample a tick.
     QTimer m_rxStatsTimer;
     QVector<quint64> m_rxReceivedSamples;
+    std::deque<QVector<CanFrame>> m_rxBacklog;
+    int m_rxTakenThisPass = 0;
+    bool m_rxPassMarked = false;
     bool m_rxSaving = false;
     // The box was pulled out while the transfer held the link.
     bool m_removedDuringUpgrade = false;
