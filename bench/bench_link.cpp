@@ -42,7 +42,8 @@ int main(int argc, char **argv)
     box.setCanRate(8000);
     CanRxThread rx;
     quint64 frames = 0;
-    QObject::connect(&rx, &CanRxThread::send_can_rx, &app, [&](QVector<uint8_t>) { ++frames; });
+    QObject::connect(&rx, &CanRxThread::send_can_rx, &app,
+                     [&](const QVector<CanFrame> &batch) { frames += quint64(batch.size()); });
     // A request while the receive thread is busy with a full bus: it waits
     // for the lock and reads the frames in flight ahead of its reply.
     box.setCanRate(9000);

@@ -116,21 +116,32 @@ private:
     qint64 m_last = 0;
 };
 
-QVector<uint8_t> sampleFrame(int n)
+CanFrame sampleFrame(int n)
 {
-    QVector<uint8_t> frame = {0xDF, 0x07};
+    CanFrame frame;
+    frame.id = 0x7DF;
+    frame.length = 8;
     for (int i = 0; i < 8; ++i)
-        frame.append(uint8_t((n >> (8 * (i % 4))) + i));
+        frame.data[i] = uint8_t((n >> (8 * (i % 4))) + i);
+    frame.timeUs = frameReadTimeUs();
     return frame;
 }
 
-// Fills the table to `rows` rows through the slot itself.
+// Fills the table to `rows` rows through the slot itself, in batches as the
+// receive thread hands them over.
 void fillTo(MainWindow &window, int rows)
 {
-    for (int n = canRxModelOf(window).rowCount(); n < rows; ++n)
+    constexpr int kBatch = 256;
+    QVector<CanFrame> batch;
+    for (int n = canRxModelOf(window).stored(); n < rows;) {
+        batch.clear();
+        for (; n < rows && batch.size() < kBatch; ++n)
+            batch.append(sampleFrame(n));
         QMetaObject::invokeMethod(&window, "receive_can_rx", Qt::DirectConnection,
-                                  Q_ARG(QVector<uint8_t>, sampleFrame(n)),
-                                  Q_ARG(qint64, frameReadTimeUs()));
+                                  Q_ARG(QVector<CanFrame>, batch));
+        // A pass of the event loop between batches, as the thread's come.
+        QCoreApplication::sendPostedEvents(&window, QEvent::MetaCall);
+    }
     runEventLoopFor(200);
 }
 

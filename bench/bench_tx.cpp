@@ -105,7 +105,8 @@ int main(int argc, char **argv)
     box.setCanRate(kFlowingRate);
     CanRxThread rx;
     quint64 received = 0;
-    QObject::connect(&rx, &CanRxThread::send_can_rx, &app, [&](QVector<uint8_t>) { ++received; });
+    QObject::connect(&rx, &CanRxThread::send_can_rx, &app,
+                     [&](const QVector<CanFrame> &batch) { received += quint64(batch.size()); });
     rx.start();
     {
         backend.record(kPeriodFrames);

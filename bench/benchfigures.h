@@ -15,12 +15,10 @@
 #include <cstdio>
 #include <vector>
 
-// The link's debug lines would drown the figures; frames cross threads as
-// QVector<uint8_t>.
+// The link's debug lines would drown the figures.
 inline void quietBenchmark()
 {
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-    qRegisterMetaType<QVector<uint8_t>>("QVector<uint8_t>");
 }
 
 inline void printFigure(const char *name, double value, const char *unit, int decimals = 1)

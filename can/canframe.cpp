@@ -1,10 +1,5 @@
 #include "canframe.h"
 
-int canFrameId(const QVector<uint8_t> &record)
-{
-    return record.size() >= 2 ? record.at(0) | record.at(1) << 8 : -1;
-}
-
 QString hexBytesText(const uint8_t *data, int length)
 {
     QString text(length * 3, QLatin1Char(' '));

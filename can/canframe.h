@@ -9,10 +9,6 @@
 // Small helpers every view of a CAN frame shares: the window's table, its
 // saved files and the command-line tool's output.
 
-// A received frame record is the identifier's low byte, its high byte, then the
-// data. Its identifier, or -1 when the record is too short to have one.
-int canFrameId(const QVector<uint8_t> &record);
-
 // The hexadecimal digit of the low four bits of `value`.
 inline char hexDigitChar(unsigned value, bool upperCase)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "canframetype.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -12,13 +14,6 @@ enum class CanSaveFormat
 {
     CandumpLog, // "(1733580000.123456) can0 7DF#02010C0000000000"
     Csv,        // "time,id,len,data,dir" with a header line
-};
-
-// Whether the box reported a frame or the tool sent it.
-enum class CanDirection
-{
-    Received,
-    Sent,
 };
 
 // The format for a file name by its extension (".log" or ".csv", any case);
@@ -38,3 +33,9 @@ QByteArray canSaveHeader(CanSaveFormat format);
 // log2asc read as one; the CSV says "Rx" or "Tx" in its last column.
 void appendCanSaveLine(QByteArray &out, CanSaveFormat format, qint64 timeUs, int id,
                        const uint8_t *data, int length, CanDirection direction);
+// The same for one frame.
+inline void appendCanSaveLine(QByteArray &out, CanSaveFormat format, const CanFrame &frame)
+{
+    appendCanSaveLine(out, format, frame.timeUs, frame.id, frame.data, frame.length,
+                      frame.direction);
+}

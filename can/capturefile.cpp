@@ -24,12 +24,11 @@ struct Limits
 {
     quint32 maxId;
     int maxBytes;
-    bool idOptional;
 };
 
-// A trace stores 16-bit identifiers and records of up to a CAN FD frame's data.
-constexpr Limits kReplayLimits{CAN_ID_MAX, CAN_DATA_MAX_BYTES, false};
-constexpr Limits kViewLimits{0xFFFF, 64, true};
+// A trace stores 16-bit identifiers and frames of up to a CAN FD frame's data.
+constexpr Limits kReplayLimits{CAN_ID_MAX, CAN_DATA_MAX_BYTES};
+constexpr Limits kViewLimits{0xFFFF, CanFrame::kMaxData};
 
 bool isDigits(Text text)
 {
@@ -109,26 +108,26 @@ CaptureProblem parseId(Text text, const Limits &limits, quint16 *id)
 }
 
 // Pairs of hex digits without spaces.
-CaptureProblem parseData(Text text, const Limits &limits, QVector<uint8_t> *data)
+CaptureProblem parseData(Text text, const Limits &limits, CanFrame *frame)
 {
     if (text.size() % 2)
         return CaptureProblem::Unreadable;
     if (int(text.size() / 2) > limits.maxBytes)
         return CaptureProblem::TooManyBytes;
-    data->resize(int(text.size() / 2));
+    frame->length = uint8_t(text.size() / 2);
     for (size_t i = 0; i < text.size(); i += 2) {
         const int high = hexDigitValue(text[i]);
         const int low = hexDigitValue(text[i + 1]);
         if (high < 0 || low < 0)
             return CaptureProblem::Unreadable;
-        (*data)[int(i / 2)] = uint8_t(high << 4 | low);
+        frame->data[i / 2] = uint8_t(high << 4 | low);
     }
     return CaptureProblem::None;
 }
 
 // "(1733580000.123456) can0 7DF#02010C", a sent frame with " T" after it (a
 // received one may carry " R").
-CaptureProblem parseLogLine(Text line, const Limits &limits, CapturedFrame *frame)
+CaptureProblem parseLogLine(Text line, const Limits &limits, CanFrame *frame)
 {
     Text fields[4];
     int count = 0;
@@ -148,12 +147,12 @@ CaptureProblem parseLogLine(Text line, const Limits &limits, CapturedFrame *fram
     if (id != CaptureProblem::None)
         return id;
     frame->direction = marked && fields[3] == "T" ? CanDirection::Sent : CanDirection::Received;
-    return parseData(frameText.substr(hash + 1), limits, &frame->data);
+    return parseData(frameText.substr(hash + 1), limits, frame);
 }
 
 // "1733580000.123456,7DF,3,02010C,Tx"; files saved before the direction
 // column have four fields.
-CaptureProblem parseCsvLine(Text line, const Limits &limits, CapturedFrame *frame)
+CaptureProblem parseCsvLine(Text line, const Limits &limits, CanFrame *frame)
 {
     Text fields[5];
     int count = 0;
@@ -164,20 +163,15 @@ CaptureProblem parseCsvLine(Text line, const Limits &limits, CapturedFrame *fram
         !isDigits(fields[2]) || fields[2].size() > 2)
         return CaptureProblem::Unreadable;
     frame->direction = directed && fields[4] == "Tx" ? CanDirection::Sent : CanDirection::Received;
-    // What the table showed of a record too short for an identifier: nothing.
-    if (limits.idOptional && fields[1].empty() && fields[2] == "0" && fields[3].empty()) {
-        frame->hasId = false;
-        return CaptureProblem::None;
-    }
     const CaptureProblem id = parseId(fields[1], limits, &frame->id);
     if (id != CaptureProblem::None)
         return id;
-    const CaptureProblem data = parseData(fields[3], limits, &frame->data);
+    const CaptureProblem data = parseData(fields[3], limits, frame);
     if (data != CaptureProblem::None)
         return data;
     // The length must say what the data holds, else the line was cut or edited.
-    return decimalValue(fields[2]) == frame->data.size() ? CaptureProblem::None
-                                                         : CaptureProblem::Unreadable;
+    return decimalValue(fields[2]) == frame->length ? CaptureProblem::None
+                                                    : CaptureProblem::Unreadable;
 }
 
 // The header of captures saved before the direction column.
@@ -191,7 +185,7 @@ class CaptureLines
 {
 public:
     CaptureLines(CanSaveFormat format, CaptureUse use,
-                 const std::function<void(const CapturedFrame &)> &take)
+                 const std::function<void(const CanFrame &)> &take)
         : m_format(format), m_limits(use == CaptureUse::Replay ? kReplayLimits : kViewLimits),
           m_use(use), m_take(take), m_headerLine(canSaveHeader(format).trimmed())
     {
@@ -209,8 +203,7 @@ public:
                                           (line == header || line == kOldCsvHeader))))
             return true;
         m_frame.id = 0;
-        m_frame.hasId = true;
-        m_frame.data.resize(0);
+        m_frame.length = 0;
         CaptureProblem problem = CaptureProblem::Unreadable;
         if (!tooLong)
             problem = m_format == CanSaveFormat::CandumpLog
@@ -237,16 +230,15 @@ private:
     const CanSaveFormat m_format;
     const Limits &m_limits;
     const CaptureUse m_use;
-    const std::function<void(const CapturedFrame &)> &m_take;
+    const std::function<void(const CanFrame &)> &m_take;
     const QByteArray m_headerLine;
     qint64 m_lineNumber = 0;
-    // One frame reused line after line: its data keeps its buffer.
-    CapturedFrame m_frame;
+    CanFrame m_frame;
 };
 } // namespace
 
 CaptureFile readCaptureFile(const QByteArray &text, CanSaveFormat format, CaptureUse use,
-                            const std::function<void(const CapturedFrame &)> &take)
+                            const std::function<void(const CanFrame &)> &take)
 {
     CaptureLines lines(format, use, take);
     const Text all(text.constData(), size_t(text.size()));
@@ -263,7 +255,7 @@ CaptureFile readCaptureFile(const QByteArray &text, CanSaveFormat format, Captur
 }
 
 CaptureFile readCaptureFile(QIODevice &device, CanSaveFormat format, CaptureUse use,
-                            const std::function<void(const CapturedFrame &)> &take)
+                            const std::function<void(const CanFrame &)> &take)
 {
     CaptureLines lines(format, use, take);
     QByteArray block(int(kReadBlockBytes), Qt::Uninitialized);
@@ -315,9 +307,9 @@ CaptureFile readCaptureFile(QIODevice &device, CanSaveFormat format, CaptureUse 
 
 CaptureFile parseCaptureFile(const QByteArray &text, CanSaveFormat format, CaptureUse use)
 {
-    QVector<CapturedFrame> frames;
+    QVector<CanFrame> frames;
     CaptureFile capture =
-        readCaptureFile(text, format, use, [&frames](const CapturedFrame &f) { frames.append(f); });
+        readCaptureFile(text, format, use, [&frames](const CanFrame &f) { frames.append(f); });
     // A replay sends all of a file or nothing.
     if (use == CaptureUse::View || capture.problem == CaptureProblem::None)
         capture.frames = std::move(frames);

@@ -15,21 +15,10 @@ class QString;
 // Reading back a capture this tool saved (a candump -L log or the CSV), so
 // that it can be sent again or looked at in a trace. Pure: no file, no box.
 
-// One frame of a capture: when it was received and what it carried.
-struct CapturedFrame
-{
-    qint64 timeUs = 0; // microseconds since the epoch, as saved
-    quint16 id = 0;
-    QVector<uint8_t> data;
-    CanDirection direction = CanDirection::Received;
-    // False for a record too short to carry an identifier, which the CSV
-    // saves with an empty one; only a view reads such lines.
-    bool hasId = true;
-};
-
 // What the capture is read for. A replay refuses the whole file at its first
-// line the box cannot send; a view takes every identifier and record length
-// a trace holds and passes over the lines it cannot read.
+// line the box cannot send; a view takes every identifier and data length
+// a trace holds and passes over the lines it cannot read (a CSV line without
+// an identifier among them: no frame has none).
 enum class CaptureUse
 {
     Replay,
@@ -48,7 +37,7 @@ enum class CaptureProblem
 struct CaptureFile
 {
     // Every frame, in the file's order; for a replay empty past a problem.
-    QVector<CapturedFrame> frames;
+    QVector<CanFrame> frames;
     // The first problem, and its line counted from 1 (0 without one).
     CaptureProblem problem = CaptureProblem::None;
     qint64 line = 0;
@@ -71,11 +60,11 @@ CaptureFile parseCaptureFile(const QByteArray &text, CanSaveFormat format,
 // is never held twice. A replay's reading stops at its problem, after the
 // frames before it were handed over.
 CaptureFile readCaptureFile(const QByteArray &text, CanSaveFormat format, CaptureUse use,
-                            const std::function<void(const CapturedFrame &)> &take);
+                            const std::function<void(const CanFrame &)> &take);
 // The same, read from `device` a block at a time: a capture of any size costs
 // no more memory than its longest line (a line over 4 KiB is unreadable).
 CaptureFile readCaptureFile(QIODevice &device, CanSaveFormat format, CaptureUse use,
-                            const std::function<void(const CapturedFrame &)> &take);
+                            const std::function<void(const CanFrame &)> &take);
 
 enum class CaptureOpen
 {

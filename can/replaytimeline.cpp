@@ -50,8 +50,9 @@ ReplayCapture readReplayCapture(QIODevice &device, CanSaveFormat format, qint64 
     ReplayTimeline timeline(startAtUs);
     ReplayCapture replay;
     const CaptureFile capture =
-        readCaptureFile(device, format, CaptureUse::Replay, [&](const CapturedFrame &frame) {
-            replay.tooMany = replay.tooMany || !timeline.add(frame.timeUs, frame.id, frame.data);
+        readCaptureFile(device, format, CaptureUse::Replay, [&](const CanFrame &frame) {
+            replay.tooMany =
+                replay.tooMany || !timeline.add(frame.timeUs, frame.id, frame.dataVector());
         });
     replay.problem = capture.problem;
     replay.line = capture.line;

@@ -1,5 +1,4 @@
 // monitor: CAN reporting on, each frame printed as it comes, reporting off.
-#include "canframe.h"
 #include "canreporting.h"
 #include "canrxthread.h"
 #include "cansaveformat.h"
@@ -42,8 +41,6 @@ int cliMonitor(CliContext &cli, const CliOptions &options)
     const qint64 count = options.count;
     const CanSaveFormat format = options.csv ? CanSaveFormat::Csv : CanSaveFormat::CandumpLog;
     CanRxThread reader;
-    // Only frames are data: a reply read meanwhile is not printed as one.
-    reader.setFramesOnly(true);
     QEventLoop loop;
     qint64 printed = 0;
     bool ending = false;
@@ -51,22 +48,21 @@ int cliMonitor(CliContext &cli, const CliOptions &options)
     bool boxGone = false;
     QObject::connect(
         &reader, &CanRxThread::send_can_rx, &loop,
-        [&](const QVector<uint8_t> &frame, qint64 usec) {
-            if ((count >= 0 && printed >= count) || writeFailed)
-                return;
-            // The same lines as the window's Save.
-            QByteArray line;
-            const int id = canFrameId(frame);
-            const int skip = std::min(2, frame.size());
-            appendCanSaveLine(line, format, usec, id, frame.constData() + skip, frame.size() - skip,
-                              CanDirection::Received);
-            if (!writeData(cli, QString::fromLatin1(line))) {
-                writeFailed = true;
-                loop.quit();
-                return;
+        [&](const QVector<CanFrame> &frames) {
+            for (const CanFrame &frame : frames) {
+                if ((count >= 0 && printed >= count) || writeFailed)
+                    return;
+                // The same lines as the window's Save.
+                QByteArray line;
+                appendCanSaveLine(line, format, frame);
+                if (!writeData(cli, QString::fromLatin1(line))) {
+                    writeFailed = true;
+                    loop.quit();
+                    return;
+                }
+                if (++printed == count && !ending)
+                    loop.quit();
             }
-            if (++printed == count && !ending)
-                loop.quit();
         },
         // Always queued: frames this thread's own exchanges read must not
         // overtake the ones the reader thread has already posted.

@@ -2,29 +2,23 @@
 
 #include "canframe.h"
 
-#include <algorithm>
 #include <unistd.h>
 
-void SlcanOutput::frameRead(const CmdPacket &report)
+void SlcanOutput::framesRead(const QVector<CanFrame> &frames)
 {
-    const QVector<uint8_t> record = report.getPayload();
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_open)
         return;
-    if (m_pending.size() >= kMaxPendingBytes) {
-        m_overrun = true;
-        return;
-    }
-    const qint64 ms =
-        m_timestamps
-            ? std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch())
-                  .count()
-            : -1;
-    const int skip = std::min(2, record.size());
     const bool wasEmpty = m_pending.isEmpty();
-    if (appendSlcanFrame(m_pending, canFrameId(record), record.constData() + skip,
-                         record.size() - skip, ms) &&
-        wasEmpty)
+    for (const CanFrame &frame : frames) {
+        if (m_pending.size() >= kMaxPendingBytes) {
+            m_overrun = true;
+            break;
+        }
+        const qint64 ms = m_timestamps ? floorDivide(frame.timeUs, 1000).first : -1;
+        appendSlcanFrame(m_pending, frame.id, frame.data, frame.length, ms);
+    }
+    if (wasEmpty && !m_pending.isEmpty())
         wake();
 }
 

@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 
-#include <chrono>
 #include <mutex>
 
 // What goes to the client: received frames and answers, in the order they
@@ -18,7 +17,7 @@ public:
     explicit SlcanOutput(int wakeFd) : m_wakeFd(wakeFd) {}
 
     // Any thread, under the link's lock.
-    void frameRead(const CmdPacket &report) override;
+    void framesRead(const QVector<CanFrame> &frames) override;
 
     void answer(const QByteArray &text)
     {
@@ -56,7 +55,6 @@ private:
     // Frames waiting for a client that does not read are dropped beyond this
     // (about a second of a busy bus), and F then reports the overrun.
     static constexpr int kMaxPendingBytes = 256 * 1024;
-    using Clock = std::chrono::steady_clock;
 
     const int m_wakeFd;
     std::mutex m_mutex;

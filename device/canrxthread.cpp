@@ -1,9 +1,7 @@
 #include "canrxthread.h"
 
-#include "commands.h"
 #include "devicelink.h"
 #include "devicelog.h"
-#include "frameclock.h"
 
 #include <algorithm>
 
@@ -17,7 +15,7 @@ CanRxThread::CanRxThread() : QThread(nullptr)
 {
     // Queued connections to send_can_rx are refused unless the type is known
     // by then, and the window connects before start-up registers it.
-    qRegisterMetaType<QVector<uint8_t>>("QVector<uint8_t>");
+    qRegisterMetaType<QVector<CanFrame>>("QVector<CanFrame>");
 }
 
 CanRxThread::~CanRxThread()
@@ -52,17 +50,15 @@ void CanRxThread::run()
     }
 }
 
-void CanRxThread::frameRead(const CmdPacket &report)
+void CanRxThread::framesRead(const QVector<CanFrame> &frames)
 {
-    if (m_framesOnly && report.getCmd() != CMD_CAN_FRAME)
-        return;
-    qCDebug(lcCanFrames) << report.getCmd();
-    emit send_can_rx(report.getPayload(), frameReadTimeUs());
+    qCDebug(lcCanFrames) << frames.size();
+    emit send_can_rx(frames);
 }
 
-void CanRxThread::frameSent(const CmdPacket &frame)
+void CanRxThread::frameSent(const CanFrame &frame)
 {
-    emit send_can_tx(frame.getPayload(), frameReadTimeUs());
+    emit send_can_rx({frame});
 }
 
 bool CanRxThread::pauseAfterFailure(int ms)

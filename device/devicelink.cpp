@@ -2,6 +2,7 @@
 #include "devicelinkaccess.h"
 
 #include "commands.h"
+#include "frameclock.h"
 #include "framesink.h"
 #include "hidbackend.h"
 
@@ -34,8 +35,14 @@ int DeviceLink::sendPacket(const CmdPacket &packet)
     Access lock(*this);
     const int written = sendLocked(packet);
     // The trace shows what went out between what came in.
-    if (written > 0 && packet.getCmd() == CMD_CAN_FRAME && m_reporting && m_sink)
-        m_sink->frameSent(packet);
+    const QVector<uint8_t> payload = packet.getPayload();
+    CanFrame sent;
+    if (written > 0 && m_reporting && m_sink &&
+        canFrameOfPayload(packet.getCmd(), payload.constData(), payload.size(), &sent)) {
+        sent.timeUs = frameReadTimeUs();
+        sent.direction = CanDirection::Sent;
+        m_sink->frameSent(sent);
+    }
     return written;
 }
 
@@ -90,18 +97,27 @@ int DeviceLink::receiveFrame(FrameSink &sink)
     int read = 0;
     {
         // Only reads that wait for nothing are made under the lock, so a
-        // sender never waits for the bus to bring a frame.
+        // sender never waits for the bus to bring a frame. What one turn read
+        // goes on as one batch, before the lock is released, so that it keeps
+        // its place against the frames an exchange passes on.
         Access lock(*this);
+        QVector<CanFrame> frames;
         while (read < kMaxQueuedReports) {
-            CmdPacket report;
-            result = receiveLocked(report, 0);
+            uint8_t report[LINK_REPORT_LEN];
+            result = readReportLocked(report, 0);
             if (result <= 0)
                 break;
-            sink.frameRead(report);
             ++read;
+            CanFrame frame;
+            if (canFrameOfReport(report, LINK_REPORT_LEN - 1, &frame)) {
+                frame.timeUs = frameReadTimeUs();
+                frames.append(frame);
+            }
             if (m_waiting.load() > 0)
                 break;
         }
+        if (!frames.isEmpty())
+            sink.framesRead(frames);
     }
     if (read > 0)
         return read;
@@ -173,8 +189,13 @@ LinkReply DeviceLink::exchange(uint8_t cmd, const QVector<uint8_t> &payload)
 
 void DeviceLink::passOnLocked(const CmdPacket &report)
 {
-    if (m_reporting && m_sink)
-        m_sink->frameRead(report);
+    const QVector<uint8_t> payload = report.getPayload();
+    CanFrame frame;
+    if (!m_reporting || !m_sink ||
+        !canFrameOfPayload(report.getCmd(), payload.constData(), payload.size(), &frame))
+        return;
+    frame.timeUs = frameReadTimeUs();
+    m_sink->framesRead({frame});
 }
 
 void DeviceLink::passOnQueuedLocked()
@@ -199,13 +220,18 @@ int DeviceLink::sendLocked(const CmdPacket &packet)
     return hidBackend()->write(m_handle, buf, LINK_REPORT_LEN);
 }
 
-int DeviceLink::receiveLocked(CmdPacket &reply, int timeoutMs)
+int DeviceLink::readReportLocked(uint8_t report[LINK_REPORT_LEN], int timeoutMs)
 {
-    reply = CmdPacket();
+    std::memset(report, 0, LINK_REPORT_LEN);
     if (blockedForCaller() || !m_handle)
         return -1;
-    uint8_t buf[LINK_REPORT_LEN] = {};
-    const int result = hidBackend()->readTimeout(m_handle, buf, LINK_REPORT_LEN, timeoutMs);
+    return hidBackend()->readTimeout(m_handle, report, LINK_REPORT_LEN, timeoutMs);
+}
+
+int DeviceLink::receiveLocked(CmdPacket &reply, int timeoutMs)
+{
+    uint8_t buf[LINK_REPORT_LEN];
+    const int result = readReportLocked(buf, timeoutMs);
     // A failed or timed-out read decodes as command 0 with an empty payload.
     reply = decodeInputReport(buf, result > 0 ? size_t(LINK_REPORT_LEN - 1) : 0);
     return result;

@@ -127,7 +127,8 @@ public:
     LinkReply exchange(uint8_t cmd, const QVector<uint8_t> &payload = {});
 
     // One turn of the CAN receive loop: the reports queued are read without
-    // waiting and handed to `sink` before the lock is released, so frames keep
+    // waiting and their frames handed to `sink` in one batch before the lock
+    // is released (other reports are dropped), so frames keep
     // their order against the ones an exchange passes on; with none queued it
     // rests a moment without the lock. Gives way at once to a waiting sender.
     // The number of reports read, 0 when none was queued, -1 on error.
@@ -162,7 +163,10 @@ private:
     class Access;
     bool blockedForCaller() const;
     int sendLocked(const CmdPacket &packet);
+    // One input report as read (no report-ID byte, zeros after it).
+    int readReportLocked(uint8_t report[LINK_REPORT_LEN], int timeoutMs);
     int receiveLocked(CmdPacket &reply, int timeoutMs);
+    // Hands the report to the frame sink while reporting is on, if it is a frame.
     void passOnLocked(const CmdPacket &report);
     // Reads until the report of command `cmd` (kAnyReply: anything but a
     // frame) arrives, passing every other report on; 0 after the read

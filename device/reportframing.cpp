@@ -1,5 +1,7 @@
 #include "reportframing.h"
 
+#include "commands.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -36,4 +38,24 @@ CmdPacket decodeInputReport(const uint8_t *report, size_t length)
     packet.setPayload(payload);
     packet.setCmd(cmd);
     return packet;
+}
+
+bool canFrameOfPayload(uint8_t cmd, const uint8_t *payload, int length, CanFrame *frame)
+{
+    if (cmd != CMD_CAN_FRAME || length < 2)
+        return false;
+    frame->id = uint16_t(payload[0] | payload[1] << 8);
+    frame->setData(payload + 2, length - 2);
+    frame->direction = CanDirection::Received;
+    return true;
+}
+
+bool canFrameOfReport(const uint8_t *report, size_t length, CanFrame *frame)
+{
+    // The same zero-padded frame decodeInputReport reads.
+    uint8_t padded[LINK_REPORT_LEN - 1] = {};
+    std::memcpy(padded, report, std::min(length, sizeof padded));
+    const int lengthByte = padded[1];
+    const int payloadLength = std::min(lengthByte - 2, LINK_MAX_PAYLOAD);
+    return canFrameOfPayload(padded[2], padded + 3, payloadLength, frame);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "canframetype.h"
 #include "cmdpacket.h"
 
 #include <cstddef>
@@ -24,3 +25,13 @@ bool encodeCommandReport(const CmdPacket &packet, uint8_t report[LINK_REPORT_LEN
 // Decodes an input report as read (no report-ID byte). A length byte asking for
 // more than the frame holds yields only the bytes the frame holds.
 CmdPacket decodeInputReport(const uint8_t *report, size_t length);
+
+// Which reports are CAN frames, for every reader of the link alike: the frame
+// command with at least the identifier's two bytes (low byte first); the data
+// is what follows. Anything else (a reply, a late one, a report too short for
+// an identifier) is no frame: false, `frame` untouched. Fills in all but the
+// time.
+bool canFrameOfPayload(uint8_t cmd, const uint8_t *payload, int length, CanFrame *frame);
+// The same for an input report as read (no report-ID byte), framed as
+// decodeInputReport reads it, without making a packet of it.
+bool canFrameOfReport(const uint8_t *report, size_t length, CanFrame *frame);

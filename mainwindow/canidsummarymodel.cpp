@@ -49,11 +49,12 @@ QVariant CanIdSummaryModel::headerData(int section, Qt::Orientation orientation,
                                                  : QVariant();
 }
 
-void CanIdSummaryModel::add(const QVector<uint8_t> &record, qint64 timeUs)
+void CanIdSummaryModel::add(const CanFrame &frame)
 {
-    const int id = canFrameId(record);
-    if (id < 0)
+    if (frame.direction != CanDirection::Received)
         return;
+    const int id = frame.id;
+    const qint64 timeUs = frame.timeUs;
     if (m_rowOfId.empty())
         m_rowOfId.assign(0x10000, -1);
     int &row = m_rowOfId[size_t(id)];
@@ -63,16 +64,18 @@ void CanIdSummaryModel::add(const QVector<uint8_t> &record, qint64 timeUs)
         m_entries.back().id = id;
     }
     Entry &e = m_entries[size_t(row)];
-    const QVector<uint8_t> data = record.mid(2);
+    const int length = frame.length;
     if (e.count > 0) {
         e.periodUs = timeUs - e.lastUs;
         // Bytes that differ, or that one of the two frames lacks.
         e.changed = 0;
-        for (int i = 0; i < std::min(32, std::max(data.size(), e.data.size())); ++i)
-            if (i >= data.size() || i >= e.data.size() || data[i] != e.data[i])
+        for (int i = 0; i < std::min(32, std::max(length, e.data.size())); ++i)
+            if (i >= length || i >= e.data.size() || frame.data[i] != e.data[i])
                 e.changed |= 1u << i;
     }
-    e.data = data;
+    // Resized in place: no allocation per frame.
+    e.data.resize(length);
+    std::copy(frame.data, frame.data + length, e.data.begin());
     e.lastUs = timeUs;
     ++e.count;
     m_dirty = true;

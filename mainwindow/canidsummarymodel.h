@@ -1,5 +1,7 @@
 #pragma once
 
+#include "canframetype.h"
+
 #include <QAbstractTableModel>
 #include <QVector>
 
@@ -33,10 +35,14 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-    // A received record (ID low, ID high, data) read at `timeUs`; records
-    // too short for an identifier have no row. Sent frames are not added:
-    // the view is of what the bus says.
-    void add(const QVector<uint8_t> &record, qint64 timeUs);
+    // Counts a received frame. Sent frames are not added: the view is of
+    // what the bus says.
+    void add(const CanFrame &frame);
+    void add(const QVector<CanFrame> &frames)
+    {
+        for (const CanFrame &frame : frames)
+            add(frame);
+    }
     void flush();
     void clear();
 

@@ -46,8 +46,7 @@ QVariant CanRxModel::data(const QModelIndex &index, int role) const
         case TimeColumn:
             return timeText(row);
         case IdColumn:
-            // A record too short for an identifier has no ID at all.
-            return row.flags & HasId ? QString::number(row.id, 16) : QVariant();
+            return QString::number(row.id, 16);
         case DirectionColumn:
             return row.flags & Sent ? QStringLiteral("Tx") : QStringLiteral("Rx");
         case DataColumn:
@@ -111,41 +110,58 @@ Qt::ItemFlags CanRxModel::flags(const QModelIndex &index) const
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
 }
 
-void CanRxModel::append(const QVector<uint8_t> &record, qint64 timeUs, CanDirection direction)
+void CanRxModel::append(const CanFrame &frame)
 {
     Row row;
-    row.timeUs = timeUs;
-    const int id = canFrameId(record);
-    row.id = id >= 0 ? uint16_t(id) : 0;
-    row.flags = uint8_t((id >= 0 ? HasId : 0) | (direction == CanDirection::Sent ? Sent : 0));
-    row.gapUs = kNoGap;
-    if (id >= 0) {
-        if (m_lastOfId.empty())
-            m_lastOfId.assign(0x10000, std::numeric_limits<qint64>::min());
-        qint64 &last = m_lastOfId[size_t(id)];
-        if (last != std::numeric_limits<qint64>::min())
-            row.gapUs = quint32(std::clamp<qint64>(timeUs - last, 0, kGapMax));
-        last = timeUs;
-    }
-    const int length = std::max(0, record.size() - 2);
+    row.timeUs = frame.timeUs;
+    row.id = frame.id;
+    row.flags = uint8_t(frame.direction == CanDirection::Sent ? Sent : 0);
+    if (m_lastOfId.empty())
+        m_lastOfId.assign(0x10000, std::numeric_limits<qint64>::min());
+    qint64 &last = m_lastOfId[frame.id];
+    row.gapUs = last == std::numeric_limits<qint64>::min()
+                    ? kNoGap
+                    : quint32(std::clamp<qint64>(frame.timeUs - last, 0, kGapMax));
+    last = frame.timeUs;
+    const int length = frame.length;
     std::memset(row.data, 0, sizeof row.data);
     if (length <= int(sizeof row.data)) {
         row.length = uint8_t(length);
-        if (length > 0)
-            std::memcpy(row.data, record.constData() + 2, size_t(length));
+        std::memcpy(row.data, frame.data, size_t(length));
     } else {
         row.flags |= Long;
-        row.length = uint8_t(std::min(length, 255));
+        row.length = uint8_t(length);
         const quint64 key = m_nextLongKey++;
         std::memcpy(row.data, &key, sizeof key);
-        m_long.emplace(key,
-                       QByteArray(reinterpret_cast<const char *>(record.constData() + 2), length));
+        m_long.emplace(key, QByteArray(reinterpret_cast<const char *>(frame.data), length));
     }
     m_rows.push_back(row);
-    if (direction == CanDirection::Received)
+    if (frame.direction == CanDirection::Received)
         ++m_received;
     if (!m_flushTimer.isActive())
         m_flushTimer.start();
+}
+
+void CanRxModel::append(const QVector<CanFrame> &frames)
+{
+    for (const CanFrame &frame : frames)
+        append(frame);
+}
+
+CanFrame CanRxModel::frameAt(int storeIndex) const
+{
+    const Row &row = m_rows[size_t(storeIndex)];
+    CanFrame frame;
+    frame.timeUs = row.timeUs;
+    frame.id = row.id;
+    frame.direction = row.flags & Sent ? CanDirection::Sent : CanDirection::Received;
+    if (row.flags & Long) {
+        const QByteArray bytes = bytesOf(row);
+        frame.setData(reinterpret_cast<const uint8_t *>(bytes.constData()), bytes.size());
+    } else {
+        frame.setData(row.data, row.length);
+    }
+    return frame;
 }
 
 void CanRxModel::flush()

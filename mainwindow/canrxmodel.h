@@ -51,12 +51,11 @@ public:
         ColumnCount
     };
 
-    // Stores a record as the receive thread emits it (ID low, ID high, data),
-    // read (or sent) at `timeUs` (microseconds since the epoch). It reaches
-    // the view at the next flush. Sent frames are marked "Tx" and coloured,
-    // and are not counted as received.
-    void append(const QVector<uint8_t> &record, qint64 timeUs,
-                CanDirection direction = CanDirection::Received);
+    // Stores a frame, received or sent, at its time. It reaches the view at
+    // the next flush. Sent frames are marked "Tx" and coloured, and are not
+    // counted as received.
+    void append(const CanFrame &frame);
+    void append(const QVector<CanFrame> &frames);
     // Announces the stored frames the view does not have yet, then, once
     // the rows are more than a thousandth past the limit, lets the oldest
     // give way down to the limit. Emits flushed().
@@ -104,6 +103,9 @@ public:
     // While held (a save reads the rows), no row gives way to the limit.
     void setTrimmingHeld(bool held);
 
+    // The stored frame at `storeIndex` (shown or held back) as it came.
+    CanFrame frameAt(int storeIndex) const;
+
     // Frames stored since the start or the last clear, and how many of them
     // gave way to the row limit.
     quint64 received() const { return m_received; }
@@ -130,14 +132,13 @@ signals:
 private:
     enum RowFlag : uint8_t
     {
-        HasId = 1,
-        Long = 2,
-        Sent = 4
+        Long = 1,
+        Sent = 2
     };
     struct Row
     {
         qint64 timeUs;
-        // The data bytes, or for a record of more than eight data bytes the
+        // The data bytes, or for a frame of more than eight data bytes the
         // key of its bytes in m_long.
         uint8_t data[8];
         uint16_t id;
@@ -157,10 +158,7 @@ private:
     {
         return m_rows[size_t(m_filter ? m_view[size_t(viewRow)] : viewRow)];
     }
-    bool accepted(const Row &row) const
-    {
-        return m_filter->accepts(row.flags & HasId ? int(row.id) : -1);
-    }
+    bool accepted(const Row &row) const { return m_filter->accepts(int(row.id)); }
     void rebuildView();
     void removeFilteredRows(const QVector<std::pair<int, int>> &spans);
     void forget(const Row &row);
@@ -169,7 +167,7 @@ private:
 
     std::deque<Row> m_rows;
     int m_shown = 0;
-    // Records longer than a CAN frame are rare; they keep their bytes here.
+    // Frames longer than a classic CAN frame are rare; they keep their bytes here.
     std::unordered_map<quint64, QByteArray> m_long;
     quint64 m_nextLongKey = 0;
     int m_rowLimit = kDefaultRowLimit;

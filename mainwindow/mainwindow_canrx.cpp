@@ -33,6 +33,9 @@ constexpr int kStatsIntervalMs = 200;
 // Samples a second apart: the rate is over the last second.
 constexpr int kRateSamples = 1000 / kStatsIntervalMs + 1;
 constexpr int kProgressSteps = 1000;
+// Frames stored in one pass of the event loop, about a millisecond's work: a
+// flood then waits its turn behind timers and input instead of stalling them.
+constexpr int kRxFramesPerPass = 4096;
 } // namespace
 
 void MainWindow::setUpCanRxTable()
@@ -66,16 +69,34 @@ void MainWindow::setUpCanRxTable()
     showCanRxCounts();
 }
 
-void MainWindow::receive_can_rx(QVector<uint8_t> frame, qint64 readUs)
+void MainWindow::receive_can_rx(QVector<CanFrame> frames)
 {
     qCDebug(lcCanFrames) << "receive can rx";
-    m_rxModel->append(frame, readUs);
-    m_rxIdModel->add(frame, readUs);
+    m_rxBacklog.push_back(std::move(frames));
+    takeCanRxBacklog();
 }
 
-void MainWindow::traceSentFrame(QVector<uint8_t> frame, qint64 sentUs)
+void MainWindow::takeCanRxBacklog()
 {
-    m_rxModel->append(frame, sentUs, CanDirection::Sent);
+    while (!m_rxBacklog.empty() && m_rxTakenThisPass < kRxFramesPerPass) {
+        const QVector<CanFrame> frames = std::move(m_rxBacklog.front());
+        m_rxBacklog.pop_front();
+        m_rxModel->append(frames);
+        m_rxIdModel->add(frames);
+        m_rxTakenThisPass += frames.size();
+    }
+    // Queued behind what is posted now, so it runs in the next pass.
+    if (!m_rxPassMarked && m_rxTakenThisPass > 0) {
+        m_rxPassMarked = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_rxPassMarked = false;
+                m_rxTakenThisPass = 0;
+                takeCanRxBacklog();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void MainWindow::showCanRxCounts()

@@ -164,7 +164,7 @@ void TestWindow::startedWindowReceivesFrames()
 {
     LanguageRun run("cn");
     MainWindow *w = run.startup.window();
-    emit canRxThreadOf(*w).send_can_rx({0x23, 0x01, 0x11}, 0);
+    emit canRxThreadOf(*w).send_can_rx(reportedFrames(hexBytes("23 01 11")));
     QTRY_COMPARE(w->findChild<QAbstractItemView *>("table_can_rx")->model()->rowCount(), 1);
 }
 

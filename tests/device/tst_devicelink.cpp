@@ -114,18 +114,35 @@ void TestDeviceLink::inputFrameDecoding_data()
     QTest::addColumn<QByteArray>("frame");
     QTest::addColumn<int>("cmd");
     QTest::addColumn<QByteArray>("payload");
+    // What every reader of the link takes it for: "ID data" when it is a CAN
+    // frame, empty when it is none.
+    QTest::addColumn<QString>("canFrame");
     QTest::newRow("version reply")
-        << hexBytes("08 06 03 01 02 00 00") << 3 << hexBytes("01 02 00 00");
-    QTest::newRow("length 0") << hexBytes("08 00 07 55 55") << 7 << QByteArray();
-    QTest::newRow("length 1") << hexBytes("08 01 07 55 55") << 7 << QByteArray();
-    QTest::newRow("length 2") << hexBytes("08 02 07 55 55") << 7 << QByteArray();
-    QTest::newRow("any marker") << hexBytes("ff 04 05 23 01") << 5 << hexBytes("23 01");
+        << hexBytes("08 06 03 01 02 00 00") << 3 << hexBytes("01 02 00 00") << "";
+    QTest::newRow("reply to reporting on")
+        << hexBytes("08 03 0e 01") << 0x0E << hexBytes("01") << "";
+    QTest::newRow("length 0") << hexBytes("08 00 07 55 55") << 7 << QByteArray() << "";
+    QTest::newRow("length 1") << hexBytes("08 01 07 55 55") << 7 << QByteArray() << "";
+    QTest::newRow("length 2") << hexBytes("08 02 07 55 55") << 7 << QByteArray() << "";
+    QTest::newRow("unknown code with a frame's bytes")
+        << hexBytes("08 05 7e 23 01 aa") << 0x7E << hexBytes("23 01 aa") << "";
+    QTest::newRow("frame") << hexBytes("08 05 05 23 01 aa") << 5 << hexBytes("23 01 aa")
+                           << "123 aa";
+    QTest::newRow("frame without data")
+        << hexBytes("08 04 05 00 00 55") << 5 << hexBytes("00 00") << "0 ";
+    QTest::newRow("frame too short for an identifier")
+        << hexBytes("08 03 05 23 01") << 5 << hexBytes("23") << "";
+    QTest::newRow("frame with no payload") << hexBytes("08 02 05 23 01") << 5 << QByteArray() << "";
+    QTest::newRow("any marker") << hexBytes("ff 04 05 23 01") << 5 << hexBytes("23 01") << "123 ";
     QByteArray full(64, '\x11');
     full[1] = char(255);
     full[2] = 0x05;
-    QTest::newRow("length 255 stays in the frame") << full << 5 << QByteArray(61, '\x11');
+    const QString fullFrame = "1111 " + QString(59 * 2, '1');
+    QTest::newRow("length 255 stays in the frame")
+        << full << 5 << QByteArray(61, '\x11') << fullFrame;
     full[1] = char(64);
-    QTest::newRow("length 64 stays in the frame") << full << 5 << QByteArray(61, '\x11');
+    QTest::newRow("length 64 stays in the frame")
+        << full << 5 << QByteArray(61, '\x11') << fullFrame;
 }
 
 void TestDeviceLink::inputFrameDecoding()
@@ -133,6 +150,7 @@ void TestDeviceLink::inputFrameDecoding()
     QFETCH(QByteArray, frame);
     QFETCH(int, cmd);
     QFETCH(QByteArray, payload);
+    QFETCH(QString, canFrame);
     SimFixture sim;
     DeviceLink *link = DeviceLink::instance();
     QCOMPARE(link->open(), 0);
@@ -141,6 +159,17 @@ void TestDeviceLink::inputFrameDecoding()
     QCOMPARE(link->receivePacket(reply, true), 64);
     QCOMPARE(int(reply.getCmd()), cmd);
     QCOMPARE(vectorBytes(reply.getPayload()), payload);
+
+    QByteArray report = frame;
+    report.append(QByteArray(64 - report.size(), '\0'));
+    CanFrame read;
+    read.timeUs = 42;
+    QString taken;
+    if (canFrameOfReport(reinterpret_cast<const uint8_t *>(report.constData()), 64, &read))
+        taken = QString::number(read.id, 16) + ' ' +
+                QString::fromLatin1(vectorBytes(read.dataVector()).toHex());
+    QCOMPARE(taken, canFrame);
+    QCOMPARE(read.timeUs, qint64(42));
 }
 
 void TestDeviceLink::shortReadDecodesAsZeroPadded()

@@ -87,7 +87,7 @@ void SavedLogReadersTest::initTestCase()
 {
     if (qEnvironmentVariable("VOTKBOX_INTEROP") != QLatin1String("1"))
         QSKIP("run by the interop CI stage (VOTKBOX_INTEROP=1)");
-    qRegisterMetaType<QVector<uint8_t>>("QVector<uint8_t>");
+    qRegisterMetaType<QVector<CanFrame>>("QVector<CanFrame>");
 }
 
 void SavedLogReadersTest::checkReaders(const QString &path, const QStringList &frames)
@@ -134,14 +134,12 @@ void SavedLogReadersTest::windowSaveIsReadFrameForFrame()
             qobject_cast<CanRxModel *>(window.findChild<QTableView *>("table_can_rx")->model());
         QVERIFY(model);
         const qint64 t0 = 1733580000123456;
-        model->append({0xDF, 0x07, 0x02, 0x01, 0x0C, 0x00, 0x00, 0x00, 0x00, 0xFF}, t0);
-        model->append({0x34, 0x02}, t0 + 76544);
-        // A record too short to carry an identifier is no frame.
-        model->append({0x07}, t0 + 100000);
-        model->append({0xFF, 0x07, 0xA0, 0xB0, 0xC0}, t0 + 999999);
-        model->append({0xFF, 0xFF, 0x0A}, t0 + 1000000);
+        model->append(reportedFrames(hexBytes("df 07 02 01 0c 00 00 00 00 ff"), t0));
+        model->append(reportedFrames(hexBytes("34 02"), t0 + 76544));
+        model->append(reportedFrames(hexBytes("ff 07 a0 b0 c0"), t0 + 999999));
+        model->append(reportedFrames(hexBytes("ff ff 0a"), t0 + 1000000));
         // A frame the tool sent: candump's " T" mark, read as transmitted.
-        model->append({0x23, 0x01, 0xAA, 0xBB}, t0 + 1000100, CanDirection::Sent);
+        model->append(reportedFrames(hexBytes("23 01 aa bb"), t0 + 1000100, CanDirection::Sent));
         const QString path = dir.file(QStringLiteral("capture.log"));
         saveFileChooser() = [path](QWidget *, const QString &, const QString &, const QString &,
                                    QString *) { return path; };

@@ -121,5 +121,5 @@ private:
 
 inline void registerFrameType()
 {
-    qRegisterMetaType<QVector<uint8_t>>("QVector<uint8_t>");
+    qRegisterMetaType<QVector<CanFrame>>("QVector<CanFrame>");
 }

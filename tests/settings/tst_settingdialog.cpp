@@ -577,12 +577,14 @@ void TestSettingDialog::repliesStayWithDialogWhileCanRxRuns()
     CanRxThread rx;
     connect(
         &rx, &CanRxThread::send_can_rx, &rx,
-        [&](QVector<uint8_t> frame) {
-            ++frames;
-            // Generated frames carry two identifier bytes and eight data
-            // bytes; anything else is a reply the thread took.
-            if (frame.size() != 10)
-                ++foreign;
+        [&](const QVector<CanFrame> &batch) {
+            for (const CanFrame &frame : batch) {
+                ++frames;
+                // Generated frames carry eight data bytes; anything else is a
+                // reply the thread took.
+                if (frame.length != 8)
+                    ++foreign;
+            }
         },
         Qt::DirectConnection);
     rx.start();

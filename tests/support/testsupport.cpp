@@ -1,9 +1,11 @@
 #include "testsupport.h"
 
 #include "boxoperation.h"
+#include "commands.h"
 #include "config.h"
 #include "devicelink.h"
 #include "hidbackend.h"
+#include "reportframing.h"
 
 #include <QDir>
 #include <QFile>
@@ -184,6 +186,17 @@ QByteArray inputFrame(uint8_t cmd, const QByteArray &payload)
     for (int i = 0; i < payload.size() && 3 + i < 64; ++i)
         r[3 + i] = payload.at(i);
     return r;
+}
+
+QVector<CanFrame> reportedFrames(const QByteArray &payload, qint64 timeUs, CanDirection direction)
+{
+    CanFrame frame;
+    if (!canFrameOfPayload(CMD_CAN_FRAME, reinterpret_cast<const uint8_t *>(payload.constData()),
+                           payload.size(), &frame))
+        return {};
+    frame.timeUs = timeUs;
+    frame.direction = direction;
+    return {frame};
 }
 
 QVector<uint8_t> bytesVector(const QByteArray &bytes)

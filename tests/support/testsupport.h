@@ -1,5 +1,6 @@
 #pragma once
 
+#include "canframetype.h"
 #include "messagebox.h"
 #include "simsession.h"
 
@@ -107,6 +108,11 @@ QByteArray commandReport(uint8_t cmd, const QByteArray &payload = QByteArray());
 QByteArray inputFrame(uint8_t cmd, const QByteArray &payload = QByteArray());
 QVector<uint8_t> bytesVector(const QByteArray &bytes);
 QByteArray vectorBytes(const QVector<uint8_t> &bytes);
+// What the link makes of a frame report with this payload (identifier low
+// byte, high byte, data) read at `timeUs`: one frame, or none when the payload
+// is too short for an identifier.
+QVector<CanFrame> reportedFrames(const QByteArray &payload, qint64 timeUs = 0,
+                                 CanDirection direction = CanDirection::Received);
 
 class QObject;
 // Serves events until every box operation under `root` has reported its

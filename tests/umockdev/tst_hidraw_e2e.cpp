@@ -28,13 +28,15 @@ QString latin1(const char *text, int size = -1)
     return QString::fromLatin1(text, size);
 }
 
+// The frames handed over, each as the payload of its report.
 class FrameCollector
 {
 public:
-    void add(const QVector<uint8_t> &frame)
+    void add(const QVector<CanFrame> &frames)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_frames.append(frame);
+        for (const CanFrame &frame : frames)
+            m_frames.append(canFramePayload(frame.id, frame.dataVector()));
     }
     QList<QVector<uint8_t>> frames() const
     {
@@ -147,7 +149,7 @@ void HidrawE2eTest::startReceiving(CanRxThread &thread, FrameCollector &sink)
 {
     connect(
         &thread, &CanRxThread::send_can_rx, &thread,
-        [&sink](QVector<uint8_t> frame) { sink.add(frame); }, Qt::DirectConnection);
+        [&sink](const QVector<CanFrame> &frames) { sink.add(frames); }, Qt::DirectConnection);
     m_link->setFrameSink(&thread);
     QVERIFY(ask(CMD_CAN_RX_ENABLE, {0x01}).getPayload() == QVector<uint8_t>{0x01});
     thread.start();
