@@ -359,7 +359,9 @@ void HotplugTest::replugWhileCanTabShownResumesFrames()
     giveIdentity(rig.box());
     rig.connectAccepted();
     auto *table = rig.w<QTableView>("table_can_rx");
-    rig.box().setCanRate(500);
+    // Slow enough that a reader held up on a busy machine does not overflow
+    // the host's 64 reports: the counts below take every frame the box made.
+    rig.box().setCanRate(200);
     rig.showTab(1);
     QVERIFY(canRxThreadOf(rig.window).isRunning());
     QTRY_VERIFY(table->model()->rowCount() > 0);
