@@ -1,7 +1,38 @@
 #include "boxsession.h"
 
-BoxSession::BoxSession(FrameSink &sink, QObject *parent) : QObject(parent), m_reporting(sink)
+#include "devicelog.h"
+
+namespace {
+// The box needs a moment after the plug event before it can be opened.
+constexpr int kArrivalWaitMs = 999;
+} // namespace
+
+PlugWork plugWork(PlugFact fact, const PlugState &state)
 {
+    switch (fact) {
+    case PlugFact::Arrived:
+    case PlugFact::PresentAtStart:
+        if (!state.autoConnect)
+            return PlugWork::None;
+        [[fallthrough]];
+    case PlugFact::Settled:
+        // Connected by hand meanwhile, or taken by an upgrade: while it holds
+        // the link the box comes back to the transfer, which opens it itself.
+        if (state.connected || state.upgrading)
+            return PlugWork::None;
+        return fact == PlugFact::Arrived ? PlugWork::Settle : PlugWork::Connect;
+    case PlugFact::Removed:
+        return state.upgrading ? PlugWork::LeaveToUpgrade : PlugWork::Reopen;
+    }
+    return PlugWork::None;
+}
+
+BoxSession::BoxSession(FrameSink &sink, QObject *parent)
+    : QObject(parent), m_reporting(sink), m_arrivalSettle(this)
+{
+    m_arrivalSettle.setSingleShot(true);
+    m_arrivalSettle.setInterval(kArrivalWaitMs);
+    connect(&m_arrivalSettle, &QTimer::timeout, this, &BoxSession::connectSettledBox);
 }
 
 BoxSession::~BoxSession() = default;
@@ -78,8 +109,64 @@ void BoxSession::forgetBox()
     DeviceLink::instance()->setConnected(false);
 }
 
+void BoxSession::setUpgradeCheck(std::function<bool()> upgrading)
+{
+    m_upgrading = std::move(upgrading);
+}
+
+PlugState BoxSession::plugState(bool autoConnect) const
+{
+    return {autoConnect, DeviceLink::instance()->isConnected(), m_upgrading && m_upgrading()};
+}
+
+void BoxSession::plugArrived(bool autoConnect)
+{
+    if (plugWork(PlugFact::Arrived, plugState(autoConnect)) != PlugWork::Settle)
+        return;
+    qCDebug(lcDevice) << "111111";
+    // The window goes on serving events while the box settles.
+    m_arrivalSettle.start();
+}
+
+void BoxSession::connectSettledBox()
+{
+    qCDebug(lcDevice) << "delay stop";
+    if (plugWork(PlugFact::Settled, plugState(true)) != PlugWork::Connect)
+        return;
+    connectBox(false, [this](const ConnectAttempt &attempt) {
+        if (attempt.opened.opened())
+            emit autoConnected(attempt, false);
+    });
+}
+
+void BoxSession::connectPresentBox(bool autoConnect)
+{
+    if (plugWork(PlugFact::PresentAtStart, plugState(autoConnect)) != PlugWork::Connect)
+        return;
+    // A box that is not there is no news worth a message.
+    connectBox(false, [this](const ConnectAttempt &attempt) {
+        if (attempt.opened.opened())
+            emit autoConnected(attempt, true);
+    });
+}
+
+void BoxSession::plugRemoved()
+{
+    if (plugWork(PlugFact::Removed, plugState(false)) == PlugWork::LeaveToUpgrade) {
+        emit removedDuringUpgrade();
+        return;
+    }
+    reopen([this](bool reopened) {
+        if (reopened)
+            return;
+        forgetBox();
+        emit boxGone();
+    });
+}
+
 void BoxSession::end(bool reportingOff)
 {
+    m_arrivalSettle.stop();
     std::function<void()> off;
     if (reportingOff)
         off = [reporting = &m_reporting] { reporting->switchOff(); };

@@ -7,6 +7,7 @@
 #include "devicethread.h"
 
 #include <QObject>
+#include <QTimer>
 #include <QVariant>
 
 #include <functional>
@@ -22,6 +23,40 @@ struct ConnectAttempt
     std::optional<Handshake> handshake;
 };
 Q_DECLARE_METATYPE(ConnectAttempt)
+
+// What the window tells the session about the box's plug.
+enum class PlugFact
+{
+    Arrived,
+    // The settle delay after an arrival is over.
+    Settled,
+    // The window has started with a box already plugged in.
+    PresentAtStart,
+    Removed,
+};
+
+// The box work a plug fact asks for.
+enum class PlugWork
+{
+    None,
+    // Let the box settle first, then connect.
+    Settle,
+    Connect,
+    // Only a re-open tells whether it was this box that went.
+    Reopen,
+    // The upgrade holds the link; the removal counts once it is over.
+    LeaveToUpgrade,
+};
+
+struct PlugState
+{
+    bool autoConnect = false;
+    bool connected = false;
+    bool upgrading = false;
+};
+
+// The session's rule for plug facts.
+PlugWork plugWork(PlugFact fact, const PlugState &state);
 
 // A window's use of the box: its box work, one operation after another on
 // one device thread, and the box's CAN reporting with the sink its frames go
@@ -55,6 +90,17 @@ public:
     void forgetBox();
     // Switches the box's reporting, `then` once it has answered or timed out.
     void switchReporting(bool on, std::function<void()> then);
+    // Whether an upgrade holds the link; the plug facts leave such a link alone.
+    void setUpgradeCheck(std::function<bool()> upgrading);
+    // A box was plugged in: with automatic connection on and no box
+    // connected, it is connected once it has settled (autoConnected).
+    void plugArrived(bool autoConnect);
+    // A box already plugged in at start is connected without settling.
+    void connectPresentBox(bool autoConnect);
+    // A box was pulled out: boxGone when it was this one, removedDuringUpgrade
+    // while an upgrade holds the link.
+    void plugRemoved();
+
     // Work not yet started is dropped; with `reportingOff` the box's reporting
     // goes off after the exchange under way, without anyone waiting for it.
     void end(bool reportingOff);
@@ -62,11 +108,22 @@ public:
 signals:
     // After every start and every finish of box work.
     void busyChanged(bool busy);
+    // An automatic connection opened the box; `present`: it was there at start.
+    void autoConnected(const ConnectAttempt &attempt, bool present);
+    // The box was pulled out and is forgotten.
+    void boxGone();
+    void removedDuringUpgrade();
 
 private:
+    PlugState plugState(bool autoConnect) const;
+    void connectSettledBox();
+
     CanReporting m_reporting;
     // After the reporting: gone first, once its last job is done.
     DeviceThread m_thread;
     int m_work = 0;
     bool m_accepted = false;
+    std::function<bool()> m_upgrading;
+    // The box was plugged in: it is opened once it has settled.
+    QTimer m_arrivalSettle;
 };

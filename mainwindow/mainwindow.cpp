@@ -112,7 +112,6 @@ MainWindow::~MainWindow()
 void MainWindow::stopBoxWork()
 {
     m_session.end(false);
-    m_arrivalSettle.stop();
 }
 
 void MainWindow::stopCanRx()
@@ -217,7 +216,6 @@ void MainWindow::leaveBoxIdle()
     // The window does not wait for it: the device thread switches reporting
     // off after the exchange under way, and the window's end waits for that.
     m_session.end(reporting && DeviceLink::instance()->isConnected() && !upgradeInProgress(false));
-    m_arrivalSettle.stop();
 }
 
 void MainWindow::on_action_exit_triggered()

@@ -3,8 +3,8 @@
 #include "boxsession.h"
 #include "canrxthread.h"
 #include "cantxworker.h"
-#include "replaytimeline.h"
 #include "otahandle.h"
+#include "replaytimeline.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QMainWindow>
@@ -110,10 +110,9 @@ private:
     // Switches the box's reporting on the device thread, `then` once it has
     // answered or timed out; false, and nothing sent, without a connected link.
     bool switchReporting(bool on, std::function<void()> then);
-    // After a plug-in, once the box has settled: an automatic connection.
-    void openSettledBox();
-    // The information read and the reporting of an automatic connection.
-    void connectAutomatically(const ConnectAttempt &attempt);
+    // The information read and the reporting of an automatic connection;
+    // `present`: the box was there at start.
+    void connectAutomatically(const ConnectAttempt &attempt, bool present);
     // Why the connect button could not open the box.
     static QString openFailureText(const LinkOpenResult &opened);
     // Values read from a box that is no longer connected are not shown as current.
@@ -213,8 +212,6 @@ private:
     bool m_upgradeStarting = false;
     // Tells a tab switch waiting for its re-open whether another came since.
     quint64 m_tabSwitches = 0;
-    // The box was plugged in: it is opened once it has settled.
-    QTimer m_arrivalSettle;
     // Where plug events come from; while there is one, a pulled box is told
     // by its removal and needs no probing.
     QPointer<HotplugSource> m_plugEvents;
