@@ -106,7 +106,7 @@ void BoxSession::switchReporting(bool on, std::function<void()> then)
 void BoxSession::forgetBox()
 {
     m_accepted = false;
-    DeviceLink::instance()->setConnected(false);
+    DeviceLink::instance()->forgetBox();
 }
 
 void BoxSession::setUpgradeCheck(std::function<bool()> upgrading)

@@ -459,7 +459,7 @@ void HotplugTest::upgradeHoldingTheLinkIsNotDisturbed()
 
         // Coming back while the transfer still holds the link: no wait, no open.
         rig.box().plug();
-        DeviceLink::instance()->setConnected(false);
+        rig.window.findChild<BoxSession *>("boxSession")->forgetBox();
         rig.window.handleDeviceArrival(DEVICE_TYPE_INTERFACE, false);
         QCOMPARE(status(rig), QString("USB线连接"));
         QVERIFY(!rig.log.contains("111111"));
