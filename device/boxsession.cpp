@@ -27,8 +27,8 @@ PlugWork plugWork(PlugFact fact, const PlugState &state)
     return PlugWork::None;
 }
 
-BoxSession::BoxSession(FrameSink &sink, QObject *parent)
-    : QObject(parent), m_reporting(sink), m_arrivalSettle(this)
+BoxSession::BoxSession(CanRxThread &receiver, QObject *parent)
+    : QObject(parent), m_receiver(receiver), m_reporting(receiver), m_arrivalSettle(this)
 {
     m_arrivalSettle.setSingleShot(true);
     m_arrivalSettle.setInterval(kArrivalWaitMs);
@@ -116,7 +116,7 @@ void BoxSession::setUpgradeCheck(std::function<bool()> upgrading)
 
 PlugState BoxSession::plugState(bool autoConnect) const
 {
-    return {autoConnect, DeviceLink::instance()->isConnected(), m_upgrading && m_upgrading()};
+    return {autoConnect, DeviceLink::instance()->isConnected(), upgrading()};
 }
 
 void BoxSession::plugArrived(bool autoConnect)
@@ -162,6 +162,64 @@ void BoxSession::plugRemoved()
         forgetBox();
         emit boxGone();
     });
+}
+
+bool BoxSession::switchReportingIfFree(bool on, std::function<void()> then)
+{
+    if (!DeviceLink::instance()->isConnected() || upgrading())
+        return false;
+    switchReporting(on, std::move(then));
+    return true;
+}
+
+void BoxSession::startReceiving()
+{
+    // The receive thread never reads a link the upgrade holds.
+    if (upgrading() || !DeviceLink::instance()->isConnected() || m_receiver.isRunning())
+        return;
+    switchReportingIfFree(true, [this] {
+        // The tab may have changed, or the box gone, while the box answered.
+        if (isReportingWanted() && !upgrading() && DeviceLink::instance()->isConnected() &&
+            !m_receiver.isRunning())
+            m_receiver.start(QThread::InheritPriority);
+    });
+}
+
+void BoxSession::stopReceiving()
+{
+    if (m_receiver.isRunning())
+        m_receiver.stop();
+}
+
+void BoxSession::applyReporting()
+{
+    if (isReportingWanted()) {
+        startReceiving();
+        return;
+    }
+    stopReceiving();
+    switchReportingIfFree(false, nullptr);
+}
+
+void BoxSession::resumeReporting()
+{
+    // A box that was pulled out lost its CAN reporting while the thread ran on.
+    if (m_receiver.isRunning())
+        switchReportingIfFree(true, nullptr);
+    else if (m_receiveAlways)
+        startReceiving();
+}
+
+void BoxSession::leaveIdle(const std::function<void()> &stopSending)
+{
+    // A box left reporting would flood the next program that opens it.
+    const bool reporting = m_receiver.isRunning() || isReportingWanted();
+    stopReceiving();
+    if (stopSending)
+        stopSending();
+    // Nobody waits for it: the device thread switches reporting off after the
+    // exchange under way, and the session's end waits for that.
+    end(reporting && DeviceLink::instance()->isConnected() && !upgrading());
 }
 
 void BoxSession::end(bool reportingOff)

@@ -3,6 +3,7 @@
 #include "boxcommands.h"
 #include "boxoperation.h"
 #include "canreporting.h"
+#include "canrxthread.h"
 #include "devicelink.h"
 #include "devicethread.h"
 
@@ -12,8 +13,6 @@
 
 #include <functional>
 #include <optional>
-
-class FrameSink;
 
 // What opening the box and its handshake on the device thread came to.
 struct ConnectAttempt
@@ -58,14 +57,21 @@ struct PlugState
 // The session's rule for plug facts.
 PlugWork plugWork(PlugFact fact, const PlugState &state);
 
+// The CAN tab wants the box's frames; with receiving on every tab, every tab does.
+inline bool reportingWanted(bool canTabShown, bool receiveAlways)
+{
+    return canTabShown || receiveAlways;
+}
+
 // A window's use of the box: its box work, one operation after another on
 // one device thread, and the box's CAN reporting with the sink its frames go
-// to. Results come back on the session's thread, never while it waits.
+// to, the receive thread. Results come back on the session's thread, never
+// while it waits.
 class BoxSession : public QObject
 {
     Q_OBJECT
 public:
-    explicit BoxSession(FrameSink &sink, QObject *parent = nullptr);
+    explicit BoxSession(CanRxThread &receiver, QObject *parent = nullptr);
     // Waits for no more than the exchange under way (and the last switch of end()).
     ~BoxSession() override;
 
@@ -101,6 +107,30 @@ public:
     // while an upgrade holds the link.
     void plugRemoved();
 
+    // What the window shows: the CAN tab, and whether receiving runs on
+    // every tab. Changing them switches nothing; applyReporting() does.
+    void setCanTabShown(bool shown) { m_canTabShown = shown; }
+    void setReceiveAlways(bool on) { m_receiveAlways = on; }
+    bool isReportingWanted() const { return reportingWanted(m_canTabShown, m_receiveAlways); }
+    bool isReceiving() const { return m_receiver.isRunning(); }
+    // Reporting on and the receive thread started, when the link is connected
+    // and no upgrade holds it; nothing while the thread runs.
+    void startReceiving();
+    void stopReceiving();
+    // The receive thread and the box's reporting as the window asks.
+    void applyReporting();
+    // After a connection: a running receive thread gets the box's reporting
+    // back; receiving on every tab starts both.
+    void resumeReporting();
+    // Switches the box's reporting on the device thread, `then` once it has
+    // answered or timed out; false, and nothing sent, without a connected
+    // link or while an upgrade holds it.
+    bool switchReportingIfFree(bool on, std::function<void()> then);
+    // Before the window ends: the receive thread stopped, then `stopSending`
+    // run, and the box's reporting switched off after the exchange under way
+    // if it was on.
+    void leaveIdle(const std::function<void()> &stopSending);
+
     // Work not yet started is dropped; with `reportingOff` the box's reporting
     // goes off after the exchange under way, without anyone waiting for it.
     void end(bool reportingOff);
@@ -118,11 +148,16 @@ private:
     PlugState plugState(bool autoConnect) const;
     void connectSettledBox();
 
+    bool upgrading() const { return m_upgrading && m_upgrading(); }
+
+    CanRxThread &m_receiver;
     CanReporting m_reporting;
     // After the reporting: gone first, once its last job is done.
     DeviceThread m_thread;
     int m_work = 0;
     bool m_accepted = false;
+    bool m_canTabShown = false;
+    bool m_receiveAlways = false;
     std::function<bool()> m_upgrading;
     // The box was plugged in: it is opened once it has settled.
     QTimer m_arrivalSettle;

@@ -41,6 +41,12 @@ MainWindow::MainWindow(QWidget *parent)
     m_session.setParent(this);
     m_session.setObjectName(QStringLiteral("boxSession"));
     connect(&m_session, &BoxSession::busyChanged, this, &MainWindow::setBoxBusy);
+    m_session.setCanTabShown(ui->tabWidget->currentIndex() == kCanTab);
+    m_session.setReceiveAlways(config()->get(Config::CanRxAlways).toBool());
+    connect(config(), &Config::changed, this, [this](Config::Key key) {
+        if (key == Config::CanRxAlways)
+            m_session.setReceiveAlways(config()->get(Config::CanRxAlways).toBool());
+    });
 
     // Queued even from the GUI thread: frames an exchange reads there must
     // queue up behind the ones the receive thread has already handed over.
@@ -116,36 +122,19 @@ void MainWindow::stopBoxWork()
 
 void MainWindow::stopCanRx()
 {
-    if (m_canRx.isRunning())
-        m_canRx.stop();
+    m_session.stopReceiving();
 }
 
 void MainWindow::startCanRx(bool tellUser)
 {
-    // The receive thread never reads a link the upgrade holds.
-    if (upgradeInProgress(tellUser) || !DeviceLink::instance()->isConnected() ||
-        m_canRx.isRunning())
+    if (tellUser && upgradeInProgress(true))
         return;
-    switchReporting(true, [this] {
-        // The tab may have changed, or the box gone, while the box answered.
-        if (canRxWanted() && !upgradeInProgress(false) && DeviceLink::instance()->isConnected() &&
-            !m_canRx.isRunning())
-            m_canRx.start(QThread::InheritPriority);
-    });
-}
-
-bool MainWindow::canRxWanted() const
-{
-    return ui->tabWidget->currentIndex() == kCanTab || config()->get(Config::CanRxAlways).toBool();
+    m_session.startReceiving();
 }
 
 void MainWindow::resumeCanRx()
 {
-    // A box that was pulled out lost its CAN reporting while the thread ran on.
-    if (m_canRx.isRunning())
-        can_rx_enable(1);
-    else if (config()->get(Config::CanRxAlways).toBool())
-        startCanRx(false);
+    m_session.resumeReporting();
 }
 
 void MainWindow::applyCanRxAlways(bool on)
@@ -165,6 +154,7 @@ void MainWindow::applyCanRxAlways(bool on)
 void MainWindow::on_tabWidget_currentChanged(int index)
 {
     qCDebug(lcWindow).nospace() << "tab_changed " << index;
+    m_session.setCanTabShown(index == kCanTab);
     const bool always = config()->get(Config::CanRxAlways).toBool();
     // Sending on after the CAN tab is left is part of receiving on every tab.
     if (index != kCanTab && !always)
@@ -194,28 +184,19 @@ void MainWindow::on_tabWidget_currentChanged(int index)
 
 void MainWindow::applyTabReporting(int index)
 {
-    const bool always = config()->get(Config::CanRxAlways).toBool();
-    if (index == kCanTab || (always && (index == kInfoTab || index == kUpgradeTab))) {
+    // The session decides; the window only words an upgrade in the way.
+    if (m_session.isReportingWanted()) {
         startCanRx(index == kCanTab);
-    } else if (index == kInfoTab || index == kUpgradeTab) {
-        if (m_canRx.isRunning()) {
-            qCDebug(lcWindow) << (index == kInfoTab ? "thread 0" : "thread 2");
-            m_canRx.stop();
-        }
-        can_rx_enable(0);
+        return;
     }
+    if (m_session.isReceiving())
+        qCDebug(lcWindow) << (index == kInfoTab ? "thread 0" : "thread 2");
+    m_session.applyReporting();
 }
 
 void MainWindow::leaveBoxIdle()
 {
-    // Reporting is on while the CAN tab is shown (or on every tab); a box left
-    // reporting would flood the next program that opens it.
-    const bool reporting = m_canRx.isRunning() || canRxWanted();
-    stopCanRx();
-    stopPeriodicRows();
-    // The window does not wait for it: the device thread switches reporting
-    // off after the exchange under way, and the window's end waits for that.
-    m_session.end(reporting && DeviceLink::instance()->isConnected() && !upgradeInProgress(false));
+    m_session.leaveIdle([this] { stopPeriodicRows(); });
 }
 
 void MainWindow::on_action_exit_triggered()

@@ -127,8 +127,6 @@ private:
     // Reporting on and the receive thread started, when the link is connected
     // and no upgrade holds it; nothing while the thread runs.
     void startCanRx(bool tellUser);
-    // The CAN tab is shown, or receiving runs on every tab.
-    bool canRxWanted() const;
     // The receive thread and the box's reporting as the tab shown asks.
     void applyTabReporting(int index);
     // After a connection: a running receive thread gets the box's reporting

@@ -83,10 +83,7 @@ void MainWindow::can_rx_enable(int on)
 
 bool MainWindow::switchReporting(bool on, std::function<void()> then)
 {
-    if (!DeviceLink::instance()->isConnected() || upgradeInProgress(false))
-        return false;
-    m_session.switchReporting(on, std::move(then));
-    return true;
+    return m_session.switchReportingIfFree(on, std::move(then));
 }
 
 void MainWindow::showDisconnected()
