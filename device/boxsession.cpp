@@ -222,6 +222,33 @@ void BoxSession::leaveIdle(const std::function<void()> &stopSending)
     end(reporting && DeviceLink::instance()->isConnected() && !upgrading());
 }
 
+void BoxSession::showTab(bool canTab, bool plugEventsKnown)
+{
+    m_canTabShown = canTab;
+    // During a transfer the link belongs to the upgrade: switch threads only.
+    // A capture that goes on across tabs keeps its handle: frames the box sends
+    // while the node is closed reach nobody, and the receive thread's reads
+    // already notice a box that has gone.
+    // Without plug events the re-open tells whether the box is still there;
+    // box work under way finds that out itself and holds the link meanwhile.
+    const bool capturing = m_receiveAlways && m_receiver.isRunning();
+    const bool probe = !plugEventsKnown && !isBusy();
+    if (!probe || !DeviceLink::instance()->isConnected() || upgrading() || capturing) {
+        ++m_tabSwitches;
+        emit reportingDue();
+        return;
+    }
+    reopen([this, switchNumber = ++m_tabSwitches](bool reopened) {
+        if (!reopened) {
+            forgetBox();
+            emit boxLost();
+        }
+        // A later switch has set the reporting for its own tab.
+        if (switchNumber == m_tabSwitches)
+            emit reportingDue();
+    });
+}
+
 void BoxSession::end(bool reportingOff)
 {
     m_arrivalSettle.stop();

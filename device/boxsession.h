@@ -107,6 +107,9 @@ public:
     // while an upgrade holds the link.
     void plugRemoved();
 
+    // Another tab is shown. Without plug events a re-open tells first whether
+    // the box is still there (boxLost); then reportingDue.
+    void showTab(bool canTab, bool plugEventsKnown);
     // What the window shows: the CAN tab, and whether receiving runs on
     // every tab. Changing them switches nothing; applyReporting() does.
     void setCanTabShown(bool shown) { m_canTabShown = shown; }
@@ -143,6 +146,10 @@ signals:
     // The box was pulled out and is forgotten.
     void boxGone();
     void removedDuringUpgrade();
+    // A re-open found the box gone; it is forgotten.
+    void boxLost();
+    // The reporting is to follow the tab shown now.
+    void reportingDue();
 
 private:
     PlugState plugState(bool autoConnect) const;
@@ -158,6 +165,8 @@ private:
     bool m_accepted = false;
     bool m_canTabShown = false;
     bool m_receiveAlways = false;
+    // Tells a tab switch waiting for its re-open whether another came since.
+    quint64 m_tabSwitches = 0;
     std::function<bool()> m_upgrading;
     // The box was plugged in: it is opened once it has settled.
     QTimer m_arrivalSettle;

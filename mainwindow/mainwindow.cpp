@@ -42,6 +42,10 @@ MainWindow::MainWindow(QWidget *parent)
     m_session.setObjectName(QStringLiteral("boxSession"));
     connect(&m_session, &BoxSession::busyChanged, this, &MainWindow::setBoxBusy);
     m_session.setCanTabShown(ui->tabWidget->currentIndex() == kCanTab);
+    connect(&m_session, &BoxSession::reportingDue, this,
+            [this] { applyTabReporting(ui->tabWidget->currentIndex()); });
+    // Found gone by a tab switch's re-open: no plug event to show.
+    connect(&m_session, &BoxSession::boxLost, this, &MainWindow::showDisconnected);
     m_session.setReceiveAlways(config()->get(Config::CanRxAlways).toBool());
     connect(config(), &Config::changed, this, [this](Config::Key key) {
         if (key == Config::CanRxAlways)
@@ -154,32 +158,10 @@ void MainWindow::applyCanRxAlways(bool on)
 void MainWindow::on_tabWidget_currentChanged(int index)
 {
     qCDebug(lcWindow).nospace() << "tab_changed " << index;
-    m_session.setCanTabShown(index == kCanTab);
-    const bool always = config()->get(Config::CanRxAlways).toBool();
     // Sending on after the CAN tab is left is part of receiving on every tab.
-    if (index != kCanTab && !always)
+    if (index != kCanTab && !config()->get(Config::CanRxAlways).toBool())
         stopPeriodicRows();
-    // During a transfer the link belongs to the upgrade: switch threads only.
-    // A capture that goes on across tabs keeps its handle: frames the box sends
-    // while the node is closed reach nobody, and the receive thread's reads
-    // already notice a box that has gone.
-    // Without plug events the re-open tells whether the box is still there;
-    // box work under way finds that out itself and holds the link meanwhile.
-    const bool upgrading = upgradeInProgress(false);
-    const bool capturing = always && m_canRx.isRunning();
-    const bool probe = !plugEventsKnown() && !m_session.isBusy();
-    if (!probe || !DeviceLink::instance()->isConnected() || upgrading || capturing) {
-        ++m_tabSwitches;
-        applyTabReporting(index);
-        return;
-    }
-    m_session.reopen([this, switchNumber = ++m_tabSwitches](bool reopened) {
-        if (!reopened)
-            showDisconnected();
-        // A later switch has set the reporting for its own tab.
-        if (switchNumber == m_tabSwitches)
-            applyTabReporting(ui->tabWidget->currentIndex());
-    });
+    m_session.showTab(index == kCanTab, plugEventsKnown());
 }
 
 void MainWindow::applyTabReporting(int index)

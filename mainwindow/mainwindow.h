@@ -208,8 +208,6 @@ private:
     BoxSession m_session{m_canRx};
     // The transfer waits for the box's reporting to go off before it starts.
     bool m_upgradeStarting = false;
-    // Tells a tab switch waiting for its re-open whether another came since.
-    quint64 m_tabSwitches = 0;
     // Where plug events come from; while there is one, a pulled box is told
     // by its removal and needs no probing.
     QPointer<HotplugSource> m_plugEvents;
