@@ -81,6 +81,15 @@ void BoxSession::connectBox(bool byHand, std::function<void(const ConnectAttempt
         });
 }
 
+void BoxSession::connectByHand()
+{
+    connectBox(true, [this](const ConnectAttempt &attempt) {
+        emit connectedByHand(attempt);
+        if (attempt.opened.opened())
+            resumeReporting();
+    });
+}
+
 void BoxSession::reopen(std::function<void(bool)> done)
 {
     run([](const DeviceThread &) { return QVariant(DeviceLink::instance()->open() == 0); },
@@ -143,7 +152,8 @@ void BoxSession::connectPresentBox(bool autoConnect)
 {
     if (plugWork(PlugFact::PresentAtStart, plugState(autoConnect)) != PlugWork::Connect)
         return;
-    // A box that is not there is no news worth a message.
+    // A box that is there already needs no settling time; one that is not
+    // there is no news worth a message.
     connectBox(false, [this](const ConnectAttempt &attempt) {
         if (attempt.opened.opened())
             emit autoConnected(attempt, true);

@@ -89,6 +89,10 @@ public:
     // Opens the box (by hand: the first one found; otherwise the one chosen
     // last) and runs the handshake.
     void connectBox(bool byHand, std::function<void(const ConnectAttempt &)> done);
+    // The connect button: the first box found opened and its handshake run;
+    // connectedByHand tells what came of it, then an opened box gets its
+    // reporting back.
+    void connectByHand();
     // Opens the box chosen last again: whether it is still there.
     void reopen(std::function<void(bool)> done);
     // The box is gone: the link no longer counts as connected, and only a new
@@ -141,6 +145,7 @@ public:
 signals:
     // After every start and every finish of box work.
     void busyChanged(bool busy);
+    void connectedByHand(const ConnectAttempt &attempt);
     // An automatic connection opened the box; `present`: it was there at start.
     void autoConnected(const ConnectAttempt &attempt, bool present);
     // The box was pulled out and is forgotten.

@@ -41,6 +41,7 @@ MainWindow::MainWindow(QWidget *parent)
     m_session.setParent(this);
     m_session.setObjectName(QStringLiteral("boxSession"));
     connect(&m_session, &BoxSession::busyChanged, this, &MainWindow::setBoxBusy);
+    connect(&m_session, &BoxSession::connectedByHand, this, &MainWindow::showConnectAttempt);
     m_session.setCanTabShown(ui->tabWidget->currentIndex() == kCanTab);
     connect(&m_session, &BoxSession::reportingDue, this,
             [this] { applyTabReporting(ui->tabWidget->currentIndex()); });

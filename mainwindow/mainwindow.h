@@ -3,8 +3,8 @@
 #include "boxsession.h"
 #include "canrxthread.h"
 #include "cantxworker.h"
-#include "otahandle.h"
 #include "replaytimeline.h"
+#include "otahandle.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QMainWindow>
@@ -107,6 +107,8 @@ private:
     // dropped, the running one ends after its exchange.
     void stopBoxWork();
     void showHandshake(Handshake outcome);
+    // What came of the connect button; the session then resumes the reporting.
+    void showConnectAttempt(const ConnectAttempt &attempt);
     // Switches the box's reporting on the device thread, `then` once it has
     // answered or timed out; false, and nothing sent, without a connected link.
     bool switchReporting(bool on, std::function<void()> then);
