@@ -3,8 +3,8 @@
 #include "boxsession.h"
 #include "canrxthread.h"
 #include "cantxworker.h"
-#include "replaytimeline.h"
 #include "otahandle.h"
+#include "replaytimeline.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QMainWindow>
