@@ -207,8 +207,22 @@ void BoxSession::applyReporting()
         startReceiving();
         return;
     }
-    stopReceiving();
-    switchReportingIfFree(false, nullptr);
+    // The receive thread reads on until the box has answered "reporting off":
+    // the frames still on their way would otherwise fill the host's queue.
+    const bool switching = switchReportingIfFree(false, [this] {
+        if (!isReportingWanted()) {
+            stopReceiving();
+            return;
+        }
+        // The tab came back while the box answered: the thread still runs,
+        // the box needs its reporting again.
+        if (m_receiver.isRunning())
+            switchReportingIfFree(true, nullptr);
+        else
+            startReceiving();
+    });
+    if (!switching)
+        stopReceiving();
 }
 
 void BoxSession::resumeReporting()

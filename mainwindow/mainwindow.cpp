@@ -152,8 +152,7 @@ void MainWindow::applyCanRxAlways(bool on)
         return;
     }
     stopPeriodicRows();
-    stopCanRx();
-    can_rx_enable(0);
+    m_session.applyReporting();
 }
 
 void MainWindow::on_tabWidget_currentChanged(int index)
