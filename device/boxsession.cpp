@@ -1,7 +1,38 @@
 #include "boxsession.h"
 
-BoxSession::BoxSession(FrameSink &sink, QObject *parent) : QObject(parent), m_reporting(sink)
+#include "devicelog.h"
+
+namespace {
+// The box needs a moment after the plug event before it can be opened.
+constexpr int kArrivalWaitMs = 999;
+} // namespace
+
+PlugWork plugWork(PlugFact fact, const PlugState &state)
 {
+    switch (fact) {
+    case PlugFact::Arrived:
+    case PlugFact::PresentAtStart:
+        if (!state.autoConnect)
+            return PlugWork::None;
+        [[fallthrough]];
+    case PlugFact::Settled:
+        // Connected by hand meanwhile, or taken by an upgrade: while it holds
+        // the link the box comes back to the transfer, which opens it itself.
+        if (state.connected || state.upgrading)
+            return PlugWork::None;
+        return fact == PlugFact::Arrived ? PlugWork::Settle : PlugWork::Connect;
+    case PlugFact::Removed:
+        return state.upgrading ? PlugWork::LeaveToUpgrade : PlugWork::Reopen;
+    }
+    return PlugWork::None;
+}
+
+BoxSession::BoxSession(CanRxThread &receiver, QObject *parent)
+    : QObject(parent), m_receiver(receiver), m_reporting(receiver), m_arrivalSettle(this)
+{
+    m_arrivalSettle.setSingleShot(true);
+    m_arrivalSettle.setInterval(kArrivalWaitMs);
+    connect(&m_arrivalSettle, &QTimer::timeout, this, &BoxSession::connectSettledBox);
 }
 
 BoxSession::~BoxSession() = default;
@@ -50,6 +81,15 @@ void BoxSession::connectBox(bool byHand, std::function<void(const ConnectAttempt
         });
 }
 
+void BoxSession::connectByHand()
+{
+    connectBox(true, [this](const ConnectAttempt &attempt) {
+        emit connectedByHand(attempt);
+        if (attempt.opened.opened())
+            resumeReporting();
+    });
+}
+
 void BoxSession::reopen(std::function<void(bool)> done)
 {
     run([](const DeviceThread &) { return QVariant(DeviceLink::instance()->open() == 0); },
@@ -75,11 +115,167 @@ void BoxSession::switchReporting(bool on, std::function<void()> then)
 void BoxSession::forgetBox()
 {
     m_accepted = false;
-    DeviceLink::instance()->setConnected(false);
+    DeviceLink::instance()->forgetBox();
+}
+
+void BoxSession::setUpgradeCheck(std::function<bool()> upgrading)
+{
+    m_upgrading = std::move(upgrading);
+}
+
+PlugState BoxSession::plugState(bool autoConnect) const
+{
+    return {autoConnect, DeviceLink::instance()->isConnected(), upgrading()};
+}
+
+void BoxSession::plugArrived(bool autoConnect)
+{
+    if (plugWork(PlugFact::Arrived, plugState(autoConnect)) != PlugWork::Settle)
+        return;
+    qCDebug(lcDevice) << "111111";
+    // The window goes on serving events while the box settles.
+    m_arrivalSettle.start();
+}
+
+void BoxSession::connectSettledBox()
+{
+    qCDebug(lcDevice) << "delay stop";
+    if (plugWork(PlugFact::Settled, plugState(true)) != PlugWork::Connect)
+        return;
+    connectBox(false, [this](const ConnectAttempt &attempt) {
+        if (attempt.opened.opened())
+            emit autoConnected(attempt, false);
+    });
+}
+
+void BoxSession::connectPresentBox(bool autoConnect)
+{
+    if (plugWork(PlugFact::PresentAtStart, plugState(autoConnect)) != PlugWork::Connect)
+        return;
+    // A box that is there already needs no settling time; one that is not
+    // there is no news worth a message.
+    connectBox(false, [this](const ConnectAttempt &attempt) {
+        if (attempt.opened.opened())
+            emit autoConnected(attempt, true);
+    });
+}
+
+void BoxSession::plugRemoved()
+{
+    if (plugWork(PlugFact::Removed, plugState(false)) == PlugWork::LeaveToUpgrade) {
+        emit removedDuringUpgrade();
+        return;
+    }
+    reopen([this](bool reopened) {
+        if (reopened)
+            return;
+        forgetBox();
+        emit boxGone();
+    });
+}
+
+bool BoxSession::switchReportingIfFree(bool on, std::function<void()> then)
+{
+    if (!DeviceLink::instance()->isConnected() || upgrading())
+        return false;
+    switchReporting(on, std::move(then));
+    return true;
+}
+
+void BoxSession::startReceiving()
+{
+    // The receive thread never reads a link the upgrade holds.
+    if (upgrading() || !DeviceLink::instance()->isConnected() || m_receiver.isRunning())
+        return;
+    switchReportingIfFree(true, [this] {
+        // The tab may have changed, or the box gone, while the box answered.
+        if (isReportingWanted() && !upgrading() && DeviceLink::instance()->isConnected() &&
+            !m_receiver.isRunning())
+            m_receiver.start(QThread::InheritPriority);
+    });
+}
+
+void BoxSession::stopReceiving()
+{
+    if (m_receiver.isRunning())
+        m_receiver.stop();
+}
+
+void BoxSession::applyReporting()
+{
+    if (isReportingWanted()) {
+        startReceiving();
+        return;
+    }
+    // The receive thread reads on until the box has answered "reporting off":
+    // the frames still on their way would otherwise fill the host's queue.
+    const bool switching = switchReportingIfFree(false, [this] {
+        if (!isReportingWanted()) {
+            stopReceiving();
+            return;
+        }
+        // The tab came back while the box answered: the thread still runs,
+        // the box needs its reporting again.
+        if (m_receiver.isRunning())
+            switchReportingIfFree(true, nullptr);
+        else
+            startReceiving();
+    });
+    if (!switching)
+        stopReceiving();
+}
+
+void BoxSession::resumeReporting()
+{
+    // A box that was pulled out lost its CAN reporting while the thread ran on.
+    if (m_receiver.isRunning())
+        switchReportingIfFree(true, nullptr);
+    else if (m_receiveAlways)
+        startReceiving();
+}
+
+void BoxSession::leaveIdle(const std::function<void()> &stopSending)
+{
+    // A box left reporting would flood the next program that opens it.
+    const bool reporting = m_receiver.isRunning() || isReportingWanted();
+    stopReceiving();
+    if (stopSending)
+        stopSending();
+    // Nobody waits for it: the device thread switches reporting off after the
+    // exchange under way, and the session's end waits for that.
+    end(reporting && DeviceLink::instance()->isConnected() && !upgrading());
+}
+
+void BoxSession::showTab(bool canTab, bool plugEventsKnown)
+{
+    m_canTabShown = canTab;
+    // During a transfer the link belongs to the upgrade: switch threads only.
+    // A capture that goes on across tabs keeps its handle: frames the box sends
+    // while the node is closed reach nobody, and the receive thread's reads
+    // already notice a box that has gone.
+    // Without plug events the re-open tells whether the box is still there;
+    // box work under way finds that out itself and holds the link meanwhile.
+    const bool capturing = m_receiveAlways && m_receiver.isRunning();
+    const bool probe = !plugEventsKnown && !isBusy();
+    if (!probe || !DeviceLink::instance()->isConnected() || upgrading() || capturing) {
+        ++m_tabSwitches;
+        emit reportingDue();
+        return;
+    }
+    reopen([this, switchNumber = ++m_tabSwitches](bool reopened) {
+        if (!reopened) {
+            forgetBox();
+            emit boxLost();
+        }
+        // A later switch has set the reporting for its own tab.
+        if (switchNumber == m_tabSwitches)
+            emit reportingDue();
+    });
 }
 
 void BoxSession::end(bool reportingOff)
 {
+    m_arrivalSettle.stop();
     std::function<void()> off;
     if (reportingOff)
         off = [reporting = &m_reporting] { reporting->switchOff(); };

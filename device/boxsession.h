@@ -3,16 +3,16 @@
 #include "boxcommands.h"
 #include "boxoperation.h"
 #include "canreporting.h"
+#include "canrxthread.h"
 #include "devicelink.h"
 #include "devicethread.h"
 
 #include <QObject>
+#include <QTimer>
 #include <QVariant>
 
 #include <functional>
 #include <optional>
-
-class FrameSink;
 
 // What opening the box and its handshake on the device thread came to.
 struct ConnectAttempt
@@ -23,14 +23,55 @@ struct ConnectAttempt
 };
 Q_DECLARE_METATYPE(ConnectAttempt)
 
+// What the window tells the session about the box's plug.
+enum class PlugFact
+{
+    Arrived,
+    // The settle delay after an arrival is over.
+    Settled,
+    // The window has started with a box already plugged in.
+    PresentAtStart,
+    Removed,
+};
+
+// The box work a plug fact asks for.
+enum class PlugWork
+{
+    None,
+    // Let the box settle first, then connect.
+    Settle,
+    Connect,
+    // Only a re-open tells whether it was this box that went.
+    Reopen,
+    // The upgrade holds the link; the removal counts once it is over.
+    LeaveToUpgrade,
+};
+
+struct PlugState
+{
+    bool autoConnect = false;
+    bool connected = false;
+    bool upgrading = false;
+};
+
+// The session's rule for plug facts.
+PlugWork plugWork(PlugFact fact, const PlugState &state);
+
+// The CAN tab wants the box's frames; with receiving on every tab, every tab does.
+inline bool reportingWanted(bool canTabShown, bool receiveAlways)
+{
+    return canTabShown || receiveAlways;
+}
+
 // A window's use of the box: its box work, one operation after another on
 // one device thread, and the box's CAN reporting with the sink its frames go
-// to. Results come back on the session's thread, never while it waits.
+// to, the receive thread. Results come back on the session's thread, never
+// while it waits.
 class BoxSession : public QObject
 {
     Q_OBJECT
 public:
-    explicit BoxSession(FrameSink &sink, QObject *parent = nullptr);
+    explicit BoxSession(CanRxThread &receiver, QObject *parent = nullptr);
     // Waits for no more than the exchange under way (and the last switch of end()).
     ~BoxSession() override;
 
@@ -48,6 +89,10 @@ public:
     // Opens the box (by hand: the first one found; otherwise the one chosen
     // last) and runs the handshake.
     void connectBox(bool byHand, std::function<void(const ConnectAttempt &)> done);
+    // The connect button: the first box found opened and its handshake run;
+    // connectedByHand tells what came of it, then an opened box gets its
+    // reporting back.
+    void connectByHand();
     // Opens the box chosen last again: whether it is still there.
     void reopen(std::function<void(bool)> done);
     // The box is gone: the link no longer counts as connected, and only a new
@@ -55,6 +100,44 @@ public:
     void forgetBox();
     // Switches the box's reporting, `then` once it has answered or timed out.
     void switchReporting(bool on, std::function<void()> then);
+    // Whether an upgrade holds the link; the plug facts leave such a link alone.
+    void setUpgradeCheck(std::function<bool()> upgrading);
+    // A box was plugged in: with automatic connection on and no box
+    // connected, it is connected once it has settled (autoConnected).
+    void plugArrived(bool autoConnect);
+    // A box already plugged in at start is connected without settling.
+    void connectPresentBox(bool autoConnect);
+    // A box was pulled out: boxGone when it was this one, removedDuringUpgrade
+    // while an upgrade holds the link.
+    void plugRemoved();
+
+    // Another tab is shown. Without plug events a re-open tells first whether
+    // the box is still there (boxLost); then reportingDue.
+    void showTab(bool canTab, bool plugEventsKnown);
+    // What the window shows: the CAN tab, and whether receiving runs on
+    // every tab. Changing them switches nothing; applyReporting() does.
+    void setCanTabShown(bool shown) { m_canTabShown = shown; }
+    void setReceiveAlways(bool on) { m_receiveAlways = on; }
+    bool isReportingWanted() const { return reportingWanted(m_canTabShown, m_receiveAlways); }
+    bool isReceiving() const { return m_receiver.isRunning(); }
+    // Reporting on and the receive thread started, when the link is connected
+    // and no upgrade holds it; nothing while the thread runs.
+    void startReceiving();
+    void stopReceiving();
+    // The receive thread and the box's reporting as the window asks.
+    void applyReporting();
+    // After a connection: a running receive thread gets the box's reporting
+    // back; receiving on every tab starts both.
+    void resumeReporting();
+    // Switches the box's reporting on the device thread, `then` once it has
+    // answered or timed out; false, and nothing sent, without a connected
+    // link or while an upgrade holds it.
+    bool switchReportingIfFree(bool on, std::function<void()> then);
+    // Before the window ends: the receive thread stopped, then `stopSending`
+    // run, and the box's reporting switched off after the exchange under way
+    // if it was on.
+    void leaveIdle(const std::function<void()> &stopSending);
+
     // Work not yet started is dropped; with `reportingOff` the box's reporting
     // goes off after the exchange under way, without anyone waiting for it.
     void end(bool reportingOff);
@@ -62,11 +145,34 @@ public:
 signals:
     // After every start and every finish of box work.
     void busyChanged(bool busy);
+    void connectedByHand(const ConnectAttempt &attempt);
+    // An automatic connection opened the box; `present`: it was there at start.
+    void autoConnected(const ConnectAttempt &attempt, bool present);
+    // The box was pulled out and is forgotten.
+    void boxGone();
+    void removedDuringUpgrade();
+    // A re-open found the box gone; it is forgotten.
+    void boxLost();
+    // The reporting is to follow the tab shown now.
+    void reportingDue();
 
 private:
+    PlugState plugState(bool autoConnect) const;
+    void connectSettledBox();
+
+    bool upgrading() const { return m_upgrading && m_upgrading(); }
+
+    CanRxThread &m_receiver;
     CanReporting m_reporting;
     // After the reporting: gone first, once its last job is done.
     DeviceThread m_thread;
     int m_work = 0;
     bool m_accepted = false;
+    bool m_canTabShown = false;
+    bool m_receiveAlways = false;
+    // Tells a tab switch waiting for its re-open whether another came since.
+    quint64 m_tabSwitches = 0;
+    std::function<bool()> m_upgrading;
+    // The box was plugged in: it is opened once it has settled.
+    QTimer m_arrivalSettle;
 };

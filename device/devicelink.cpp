@@ -253,6 +253,7 @@ void DeviceLink::release()
     if (m_owner.load() == std::this_thread::get_id()) {
         m_claimed.store(false);
         m_owner.store(std::thread::id());
+        m_connected.store(false);
     }
 }
 

@@ -100,8 +100,8 @@ public:
     int open();
     void close();
 
+    // A box was opened and has not been found gone since.
     bool isConnected() const { return m_connected.load(); }
-    void setConnected(bool connected) { m_connected.store(connected); }
 
     // hid_write's result, or -1 when nothing could be written. A CAN frame
     // written while reporting is on also goes to the frame sink as sent.
@@ -142,6 +142,8 @@ public:
     // While a thread holds the link (the firmware transfer), every other
     // thread's calls fail at once instead of interleaving with it.
     bool claim();
+    // The claim is the firmware transfer's: the box it held has restarted or
+    // gone, so the link counts as connected again only once a box is opened.
     void release();
     bool isClaimedByOther() const;
 
@@ -159,6 +161,10 @@ public:
 
 private:
     DeviceLink() = default;
+
+    // Forgetting a box that went is the session's call.
+    friend class BoxSession;
+    void forgetBox() { m_connected.store(false); }
 
     class Access;
     bool blockedForCaller() const;

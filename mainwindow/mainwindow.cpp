@@ -41,6 +41,17 @@ MainWindow::MainWindow(QWidget *parent)
     m_session.setParent(this);
     m_session.setObjectName(QStringLiteral("boxSession"));
     connect(&m_session, &BoxSession::busyChanged, this, &MainWindow::setBoxBusy);
+    connect(&m_session, &BoxSession::connectedByHand, this, &MainWindow::showConnectAttempt);
+    m_session.setCanTabShown(ui->tabWidget->currentIndex() == kCanTab);
+    connect(&m_session, &BoxSession::reportingDue, this,
+            [this] { applyTabReporting(ui->tabWidget->currentIndex()); });
+    // Found gone by a tab switch's re-open: no plug event to show.
+    connect(&m_session, &BoxSession::boxLost, this, &MainWindow::showDisconnected);
+    m_session.setReceiveAlways(config()->get(Config::CanRxAlways).toBool());
+    connect(config(), &Config::changed, this, [this](Config::Key key) {
+        if (key == Config::CanRxAlways)
+            m_session.setReceiveAlways(config()->get(Config::CanRxAlways).toBool());
+    });
 
     // Queued even from the GUI thread: frames an exchange reads there must
     // queue up behind the ones the receive thread has already handed over.
@@ -112,41 +123,23 @@ MainWindow::~MainWindow()
 void MainWindow::stopBoxWork()
 {
     m_session.end(false);
-    m_arrivalSettle.stop();
 }
 
 void MainWindow::stopCanRx()
 {
-    if (m_canRx.isRunning())
-        m_canRx.stop();
+    m_session.stopReceiving();
 }
 
 void MainWindow::startCanRx(bool tellUser)
 {
-    // The receive thread never reads a link the upgrade holds.
-    if (upgradeInProgress(tellUser) || !DeviceLink::instance()->isConnected() ||
-        m_canRx.isRunning())
+    if (tellUser && upgradeInProgress(true))
         return;
-    switchReporting(true, [this] {
-        // The tab may have changed, or the box gone, while the box answered.
-        if (canRxWanted() && !upgradeInProgress(false) && DeviceLink::instance()->isConnected() &&
-            !m_canRx.isRunning())
-            m_canRx.start(QThread::InheritPriority);
-    });
-}
-
-bool MainWindow::canRxWanted() const
-{
-    return ui->tabWidget->currentIndex() == kCanTab || config()->get(Config::CanRxAlways).toBool();
+    m_session.startReceiving();
 }
 
 void MainWindow::resumeCanRx()
 {
-    // A box that was pulled out lost its CAN reporting while the thread ran on.
-    if (m_canRx.isRunning())
-        can_rx_enable(1);
-    else if (config()->get(Config::CanRxAlways).toBool())
-        startCanRx(false);
+    m_session.resumeReporting();
 }
 
 void MainWindow::applyCanRxAlways(bool on)
@@ -159,65 +152,33 @@ void MainWindow::applyCanRxAlways(bool on)
         return;
     }
     stopPeriodicRows();
-    stopCanRx();
-    can_rx_enable(0);
+    m_session.applyReporting();
 }
 
 void MainWindow::on_tabWidget_currentChanged(int index)
 {
     qCDebug(lcWindow).nospace() << "tab_changed " << index;
-    const bool always = config()->get(Config::CanRxAlways).toBool();
     // Sending on after the CAN tab is left is part of receiving on every tab.
-    if (index != kCanTab && !always)
+    if (index != kCanTab && !config()->get(Config::CanRxAlways).toBool())
         stopPeriodicRows();
-    // During a transfer the link belongs to the upgrade: switch threads only.
-    // A capture that goes on across tabs keeps its handle: frames the box sends
-    // while the node is closed reach nobody, and the receive thread's reads
-    // already notice a box that has gone.
-    // Without plug events the re-open tells whether the box is still there;
-    // box work under way finds that out itself and holds the link meanwhile.
-    const bool upgrading = upgradeInProgress(false);
-    const bool capturing = always && m_canRx.isRunning();
-    const bool probe = !plugEventsKnown() && !m_session.isBusy();
-    if (!probe || !DeviceLink::instance()->isConnected() || upgrading || capturing) {
-        ++m_tabSwitches;
-        applyTabReporting(index);
-        return;
-    }
-    m_session.reopen([this, switchNumber = ++m_tabSwitches](bool reopened) {
-        if (!reopened)
-            showDisconnected();
-        // A later switch has set the reporting for its own tab.
-        if (switchNumber == m_tabSwitches)
-            applyTabReporting(ui->tabWidget->currentIndex());
-    });
+    m_session.showTab(index == kCanTab, plugEventsKnown());
 }
 
 void MainWindow::applyTabReporting(int index)
 {
-    const bool always = config()->get(Config::CanRxAlways).toBool();
-    if (index == kCanTab || (always && (index == kInfoTab || index == kUpgradeTab))) {
+    // The session decides; the window only words an upgrade in the way.
+    if (m_session.isReportingWanted()) {
         startCanRx(index == kCanTab);
-    } else if (index == kInfoTab || index == kUpgradeTab) {
-        if (m_canRx.isRunning()) {
-            qCDebug(lcWindow) << (index == kInfoTab ? "thread 0" : "thread 2");
-            m_canRx.stop();
-        }
-        can_rx_enable(0);
+        return;
     }
+    if (m_session.isReceiving())
+        qCDebug(lcWindow) << (index == kInfoTab ? "thread 0" : "thread 2");
+    m_session.applyReporting();
 }
 
 void MainWindow::leaveBoxIdle()
 {
-    // Reporting is on while the CAN tab is shown (or on every tab); a box left
-    // reporting would flood the next program that opens it.
-    const bool reporting = m_canRx.isRunning() || canRxWanted();
-    stopCanRx();
-    stopPeriodicRows();
-    // The window does not wait for it: the device thread switches reporting
-    // off after the exchange under way, and the window's end waits for that.
-    m_session.end(reporting && DeviceLink::instance()->isConnected() && !upgradeInProgress(false));
-    m_arrivalSettle.stop();
+    m_session.leaveIdle([this] { stopPeriodicRows(); });
 }
 
 void MainWindow::on_action_exit_triggered()

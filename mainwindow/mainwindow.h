@@ -107,13 +107,14 @@ private:
     // dropped, the running one ends after its exchange.
     void stopBoxWork();
     void showHandshake(Handshake outcome);
+    // What came of the connect button; the session then resumes the reporting.
+    void showConnectAttempt(const ConnectAttempt &attempt);
     // Switches the box's reporting on the device thread, `then` once it has
     // answered or timed out; false, and nothing sent, without a connected link.
     bool switchReporting(bool on, std::function<void()> then);
-    // After a plug-in, once the box has settled: an automatic connection.
-    void openSettledBox();
-    // The information read and the reporting of an automatic connection.
-    void connectAutomatically(const ConnectAttempt &attempt);
+    // The information read and the reporting of an automatic connection;
+    // `present`: the box was there at start.
+    void connectAutomatically(const ConnectAttempt &attempt, bool present);
     // Why the connect button could not open the box.
     static QString openFailureText(const LinkOpenResult &opened);
     // Values read from a box that is no longer connected are not shown as current.
@@ -128,8 +129,6 @@ private:
     // Reporting on and the receive thread started, when the link is connected
     // and no upgrade holds it; nothing while the thread runs.
     void startCanRx(bool tellUser);
-    // The CAN tab is shown, or receiving runs on every tab.
-    bool canRxWanted() const;
     // The receive thread and the box's reporting as the tab shown asks.
     void applyTabReporting(int index);
     // After a connection: a running receive thread gets the box's reporting
@@ -211,10 +210,6 @@ private:
     BoxSession m_session{m_canRx};
     // The transfer waits for the box's reporting to go off before it starts.
     bool m_upgradeStarting = false;
-    // Tells a tab switch waiting for its re-open whether another came since.
-    quint64 m_tabSwitches = 0;
-    // The box was plugged in: it is opened once it has settled.
-    QTimer m_arrivalSettle;
     // Where plug events come from; while there is one, a pulled box is told
     // by its removal and needs no probing.
     QPointer<HotplugSource> m_plugEvents;

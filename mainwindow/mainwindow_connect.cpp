@@ -11,22 +11,24 @@ void MainWindow::on_pushButton_connect_clicked()
     if (upgradeInProgress(true) || m_session.isBusy())
         return;
     qCDebug(lcWindow) << "connect ...";
-    m_session.connectBox(true, [this](const ConnectAttempt &attempt) {
-        if (!attempt.opened.opened()) {
-            qCDebug(lcWindow) << "device open failed";
-            clearBoxValues();
-            syncStatusBar(false);
-            MessageBox::information(this, tr("信息"), openFailureText(attempt.opened));
-            return;
-        }
-        const Handshake outcome = attempt.handshake.value_or(Handshake::NoAnswerToProbe);
-        showHandshake(outcome);
-        if (outcome == Handshake::UsbModeRefused)
-            MessageBox::information(this, tr("信息"),
-                                    tr("VOTK连接失败") + QLatin1Char('\n') +
-                                        tr("VOTK设备拒绝进入USB模式"));
-        resumeCanRx();
-    });
+    m_session.connectByHand();
+}
+
+void MainWindow::showConnectAttempt(const ConnectAttempt &attempt)
+{
+    if (!attempt.opened.opened()) {
+        qCDebug(lcWindow) << "device open failed";
+        clearBoxValues();
+        syncStatusBar(false);
+        MessageBox::information(this, tr("信息"), openFailureText(attempt.opened));
+        return;
+    }
+    const Handshake outcome = attempt.handshake.value_or(Handshake::NoAnswerToProbe);
+    showHandshake(outcome);
+    if (outcome == Handshake::UsbModeRefused)
+        MessageBox::information(this, tr("信息"),
+                                tr("VOTK连接失败") + QLatin1Char('\n') +
+                                    tr("VOTK设备拒绝进入USB模式"));
 }
 
 QString MainWindow::openFailureText(const LinkOpenResult &opened)
@@ -83,10 +85,7 @@ void MainWindow::can_rx_enable(int on)
 
 bool MainWindow::switchReporting(bool on, std::function<void()> then)
 {
-    if (!DeviceLink::instance()->isConnected() || upgradeInProgress(false))
-        return false;
-    m_session.switchReporting(on, std::move(then));
-    return true;
+    return m_session.switchReportingIfFree(on, std::move(then));
 }
 
 void MainWindow::showDisconnected()

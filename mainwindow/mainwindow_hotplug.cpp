@@ -3,7 +3,6 @@
 
 #include "config.h"
 #include "devicechange.h"
-#include "devicelink.h"
 #include "hotplugsource.h"
 #include "windowlog.h"
 
@@ -12,9 +11,6 @@
 #endif
 
 namespace {
-// The box needs a moment after the plug event before it can be opened.
-constexpr qint64 kArrivalWaitMs = 999;
-
 bool carriesWindowsMessage(const QByteArray &eventType)
 {
 #ifdef Q_OS_WIN
@@ -45,37 +41,20 @@ void MainWindow::handleDeviceArrival(int deviceType, bool physicalVolume)
 {
     qCDebug(lcWindow) << "my device in: " << deviceType;
     ui->statusbar->showMessage(tr("USB线连接"));
-    if (!config()->get(Config::AutoConnect).toBool())
+    const bool autoConnect = config()->get(Config::AutoConnect).toBool();
+    m_session.plugArrived(autoConnect);
+    if (!autoConnect)
         return;
-
-    DeviceLink *link = DeviceLink::instance();
-    // While an upgrade holds the link the box comes back to the transfer, which
-    // opens it itself; an open from here would fail anyway.
-    if (!link->isConnected() && !upgradeInProgress(false)) {
-        qCDebug(lcWindow) << "111111";
-        // The window goes on serving events while the box settles.
-        m_arrivalSettle.start();
-    }
 
     if (deviceType == DEVICE_TYPE_VOLUME && physicalVolume)
         qCDebug(lcWindow) << "nativeEventFilter"
                           << "u disk come";
 }
 
-void MainWindow::openSettledBox()
+void MainWindow::connectAutomatically(const ConnectAttempt &attempt, bool present)
 {
-    qCDebug(lcWindow) << "delay stop";
-    // Connected by hand, or taken by an upgrade, while the box settled.
-    if (DeviceLink::instance()->isConnected() || upgradeInProgress(false))
-        return;
-    m_session.connectBox(false, [this](const ConnectAttempt &attempt) {
-        if (attempt.opened.opened())
-            connectAutomatically(attempt);
-    });
-}
-
-void MainWindow::connectAutomatically(const ConnectAttempt &attempt)
-{
+    if (present)
+        ui->statusbar->showMessage(tr("USB线连接"));
     qCDebug(lcWindow) << "222222";
     showHandshake(attempt.handshake.value_or(Handshake::NoAnswerToProbe));
     // Reporting goes back on after the reads, so that it keeps its place on
@@ -86,38 +65,13 @@ void MainWindow::connectAutomatically(const ConnectAttempt &attempt)
 
 void MainWindow::connectPresentBox()
 {
-    DeviceLink *link = DeviceLink::instance();
-    if (!config()->get(Config::AutoConnect).toBool() || link->isConnected() ||
-        upgradeInProgress(false))
-        return;
-    // A box that is there already needs no settling time; one that is not
-    // there is no news worth a message.
-    m_session.connectBox(false, [this](const ConnectAttempt &attempt) {
-        if (!attempt.opened.opened())
-            return;
-        ui->statusbar->showMessage(tr("USB线连接"));
-        connectAutomatically(attempt);
-    });
+    m_session.connectPresentBox(config()->get(Config::AutoConnect).toBool());
 }
 
 void MainWindow::handleDeviceRemoval(int deviceType, bool physicalVolume)
 {
     qCDebug(lcWindow) << "my device out: " << deviceType;
-
-    if (upgradeInProgress(false)) {
-        // The box restarts during an upgrade and the transfer reopens it; the
-        // removal is applied once the transfer is over.
-        ui->statusbar->showMessage(tr("USB线断开"));
-        m_removedDuringUpgrade = true;
-    } else {
-        // Only a re-open tells whether it was this box that went.
-        m_session.reopen([this](bool reopened) {
-            if (reopened)
-                return;
-            ui->statusbar->showMessage(tr("USB线断开"));
-            showDisconnected();
-        });
-    }
+    m_session.plugRemoved();
 
     if (deviceType == DEVICE_TYPE_VOLUME && physicalVolume)
         qCDebug(lcWindow) << "nativeEventFilter"
@@ -135,9 +89,18 @@ void MainWindow::attachHotplugSource(HotplugSource *source)
 
 void MainWindow::registerDeviceNotifications()
 {
-    m_arrivalSettle.setSingleShot(true);
-    m_arrivalSettle.setInterval(int(kArrivalWaitMs));
-    connect(&m_arrivalSettle, &QTimer::timeout, this, &MainWindow::openSettledBox);
+    m_session.setUpgradeCheck([this] { return upgradeInProgress(false); });
+    connect(&m_session, &BoxSession::autoConnected, this, &MainWindow::connectAutomatically);
+    // The box went while no upgrade held it, or while one did: the removal
+    // then counts once the transfer is over.
+    connect(&m_session, &BoxSession::boxGone, this, [this] {
+        ui->statusbar->showMessage(tr("USB线断开"));
+        showDisconnected();
+    });
+    connect(&m_session, &BoxSession::removedDuringUpgrade, this, [this] {
+        ui->statusbar->showMessage(tr("USB线断开"));
+        m_removedDuringUpgrade = true;
+    });
 #ifdef Q_OS_WIN
     // Asking for the handle creates the native window before it is shown.
     m_nativePlugEvents = registerUsbDeviceNotifications(reinterpret_cast<HWND>(winId()));

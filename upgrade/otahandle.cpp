@@ -118,20 +118,17 @@ std::optional<int> OtaHandle::read_ota_result()
 // The verdict byte of the box, -1 without one; none when it went away.
 std::optional<int> OtaHandle::transfer()
 {
-    DeviceLink *link = DeviceLink::instance();
-    if (!send_ota_start() || !send_ota_data() || !send_ota_finish()) {
-        // Nothing more goes to a box that is gone; the user connects anew.
-        link->setConnected(false);
+    // Whatever comes of it, the release of the link after the transfer
+    // leaves it not connected: the user connects anew.
+    if (!send_ota_start() || !send_ota_data() || !send_ota_finish())
         return std::nullopt;
-    }
 
     emit sig_ota_restarting();
     qCDebug(lcUpgrade) << "delay start";
     QThread::msleep(m_restartPauseMs);
     qCDebug(lcUpgrade) << "delay stop";
 
-    const bool reopened = link->open() == 0;
-    link->setConnected(false);
+    const bool reopened = DeviceLink::instance()->open() == 0;
     // A box that is not back has no handle to write to.
     return reopened ? read_ota_result() : std::nullopt;
 }

@@ -616,7 +616,7 @@ void TestCanReceive::framesOfOneBatchKeepTheirReadTimes()
 void TestCanReceive::sentFrameIsARowBetweenReceivedOnes()
 {
     DeviceLink *link = DeviceLink::instance();
-    link->setConnected(true);
+    QVERIFY(link->isConnected());
     QVERIFY(link->exchange(CMD_CAN_RX_ENABLE, {1}).answered());
     m_sim->box.queueCanFrame(bytesVector(hexBytes("df 07 01")));
     QVERIFY(link->exchange(CMD_GET_CAN_TIME).answered());

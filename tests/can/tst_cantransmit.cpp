@@ -413,7 +413,7 @@ void TestCanTransmit::notConnectedOnlyWarns()
         type(r.id, "7df");
         type(r.data, "01 02");
     }
-    DeviceLink::instance()->setConnected(false);
+    m_window->findChild<BoxSession *>("boxSession")->forgetBox();
     LogCapture log;
     QTest::mouseClick(r.send, Qt::LeftButton);
     QCOMPARE(m_boxes->shown.size(), 1);

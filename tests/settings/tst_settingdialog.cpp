@@ -1,3 +1,4 @@
+#include "boxsession.h"
 #include "canrxthread.h"
 #include "commands.h"
 #include "config.h"
@@ -480,7 +481,8 @@ void TestSettingDialog::deviceButtonsNeedConnection()
     SettingDialog dialog;
     // A handle without the connected flag: only the flag counts.
     QCOMPARE(DeviceLink::instance()->open(), 0);
-    DeviceLink::instance()->setConnected(false);
+    CanRxThread frames;
+    BoxSession(frames).forgetBox();
     sim.box.clearWire();
 
     pressDeviceButton(dialog, button);
