@@ -894,8 +894,9 @@ void TestFaults::repliesStayInStepWithFramesInFlight()
     if (everyTab)
         rig.showTab(0);
     QCOMPARE(rig.box().sessionsOpened(), opened);
-    // A rate that even a sanitizer build reads without losing frames.
-    rig.box().setCanRate(1000);
+    // A rate that even a sanitizer build on a busy two-core machine reads
+    // without losing frames: the host keeps 64 reports, 128 ms of them here.
+    rig.box().setCanRate(500);
     QTRY_VERIFY(rows->rowCount() > 200);
 
     SettingDialog dialog;
