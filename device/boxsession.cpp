@@ -187,12 +187,13 @@ void BoxSession::startReceiving()
     // The receive thread never reads a link the upgrade holds.
     if (upgrading() || !DeviceLink::instance()->isConnected() || m_receiver.isRunning())
         return;
-    switchReportingIfFree(true, [this] {
-        // The tab may have changed, or the box gone, while the box answered.
-        if (isReportingWanted() && !upgrading() && DeviceLink::instance()->isConnected() &&
-            !m_receiver.isRunning())
-            m_receiver.start(QThread::InheritPriority);
-    });
+    // The thread reads before the box starts reporting: the frames that follow
+    // its answer find a reader at once instead of filling the host's queue
+    // while a thread starts. Replies are read only by the exchange that asked.
+    // A tab change meanwhile queues its own switch after this one.
+    m_receiver.start(QThread::InheritPriority);
+    if (!switchReportingIfFree(true, nullptr))
+        stopReceiving();
 }
 
 void BoxSession::stopReceiving()

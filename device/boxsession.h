@@ -120,8 +120,8 @@ public:
     void setReceiveAlways(bool on) { m_receiveAlways = on; }
     bool isReportingWanted() const { return reportingWanted(m_canTabShown, m_receiveAlways); }
     bool isReceiving() const { return m_receiver.isRunning(); }
-    // Reporting on and the receive thread started, when the link is connected
-    // and no upgrade holds it; nothing while the thread runs.
+    // The receive thread started and then reporting switched on, when the
+    // link is connected and no upgrade holds it; nothing while the thread runs.
     void startReceiving();
     void stopReceiving();
     // The receive thread and the box's reporting as the window asks.
