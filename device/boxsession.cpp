@@ -225,6 +225,30 @@ void BoxSession::applyReporting()
         stopReceiving();
 }
 
+void BoxSession::pauseForUpgrade(std::function<void()> ready)
+{
+    // The window counts the upgrade as under way already, so the switch goes
+    // past the upgrade check.
+    if (m_receiver.isRunning() && DeviceLink::instance()->isConnected()) {
+        // Frames still on their way are read until the box has answered.
+        switchReporting(false, [this, ready] {
+            stopReceiving();
+            if (ready)
+                ready();
+        });
+        return;
+    }
+    stopReceiving();
+    if (ready)
+        ready();
+}
+
+void BoxSession::resumeAfterUpgrade()
+{
+    if (m_receiveAlways)
+        startReceiving();
+}
+
 void BoxSession::resumeReporting()
 {
     // A box that was pulled out lost its CAN reporting while the thread ran on.
