@@ -71,7 +71,7 @@ class BoxSession : public QObject
 {
     Q_OBJECT
 public:
-    explicit BoxSession(CanRxThread &receiver, QObject *parent = nullptr);
+    BoxSession(DeviceLink &link, CanRxThread &receiver, QObject *parent = nullptr);
     // Waits for no more than the exchange under way (and the last switch of end()).
     ~BoxSession() override;
 
@@ -170,6 +170,7 @@ private:
 
     bool upgrading() const { return m_upgrading && m_upgrading(); }
 
+    DeviceLink &m_link;
     CanRxThread &m_receiver;
     CanReporting m_reporting;
     // After the reporting: gone first, once its last job is done.

@@ -109,7 +109,7 @@ void MainWindow::upgradeFinished()
     setUpgradeControlsEnabled(true);
     // The transfer leaves the link not connected; a removal it was left alone
     // with counts now. Either way the window shows what the link is.
-    if (std::exchange(m_removedDuringUpgrade, false) || !DeviceLink::instance()->isConnected())
+    if (std::exchange(m_removedDuringUpgrade, false) || !m_link.isConnected())
         showDisconnected();
     if (std::exchange(m_closeAfterUpgrade, false)) {
         closeWhenIdle();
