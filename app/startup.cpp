@@ -168,7 +168,7 @@ Startup::~Startup()
 
 void Startup::createSimulatedBox()
 {
-    m_sim = std::make_unique<SimSession>();
+    m_sim = std::make_unique<SimSession>(*DeviceLink::instance());
     m_sim->box.setCanRate(kSimulatedCanRate);
     // A silent simulated box should feel like a silent real one.
     m_sim->box.setInstantTimeouts(false);
@@ -204,7 +204,7 @@ void Startup::prepare(QCoreApplication &app)
     useFormsFont();
 
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/votkbox.png")));
-    m_window = std::make_unique<MainWindow>();
+    m_window = std::make_unique<MainWindow>(*DeviceLink::instance());
     fixWindowGeometry(m_window.get());
     m_window->show();
     app.installNativeEventFilter(m_window.get());

@@ -45,7 +45,7 @@ int main(int argc, char **argv)
 
     int status = 0;
     {
-        MainWindow window;
+        MainWindow window(*DeviceLink::instance());
         window.show();
         auto *connect = window.findChild<QPushButton *>(QStringLiteral("pushButton_connect"));
         auto *read = window.findChild<QPushButton *>(QStringLiteral("pushButton"));

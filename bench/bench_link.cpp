@@ -40,7 +40,7 @@ int main(int argc, char **argv)
 
     link->exchange(CMD_CAN_RX_ENABLE, {1});
     box.setCanRate(8000);
-    CanRxThread rx;
+    CanRxThread rx(*link);
     quint64 frames = 0;
     QObject::connect(&rx, &CanRxThread::send_can_rx, &app,
                      [&](const QVector<CanFrame> &batch) { frames += quint64(batch.size()); });

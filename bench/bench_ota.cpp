@@ -29,7 +29,7 @@ int main(int argc, char **argv)
     DeviceLink *link = DeviceLink::instance();
     if (link->open() != 0)
         return 1;
-    OtaHandle ota;
+    OtaHandle ota(*link);
     QByteArray image(int(OTA_DATA_SIZE), '\0');
     for (uint32_t i = 0; i < OTA_DATA_SIZE; ++i)
         image[int(i)] = char(uint8_t(i * 7));

@@ -187,7 +187,7 @@ int main(int argc, char **argv)
 
     int status = 0;
     {
-        MainWindow window;
+        MainWindow window(*link);
         window.show();
         QTableView *table = window.findChild<QTableView *>(QStringLiteral("table_can_rx"));
         QTabWidget *tabs = window.findChild<QTabWidget *>(QStringLiteral("tabWidget"));

@@ -114,9 +114,10 @@ int main(int argc, char *argv[])
     quietBenchmark();
     QCoreApplication app(argc, argv);
     installStopSignals(BrokenPipe::Stops);
-    SimSession sim;
+    DeviceLink &link = *DeviceLink::instance();
+    SimSession sim(link);
     sim.box.setCanRate(kRate);
-    if (DeviceLink::instance()->open() != 0 || BoxCommands::connect() != Handshake::Ok) {
+    if (link.open() != 0 || BoxCommands::connect(link) != Handshake::Ok) {
         std::fprintf(stderr, "bench_slcan: the simulated box did not connect\n");
         return 1;
     }
@@ -129,7 +130,7 @@ int main(int argc, char *argv[])
         QFile err;
         out.open(pathPipe[1], QIODevice::WriteOnly | QIODevice::Unbuffered);
         err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
-        CliContext cli(&out, &err, false);
+        CliContext cli(link, &out, &err, false);
         code = cliSlcan(cli, CliOptions());
     });
     QByteArray path;
@@ -169,6 +170,6 @@ int main(int argc, char *argv[])
     std::raise(SIGTERM);
     bridge.join();
     ::close(fd);
-    DeviceLink::instance()->close();
+    link.close();
     return code == 0 && reader.frames > 0 && sent > 0 ? 0 : 1;
 }

@@ -103,14 +103,14 @@ int main(int argc, char **argv)
     // A 10 ms period while a full bus flows in.
     link->exchange(CMD_CAN_RX_ENABLE, {1});
     box.setCanRate(kFlowingRate);
-    CanRxThread rx;
+    CanRxThread rx(*link);
     quint64 received = 0;
     QObject::connect(&rx, &CanRxThread::send_can_rx, &app,
                      [&](const QVector<CanFrame> &batch) { received += quint64(batch.size()); });
     rx.start();
     {
         backend.record(kPeriodFrames);
-        CanTxWorker worker(CanTxWorker::periodic(0x7DF, data, kPeriodNs, kPeriodFrames, -1));
+        CanTxWorker worker(*link, CanTxWorker::periodic(0x7DF, data, kPeriodNs, kPeriodFrames, -1));
         runUntilDone(worker);
         const std::vector<Clock::time_point> times = backend.stop();
         std::vector<double> jitter;
@@ -123,7 +123,7 @@ int main(int argc, char **argv)
     {
         QElapsedTimer t;
         t.start();
-        CanTxWorker worker(CanTxWorker::periodic(0x7DF, data, 0, kBackToBackFrames, -1));
+        CanTxWorker worker(*link, CanTxWorker::periodic(0x7DF, data, 0, kBackToBackFrames, -1));
         runUntilDone(worker);
         const double seconds = double(t.nsecsElapsed()) / 1e9;
         printFigure("tx_fps_rx_running", double(worker.sentCount()) / seconds, "frames/s", 3);
@@ -153,7 +153,7 @@ int main(int argc, char **argv)
     // A 100 000-frame capture at 1000 frames/s, replayed with its gaps.
     {
         backend.record(kReplayFrames);
-        CanTxWorker worker(replaySchedule(capture, 1, 1));
+        CanTxWorker worker(*link, replaySchedule(capture, 1, 1));
         runUntilDone(worker);
         const std::vector<Clock::time_point> times = backend.stop();
         std::vector<double> error;
@@ -167,7 +167,7 @@ int main(int argc, char **argv)
     {
         QElapsedTimer t;
         t.start();
-        CanTxWorker worker(replaySchedule(capture, 0, 1));
+        CanTxWorker worker(*link, replaySchedule(capture, 0, 1));
         runUntilDone(worker);
         const double seconds = double(t.nsecsElapsed()) / 1e9;
         printFigure("replay_fps_max", double(worker.sentCount()) / seconds, "frames/s", 3);

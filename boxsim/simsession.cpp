@@ -7,17 +7,17 @@ namespace {
 constexpr int kUnplugAfterReports = 200;
 } // namespace
 
-SimSession::SimSession()
+SimSession::SimSession(DeviceLink &link) : m_link(link)
 {
-    DeviceLink::instance()->reset();
-    DeviceLink::instance()->setBackend(&backend);
+    m_link.reset();
+    m_link.setBackend(&backend);
 }
 
 SimSession::~SimSession()
 {
     // The link must not keep a handle into a backend that is going away.
-    DeviceLink::instance()->reset();
-    DeviceLink::instance()->setBackend(nullptr);
+    m_link.reset();
+    m_link.setBackend(nullptr);
 }
 
 void SimSession::applyFaultMode(const QString &mode)

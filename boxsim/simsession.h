@@ -6,12 +6,14 @@
 #include <QString>
 #include <QTimer>
 
-// A simulated box installed as the link's HID backend while this exists, on a
+class DeviceLink;
+
+// A simulated box installed as `link`'s HID backend while this exists, on a
 // fresh link; removing it leaves the link fresh again with the real library.
 class SimSession
 {
 public:
-    SimSession();
+    explicit SimSession(DeviceLink &link);
     ~SimSession();
     SimSession(const SimSession &) = delete;
     SimSession &operator=(const SimSession &) = delete;
@@ -26,5 +28,6 @@ public:
     SimHidBackend backend{box};
 
 private:
+    DeviceLink &m_link;
     QTimer m_pull;
 };

@@ -11,10 +11,10 @@
 
 int cliInfo(CliContext &cli, const CliOptions &)
 {
-    const BoxAnswer<QString> softwareId = BoxCommands::softwareId();
-    const BoxAnswer<quint32> version = BoxCommands::softwareVersion();
-    const BoxAnswer<QString> hardwareId = BoxCommands::hardwareId();
-    const BoxAnswer<QStringList> wifi = BoxCommands::wifiInfo();
+    const BoxAnswer<QString> softwareId = BoxCommands::softwareId(cli.link);
+    const BoxAnswer<quint32> version = BoxCommands::softwareVersion(cli.link);
+    const BoxAnswer<QString> hardwareId = BoxCommands::hardwareId(cli.link);
+    const BoxAnswer<QStringList> wifi = BoxCommands::wifiInfo(cli.link);
     if (!softwareId.answered || !version.answered || !hardwareId.answered || !wifi.answered)
         return cli.noAnswer(QStringLiteral("the identity requests"));
     const QString lines = QStringLiteral("software_id: %1\nsoftware_version: %2\nhardware_id: %3\n"
@@ -53,7 +53,7 @@ int checkWifiInput(CliContext &cli, const CliOptions &options)
 
 int cliWifi(CliContext &cli, const CliOptions &options)
 {
-    if (!BoxCommands::setWifiInfo(options.args.at(0), options.args.at(1)).answered)
+    if (!BoxCommands::setWifiInfo(cli.link, options.args.at(0), options.args.at(1)).answered)
         return cli.noAnswer(QStringLiteral("the WiFi setting"));
     return CLI_OK;
 }
@@ -70,14 +70,14 @@ int checkCanTimeInput(CliContext &cli, const CliOptions &options)
 int cliCanTime(CliContext &cli, const CliOptions &options)
 {
     if (!options.canTime) {
-        const std::optional<int> time = BoxCommands::canTime().value;
+        const std::optional<int> time = BoxCommands::canTime(cli.link).value;
         if (!time)
             return cli.noAnswer(QStringLiteral("the CAN time request"));
         if (!writeData(cli, QString::number(*time) + QLatin1Char('\n')))
             return outputFailed(cli);
         return CLI_OK;
     }
-    const BoxAnswer<uint8_t> set = BoxCommands::setCanTime(*options.canTime);
+    const BoxAnswer<uint8_t> set = BoxCommands::setCanTime(cli.link, *options.canTime);
     if (!set.value)
         return cli.noAnswer(QStringLiteral("the CAN time setting"));
     // The box may get another value than typed (at least 5): show the one it got.
@@ -88,7 +88,7 @@ int cliCanTime(CliContext &cli, const CliOptions &options)
 
 int cliFactoryReset(CliContext &cli, const CliOptions &)
 {
-    if (!BoxCommands::wifiFactoryReset().answered)
+    if (!BoxCommands::wifiFactoryReset(cli.link).answered)
         return cli.noAnswer(QStringLiteral("the factory reset"));
     return CLI_OK;
 }

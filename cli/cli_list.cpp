@@ -29,7 +29,7 @@ int cliList(CliContext &cli, const CliOptions &options)
     const bool json = options.json;
     const BoxSelector which{cli.device, cli.serial};
     std::vector<BoxInfo> boxes;
-    for (const BoxInfo &box : DeviceLink::instance()->boxes())
+    for (const BoxInfo &box : cli.link.boxes())
         if (which.matches(box))
             boxes.push_back(box);
     if (json) {

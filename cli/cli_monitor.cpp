@@ -40,7 +40,7 @@ int cliMonitor(CliContext &cli, const CliOptions &options)
 {
     const qint64 count = options.count;
     const CanSaveFormat format = options.csv ? CanSaveFormat::Csv : CanSaveFormat::CandumpLog;
-    CanRxThread reader;
+    CanRxThread reader(cli.link);
     QEventLoop loop;
     qint64 printed = 0;
     bool ending = false;
@@ -85,7 +85,7 @@ int cliMonitor(CliContext &cli, const CliOptions &options)
 
     bool off = false;
     {
-        CanReporting reporting(reader);
+        CanReporting reporting(cli.link, reader);
         if (!reporting.switchOn().answered)
             return cli.noAnswer(QStringLiteral("the request to report CAN frames"));
         reader.start();

@@ -101,7 +101,7 @@ int cliReplay(CliContext &cli, const CliOptions &options)
         return cli.fail(CLI_REFUSED,
                         QStringLiteral("%1 has no frames to replay").arg(options.args.at(0)));
     const qint64 total = frames.size() * options.loops;
-    CanTxWorker worker(replaySchedule(frames, options.speed, int(options.loops)));
+    CanTxWorker worker(cli.link, replaySchedule(frames, options.speed, int(options.loops)));
     QEventLoop loop;
     QObject::connect(&worker, &QThread::finished, &loop, &QEventLoop::quit);
     const std::unique_ptr<QSocketNotifier> stop = stopSignalNotifier();

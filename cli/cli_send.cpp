@@ -33,8 +33,8 @@ int sendPeriodically(CliContext &cli, quint16 id, const QVector<uint8_t> &data,
     // Up to 2e15 ns; rounded up so that a time shorter than a nanosecond
     // still sends the first frame, as any periodic run does.
     const qint64 untilNs = options.seconds > 0 ? qint64(std::ceil(options.seconds * 1e9)) : -1;
-    CanTxWorker worker(
-        CanTxWorker::periodic(id, data, options.periodMs * 1000000, options.count, untilNs));
+    CanTxWorker worker(cli.link, CanTxWorker::periodic(id, data, options.periodMs * 1000000,
+                                                       options.count, untilNs));
     QEventLoop loop;
     QObject::connect(&worker, &QThread::finished, &loop, &QEventLoop::quit);
     const std::unique_ptr<QSocketNotifier> stop = stopSignalNotifier();
@@ -103,7 +103,7 @@ int cliSend(CliContext &cli, const CliOptions &options)
     if (options.periodic)
         return sendPeriodically(cli, *options.canId, *options.canData, options);
     // Frames go out without a reply, as from the window.
-    if (!CanTxWorker::transmit(*options.canId, *options.canData))
+    if (!CanTxWorker::transmit(cli.link, *options.canId, *options.canData))
         return boxWentAway(cli);
     return CLI_OK;
 }

@@ -71,9 +71,9 @@ QString verdictText(OtaVerdict verdict)
 int cliUpgrade(CliContext &cli, const CliOptions &)
 {
     // Frames reported meanwhile would only crowd the block answers.
-    if (!BoxCommands::setCanReporting(false).answered)
+    if (!BoxCommands::setCanReporting(cli.link, false).answered)
         return cli.noAnswer(QStringLiteral("the request to stop reporting CAN frames"));
-    auto ota = std::make_unique<OtaHandle>();
+    auto ota = std::make_unique<OtaHandle>(cli.link);
     if (!ota->setImage(cli.input))
         return cli.fail(CLI_REFUSED,
                         QStringLiteral("the upgrade file was refused; nothing was sent"));

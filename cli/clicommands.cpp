@@ -85,9 +85,9 @@ QString userName()
 // Chooses the box (the one named, else the only one), opens and connects to it.
 int openBox(CliContext &cli, bool simulated)
 {
-    DeviceLink *link = DeviceLink::instance();
+    DeviceLink &link = cli.link;
     const BoxSelector which{cli.device, cli.serial};
-    const std::vector<BoxInfo> boxes = link->boxes();
+    const std::vector<BoxInfo> boxes = link.boxes();
     const auto chosen = std::find_if(boxes.begin(), boxes.end(),
                                      [&](const BoxInfo &b) { return which.matches(b); });
     if (which.isEmpty() && boxes.size() > 1) {
@@ -110,7 +110,7 @@ int openBox(CliContext &cli, bool simulated)
             cli.prefix = (chosen->serialNumber.isEmpty() ? chosen->path : chosen->serialNumber) +
                          QStringLiteral(": ");
     }
-    const LinkOpenResult opened = link->openBox(which);
+    const LinkOpenResult opened = link.openBox(which);
     switch (opened.status) {
     case LinkOpenResult::Opened:
         break;
@@ -136,7 +136,7 @@ int openBox(CliContext &cli, bool simulated)
                                        "unlocked, where another program could take its replies")
                             .arg(opened.lockFailure));
     }
-    switch (BoxCommands::connect()) {
+    switch (BoxCommands::connect(link)) {
     case Handshake::Ok:
         break;
     case Handshake::NoAnswerToProbe:
@@ -326,7 +326,7 @@ int run(CliContext &cli, QStringList args)
 
     std::unique_ptr<SimSession> simulation;
     if (simulate) {
-        simulation = std::make_unique<SimSession>();
+        simulation = std::make_unique<SimSession>(cli.link);
         simulation->box.setCanRate(kSimulatedCanRate);
         simulation->applyFaultMode(qEnvironmentVariable("VOTKBOX_SIMULATE"));
     }
@@ -335,7 +335,7 @@ int run(CliContext &cli, QStringList args)
         code = command->run(cli, options);
     // The box is left as the command left it; then a cut output is told.
     const bool written = outputWritten(cli);
-    DeviceLink::instance()->close();
+    cli.link.close();
     if (!written && code != CLI_OUTPUT_FAILED)
         return outputFailed(cli);
     return code;
@@ -402,6 +402,7 @@ const std::vector<CliCommand> &cliCommands()
 int runCli(const QStringList &args, QIODevice *out, QIODevice *err, bool errIsTerminal)
 {
     qRegisterMetaType<QVector<uint8_t>>("QVector<uint8_t>");
-    CliContext cli(out, err, errIsTerminal);
+    // The one place votkbox-cli takes the process's link.
+    CliContext cli(*DeviceLink::instance(), out, err, errIsTerminal);
     return run(cli, args);
 }

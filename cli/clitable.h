@@ -11,15 +11,19 @@
 #include <optional>
 #include <vector>
 
+class DeviceLink;
 class QIODevice;
 struct BoxInfo;
 
 // Where a command writes: its data to `out` (see clioutput.h), everything
-// said to a person, in English, to `err`.
+// said to a person, in English, to `err`; the box is reached through `link`.
 class CliContext
 {
 public:
-    CliContext(QIODevice *out, QIODevice *err, bool tty) : out(out), err(err), tty(tty) {}
+    CliContext(DeviceLink &link, QIODevice *out, QIODevice *err, bool tty)
+        : link(link), out(out), err(err), tty(tty)
+    {
+    }
 
     int fail(int code, const QString &message)
     {
@@ -41,6 +45,7 @@ public:
         return fail(CLI_NO_ANSWER, QStringLiteral("the box did not answer %1").arg(what));
     }
 
+    DeviceLink &link;
     QTextStream out;
     QTextStream err;
     // `err` is a terminal: progress shows as a bar.

@@ -45,9 +45,9 @@ void SlcanBridge::boxGone(const BoxAck &ack)
 
 void SlcanBridge::readLoop()
 {
-    DeviceLink *link = DeviceLink::instance();
+    DeviceLink &link = m_cli.link;
     while (!m_stopReading.load()) {
-        if (link->receiveFrame(m_output) < 0) {
+        if (link.receiveFrame(m_output) < 0) {
             m_boxGone = true;
             m_output.wake();
             return;
@@ -57,7 +57,7 @@ void SlcanBridge::readLoop()
 
 int SlcanBridge::serve()
 {
-    CanReporting reporting(m_output);
+    CanReporting reporting(m_cli.link, m_output);
     std::thread reader([this] { readLoop(); });
     m_stopFd = stopSignalFd();
     while (!m_stopSeen && !m_boxGone) {
@@ -206,7 +206,7 @@ bool SlcanBridge::openChannel(bool listenOnly)
         return true;
     // Frames the box sends while it answers belong to the open channel.
     m_output.setOpen(true);
-    const BoxAck ack = BoxCommands::setCanReporting(true);
+    const BoxAck ack = BoxCommands::setCanReporting(m_cli.link, true);
     boxGone(ack);
     m_open = ack.answered;
     if (!m_open)
@@ -219,7 +219,7 @@ void SlcanBridge::closeChannel()
     if (!m_open)
         return;
     // Frames still on their way go out before the answer.
-    const BoxAck ack = BoxCommands::setCanReporting(false);
+    const BoxAck ack = BoxCommands::setCanReporting(m_cli.link, false);
     boxGone(ack);
     m_output.setOpen(false);
     m_open = false;
@@ -249,13 +249,13 @@ void SlcanBridge::handle(const QByteArray &text)
             break;
         }
         // The same frame `send` writes.
-        const BoxAck ack = BoxCommands::sendCanFrame(command.id, command.data);
+        const BoxAck ack = BoxCommands::sendCanFrame(m_cli.link, command.id, command.data);
         boxGone(ack);
         answer(ack.sent);
         break;
     }
     case SlcanCommand::Version: {
-        const BoxAnswer<quint32> version = BoxCommands::softwareVersion();
+        const BoxAnswer<quint32> version = BoxCommands::softwareVersion(m_cli.link);
         boxGone(version);
         if (version.value)
             answerText(slcanVersionText(*version.value));
@@ -267,7 +267,7 @@ void SlcanBridge::handle(const QByteArray &text)
         answerText(slcanBridgeVersionText(QStringLiteral(VOTKBOX_VERSION)));
         break;
     case SlcanCommand::Serial:
-        answerText(slcanSerialText(DeviceLink::instance()->serialNumber()));
+        answerText(slcanSerialText(m_cli.link.serialNumber()));
         break;
     case SlcanCommand::Status:
         answerText(slcanStatusText(m_output.takeOverrun() ? SLCAN_FLAG_OVERRUN : 0));

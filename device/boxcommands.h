@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <optional>
 
+class DeviceLink;
+
 // What became of one command: whether it went out and whether the box
 // answered it, told apart from what the answer says.
 struct BoxAck
@@ -36,42 +38,42 @@ enum class Handshake
 };
 
 // The box's command set, one function per command, each a single exchange on
-// the link (CAN frames and the finish of an upgrade are only written). The
+// the link it is given (CAN frames and the finish of an upgrade are only written). The
 // only place that knows command codes and payload layouts.
 namespace BoxCommands {
 
 // Probe, then USB mode. A reply without its status byte counts as none; USB
 // mode is granted by a first byte of 1.
-Handshake connect();
+Handshake connect(DeviceLink &link);
 
 // The WiFi name and password, split at the comma.
-BoxAnswer<QStringList> wifiInfo();
+BoxAnswer<QStringList> wifiInfo(DeviceLink &link);
 // Name and password as Latin-1 bytes ('?' for other characters).
-BoxAck setWifiInfo(const QString &name, const QString &password);
+BoxAck setWifiInfo(DeviceLink &link, const QString &name, const QString &password);
 // Every byte as the Latin-1 character of the same code.
-BoxAnswer<QString> softwareId();
+BoxAnswer<QString> softwareId(DeviceLink &link);
 // Little-endian 32-bit number; missing bytes count as zero.
-BoxAnswer<quint32> softwareVersion();
+BoxAnswer<quint32> softwareVersion(DeviceLink &link);
 // ASCII digits; every other byte reads as "0".
-BoxAnswer<QString> hardwareId();
+BoxAnswer<QString> hardwareId(DeviceLink &link);
 
 // The CAN time in milliseconds.
-BoxAnswer<int> canTime();
+BoxAnswer<int> canTime(DeviceLink &link);
 // Sets the CAN time from a number: its low 8 bits, raised to at least 5. The
 // value is the one the box was given (present once it answered).
-BoxAnswer<uint8_t> setCanTime(quint32 number);
+BoxAnswer<uint8_t> setCanTime(DeviceLink &link, quint32 number);
 // Switches the box's reporting of received CAN frames.
-BoxAck setCanReporting(bool on);
+BoxAck setCanReporting(DeviceLink &link, bool on);
 // Restores the WiFi module's factory settings.
-BoxAck wifiFactoryReset();
+BoxAck wifiFactoryReset(DeviceLink &link);
 // Writes one CAN frame; the box sends no reply to it.
-BoxAck sendCanFrame(quint16 id, const QVector<uint8_t> &data);
+BoxAck sendCanFrame(DeviceLink &link, quint16 id, const QVector<uint8_t> &data);
 
 // Announces an upgrade with the image's byte sum; value is the reply's first byte.
-BoxAnswer<uint8_t> otaStart(quint16 imageSum);
+BoxAnswer<uint8_t> otaStart(DeviceLink &link, quint16 imageSum);
 // Ends the image. The box may reset before it replies: only `sent` counts.
-BoxAck otaFinish();
+BoxAck otaFinish(DeviceLink &link);
 // The box's verdict byte on the upgrade.
-BoxAnswer<uint8_t> otaResult();
+BoxAnswer<uint8_t> otaResult(DeviceLink &link);
 
 } // namespace BoxCommands

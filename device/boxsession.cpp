@@ -27,8 +27,9 @@ PlugWork plugWork(PlugFact fact, const PlugState &state)
     return PlugWork::None;
 }
 
-BoxSession::BoxSession(CanRxThread &receiver, QObject *parent)
-    : QObject(parent), m_receiver(receiver), m_reporting(receiver), m_arrivalSettle(this)
+BoxSession::BoxSession(DeviceLink &link, CanRxThread &receiver, QObject *parent)
+    : QObject(parent), m_link(link), m_receiver(receiver), m_reporting(link, receiver),
+      m_arrivalSettle(this)
 {
     m_arrivalSettle.setSingleShot(true);
     m_arrivalSettle.setInterval(kArrivalWaitMs);
@@ -59,8 +60,7 @@ void BoxSession::run(BoxOperation::Work work, std::function<void(const QVariant 
 void BoxSession::connectBox(bool byHand, std::function<void(const ConnectAttempt &)> done)
 {
     run(
-        [byHand](const DeviceThread &thread) {
-            DeviceLink *link = DeviceLink::instance();
+        [byHand, link = &m_link](const DeviceThread &thread) {
             ConnectAttempt attempt;
             if (byHand)
                 attempt.opened = link->openBox();
@@ -69,7 +69,7 @@ void BoxSession::connectBox(bool byHand, std::function<void(const ConnectAttempt
                     link->open() == 0 ? LinkOpenResult::Opened : LinkOpenResult::NoBox;
             // A session that is ending takes no more of the box's time.
             if (attempt.opened.opened() && !thread.stopRequested())
-                attempt.handshake = BoxCommands::connect();
+                attempt.handshake = BoxCommands::connect(*link);
             return QVariant::fromValue(attempt);
         },
         [this, done](const QVariant &result) {
@@ -92,7 +92,7 @@ void BoxSession::connectByHand()
 
 void BoxSession::reopen(std::function<void(bool)> done)
 {
-    run([](const DeviceThread &) { return QVariant(DeviceLink::instance()->open() == 0); },
+    run([link = &m_link](const DeviceThread &) { return QVariant(link->open() == 0); },
         [done](const QVariant &reopened) { done(reopened.toBool()); });
 }
 
@@ -115,7 +115,7 @@ void BoxSession::switchReporting(bool on, std::function<void()> then)
 void BoxSession::forgetBox()
 {
     m_accepted = false;
-    DeviceLink::instance()->forgetBox();
+    m_link.forgetBox();
 }
 
 void BoxSession::setUpgradeCheck(std::function<bool()> upgrading)
@@ -125,7 +125,7 @@ void BoxSession::setUpgradeCheck(std::function<bool()> upgrading)
 
 PlugState BoxSession::plugState(bool autoConnect) const
 {
-    return {autoConnect, DeviceLink::instance()->isConnected(), upgrading()};
+    return {autoConnect, m_link.isConnected(), upgrading()};
 }
 
 void BoxSession::plugArrived(bool autoConnect)
@@ -176,7 +176,7 @@ void BoxSession::plugRemoved()
 
 bool BoxSession::switchReportingIfFree(bool on, std::function<void()> then)
 {
-    if (!DeviceLink::instance()->isConnected() || upgrading())
+    if (!m_link.isConnected() || upgrading())
         return false;
     switchReporting(on, std::move(then));
     return true;
@@ -185,7 +185,7 @@ bool BoxSession::switchReportingIfFree(bool on, std::function<void()> then)
 void BoxSession::startReceiving()
 {
     // The receive thread never reads a link the upgrade holds.
-    if (upgrading() || !DeviceLink::instance()->isConnected() || m_receiver.isRunning())
+    if (upgrading() || !m_link.isConnected() || m_receiver.isRunning())
         return;
     // The thread reads before the box starts reporting: the frames that follow
     // its answer find a reader at once instead of filling the host's queue
@@ -226,6 +226,30 @@ void BoxSession::applyReporting()
         stopReceiving();
 }
 
+void BoxSession::pauseForUpgrade(std::function<void()> ready)
+{
+    // The window counts the upgrade as under way already, so the switch goes
+    // past the upgrade check.
+    if (m_receiver.isRunning() && m_link.isConnected()) {
+        // Frames still on their way are read until the box has answered.
+        switchReporting(false, [this, ready] {
+            stopReceiving();
+            if (ready)
+                ready();
+        });
+        return;
+    }
+    stopReceiving();
+    if (ready)
+        ready();
+}
+
+void BoxSession::resumeAfterUpgrade()
+{
+    if (m_receiveAlways)
+        startReceiving();
+}
+
 void BoxSession::resumeReporting()
 {
     // A box that was pulled out lost its CAN reporting while the thread ran on.
@@ -244,7 +268,7 @@ void BoxSession::leaveIdle(const std::function<void()> &stopSending)
         stopSending();
     // Nobody waits for it: the device thread switches reporting off after the
     // exchange under way, and the session's end waits for that.
-    end(reporting && DeviceLink::instance()->isConnected() && !upgrading());
+    end(reporting && m_link.isConnected() && !upgrading());
 }
 
 void BoxSession::showTab(bool canTab, bool plugEventsKnown)
@@ -258,7 +282,7 @@ void BoxSession::showTab(bool canTab, bool plugEventsKnown)
     // box work under way finds that out itself and holds the link meanwhile.
     const bool capturing = m_receiveAlways && m_receiver.isRunning();
     const bool probe = !plugEventsKnown && !isBusy();
-    if (!probe || !DeviceLink::instance()->isConnected() || upgrading() || capturing) {
+    if (!probe || !m_link.isConnected() || upgrading() || capturing) {
         ++m_tabSwitches;
         emit reportingDue();
         return;

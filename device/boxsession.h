@@ -71,7 +71,7 @@ class BoxSession : public QObject
 {
     Q_OBJECT
 public:
-    explicit BoxSession(CanRxThread &receiver, QObject *parent = nullptr);
+    BoxSession(DeviceLink &link, CanRxThread &receiver, QObject *parent = nullptr);
     // Waits for no more than the exchange under way (and the last switch of end()).
     ~BoxSession() override;
 
@@ -126,6 +126,14 @@ public:
     void stopReceiving();
     // The receive thread and the box's reporting as the window asks.
     void applyReporting();
+    // Before an upgrade takes the link: the box's reporting off with the
+    // receive thread reading on until the box has answered, then the thread
+    // stopped, then `ready`; at once when nothing is received or no box is
+    // connected.
+    void pauseForUpgrade(std::function<void()> ready);
+    // After an upgrade: receiving on every tab starts again on a link that is
+    // still connected.
+    void resumeAfterUpgrade();
     // After a connection: a running receive thread gets the box's reporting
     // back; receiving on every tab starts both.
     void resumeReporting();
@@ -162,6 +170,7 @@ private:
 
     bool upgrading() const { return m_upgrading && m_upgrading(); }
 
+    DeviceLink &m_link;
     CanRxThread &m_receiver;
     CanReporting m_reporting;
     // After the reporting: gone first, once its last job is done.

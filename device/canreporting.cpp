@@ -2,9 +2,9 @@
 
 #include "devicelink.h"
 
-CanReporting::CanReporting(FrameSink &sink) : m_sink(&sink)
+CanReporting::CanReporting(DeviceLink &link, FrameSink &sink) : m_link(link), m_sink(&sink)
 {
-    DeviceLink::instance()->setFrameSink(m_sink);
+    m_link.setFrameSink(m_sink);
 }
 
 CanReporting::~CanReporting()
@@ -14,15 +14,15 @@ CanReporting::~CanReporting()
 
 BoxAck CanReporting::switchOn()
 {
-    return BoxCommands::setCanReporting(true);
+    return BoxCommands::setCanReporting(m_link, true);
 }
 
 BoxAck CanReporting::switchOff()
 {
-    return BoxCommands::setCanReporting(false);
+    return BoxCommands::setCanReporting(m_link, false);
 }
 
 void CanReporting::end()
 {
-    DeviceLink::instance()->clearFrameSink(m_sink);
+    m_link.clearFrameSink(m_sink);
 }

@@ -2,15 +2,16 @@
 
 #include "boxcommands.h"
 
+class DeviceLink;
 class FrameSink;
 
 // The box's CAN reporting and where its frames go: while this exists the
-// frames the link reads (by the receive loop or by any exchange) go to
+// frames `link` reads (by the receive loop or by any exchange) go to
 // `sink`; switchOn/switchOff ask the box to start or stop reporting.
 class CanReporting
 {
 public:
-    explicit CanReporting(FrameSink &sink);
+    CanReporting(DeviceLink &link, FrameSink &sink);
     ~CanReporting();
     CanReporting(const CanReporting &) = delete;
     CanReporting &operator=(const CanReporting &) = delete;
@@ -21,5 +22,6 @@ public:
     void end();
 
 private:
+    DeviceLink &m_link;
     FrameSink *m_sink;
 };

@@ -11,7 +11,7 @@ constexpr int kMaxBackoffMs = 500;
 constexpr int kPauseStepMs = 10;
 } // namespace
 
-CanRxThread::CanRxThread() : QThread(nullptr)
+CanRxThread::CanRxThread(DeviceLink &link) : QThread(nullptr), m_link(link)
 {
     // Queued connections to send_can_rx are refused unless the type is known
     // by then, and the window connects before start-up registers it.
@@ -32,10 +32,9 @@ void CanRxThread::stop()
 void CanRxThread::run()
 {
     qCDebug(lcDevice) << "can thread run";
-    DeviceLink *link = DeviceLink::instance();
     int backoffMs = 0;
     while (!isInterruptionRequested()) {
-        const int result = link->receiveFrame(*this);
+        const int result = m_link.receiveFrame(*this);
         if (result > 0) {
             backoffMs = 0;
         } else if (result < 0) {

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+class DeviceLink;
+
 // Reads the CAN frames the box reports while the CAN tab is shown and hands
 // them to the window, a batch per turn of the read loop. Reads in short
 // slices so that a stop is prompt and nothing is ever freed under a pending
@@ -19,7 +21,7 @@ class CanRxThread : public QThread, public FrameSink
 {
     Q_OBJECT
 public:
-    CanRxThread();
+    explicit CanRxThread(DeviceLink &link);
     ~CanRxThread() override;
 
     // Asks the loop to end and waits for it: at most about one read slice.
@@ -44,4 +46,6 @@ protected:
 
 private:
     bool pauseAfterFailure(int ms);
+
+    DeviceLink &m_link;
 };

@@ -21,7 +21,8 @@ CanTxWorker::Schedule CanTxWorker::periodic(quint16 id, const QVector<uint8_t> &
     };
 }
 
-CanTxWorker::CanTxWorker(Schedule schedule) : m_schedule(std::move(schedule))
+CanTxWorker::CanTxWorker(DeviceLink &link, Schedule schedule)
+    : m_link(link), m_schedule(std::move(schedule))
 {
 }
 
@@ -40,9 +41,9 @@ void CanTxWorker::stop()
     wait();
 }
 
-bool CanTxWorker::transmit(quint16 id, const QVector<uint8_t> &data)
+bool CanTxWorker::transmit(DeviceLink &link, quint16 id, const QVector<uint8_t> &data)
 {
-    return BoxCommands::sendCanFrame(id, data).sent;
+    return BoxCommands::sendCanFrame(link, id, data).sent;
 }
 
 qint64 CanTxWorker::runSchedule(const Schedule &schedule,
@@ -71,7 +72,7 @@ void CanTxWorker::run()
         return !m_stopping;
     };
     const auto send = [this](const ScheduledCanFrame &frame) {
-        if (!transmit(frame.id, frame.data)) {
+        if (!transmit(m_link, frame.id, frame.data)) {
             m_writeFailed = true;
             return false;
         }

@@ -10,6 +10,8 @@
 #include <functional>
 #include <mutex>
 
+class DeviceLink;
+
 // One CAN frame of a send schedule and when it is due, in nanoseconds after
 // the schedule's start.
 struct ScheduledCanFrame
@@ -36,7 +38,7 @@ public:
                              qint64 count, qint64 untilNs);
     // A replay's schedule comes from replaySchedule() (replaytimeline.h).
 
-    explicit CanTxWorker(Schedule schedule);
+    CanTxWorker(DeviceLink &link, Schedule schedule);
     ~CanTxWorker() override;
 
     // Ends the schedule early and waits for the thread: at once, since the
@@ -50,7 +52,7 @@ public:
 
     // Every CAN frame the host sends goes out here, so that a trace of sent
     // frames needs one hook.
-    static bool transmit(quint16 id, const QVector<uint8_t> &data);
+    static bool transmit(DeviceLink &link, quint16 id, const QVector<uint8_t> &data);
 
     // The sending loop, its clock and its sends given: waits through
     // `waitUntil` (false: stopped) until each frame is due, counted from the
@@ -66,6 +68,7 @@ protected:
     void run() override;
 
 private:
+    DeviceLink &m_link;
     Schedule m_schedule;
     std::mutex m_mutex;
     std::condition_variable m_wake;

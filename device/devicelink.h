@@ -83,6 +83,8 @@ constexpr int LINK_RX_IDLE_US = 1000;
 class DeviceLink
 {
 public:
+    // The process's link. Only the programs' tops (start-up, the CLI's
+    // dispatcher, benchmarks, tests) take it; everything else is handed it.
     static DeviceLink *instance();
 
     // The boxes plugged in, in the order openBox() without a choice takes

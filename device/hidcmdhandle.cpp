@@ -3,7 +3,7 @@
 #include "boxcommands.h"
 #include "devicelog.h"
 
-HidCmdHandle::HidCmdHandle() : QThread(nullptr)
+HidCmdHandle::HidCmdHandle(DeviceLink &link) : QThread(nullptr), m_link(link)
 {
 }
 
@@ -13,7 +13,7 @@ HidCmdHandle::~HidCmdHandle() = default;
 
 QStringList HidCmdHandle::getWifiInfo()
 {
-    const QStringList parts = BoxCommands::wifiInfo().value.value_or(QStringList{QString()});
+    const QStringList parts = BoxCommands::wifiInfo(m_link).value.value_or(QStringList{QString()});
     // The reply is the name, a comma and the password; the password stays
     // out of the log.
     QStringList logged = parts.mid(0, 1);
@@ -25,20 +25,20 @@ QStringList HidCmdHandle::getWifiInfo()
 
 bool HidCmdHandle::setWifiInfo(const QString &name, const QString &password)
 {
-    return BoxCommands::setWifiInfo(name, password).answered;
+    return BoxCommands::setWifiInfo(m_link, name, password).answered;
 }
 
 QString HidCmdHandle::getSoftwareId()
 {
-    return BoxCommands::softwareId().value.value_or(QString());
+    return BoxCommands::softwareId(m_link).value.value_or(QString());
 }
 
 QString HidCmdHandle::getSoftwareVersion()
 {
-    return QString::number(BoxCommands::softwareVersion().value.value_or(0));
+    return QString::number(BoxCommands::softwareVersion(m_link).value.value_or(0));
 }
 
 QString HidCmdHandle::getHardwareId()
 {
-    return BoxCommands::hardwareId().value.value_or(QString());
+    return BoxCommands::hardwareId(m_link).value.value_or(QString());
 }

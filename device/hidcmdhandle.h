@@ -3,6 +3,8 @@
 #include <QStringList>
 #include <QThread>
 
+class DeviceLink;
+
 // The identity and WiFi commands of the box. Derives from QThread for
 // historical reasons but is never started: each operation runs on the caller's
 // thread and waits for its reply.
@@ -10,7 +12,7 @@ class HidCmdHandle : public QThread
 {
     Q_OBJECT
 public:
-    HidCmdHandle();
+    explicit HidCmdHandle(DeviceLink &link);
     ~HidCmdHandle() override;
 
     QStringList getWifiInfo();
@@ -19,4 +21,7 @@ public:
     QString getSoftwareId();
     QString getSoftwareVersion();
     QString getHardwareId();
+
+private:
+    DeviceLink &m_link;
 };

@@ -28,8 +28,8 @@ constexpr int kCanTab = 1;
 constexpr int kUpgradeTab = 2;
 } // namespace
 
-MainWindow::MainWindow(QWidget *parent)
-    : QMainWindow(parent), QAbstractNativeEventFilter(), ui(new Ui::MainWindow)
+MainWindow::MainWindow(DeviceLink &link, QWidget *parent)
+    : QMainWindow(parent), QAbstractNativeEventFilter(), m_link(link), ui(new Ui::MainWindow)
 {
     ui->setupUi(this);
     // Named children, so that tools (and tests) looking at the object tree
@@ -219,7 +219,7 @@ void MainWindow::on_action_about_triggered()
 
 void MainWindow::on_actionsetting_triggered()
 {
-    auto *d = new SettingDialog(nullptr, &m_session.deviceThread());
+    auto *d = new SettingDialog(m_link, nullptr, &m_session.deviceThread());
     d->setAttribute(Qt::WA_DeleteOnClose);
     connect(d, &SettingDialog::sig_can_rx_always_changed, this,
             [this](bool on) { applyCanRxAlways(on); });

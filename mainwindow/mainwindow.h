@@ -39,7 +39,7 @@ class MainWindow : public QMainWindow, public QAbstractNativeEventFilter
 {
     Q_OBJECT
 public:
-    explicit MainWindow(QWidget *parent = nullptr);
+    explicit MainWindow(DeviceLink &link, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, long *result) override;
@@ -176,9 +176,11 @@ private:
     void showOtaVerdict(OtaVerdict verdict);
     void showOtaRestarting();
 
+    // The box's link; it outlives the window.
+    DeviceLink &m_link;
     Ui::MainWindow *ui;
-    OtaHandle m_ota;
-    CanRxThread m_canRx;
+    OtaHandle m_ota{m_link};
+    CanRxThread m_canRx{m_link};
     CanRxModel *m_rxModel = nullptr;
     // The per-identifier view, shown in the same table instead of the trace.
     CanIdSummaryModel *m_rxIdModel = nullptr;
@@ -207,7 +209,7 @@ private:
     QTimer m_periodicCounts;
     // The box's commands run on its device thread, never on the GUI thread;
     // the receive thread is the link's frame sink for the window's lifetime.
-    BoxSession m_session{m_canRx};
+    BoxSession m_session{m_link, m_canRx};
     // The transfer waits for the box's reporting to go off before it starts.
     bool m_upgradeStarting = false;
     // Where plug events come from; while there is one, a pulled box is told

@@ -60,7 +60,7 @@ void MainWindow::sendCanRow(QLineEdit *idField, QLineEdit *dataField)
 {
     const std::optional<ScheduledCanFrame> frame = checkedCanFrame(idField, dataField);
     if (frame)
-        CanTxWorker::transmit(frame->id, frame->data);
+        CanTxWorker::transmit(m_link, frame->id, frame->data);
 }
 
 std::optional<ScheduledCanFrame> MainWindow::checkedCanFrame(QLineEdit *idField,
@@ -129,8 +129,9 @@ void MainWindow::togglePeriodicRow(int row, bool on)
             return;
         }
         // Its own clock: a busy window does not stretch the period.
-        worker = std::make_unique<CanTxWorker>(CanTxWorker::periodic(
-            frame->id, frame->data, qint64(r.period->value()) * 1000000, -1, -1));
+        worker = std::make_unique<CanTxWorker>(
+            m_link, CanTxWorker::periodic(frame->id, frame->data,
+                                          qint64(r.period->value()) * 1000000, -1, -1));
         // A frame that could not be written (the box is gone) ends the row.
         connect(
             worker.get(), &QThread::finished, worker.get(),

@@ -75,7 +75,7 @@ void MainWindow::on_pushButton_can_replay_toggled(bool on)
         return;
     }
     m_replayTotal = frames.size();
-    m_replay = std::make_unique<CanTxWorker>(replaySchedule(frames, 1, 1));
+    m_replay = std::make_unique<CanTxWorker>(m_link, replaySchedule(frames, 1, 1));
     // The end of the capture, or a frame that could not be written, ends it.
     connect(
         m_replay.get(), &QThread::finished, m_replay.get(),

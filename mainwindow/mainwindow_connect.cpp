@@ -72,7 +72,7 @@ void MainWindow::showHandshake(Handshake outcome)
 
 bool MainWindow::check_connected()
 {
-    if (DeviceLink::instance()->isConnected())
+    if (m_link.isConnected())
         return true;
     MessageBox::warning(this, tr("信息"), tr("VOTK未连接"));
     return false;
@@ -116,8 +116,7 @@ void MainWindow::syncStatusBar(bool connected)
 
 bool MainWindow::upgradeInProgress(bool tellUser)
 {
-    const bool busy =
-        m_upgradeStarting || m_ota.isRunning() || DeviceLink::instance()->isClaimedByOther();
+    const bool busy = m_upgradeStarting || m_ota.isRunning() || m_link.isClaimedByOther();
     if (busy && tellUser)
         MessageBox::information(this, tr("信息"), tr("正在升级固件，请稍候"));
     return busy;

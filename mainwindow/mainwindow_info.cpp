@@ -33,9 +33,9 @@ bool MainWindow::readInformation(std::function<void()> then)
     if (upgradeInProgress(true) || !check_connected() || m_session.isBusy())
         return false;
     m_session.run(
-        [](const DeviceThread &thread) {
+        [link = &m_link](const DeviceThread &thread) {
             IdentityRead read;
-            HidCmdHandle handle;
+            HidCmdHandle handle(*link);
             read.softwareId = handle.getSoftwareId();
             // A window that is closing takes no more of the box's time.
             if (thread.stopRequested())
@@ -128,8 +128,8 @@ void MainWindow::on_pushButton_2_clicked()
         return;
     }
     m_session.run(
-        [name, password](const DeviceThread &) {
-            return QVariant(HidCmdHandle().setWifiInfo(name, password));
+        [link = &m_link, name, password](const DeviceThread &) {
+            return QVariant(HidCmdHandle(*link).setWifiInfo(name, password));
         },
         [this, name](const QVariant &answered) {
             qCDebug(lcWindow).noquote() << "update wifi" << name << "," << kMaskedPassword;

@@ -65,17 +65,12 @@ void MainWindow::on_pushButton_ota_clicked()
     // Receiving on every tab pauses for the transfer, which needs the link to
     // itself, with the box's reporting off.
     stopPeriodicRows();
-    if (m_canRx.isRunning()) {
-        m_canRx.stop();
-        // The transfer starts once the box has stopped reporting.
-        m_upgradeStarting = switchReporting(false, [this] {
-            m_upgradeStarting = false;
-            m_ota.start(QThread::InheritPriority);
-        });
-        if (m_upgradeStarting)
-            return;
-    }
-    m_ota.start(QThread::InheritPriority);
+    // The transfer starts once the box has stopped reporting.
+    m_upgradeStarting = true;
+    m_session.pauseForUpgrade([this] {
+        m_upgradeStarting = false;
+        m_ota.start(QThread::InheritPriority);
+    });
 }
 
 void MainWindow::slt_update_ota_progress(int value)
@@ -114,15 +109,13 @@ void MainWindow::upgradeFinished()
     setUpgradeControlsEnabled(true);
     // The transfer leaves the link not connected; a removal it was left alone
     // with counts now. Either way the window shows what the link is.
-    if (std::exchange(m_removedDuringUpgrade, false) || !DeviceLink::instance()->isConnected())
+    if (std::exchange(m_removedDuringUpgrade, false) || !m_link.isConnected())
         showDisconnected();
     if (std::exchange(m_closeAfterUpgrade, false)) {
         closeWhenIdle();
         return;
     }
-    // Receiving on every tab resumes on a link that is still connected.
-    if (config()->get(Config::CanRxAlways).toBool())
-        startCanRx(false);
+    m_session.resumeAfterUpgrade();
 }
 
 void MainWindow::setUpgradeControlsEnabled(bool enabled)

@@ -17,8 +17,8 @@ namespace {
 Q_LOGGING_CATEGORY(lcSettings, "votkbox.settings", QtInfoMsg)
 } // namespace
 
-SettingDialog::SettingDialog(QWidget *parent, DeviceThread *deviceThread)
-    : QDialog(parent), ui(new Ui::SettingDialog),
+SettingDialog::SettingDialog(DeviceLink &link, QWidget *parent, DeviceThread *deviceThread)
+    : QDialog(parent), ui(new Ui::SettingDialog), m_link(link),
       m_ownThread(deviceThread ? nullptr : new DeviceThread),
       m_deviceThread(deviceThread ? deviceThread : m_ownThread.get())
 {
@@ -54,7 +54,7 @@ SettingDialog::~SettingDialog()
 
 bool SettingDialog::checkConnected()
 {
-    if (DeviceLink::instance()->isConnected())
+    if (m_link.isConnected())
         return true;
     MessageBox::warning(this, tr("信息"), tr("VOTK未连接"));
     return false;
@@ -87,7 +87,7 @@ bool SettingDialog::deviceReady()
 {
     if (m_boxBusy || !checkConnected())
         return false;
-    if (DeviceLink::instance()->isClaimedByOther()) {
+    if (m_link.isClaimedByOther()) {
         MessageBox::information(this, tr("信息"), tr("正在升级固件，请稍候"));
         return false;
     }
@@ -124,8 +124,8 @@ void SettingDialog::on_pushButton_read_can_time_clicked()
     if (!deviceReady())
         return;
     runOnBox(
-        [] {
-            const std::optional<int> time = BoxCommands::canTime().value;
+        [link = &m_link] {
+            const std::optional<int> time = BoxCommands::canTime(*link).value;
             return time ? QVariant(*time) : QVariant();
         },
         [this](const QVariant &time) {
@@ -152,7 +152,8 @@ void SettingDialog::on_pushButton_update_can_time_clicked()
         MessageBox::warning(this, tr("信息"), tr("CAN时间须为0到255之间的整数"));
         return;
     }
-    runOnBox([value = *number] { return QVariant(BoxCommands::setCanTime(value).answered); },
+    runOnBox([link = &m_link,
+              value = *number] { return QVariant(BoxCommands::setCanTime(*link, value).answered); },
              [this](const QVariant &answered) {
                  if (!answered.toBool())
                      MessageBox::warning(this, tr("信息"), tr("CAN时间设置失败"));
@@ -171,12 +172,13 @@ void SettingDialog::on_pushButto_wifi_factory_clicked()
     if (answer == QMessageBox::Yes) {
         qCDebug(lcSettings) << "yes yes";
         // The notice stays up until the box has answered.
-        runOnBox([] { return QVariant(BoxCommands::wifiFactoryReset().answered); },
-                 [this](const QVariant &answered) {
-                     ui->label_factory->hide();
-                     if (!answered.toBool())
-                         MessageBox::warning(this, tr("信息"), tr("恢复出厂设置失败"));
-                 });
+        runOnBox(
+            [link = &m_link] { return QVariant(BoxCommands::wifiFactoryReset(*link).answered); },
+            [this](const QVariant &answered) {
+                ui->label_factory->hide();
+                if (!answered.toBool())
+                    MessageBox::warning(this, tr("信息"), tr("恢复出厂设置失败"));
+            });
         return;
     }
     qCDebug(lcSettings) << "no no";

@@ -8,6 +8,7 @@
 #include <memory>
 
 class BoxOperation;
+class DeviceLink;
 class DeviceThread;
 
 namespace Ui {
@@ -18,9 +19,10 @@ class SettingDialog : public QDialog
 {
     Q_OBJECT
 public:
-    // The box's settings are read and written on `deviceThread` (the window's);
-    // without one the dialog runs a thread of its own.
-    explicit SettingDialog(QWidget *parent = nullptr, DeviceThread *deviceThread = nullptr);
+    // The box's settings are read and written through `link` on `deviceThread`
+    // (the window's); without one the dialog runs a thread of its own.
+    explicit SettingDialog(DeviceLink &link, QWidget *parent = nullptr,
+                           DeviceThread *deviceThread = nullptr);
     ~SettingDialog() override;
 
 signals:
@@ -49,6 +51,7 @@ private:
     void setBoxBusy(bool busy);
 
     Ui::SettingDialog *ui;
+    DeviceLink &m_link;
     std::unique_ptr<DeviceThread> m_ownThread;
     DeviceThread *m_deviceThread;
     bool m_boxBusy = false;

@@ -18,7 +18,7 @@ QDebug debugLine()
 }
 } // namespace
 
-OtaHandle::OtaHandle()
+OtaHandle::OtaHandle(DeviceLink &link) : m_link(link)
 {
     qRegisterMetaType<OtaVerdict>();
 }
@@ -57,7 +57,7 @@ bool OtaHandle::send_ota_start()
     const quint16 sum = imageSum();
     qCDebug(lcUpgrade) << Qt::hex << sum;
 
-    const BoxAnswer<uint8_t> reply = BoxCommands::otaStart(sum);
+    const BoxAnswer<uint8_t> reply = BoxCommands::otaStart(m_link, sum);
     QDebug line = debugLine();
     line << reply.answered;
     if (reply.value)
@@ -72,17 +72,16 @@ bool OtaHandle::send_ota_start()
 
 bool OtaHandle::send_ota_data()
 {
-    DeviceLink *link = DeviceLink::instance();
     for (int block = 0; block < kBlocks; ++block) {
         const uint8_t *blockData = ota_data + size_t(block) * OTA_BLOCK_SIZE;
         for (int report = 0; report < kReportsPerBlock; ++report)
-            if (link->writeRaw(blockData + size_t(report) * OTA_REPORT_DATA,
-                               int(OTA_REPORT_DATA)) <= 0)
+            if (m_link.writeRaw(blockData + size_t(report) * OTA_REPORT_DATA,
+                                int(OTA_REPORT_DATA)) <= 0)
                 return false;
         reportProgress(20 + 5 * block);
 
         CmdPacket reply;
-        const int received = link->receiveAnswer(reply);
+        const int received = m_link.receiveAnswer(reply);
         const QVector<uint8_t> payload = reply.getPayload();
         QDebug line = debugLine();
         line << received << int(reply.getCmd());
@@ -104,12 +103,12 @@ bool OtaHandle::send_ota_data()
 bool OtaHandle::send_ota_finish()
 {
     // The box may reset before its reply reaches us: only the write counts.
-    return BoxCommands::otaFinish().sent;
+    return BoxCommands::otaFinish(m_link).sent;
 }
 
 std::optional<int> OtaHandle::read_ota_result()
 {
-    const BoxAnswer<uint8_t> reply = BoxCommands::otaResult();
+    const BoxAnswer<uint8_t> reply = BoxCommands::otaResult(m_link);
     if (reply.linkFailed)
         return std::nullopt;
     return reply.value ? int(*reply.value) : -1;
@@ -128,7 +127,7 @@ std::optional<int> OtaHandle::transfer()
     QThread::msleep(m_restartPauseMs);
     qCDebug(lcUpgrade) << "delay stop";
 
-    const bool reopened = DeviceLink::instance()->open() == 0;
+    const bool reopened = m_link.open() == 0;
     // A box that is not back has no handle to write to.
     return reopened ? read_ota_result() : std::nullopt;
 }
@@ -136,11 +135,10 @@ std::optional<int> OtaHandle::transfer()
 void OtaHandle::run()
 {
     m_progress = 0;
-    DeviceLink *link = DeviceLink::instance();
     // Keep every other thread off the link: a stray command between the raw
     // reports would corrupt the image, a stray read would take its replies.
     // While the link is held the hot-plug handler leaves the restarting box alone.
-    if (!link->claim()) {
+    if (!m_link.claim()) {
         emit sig_send_ota_progress(m_progress);
         qCDebug(lcUpgrade) << "ota failed ***" << -1;
         emit sig_ota_verdict(OtaVerdict::LinkBusy);
@@ -148,7 +146,7 @@ void OtaHandle::run()
     }
     const std::optional<int> result = transfer();
     // Free the link before the verdict, so that whoever acts on it finds the link free.
-    link->release();
+    m_link.release();
 
     if (result == OTA_RESULT_OK) {
         qCDebug(lcUpgrade) << "ota success ***" << *result;

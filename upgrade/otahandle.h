@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <optional>
 
+class DeviceLink;
+
 // How an upgrade ended, for front ends to act on and word in their own language.
 enum class OtaVerdict
 {
@@ -26,7 +28,7 @@ class OtaHandle : public QThread
 {
     Q_OBJECT
 public:
-    OtaHandle();
+    explicit OtaHandle(DeviceLink &link);
     // Waits for a running transfer: the image and the link must outlive it.
     ~OtaHandle() override;
 
@@ -64,6 +66,7 @@ private:
     std::optional<int> transfer();
     void reportProgress(int value);
 
+    DeviceLink &m_link;
     unsigned long m_restartPauseMs = OTA_RESTART_PAUSE_MS;
     // What the transfer really got to; a failure leaves the bar there.
     int m_progress = 0;

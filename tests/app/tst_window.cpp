@@ -213,7 +213,7 @@ void TestWindow::visibleTextsFollowTheLanguage()
     QVERIFY(w);
     auto *tabs = child<QTabWidget>(w, "tabWidget");
     QVERIFY(tabs);
-    SettingDialog dialog;
+    SettingDialog dialog(*DeviceLink::instance());
     auto *list = child<QListWidget>(&dialog, "listWidget");
     QVERIFY(list && list->count() > 0);
 
@@ -245,7 +245,7 @@ void TestWindow::everyTextFitsItsWidget()
     LanguageRun run(language);
     MainWindow *w = run.startup.window();
     QVERIFY(w);
-    SettingDialog dialog;
+    SettingDialog dialog(*DeviceLink::instance());
     dialog.show();
     layOutEveryPage(w);
     layOutEveryPage(&dialog);
@@ -398,9 +398,9 @@ void TestWindow::everyObjectNameResolvesOnce()
 
     std::unique_ptr<QWidget> root;
     if (form == QLatin1String("MainWindow"))
-        root = std::make_unique<MainWindow>();
+        root = std::make_unique<MainWindow>(*DeviceLink::instance());
     else
-        root = std::make_unique<SettingDialog>();
+        root = std::make_unique<SettingDialog>(*DeviceLink::instance());
     QCOMPARE(root->objectName(), form);
 
     const QList<QObject *> found = root->findChildren<QObject *>(name);

@@ -120,7 +120,7 @@ void TestCanReceive::init()
     m_sim = std::make_unique<SimFixture>();
     m_boxes = std::make_unique<MessageBoxRecorder>();
     QCOMPARE(DeviceLink::instance()->open(), 0);
-    m_window = std::make_unique<MainWindow>();
+    m_window = std::make_unique<MainWindow>(*DeviceLink::instance());
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     m_window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(1);

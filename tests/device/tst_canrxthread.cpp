@@ -42,7 +42,7 @@ void TestCanRxThread::init()
 {
     m_sim = std::make_unique<SimFixture>();
     QCOMPARE(DeviceLink::instance()->open(), 0);
-    m_thread = std::make_unique<CanRxThread>();
+    m_thread = std::make_unique<CanRxThread>(*DeviceLink::instance());
     m_frames.clear();
     m_stamps.clear();
     // Queued to this thread, as the window receives them.

@@ -40,7 +40,8 @@ void TestCanTxWorker::cleanup()
 void TestCanTxWorker::periodSendsItsFramesForTheTimeGiven()
 {
     const QVector<uint8_t> data{0x02, 0x01, 0x0C};
-    CanTxWorker worker(CanTxWorker::periodic(0x7DF, data, 10000000, -1, 1000000000));
+    CanTxWorker worker(*DeviceLink::instance(),
+                       CanTxWorker::periodic(0x7DF, data, 10000000, -1, 1000000000));
     worker.start();
     QVERIFY(worker.wait(30000));
     QVERIFY(!worker.writeFailed());
@@ -96,7 +97,8 @@ void TestCanTxWorker::periodicDeadlinesHoldWhateverASendCosts()
 
 void TestCanTxWorker::unplugEndsThePeriodicSending()
 {
-    CanTxWorker worker(CanTxWorker::periodic(0x123, {0x55}, 5000000, -1, -1));
+    CanTxWorker worker(*DeviceLink::instance(),
+                       CanTxWorker::periodic(0x123, {0x55}, 5000000, -1, -1));
     worker.start();
     QTRY_VERIFY(worker.sentCount() >= 3);
     m_sim->box.unplug();
@@ -113,7 +115,7 @@ void TestCanTxWorker::replaySendsEveryFrameInOrderForEachLoop()
         {2000000, 0x001, 8, {1, 2, 3, 4, 5, 6, 7, 8}},
         {5000000, 0x2A0, 2, {0xFF, 0x00}},
     };
-    CanTxWorker worker(replaySchedule(frames, 0, 3));
+    CanTxWorker worker(*DeviceLink::instance(), replaySchedule(frames, 0, 3));
     worker.start();
     QVERIFY(worker.wait(30000));
     QList<QVector<uint8_t>> expected;

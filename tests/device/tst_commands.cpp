@@ -80,7 +80,7 @@ void TestCommands::replyDecoding()
     QFETCH(QByteArray, reply);
     QFETCH(QString, text);
     answerWith(uint8_t(cmd), reply);
-    HidCmdHandle handle;
+    HidCmdHandle handle(*DeviceLink::instance());
     QString got;
     if (cmd == CMD_GET_SOFTWARE_VERSION)
         got = handle.getSoftwareVersion();
@@ -107,13 +107,13 @@ void TestCommands::wifiInfoSplits()
     QFETCH(QByteArray, reply);
     QFETCH(QStringList, parts);
     answerWith(CMD_GET_WIFI_INFO, reply);
-    HidCmdHandle handle;
+    HidCmdHandle handle(*DeviceLink::instance());
     QCOMPARE(handle.getWifiInfo(), parts);
 }
 
 void TestCommands::requestsOnTheWire()
 {
-    HidCmdHandle handle;
+    HidCmdHandle handle(*DeviceLink::instance());
     handle.getSoftwareId();
     handle.getSoftwareVersion();
     handle.getHardwareId();
@@ -146,14 +146,14 @@ void TestCommands::wifiPayload()
     QFETCH(QString, name);
     QFETCH(QString, password);
     QFETCH(QByteArray, payload);
-    HidCmdHandle handle;
+    HidCmdHandle handle(*DeviceLink::instance());
     QVERIFY(handle.setWifiInfo(name, password));
     QCOMPARE(m_sim->box.wire().value(0), commandReport(CMD_SET_WIFI_INFO, payload));
 }
 
 void TestCommands::setWifiReportsWhetherTheBoxAnswered()
 {
-    HidCmdHandle handle;
+    HidCmdHandle handle(*DeviceLink::instance());
     QVERIFY(handle.setWifiInfo("network1", "password1"));
     QCOMPARE(m_sim->box.wifiName(), QStringLiteral("network1"));
     m_sim->box.setFault(SimBox::Fault::Silent, CMD_SET_WIFI_INFO);
@@ -165,7 +165,7 @@ void TestCommands::unansweredCommandsGiveDocumentedValues()
 {
     m_sim->box.setFault(SimBox::Fault::Silent);
     m_sim->box.setInstantTimeouts(true);
-    HidCmdHandle handle;
+    HidCmdHandle handle(*DeviceLink::instance());
     QCOMPARE(handle.getSoftwareId(), QString());
     QCOMPARE(handle.getSoftwareVersion(), QStringLiteral("0"));
     QCOMPARE(handle.getHardwareId(), QString());
@@ -176,8 +176,8 @@ void TestCommands::handleAloneSendsNothing()
 {
     LogCapture log;
     {
-        HidCmdHandle first;
-        HidCmdHandle second;
+        HidCmdHandle first(*DeviceLink::instance());
+        HidCmdHandle second(*DeviceLink::instance());
     }
     QVERIFY(m_sim->box.wire().isEmpty());
     QVERIFY(log.lines().isEmpty());
@@ -231,29 +231,29 @@ std::pair<bool, QString> runCommand(const QString &name)
     const auto pick = [](auto answer) { return std::make_pair(answer.answered, shown(answer)); };
     const auto ack = [](const BoxAck &a) { return std::make_pair(a.answered, QString("-")); };
     if (name == "software id")
-        return pick(BoxCommands::softwareId());
+        return pick(BoxCommands::softwareId(*DeviceLink::instance()));
     if (name == "software version")
-        return pick(BoxCommands::softwareVersion());
+        return pick(BoxCommands::softwareVersion(*DeviceLink::instance()));
     if (name == "hardware id")
-        return pick(BoxCommands::hardwareId());
+        return pick(BoxCommands::hardwareId(*DeviceLink::instance()));
     if (name == "wifi info")
-        return pick(BoxCommands::wifiInfo());
+        return pick(BoxCommands::wifiInfo(*DeviceLink::instance()));
     if (name == "set wifi info")
-        return ack(BoxCommands::setWifiInfo("net", "pass"));
+        return ack(BoxCommands::setWifiInfo(*DeviceLink::instance(), "net", "pass"));
     if (name == "can time")
-        return pick(BoxCommands::canTime());
+        return pick(BoxCommands::canTime(*DeviceLink::instance()));
     if (name == "set can time")
-        return pick(BoxCommands::setCanTime(256 + 2));
+        return pick(BoxCommands::setCanTime(*DeviceLink::instance(), 256 + 2));
     if (name == "can reporting on")
-        return ack(BoxCommands::setCanReporting(true));
+        return ack(BoxCommands::setCanReporting(*DeviceLink::instance(), true));
     if (name == "can reporting off")
-        return ack(BoxCommands::setCanReporting(false));
+        return ack(BoxCommands::setCanReporting(*DeviceLink::instance(), false));
     if (name == "factory reset")
-        return ack(BoxCommands::wifiFactoryReset());
+        return ack(BoxCommands::wifiFactoryReset(*DeviceLink::instance()));
     if (name == "ota start")
-        return pick(BoxCommands::otaStart(0x1234));
+        return pick(BoxCommands::otaStart(*DeviceLink::instance(), 0x1234));
     if (name == "ota result")
-        return pick(BoxCommands::otaResult());
+        return pick(BoxCommands::otaResult(*DeviceLink::instance()));
     return {false, QStringLiteral("unknown command")};
 }
 } // namespace
@@ -353,7 +353,7 @@ void TestCommands::handshakeOutcomes()
     else
         applyFault(uint8_t(code), fault);
 
-    QCOMPARE(int(BoxCommands::connect()), outcome);
+    QCOMPARE(int(BoxCommands::connect(*DeviceLink::instance())), outcome);
 }
 
 QTEST_GUILESS_MAIN(TestCommands)

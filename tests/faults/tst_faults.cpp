@@ -476,7 +476,7 @@ void TestFaults::settingsDialog()
     QFETCH(int, fault);
     WindowRig rig;
     rig.connectAccepted();
-    SettingDialog dialog;
+    SettingDialog dialog(*DeviceLink::instance());
     auto *label = child<QLabel>(dialog, "label_can_time");
     auto *read = child<QPushButton>(dialog, "pushButton_read_can_time");
     applyFault(rig.box(), fault, uint8_t(cmd));
@@ -833,7 +833,7 @@ void TestFaults::canBurstWhileDialogReadsCanTime()
     auto *table = rig.w<QTableView>("table_can_rx");
     rig.showTab(1);
     QVERIFY(canRxThreadOf(rig.window).isRunning());
-    SettingDialog dialog;
+    SettingDialog dialog(*DeviceLink::instance());
 
     auto *read = child<QPushButton>(dialog, "pushButton_read_can_time");
     auto *label = child<QLabel>(dialog, "label_can_time");
@@ -903,7 +903,7 @@ void TestFaults::repliesStayInStepWithFramesInFlight()
 #endif
     QTRY_VERIFY(rows->rowCount() > 200);
 
-    SettingDialog dialog;
+    SettingDialog dialog(*DeviceLink::instance());
     auto *read = child<QPushButton>(dialog, "pushButton_read_can_time");
     for (int value : {17, 99, 223}) {
         rig.box().setCanTime(uint8_t(value));
@@ -991,7 +991,7 @@ void TestFaults::unusableConfig()
     bool written = false;
     {
         MessageBoxRecorder boxes;
-        SettingDialog dialog;
+        SettingDialog dialog(*DeviceLink::instance());
         child<QRadioButton>(dialog, kind == "read-only" ? "radioButton_cn" : "radioButton_en")
             ->click();
         child<QCheckBox>(dialog, "checkBox_auto_connect")->click();

@@ -125,7 +125,7 @@ void SavedLogReadersTest::windowSaveIsReadFrameForFrame()
     MessageBoxRecorder boxes;
     QCOMPARE(DeviceLink::instance()->open(), 0);
     {
-        MainWindow window;
+        MainWindow window(*DeviceLink::instance());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.findChild<QTabWidget *>("tabWidget")->setCurrentIndex(1);
@@ -187,7 +187,7 @@ void SavedLogReadersTest::peerLogsOpenFrameForFrame()
         !run(QStringLiteral("log2asc"), {"-I", written, "-O", asc, "can0"}).startsWith("FAILED"));
     QVERIFY(!run(QStringLiteral("asc2log"), {"-I", asc, "-O", again}).startsWith("FAILED"));
 
-    MainWindow window;
+    MainWindow window(*DeviceLink::instance());
     for (const QString &path : {written, again}) {
         boxes.shown.clear();
         openFileChooser() = [path](QWidget *, const QString &, const QString &, const QString &,

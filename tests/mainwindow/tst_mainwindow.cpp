@@ -125,7 +125,7 @@ void TestMainWindow::constructionWithOrWithoutPicture()
     SimFixture sim;
     MessageBoxRecorder boxes;
     LogCapture log;
-    MainWindow window;
+    MainWindow window(*DeviceLink::instance());
 
     const QPixmap pic = window.findChild<QLabel *>("label_pic")->pixmap(Qt::ReturnByValue);
     QCOMPARE(!pic.isNull(), withPicture);
@@ -711,7 +711,7 @@ void TestMainWindow::unwritableConfigWarnsOnceAndKeepsValues()
     WindowRig rig;
     // A directory where the file should be: no user, root included, writes it.
     QVERIFY(QDir().mkdir(rig.dir.file("config.ini")));
-    SettingDialog dialog;
+    SettingDialog dialog(*DeviceLink::instance());
     const QString warning =
         QStringLiteral("配置文件 ./config.ini 无法写入，设置只在本次运行中有效");
 

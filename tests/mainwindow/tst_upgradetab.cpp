@@ -17,6 +17,8 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
+
 // The upgrade tab: choosing a file, the checks before a transfer, and one
 // transfer carried out through the window.
 class TestUpgradeTab : public QObject
@@ -282,9 +284,17 @@ void TestUpgradeTab::transferThroughTheWindow()
     connect(&guard, &QTimer::timeout, qApp, [] { qApp->exit(-99); });
     guard.start(120000);
 
+    // The receive thread reads on until "reporting off" is on the wire.
+    std::atomic<int> wireAtRxEnd{-1};
+    const auto rxEnd = connect(
+        &canRxThreadOf(rig.window), &QThread::finished, &rig.window,
+        [&] { wireAtRxEnd = rig.box().wire().size(); }, Qt::DirectConnection);
+
     start->click();
     // Reporting goes off first; the transfer starts on its answer.
     QVERIFY(rig.settle());
+    disconnect(rxEnd);
+    QCOMPARE(wireAtRxEnd.load(), everyTab ? 1 : -1);
     QVERIFY(ota.isRunning());
     QVERIFY(!rig.box().canReporting());
     QCOMPARE(rig.text("label_ota_result"), QString("进度:正在升级"));

@@ -26,7 +26,7 @@ struct WindowRig
     SimFixture sim;
     MessageBoxRecorder boxes;
     LogCapture log;
-    MainWindow window;
+    MainWindow window{*DeviceLink::instance()};
 
     SimBox &box() { return sim.box; }
 

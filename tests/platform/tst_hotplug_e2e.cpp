@@ -68,7 +68,7 @@ void HotplugE2eTest::initTestCase()
 
     m_boxes = std::make_unique<MessageBoxRecorder>();
     m_log = std::make_unique<LogCapture>();
-    m_window = std::make_unique<MainWindow>();
+    m_window = std::make_unique<MainWindow>(*DeviceLink::instance());
     HotplugSource *source = createSystemHotplugSource(m_window.get());
     QVERIFY2(source, "no udev monitor");
     m_window->attachHotplugSource(source);

@@ -121,7 +121,7 @@ void TestSettingDialog::languageButtonsFollowConfig()
     TempWorkDir dir;
     config()->set(Config::Language, language);
     QFile::remove(dir.file("config.ini"));
-    SettingDialog dialog;
+    SettingDialog dialog(*DeviceLink::instance());
     QCOMPARE(child<QRadioButton>(dialog, "radioButton_cn")->isChecked(), cn);
     QCOMPARE(child<QRadioButton>(dialog, "radioButton_en")->isChecked(), en);
     // Presetting the buttons is not a choice: nothing is written.
@@ -133,7 +133,7 @@ void TestSettingDialog::languageClickWritesOnlyAChange()
 {
     TempWorkDir dir;
     LogCapture log;
-    SettingDialog dialog;
+    SettingDialog dialog(*DeviceLink::instance());
     auto *cn = child<QRadioButton>(dialog, "radioButton_cn");
     auto *en = child<QRadioButton>(dialog, "radioButton_en");
 
@@ -169,7 +169,7 @@ void TestSettingDialog::configWritesKeepOtherKeys()
                                 "\n"
                                 "[extra]\n"
                                 "serial=0001\n");
-    SettingDialog dialog;
+    SettingDialog dialog(*DeviceLink::instance());
     child<QRadioButton>(dialog, "radioButton_en")->click();
     child<QCheckBox>(dialog, "checkBox_auto_connect")->click();
     auto *rowLimit = child<QSpinBox>(dialog, "spinBox_rx_row_limit");
@@ -209,7 +209,7 @@ void TestSettingDialog::autoConnectOnOpen()
     }
 
     // Showing the setting writes nothing, whatever its spelling.
-    SettingDialog dialog;
+    SettingDialog dialog(*DeviceLink::instance());
     QCOMPARE(child<QCheckBox>(dialog, "checkBox_auto_connect")->isChecked(), checked);
     QCOMPARE(dir.readFile("config.ini").toLatin1(), before);
     QCOMPARE(config()->get(Config::AutoConnect).toBool(), checked);
@@ -218,7 +218,7 @@ void TestSettingDialog::autoConnectOnOpen()
 void TestSettingDialog::autoConnectToggleWritesAndFollows()
 {
     TempWorkDir dir;
-    SettingDialog dialog;
+    SettingDialog dialog(*DeviceLink::instance());
     auto *box = child<QCheckBox>(dialog, "checkBox_auto_connect");
     QVERIFY(box->isChecked());
 
@@ -235,7 +235,7 @@ void TestSettingDialog::pageListSelectsMatchingPage()
 {
     TempWorkDir dir;
     LogCapture log;
-    SettingDialog dialog;
+    SettingDialog dialog(*DeviceLink::instance());
     auto *list = child<QListWidget>(dialog, "listWidget");
     auto *stack = child<QStackedWidget>(dialog, "stackedWidget");
     const char *pages[] = {"page", "page_4", "page_2", "page_3"};
@@ -268,7 +268,7 @@ void TestSettingDialog::canTimeUpdateSends()
     MessageBoxRecorder boxes;
     LogCapture log;
     openLink(sim);
-    SettingDialog dialog;
+    SettingDialog dialog(*DeviceLink::instance());
     QTest::keyClicks(child<QLineEdit>(dialog, "lineEdit_can_time"), typed);
     child<QPushButton>(dialog, "pushButton_update_can_time")->click();
     QVERIFY(waitForBoxWork(&dialog));
@@ -301,7 +301,7 @@ void TestSettingDialog::canTimeEmptyFieldSendsNothing()
     MessageBoxRecorder boxes;
     LogCapture log;
     openLink(sim);
-    SettingDialog dialog;
+    SettingDialog dialog(*DeviceLink::instance());
     child<QLineEdit>(dialog, "lineEdit_can_time")->setText(typed);
     child<QPushButton>(dialog, "pushButton_update_can_time")->click();
     QVERIFY(waitForBoxWork(&dialog));
@@ -332,7 +332,7 @@ void TestSettingDialog::unansweredCommandsWarn()
     openLink(sim);
     sim.box.setInstantTimeouts(true);
     sim.box.setFault(SimBox::Fault::Silent, cmd);
-    SettingDialog dialog;
+    SettingDialog dialog(*DeviceLink::instance());
     MessageBoxRecorder boxes(QMessageBox::Yes);
     pressDeviceButton(dialog, button);
     QVERIFY(waitForBoxWork(&dialog));
@@ -361,7 +361,7 @@ void TestSettingDialog::canTimeReadShowsReply()
     LogCapture log;
     openLink(sim);
     sim.box.setCanTime(uint8_t(boxValue));
-    SettingDialog dialog;
+    SettingDialog dialog(*DeviceLink::instance());
     child<QPushButton>(dialog, "pushButton_read_can_time")->click();
     QVERIFY(waitForBoxWork(&dialog));
 
@@ -379,7 +379,7 @@ void TestSettingDialog::canTimeNoReplyKeepsLabel()
     SimFixture sim;
     MessageBoxRecorder boxes;
     openLink(sim);
-    SettingDialog dialog;
+    SettingDialog dialog(*DeviceLink::instance());
     auto *label = child<QLabel>(dialog, "label_can_time");
     auto *read = child<QPushButton>(dialog, "pushButton_read_can_time");
 
@@ -422,7 +422,7 @@ void TestSettingDialog::factoryReset()
     LogCapture log;
     openLink(sim);
     sim.box.setWifi("changed", "secret");
-    SettingDialog dialog;
+    SettingDialog dialog(*DeviceLink::instance());
     dialog.show();
     child<QListWidget>(dialog, "listWidget")->setCurrentRow(3);
     auto *label = child<QLabel>(dialog, "label_factory");
@@ -478,11 +478,11 @@ void TestSettingDialog::deviceButtonsNeedConnection()
     TempWorkDir dir;
     SimFixture sim;
     MessageBoxRecorder boxes(QMessageBox::Yes);
-    SettingDialog dialog;
+    SettingDialog dialog(*DeviceLink::instance());
     // A handle without the connected flag: only the flag counts.
     QCOMPARE(DeviceLink::instance()->open(), 0);
-    CanRxThread frames;
-    BoxSession(frames).forgetBox();
+    CanRxThread frames(*DeviceLink::instance());
+    BoxSession(*DeviceLink::instance(), frames).forgetBox();
     sim.box.clearWire();
 
     pressDeviceButton(dialog, button);
@@ -509,7 +509,7 @@ void TestSettingDialog::deviceButtonsWaitForUpgrade()
     SimFixture sim;
     MessageBoxRecorder boxes(QMessageBox::Yes);
     openLink(sim);
-    SettingDialog dialog;
+    SettingDialog dialog(*DeviceLink::instance());
     {
         LinkClaimer upgrade;
         pressDeviceButton(dialog, button);
@@ -537,7 +537,7 @@ void TestSettingDialog::silentBoxLeavesDialogServingUntilPulled()
     openLink(sim);
     // Real time-outs: the command waits as long as a silent box makes it.
     sim.box.setFault(SimBox::Fault::Silent);
-    SettingDialog dialog;
+    SettingDialog dialog(*DeviceLink::instance());
     const QList<QPushButton *> buttons = {child<QPushButton>(dialog, "pushButton_read_can_time"),
                                           child<QPushButton>(dialog, "pushButton_update_can_time"),
                                           child<QPushButton>(dialog, "pushButto_wifi_factory")};
@@ -576,7 +576,7 @@ void TestSettingDialog::repliesStayWithDialogWhileCanRxRuns()
 
     std::atomic<int> frames{0};
     std::atomic<int> foreign{0};
-    CanRxThread rx;
+    CanRxThread rx(*DeviceLink::instance());
     connect(
         &rx, &CanRxThread::send_can_rx, &rx,
         [&](const QVector<CanFrame> &batch) {
@@ -593,7 +593,7 @@ void TestSettingDialog::repliesStayWithDialogWhileCanRxRuns()
     if (framesPerSecond > 0)
         QTRY_VERIFY(frames.load() > 0);
 
-    SettingDialog dialog;
+    SettingDialog dialog(*DeviceLink::instance());
     auto *label = child<QLabel>(dialog, "label_can_time");
     auto *edit = child<QLineEdit>(dialog, "lineEdit_can_time");
     for (int round = 0; round < 20; ++round) {
@@ -621,7 +621,7 @@ void TestSettingDialog::repliesStayWithDialogWhileCanRxRuns()
 void TestSettingDialog::closedDialogDeletesItself()
 {
     TempWorkDir dir;
-    QPointer<SettingDialog> dialog = new SettingDialog;
+    QPointer<SettingDialog> dialog = new SettingDialog(*DeviceLink::instance());
     dialog->show();
     QVERIFY(dialog->close());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

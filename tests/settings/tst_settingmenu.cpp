@@ -32,7 +32,7 @@ void TestSettingMenu::eachUseOpensAnIndependentDialog()
     TempWorkDir dir;
     SimFixture sim;
     MessageBoxRecorder boxes;
-    MainWindow window;
+    MainWindow window(*DeviceLink::instance());
     window.show();
     auto *action = window.findChild<QAction *>(QStringLiteral("actionsetting"));
     QVERIFY(action);

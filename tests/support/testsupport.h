@@ -1,6 +1,7 @@
 #pragma once
 
 #include "canframetype.h"
+#include "devicelink.h"
 #include "messagebox.h"
 #include "simsession.h"
 
@@ -17,6 +18,8 @@
 // A simulated box installed as the HID backend for one test, on a fresh link.
 class SimFixture : public SimSession
 {
+public:
+    SimFixture() : SimSession(*DeviceLink::instance()) {}
 };
 
 // Answers every message box and remembers what was shown.

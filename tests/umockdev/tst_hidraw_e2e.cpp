@@ -227,7 +227,7 @@ void HidrawE2eTest::commandReachesBoxAndReplyComesBack()
 
 void HidrawE2eTest::commandHandleDecodesReplies()
 {
-    HidCmdHandle handle;
+    HidCmdHandle handle(*DeviceLink::instance());
     QCOMPARE(handle.getSoftwareId(), latin1("ID\r\n\x03\0\xff", 7));
     QCOMPARE(handle.getSoftwareVersion(), QString::number(0x0A0D1113u));
     QCOMPARE(handle.getHardwareId(), QStringLiteral("20231105"));
@@ -245,7 +245,7 @@ void HidrawE2eTest::canFramesArriveInOrderAndIntact()
     LogCapture quiet; // one debug line per frame
     constexpr int kFrames = 400;
     FrameCollector sink;
-    CanRxThread thread;
+    CanRxThread thread(*DeviceLink::instance());
     startReceiving(thread, sink);
     // In batches the host keeps up with: hidraw drops what overflows its queue.
     for (int i = 0; i < kFrames; ++i) {
@@ -267,7 +267,7 @@ void HidrawE2eTest::generatedBurstArrivesComplete()
     LogCapture quiet;
     constexpr int kFrames = 1000;
     FrameCollector sink;
-    CanRxThread thread;
+    CanRxThread thread(*DeviceLink::instance());
     startReceiving(thread, sink);
     const quint64 before = m_dev->box()->generatedFramesRead();
     m_dev->box()->queueCanBurst(kFrames);
@@ -285,7 +285,7 @@ void HidrawE2eTest::repliesStayWithTheirCommandsWhileFramesStream()
 {
     LogCapture quiet;
     FrameCollector sink;
-    CanRxThread thread;
+    CanRxThread thread(*DeviceLink::instance());
     SimBox *box = m_dev->box();
     const quint64 before = box->generatedFramesRead();
     startReceiving(thread, sink);
@@ -313,7 +313,7 @@ void HidrawE2eTest::unplugWhileReadingThenReplugResumesFrames()
 {
     LogCapture quiet;
     FrameCollector sink;
-    CanRxThread thread;
+    CanRxThread thread(*DeviceLink::instance());
     startReceiving(thread, sink);
     m_dev->box()->setCanRate(500);
     QTRY_VERIFY_WITH_TIMEOUT(sink.count() >= 20, 10000);

@@ -222,7 +222,7 @@ void TstOtaTransfer::init()
 {
     m_sim = std::make_unique<SimFixture>();
     m_dir = std::make_unique<TempWorkDir>();
-    m_ota = std::make_unique<OtaHandle>();
+    m_ota = std::make_unique<OtaHandle>(*DeviceLink::instance());
     m_sim->box.setRestartTimeMs(kShortRestartMs);
     m_ota->setRestartPauseMs(kShortPauseMs);
     fillImage(*m_ota, 0);
