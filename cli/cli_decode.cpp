@@ -49,7 +49,7 @@ int cliDecode(CliContext &cli, const CliOptions &options)
             if (options.jsonl)
                 appendJsonFrame(block, frame, message, decoder.values(), decoder.count());
             else
-                appendCsvRows(block, frame, *message, decoder.values(), decoder.count());
+                decoder.appendCsvRows(block, frame);
             if (block.size() >= kBlockBytes) {
                 writeFailed = !writeBytes(cli, block);
                 block.clear();

@@ -32,21 +32,6 @@ int loadDatabases(CliContext &cli, const QStringList &files)
     return CLI_OK;
 }
 
-FrameDecoder::FrameDecoder(const DbcDatabase &db) : m_db(db)
-{
-    size_t most = 0;
-    for (const DbcMessage &m : db.messages)
-        most = std::max(most, m.signalList.size());
-    m_values.resize(most);
-}
-
-const DbcMessage *FrameDecoder::decode(const CanFrame &frame)
-{
-    const DbcMessage *message = m_db.standardMessage(frame.id);
-    m_count = message ? dbcDecodeInto(*message, frame.data, frame.length, m_values.data()) : 0;
-    return message;
-}
-
 namespace {
 void appendNumber(QByteArray &out, double value)
 {
@@ -90,6 +75,66 @@ void appendJsonString(QByteArray &out, const QString &text)
     out.append('"');
 }
 } // namespace
+
+FrameDecoder::FrameDecoder(const DbcDatabase &db) : m_db(db)
+{
+    size_t most = 0;
+    for (const DbcMessage &m : db.messages) {
+        most = std::max(most, m.signalList.size());
+        QByteArray field;
+        appendCsvField(field, m.name);
+        m_messageFields.push_back(field + ',');
+        std::vector<QByteArray> fields;
+        for (const DbcSignal &signal : m.signalList) {
+            field.clear();
+            appendCsvField(field, signal.name);
+            fields.push_back(field + ',');
+            field = ",";
+            appendCsvField(field, signal.unit);
+            fields.push_back(field + ',');
+        }
+        m_signalFields.push_back(std::move(fields));
+    }
+    m_values.resize(most);
+}
+
+const DbcMessage *FrameDecoder::decode(const CanFrame &frame)
+{
+    m_message = m_db.standardMessage(frame.id);
+    m_count = m_message ? dbcDecodeInto(*m_message, frame.data, frame.length, m_values.data()) : 0;
+    return m_message;
+}
+
+void FrameDecoder::appendCsvRows(QByteArray &out, const CanFrame &frame) const
+{
+    if (!m_message)
+        return;
+    const size_t messageIndex = size_t(m_message - m_db.messages.data());
+    const std::vector<QByteArray> &fields = m_signalFields[messageIndex];
+    char start[64];
+    QByteArray time;
+    appendSeconds(time, frame.timeUs);
+    const int startLength = std::snprintf(start, sizeof start, "%s,%s,", time.constData(),
+                                          directionText(frame.direction));
+    QByteArray id;
+    appendIdHex(id, frame.id);
+    for (int i = 0; i < m_count; ++i) {
+        const DbcValue &v = m_values[size_t(i)];
+        const size_t signalIndex = size_t(v.signal - m_message->signalList.data());
+        out.append(start, startLength);
+        out.append(id);
+        out.append(',');
+        out.append(m_messageFields[messageIndex]);
+        out.append(fields[2 * signalIndex]);
+        const bool ok = v.state == DbcValueState::Ok;
+        if (ok)
+            appendNumber(out, v.value);
+        out.append(fields[2 * signalIndex + 1]);
+        if (const QString *label = ok ? dbcLabel(*v.signal, v.raw) : nullptr)
+            appendCsvField(out, *label);
+        out.append('\n');
+    }
+}
 
 void appendSeconds(QByteArray &out, qint64 timeUs)
 {
@@ -144,35 +189,6 @@ void appendJsonFrame(QByteArray &out, const CanFrame &frame, const DbcMessage *m
             out.append("null");
     }
     out.append("}}\n");
-}
-
-void appendCsvRows(QByteArray &out, const CanFrame &frame, const DbcMessage &message,
-                   const DbcValue *values, int count)
-{
-    QByteArray start;
-    appendSeconds(start, frame.timeUs);
-    start.append(',');
-    start.append(directionText(frame.direction));
-    start.append(',');
-    appendIdHex(start, frame.id);
-    start.append(',');
-    appendCsvField(start, message.name);
-    start.append(',');
-    for (int i = 0; i < count; ++i) {
-        const DbcValue &v = values[i];
-        out.append(start);
-        appendCsvField(out, v.signal->name);
-        out.append(',');
-        const bool ok = v.state == DbcValueState::Ok;
-        if (ok)
-            appendNumber(out, v.value);
-        out.append(',');
-        appendCsvField(out, v.signal->unit);
-        out.append(',');
-        if (const QString *label = ok ? dbcLabel(*v.signal, v.raw) : nullptr)
-            appendCsvField(out, *label);
-        out.append('\n');
-    }
 }
 
 void appendMonitorText(QByteArray &out, const DbcMessage &message, const DbcValue *values,

@@ -27,11 +27,19 @@ public:
     const DbcMessage *decode(const CanFrame &frame);
     const DbcValue *values() const { return m_values.data(); }
     int count() const { return m_count; }
+    // One CSV row per signal of the frame decode() was last given:
+    // time,dir,id,message,signal,value,unit,label.
+    void appendCsvRows(QByteArray &out, const CanFrame &frame) const;
 
 private:
     const DbcDatabase &m_db;
+    const DbcMessage *m_message = nullptr;
     std::vector<DbcValue> m_values;
     int m_count = 0;
+    // The CSV fields of every message and signal, quoted where needed, made
+    // once: a million frames would otherwise convert them a million times.
+    std::vector<QByteArray> m_messageFields;
+    std::vector<std::vector<QByteArray>> m_signalFields; // "signal," ... ",unit,"
 };
 
 // The capture's time as saved: seconds and six decimals, "1733580000.000000".
@@ -45,9 +53,6 @@ const char *directionText(CanDirection direction);
 // (null without one) and signals {name: value} (null where not decodable).
 void appendJsonFrame(QByteArray &out, const CanFrame &frame, const DbcMessage *message,
                      const DbcValue *values, int count);
-// One CSV row per signal: time,dir,id,message,signal,value,unit,label.
-void appendCsvRows(QByteArray &out, const CanFrame &frame, const DbcMessage &message,
-                   const DbcValue *values, int count);
 // "  ; Message: Signal=value unit, ..." after a monitor line.
 void appendMonitorText(QByteArray &out, const DbcMessage &message, const DbcValue *values,
                        int count);
