@@ -62,8 +62,8 @@ int cliDecode(CliContext &cli, const CliOptions &options)
                         QStringLiteral("%1 cannot be read: %2").arg(name, file.errorString()));
     if (capture.problem != CaptureProblem::None)
         return cli.fail(CLI_REFUSED,
-                        QStringLiteral("%1:%2: cannot be read as a saved CAN frame (%3 such "
-                                       "lines passed over)")
+                        QStringLiteral("%1:%2: cannot be read as a saved CAN frame (lines passed "
+                                       "over: %3)")
                             .arg(name)
                             .arg(capture.line)
                             .arg(capture.skipped));
