@@ -315,14 +315,15 @@ private:
         const auto it = m_byFileId.find(quint32(fileId));
         return it == m_byFileId.end() ? nullptr : &m_db.messages[size_t(it->second)];
     }
+    // By name through an index: a file may name thousands of signals in
+    // as many statements.
     DbcSignal *signal(DbcMessage *m, const QString &name)
     {
         if (!m)
             return nullptr;
-        for (DbcSignal &s : m->signalList)
-            if (s.name == name)
-                return &s;
-        return nullptr;
+        const QHash<QString, int> &names = m_signalNames[size_t(m - m_db.messages.data())];
+        const auto it = names.constFind(name);
+        return it == names.cend() ? nullptr : &m->signalList[size_t(*it)];
     }
     // Reads "ID SIGNAL" naming a signal; null (warned) when there is none.
     bool signalRef(DbcSignal **out, DbcMessage **owner = nullptr)
@@ -437,6 +438,7 @@ private:
         m_current = int(m_db.messages.size());
         m_byFileId.emplace(quint32(id), m_current);
         m_db.messages.push_back(std::move(m));
+        m_signalNames.emplace_back();
     }
 
     void signalStatement(int line)
@@ -536,6 +538,9 @@ private:
             m.multiplexer = int(m.signalList.size());
         }
         ++m_signals;
+        QHash<QString, int> &names = m_signalNames[size_t(m_current)];
+        if (!names.contains(s.name))
+            names.insert(s.name, int(m.signalList.size()));
         m.signalList.push_back(std::move(s));
     }
 
@@ -743,6 +748,7 @@ private:
     QStringList m_warnings;
     DbcDatabase m_db;
     std::map<quint32, int> m_byFileId;
+    std::vector<QHash<QString, int>> m_signalNames; // per message, first of a name
     std::set<std::string> m_unknown;
     int m_current = -1;
     int m_signals = 0;
