@@ -2,6 +2,7 @@
 #include "canreporting.h"
 #include "canrxthread.h"
 #include "cansaveformat.h"
+#include "clidbc.h"
 #include "clioutput.h"
 #include "clitable.h"
 #include "stopsignal.h"
@@ -31,7 +32,7 @@ int checkMonitorInput(CliContext &cli, const CliOptions &options)
         return cli.fail(
             CLI_REFUSED,
             QStringLiteral("monitor: --seconds is at most %1").arg(qint64(kMaxSeconds)));
-    return CLI_OK;
+    return loadDatabases(cli, options.dbcFiles);
 }
 
 // Every way of ending (count, time, a stop signal, a failed write, the box
@@ -40,6 +41,8 @@ int cliMonitor(CliContext &cli, const CliOptions &options)
 {
     const qint64 count = options.count;
     const CanSaveFormat format = options.csv ? CanSaveFormat::Csv : CanSaveFormat::CandumpLog;
+    const DbcDatabase noDatabase;
+    FrameDecoder decoder(cli.dbc ? *cli.dbc : noDatabase);
     CanRxThread reader(cli.link);
     QEventLoop loop;
     qint64 printed = 0;
@@ -52,10 +55,21 @@ int cliMonitor(CliContext &cli, const CliOptions &options)
             for (const CanFrame &frame : frames) {
                 if ((count >= 0 && printed >= count) || writeFailed)
                     return;
-                // The same lines as the window's Save.
+                // The same lines as the window's Save; a decoded frame's
+                // signals after its line.
                 QByteArray line;
-                appendCanSaveLine(line, format, frame);
-                if (!writeData(cli, QString::fromLatin1(line))) {
+                const DbcMessage *message = decoder.decode(frame);
+                if (options.jsonl) {
+                    appendJsonFrame(line, frame, message, decoder.values(), decoder.count());
+                } else {
+                    appendCanSaveLine(line, format, frame);
+                    if (message) {
+                        line.chop(1);
+                        appendMonitorText(line, *message, decoder.values(), decoder.count());
+                        line.append('\n');
+                    }
+                }
+                if (!writeData(cli, QString::fromUtf8(line))) {
                     writeFailed = true;
                     loop.quit();
                     return;

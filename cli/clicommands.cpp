@@ -218,7 +218,34 @@ bool readStartAt(const QString &value, CliOptions &options)
 bool readSaveFormat(const QString &value, CliOptions &options)
 {
     options.csv = value == QLatin1String("csv");
-    return options.csv || value == QLatin1String("log");
+    options.jsonl = value == QLatin1String("jsonl");
+    return options.csv || options.jsonl || value == QLatin1String("log");
+}
+
+bool readDecodeFormat(const QString &value, CliOptions &options)
+{
+    options.jsonl = value == QLatin1String("jsonl");
+    return options.jsonl || value == QLatin1String("csv");
+}
+
+bool readDbc(const QString &value, CliOptions &options)
+{
+    options.dbcFiles << value;
+    return !value.isEmpty();
+}
+
+QString dbcArguments(CliOptions &options)
+{
+    if (options.dbcFiles.isEmpty())
+        return QStringLiteral("decode: --dbc FILE is needed");
+    return QString();
+}
+
+QString monitorArguments(CliOptions &options)
+{
+    if (options.csv && !options.dbcFiles.isEmpty())
+        return QStringLiteral("monitor: --dbc goes with --format log or jsonl");
+    return QString();
 }
 
 bool readListFormat(const QString &value, CliOptions &options)
@@ -245,24 +272,43 @@ QString readArguments(const CliCommand &command, const QStringList &args, CliOpt
 {
     const QString wrong =
         command.wrong ? QString::fromLatin1(command.wrong) : wrongArguments(command.name);
-    if (args.size() < command.minArgs)
-        return wrong;
-    options.args = args.mid(0, command.maxArgs);
+    auto option = [&](const QString &word) {
+        return std::find_if(command.options.begin(), command.options.end(),
+                            [&](const CliOption &o) { return word == QLatin1String(o.name); });
+    };
+    QStringList rest;
+    if (command.anyOrder) {
+        for (int i = 0; i < args.size(); ++i) {
+            if (!args.at(i).startsWith(QLatin1String("--"))) {
+                options.args << args.at(i);
+                continue;
+            }
+            rest << args.at(i);
+            const auto known = option(args.at(i));
+            if ((known == command.options.end() || known->takesValue) && i + 1 < args.size())
+                rest << args.at(++i);
+        }
+        if (options.args.size() < command.minArgs || options.args.size() > command.maxArgs)
+            return wrong;
+    } else {
+        if (args.size() < command.minArgs)
+            return wrong;
+        options.args = args.mid(0, command.maxArgs);
+        rest = args.mid(options.args.size());
+    }
     const QString prefix = QLatin1String(command.name) + QLatin1String(": ");
     QStringList seen;
-    for (int i = options.args.size(); i < args.size(); ++i) {
-        const QString opt = args.at(i);
-        const auto known =
-            std::find_if(command.options.begin(), command.options.end(),
-                         [&](const CliOption &o) { return opt == QLatin1String(o.name); });
+    for (int i = 0; i < rest.size(); ++i) {
+        const QString opt = rest.at(i);
+        const auto known = option(opt);
         const bool takesValue = known == command.options.end() || known->takesValue;
-        if (seen.contains(opt))
+        if (seen.contains(opt) && !(known != command.options.end() && known->repeats))
             return command.namesOption ? prefix + QStringLiteral("%1 given twice").arg(opt) : wrong;
         seen << opt;
-        if (takesValue && i + 1 >= args.size())
+        if (takesValue && i + 1 >= rest.size())
             return command.namesOption ? prefix + QStringLiteral("%1 needs a value").arg(opt)
                                        : wrong;
-        const QString value = takesValue ? args.at(++i) : QString();
+        const QString value = takesValue ? rest.at(++i) : QString();
         if (known == command.options.end() || !known->read(value, options))
             return command.namesOption ? prefix + QStringLiteral("bad option %1 %2").arg(opt, value)
                                        : wrong;
@@ -351,8 +397,12 @@ const std::vector<CliCommand> &cliCommands()
         {"--period", readPeriod}, {"--count", readCount}, {"--seconds", readSeconds}};
     static const std::vector<CliOption> replayOptions = {
         {"--speed", readSpeed}, {"--loop", readLoops}, {"--start-at", readStartAt}};
-    static const std::vector<CliOption> monitorOptions = {
-        {"--count", readCount}, {"--seconds", readSeconds}, {"--format", readSaveFormat}};
+    static const std::vector<CliOption> monitorOptions = {{"--count", readCount},
+                                                          {"--seconds", readSeconds},
+                                                          {"--format", readSaveFormat},
+                                                          {"--dbc", readDbc, true, true}};
+    static const std::vector<CliOption> decodeOptions = {{"--format", readDecodeFormat},
+                                                         {"--dbc", readDbc, true, true}};
     static const std::vector<CliOption> slcanOptions = {{"--link", readLink}};
     static const std::vector<CliOption> none;
     // Usage errors that name the option at fault, or one text for all.
@@ -383,10 +433,18 @@ const std::vector<CliCommand> &cliCommands()
          "as the box takes them; a time that goes back is no gap),\n"
          "N times, from S seconds into it; a regular file only",
          1, 1, replayOptions, cliReplay, nullptr, checkReplayInput, true, namesOption},
-        {"monitor", "[--count N] [--seconds S] [--format log|csv]",
+        {"monitor", "[--count N] [--seconds S] [--format log|csv|jsonl] [--dbc FILE]...",
          "print received CAN frames (candump log format by default);\n"
-         "N up to 2147483647, S up to 2000000",
-         0, 0, monitorOptions, cliMonitor, nullptr, checkMonitorInput, true, namesOption},
+         "N up to 2147483647, S up to 2000000; with --dbc each line\n"
+         "ends in \"  ; Message: Signal=value unit, ...\", jsonl prints\n"
+         "one JSON object per frame with its signals",
+         0, 0, monitorOptions, cliMonitor, monitorArguments, checkMonitorInput, true, namesOption},
+        {"decode", "--dbc FILE [--dbc FILE]... CAPTURE [--format csv|jsonl]",
+         "decode a capture saved as .log or .csv with the DBC files\n"
+         "(the first one wins where they share an identifier): one CSV\n"
+         "row per signal, or one JSON object per frame; opens no box",
+         1, 1, decodeOptions, cliDecode, dbcArguments, checkDecodeInput, false, namesOption,
+         nullptr, true},
         {"upgrade", "FILE", "check FILE and upgrade the box's firmware", 1, 1, none, cliUpgrade,
          nullptr, checkUpgradeInput},
         {"slcan", "[--link PATH]",

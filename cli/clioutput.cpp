@@ -2,12 +2,25 @@
 
 #include "clitable.h"
 
+#include <QIODevice>
+
 bool writeData(CliContext &cli, const QString &text)
 {
     if (cli.out.status() != QTextStream::Ok)
         return false;
     cli.out << text;
     cli.out.flush();
+    return cli.out.status() == QTextStream::Ok;
+}
+
+bool writeBytes(CliContext &cli, const QByteArray &bytes)
+{
+    if (cli.out.status() != QTextStream::Ok)
+        return false;
+    cli.out.flush();
+    QIODevice *device = cli.out.device();
+    if (!bytes.isEmpty() && device->write(bytes) != bytes.size())
+        cli.out.setStatus(QTextStream::WriteFailed);
     return cli.out.status() == QTextStream::Ok;
 }
 

@@ -12,6 +12,9 @@ class CliContext;
 // to it has failed (later writes are not tried).
 bool writeData(CliContext &cli, const QString &text);
 
+// The same for bytes already UTF-8, written as they are.
+bool writeBytes(CliContext &cli, const QByteArray &bytes);
+
 // Flushes what is left; true when every write so far went through.
 bool outputWritten(CliContext &cli);
 

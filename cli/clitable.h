@@ -8,12 +8,14 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
 class DeviceLink;
 class QIODevice;
 struct BoxInfo;
+struct DbcDatabase;
 
 // Where a command writes: its data to `out` (see clioutput.h), everything
 // said to a person, in English, to `err`; the box is reached through `link`.
@@ -59,6 +61,8 @@ public:
     // What checkInput read for run: the upgrade's image, the replay's frames.
     QByteArray input;
     QVector<ReplayFrame> replayFrames;
+    // The --dbc databases as one, read by checkInput; null without --dbc.
+    std::shared_ptr<const DbcDatabase> dbc;
 };
 
 // A command line as read once, before anything runs: the arguments before
@@ -81,9 +85,12 @@ struct CliOptions
     double speed = 1;
     qint64 loops = 1;
     double startAt = 0;
-    // monitor --format csv, list --format json.
+    // monitor and decode --format csv or jsonl, list --format json.
     bool csv = false;
     bool json = false;
+    bool jsonl = false;
+    // monitor and decode --dbc, in the order given.
+    QStringList dbcFiles;
     // slcan --link.
     QString link;
     // factory-reset --yes.
@@ -97,6 +104,8 @@ struct CliOption
     const char *name;
     bool (*read)(const QString &value, CliOptions &options);
     bool takesValue = true;
+    // May be given more than once (--dbc A --dbc B).
+    bool repeats = false;
 };
 
 // One command of votkbox-cli: the help, the reading of its arguments and the
@@ -128,6 +137,9 @@ struct CliCommand
     // value"); otherwise it is `wrong`, or "wrong arguments for NAME".
     bool namesOption = false;
     const char *wrong = nullptr;
+    // The arguments may come after the options too ("decode --dbc F CAPTURE"):
+    // a word that starts with "--" is an option, any other an argument.
+    bool anyOrder = false;
 };
 
 // Every command, in the order of the help.
@@ -148,6 +160,7 @@ int cliReplay(CliContext &cli, const CliOptions &options);
 int cliMonitor(CliContext &cli, const CliOptions &options);
 int cliUpgrade(CliContext &cli, const CliOptions &options);
 int cliSlcan(CliContext &cli, const CliOptions &options);
+int cliDecode(CliContext &cli, const CliOptions &options);
 
 // Their checks of arguments (usage) and of input (refused).
 QString sendArguments(CliOptions &options);
@@ -158,3 +171,4 @@ int checkReplayInput(CliContext &cli, const CliOptions &options);
 int checkMonitorInput(CliContext &cli, const CliOptions &options);
 int checkUpgradeInput(CliContext &cli, const CliOptions &options);
 int checkSlcanInput(CliContext &cli, const CliOptions &options);
+int checkDecodeInput(CliContext &cli, const CliOptions &options);

@@ -62,6 +62,11 @@ void CliTest::initTestCase()
         {"identifier-800.log", "(1.000000) can0 100#00\n(1.100000) can0 00000800#00\n"},
         {"nine-bytes.csv", "time,id,len,data\n1.000000,100,9,000102030405060708\n"},
         {"backwards.log", "(10.000000) can0 100#\n(5.000000) can0 101#\n(5.100000) can0 102#\n"},
+        {"demo.dbc", "BO_ 2015 Request: 8 T\n SG_ Service : 8|8@1+ (1,0) [0|0] \"\" T\n"
+                     " SG_ Pid : 16|8@1+ (0.5,0) [0|0] \"km/h\" T\n"
+                     " SG_ Long : 31|8@0+ (1,0) [0|0] \"\" T\n"
+                     "VAL_ 2015 Service 1 \"CURRENT, \\\"LIVE\\\"\";\n"},
+        {"broken.dbc", "BO_ 2015 Request: 8 T\n SG_ Service : 8|8@3+ (1,0) [0|0] \"\" T\n"},
     };
     for (const auto &capture : captures) {
         QFile file(m_dir.filePath(capture.first));
@@ -189,6 +194,21 @@ void CliTest::command_data()
         false);
     row("monitor csv", none, {"monitor", "--count", "2", "--format", "csv"}, 0,
         QString("time,id,len,data,dir\n(%1){2}").arg(csvRow), false);
+    // One row per signal of a known frame, quoted where needed; the signal
+    // the frame is too short for has no value.
+    row("decode", absent, {"decode", "--dbc", "demo.dbc", "capture.log"}, 0,
+        "time,dir,id,message,signal,value,unit,label\n"
+        "1733580000\\.000000,Rx,7DF,Request,Service,1,,\"CURRENT, \"\"LIVE\"\"\"\n"
+        "1733580000\\.000000,Rx,7DF,Request,Pid,6,km/h,\n"
+        "1733580000\\.000000,Rx,7DF,Request,Long,,,\n",
+        false);
+    row("decode jsonl", absent, {"decode", "capture.log", "--dbc", "demo.dbc", "--format", "jsonl"},
+        0,
+        "\\{\"time\":1733580000\\.000000,\"dir\":\"Rx\",\"id\":\"7DF\",\"data\":\"02010C\","
+        "\"message\":\"Request\",\"signals\":\\{\"Service\":1,\"Pid\":6,\"Long\":null\\}\\}\n",
+        false);
+    rowSaying("decode, broken DBC", absent, {"decode", "--dbc", "broken.dbc", "capture.log"}, 4, "",
+              "votkbox-cli: broken.dbc:2:20: [^\n]*\n");
     row("monitor, bad format", none, {"monitor", "--format", "pcap"}, 1, "", true);
     row("monitor, --count twice", absent, {"monitor", "--count", "1", "--count", "2"}, 1, "", true);
     row("monitor, --seconds beyond the maximum", absent, {"monitor", "--seconds", "2147484"}, 4, "",
