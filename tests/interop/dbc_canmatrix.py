@@ -72,41 +72,41 @@ def make_database(rng, path):
         frame = canmatrix.Frame("Msg%d" % m, arbitration_id=canmatrix.ArbitrationId(frame_id),
                                 size=dlc)
         taken = set()
-        specs = []
+        plans = []
         muxed = rng.random() < 0.3
         if muxed:
             mux = dict(name="Mux%d" % m, start=0, size=2, order="intel", is_float=False,
                        signed=False, factor=1.0, offset=0.0, multiplexer=True)
             taken.update(bits_of("intel", 0, 2))
-            specs.append(mux)
+            plans.append(mux)
         for s in range(rng.randint(1, 6)):
-            spec = random_signal(rng, "S%d_%d" % (m, s), taken, dlc, big=s == 0 and not muxed)
-            if spec:
-                specs.append(spec)
+            plan = random_signal(rng, "S%d_%d" % (m, s), taken, dlc, big=s == 0 and not muxed)
+            if plan:
+                plans.append(plan)
         if muxed:
             # Branches share the bits after the multiplexer.
             branch_taken = set(taken)
             for value in range(3):
-                spec = random_signal(rng, "B%d_%d" % (m, value), set(branch_taken), dlc, False)
-                if spec:
-                    spec["mux_val"] = value
-                    specs.append(spec)
-        for spec in specs:
-            little = spec["order"] == "intel"
-            signal = canmatrix.Signal(spec["name"], size=spec["size"], is_little_endian=little,
-                                      is_signed=spec["signed"], factor=spec["factor"],
-                                      offset=spec["offset"], is_float=spec["is_float"],
+                plan = random_signal(rng, "B%d_%d" % (m, value), set(branch_taken), dlc, False)
+                if plan:
+                    plan["mux_val"] = value
+                    plans.append(plan)
+        for plan in plans:
+            little = plan["order"] == "intel"
+            signal = canmatrix.Signal(plan["name"], size=plan["size"], is_little_endian=little,
+                                      is_signed=plan["signed"], factor=plan["factor"],
+                                      offset=plan["offset"], is_float=plan["is_float"],
                                       unit="u" if rng.random() < 0.5 else "",
-                                      multiplex="Multiplexor" if spec.get("multiplexer")
-                                      else spec.get("mux_val"))
+                                      multiplex="Multiplexor" if plan.get("multiplexer")
+                                      else plan.get("mux_val"))
             # The DBC's own numbering; canmatrix keeps another inside.
-            signal.set_startbit(spec["start"], bitNumbering=1, startLittle=little)
-            if not spec["is_float"] and spec["size"] <= 16 and rng.random() < 0.4:
-                for raw in rng.sample(range(-3 if spec["signed"] else 0, 8), 3):
+            signal.set_startbit(plan["start"], bitNumbering=1, startLittle=little)
+            if not plan["is_float"] and plan["size"] <= 16 and rng.random() < 0.4:
+                for raw in rng.sample(range(-3 if plan["signed"] else 0, 8), 3):
                     signal.add_values(raw, "V%d" % raw)
             frame.add_signal(signal)
         db.add_frame(frame)
-        meant[frame_id] = specs
+        meant[frame_id] = plans
     canmatrix.formats.dumpp({"": db}, path)
     return meant
 
@@ -118,8 +118,8 @@ def check_written(path, meant):
     for name, start, size, order, sign in re.findall(
             r"SG_ (\w+)\s*(?:M|m\d+)?\s*:\s*(\d+)\|(\d+)@([01])([+-])", text):
         found[name] = (int(start), int(size), "intel" if order == "1" else "motorola", sign == "-")
-    for specs in meant.values():
-        for s in specs:
+    for plans in meant.values():
+        for s in plans:
             want = (s["start"], s["size"], s["order"], s["signed"])
             if found.get(s["name"]) != want:
                 sys.exit("canmatrix wrote %s as %s, meant %s" % (s["name"], found.get(s["name"]),
@@ -134,8 +134,8 @@ def close(a, b, scale):
     return abs(a - b) <= 1e-9 * max(abs(a), abs(b), scale)
 
 
-def compare_decode(cli, path, log, rng, specs_by_id):
-    ids = sorted(specs_by_id)
+def compare_decode(cli, path, log, rng, plans_by_id):
+    ids = sorted(plans_by_id)
     frames = []
     with open(log, "w") as f:
         for i in range(FRAMES // DATABASES):
@@ -180,11 +180,11 @@ def compare_decode(cli, path, log, rng, specs_by_id):
     return checked
 
 
-def compare_encode(encoder, path, rng, specs_by_id):
+def compare_encode(encoder, path, rng, plans_by_id):
     loaded = canmatrix.formats.loadp_flat(path)
     asks = []
-    for frame_id, specs in specs_by_id.items():
-        for s in specs:
+    for frame_id, plans in plans_by_id.items():
+        for s in plans:
             if "mux_val" in s or s.get("multiplexer"):
                 continue
             if s["is_float"]:
