@@ -75,11 +75,7 @@ MainWindow::MainWindow(DeviceLink &link, QWidget *parent)
         std::fprintf(stderr, "votkbox: %s\n", text.toLocal8Bit().constData());
     });
 
-    connect(&m_ota, &OtaHandle::sig_send_ota_progress, this, &MainWindow::slt_update_ota_progress);
-    connect(&m_ota, &OtaHandle::sig_ota_restarting, this, &MainWindow::showOtaRestarting);
-    connect(&m_ota, &OtaHandle::sig_ota_verdict, this, &MainWindow::showOtaVerdict);
-    // Queued behind the verdict: the window is set right after it is shown.
-    connect(&m_ota, &QThread::finished, this, [this] { upgradeFinished(); });
+    setUpUpgradeTab();
 
     // Each field owns its validator.
     const QRegExp hex(QStringLiteral("[a-fA-F0-9 ]+$"), Qt::CaseSensitive, QRegExp::RegExp);
@@ -92,8 +88,6 @@ MainWindow::MainWindow(DeviceLink &link, QWidget *parent)
         for (QLineEdit *field : {row.first, row.second})
             connect(field, &QLineEdit::returnPressed, this,
                     [this, row] { sendCanRow(row.first, row.second); });
-
-    ui->label_ota_result->setText(tr("进度："));
 
     ui->lineEdit_wifi_name->setMaxLength(15);
     ui->lineEdit_wifi_pwd->setMaxLength(15);

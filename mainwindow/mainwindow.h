@@ -76,9 +76,6 @@ private slots:
     void table_can_rx_delete();
     void table_can_rx_delete_all();
     void show_table_can_rx_menu();
-    void on_button_select_file_clicked();
-    void on_pushButton_ota_clicked();
-    void slt_update_ota_progress(int value);
     void on_lineEdit_can_data_textChanged(QString text);
     void on_tabWidget_currentChanged(int index);
     void on_action_exit_triggered();
@@ -171,10 +168,10 @@ private:
     void reformatCanData(QLineEdit *dataField);
     // The warning for a refused WiFi name or password; empty when none.
     static QString wifiRefusalText(WifiTextProblem problem);
-    void setUpgradeControlsEnabled(bool enabled);
+    // The upgrade tab works the window's transfer; the window decides whether
+    // one may start and what follows its end.
+    void setUpUpgradeTab();
     void upgradeFinished();
-    void showOtaVerdict(OtaVerdict verdict);
-    void showOtaRestarting();
 
     // The box's link; it outlives the window.
     DeviceLink &m_link;
@@ -210,8 +207,6 @@ private:
     // The box's commands run on its device thread, never on the GUI thread;
     // the receive thread is the link's frame sink for the window's lifetime.
     BoxSession m_session{m_link, m_canRx};
-    // The transfer waits for the box's reporting to go off before it starts.
-    bool m_upgradeStarting = false;
     // Where plug events come from; while there is one, a pulled box is told
     // by its removal and needs no probing.
     QPointer<HotplugSource> m_plugEvents;

@@ -4,6 +4,7 @@
 #include "boxcommands.h"
 #include "devicelink.h"
 #include "messagebox.h"
+#include "upgradetab.h"
 #include "windowlog.h"
 
 void MainWindow::on_pushButton_connect_clicked()
@@ -116,7 +117,7 @@ void MainWindow::syncStatusBar(bool connected)
 
 bool MainWindow::upgradeInProgress(bool tellUser)
 {
-    const bool busy = m_upgradeStarting || m_ota.isRunning() || m_link.isClaimedByOther();
+    const bool busy = ui->tab_upgrade->isUpgrading() || m_link.isClaimedByOther();
     if (busy && tellUser)
         MessageBox::information(this, tr("信息"), tr("正在升级固件，请稍候"));
     return busy;

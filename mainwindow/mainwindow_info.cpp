@@ -4,6 +4,7 @@
 #include "devicethread.h"
 #include "hidcmdhandle.h"
 #include "messagebox.h"
+#include "upgradetab.h"
 #include "wifitext.h"
 #include "windowlog.h"
 
@@ -87,7 +88,7 @@ void MainWindow::setBoxBusy(bool busy)
     // the upgrade, which would take the link from under it.
     ui->pushButton->setEnabled(idle);
     ui->pushButton_2->setEnabled(idle);
-    ui->pushButton_ota->setEnabled(idle && !upgradeInProgress(false));
+    ui->tab_upgrade->setStartEnabled(idle && !upgradeInProgress(false));
     ui->pushButton_connect->setEnabled(idle && !m_session.isAccepted());
 }
 

@@ -118,52 +118,52 @@
         <translation>Frames: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="85"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="76"/>
         <source>标识符大于 FFFF</source>
         <translation>identifier above FFFF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="87"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="78"/>
         <source>数据超过 64 个字节</source>
         <translation>more than 64 data bytes</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="91"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="82"/>
         <source>不是帧的格式</source>
         <translation>not a frame line</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="96"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="87"/>
         <source>打开</source>
         <translation>Open</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="113"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="104"/>
         <source>无法打开文件：%1</source>
         <translation>Cannot open the file: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="122"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="113"/>
         <source>第 %1 行无法读取（%2），文件中没有可显示的帧</source>
         <translation>Line %1 cannot be read (%2); the file holds no frame to show</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="126"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="117"/>
         <source>文件中没有帧</source>
         <translation>The file holds no frames</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="132"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="123"/>
         <source>接收窗口 - %1</source>
         <translation>Trace window - %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="136"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="127"/>
         <source>第 %1 行无法读取（%2），已跳过；共跳过 %3 行，其余已载入</source>
         <translation>Line %1 cannot be read (%2) and was skipped; %3 lines skipped in all, the rest is loaded</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="142"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="133"/>
         <source>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</source>
         <translation>The file holds %1 frames, more than the row limit; only the last %2 are shown</translation>
     </message>
@@ -179,13 +179,13 @@
         <location filename="../mainwindow/mainwindow.ui" line="37"/>
         <location filename="../mainwindow/mainwindow_can.cpp" line="82"/>
         <location filename="../mainwindow/mainwindow_can.cpp" line="87"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="19"/>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="24"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="75"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="119"/>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="74"/>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="82"/>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="84"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="30"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="78"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="122"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="128"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="139"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="141"/>
         <source>信息</source>
         <translation>Information</translation>
     </message>
@@ -324,42 +324,42 @@
         <translation>Next</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1140"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1046"/>
         <source>文件(&amp;F)</source>
         <translation>&amp;File</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1147"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1053"/>
         <source>视图(&amp;V)</source>
         <translation>&amp;View</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1154"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1060"/>
         <source>关于(&amp;A)</source>
         <translation>&amp;About</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1165"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1071"/>
         <source>设置(&amp;S)</source>
         <translation>&amp;Settings</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1170"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1076"/>
         <source>退出(&amp;X)</source>
         <translation>E&amp;xit</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1178"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1084"/>
         <source>接收窗口(&amp;T)</source>
         <translation>&amp;Trace window</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1183"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1089"/>
         <source>打开…(&amp;O)</source>
         <translation>&amp;Open…</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1191"/>
+        <location filename="../mainwindow/mainwindow.ui" line="1097"/>
         <source>关于VOTK(&amp;V)</source>
         <translation>About &amp;VOTK</translation>
     </message>
@@ -401,43 +401,27 @@
         <translation>Firmware upgrade</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1065"/>
-        <source>选择文件</source>
-        <translation>Choose file</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1091"/>
-        <source>升级固件</source>
-        <translation>Upgrade</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1123"/>
-        <location filename="../mainwindow/mainwindow.cpp" line="84"/>
-        <source>进度：</source>
-        <translation>Progress:</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="221"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="211"/>
         <source>关于</source>
         <translation>About</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="221"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="211"/>
         <source>VOTK-Tarnwell 1.2</source>
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="119"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="122"/>
         <source>正在升级固件，请稍候</source>
         <translation>Firmware upgrade in progress, please wait</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="121"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="144"/>
         <source>删除</source>
         <translation>Delete</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="122"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="145"/>
         <source>全部删除</source>
         <translation>Delete all</translation>
     </message>
@@ -452,248 +436,181 @@
         <translation>Wrong CAN data: enter up to 8 bytes of 1 or 2 hex digits separated by single spaces, or an even number of hex digits (at most 16) without spaces</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="25"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="36"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="38"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="50"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="31"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="41"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="43"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="55"/>
         <source>VOTK连接失败</source>
         <translation>VOTK connection failed</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="26"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="32"/>
         <source>VOTK设备拒绝进入USB模式</source>
         <translation>The VOTK box refused USB mode</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="36"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="41"/>
         <source>未找到VOTK设备，请检查USB线</source>
         <translation>No VOTK box found; check the USB cable</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="39"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="44"/>
         <source>没有访问VOTK设备的权限：请安装udev规则 %1，然后重新插拔设备</source>
         <translation>No permission to open the VOTK box: install the udev rule %1, then unplug and replug the box</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="48"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="53"/>
         <source>无法锁定VOTK设备，未打开设备</source>
         <translation>The VOTK box could not be locked, so it was not opened</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="62"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="66"/>
         <source>VOTK已连接</source>
         <translation>Connected</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="75"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="78"/>
         <source>VOTK未连接</source>
         <translation>VOTK not connected</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="93"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="96"/>
         <source>VOTK已断开</source>
         <translation>Disconnected</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="82"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="139"/>
         <source>WIFI信息已设置</source>
         <translation>WiFi information set</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="84"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="141"/>
         <source>WIFI信息设置失败</source>
         <translation>Failed to set the WiFi information</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="47"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="101"/>
         <source>WIFI名称不能为空</source>
         <translation>The WiFi name must not be empty</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="49"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="103"/>
         <source>WIFI名称不能包含“,”</source>
         <translation>The WiFi name must not contain &quot;,&quot;</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="51"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="105"/>
         <source>WIFI名称只能包含西文字符（Latin-1），不支持中文等</source>
         <translation>The WiFi name may only contain Latin-1 characters (no Chinese etc.)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="53"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="107"/>
         <source>WIFI密码不能包含“,”</source>
         <translation>The WiFi password must not contain &quot;,&quot;</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="55"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="109"/>
         <source>WIFI密码只能包含西文字符（Latin-1），不支持中文等</source>
         <translation>The WiFi password may only contain Latin-1 characters (no Chinese etc.)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="27"/>
-        <source>打开升级文件</source>
-        <translation>Open upgrade file</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="27"/>
-        <source>升级文件(*.ota)</source>
-        <translation>Upgrade files (*.ota)</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="41"/>
-        <source>进度:请先选择升级文件</source>
-        <translation>Progress: choose an upgrade file first</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="53"/>
-        <source>进度:升级文件打开失败</source>
-        <translation>Progress: cannot open the file</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="57"/>
-        <source>进度:升级文件校验错误</source>
-        <translation>Progress: file checksum error</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="60"/>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="67"/>
-        <source>进度:升级文件大小错误</source>
-        <translation>Progress: file size error</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="63"/>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="113"/>
-        <source>进度:升级文件错误</source>
-        <translation>Progress: file error</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="71"/>
-        <source>进度:正在升级</source>
-        <translation>Progress: upgrading</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="92"/>
-        <source>设备重启中，请稍候</source>
-        <translation>The box is restarting, please wait</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="100"/>
-        <source>停在 %p%</source>
-        <translation>Stopped at %p%</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="110"/>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="50"/>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="93"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="113"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="43"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="57"/>
         <source>USB线连接</source>
         <translation>USB cable connected</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="110"/>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="104"/>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="107"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="113"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="97"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="101"/>
         <source>USB线断开</source>
         <translation>USB cable disconnected</translation>
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="530"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="134"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="143"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="151"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="177"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="157"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="166"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="174"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="201"/>
         <source>保存</source>
         <translation>Save</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="88"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="111"/>
         <source>已接收: %1</source>
         <translation>Received: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="89"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="112"/>
         <source>速率: %1 帧/秒</source>
         <translation>Rate: %1 frames/s</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="90"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="113"/>
         <source>超限移除: %1</source>
         <translation>Over limit: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="131"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="154"/>
         <source>candump 日志 (*.log)</source>
         <translation>candump log (*.log)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="132"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="155"/>
         <source>CSV 文件 (*.csv)</source>
         <translation>CSV file (*.csv)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="143"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="166"/>
         <source>请使用 .log 或 .csv 文件名</source>
         <translation>Please use a .log or .csv file name</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="151"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="177"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="174"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="201"/>
         <source>保存失败：%1</source>
         <translation>Saving failed: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="160"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="183"/>
         <source>正在保存...</source>
         <translation>Saving...</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="160"/>
+        <location filename="../mainwindow/mainwindow_canrx.cpp" line="183"/>
         <source>取消</source>
         <translation>Cancel</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="61"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="73"/>
         <source>配置文件 %1 无法写入，设置只在本次运行中有效</source>
         <translation>%1 cannot be written; settings apply to this run only</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="42"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="47"/>
         <source>VOTK设备正被其他程序使用</source>
         <translation>The VOTK box is in use by another program</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="43"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="48"/>
         <source>程序: %1 (PID %2)</source>
         <translation>Program: %1 (PID %2)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="57"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="111"/>
         <source>WIFI名称不能包含控制字符（换行、制表符等）</source>
         <translation>The WiFi name must not contain control characters (line breaks, tabs etc.)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="59"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="113"/>
         <source>WIFI密码不能包含控制字符（换行、制表符等）</source>
         <translation>The WiFi password must not contain control characters (line breaks, tabs etc.)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="61"/>
+        <location filename="../mainwindow/mainwindow_info.cpp" line="115"/>
         <source>WIFI名称和密码合计不能超过%1个字符</source>
         <translation>The WiFi name and password together must not exceed %1 characters</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="103"/>
-        <source>结果:升级成功,请重新上电VOTK设备</source>
-        <translation>Result: upgrade succeeded, please power-cycle the VOTK device</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="106"/>
-        <source>结果:升级中断,请重新连接VOTK设备后再试</source>
-        <translation>Result: upgrade interrupted, please reconnect the VOTK device and try again</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="110"/>
-        <source>结果:升级失败</source>
-        <translation>Result: upgrade failed</translation>
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="902"/>
@@ -702,45 +619,45 @@
     </message>
     <message>
         <location filename="../mainwindow/mainwindow_canreplay.cpp" line="15"/>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="26"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="21"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="40"/>
         <location filename="../mainwindow/mainwindow_canreplay.cpp" line="45"/>
         <location filename="../mainwindow/mainwindow_canreplay.cpp" line="50"/>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="55"/>
         <source>回放</source>
         <translation>Replay</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="27"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="22"/>
         <source>无法打开文件：%1</source>
         <translation>Cannot open the file: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="35"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="30"/>
         <source>无法读取</source>
         <translation>it cannot be read</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="38"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="33"/>
         <source>标识符大于7FF</source>
         <translation>an identifier above 7FF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="41"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="36"/>
         <source>数据超过8个字节</source>
         <translation>more than 8 data bytes</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="46"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="41"/>
         <source>第 %1 行无法回放：%2</source>
         <translation>Line %1 cannot be replayed: %2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="51"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="46"/>
         <source>文件超过 %1 帧，无法回放</source>
         <translation>The file has more than %1 frames and cannot be replayed</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="55"/>
+        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="50"/>
         <source>文件中没有帧</source>
         <translation>The file holds no frames</translation>
     </message>
@@ -844,22 +761,22 @@
         <translation>Resetting...</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="58"/>
-        <location filename="../settings/settingdialog.cpp" line="67"/>
-        <location filename="../settings/settingdialog.cpp" line="118"/>
-        <location filename="../settings/settingdialog.cpp" line="123"/>
-        <location filename="../settings/settingdialog.cpp" line="127"/>
-        <location filename="../settings/settingdialog.cpp" line="142"/>
+        <location filename="../settings/settingdialog.cpp" line="59"/>
+        <location filename="../settings/settingdialog.cpp" line="91"/>
+        <location filename="../settings/settingdialog.cpp" line="147"/>
+        <location filename="../settings/settingdialog.cpp" line="152"/>
+        <location filename="../settings/settingdialog.cpp" line="159"/>
+        <location filename="../settings/settingdialog.cpp" line="180"/>
         <source>信息</source>
         <translation>Information</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="58"/>
+        <location filename="../settings/settingdialog.cpp" line="59"/>
         <source>VOTK未连接</source>
         <translation>VOTK not connected</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="67"/>
+        <location filename="../settings/settingdialog.cpp" line="91"/>
         <source>正在升级固件，请稍候</source>
         <translation>Firmware upgrade in progress, please wait</translation>
     </message>
@@ -869,24 +786,109 @@
         <translation>RX row limit:</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="118"/>
+        <location filename="../settings/settingdialog.cpp" line="147"/>
         <source>请输入CAN时间</source>
         <translation>Please enter the CAN time</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="123"/>
+        <location filename="../settings/settingdialog.cpp" line="152"/>
         <source>CAN时间须为0到255之间的整数</source>
         <translation>The CAN time must be a whole number from 0 to 255</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="127"/>
+        <location filename="../settings/settingdialog.cpp" line="159"/>
         <source>CAN时间设置失败</source>
         <translation>Failed to set the CAN time</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="142"/>
+        <location filename="../settings/settingdialog.cpp" line="180"/>
         <source>恢复出厂设置失败</source>
         <translation>Factory reset failed</translation>
+    </message>
+</context>
+<context>
+    <name>UpgradeTab</name>
+    <message>
+        <location filename="../mainwindow/upgradetab.ui" line="46"/>
+        <source>选择文件</source>
+        <translation>Choose file</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.ui" line="72"/>
+        <source>升级固件</source>
+        <translation>Upgrade</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.ui" line="104"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="17"/>
+        <source>进度：</source>
+        <translation>Progress:</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="55"/>
+        <source>打开升级文件</source>
+        <translation>Open upgrade file</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="55"/>
+        <source>升级文件(*.ota)</source>
+        <translation>Upgrade files (*.ota)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="69"/>
+        <source>进度:请先选择升级文件</source>
+        <translation>Progress: choose an upgrade file first</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="81"/>
+        <source>进度:升级文件打开失败</source>
+        <translation>Progress: cannot open the file</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="85"/>
+        <source>进度:升级文件校验错误</source>
+        <translation>Progress: file checksum error</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="88"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="95"/>
+        <source>进度:升级文件大小错误</source>
+        <translation>Progress: file size error</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="91"/>
+        <source>进度:升级文件错误</source>
+        <translation>Progress: file error</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="99"/>
+        <source>进度:正在升级</source>
+        <translation>Progress: upgrading</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="121"/>
+        <source>设备重启中，请稍候</source>
+        <translation>The box is restarting, please wait</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="129"/>
+        <source>停在 %p%</source>
+        <translation>Stopped at %p%</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="132"/>
+        <source>结果:升级成功,请重新上电VOTK设备</source>
+        <translation>Result: upgrade succeeded, please power-cycle the VOTK device</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="135"/>
+        <source>结果:升级中断,请重新连接VOTK设备后再试</source>
+        <translation>Result: upgrade interrupted, please reconnect the VOTK device and try again</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="139"/>
+        <source>结果:升级失败</source>
+        <translation>Result: upgrade failed</translation>
     </message>
 </context>
 </TS>
