@@ -5,6 +5,7 @@
 #include "config.h"
 #include "configfile.h"
 #include "devicelink.h"
+#include "infotab.h"
 #include "messagebox.h"
 #include "settingdialog.h"
 #include "windowlog.h"
@@ -13,7 +14,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDialog>
-#include <QPixmap>
 #include <QRegExp>
 #include <QRegExpValidator>
 #include <QTime>
@@ -60,9 +60,6 @@ MainWindow::MainWindow(DeviceLink &link, QWidget *parent)
     connect(&m_canRx, &CanRxThread::send_can_rx, this, &MainWindow::receive_can_rx,
             Qt::QueuedConnection);
 
-    ui->label_pic->setPixmap(QPixmap(QStringLiteral("wb1.png")));
-    ui->label_pic->setScaledContents(true);
-
     setUpCanRxTable();
 
     qCDebug(lcWindow).noquote() << QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz"));
@@ -75,6 +72,7 @@ MainWindow::MainWindow(DeviceLink &link, QWidget *parent)
         std::fprintf(stderr, "votkbox: %s\n", text.toLocal8Bit().constData());
     });
 
+    setUpInfoTab();
     setUpUpgradeTab();
 
     // Each field owns its validator.
@@ -89,8 +87,6 @@ MainWindow::MainWindow(DeviceLink &link, QWidget *parent)
             connect(field, &QLineEdit::returnPressed, this,
                     [this, row] { sendCanRow(row.first, row.second); });
 
-    ui->lineEdit_wifi_name->setMaxLength(15);
-    ui->lineEdit_wifi_pwd->setMaxLength(15);
     // The ID fields take longer text than an identifier has, so that a pasted
     // or overtyped 18DAF110 is refused at the send instead of being cut to 18D,
     // another identifier.
@@ -229,6 +225,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     }
     // Once, however many requests to end come.
     if (!std::exchange(m_ended, true)) {
+        ui->tab_info->end();
         leaveBoxIdle();
         closeDialogs();
     }

@@ -26,14 +26,12 @@ class CanIdSummaryModel;
 class CanTracePanel;
 class CanTraceWindow;
 class CanRxModel;
-struct IdentityRead;
 class HotplugSource;
 class QCloseEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
-enum class WifiTextProblem;
 
 class MainWindow : public QMainWindow, public QAbstractNativeEventFilter
 {
@@ -68,8 +66,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private slots:
-    void on_pushButton_clicked();
-    void on_pushButton_2_clicked();
     // Frames read, and the ones this tool sent (shown as sent), in order.
     void receive_can_rx(QVector<CanFrame> frames);
     void on_pushButton_can_send_clicked();
@@ -80,7 +76,6 @@ private slots:
     void on_tabWidget_currentChanged(int index);
     void on_action_exit_triggered();
     void on_action_about_triggered();
-    void on_pushButton_connect_clicked();
     void on_pushButton_can_send_2_clicked();
     void on_lineEdit_can_data_2_textChanged(QString text);
     void on_pushButton_can_period_toggled(bool on);
@@ -92,11 +87,9 @@ private slots:
     void on_action_open_capture_triggered();
 
 private:
-    // The four identity and WiFi reads on the device thread; the labels are
-    // filled, and `then` runs, once they are answered or timed out. False
-    // when they were not started.
-    bool readInformation(std::function<void()> then);
-    void showInformation(const IdentityRead &read);
+    // The info tab asks the window before box work and for a connection.
+    void setUpInfoTab();
+    void connectByHand();
     // While box work waits for its replies, the buttons that would queue more
     // are off.
     void setBoxBusy(bool busy);
@@ -114,8 +107,6 @@ private:
     void connectAutomatically(const ConnectAttempt &attempt, bool present);
     // Why the connect button could not open the box.
     static QString openFailureText(const LinkOpenResult &opened);
-    // Values read from a box that is no longer connected are not shown as current.
-    void clearBoxValues();
     // Drops a plug message the connection label now contradicts.
     void syncStatusBar(bool connected);
     void registerDeviceNotifications();
@@ -166,8 +157,6 @@ private:
     // The frames of a capture chosen for replay; empty when cancelled or refused.
     QVector<ReplayFrame> chooseReplayCapture();
     void reformatCanData(QLineEdit *dataField);
-    // The warning for a refused WiFi name or password; empty when none.
-    static QString wifiRefusalText(WifiTextProblem problem);
     // The upgrade tab works the window's transfer; the window decides whether
     // one may start and what follows its end.
     void setUpUpgradeTab();

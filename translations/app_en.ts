@@ -169,6 +169,145 @@
     </message>
 </context>
 <context>
+    <name>InfoTab</name>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="23"/>
+        <source>.</source>
+        <translation>.</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="49"/>
+        <source>连接</source>
+        <translation>Connect</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="102"/>
+        <source>软件 ID:</source>
+        <translation>Software ID:</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="115"/>
+        <source>软件版本:</source>
+        <translation>Software version:</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="128"/>
+        <source>硬件ID:</source>
+        <translation>Hardware ID:</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="141"/>
+        <source>WIFI名称:</source>
+        <translation>WiFi name:</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="154"/>
+        <source>WIFI密码:</source>
+        <translation>WiFi password:</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="191"/>
+        <location filename="../mainwindow/infotab.ui" line="204"/>
+        <location filename="../mainwindow/infotab.ui" line="217"/>
+        <location filename="../mainwindow/infotab.ui" line="230"/>
+        <location filename="../mainwindow/infotab.ui" line="243"/>
+        <source>...</source>
+        <translation>...</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="271"/>
+        <source>读取信息</source>
+        <translation>Read info</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="306"/>
+        <source>新WIFI名称:</source>
+        <translation>New WiFi name:</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="325"/>
+        <source>新WIFI密码:</source>
+        <translation>New password:</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="370"/>
+        <source>（8~15字符）</source>
+        <translation>(8-15 chars)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="395"/>
+        <source>更新WIFI设置</source>
+        <translation>Update WiFi</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="67"/>
+        <source>VOTK已连接</source>
+        <translation>Connected</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="72"/>
+        <source>VOTK已断开</source>
+        <translation>Disconnected</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="156"/>
+        <source>WIFI名称不能为空</source>
+        <translation>The WiFi name must not be empty</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="158"/>
+        <source>WIFI名称不能包含“,”</source>
+        <translation>The WiFi name must not contain &quot;,&quot;</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="160"/>
+        <source>WIFI名称只能包含西文字符（Latin-1），不支持中文等</source>
+        <translation>The WiFi name may only contain Latin-1 characters (no Chinese etc.)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="162"/>
+        <source>WIFI密码不能包含“,”</source>
+        <translation>The WiFi password must not contain &quot;,&quot;</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="164"/>
+        <source>WIFI密码只能包含西文字符（Latin-1），不支持中文等</source>
+        <translation>The WiFi password may only contain Latin-1 characters (no Chinese etc.)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="166"/>
+        <source>WIFI名称不能包含控制字符（换行、制表符等）</source>
+        <translation>The WiFi name must not contain control characters (line breaks, tabs etc.)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="168"/>
+        <source>WIFI密码不能包含控制字符（换行、制表符等）</source>
+        <translation>The WiFi password must not contain control characters (line breaks, tabs etc.)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="170"/>
+        <source>WIFI名称和密码合计不能超过%1个字符</source>
+        <translation>The WiFi name and password together must not exceed %1 characters</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="183"/>
+        <location filename="../mainwindow/infotab.cpp" line="194"/>
+        <location filename="../mainwindow/infotab.cpp" line="196"/>
+        <source>信息</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="194"/>
+        <source>WIFI信息已设置</source>
+        <translation>WiFi information set</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="196"/>
+        <source>WIFI信息设置失败</source>
+        <translation>Failed to set the WiFi information</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="14"/>
@@ -179,239 +318,167 @@
         <location filename="../mainwindow/mainwindow.ui" line="37"/>
         <location filename="../mainwindow/mainwindow_can.cpp" line="82"/>
         <location filename="../mainwindow/mainwindow_can.cpp" line="87"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="24"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="30"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="78"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="122"/>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="128"/>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="139"/>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="141"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="33"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="39"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="86"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="128"/>
         <source>信息</source>
         <translation>Information</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="49"/>
-        <source>.</source>
-        <translation>.</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="75"/>
-        <source>连接</source>
-        <translation>Connect</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="128"/>
-        <source>软件 ID:</source>
-        <translation>Software ID:</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="141"/>
-        <source>软件版本:</source>
-        <translation>Software version:</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="154"/>
-        <source>硬件ID:</source>
-        <translation>Hardware ID:</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="167"/>
-        <source>WIFI名称:</source>
-        <translation>WiFi name:</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="180"/>
-        <source>WIFI密码:</source>
-        <translation>WiFi password:</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="217"/>
-        <location filename="../mainwindow/mainwindow.ui" line="230"/>
-        <location filename="../mainwindow/mainwindow.ui" line="243"/>
-        <location filename="../mainwindow/mainwindow.ui" line="256"/>
-        <location filename="../mainwindow/mainwindow.ui" line="269"/>
-        <source>...</source>
-        <translation>...</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="297"/>
-        <source>读取信息</source>
-        <translation>Read info</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="332"/>
-        <source>新WIFI名称:</source>
-        <translation>New WiFi name:</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="351"/>
-        <source>新WIFI密码:</source>
-        <translation>New password:</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="396"/>
-        <source>（8~15字符）</source>
-        <translation>(8-15 chars)</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="421"/>
-        <source>更新WIFI设置</source>
-        <translation>Update WiFi</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="427"/>
+        <location filename="../mainwindow/mainwindow.ui" line="42"/>
         <source>CAN</source>
         <translation>CAN</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="447"/>
+        <location filename="../mainwindow/mainwindow.ui" line="62"/>
         <source>CAN RX</source>
         <translation>CAN RX</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="501"/>
+        <location filename="../mainwindow/mainwindow.ui" line="116"/>
         <source>冻结视图</source>
         <translation>Freeze view</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="543"/>
+        <location filename="../mainwindow/mainwindow.ui" line="158"/>
         <source>按 ID</source>
         <translation>By ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="612"/>
+        <location filename="../mainwindow/mainwindow.ui" line="227"/>
         <source>时间: 读取时刻</source>
         <translation>Time: when read</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="617"/>
+        <location filename="../mainwindow/mainwindow.ui" line="232"/>
         <source>时间: 相对首帧</source>
         <translation>Time: since first</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="622"/>
+        <location filename="../mainwindow/mainwindow.ui" line="237"/>
         <source>时间: 同 ID 间隔</source>
         <translation>Time: gap per ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="636"/>
+        <location filename="../mainwindow/mainwindow.ui" line="251"/>
         <source>ID 过滤: 7DF, 100-1FF</source>
         <translation>ID filter: 7DF, 100-1FF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="650"/>
+        <location filename="../mainwindow/mainwindow.ui" line="265"/>
         <source>只显示这些 ID</source>
         <translation>Show only these IDs</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="655"/>
+        <location filename="../mainwindow/mainwindow.ui" line="270"/>
         <source>隐藏这些 ID</source>
         <translation>Hide these IDs</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="669"/>
+        <location filename="../mainwindow/mainwindow.ui" line="284"/>
         <source>查找数据: 02 ?? 0C</source>
         <translation>Find data: 02 ?? 0C</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="682"/>
+        <location filename="../mainwindow/mainwindow.ui" line="297"/>
         <source>上一个</source>
         <translation>Previous</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="695"/>
+        <location filename="../mainwindow/mainwindow.ui" line="310"/>
         <source>下一个</source>
         <translation>Next</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1046"/>
+        <location filename="../mainwindow/mainwindow.ui" line="661"/>
         <source>文件(&amp;F)</source>
         <translation>&amp;File</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1053"/>
+        <location filename="../mainwindow/mainwindow.ui" line="668"/>
         <source>视图(&amp;V)</source>
         <translation>&amp;View</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1060"/>
+        <location filename="../mainwindow/mainwindow.ui" line="675"/>
         <source>关于(&amp;A)</source>
         <translation>&amp;About</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1071"/>
+        <location filename="../mainwindow/mainwindow.ui" line="686"/>
         <source>设置(&amp;S)</source>
         <translation>&amp;Settings</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1076"/>
+        <location filename="../mainwindow/mainwindow.ui" line="691"/>
         <source>退出(&amp;X)</source>
         <translation>E&amp;xit</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1084"/>
+        <location filename="../mainwindow/mainwindow.ui" line="699"/>
         <source>接收窗口(&amp;T)</source>
         <translation>&amp;Trace window</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1089"/>
+        <location filename="../mainwindow/mainwindow.ui" line="704"/>
         <source>打开…(&amp;O)</source>
         <translation>&amp;Open…</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1097"/>
+        <location filename="../mainwindow/mainwindow.ui" line="712"/>
         <source>关于VOTK(&amp;V)</source>
         <translation>About &amp;VOTK</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="732"/>
+        <location filename="../mainwindow/mainwindow.ui" line="347"/>
         <source>CAN TX</source>
         <translation>CAN TX</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="745"/>
+        <location filename="../mainwindow/mainwindow.ui" line="360"/>
         <source>ID</source>
         <translation>ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="764"/>
+        <location filename="../mainwindow/mainwindow.ui" line="379"/>
         <source> 0  1  2  3  4  5  6  7    </source>
         <translation> 0  1  2  3  4  5  6  7    </translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="777"/>
+        <location filename="../mainwindow/mainwindow.ui" line="392"/>
         <source>DATA</source>
         <translation>DATA</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="835"/>
-        <location filename="../mainwindow/mainwindow.ui" line="973"/>
+        <location filename="../mainwindow/mainwindow.ui" line="450"/>
+        <location filename="../mainwindow/mainwindow.ui" line="588"/>
         <source>发送</source>
         <translation>Send</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="873"/>
-        <location filename="../mainwindow/mainwindow.ui" line="1011"/>
+        <location filename="../mainwindow/mainwindow.ui" line="488"/>
+        <location filename="../mainwindow/mainwindow.ui" line="626"/>
         <source>周期发送</source>
         <translation>Periodic</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1030"/>
+        <location filename="../mainwindow/mainwindow.ui" line="645"/>
         <source>固件升级</source>
         <translation>Firmware upgrade</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="211"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="207"/>
         <source>关于</source>
         <translation>About</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="211"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="207"/>
         <source>VOTK-Tarnwell 1.2</source>
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="122"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="128"/>
         <source>正在升级固件，请稍候</source>
         <translation>Firmware upgrade in progress, please wait</translation>
     </message>
@@ -436,99 +503,54 @@
         <translation>Wrong CAN data: enter up to 8 bytes of 1 or 2 hex digits separated by single spaces, or an even number of hex digits (at most 16) without spaces</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="31"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="41"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="43"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="55"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="40"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="50"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="52"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="64"/>
         <source>VOTK连接失败</source>
         <translation>VOTK connection failed</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="32"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="41"/>
         <source>VOTK设备拒绝进入USB模式</source>
         <translation>The VOTK box refused USB mode</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="41"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="50"/>
         <source>未找到VOTK设备，请检查USB线</source>
         <translation>No VOTK box found; check the USB cable</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="44"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="53"/>
         <source>没有访问VOTK设备的权限：请安装udev规则 %1，然后重新插拔设备</source>
         <translation>No permission to open the VOTK box: install the udev rule %1, then unplug and replug the box</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="53"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="62"/>
         <source>无法锁定VOTK设备，未打开设备</source>
         <translation>The VOTK box could not be locked, so it was not opened</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="66"/>
-        <source>VOTK已连接</source>
-        <translation>Connected</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="78"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="86"/>
         <source>VOTK未连接</source>
         <translation>VOTK not connected</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="96"/>
-        <source>VOTK已断开</source>
-        <translation>Disconnected</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="139"/>
-        <source>WIFI信息已设置</source>
-        <translation>WiFi information set</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="141"/>
-        <source>WIFI信息设置失败</source>
-        <translation>Failed to set the WiFi information</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="101"/>
-        <source>WIFI名称不能为空</source>
-        <translation>The WiFi name must not be empty</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="103"/>
-        <source>WIFI名称不能包含“,”</source>
-        <translation>The WiFi name must not contain &quot;,&quot;</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="105"/>
-        <source>WIFI名称只能包含西文字符（Latin-1），不支持中文等</source>
-        <translation>The WiFi name may only contain Latin-1 characters (no Chinese etc.)</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="107"/>
-        <source>WIFI密码不能包含“,”</source>
-        <translation>The WiFi password must not contain &quot;,&quot;</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="109"/>
-        <source>WIFI密码只能包含西文字符（Latin-1），不支持中文等</source>
-        <translation>The WiFi password may only contain Latin-1 characters (no Chinese etc.)</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="113"/>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="43"/>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="57"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="119"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="44"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="58"/>
         <source>USB线连接</source>
         <translation>USB cable connected</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="113"/>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="97"/>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="101"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="119"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="98"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="102"/>
         <source>USB线断开</source>
         <translation>USB cable disconnected</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="530"/>
+        <location filename="../mainwindow/mainwindow.ui" line="145"/>
         <location filename="../mainwindow/mainwindow_canrx.cpp" line="157"/>
         <location filename="../mainwindow/mainwindow_canrx.cpp" line="166"/>
         <location filename="../mainwindow/mainwindow_canrx.cpp" line="174"/>
@@ -583,37 +605,22 @@
         <translation>Cancel</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="73"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="70"/>
         <source>配置文件 %1 无法写入，设置只在本次运行中有效</source>
         <translation>%1 cannot be written; settings apply to this run only</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="47"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="56"/>
         <source>VOTK设备正被其他程序使用</source>
         <translation>The VOTK box is in use by another program</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="48"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="57"/>
         <source>程序: %1 (PID %2)</source>
         <translation>Program: %1 (PID %2)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="111"/>
-        <source>WIFI名称不能包含控制字符（换行、制表符等）</source>
-        <translation>The WiFi name must not contain control characters (line breaks, tabs etc.)</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="113"/>
-        <source>WIFI密码不能包含控制字符（换行、制表符等）</source>
-        <translation>The WiFi password must not contain control characters (line breaks, tabs etc.)</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="115"/>
-        <source>WIFI名称和密码合计不能超过%1个字符</source>
-        <translation>The WiFi name and password together must not exceed %1 characters</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="902"/>
+        <location filename="../mainwindow/mainwindow.ui" line="517"/>
         <source>回放…</source>
         <translation>Replay…</translation>
     </message>
