@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "cantab.h"
 #include "cantracewindow.h"
 #include "config.h"
 #include "configfile.h"
@@ -14,8 +15,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDialog>
-#include <QRegExp>
-#include <QRegExpValidator>
 #include <QTime>
 
 #include <cstdio>
@@ -60,8 +59,6 @@ MainWindow::MainWindow(DeviceLink &link, QWidget *parent)
     connect(&m_canRx, &CanRxThread::send_can_rx, this, &MainWindow::receive_can_rx,
             Qt::QueuedConnection);
 
-    setUpCanRxTable();
-
     qCDebug(lcWindow).noquote() << QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz"));
 
     // Settings that cannot be saved still apply to this run; say so once.
@@ -73,23 +70,10 @@ MainWindow::MainWindow(DeviceLink &link, QWidget *parent)
     });
 
     setUpInfoTab();
+    ui->tab_can->setUp(m_link);
+    ui->tab_can->setLinkChecks([this] { return check_connected(); },
+                               [this] { return upgradeInProgress(true); });
     setUpUpgradeTab();
-
-    // Each field owns its validator.
-    const QRegExp hex(QStringLiteral("[a-fA-F0-9 ]+$"), Qt::CaseSensitive, QRegExp::RegExp);
-    for (QLineEdit *field : {ui->lineEdit_can_data, ui->lineEdit_can_id, ui->lineEdit_can_data_2,
-                             ui->lineEdit_can_id_2})
-        field->setValidator(new QRegExpValidator(hex, field));
-    // Enter in either field of a row sends that row, as its button does.
-    for (auto row : {std::make_pair(ui->lineEdit_can_id, ui->lineEdit_can_data),
-                     std::make_pair(ui->lineEdit_can_id_2, ui->lineEdit_can_data_2)})
-        for (QLineEdit *field : {row.first, row.second})
-            connect(field, &QLineEdit::returnPressed, this,
-                    [this, row] { sendCanRow(row.first, row.second); });
-
-    // The ID fields take longer text than an identifier has, so that a pasted
-    // or overtyped 18DAF110 is refused at the send instead of being cut to 18D,
-    // another identifier.
 
     registerDeviceNotifications();
 
@@ -113,6 +97,16 @@ MainWindow::~MainWindow()
 void MainWindow::stopBoxWork()
 {
     m_session.end(false);
+}
+
+void MainWindow::receive_can_rx(QVector<CanFrame> frames)
+{
+    ui->tab_can->receive_can_rx(std::move(frames));
+}
+
+void MainWindow::stopPeriodicRows()
+{
+    ui->tab_can->stopPeriodicRows();
 }
 
 void MainWindow::stopCanRx()
@@ -230,4 +224,19 @@ void MainWindow::closeEvent(QCloseEvent *event)
         closeDialogs();
     }
     QMainWindow::closeEvent(event);
+}
+
+void MainWindow::on_action_trace_window_triggered()
+{
+    // One large view of the live frames; asking again brings it forward.
+    if (!m_traceWindow)
+        m_traceWindow = new CanTraceWindow(ui->tab_can->rows(), ui->tab_can->ids(), this);
+    m_traceWindow->show();
+    m_traceWindow->raise();
+    m_traceWindow->activateWindow();
+}
+
+void MainWindow::on_action_open_capture_triggered()
+{
+    CanTraceWindow::openCapture(this);
 }

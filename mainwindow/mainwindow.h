@@ -22,16 +22,9 @@ namespace Ui {
 class MainWindow;
 }
 
-class CanIdSummaryModel;
-class CanTracePanel;
 class CanTraceWindow;
-class CanRxModel;
 class HotplugSource;
 class QCloseEvent;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QSpinBox;
 
 class MainWindow : public QMainWindow, public QAbstractNativeEventFilter
 {
@@ -66,23 +59,13 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private slots:
-    // Frames read, and the ones this tool sent (shown as sent), in order.
+    // Frames read, and the ones this tool sent (shown as sent), in order; the
+    // CAN tab's table stores them.
     void receive_can_rx(QVector<CanFrame> frames);
-    void on_pushButton_can_send_clicked();
-    void table_can_rx_delete();
-    void table_can_rx_delete_all();
-    void show_table_can_rx_menu();
-    void on_lineEdit_can_data_textChanged(QString text);
     void on_tabWidget_currentChanged(int index);
     void on_action_exit_triggered();
     void on_action_about_triggered();
-    void on_pushButton_can_send_2_clicked();
-    void on_lineEdit_can_data_2_textChanged(QString text);
-    void on_pushButton_can_period_toggled(bool on);
-    void on_pushButton_can_period_2_toggled(bool on);
-    void on_pushButton_can_replay_toggled(bool on);
     void on_actionsetting_triggered();
-    void on_pushButton_can_rx_save_clicked();
     void on_action_trace_window_triggered();
     void on_action_open_capture_triggered();
 
@@ -130,33 +113,8 @@ private:
     void leaveBoxIdle();
     // Closes every open dialog, as if cancelled.
     void closeDialogs();
-    void setUpCanRxTable();
-    // Stores the batches handed over, up to a share of frames per pass of the
-    // event loop; the rest wait for the next pass.
-    void takeCanRxBacklog();
-    void showCanRxCounts();
-    void sendCanRow(QLineEdit *idField, QLineEdit *dataField);
-    // The frame of a transmit row as a send checks it: warned about and empty
-    // when refused, empty without a warning when a field is empty.
-    std::optional<ScheduledCanFrame> checkedCanFrame(QLineEdit *idField, QLineEdit *dataField);
-    struct CanTxRow
-    {
-        QLineEdit *id;
-        QLineEdit *data;
-        QSpinBox *period;
-        QPushButton *toggle;
-        QLabel *count;
-    };
-    CanTxRow canTxRow(int row) const;
-    void togglePeriodicRow(int row, bool on);
     // Stops the periodic rows and the replay.
     void stopPeriodicRows();
-    void showPeriodicCounts();
-    void syncSendCounts();
-    void showReplayProgress();
-    // The frames of a capture chosen for replay; empty when cancelled or refused.
-    QVector<ReplayFrame> chooseReplayCapture();
-    void reformatCanData(QLineEdit *dataField);
     // The upgrade tab works the window's transfer; the window decides whether
     // one may start and what follows its end.
     void setUpUpgradeTab();
@@ -167,32 +125,14 @@ private:
     Ui::MainWindow *ui;
     OtaHandle m_ota{m_link};
     CanRxThread m_canRx{m_link};
-    CanRxModel *m_rxModel = nullptr;
-    // The per-identifier view, shown in the same table instead of the trace.
-    CanIdSummaryModel *m_rxIdModel = nullptr;
-    CanTracePanel *m_rxPanel = nullptr;
     // The large view over the same frames, while open.
     QPointer<CanTraceWindow> m_traceWindow;
-    // Refreshes the count, rate and given-up labels; one sample a tick.
-    QTimer m_rxStatsTimer;
-    QVector<quint64> m_rxReceivedSamples;
-    std::deque<QVector<CanFrame>> m_rxBacklog;
-    int m_rxTakenThisPass = 0;
-    bool m_rxPassMarked = false;
-    bool m_rxSaving = false;
     // The box was pulled out while the transfer held the link.
     bool m_removedDuringUpgrade = false;
     // A quit signal came during the upgrade: close once it has ended.
     bool m_closeAfterUpgrade = false;
     // The window has closed and left the box idle.
     bool m_ended = false;
-    // The periodic sending of each transmit row; null while it is off.
-    std::unique_ptr<CanTxWorker> m_periodic[2];
-    // The replay of a capture; null while none runs.
-    std::unique_ptr<CanTxWorker> m_replay;
-    qint64 m_replayTotal = 0;
-    // Shows how many frames each running row and the replay sent.
-    QTimer m_periodicCounts;
     // The box's commands run on its device thread, never on the GUI thread;
     // the receive thread is the link's frame sink for the window's lifetime.
     BoxSession m_session{m_link, m_canRx};

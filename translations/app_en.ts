@@ -2,6 +2,231 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>CanTab</name>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="31"/>
+        <source>CAN RX</source>
+        <translation>CAN RX</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="85"/>
+        <source>冻结视图</source>
+        <translation>Freeze view</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="114"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="156"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="165"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="173"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="200"/>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="127"/>
+        <source>按 ID</source>
+        <translation>By ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="196"/>
+        <source>时间: 读取时刻</source>
+        <translation>Time: when read</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="201"/>
+        <source>时间: 相对首帧</source>
+        <translation>Time: since first</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="206"/>
+        <source>时间: 同 ID 间隔</source>
+        <translation>Time: gap per ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="220"/>
+        <source>ID 过滤: 7DF, 100-1FF</source>
+        <translation>ID filter: 7DF, 100-1FF</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="234"/>
+        <source>只显示这些 ID</source>
+        <translation>Show only these IDs</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="239"/>
+        <source>隐藏这些 ID</source>
+        <translation>Hide these IDs</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="253"/>
+        <source>查找数据: 02 ?? 0C</source>
+        <translation>Find data: 02 ?? 0C</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="266"/>
+        <source>上一个</source>
+        <translation>Previous</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="279"/>
+        <source>下一个</source>
+        <translation>Next</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="316"/>
+        <source>CAN TX</source>
+        <translation>CAN TX</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="329"/>
+        <source>ID</source>
+        <translation>ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="348"/>
+        <source> 0  1  2  3  4  5  6  7    </source>
+        <translation> 0  1  2  3  4  5  6  7    </translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="361"/>
+        <source>DATA</source>
+        <translation>DATA</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="419"/>
+        <location filename="../mainwindow/cantab.ui" line="557"/>
+        <source>发送</source>
+        <translation>Send</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="457"/>
+        <location filename="../mainwindow/cantab.ui" line="595"/>
+        <source>周期发送</source>
+        <translation>Periodic</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="486"/>
+        <source>回放…</source>
+        <translation>Replay…</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.cpp" line="119"/>
+        <location filename="../mainwindow/cantab.cpp" line="124"/>
+        <source>信息</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.cpp" line="119"/>
+        <source>CAN ID有误：应为1~3位十六进制数，不大于7FF</source>
+        <translation>Wrong CAN ID: enter 1 to 3 hex digits, at most 7FF</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.cpp" line="125"/>
+        <source>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</source>
+        <translation>Wrong CAN data: enter up to 8 bytes of 1 or 2 hex digits separated by single spaces, or an even number of hex digits (at most 16) without spaces</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_replay.cpp" line="15"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="21"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="40"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="45"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="50"/>
+        <source>回放</source>
+        <translation>Replay</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_replay.cpp" line="22"/>
+        <source>无法打开文件：%1</source>
+        <translation>Cannot open the file: %1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_replay.cpp" line="30"/>
+        <source>无法读取</source>
+        <translation>it cannot be read</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_replay.cpp" line="33"/>
+        <source>标识符大于7FF</source>
+        <translation>an identifier above 7FF</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_replay.cpp" line="36"/>
+        <source>数据超过8个字节</source>
+        <translation>more than 8 data bytes</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_replay.cpp" line="41"/>
+        <source>第 %1 行无法回放：%2</source>
+        <translation>Line %1 cannot be replayed: %2</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_replay.cpp" line="46"/>
+        <source>文件超过 %1 帧，无法回放</source>
+        <translation>The file has more than %1 frames and cannot be replayed</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_replay.cpp" line="50"/>
+        <source>文件中没有帧</source>
+        <translation>The file holds no frames</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_rx.cpp" line="110"/>
+        <source>已接收: %1</source>
+        <translation>Received: %1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_rx.cpp" line="111"/>
+        <source>速率: %1 帧/秒</source>
+        <translation>Rate: %1 frames/s</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_rx.cpp" line="112"/>
+        <source>超限移除: %1</source>
+        <translation>Over limit: %1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_rx.cpp" line="143"/>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_rx.cpp" line="144"/>
+        <source>全部删除</source>
+        <translation>Delete all</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_rx.cpp" line="153"/>
+        <source>candump 日志 (*.log)</source>
+        <translation>candump log (*.log)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_rx.cpp" line="154"/>
+        <source>CSV 文件 (*.csv)</source>
+        <translation>CSV file (*.csv)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_rx.cpp" line="165"/>
+        <source>请使用 .log 或 .csv 文件名</source>
+        <translation>Please use a .log or .csv file name</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_rx.cpp" line="173"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="200"/>
+        <source>保存失败：%1</source>
+        <translation>Saving failed: %1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_rx.cpp" line="182"/>
+        <source>正在保存...</source>
+        <translation>Saving...</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_rx.cpp" line="182"/>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
     <name>CanTracePanel</name>
     <message>
         <location filename="../mainwindow/cantracepanel.cpp" line="75"/>
@@ -316,8 +541,6 @@
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="37"/>
-        <location filename="../mainwindow/mainwindow_can.cpp" line="82"/>
-        <location filename="../mainwindow/mainwindow_can.cpp" line="87"/>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="33"/>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="39"/>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="86"/>
@@ -331,149 +554,57 @@
         <translation>CAN</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="62"/>
-        <source>CAN RX</source>
-        <translation>CAN RX</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="116"/>
-        <source>冻结视图</source>
-        <translation>Freeze view</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="158"/>
-        <source>按 ID</source>
-        <translation>By ID</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="227"/>
-        <source>时间: 读取时刻</source>
-        <translation>Time: when read</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="232"/>
-        <source>时间: 相对首帧</source>
-        <translation>Time: since first</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="237"/>
-        <source>时间: 同 ID 间隔</source>
-        <translation>Time: gap per ID</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="251"/>
-        <source>ID 过滤: 7DF, 100-1FF</source>
-        <translation>ID filter: 7DF, 100-1FF</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="265"/>
-        <source>只显示这些 ID</source>
-        <translation>Show only these IDs</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="270"/>
-        <source>隐藏这些 ID</source>
-        <translation>Hide these IDs</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="284"/>
-        <source>查找数据: 02 ?? 0C</source>
-        <translation>Find data: 02 ?? 0C</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="297"/>
-        <source>上一个</source>
-        <translation>Previous</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="310"/>
-        <source>下一个</source>
-        <translation>Next</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="661"/>
+        <location filename="../mainwindow/mainwindow.ui" line="63"/>
         <source>文件(&amp;F)</source>
         <translation>&amp;File</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="668"/>
+        <location filename="../mainwindow/mainwindow.ui" line="70"/>
         <source>视图(&amp;V)</source>
         <translation>&amp;View</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="675"/>
+        <location filename="../mainwindow/mainwindow.ui" line="77"/>
         <source>关于(&amp;A)</source>
         <translation>&amp;About</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="686"/>
+        <location filename="../mainwindow/mainwindow.ui" line="88"/>
         <source>设置(&amp;S)</source>
         <translation>&amp;Settings</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="691"/>
+        <location filename="../mainwindow/mainwindow.ui" line="93"/>
         <source>退出(&amp;X)</source>
         <translation>E&amp;xit</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="699"/>
+        <location filename="../mainwindow/mainwindow.ui" line="101"/>
         <source>接收窗口(&amp;T)</source>
         <translation>&amp;Trace window</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="704"/>
+        <location filename="../mainwindow/mainwindow.ui" line="106"/>
         <source>打开…(&amp;O)</source>
         <translation>&amp;Open…</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="712"/>
+        <location filename="../mainwindow/mainwindow.ui" line="114"/>
         <source>关于VOTK(&amp;V)</source>
         <translation>About &amp;VOTK</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="347"/>
-        <source>CAN TX</source>
-        <translation>CAN TX</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="360"/>
-        <source>ID</source>
-        <translation>ID</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="379"/>
-        <source> 0  1  2  3  4  5  6  7    </source>
-        <translation> 0  1  2  3  4  5  6  7    </translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="392"/>
-        <source>DATA</source>
-        <translation>DATA</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="450"/>
-        <location filename="../mainwindow/mainwindow.ui" line="588"/>
-        <source>发送</source>
-        <translation>Send</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="488"/>
-        <location filename="../mainwindow/mainwindow.ui" line="626"/>
-        <source>周期发送</source>
-        <translation>Periodic</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="645"/>
+        <location filename="../mainwindow/mainwindow.ui" line="47"/>
         <source>固件升级</source>
         <translation>Firmware upgrade</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="207"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="196"/>
         <source>关于</source>
         <translation>About</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="207"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="196"/>
         <source>VOTK-Tarnwell 1.2</source>
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
@@ -481,26 +612,6 @@
         <location filename="../mainwindow/mainwindow_connect.cpp" line="128"/>
         <source>正在升级固件，请稍候</source>
         <translation>Firmware upgrade in progress, please wait</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="144"/>
-        <source>删除</source>
-        <translation>Delete</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="145"/>
-        <source>全部删除</source>
-        <translation>Delete all</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_can.cpp" line="82"/>
-        <source>CAN ID有误：应为1~3位十六进制数，不大于7FF</source>
-        <translation>Wrong CAN ID: enter 1 to 3 hex digits, at most 7FF</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_can.cpp" line="88"/>
-        <source>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</source>
-        <translation>Wrong CAN data: enter up to 8 bytes of 1 or 2 hex digits separated by single spaces, or an even number of hex digits (at most 16) without spaces</translation>
     </message>
     <message>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="40"/>
@@ -550,62 +661,7 @@
         <translation>USB cable disconnected</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="145"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="157"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="166"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="174"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="201"/>
-        <source>保存</source>
-        <translation>Save</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="111"/>
-        <source>已接收: %1</source>
-        <translation>Received: %1</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="112"/>
-        <source>速率: %1 帧/秒</source>
-        <translation>Rate: %1 frames/s</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="113"/>
-        <source>超限移除: %1</source>
-        <translation>Over limit: %1</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="154"/>
-        <source>candump 日志 (*.log)</source>
-        <translation>candump log (*.log)</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="155"/>
-        <source>CSV 文件 (*.csv)</source>
-        <translation>CSV file (*.csv)</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="166"/>
-        <source>请使用 .log 或 .csv 文件名</source>
-        <translation>Please use a .log or .csv file name</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="174"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="201"/>
-        <source>保存失败：%1</source>
-        <translation>Saving failed: %1</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="183"/>
-        <source>正在保存...</source>
-        <translation>Saving...</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="183"/>
-        <source>取消</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="70"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="67"/>
         <source>配置文件 %1 无法写入，设置只在本次运行中有效</source>
         <translation>%1 cannot be written; settings apply to this run only</translation>
     </message>
@@ -618,55 +674,6 @@
         <location filename="../mainwindow/mainwindow_connect.cpp" line="57"/>
         <source>程序: %1 (PID %2)</source>
         <translation>Program: %1 (PID %2)</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="517"/>
-        <source>回放…</source>
-        <translation>Replay…</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="15"/>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="21"/>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="40"/>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="45"/>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="50"/>
-        <source>回放</source>
-        <translation>Replay</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="22"/>
-        <source>无法打开文件：%1</source>
-        <translation>Cannot open the file: %1</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="30"/>
-        <source>无法读取</source>
-        <translation>it cannot be read</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="33"/>
-        <source>标识符大于7FF</source>
-        <translation>an identifier above 7FF</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="36"/>
-        <source>数据超过8个字节</source>
-        <translation>more than 8 data bytes</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="41"/>
-        <source>第 %1 行无法回放：%2</source>
-        <translation>Line %1 cannot be replayed: %2</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="46"/>
-        <source>文件超过 %1 帧，无法回放</source>
-        <translation>The file has more than %1 frames and cannot be replayed</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="50"/>
-        <source>文件中没有帧</source>
-        <translation>The file holds no frames</translation>
     </message>
     <message>
         <location filename="../mainwindow/capturechooser.cpp" line="40"/>
