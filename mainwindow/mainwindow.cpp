@@ -1,10 +1,12 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "cantab.h"
 #include "cantracewindow.h"
 #include "config.h"
 #include "configfile.h"
 #include "devicelink.h"
+#include "infotab.h"
 #include "messagebox.h"
 #include "settingdialog.h"
 #include "windowlog.h"
@@ -13,9 +15,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDialog>
-#include <QPixmap>
-#include <QRegExp>
-#include <QRegExpValidator>
 #include <QTime>
 
 #include <cstdio>
@@ -60,11 +59,6 @@ MainWindow::MainWindow(DeviceLink &link, QWidget *parent)
     connect(&m_canRx, &CanRxThread::send_can_rx, this, &MainWindow::receive_can_rx,
             Qt::QueuedConnection);
 
-    ui->label_pic->setPixmap(QPixmap(QStringLiteral("wb1.png")));
-    ui->label_pic->setScaledContents(true);
-
-    setUpCanRxTable();
-
     qCDebug(lcWindow).noquote() << QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz"));
 
     // Settings that cannot be saved still apply to this run; say so once.
@@ -75,31 +69,11 @@ MainWindow::MainWindow(DeviceLink &link, QWidget *parent)
         std::fprintf(stderr, "votkbox: %s\n", text.toLocal8Bit().constData());
     });
 
-    connect(&m_ota, &OtaHandle::sig_send_ota_progress, this, &MainWindow::slt_update_ota_progress);
-    connect(&m_ota, &OtaHandle::sig_ota_restarting, this, &MainWindow::showOtaRestarting);
-    connect(&m_ota, &OtaHandle::sig_ota_verdict, this, &MainWindow::showOtaVerdict);
-    // Queued behind the verdict: the window is set right after it is shown.
-    connect(&m_ota, &QThread::finished, this, [this] { upgradeFinished(); });
-
-    // Each field owns its validator.
-    const QRegExp hex(QStringLiteral("[a-fA-F0-9 ]+$"), Qt::CaseSensitive, QRegExp::RegExp);
-    for (QLineEdit *field : {ui->lineEdit_can_data, ui->lineEdit_can_id, ui->lineEdit_can_data_2,
-                             ui->lineEdit_can_id_2})
-        field->setValidator(new QRegExpValidator(hex, field));
-    // Enter in either field of a row sends that row, as its button does.
-    for (auto row : {std::make_pair(ui->lineEdit_can_id, ui->lineEdit_can_data),
-                     std::make_pair(ui->lineEdit_can_id_2, ui->lineEdit_can_data_2)})
-        for (QLineEdit *field : {row.first, row.second})
-            connect(field, &QLineEdit::returnPressed, this,
-                    [this, row] { sendCanRow(row.first, row.second); });
-
-    ui->label_ota_result->setText(tr("进度："));
-
-    ui->lineEdit_wifi_name->setMaxLength(15);
-    ui->lineEdit_wifi_pwd->setMaxLength(15);
-    // The ID fields take longer text than an identifier has, so that a pasted
-    // or overtyped 18DAF110 is refused at the send instead of being cut to 18D,
-    // another identifier.
+    setUpInfoTab();
+    ui->tab_can->setUp(m_link);
+    ui->tab_can->setLinkChecks([this] { return check_connected(); },
+                               [this] { return upgradeInProgress(true); });
+    setUpUpgradeTab();
 
     registerDeviceNotifications();
 
@@ -123,6 +97,16 @@ MainWindow::~MainWindow()
 void MainWindow::stopBoxWork()
 {
     m_session.end(false);
+}
+
+void MainWindow::receive_can_rx(QVector<CanFrame> frames)
+{
+    ui->tab_can->receive_can_rx(std::move(frames));
+}
+
+void MainWindow::stopPeriodicRows()
+{
+    ui->tab_can->stopPeriodicRows();
 }
 
 void MainWindow::stopCanRx()
@@ -235,8 +219,24 @@ void MainWindow::closeEvent(QCloseEvent *event)
     }
     // Once, however many requests to end come.
     if (!std::exchange(m_ended, true)) {
+        ui->tab_info->end();
         leaveBoxIdle();
         closeDialogs();
     }
     QMainWindow::closeEvent(event);
+}
+
+void MainWindow::on_action_trace_window_triggered()
+{
+    // One large view of the live frames; asking again brings it forward.
+    if (!m_traceWindow)
+        m_traceWindow = new CanTraceWindow(ui->tab_can->rows(), ui->tab_can->ids(), this);
+    m_traceWindow->show();
+    m_traceWindow->raise();
+    m_traceWindow->activateWindow();
+}
+
+void MainWindow::on_action_open_capture_triggered()
+{
+    CanTraceWindow::openCapture(this);
 }

@@ -22,18 +22,9 @@ namespace Ui {
 class MainWindow;
 }
 
-class CanIdSummaryModel;
-class CanTracePanel;
 class CanTraceWindow;
-class CanRxModel;
-struct IdentityRead;
 class HotplugSource;
 class QCloseEvent;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QSpinBox;
-enum class WifiTextProblem;
 
 class MainWindow : public QMainWindow, public QAbstractNativeEventFilter
 {
@@ -68,38 +59,20 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private slots:
-    void on_pushButton_clicked();
-    void on_pushButton_2_clicked();
-    // Frames read, and the ones this tool sent (shown as sent), in order.
+    // Frames read, and the ones this tool sent (shown as sent), in order; the
+    // CAN tab's table stores them.
     void receive_can_rx(QVector<CanFrame> frames);
-    void on_pushButton_can_send_clicked();
-    void table_can_rx_delete();
-    void table_can_rx_delete_all();
-    void show_table_can_rx_menu();
-    void on_button_select_file_clicked();
-    void on_pushButton_ota_clicked();
-    void slt_update_ota_progress(int value);
-    void on_lineEdit_can_data_textChanged(QString text);
     void on_tabWidget_currentChanged(int index);
     void on_action_exit_triggered();
     void on_action_about_triggered();
-    void on_pushButton_connect_clicked();
-    void on_pushButton_can_send_2_clicked();
-    void on_lineEdit_can_data_2_textChanged(QString text);
-    void on_pushButton_can_period_toggled(bool on);
-    void on_pushButton_can_period_2_toggled(bool on);
-    void on_pushButton_can_replay_toggled(bool on);
     void on_actionsetting_triggered();
-    void on_pushButton_can_rx_save_clicked();
     void on_action_trace_window_triggered();
     void on_action_open_capture_triggered();
 
 private:
-    // The four identity and WiFi reads on the device thread; the labels are
-    // filled, and `then` runs, once they are answered or timed out. False
-    // when they were not started.
-    bool readInformation(std::function<void()> then);
-    void showInformation(const IdentityRead &read);
+    // The info tab asks the window before box work and for a connection.
+    void setUpInfoTab();
+    void connectByHand();
     // While box work waits for its replies, the buttons that would queue more
     // are off.
     void setBoxBusy(bool busy);
@@ -117,8 +90,6 @@ private:
     void connectAutomatically(const ConnectAttempt &attempt, bool present);
     // Why the connect button could not open the box.
     static QString openFailureText(const LinkOpenResult &opened);
-    // Values read from a box that is no longer connected are not shown as current.
-    void clearBoxValues();
     // Drops a plug message the connection label now contradicts.
     void syncStatusBar(bool connected);
     void registerDeviceNotifications();
@@ -142,76 +113,29 @@ private:
     void leaveBoxIdle();
     // Closes every open dialog, as if cancelled.
     void closeDialogs();
-    void setUpCanRxTable();
-    // Stores the batches handed over, up to a share of frames per pass of the
-    // event loop; the rest wait for the next pass.
-    void takeCanRxBacklog();
-    void showCanRxCounts();
-    void sendCanRow(QLineEdit *idField, QLineEdit *dataField);
-    // The frame of a transmit row as a send checks it: warned about and empty
-    // when refused, empty without a warning when a field is empty.
-    std::optional<ScheduledCanFrame> checkedCanFrame(QLineEdit *idField, QLineEdit *dataField);
-    struct CanTxRow
-    {
-        QLineEdit *id;
-        QLineEdit *data;
-        QSpinBox *period;
-        QPushButton *toggle;
-        QLabel *count;
-    };
-    CanTxRow canTxRow(int row) const;
-    void togglePeriodicRow(int row, bool on);
     // Stops the periodic rows and the replay.
     void stopPeriodicRows();
-    void showPeriodicCounts();
-    void syncSendCounts();
-    void showReplayProgress();
-    // The frames of a capture chosen for replay; empty when cancelled or refused.
-    QVector<ReplayFrame> chooseReplayCapture();
-    void reformatCanData(QLineEdit *dataField);
-    // The warning for a refused WiFi name or password; empty when none.
-    static QString wifiRefusalText(WifiTextProblem problem);
-    void setUpgradeControlsEnabled(bool enabled);
+    // The upgrade tab works the window's transfer; the window decides whether
+    // one may start and what follows its end.
+    void setUpUpgradeTab();
     void upgradeFinished();
-    void showOtaVerdict(OtaVerdict verdict);
-    void showOtaRestarting();
 
     // The box's link; it outlives the window.
     DeviceLink &m_link;
     Ui::MainWindow *ui;
     OtaHandle m_ota{m_link};
     CanRxThread m_canRx{m_link};
-    CanRxModel *m_rxModel = nullptr;
-    // The per-identifier view, shown in the same table instead of the trace.
-    CanIdSummaryModel *m_rxIdModel = nullptr;
-    CanTracePanel *m_rxPanel = nullptr;
     // The large view over the same frames, while open.
     QPointer<CanTraceWindow> m_traceWindow;
-    // Refreshes the count, rate and given-up labels; one sample a tick.
-    QTimer m_rxStatsTimer;
-    QVector<quint64> m_rxReceivedSamples;
-    std::deque<QVector<CanFrame>> m_rxBacklog;
-    int m_rxTakenThisPass = 0;
-    bool m_rxPassMarked = false;
-    bool m_rxSaving = false;
     // The box was pulled out while the transfer held the link.
     bool m_removedDuringUpgrade = false;
     // A quit signal came during the upgrade: close once it has ended.
     bool m_closeAfterUpgrade = false;
     // The window has closed and left the box idle.
     bool m_ended = false;
-    // The periodic sending of each transmit row; null while it is off.
-    std::unique_ptr<CanTxWorker> m_periodic[2];
-    // The replay of a capture; null while none runs.
-    std::unique_ptr<CanTxWorker> m_replay;
-    qint64 m_replayTotal = 0;
-    // Shows how many frames each running row and the replay sent.
-    QTimer m_periodicCounts;
     // The box's commands run on its device thread, never on the GUI thread;
     // the receive thread is the link's frame sink for the window's lifetime.
     BoxSession m_session{m_link, m_canRx};
-    // The transfer waits for the box's reporting to go off before it starts.
-    bool m_upgradeStarting = false;
     // Where plug events come from; while there is one, a pulled box is told
     // by its removal and needs no probing.
     QPointer<HotplugSource> m_plugEvents;

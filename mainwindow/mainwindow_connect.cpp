@@ -3,10 +3,20 @@
 
 #include "boxcommands.h"
 #include "devicelink.h"
+#include "infotab.h"
 #include "messagebox.h"
+#include "upgradetab.h"
 #include "windowlog.h"
 
-void MainWindow::on_pushButton_connect_clicked()
+void MainWindow::setUpInfoTab()
+{
+    InfoTab *tab = ui->tab_info;
+    tab->setUp(m_link, m_session);
+    tab->setWorkCheck([this] { return !upgradeInProgress(true) && check_connected(); });
+    connect(tab, &InfoTab::connectRequested, this, &MainWindow::connectByHand);
+}
+
+void MainWindow::connectByHand()
 {
     if (upgradeInProgress(true) || m_session.isBusy())
         return;
@@ -18,7 +28,7 @@ void MainWindow::showConnectAttempt(const ConnectAttempt &attempt)
 {
     if (!attempt.opened.opened()) {
         qCDebug(lcWindow) << "device open failed";
-        clearBoxValues();
+        ui->tab_info->clearBoxValues();
         syncStatusBar(false);
         MessageBox::information(this, tr("信息"), openFailureText(attempt.opened));
         return;
@@ -57,15 +67,14 @@ QString MainWindow::openFailureText(const LinkOpenResult &opened)
 void MainWindow::showHandshake(Handshake outcome)
 {
     if (outcome == Handshake::NoAnswerToProbe) {
-        clearBoxValues();
+        ui->tab_info->clearBoxValues();
         return;
     }
     if (outcome == Handshake::Ok) {
-        ui->pushButton_connect->setEnabled(false);
-        ui->label_connect_info->setText(tr("VOTK已连接"));
+        ui->tab_info->showConnected();
         syncStatusBar(true);
     } else {
-        clearBoxValues();
+        ui->tab_info->clearBoxValues();
     }
     qCDebug(lcWindow) << "usb mode";
 }
@@ -92,18 +101,16 @@ void MainWindow::showDisconnected()
 {
     stopPeriodicRows();
     m_session.forgetBox();
-    ui->label_connect_info->setText(tr("VOTK已断开"));
-    ui->pushButton_connect->setEnabled(!m_session.isBusy());
-    clearBoxValues();
+    ui->tab_info->showDisconnected(!m_session.isBusy());
     syncStatusBar(false);
 }
 
-void MainWindow::clearBoxValues()
+void MainWindow::setBoxBusy(bool busy)
 {
-    // Back to the form's "not read" text: a value of a box that is gone must
-    // not pass for the current one.
-    for (QLabel *value : {ui->label_6, ui->label_7, ui->label_8, ui->label_9, ui->label_10})
-        value->setText(QStringLiteral("..."));
+    // The buttons that would queue more box work behind the running one, and
+    // the upgrade, which would take the link from under it.
+    ui->tab_info->setBusy(busy, m_session.isAccepted());
+    ui->tab_upgrade->setStartEnabled(!busy && !upgradeInProgress(false));
 }
 
 void MainWindow::syncStatusBar(bool connected)
@@ -116,7 +123,7 @@ void MainWindow::syncStatusBar(bool connected)
 
 bool MainWindow::upgradeInProgress(bool tellUser)
 {
-    const bool busy = m_upgradeStarting || m_ota.isRunning() || m_link.isClaimedByOther();
+    const bool busy = ui->tab_upgrade->isUpgrading() || m_link.isClaimedByOther();
     if (busy && tellUser)
         MessageBox::information(this, tr("信息"), tr("正在升级固件，请稍候"));
     return busy;

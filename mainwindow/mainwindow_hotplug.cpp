@@ -4,6 +4,7 @@
 #include "config.h"
 #include "devicechange.h"
 #include "hotplugsource.h"
+#include "infotab.h"
 #include "windowlog.h"
 
 #ifdef Q_OS_WIN
@@ -59,7 +60,7 @@ void MainWindow::connectAutomatically(const ConnectAttempt &attempt, bool presen
     showHandshake(attempt.handshake.value_or(Handshake::NoAnswerToProbe));
     // Reporting goes back on after the reads, so that it keeps its place on
     // the wire behind them.
-    if (!readInformation([this] { resumeCanRx(); }))
+    if (!ui->tab_info->readInformation([this] { resumeCanRx(); }))
         resumeCanRx();
 }
 

@@ -2,6 +2,231 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>CanTab</name>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="31"/>
+        <source>CAN RX</source>
+        <translation>CAN RX</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="85"/>
+        <source>冻结视图</source>
+        <translation>冻结视图</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="114"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="156"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="165"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="173"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="200"/>
+        <source>保存</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="127"/>
+        <source>按 ID</source>
+        <translation>按 ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="196"/>
+        <source>时间: 读取时刻</source>
+        <translation>时间: 读取时刻</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="201"/>
+        <source>时间: 相对首帧</source>
+        <translation>时间: 相对首帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="206"/>
+        <source>时间: 同 ID 间隔</source>
+        <translation>时间: 同 ID 间隔</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="220"/>
+        <source>ID 过滤: 7DF, 100-1FF</source>
+        <translation>ID 过滤: 7DF, 100-1FF</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="234"/>
+        <source>只显示这些 ID</source>
+        <translation>只显示这些 ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="239"/>
+        <source>隐藏这些 ID</source>
+        <translation>隐藏这些 ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="253"/>
+        <source>查找数据: 02 ?? 0C</source>
+        <translation>查找数据: 02 ?? 0C</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="266"/>
+        <source>上一个</source>
+        <translation>上一个</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="279"/>
+        <source>下一个</source>
+        <translation>下一个</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="316"/>
+        <source>CAN TX</source>
+        <translation>CAN TX</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="329"/>
+        <source>ID</source>
+        <translation>ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="348"/>
+        <source> 0  1  2  3  4  5  6  7    </source>
+        <translation> 0  1  2  3  4  5  6  7    </translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="361"/>
+        <source>DATA</source>
+        <translation>DATA</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="419"/>
+        <location filename="../mainwindow/cantab.ui" line="557"/>
+        <source>发送</source>
+        <translation>发送</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="457"/>
+        <location filename="../mainwindow/cantab.ui" line="595"/>
+        <source>周期发送</source>
+        <translation>周期发送</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="486"/>
+        <source>回放…</source>
+        <translation>回放…</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.cpp" line="119"/>
+        <location filename="../mainwindow/cantab.cpp" line="124"/>
+        <source>信息</source>
+        <translation>信息</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.cpp" line="119"/>
+        <source>CAN ID有误：应为1~3位十六进制数，不大于7FF</source>
+        <translation>CAN ID有误：应为1~3位十六进制数，不大于7FF</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.cpp" line="125"/>
+        <source>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</source>
+        <translation>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_replay.cpp" line="15"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="21"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="40"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="45"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="50"/>
+        <source>回放</source>
+        <translation>回放</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_replay.cpp" line="22"/>
+        <source>无法打开文件：%1</source>
+        <translation>无法打开文件：%1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_replay.cpp" line="30"/>
+        <source>无法读取</source>
+        <translation>无法读取</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_replay.cpp" line="33"/>
+        <source>标识符大于7FF</source>
+        <translation>标识符大于7FF</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_replay.cpp" line="36"/>
+        <source>数据超过8个字节</source>
+        <translation>数据超过8个字节</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_replay.cpp" line="41"/>
+        <source>第 %1 行无法回放：%2</source>
+        <translation>第 %1 行无法回放：%2</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_replay.cpp" line="46"/>
+        <source>文件超过 %1 帧，无法回放</source>
+        <translation>文件超过 %1 帧，无法回放</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_replay.cpp" line="50"/>
+        <source>文件中没有帧</source>
+        <translation>文件中没有帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_rx.cpp" line="110"/>
+        <source>已接收: %1</source>
+        <translation>已接收: %1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_rx.cpp" line="111"/>
+        <source>速率: %1 帧/秒</source>
+        <translation>速率: %1 帧/秒</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_rx.cpp" line="112"/>
+        <source>超限移除: %1</source>
+        <translation>超限移除: %1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_rx.cpp" line="143"/>
+        <source>删除</source>
+        <translation>删除</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_rx.cpp" line="144"/>
+        <source>全部删除</source>
+        <translation>全部删除</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_rx.cpp" line="153"/>
+        <source>candump 日志 (*.log)</source>
+        <translation>candump 日志 (*.log)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_rx.cpp" line="154"/>
+        <source>CSV 文件 (*.csv)</source>
+        <translation>CSV 文件 (*.csv)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_rx.cpp" line="165"/>
+        <source>请使用 .log 或 .csv 文件名</source>
+        <translation>请使用 .log 或 .csv 文件名</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_rx.cpp" line="173"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="200"/>
+        <source>保存失败：%1</source>
+        <translation>保存失败：%1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_rx.cpp" line="182"/>
+        <source>正在保存...</source>
+        <translation>正在保存...</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_rx.cpp" line="182"/>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
     <name>CanTracePanel</name>
     <message>
         <location filename="../mainwindow/cantracepanel.cpp" line="75"/>
@@ -118,54 +343,193 @@
         <translation>帧数: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="85"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="76"/>
         <source>标识符大于 FFFF</source>
         <translation>标识符大于 FFFF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="87"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="78"/>
         <source>数据超过 64 个字节</source>
         <translation>数据超过 64 个字节</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="91"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="82"/>
         <source>不是帧的格式</source>
         <translation>不是帧的格式</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="96"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="87"/>
         <source>打开</source>
         <translation>打开</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="113"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="104"/>
         <source>无法打开文件：%1</source>
         <translation>无法打开文件：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="122"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="113"/>
         <source>第 %1 行无法读取（%2），文件中没有可显示的帧</source>
         <translation>第 %1 行无法读取（%2），文件中没有可显示的帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="126"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="117"/>
         <source>文件中没有帧</source>
         <translation>文件中没有帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="132"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="123"/>
         <source>接收窗口 - %1</source>
         <translation>接收窗口 - %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="136"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="127"/>
         <source>第 %1 行无法读取（%2），已跳过；共跳过 %3 行，其余已载入</source>
         <translation>第 %1 行无法读取（%2），已跳过；共跳过 %3 行，其余已载入</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="142"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="133"/>
         <source>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</source>
         <translation>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</translation>
+    </message>
+</context>
+<context>
+    <name>InfoTab</name>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="23"/>
+        <source>.</source>
+        <translation>.</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="49"/>
+        <source>连接</source>
+        <translation>连接</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="102"/>
+        <source>软件 ID:</source>
+        <translation>软件 ID:</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="115"/>
+        <source>软件版本:</source>
+        <translation>软件版本:</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="128"/>
+        <source>硬件ID:</source>
+        <translation>硬件ID:</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="141"/>
+        <source>WIFI名称:</source>
+        <translation>WIFI名称:</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="154"/>
+        <source>WIFI密码:</source>
+        <translation>WIFI密码:</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="191"/>
+        <location filename="../mainwindow/infotab.ui" line="204"/>
+        <location filename="../mainwindow/infotab.ui" line="217"/>
+        <location filename="../mainwindow/infotab.ui" line="230"/>
+        <location filename="../mainwindow/infotab.ui" line="243"/>
+        <source>...</source>
+        <translation>...</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="271"/>
+        <source>读取信息</source>
+        <translation>读取信息</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="306"/>
+        <source>新WIFI名称:</source>
+        <translation>新WIFI名称:</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="325"/>
+        <source>新WIFI密码:</source>
+        <translation>新WIFI密码:</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="370"/>
+        <source>（8~15字符）</source>
+        <translation>（8~15字符）</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="395"/>
+        <source>更新WIFI设置</source>
+        <translation>更新WIFI设置</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="67"/>
+        <source>VOTK已连接</source>
+        <translation>VOTK已连接</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="72"/>
+        <source>VOTK已断开</source>
+        <translation>VOTK已断开</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="156"/>
+        <source>WIFI名称不能为空</source>
+        <translation>WIFI名称不能为空</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="158"/>
+        <source>WIFI名称不能包含“,”</source>
+        <translation>WIFI名称不能包含“,”</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="160"/>
+        <source>WIFI名称只能包含西文字符（Latin-1），不支持中文等</source>
+        <translation>WIFI名称只能包含西文字符（Latin-1），不支持中文等</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="162"/>
+        <source>WIFI密码不能包含“,”</source>
+        <translation>WIFI密码不能包含“,”</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="164"/>
+        <source>WIFI密码只能包含西文字符（Latin-1），不支持中文等</source>
+        <translation>WIFI密码只能包含西文字符（Latin-1），不支持中文等</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="166"/>
+        <source>WIFI名称不能包含控制字符（换行、制表符等）</source>
+        <translation>WIFI名称不能包含控制字符（换行、制表符等）</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="168"/>
+        <source>WIFI密码不能包含控制字符（换行、制表符等）</source>
+        <translation>WIFI密码不能包含控制字符（换行、制表符等）</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="170"/>
+        <source>WIFI名称和密码合计不能超过%1个字符</source>
+        <translation>WIFI名称和密码合计不能超过%1个字符</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="183"/>
+        <location filename="../mainwindow/infotab.cpp" line="194"/>
+        <location filename="../mainwindow/infotab.cpp" line="196"/>
+        <source>信息</source>
+        <translation>信息</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="194"/>
+        <source>WIFI信息已设置</source>
+        <translation>WIFI信息已设置</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="196"/>
+        <source>WIFI信息设置失败</source>
+        <translation>WIFI信息设置失败</translation>
     </message>
 </context>
 <context>
@@ -177,572 +541,139 @@
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="37"/>
-        <location filename="../mainwindow/mainwindow_can.cpp" line="82"/>
-        <location filename="../mainwindow/mainwindow_can.cpp" line="87"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="19"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="24"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="75"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="119"/>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="74"/>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="82"/>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="84"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="33"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="39"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="86"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="128"/>
         <source>信息</source>
         <translation>信息</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="49"/>
-        <source>.</source>
-        <translation>.</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="75"/>
-        <source>连接</source>
-        <translation>连接</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="128"/>
-        <source>软件 ID:</source>
-        <translation>软件 ID:</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="141"/>
-        <source>软件版本:</source>
-        <translation>软件版本:</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="154"/>
-        <source>硬件ID:</source>
-        <translation>硬件ID:</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="167"/>
-        <source>WIFI名称:</source>
-        <translation>WIFI名称:</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="180"/>
-        <source>WIFI密码:</source>
-        <translation>WIFI密码:</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="217"/>
-        <location filename="../mainwindow/mainwindow.ui" line="230"/>
-        <location filename="../mainwindow/mainwindow.ui" line="243"/>
-        <location filename="../mainwindow/mainwindow.ui" line="256"/>
-        <location filename="../mainwindow/mainwindow.ui" line="269"/>
-        <source>...</source>
-        <translation>...</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="297"/>
-        <source>读取信息</source>
-        <translation>读取信息</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="332"/>
-        <source>新WIFI名称:</source>
-        <translation>新WIFI名称:</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="351"/>
-        <source>新WIFI密码:</source>
-        <translation>新WIFI密码:</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="396"/>
-        <source>（8~15字符）</source>
-        <translation>（8~15字符）</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="421"/>
-        <source>更新WIFI设置</source>
-        <translation>更新WIFI设置</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="427"/>
+        <location filename="../mainwindow/mainwindow.ui" line="42"/>
         <source>CAN</source>
         <translation>CAN</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="447"/>
-        <source>CAN RX</source>
-        <translation>CAN RX</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="501"/>
-        <source>冻结视图</source>
-        <translation>冻结视图</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="543"/>
-        <source>按 ID</source>
-        <translation>按 ID</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="612"/>
-        <source>时间: 读取时刻</source>
-        <translation>时间: 读取时刻</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="617"/>
-        <source>时间: 相对首帧</source>
-        <translation>时间: 相对首帧</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="622"/>
-        <source>时间: 同 ID 间隔</source>
-        <translation>时间: 同 ID 间隔</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="636"/>
-        <source>ID 过滤: 7DF, 100-1FF</source>
-        <translation>ID 过滤: 7DF, 100-1FF</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="650"/>
-        <source>只显示这些 ID</source>
-        <translation>只显示这些 ID</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="655"/>
-        <source>隐藏这些 ID</source>
-        <translation>隐藏这些 ID</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="669"/>
-        <source>查找数据: 02 ?? 0C</source>
-        <translation>查找数据: 02 ?? 0C</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="682"/>
-        <source>上一个</source>
-        <translation>上一个</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="695"/>
-        <source>下一个</source>
-        <translation>下一个</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1140"/>
+        <location filename="../mainwindow/mainwindow.ui" line="63"/>
         <source>文件(&amp;F)</source>
         <translation>文件(&amp;F)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1147"/>
+        <location filename="../mainwindow/mainwindow.ui" line="70"/>
         <source>视图(&amp;V)</source>
         <translation>视图(&amp;V)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1154"/>
+        <location filename="../mainwindow/mainwindow.ui" line="77"/>
         <source>关于(&amp;A)</source>
         <translation>关于(&amp;A)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1165"/>
+        <location filename="../mainwindow/mainwindow.ui" line="88"/>
         <source>设置(&amp;S)</source>
         <translation>设置(&amp;S)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1170"/>
+        <location filename="../mainwindow/mainwindow.ui" line="93"/>
         <source>退出(&amp;X)</source>
         <translation>退出(&amp;X)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1178"/>
+        <location filename="../mainwindow/mainwindow.ui" line="101"/>
         <source>接收窗口(&amp;T)</source>
         <translation>接收窗口(&amp;T)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1183"/>
+        <location filename="../mainwindow/mainwindow.ui" line="106"/>
         <source>打开…(&amp;O)</source>
         <translation>打开…(&amp;O)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1191"/>
+        <location filename="../mainwindow/mainwindow.ui" line="114"/>
         <source>关于VOTK(&amp;V)</source>
         <translation>关于VOTK(&amp;V)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="732"/>
-        <source>CAN TX</source>
-        <translation>CAN TX</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="745"/>
-        <source>ID</source>
-        <translation>ID</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="764"/>
-        <source> 0  1  2  3  4  5  6  7    </source>
-        <translation> 0  1  2  3  4  5  6  7    </translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="777"/>
-        <source>DATA</source>
-        <translation>DATA</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="835"/>
-        <location filename="../mainwindow/mainwindow.ui" line="973"/>
-        <source>发送</source>
-        <translation>发送</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="873"/>
-        <location filename="../mainwindow/mainwindow.ui" line="1011"/>
-        <source>周期发送</source>
-        <translation>周期发送</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1030"/>
+        <location filename="../mainwindow/mainwindow.ui" line="47"/>
         <source>固件升级</source>
         <translation>固件升级</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1065"/>
-        <source>选择文件</source>
-        <translation>选择文件</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1091"/>
-        <source>升级固件</source>
-        <translation>升级固件</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="1123"/>
-        <location filename="../mainwindow/mainwindow.cpp" line="84"/>
-        <source>进度：</source>
-        <translation>进度：</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="221"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="196"/>
         <source>关于</source>
         <translation>关于</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="221"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="196"/>
         <source>VOTK-Tarnwell 1.2</source>
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="119"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="128"/>
         <source>正在升级固件，请稍候</source>
         <translation>正在升级固件，请稍候</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="121"/>
-        <source>删除</source>
-        <translation>删除</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="122"/>
-        <source>全部删除</source>
-        <translation>全部删除</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_can.cpp" line="82"/>
-        <source>CAN ID有误：应为1~3位十六进制数，不大于7FF</source>
-        <translation>CAN ID有误：应为1~3位十六进制数，不大于7FF</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_can.cpp" line="88"/>
-        <source>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</source>
-        <translation>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="25"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="36"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="38"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="40"/>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="50"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="52"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="64"/>
         <source>VOTK连接失败</source>
         <translation>VOTK连接失败</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="26"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="41"/>
         <source>VOTK设备拒绝进入USB模式</source>
         <translation>VOTK设备拒绝进入USB模式</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="36"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="50"/>
         <source>未找到VOTK设备，请检查USB线</source>
         <translation>未找到VOTK设备，请检查USB线</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="39"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="53"/>
         <source>没有访问VOTK设备的权限：请安装udev规则 %1，然后重新插拔设备</source>
         <translation>没有访问VOTK设备的权限：请安装udev规则 %1，然后重新插拔设备</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="48"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="62"/>
         <source>无法锁定VOTK设备，未打开设备</source>
         <translation>无法锁定VOTK设备，未打开设备</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="62"/>
-        <source>VOTK已连接</source>
-        <translation>VOTK已连接</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="75"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="86"/>
         <source>VOTK未连接</source>
         <translation>VOTK未连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="93"/>
-        <source>VOTK已断开</source>
-        <translation>VOTK已断开</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="82"/>
-        <source>WIFI信息已设置</source>
-        <translation>WIFI信息已设置</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="84"/>
-        <source>WIFI信息设置失败</source>
-        <translation>WIFI信息设置失败</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="47"/>
-        <source>WIFI名称不能为空</source>
-        <translation>WIFI名称不能为空</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="49"/>
-        <source>WIFI名称不能包含“,”</source>
-        <translation>WIFI名称不能包含“,”</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="51"/>
-        <source>WIFI名称只能包含西文字符（Latin-1），不支持中文等</source>
-        <translation>WIFI名称只能包含西文字符（Latin-1），不支持中文等</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="53"/>
-        <source>WIFI密码不能包含“,”</source>
-        <translation>WIFI密码不能包含“,”</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="55"/>
-        <source>WIFI密码只能包含西文字符（Latin-1），不支持中文等</source>
-        <translation>WIFI密码只能包含西文字符（Latin-1），不支持中文等</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="27"/>
-        <source>打开升级文件</source>
-        <translation>打开升级文件</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="27"/>
-        <source>升级文件(*.ota)</source>
-        <translation>升级文件(*.ota)</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="41"/>
-        <source>进度:请先选择升级文件</source>
-        <translation>进度:请先选择升级文件</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="53"/>
-        <source>进度:升级文件打开失败</source>
-        <translation>进度:升级文件打开失败</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="57"/>
-        <source>进度:升级文件校验错误</source>
-        <translation>进度:升级文件校验错误</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="60"/>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="67"/>
-        <source>进度:升级文件大小错误</source>
-        <translation>进度:升级文件大小错误</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="63"/>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="113"/>
-        <source>进度:升级文件错误</source>
-        <translation>进度:升级文件错误</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="71"/>
-        <source>进度:正在升级</source>
-        <translation>进度:正在升级</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="92"/>
-        <source>设备重启中，请稍候</source>
-        <translation>设备重启中，请稍候</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="100"/>
-        <source>停在 %p%</source>
-        <translation>停在 %p%</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="110"/>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="50"/>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="93"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="119"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="44"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="58"/>
         <source>USB线连接</source>
         <translation>USB线连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="110"/>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="104"/>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="107"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="119"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="98"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="102"/>
         <source>USB线断开</source>
         <translation>USB线断开</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="530"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="134"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="143"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="151"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="177"/>
-        <source>保存</source>
-        <translation>保存</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="88"/>
-        <source>已接收: %1</source>
-        <translation>已接收: %1</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="89"/>
-        <source>速率: %1 帧/秒</source>
-        <translation>速率: %1 帧/秒</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="90"/>
-        <source>超限移除: %1</source>
-        <translation>超限移除: %1</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="131"/>
-        <source>candump 日志 (*.log)</source>
-        <translation>candump 日志 (*.log)</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="132"/>
-        <source>CSV 文件 (*.csv)</source>
-        <translation>CSV 文件 (*.csv)</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="143"/>
-        <source>请使用 .log 或 .csv 文件名</source>
-        <translation>请使用 .log 或 .csv 文件名</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="151"/>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="177"/>
-        <source>保存失败：%1</source>
-        <translation>保存失败：%1</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="160"/>
-        <source>正在保存...</source>
-        <translation>正在保存...</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canrx.cpp" line="160"/>
-        <source>取消</source>
-        <translation>取消</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="61"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="67"/>
         <source>配置文件 %1 无法写入，设置只在本次运行中有效</source>
         <translation>配置文件 %1 无法写入，设置只在本次运行中有效</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="42"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="56"/>
         <source>VOTK设备正被其他程序使用</source>
         <translation>VOTK设备正被其他程序使用</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="43"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="57"/>
         <source>程序: %1 (PID %2)</source>
         <translation>程序: %1 (PID %2)</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="57"/>
-        <source>WIFI名称不能包含控制字符（换行、制表符等）</source>
-        <translation>WIFI名称不能包含控制字符（换行、制表符等）</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="59"/>
-        <source>WIFI密码不能包含控制字符（换行、制表符等）</source>
-        <translation>WIFI密码不能包含控制字符（换行、制表符等）</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_info.cpp" line="61"/>
-        <source>WIFI名称和密码合计不能超过%1个字符</source>
-        <translation>WIFI名称和密码合计不能超过%1个字符</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="103"/>
-        <source>结果:升级成功,请重新上电VOTK设备</source>
-        <translation>结果:升级成功,请重新上电VOTK设备</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="106"/>
-        <source>结果:升级中断,请重新连接VOTK设备后再试</source>
-        <translation>结果:升级中断,请重新连接VOTK设备后再试</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_upgrade.cpp" line="110"/>
-        <source>结果:升级失败</source>
-        <translation>结果:升级失败</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow.ui" line="902"/>
-        <source>回放…</source>
-        <translation>回放…</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="15"/>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="26"/>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="45"/>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="50"/>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="55"/>
-        <source>回放</source>
-        <translation>回放</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="27"/>
-        <source>无法打开文件：%1</source>
-        <translation>无法打开文件：%1</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="35"/>
-        <source>无法读取</source>
-        <translation>无法读取</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="38"/>
-        <source>标识符大于7FF</source>
-        <translation>标识符大于7FF</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="41"/>
-        <source>数据超过8个字节</source>
-        <translation>数据超过8个字节</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="46"/>
-        <source>第 %1 行无法回放：%2</source>
-        <translation>第 %1 行无法回放：%2</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="51"/>
-        <source>文件超过 %1 帧，无法回放</source>
-        <translation>文件超过 %1 帧，无法回放</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/mainwindow_canreplay.cpp" line="55"/>
-        <source>文件中没有帧</source>
-        <translation>文件中没有帧</translation>
     </message>
     <message>
         <location filename="../mainwindow/capturechooser.cpp" line="40"/>
@@ -844,22 +775,22 @@
         <translation>正在恢复出厂设置...</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="58"/>
-        <location filename="../settings/settingdialog.cpp" line="67"/>
-        <location filename="../settings/settingdialog.cpp" line="118"/>
-        <location filename="../settings/settingdialog.cpp" line="123"/>
-        <location filename="../settings/settingdialog.cpp" line="127"/>
-        <location filename="../settings/settingdialog.cpp" line="142"/>
+        <location filename="../settings/settingdialog.cpp" line="59"/>
+        <location filename="../settings/settingdialog.cpp" line="91"/>
+        <location filename="../settings/settingdialog.cpp" line="147"/>
+        <location filename="../settings/settingdialog.cpp" line="152"/>
+        <location filename="../settings/settingdialog.cpp" line="159"/>
+        <location filename="../settings/settingdialog.cpp" line="180"/>
         <source>信息</source>
         <translation>信息</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="58"/>
+        <location filename="../settings/settingdialog.cpp" line="59"/>
         <source>VOTK未连接</source>
         <translation>VOTK未连接</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="67"/>
+        <location filename="../settings/settingdialog.cpp" line="91"/>
         <source>正在升级固件，请稍候</source>
         <translation>正在升级固件，请稍候</translation>
     </message>
@@ -869,24 +800,109 @@
         <translation>接收行数上限:</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="118"/>
+        <location filename="../settings/settingdialog.cpp" line="147"/>
         <source>请输入CAN时间</source>
         <translation>请输入CAN时间</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="123"/>
+        <location filename="../settings/settingdialog.cpp" line="152"/>
         <source>CAN时间须为0到255之间的整数</source>
         <translation>CAN时间须为0到255之间的整数</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="127"/>
+        <location filename="../settings/settingdialog.cpp" line="159"/>
         <source>CAN时间设置失败</source>
         <translation>CAN时间设置失败</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="142"/>
+        <location filename="../settings/settingdialog.cpp" line="180"/>
         <source>恢复出厂设置失败</source>
         <translation>恢复出厂设置失败</translation>
+    </message>
+</context>
+<context>
+    <name>UpgradeTab</name>
+    <message>
+        <location filename="../mainwindow/upgradetab.ui" line="46"/>
+        <source>选择文件</source>
+        <translation>选择文件</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.ui" line="72"/>
+        <source>升级固件</source>
+        <translation>升级固件</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.ui" line="104"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="17"/>
+        <source>进度：</source>
+        <translation>进度：</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="55"/>
+        <source>打开升级文件</source>
+        <translation>打开升级文件</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="55"/>
+        <source>升级文件(*.ota)</source>
+        <translation>升级文件(*.ota)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="69"/>
+        <source>进度:请先选择升级文件</source>
+        <translation>进度:请先选择升级文件</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="81"/>
+        <source>进度:升级文件打开失败</source>
+        <translation>进度:升级文件打开失败</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="85"/>
+        <source>进度:升级文件校验错误</source>
+        <translation>进度:升级文件校验错误</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="88"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="95"/>
+        <source>进度:升级文件大小错误</source>
+        <translation>进度:升级文件大小错误</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="91"/>
+        <source>进度:升级文件错误</source>
+        <translation>进度:升级文件错误</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="99"/>
+        <source>进度:正在升级</source>
+        <translation>进度:正在升级</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="121"/>
+        <source>设备重启中，请稍候</source>
+        <translation>设备重启中，请稍候</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="129"/>
+        <source>停在 %p%</source>
+        <translation>停在 %p%</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="132"/>
+        <source>结果:升级成功,请重新上电VOTK设备</source>
+        <translation>结果:升级成功,请重新上电VOTK设备</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="135"/>
+        <source>结果:升级中断,请重新连接VOTK设备后再试</source>
+        <translation>结果:升级中断,请重新连接VOTK设备后再试</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="139"/>
+        <source>结果:升级失败</source>
+        <translation>结果:升级失败</translation>
     </message>
 </context>
 </TS>

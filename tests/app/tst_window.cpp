@@ -26,6 +26,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include <memory>
 
@@ -425,10 +426,17 @@ void TestWindow::mainFormOrdersTabsAndMenus()
     QCOMPARE(names(ui.menubar->actions()), (QStringList{"menuFile", "menuView", "menuAbout"}));
     QCOMPARE(names(ui.menuFile->actions()), (QStringList{"actionsetting", "action_exit"}));
     QCOMPARE(names(ui.menuAbout->actions()), QStringList{"action_about"});
-    QVERIFY(ui.verticalLayout->indexOf(ui.label) == 0 &&
-            ui.verticalLayout->indexOf(ui.label_5) == 4);
-    QVERIFY(ui.verticalLayout_2->indexOf(ui.label_6) == 0 &&
-            ui.verticalLayout_2->indexOf(ui.label_10) == 4);
+    // The info tab's own form holds the two columns of labels.
+    const auto layout = [&](const char *name) {
+        return ui.tab_info->findChild<QVBoxLayout *>(QLatin1String(name));
+    };
+    const auto label = [&](const char *name) {
+        return ui.tab_info->findChild<QLabel *>(QLatin1String(name));
+    };
+    QVERIFY(layout("verticalLayout")->indexOf(label("label")) == 0 &&
+            layout("verticalLayout")->indexOf(label("label_5")) == 4);
+    QVERIFY(layout("verticalLayout_2")->indexOf(label("label_6")) == 0 &&
+            layout("verticalLayout_2")->indexOf(label("label_10")) == 4);
 }
 
 void TestWindow::settingsFormStartsTickedWithoutLanguage()

@@ -1,6 +1,6 @@
 // The CAN tab's replay: a saved capture sent again with its recorded gaps.
-#include "mainwindow.h"
-#include "ui_mainwindow.h"
+#include "cantab.h"
+#include "ui_cantab.h"
 
 #include "capturechooser.h"
 #include "messagebox.h"
@@ -9,16 +9,16 @@
 #include <QLabel>
 #include <QPushButton>
 
-QVector<ReplayFrame> MainWindow::chooseReplayCapture()
+QVector<ReplayFrame> CanTab::chooseReplayCapture()
 {
     ChosenCapture chosen;
-    if (!chooseCapture(this, tr("回放"), &chosen))
+    if (!chooseCapture(window(), tr("回放"), &chosen))
         return {};
     // The whole file is checked before a frame goes out; every frame is sent,
     // in file order, a time that goes back counting as no gap.
     const ReplayCapture capture = readReplayCapture(*chosen.file, chosen.format);
     if (capture.readFailed) {
-        MessageBox::warning(this, tr("回放"),
+        MessageBox::warning(window(), tr("回放"),
                             tr("无法打开文件：%1").arg(chosen.file->errorString()));
         return {};
     }
@@ -37,23 +37,23 @@ QVector<ReplayFrame> MainWindow::chooseReplayCapture()
         break;
     }
     if (!problem.isEmpty()) {
-        MessageBox::warning(this, tr("回放"),
+        MessageBox::warning(window(), tr("回放"),
                             tr("第 %1 行无法回放：%2").arg(capture.line).arg(problem));
         return {};
     }
     if (capture.tooMany) {
-        MessageBox::warning(this, tr("回放"),
+        MessageBox::warning(window(), tr("回放"),
                             tr("文件超过 %1 帧，无法回放").arg(ReplayTimeline::kMaxFrames));
         return {};
     }
     if (capture.frames.isEmpty()) {
-        MessageBox::warning(this, tr("回放"), tr("文件中没有帧"));
+        MessageBox::warning(window(), tr("回放"), tr("文件中没有帧"));
         return {};
     }
     return capture.frames;
 }
 
-void MainWindow::on_pushButton_can_replay_toggled(bool on)
+void CanTab::on_pushButton_can_replay_toggled(bool on)
 {
     if (!on) {
         if (m_replay) {
@@ -67,7 +67,8 @@ void MainWindow::on_pushButton_can_replay_toggled(bool on)
     if (m_replay)
         return;
     QVector<ReplayFrame> frames;
-    if (check_connected() && !upgradeInProgress(true))
+    if (m_link && (!m_connectedCheck || m_connectedCheck()) &&
+        !(m_upgradeCheck && m_upgradeCheck()))
         frames = chooseReplayCapture();
     if (frames.isEmpty()) {
         const QSignalBlocker quiet(ui->pushButton_can_replay);
@@ -75,7 +76,7 @@ void MainWindow::on_pushButton_can_replay_toggled(bool on)
         return;
     }
     m_replayTotal = frames.size();
-    m_replay = std::make_unique<CanTxWorker>(m_link, replaySchedule(frames, 1, 1));
+    m_replay = std::make_unique<CanTxWorker>(*m_link, replaySchedule(frames, 1, 1));
     // The end of the capture, or a frame that could not be written, ends it.
     connect(
         m_replay.get(), &QThread::finished, m_replay.get(),
@@ -85,7 +86,7 @@ void MainWindow::on_pushButton_can_replay_toggled(bool on)
     syncSendCounts();
 }
 
-void MainWindow::showReplayProgress()
+void CanTab::showReplayProgress()
 {
     ui->label_can_replay->setText(
         QStringLiteral("%1 / %2").arg(m_replay ? m_replay->sentCount() : 0).arg(m_replayTotal));

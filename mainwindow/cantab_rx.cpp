@@ -1,13 +1,12 @@
 // The CAN tab's receive table: storing frames, following them, deleting,
 // pausing, counting and saving.
-#include "mainwindow.h"
-#include "ui_mainwindow.h"
+#include "cantab.h"
+#include "ui_cantab.h"
 
 #include "canidsummarymodel.h"
 #include "canrxmodel.h"
 #include "cansaveformat.h"
 #include "cantracepanel.h"
-#include "cantracewindow.h"
 #include "config.h"
 #include "devicelog.h"
 #include "filechooser.h"
@@ -38,7 +37,7 @@ constexpr int kProgressSteps = 1000;
 constexpr int kRxFramesPerPass = 4096;
 } // namespace
 
-void MainWindow::setUpCanRxTable()
+void CanTab::setUpCanRxTable()
 {
     m_rxModel = new CanRxModel(this);
     m_rxModel->setRowLimit(config()->get(Config::CanRxRowLimit).toInt());
@@ -57,26 +56,26 @@ void MainWindow::setUpCanRxTable()
                                   m_rxModel, m_rxIdModel, this);
     QTableView *table = ui->table_can_rx;
     table->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(table, &QWidget::customContextMenuRequested, this, &MainWindow::show_table_can_rx_menu);
+    connect(table, &QWidget::customContextMenuRequested, this, &CanTab::show_table_can_rx_menu);
     // The Delete key does what the menu's "删除" does.
     auto *deleteKey = new QShortcut(QKeySequence::Delete, table);
     deleteKey->setContext(Qt::WidgetShortcut);
-    connect(deleteKey, &QShortcut::activated, this, &MainWindow::table_can_rx_delete);
+    connect(deleteKey, &QShortcut::activated, this, &CanTab::table_can_rx_delete);
 
     m_rxStatsTimer.setInterval(kStatsIntervalMs);
-    connect(&m_rxStatsTimer, &QTimer::timeout, this, &MainWindow::showCanRxCounts);
+    connect(&m_rxStatsTimer, &QTimer::timeout, this, &CanTab::showCanRxCounts);
     m_rxStatsTimer.start();
     showCanRxCounts();
 }
 
-void MainWindow::receive_can_rx(QVector<CanFrame> frames)
+void CanTab::receive_can_rx(QVector<CanFrame> frames)
 {
     qCDebug(lcCanFrames) << "receive can rx";
     m_rxBacklog.push_back(std::move(frames));
     takeCanRxBacklog();
 }
 
-void MainWindow::takeCanRxBacklog()
+void CanTab::takeCanRxBacklog()
 {
     while (!m_rxBacklog.empty() && m_rxTakenThisPass < kRxFramesPerPass) {
         const QVector<CanFrame> frames = std::move(m_rxBacklog.front());
@@ -99,7 +98,7 @@ void MainWindow::takeCanRxBacklog()
     }
 }
 
-void MainWindow::showCanRxCounts()
+void CanTab::showCanRxCounts()
 {
     const quint64 received = m_rxModel->received();
     if (!m_rxReceivedSamples.isEmpty() && received < m_rxReceivedSamples.last())
@@ -113,7 +112,7 @@ void MainWindow::showCanRxCounts()
     ui->label_can_rx_dropped->setText(tr("超限移除: %1").arg(m_rxModel->dropped()));
 }
 
-void MainWindow::table_can_rx_delete()
+void CanTab::table_can_rx_delete()
 {
     qCDebug(lcWindow) << "xxx";
     if (m_rxSaving || m_rxPanel->showsIds())
@@ -127,7 +126,7 @@ void MainWindow::table_can_rx_delete()
     m_rxModel->removeRowSpans(spans);
 }
 
-void MainWindow::table_can_rx_delete_all()
+void CanTab::table_can_rx_delete_all()
 {
     if (m_rxSaving)
         return;
@@ -137,24 +136,24 @@ void MainWindow::table_can_rx_delete_all()
     showCanRxCounts();
 }
 
-void MainWindow::show_table_can_rx_menu()
+void CanTab::show_table_can_rx_menu()
 {
     // A fresh menu for every request, gone once it has closed.
     QMenu *menu = new QMenu();
-    menu->addAction(tr("删除"), this, &MainWindow::table_can_rx_delete);
-    menu->addAction(tr("全部删除"), this, &MainWindow::table_can_rx_delete_all);
+    menu->addAction(tr("删除"), this, &CanTab::table_can_rx_delete);
+    menu->addAction(tr("全部删除"), this, &CanTab::table_can_rx_delete_all);
     menu->exec(QCursor::pos());
     delete menu;
 }
 
-void MainWindow::on_pushButton_can_rx_save_clicked()
+void CanTab::on_pushButton_can_rx_save_clicked()
 {
     if (m_rxSaving)
         return;
     const QString logFilter = tr("candump 日志 (*.log)");
     const QString csvFilter = tr("CSV 文件 (*.csv)");
     QString chosenFilter = logFilter;
-    QString path = saveFileChooser()(this, tr("保存"), QString(),
+    QString path = saveFileChooser()(window(), tr("保存"), QString(),
                                      logFilter + QLatin1String(";;") + csvFilter, &chosenFilter);
     if (path.isEmpty())
         return;
@@ -163,7 +162,7 @@ void MainWindow::on_pushButton_can_rx_save_clicked()
         path += chosenFilter == csvFilter ? QLatin1String(".csv") : QLatin1String(".log");
     CanSaveFormat format;
     if (!canSaveFormatFor(path, &format)) {
-        MessageBox::warning(this, tr("保存"), tr("请使用 .log 或 .csv 文件名"));
+        MessageBox::warning(window(), tr("保存"), tr("请使用 .log 或 .csv 文件名"));
         return;
     }
 
@@ -171,7 +170,7 @@ void MainWindow::on_pushButton_can_rx_save_clicked()
     // a failure or a cancel leaves no half file under the chosen name.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        MessageBox::warning(this, tr("保存"), tr("保存失败：%1").arg(file.errorString()));
+        MessageBox::warning(window(), tr("保存"), tr("保存失败：%1").arg(file.errorString()));
         return;
     }
     m_rxModel->flush();
@@ -180,7 +179,7 @@ void MainWindow::on_pushButton_can_rx_save_clicked()
     // Frames keep arriving during the save; the rows being written must stay.
     m_rxSaving = true;
     m_rxModel->setTrimmingHeld(true);
-    QProgressDialog progress(tr("正在保存..."), tr("取消"), 0, kProgressSteps, this);
+    QProgressDialog progress(tr("正在保存..."), tr("取消"), 0, kProgressSteps, window());
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
     const CanRxModel::WriteResult result = m_rxModel->write(file, format, rows, [&](int done) {
@@ -198,20 +197,5 @@ void MainWindow::on_pushButton_can_rx_save_clicked()
         return;
     }
     if (result == CanRxModel::WriteResult::Failed || !file.commit())
-        MessageBox::warning(this, tr("保存"), tr("保存失败：%1").arg(file.errorString()));
-}
-
-void MainWindow::on_action_trace_window_triggered()
-{
-    // One large view of the live frames; asking again brings it forward.
-    if (!m_traceWindow)
-        m_traceWindow = new CanTraceWindow(m_rxModel, m_rxIdModel, this);
-    m_traceWindow->show();
-    m_traceWindow->raise();
-    m_traceWindow->activateWindow();
-}
-
-void MainWindow::on_action_open_capture_triggered()
-{
-    CanTraceWindow::openCapture(this);
+        MessageBox::warning(window(), tr("保存"), tr("保存失败：%1").arg(file.errorString()));
 }

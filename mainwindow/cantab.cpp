@@ -1,7 +1,7 @@
 // The CAN tab: the two transmit rows, sent once or periodically (the receive
-// table is in mainwindow_canrx.cpp).
-#include "mainwindow.h"
-#include "ui_mainwindow.h"
+// table is in cantab_rx.cpp).
+#include "cantab.h"
+#include "ui_cantab.h"
 
 #include "boxcommands.h"
 #include "cantext.h"
@@ -11,7 +11,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegExp>
+#include <QRegExpValidator>
 #include <QSpinBox>
+
+#include <utility>
 
 namespace {
 // How often the sent counts of running rows are shown.
@@ -22,18 +26,52 @@ constexpr int kPeriodicCountsMs = 200;
 bool can_data_formatting = false;
 } // namespace
 
-void MainWindow::on_lineEdit_can_data_textChanged(QString)
+CanTab::CanTab(QWidget *parent) : QWidget(parent), ui(new Ui::CanTab)
+{
+    ui->setupUi(this);
+    setUpCanRxTable();
+
+    // Each field owns its validator.
+    const QRegExp hex(QStringLiteral("[a-fA-F0-9 ]+$"), Qt::CaseSensitive, QRegExp::RegExp);
+    for (QLineEdit *field : {ui->lineEdit_can_data, ui->lineEdit_can_id, ui->lineEdit_can_data_2,
+                             ui->lineEdit_can_id_2})
+        field->setValidator(new QRegExpValidator(hex, field));
+    // Enter in either field of a row sends that row, as its button does.
+    for (auto row : {std::make_pair(ui->lineEdit_can_id, ui->lineEdit_can_data),
+                     std::make_pair(ui->lineEdit_can_id_2, ui->lineEdit_can_data_2)})
+        for (QLineEdit *field : {row.first, row.second})
+            connect(field, &QLineEdit::returnPressed, this,
+                    [this, row] { sendCanRow(row.first, row.second); });
+    // The ID fields take longer text than an identifier has, so that a pasted
+    // or overtyped 18DAF110 is refused at the send instead of being cut to 18D,
+    // another identifier.
+}
+
+CanTab::~CanTab() = default;
+
+void CanTab::setUp(DeviceLink &link)
+{
+    m_link = &link;
+}
+
+void CanTab::setLinkChecks(std::function<bool()> connected, std::function<bool()> upgradeRunning)
+{
+    m_connectedCheck = std::move(connected);
+    m_upgradeCheck = std::move(upgradeRunning);
+}
+
+void CanTab::on_lineEdit_can_data_textChanged(QString)
 {
     qCDebug(lcCanTyping) << "can data changed";
     reformatCanData(ui->lineEdit_can_data);
 }
 
-void MainWindow::on_lineEdit_can_data_2_textChanged(QString)
+void CanTab::on_lineEdit_can_data_2_textChanged(QString)
 {
     reformatCanData(ui->lineEdit_can_data_2);
 }
 
-void MainWindow::reformatCanData(QLineEdit *dataField)
+void CanTab::reformatCanData(QLineEdit *dataField)
 {
     const CanDataRewrite r =
         canDataRewrite(dataField->text(), dataField->cursorPosition(), can_data_formatting);
@@ -46,30 +84,29 @@ void MainWindow::reformatCanData(QLineEdit *dataField)
     can_data_formatting = false;
 }
 
-void MainWindow::on_pushButton_can_send_clicked()
+void CanTab::on_pushButton_can_send_clicked()
 {
     sendCanRow(ui->lineEdit_can_id, ui->lineEdit_can_data);
 }
 
-void MainWindow::on_pushButton_can_send_2_clicked()
+void CanTab::on_pushButton_can_send_2_clicked()
 {
     sendCanRow(ui->lineEdit_can_id_2, ui->lineEdit_can_data_2);
 }
 
-void MainWindow::sendCanRow(QLineEdit *idField, QLineEdit *dataField)
+void CanTab::sendCanRow(QLineEdit *idField, QLineEdit *dataField)
 {
     const std::optional<ScheduledCanFrame> frame = checkedCanFrame(idField, dataField);
     if (frame)
-        CanTxWorker::transmit(m_link, frame->id, frame->data);
+        CanTxWorker::transmit(*m_link, frame->id, frame->data);
 }
 
-std::optional<ScheduledCanFrame> MainWindow::checkedCanFrame(QLineEdit *idField,
-                                                             QLineEdit *dataField)
+std::optional<ScheduledCanFrame> CanTab::checkedCanFrame(QLineEdit *idField, QLineEdit *dataField)
 {
-    if (!check_connected())
+    if (!m_link || (m_connectedCheck && !m_connectedCheck()))
         return std::nullopt;
     // A transfer owns the link: a frame in between could corrupt it.
-    if (upgradeInProgress(true))
+    if (m_upgradeCheck && m_upgradeCheck())
         return std::nullopt;
     qCDebug(lcWindow) << "send can";
     const QString idText = idField->text();
@@ -79,12 +116,12 @@ std::optional<ScheduledCanFrame> MainWindow::checkedCanFrame(QLineEdit *idField,
     // On a live bus a frame the user did not mean is a hazard: refuse rather than guess.
     const std::optional<quint16> id = parseCanId(idText);
     if (!id) {
-        MessageBox::warning(this, tr("信息"), tr("CAN ID有误：应为1~3位十六进制数，不大于7FF"));
+        MessageBox::warning(window(), tr("信息"), tr("CAN ID有误：应为1~3位十六进制数，不大于7FF"));
         return std::nullopt;
     }
     const std::optional<QVector<uint8_t>> data = parseCanData(dataText);
     if (!data) {
-        MessageBox::warning(this, tr("信息"),
+        MessageBox::warning(window(), tr("信息"),
                             tr("CAN数据有误：应为最多8个字节，每个1~2位十六进制数，"
                                "以单个空格分隔；或不带空格的偶数位十六进制数，最多16位"));
         return std::nullopt;
@@ -92,7 +129,7 @@ std::optional<ScheduledCanFrame> MainWindow::checkedCanFrame(QLineEdit *idField,
     return ScheduledCanFrame{0, *id, *data};
 }
 
-MainWindow::CanTxRow MainWindow::canTxRow(int row) const
+CanTab::CanTxRow CanTab::canTxRow(int row) const
 {
     if (row == 0)
         return {ui->lineEdit_can_id, ui->lineEdit_can_data, ui->spinBox_can_period,
@@ -101,17 +138,17 @@ MainWindow::CanTxRow MainWindow::canTxRow(int row) const
             ui->pushButton_can_period_2, ui->label_can_period_count_2};
 }
 
-void MainWindow::on_pushButton_can_period_toggled(bool on)
+void CanTab::on_pushButton_can_period_toggled(bool on)
 {
     togglePeriodicRow(0, on);
 }
 
-void MainWindow::on_pushButton_can_period_2_toggled(bool on)
+void CanTab::on_pushButton_can_period_2_toggled(bool on)
 {
     togglePeriodicRow(1, on);
 }
 
-void MainWindow::togglePeriodicRow(int row, bool on)
+void CanTab::togglePeriodicRow(int row, bool on)
 {
     const CanTxRow r = canTxRow(row);
     std::unique_ptr<CanTxWorker> &worker = m_periodic[row];
@@ -130,8 +167,8 @@ void MainWindow::togglePeriodicRow(int row, bool on)
         }
         // Its own clock: a busy window does not stretch the period.
         worker = std::make_unique<CanTxWorker>(
-            m_link, CanTxWorker::periodic(frame->id, frame->data,
-                                          qint64(r.period->value()) * 1000000, -1, -1));
+            *m_link, CanTxWorker::periodic(frame->id, frame->data,
+                                           qint64(r.period->value()) * 1000000, -1, -1));
         // A frame that could not be written (the box is gone) ends the row.
         connect(
             worker.get(), &QThread::finished, worker.get(),
@@ -150,11 +187,11 @@ void MainWindow::togglePeriodicRow(int row, bool on)
     syncSendCounts();
 }
 
-void MainWindow::syncSendCounts()
+void CanTab::syncSendCounts()
 {
     const bool running = m_periodic[0] || m_periodic[1] || m_replay;
     if (running && !m_periodicCounts.isActive()) {
-        connect(&m_periodicCounts, &QTimer::timeout, this, &MainWindow::showPeriodicCounts,
+        connect(&m_periodicCounts, &QTimer::timeout, this, &CanTab::showPeriodicCounts,
                 Qt::UniqueConnection);
         m_periodicCounts.start(kPeriodicCountsMs);
     } else if (!running) {
@@ -162,7 +199,7 @@ void MainWindow::syncSendCounts()
     }
 }
 
-void MainWindow::showPeriodicCounts()
+void CanTab::showPeriodicCounts()
 {
     for (int row = 0; row < 2; ++row)
         if (m_periodic[row])
@@ -171,7 +208,7 @@ void MainWindow::showPeriodicCounts()
         showReplayProgress();
 }
 
-void MainWindow::stopPeriodicRows()
+void CanTab::stopPeriodicRows()
 {
     for (int row = 0; row < 2; ++row)
         canTxRow(row).toggle->setChecked(false);

@@ -1,11 +1,17 @@
-#include "mainwindow.h"
-#include "ui_mainwindow.h"
+#include "infotab.h"
+#include "ui_infotab.h"
+
+#include "boxsession.h"
 
 #include "devicethread.h"
 #include "hidcmdhandle.h"
 #include "messagebox.h"
 #include "wifitext.h"
 #include "windowlog.h"
+
+#include <QPixmap>
+
+#include <utility>
 
 namespace {
 // What the log shows for a WiFi password: debug output ends up in files and
@@ -23,17 +29,70 @@ struct IdentityRead
 };
 Q_DECLARE_METATYPE(IdentityRead)
 
-void MainWindow::on_pushButton_clicked()
+InfoTab::InfoTab(QWidget *parent) : QWidget(parent), ui(new Ui::InfoTab)
+{
+    ui->setupUi(this);
+    ui->label_pic->setPixmap(QPixmap(QStringLiteral("wb1.png")));
+    ui->label_pic->setScaledContents(true);
+    ui->lineEdit_wifi_name->setMaxLength(15);
+    ui->lineEdit_wifi_pwd->setMaxLength(15);
+}
+
+InfoTab::~InfoTab() = default;
+
+void InfoTab::setUp(DeviceLink &link, BoxSession &session)
+{
+    m_link = &link;
+    m_session = &session;
+}
+
+void InfoTab::setWorkCheck(std::function<bool()> check)
+{
+    m_workCheck = std::move(check);
+}
+
+void InfoTab::end()
+{
+    m_ended = true;
+}
+
+void InfoTab::on_pushButton_connect_clicked()
+{
+    emit connectRequested();
+}
+
+void InfoTab::showConnected()
+{
+    ui->pushButton_connect->setEnabled(false);
+    ui->label_connect_info->setText(tr("VOTK已连接"));
+}
+
+void InfoTab::showDisconnected(bool connectEnabled)
+{
+    ui->label_connect_info->setText(tr("VOTK已断开"));
+    ui->pushButton_connect->setEnabled(connectEnabled);
+    clearBoxValues();
+}
+
+void InfoTab::clearBoxValues()
+{
+    // Back to the form's "not read" text: a value of a box that is gone must
+    // not pass for the current one.
+    for (QLabel *value : {ui->label_6, ui->label_7, ui->label_8, ui->label_9, ui->label_10})
+        value->setText(QStringLiteral("..."));
+}
+
+void InfoTab::on_pushButton_clicked()
 {
     readInformation(nullptr);
 }
 
-bool MainWindow::readInformation(std::function<void()> then)
+bool InfoTab::readInformation(std::function<void()> then)
 {
-    if (upgradeInProgress(true) || !check_connected() || m_session.isBusy())
+    if (!m_session || (m_workCheck && !m_workCheck()) || m_session->isBusy())
         return false;
-    m_session.run(
-        [link = &m_link](const DeviceThread &thread) {
+    m_session->run(
+        [link = m_link](const DeviceThread &thread) {
             IdentityRead read;
             HidCmdHandle handle(*link);
             read.softwareId = handle.getSoftwareId();
@@ -60,7 +119,7 @@ bool MainWindow::readInformation(std::function<void()> then)
     return true;
 }
 
-void MainWindow::showInformation(const IdentityRead &read)
+void InfoTab::showInformation(const IdentityRead &read)
 {
     qCDebug(lcWindow).noquote().nospace() << "software id:     " << read.softwareId;
     qCDebug(lcWindow).noquote().nospace() << "software_version:" << read.softwareVersion;
@@ -80,18 +139,15 @@ void MainWindow::showInformation(const IdentityRead &read)
     }
 }
 
-void MainWindow::setBoxBusy(bool busy)
+void InfoTab::setBusy(bool busy, bool accepted)
 {
     const bool idle = !busy;
-    // The buttons that would queue more box work behind the running one, and
-    // the upgrade, which would take the link from under it.
     ui->pushButton->setEnabled(idle);
     ui->pushButton_2->setEnabled(idle);
-    ui->pushButton_ota->setEnabled(idle && !upgradeInProgress(false));
-    ui->pushButton_connect->setEnabled(idle && !m_session.isAccepted());
+    ui->pushButton_connect->setEnabled(idle && !accepted);
 }
 
-QString MainWindow::wifiRefusalText(WifiTextProblem problem)
+QString InfoTab::wifiRefusalText(WifiTextProblem problem)
 {
     switch (problem) {
     case WifiTextProblem::None:
@@ -116,27 +172,27 @@ QString MainWindow::wifiRefusalText(WifiTextProblem problem)
     return QString();
 }
 
-void MainWindow::on_pushButton_2_clicked()
+void InfoTab::on_pushButton_2_clicked()
 {
-    if (upgradeInProgress(true) || !check_connected() || m_session.isBusy())
+    if (!m_session || (m_workCheck && !m_workCheck()) || m_session->isBusy())
         return;
     const QString name = ui->lineEdit_wifi_name->text();
     const QString password = ui->lineEdit_wifi_pwd->text();
     const QString refusal = wifiRefusalText(checkWifiText(name, password));
     if (!refusal.isEmpty()) {
-        MessageBox::warning(this, tr("信息"), refusal);
+        MessageBox::warning(window(), tr("信息"), refusal);
         return;
     }
-    m_session.run(
-        [link = &m_link, name, password](const DeviceThread &) {
+    m_session->run(
+        [link = m_link, name, password](const DeviceThread &) {
             return QVariant(HidCmdHandle(*link).setWifiInfo(name, password));
         },
         [this, name](const QVariant &answered) {
             qCDebug(lcWindow).noquote() << "update wifi" << name << "," << kMaskedPassword;
             // Only a reply tells that the box took the settings.
             if (answered.toBool())
-                MessageBox::information(this, tr("信息"), tr("WIFI信息已设置"));
+                MessageBox::information(window(), tr("信息"), tr("WIFI信息已设置"));
             else
-                MessageBox::warning(this, tr("信息"), tr("WIFI信息设置失败"));
+                MessageBox::warning(window(), tr("信息"), tr("WIFI信息设置失败"));
         });
 }

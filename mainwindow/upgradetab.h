@@ -1,0 +1,58 @@
+#pragma once
+
+#include "otahandle.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class UpgradeTab;
+}
+
+class BoxSession;
+
+// The firmware upgrade page: the file, the start of the transfer, its
+// progress and its verdict. The window owns the session and the transfer and
+// decides whether one may start.
+class UpgradeTab : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit UpgradeTab(QWidget *parent = nullptr);
+    ~UpgradeTab() override;
+
+    // Nothing starts before the tab has the window's session and transfer.
+    void setUp(BoxSession &session, OtaHandle &ota);
+    // Asked after a file is chosen and before it is read: false when the
+    // start is refused, the refusal already told.
+    void setStartCheck(std::function<bool()> check);
+    // From the start of the transfer, while the box's reporting goes off,
+    // until the transfer has ended.
+    bool isUpgrading() const;
+    void setStartEnabled(bool enabled);
+
+signals:
+    // The image is good and the transfer about to take the link.
+    void transferStarting();
+    // The transfer has ended, its verdict shown and the controls back on.
+    void transferEnded();
+
+private slots:
+    void on_button_select_file_clicked();
+    void on_pushButton_ota_clicked();
+    void slt_update_ota_progress(int value);
+
+private:
+    void setUpgradeControlsEnabled(bool enabled);
+    void showOtaVerdict(OtaVerdict verdict);
+    void showOtaRestarting();
+
+    std::unique_ptr<Ui::UpgradeTab> ui;
+    BoxSession *m_session = nullptr;
+    OtaHandle *m_ota = nullptr;
+    std::function<bool()> m_startCheck;
+    // The transfer waits for the box's reporting to go off before it starts.
+    bool m_upgradeStarting = false;
+};
