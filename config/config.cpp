@@ -9,7 +9,8 @@ enum class Type
 {
     Text,
     Number,
-    Flag
+    Flag,
+    List // of texts, as QSettings writes a list
 };
 
 struct KeyInfo
@@ -29,12 +30,23 @@ const KeyInfo kKeys[] = {
     {Config::CanRxRowLimit, "can_rx_row_limit", Type::Number, "10000000", false},
     {Config::CanRxAlways, "can_rx_always", Type::Flag, "0", false},
     {Config::UpgradeDir, "upgrade_dir", Type::Text, ".", false},
+    {Config::DbcFiles, "dbc_files", Type::List, "", false},
 };
 constexpr int kKeyCount = int(sizeof(kKeys) / sizeof(kKeys[0]));
 
 const KeyInfo &info(Config::Key key)
 {
     return kKeys[int(key)];
+}
+
+// A list without its empty entries; never invalid, an empty list is a value.
+QVariant listValue(const QStringList &items)
+{
+    QStringList kept;
+    for (const QString &item : items)
+        if (!item.trimmed().isEmpty())
+            kept.append(item);
+    return kept;
 }
 
 // The typed value of a file text, or an invalid one when the text does not fit.
@@ -51,6 +63,8 @@ QVariant fromText(Type type, const QString &text)
     case Type::Flag:
         // On only as "1", as every version has read it.
         return text.isEmpty() ? QVariant() : QVariant(text == QLatin1String("1"));
+    case Type::List:
+        return listValue(text.split(QLatin1Char(',')));
     }
     return QVariant();
 }
@@ -77,6 +91,9 @@ QVariant fitted(Type type, const QVariant &value)
     }
     case Type::Flag:
         return value.userType() == QMetaType::Bool ? value : QVariant();
+    case Type::List:
+        return value.userType() == QMetaType::QStringList ? listValue(value.toStringList())
+                                                          : QVariant();
     }
     return QVariant();
 }
@@ -111,7 +128,10 @@ bool Config::set(Key key, const QVariant &value)
         m_values[int(key)] = typed;
     }
     QSettings settings(configFilePath(), QSettings::IniFormat);
-    settings.setValue(QLatin1String(k.name), toText(k.type, typed));
+    if (k.type == Type::List)
+        settings.setValue(QLatin1String(k.name), typed.toStringList());
+    else
+        settings.setValue(QLatin1String(k.name), toText(k.type, typed));
     noteConfigWrite(settings);
     emit changed(key);
     return true;
@@ -121,8 +141,11 @@ void Config::load(QSettings &settings)
 {
     bool wrote = false;
     for (const KeyInfo &key : kKeys) {
-        const QString text = settings.value(QLatin1String(key.name)).toString();
-        const QVariant value = fromText(key.type, text);
+        const QVariant stored = settings.value(QLatin1String(key.name));
+        const QString text = stored.toString();
+        // QSettings reads "a, b" as a list, a single path as a text.
+        const QVariant value =
+            key.type == Type::List ? listValue(stored.toStringList()) : fromText(key.type, text);
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_values[int(key.key)] = value.isValid() ? value : defaultValue(key);

@@ -9,7 +9,7 @@ class QSettings;
 
 // The tool's configuration, in config.ini. Every key has one entry in the
 // list in config.cpp: its name in the file, its type and its default. Values
-// are typed (QString, int or bool); the file keeps the spellings older
+// are typed (QString, int, bool or QStringList); the file keeps the spellings older
 // versions read ("1"/"0", decimal numbers). Reading is safe from any thread;
 // set() belongs to the thread that owns the object.
 class Config : public QObject
@@ -24,6 +24,7 @@ public:
         CanRxRowLimit, // rows the CAN receive table keeps before the oldest give way
         CanRxAlways,   // the box keeps reporting and frames are received on every tab
         UpgradeDir,    // where the upgrade file chooser opens
+        DbcFiles,      // the CAN databases loaded at start, a list of paths
     };
     Q_ENUM(Key)
 

@@ -33,7 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QMetaEnum keys = QMetaEnum::fromType<Config::Key>();
     for (int n = 0; n < keys.keyCount(); ++n) {
         const QVariant value = config()->get(Config::Key(keys.value(n)));
-        if (!value.isValid() || value.toString().isEmpty() ||
+        // A list may be empty; every other value has a text.
+        const bool list = value.userType() == QMetaType::QStringList;
+        if (!value.isValid() || (!list && value.toString().isEmpty()) ||
             (value.userType() == QMetaType::Int && value.toInt() <= 0))
             std::abort();
     }

@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QString>
+#include <QStringList>
 #include <QTreeView>
 
 #include <functional>
@@ -40,6 +41,25 @@ inline OpenFileChooser &openFileChooser()
         dialog.setFileMode(QFileDialog::ExistingFile);
         fitFileDialogColumns(dialog);
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    };
+    return chooser;
+}
+
+// How the window asks for one or several files to read, as getOpenFileNames.
+// An empty list means the user cancelled.
+using OpenFilesChooser = std::function<QStringList(QWidget *parent, const QString &caption,
+                                                   const QString &dir, const QString &filter)>;
+
+inline OpenFilesChooser &openFilesChooser()
+{
+    static OpenFilesChooser chooser = [](QWidget *parent, const QString &caption,
+                                         const QString &dir, const QString &filter) {
+        QFileDialog dialog(parent, caption, dir, filter);
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+        fitFileDialogColumns(dialog);
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
     };
     return chooser;
 }

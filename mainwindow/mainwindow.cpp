@@ -76,6 +76,10 @@ MainWindow::MainWindow(DeviceLink &link, QWidget *parent)
     setUpUpgradeTab();
 
     registerDeviceNotifications();
+    // The databases of the last run; their status shows once, here.
+    const QStringList dbcFiles = config()->get(Config::DbcFiles).toStringList();
+    if (!dbcFiles.isEmpty())
+        loadDbcFiles(dbcFiles, false);
 
     qCDebug(lcWindow) << "w init down";
 }

@@ -68,6 +68,7 @@ private slots:
     void on_actionsetting_triggered();
     void on_action_trace_window_triggered();
     void on_action_open_capture_triggered();
+    void on_action_load_dbc_triggered();
 
 private:
     // The info tab asks the window before box work and for a connection.
@@ -119,6 +120,10 @@ private:
     // one may start and what follows its end.
     void setUpUpgradeTab();
     void upgradeFinished();
+    // Loads these CAN databases in place of the ones loaded, keeps their
+    // paths and tells in the status bar what came of it; `chosen`: the user
+    // picked them now, so a file left out is worth a message box.
+    void loadDbcFiles(const QStringList &paths, bool chosen);
 
     // The box's link; it outlives the window.
     DeviceLink &m_link;

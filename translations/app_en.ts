@@ -680,6 +680,36 @@
         <source>%1 不是普通文件（管道、设备或目录），不能作为记录打开</source>
         <translation>%1 is not a regular file (a FIFO, device or directory) and cannot be opened as a capture</translation>
     </message>
+    <message>
+        <source>加载 DBC…(&amp;D)</source>
+        <translation>Load &amp;DBC…</translation>
+    </message>
+    <message>
+        <source>加载 DBC</source>
+        <translation>Load DBC</translation>
+    </message>
+    <message>
+        <source>DBC 文件 (*.dbc);;所有文件 (*)</source>
+        <translation>DBC files (*.dbc);;All files (*)</translation>
+    </message>
+    <message>
+        <source>已加载 DBC：%1 个文件，%2 个报文</source>
+        <translation>DBC loaded: %1 file(s), %2 message(s)</translation>
+    </message>
+    <message>
+        <source>%1 个警告</source>
+        <translation>%1 warning(s)</translation>
+    </message>
+    <message>
+        <source>无法加载 %1</source>
+        <translation>Cannot load %1</translation>
+    </message>
+    <message>
+        <source>以下文件无法加载：
+%1</source>
+        <translation>These files could not be loaded:
+%1</translation>
+    </message>
 </context>
 <context>
     <name>SettingDialog</name>

@@ -680,6 +680,36 @@
         <source>%1 不是普通文件（管道、设备或目录），不能作为记录打开</source>
         <translation>%1 不是普通文件（管道、设备或目录），不能作为记录打开</translation>
     </message>
+    <message>
+        <source>加载 DBC…(&amp;D)</source>
+        <translation>加载 DBC…(&amp;D)</translation>
+    </message>
+    <message>
+        <source>加载 DBC</source>
+        <translation>加载 DBC</translation>
+    </message>
+    <message>
+        <source>DBC 文件 (*.dbc);;所有文件 (*)</source>
+        <translation>DBC 文件 (*.dbc);;所有文件 (*)</translation>
+    </message>
+    <message>
+        <source>已加载 DBC：%1 个文件，%2 个报文</source>
+        <translation>已加载 DBC：%1 个文件，%2 个报文</translation>
+    </message>
+    <message>
+        <source>%1 个警告</source>
+        <translation>%1 个警告</translation>
+    </message>
+    <message>
+        <source>无法加载 %1</source>
+        <translation>无法加载 %1</translation>
+    </message>
+    <message>
+        <source>以下文件无法加载：
+%1</source>
+        <translation>以下文件无法加载：
+%1</translation>
+    </message>
 </context>
 <context>
     <name>SettingDialog</name>

@@ -56,7 +56,8 @@ KeyValues defaults()
 QVariantMap typedDefaults()
 {
     return {{"Language", "cn"},          {"CanTime", 30},        {"AutoConnect", true},
-            {"CanRxRowLimit", 10000000}, {"CanRxAlways", false}, {"UpgradeDir", "."}};
+            {"CanRxRowLimit", 10000000}, {"CanRxAlways", false}, {"UpgradeDir", "."},
+            {"DbcFiles", QStringList()}};
 }
 
 // What start-up does with the file and the translation, without the window.
@@ -171,6 +172,17 @@ void TestConfig::startupReadsAndCompletesTheFile_data()
                      {"auto_connect", "1"},
                      {"upgrade_dir", "/home/me/fw"}}
         << QVariantMap{{"UpgradeDir", "/home/me/fw"}};
+    // Paths with a comma or spaces come back whole.
+    QTest::newRow("databases") << QByteArray("[General]\nlanguage=cn\ncan_time=30\nauto_connect=1\n"
+                                             "dbc_files=/db/a.dbc, \"/my db/b,c.dbc\"\n")
+                               << "cn"
+                               << "app_zh.qm" << true
+                               << KeyValues{{"language", "cn"},
+                                            {"can_time", "30"},
+                                            {"auto_connect", "1"},
+                                            {"dbc_files", "/db/a.dbc, \"/my db/b,c.dbc\""}}
+                               << QVariantMap{
+                                      {"DbcFiles", QStringList{"/db/a.dbc", "/my db/b,c.dbc"}}};
 }
 
 void TestConfig::startupReadsAndCompletesTheFile()
@@ -238,6 +250,11 @@ void TestConfig::setWritesOneKeyAndTellsOnce_data()
                                << "can_rx_row_limit=250000";
     QTest::newRow("upgrade folder")
         << Config::UpgradeDir << QVariant("/home/me/fw") << "upgrade_dir=/home/me/fw";
+    QTest::newRow("databases") << Config::DbcFiles
+                               << QVariant(QStringList{"/db/a.dbc", "/my db/b,c.dbc"})
+                               << "dbc_files=/db/a.dbc, \"/my db/b,c.dbc\"";
+    QTest::newRow("one database") << Config::DbcFiles << QVariant(QStringList{"/db/a.dbc"})
+                                  << "dbc_files=/db/a.dbc";
     QTest::newRow("the value it has") << Config::AutoConnect << QVariant(true) << "";
     QTest::newRow("no row limit") << Config::CanRxRowLimit << QVariant(0) << "";
     QTest::newRow("a flag as text") << Config::AutoConnect << QVariant("0") << "";
