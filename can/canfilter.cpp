@@ -18,7 +18,8 @@ std::optional<quint32> hexNumber(const QString &text, quint32 max)
 }
 } // namespace
 
-std::optional<CanIdFilter> CanIdFilter::parse(const QString &text, Mode mode)
+std::optional<CanIdFilter> CanIdFilter::parse(const QString &text, Mode mode,
+                                              const NameLookup &names)
 {
     // Spaces around the dash of a range belong to the range.
     QString compact = text;
@@ -31,6 +32,11 @@ std::optional<CanIdFilter> CanIdFilter::parse(const QString &text, Mode mode)
     filter.m_mode = mode;
     filter.m_listed = std::make_shared<std::bitset<0x10000>>();
     for (const QString &item : items) {
+        const int named = names ? names(item) : -1;
+        if (named >= 0 && named <= 0xFFFF) {
+            filter.m_listed->set(size_t(named));
+            continue;
+        }
         const QStringList ends = item.split(QLatin1Char('-'));
         if (ends.size() > 2)
             return std::nullopt;

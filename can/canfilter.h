@@ -4,6 +4,7 @@
 
 #include <bitset>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -20,10 +21,15 @@ public:
         ShowOnly,
         Hide
     };
+    // The identifier a name stands for (a message of a CAN database), -1 for
+    // none.
+    using NameLookup = std::function<int(const QString &name)>;
     // Hexadecimal identifiers up to FFFF, or ranges "first-last" with
-    // first <= last, separated by commas or spaces. No value for anything
-    // else, an empty list included.
-    static std::optional<CanIdFilter> parse(const QString &text, Mode mode);
+    // first <= last, separated by commas or spaces; with `names`, a name it
+    // knows stands for its identifier, even where it also reads as hex. No
+    // value for anything else, an empty list included.
+    static std::optional<CanIdFilter> parse(const QString &text, Mode mode,
+                                            const NameLookup &names = nullptr);
 
     // `id` is -1 for a record too short to have one: never among the listed.
     bool accepts(int id) const { return listed(id) != (m_mode == Mode::Hide); }

@@ -1,6 +1,7 @@
 #include "canrxmodel.h"
 
 #include "canframe.h"
+#include "loadeddbc.h"
 
 #include <QBrush>
 #include <QColor>
@@ -21,6 +22,9 @@ CanRxModel::CanRxModel(QObject *parent) : QAbstractTableModel(parent)
     m_flushTimer.setSingleShot(true);
     m_flushTimer.setInterval(kFlushIntervalMs);
     connect(&m_flushTimer, &QTimer::timeout, this, &CanRxModel::flush);
+    setDatabase(loadedDbc()->database());
+    connect(loadedDbc(), &LoadedDbc::changed, this,
+            [this] { setDatabase(loadedDbc()->database()); });
 }
 
 int CanRxModel::rowCount(const QModelIndex &parent) const
@@ -32,7 +36,49 @@ int CanRxModel::rowCount(const QModelIndex &parent) const
 
 int CanRxModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : ColumnCount;
+    if (parent.isValid())
+        return 0;
+    return m_database ? ColumnCount : MessageColumn;
+}
+
+void CanRxModel::setDatabase(std::shared_ptr<const DbcDatabase> database)
+{
+    if (database == m_database)
+        return;
+    const bool had = m_database != nullptr;
+    const bool has = database != nullptr;
+    if (had && !has)
+        beginRemoveColumns(QModelIndex(), MessageColumn, ColumnCount - 1);
+    else if (!had && has)
+        beginInsertColumns(QModelIndex(), MessageColumn, ColumnCount - 1);
+    m_database = std::move(database);
+    if (had && !has)
+        endRemoveColumns();
+    else if (!had && has)
+        endInsertColumns();
+    else if (rowCount() > 0)
+        emit dataChanged(index(0, MessageColumn), index(rowCount() - 1, ColumnCount - 1),
+                         {Qt::DisplayRole, Qt::ToolTipRole});
+}
+
+QVariant CanRxModel::decodedText(const Row &row, int column) const
+{
+    const DbcMessage *message = m_database ? m_database->standardMessage(row.id) : nullptr;
+    if (!message)
+        return QVariant();
+    if (column == MessageColumn)
+        return message->name;
+    if (m_values.size() < message->signalList.size())
+        m_values.resize(message->signalList.size());
+    int count = 0;
+    if (row.flags & Long) {
+        const QByteArray bytes = bytesOf(row);
+        count = dbcDecodeInto(*message, reinterpret_cast<const uint8_t *>(bytes.constData()),
+                              bytes.size(), m_values.data());
+    } else {
+        count = dbcDecodeInto(*message, row.data, row.length, m_values.data());
+    }
+    return dbcValuesText(m_values.data(), count);
 }
 
 QVariant CanRxModel::data(const QModelIndex &index, int role) const
@@ -49,6 +95,9 @@ QVariant CanRxModel::data(const QModelIndex &index, int role) const
             return QString::number(row.id, 16);
         case DirectionColumn:
             return row.flags & Sent ? QStringLiteral("Tx") : QStringLiteral("Rx");
+        case MessageColumn:
+        case SignalsColumn:
+            return decodedText(row, index.column());
         case DataColumn:
             if (row.flags & Long) {
                 const QByteArray bytes = bytesOf(row);
@@ -66,6 +115,9 @@ QVariant CanRxModel::data(const QModelIndex &index, int role) const
         return QBrush(index.row() % 2 ? kAlternateRowColour : kRowColour);
     case Qt::ForegroundRole:
         return QBrush(kTextColour);
+    case Qt::ToolTipRole:
+        // The signals of a long message outgrow their cell.
+        return index.column() == SignalsColumn ? decodedText(row, SignalsColumn) : QVariant();
     default:
         return QVariant();
     }
@@ -100,9 +152,9 @@ QVariant CanRxModel::headerData(int section, Qt::Orientation orientation, int ro
         return QVariant();
     if (orientation == Qt::Vertical)
         return section + 1;
-    static const char *const titles[] = {"Time", "ID", "Data", "Dir"};
-    return section >= 0 && section < ColumnCount ? QString::fromLatin1(titles[section])
-                                                 : QVariant();
+    static const char *const titles[] = {"Time", "ID", "Data", "Dir", "Message", "Signals"};
+    return section >= 0 && section < columnCount() ? QString::fromLatin1(titles[section])
+                                                   : QVariant();
 }
 
 Qt::ItemFlags CanRxModel::flags(const QModelIndex &index) const

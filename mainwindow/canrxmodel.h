@@ -4,6 +4,8 @@
 #include "cansaveformat.h"
 #include "cantext.h"
 
+#include "dbccodec.h"
+
 #include <QAbstractTableModel>
 #include <QByteArray>
 #include <QTimer>
@@ -12,6 +14,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 #include <utility>
@@ -41,15 +44,23 @@ public:
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
-    // The columns; the direction is last so that it can be narrow.
+    // The columns; the message and its signals only while a CAN database
+    // is loaded.
     enum Column
     {
         TimeColumn,
         IdColumn,
         DataColumn,
         DirectionColumn,
+        MessageColumn,
+        SignalsColumn,
         ColumnCount
     };
+
+    // Decodes the rows with `database` (null: none), as they are shown: no
+    // row keeps anything decoded. Follows the window's loaded database from
+    // the start.
+    void setDatabase(std::shared_ptr<const DbcDatabase> database);
 
     // Stores a frame, received or sent, at its time. It reaches the view at
     // the next flush. Sent frames are marked "Tx" and coloured, and are not
@@ -153,6 +164,7 @@ private:
     static_assert(sizeof(Row) <= 24, "a stored frame stays compact");
 
     QByteArray bytesOf(const Row &row) const;
+    QVariant decodedText(const Row &row, int column) const;
     QVariant timeText(const Row &row) const;
     const Row &rowAt(int viewRow) const
     {
@@ -183,6 +195,9 @@ private:
     std::vector<qint64> m_lastOfId;
     std::optional<CanIdFilter> m_filter;
     QString m_filterText;
+    std::shared_ptr<const DbcDatabase> m_database;
+    // Room for one frame's values, reused for every cell decoded.
+    mutable std::vector<DbcValue> m_values;
     // While filtered: the store indexes of the shown rows that pass, in order.
     std::vector<int> m_view;
 };

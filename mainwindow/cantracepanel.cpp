@@ -4,6 +4,7 @@
 #include "canidsummarymodel.h"
 #include "canrxmodel.h"
 #include "changedbytesdelegate.h"
+#include "loadeddbc.h"
 #include "messagebox.h"
 
 #include <QComboBox>
@@ -39,6 +40,9 @@ CanTracePanel::CanTracePanel(const Widgets &widgets, CanRxModel *rows, CanIdSumm
         showHeld();
     });
     connect(m_rows, &CanRxModel::viewSettingsChanged, this, &CanTracePanel::syncWithRows);
+    // A database loaded or gone adds or takes the decoded columns.
+    connect(m_rows, &QAbstractItemModel::columnsInserted, this, [this] { setColumns(); });
+    connect(m_rows, &QAbstractItemModel::columnsRemoved, this, [this] { setColumns(); });
     connect(m_w.freeze, &QPushButton::toggled, this, [this](bool frozen) {
         // Freezing holds the view still; frames are stored (up to the row
         // limit) and counted all the same and appear when it is unfrozen.
@@ -99,12 +103,18 @@ void CanTracePanel::applyFilter()
     }
     const auto mode =
         m_w.filterMode->currentIndex() == 1 ? CanIdFilter::Mode::Hide : CanIdFilter::Mode::ShowOnly;
-    const std::optional<CanIdFilter> filter = CanIdFilter::parse(text, mode);
+    const std::optional<CanIdFilter> filter = CanIdFilter::parse(
+        text, mode, [](const QString &name) { return loadedDbc()->messageId(name); });
     if (!filter) {
         // The view stays as it was: a filter half understood would hide frames unasked.
-        MessageBox::warning(m_owner, tr("信息"),
-                            tr("ID 过滤有误：应为十六进制 ID 或范围（如 7DF, 100-1FF），"
-                               "以逗号或空格分隔"));
+        if (loadedDbc()->database())
+            MessageBox::warning(m_owner, tr("信息"),
+                                tr("ID 过滤有误：应为十六进制 ID、范围（如 7DF, 100-1FF）"
+                                   "或 DBC 中的报文名，以逗号或空格分隔"));
+        else
+            MessageBox::warning(m_owner, tr("信息"),
+                                tr("ID 过滤有误：应为十六进制 ID 或范围（如 7DF, 100-1FF），"
+                                   "以逗号或空格分隔"));
         return;
     }
     m_rows->setIdFilter(filter, text);
@@ -157,11 +167,22 @@ void CanTracePanel::setColumns()
         header->setStretchLastSection(true);
         return;
     }
-    // The data stretches; the direction takes no more than its two letters.
+    // The data stretches, or the signals when a database decodes them; the
+    // direction takes no more than its two letters.
+    const bool decoded = m_rows->columnCount() > CanRxModel::SignalsColumn;
     header->setStretchLastSection(false);
-    header->setSectionResizeMode(CanRxModel::DataColumn, QHeaderView::Stretch);
+    header->setSectionResizeMode(CanRxModel::DataColumn,
+                                 decoded ? QHeaderView::Interactive : QHeaderView::Stretch);
     header->setSectionResizeMode(CanRxModel::DirectionColumn, QHeaderView::Fixed);
     header->resizeSection(CanRxModel::DirectionColumn, 40);
+    if (decoded) {
+        // Eight bytes in full.
+        header->resizeSection(
+            CanRxModel::DataColumn,
+            m_w.table->fontMetrics().horizontalAdvance(QStringLiteral("00 00 00 00 00 00 00 00 ")) +
+                12);
+        header->setSectionResizeMode(CanRxModel::SignalsColumn, QHeaderView::Stretch);
+    }
 }
 
 void CanTracePanel::followNewest()

@@ -264,6 +264,10 @@
         <source>未显示: %1</source>
         <translation>Not shown: %1</translation>
     </message>
+    <message>
+        <source>ID 过滤有误：应为十六进制 ID、范围（如 7DF, 100-1FF）或 DBC 中的报文名，以逗号或空格分隔</source>
+        <translation>Bad ID filter: hexadecimal IDs, ranges (such as 7DF, 100-1FF) or message names of the DBC, separated by commas or spaces</translation>
+    </message>
 </context>
 <context>
     <name>CanTraceWindow</name>

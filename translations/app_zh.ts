@@ -264,6 +264,10 @@
         <source>未显示: %1</source>
         <translation>未显示: %1</translation>
     </message>
+    <message>
+        <source>ID 过滤有误：应为十六进制 ID、范围（如 7DF, 100-1FF）或 DBC 中的报文名，以逗号或空格分隔</source>
+        <translation>ID 过滤有误：应为十六进制 ID、范围（如 7DF, 100-1FF）或 DBC 中的报文名，以逗号或空格分隔</translation>
+    </message>
 </context>
 <context>
     <name>CanTraceWindow</name>

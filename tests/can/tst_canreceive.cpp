@@ -6,6 +6,7 @@
 #include "devicelink.h"
 #include "filechooser.h"
 #include "frameclock.h"
+#include "loadeddbc.h"
 #include "mainwindow.h"
 #include "testsupport.h"
 #include "windowparts.h"
@@ -20,6 +21,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
@@ -70,6 +72,7 @@ private slots:
     void traceWindowSharesFramesFilterAndFreeze();
     void openedCaptureSkipsDamagedLine();
     void openingAFifoWarnsAtOnce();
+    void databaseNamesDecodesAndFiltersRows();
 
 private:
     void deliver(const QByteArray &frame);
@@ -140,6 +143,7 @@ void TestCanReceive::cleanup()
     m_sim.reset();
     m_dir.reset();
     config()->resetToDefaults();
+    loadedDbc()->clear();
     QCoreApplication::processEvents();
 }
 
@@ -905,6 +909,55 @@ void TestCanReceive::openingAFifoWarnsAtOnce()
     QCOMPARE(m_boxes->shown.at(0).kind, MessageBox::Warning);
     QVERIFY2(m_boxes->texts().first().startsWith("capture.log "),
              qPrintable(m_boxes->texts().first()));
+}
+
+// "视图 → 加载 DBC…": a file that cannot be read is told and left out, the
+// others load and are kept; rows show their message and signals, and a
+// message name filters as its identifier does.
+void TestCanReceive::databaseNamesDecodesAndFiltersRows()
+{
+    deliver(QByteArray::fromHex("f1020300"));
+    QCOMPARE(m_model->columnCount(), 4);
+    const QString demo = QStringLiteral(VOTKBOX_SOURCE_DIR "/docs/examples/votkbox-demo.dbc");
+    const QString gone = m_dir->file("gone.dbc");
+    openFilesChooser() = [&](QWidget *, const QString &, const QString &, const QString &) {
+        return QStringList{gone, demo};
+    };
+    m_window->findChild<QAction *>("action_load_dbc")->trigger();
+    QCOMPARE(m_boxes->shown.size(), 1);
+    QVERIFY2(m_boxes->shown.at(0).text.contains(gone), qPrintable(m_boxes->shown.at(0).text));
+    QVERIFY(m_window->findChild<QStatusBar *>("statusbar")->currentMessage().contains(gone));
+    QCOMPARE(config()->get(Config::DbcFiles).toStringList(),
+             QStringList{QFileInfo(demo).absoluteFilePath()});
+
+    // The row that came before the database is decoded too; a frame too short
+    // for a signal shows it undecodable.
+    QCOMPARE(m_model->columnCount(), int(CanRxModel::ColumnCount));
+    deliver(QByteArray::fromHex("c90010e01700000000"));
+    deliver(QByteArray::fromHex("2301aa"));
+    deliver(QByteArray::fromHex("f1020300000000000000"));
+    QCOMPARE(cell(0, CanRxModel::MessageColumn), QStringLiteral("Transmission"));
+    QCOMPARE(cell(0, CanRxModel::SignalsColumn),
+             QString("Gear=3 (DRIVE), ShiftCount=0, TorqueRequest=") + QChar(0x2014));
+    QCOMPARE(cell(1, CanRxModel::MessageColumn), QStringLiteral("EngineStatus"));
+    QCOMPARE(cell(1, CanRxModel::SignalsColumn),
+             QStringLiteral("FrameCounter=16, EngineSpeed=1528 rpm, ThrottlePct=0 %"));
+    QCOMPARE(cell(2, CanRxModel::MessageColumn), QString());
+    QCOMPARE(cell(2, CanRxModel::SignalsColumn), QString());
+    QCOMPARE(cell(3, CanRxModel::SignalsColumn),
+             QStringLiteral("Gear=3 (DRIVE), ShiftCount=0, TorqueRequest=0 Nm"));
+
+    auto *filter = m_window->findChild<QLineEdit *>("lineEdit_can_rx_filter");
+    filter->setText(QStringLiteral("transmission 123"));
+    QTest::keyClick(filter, Qt::Key_Return);
+    QStringList ids;
+    for (int r = 0; r < rows(); ++r)
+        ids << cell(r, CanRxModel::IdColumn);
+    QCOMPARE(ids, QStringList({"2f1", "123", "2f1"}));
+    filter->setText(QStringLiteral("Gearbox"));
+    QTest::keyClick(filter, Qt::Key_Return);
+    QCOMPARE(m_boxes->shown.size(), 2);
+    QCOMPARE(rows(), 3);
 }
 
 QTEST_MAIN(TestCanReceive)
