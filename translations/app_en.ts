@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>CanIdSummaryModel</name>
+    <message>
+        <source>上一周期超过期望周期的 1.5 倍</source>
+        <translation>The last period was more than 1.5 times the expected one</translation>
+    </message>
+</context>
+<context>
     <name>CanTab</name>
     <message>
         <location filename="../mainwindow/cantab.ui" line="31"/>

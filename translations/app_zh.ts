@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>CanIdSummaryModel</name>
+    <message>
+        <source>上一周期超过期望周期的 1.5 倍</source>
+        <translation>上一周期超过期望周期的 1.5 倍</translation>
+    </message>
+</context>
+<context>
     <name>CanTab</name>
     <message>
         <location filename="../mainwindow/cantab.ui" line="31"/>

@@ -73,6 +73,7 @@ private slots:
     void openedCaptureSkipsDamagedLine();
     void openingAFifoWarnsAtOnce();
     void databaseNamesDecodesAndFiltersRows();
+    void perIdViewShowsSignalsAndLateMessages();
 
 private:
     void deliver(const QByteArray &frame);
@@ -721,7 +722,7 @@ void TestCanReceive::perIdViewCountsPeriodsAndChangedBytes()
     QVERIFY(byId != m_model);
     const auto row = [byId](int r) {
         QStringList texts;
-        for (int c = 0; c < CanIdSummaryModel::ColumnCount; ++c)
+        for (int c = 0; c < byId->columnCount(); ++c)
             texts << byId->index(r, c).data().toString();
         texts << QString::number(byId->index(r, CanIdSummaryModel::DataColumn)
                                      .data(CanIdSummaryModel::ChangedBytesRole)
@@ -920,7 +921,7 @@ void TestCanReceive::databaseNamesDecodesAndFiltersRows()
     QCOMPARE(m_model->columnCount(), 4);
     const QString demo = QStringLiteral(VOTKBOX_SOURCE_DIR "/docs/examples/votkbox-demo.dbc");
     const QString gone = m_dir->file("gone.dbc");
-    openFilesChooser() = [&](QWidget *, const QString &, const QString &, const QString &) {
+    openFilesChooser() = [=](QWidget *, const QString &, const QString &, const QString &) {
         return QStringList{gone, demo};
     };
     m_window->findChild<QAction *>("action_load_dbc")->trigger();
@@ -958,6 +959,35 @@ void TestCanReceive::databaseNamesDecodesAndFiltersRows()
     QTest::keyClick(filter, Qt::Key_Return);
     QCOMPARE(m_boxes->shown.size(), 2);
     QCOMPARE(rows(), 3);
+}
+
+// With a database, a message's row has its name and cycle time, a mark when
+// its last period was too long, and one row per signal with the values seen.
+void TestCanReceive::perIdViewShowsSignalsAndLateMessages()
+{
+    loadedDbc()->load({QStringLiteral(VOTKBOX_SOURCE_DIR "/docs/examples/votkbox-demo.dbc")});
+    const qint64 t0 = 1733580000000000;
+    deliverBatch({{"f1 02 03 00 00 00 00 00 00 00", t0},
+                  {"f1 02 05 00 00 00 00 00 00 00", t0 + 100000},
+                  {"23 01 aa", t0 + 200000},
+                  {"f1 02 09 00 00 00 00 00 00 00", t0 + 600000}});
+    m_window->findChild<QPushButton *>("pushButton_can_rx_by_id")->click();
+    QAbstractItemModel *byId = m_table->model();
+    const auto row = [byId](int r) {
+        QStringList texts;
+        for (int c = 0; c < byId->columnCount(); ++c)
+            texts << byId->index(r, c).data().toString();
+        return texts;
+    };
+    QCOMPARE(byId->rowCount(), 5);
+    QCOMPARE(row(0), QStringList({"2f1", "3", "0.500000 !", "09 00 00 00 00 00 00 00 ",
+                                  "Transmission", "0.300000", ""}));
+    QVERIFY(byId->index(0, 0).data(CanIdSummaryModel::LateRole).toBool());
+    QCOMPARE(row(1), QStringList({"", "", "", "1 (REVERSE)", "    Gear", "", "1 … 5"}));
+    QCOMPARE(row(2), QStringList({"", "", "", "1", "    ShiftCount", "", "0 … 1"}));
+    QCOMPARE(row(4), QStringList({"123", "1", "", "aa ", "", "", ""}));
+    deliverBatch({{"f1 02 09 00 00 00 00 00 00 00", t0 + 700000}});
+    QVERIFY(!byId->index(0, 0).data(CanIdSummaryModel::LateRole).toBool());
 }
 
 QTEST_MAIN(TestCanReceive)
