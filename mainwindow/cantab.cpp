@@ -4,7 +4,10 @@
 #include "ui_cantab.h"
 
 #include "boxcommands.h"
+#include "canframe.h"
 #include "cantext.h"
+#include "dbcframedialog.h"
+#include "loadeddbc.h"
 #include "messagebox.h"
 #include "windowlog.h"
 
@@ -42,6 +45,14 @@ CanTab::CanTab(QWidget *parent) : QWidget(parent), ui(new Ui::CanTab)
         for (QLineEdit *field : {row.first, row.second})
             connect(field, &QLineEdit::returnPressed, this,
                     [this, row] { sendCanRow(row.first, row.second); });
+    // Frames from a database need one loaded.
+    const auto enableDbcButtons = [this] {
+        const bool loaded = loadedDbc()->database() != nullptr;
+        ui->pushButton_can_dbc->setEnabled(loaded);
+        ui->pushButton_can_dbc_2->setEnabled(loaded);
+    };
+    enableDbcButtons();
+    connect(loadedDbc(), &LoadedDbc::changed, this, enableDbcButtons);
     // The ID fields take longer text than an identifier has, so that a pasted
     // or overtyped 18DAF110 is refused at the send instead of being cut to 18D,
     // another identifier.
@@ -69,6 +80,28 @@ void CanTab::on_lineEdit_can_data_textChanged(QString)
 void CanTab::on_lineEdit_can_data_2_textChanged(QString)
 {
     reformatCanData(ui->lineEdit_can_data_2);
+}
+
+void CanTab::on_pushButton_can_dbc_clicked()
+{
+    fillRowFromDbc(0);
+}
+
+void CanTab::on_pushButton_can_dbc_2_clicked()
+{
+    fillRowFromDbc(1);
+}
+
+void CanTab::fillRowFromDbc(int row)
+{
+    DbcFrameDialog dialog(loadedDbc()->database(), this);
+    if (dialog.exec() != QDialog::Accepted || dialog.bytes().isEmpty())
+        return;
+    const CanTxRow r = canTxRow(row);
+    const QByteArray bytes = dialog.bytes();
+    r.id->setText(QString::number(dialog.id(), 16).toUpper());
+    r.data->setText(
+        hexBytesText(reinterpret_cast<const uint8_t *>(bytes.constData()), bytes.size()).trimmed());
 }
 
 void CanTab::reformatCanData(QLineEdit *dataField)

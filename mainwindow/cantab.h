@@ -63,6 +63,8 @@ private slots:
     void on_pushButton_can_period_2_toggled(bool on);
     void on_pushButton_can_replay_toggled(bool on);
     void on_pushButton_can_rx_save_clicked();
+    void on_pushButton_can_dbc_clicked();
+    void on_pushButton_can_dbc_2_clicked();
 
 private:
     void setUpCanRxTable();
@@ -90,6 +92,9 @@ private:
     // The frames of a capture chosen for replay; empty when cancelled or refused.
     QVector<ReplayFrame> chooseReplayCapture();
     void reformatCanData(QLineEdit *dataField);
+    // Fills a transmit row with a frame built from a message of the loaded
+    // database.
+    void fillRowFromDbc(int row);
 
     std::unique_ptr<Ui::CanTab> ui;
     DeviceLink *m_link = nullptr;

@@ -232,6 +232,14 @@
         <source>取消</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>从已加载的 DBC 报文生成 ID 和数据</source>
+        <translation>Fill in the ID and data from a message of the loaded DBC</translation>
+    </message>
+    <message>
+        <source>DBC…</source>
+        <translation>DBC…</translation>
+    </message>
 </context>
 <context>
     <name>CanTracePanel</name>
@@ -402,6 +410,41 @@
         <location filename="../mainwindow/cantracewindow.cpp" line="133"/>
         <source>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</source>
         <translation>The file holds %1 frames, more than the row limit; only the last %2 are shown</translation>
+    </message>
+</context>
+<context>
+    <name>DbcFrameDialog</name>
+    <message>
+        <source>从 DBC 生成帧</source>
+        <translation>Frame from DBC</translation>
+    </message>
+    <message>
+        <source>信号</source>
+        <translation>Signal</translation>
+    </message>
+    <message>
+        <source>值</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>单位</source>
+        <translation>Unit</translation>
+    </message>
+    <message>
+        <source>范围</source>
+        <translation>Range</translation>
+    </message>
+    <message>
+        <source>DBC 中没有可发送的报文</source>
+        <translation>The DBC has no message to send</translation>
+    </message>
+    <message>
+        <source>%1 的值不是数字</source>
+        <translation>The value of %1 is not a number</translation>
+    </message>
+    <message>
+        <source>数据：%1</source>
+        <translation>Data: %1</translation>
     </message>
 </context>
 <context>

@@ -232,6 +232,14 @@
         <source>取消</source>
         <translation>取消</translation>
     </message>
+    <message>
+        <source>从已加载的 DBC 报文生成 ID 和数据</source>
+        <translation>从已加载的 DBC 报文生成 ID 和数据</translation>
+    </message>
+    <message>
+        <source>DBC…</source>
+        <translation>DBC…</translation>
+    </message>
 </context>
 <context>
     <name>CanTracePanel</name>
@@ -402,6 +410,41 @@
         <location filename="../mainwindow/cantracewindow.cpp" line="133"/>
         <source>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</source>
         <translation>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</translation>
+    </message>
+</context>
+<context>
+    <name>DbcFrameDialog</name>
+    <message>
+        <source>从 DBC 生成帧</source>
+        <translation>从 DBC 生成帧</translation>
+    </message>
+    <message>
+        <source>信号</source>
+        <translation>信号</translation>
+    </message>
+    <message>
+        <source>值</source>
+        <translation>值</translation>
+    </message>
+    <message>
+        <source>单位</source>
+        <translation>单位</translation>
+    </message>
+    <message>
+        <source>范围</source>
+        <translation>范围</translation>
+    </message>
+    <message>
+        <source>DBC 中没有可发送的报文</source>
+        <translation>DBC 中没有可发送的报文</translation>
+    </message>
+    <message>
+        <source>%1 的值不是数字</source>
+        <translation>%1 的值不是数字</translation>
+    </message>
+    <message>
+        <source>数据：%1</source>
+        <translation>数据：%1</translation>
     </message>
 </context>
 <context>

@@ -1,16 +1,20 @@
 #include "commands.h"
 #include "config.h"
+#include "dbcframedialog.h"
 #include "devicelink.h"
 #include "filechooser.h"
+#include "loadeddbc.h"
 #include "mainwindow.h"
 #include "testsupport.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTimer>
 #include <QtTest>
 
 #include <thread>
@@ -46,6 +50,8 @@ private slots:
     void periodicRowWithRefusedIdStartsNothing();
     void replaySendsTheCaptureOrRefusesIt_data();
     void replaySendsTheCaptureOrRefusesIt();
+    void dbcMessageFillsRow_data();
+    void dbcMessageFillsRow();
 
 private:
     struct Row
@@ -88,6 +94,7 @@ void TestCanTransmit::cleanup()
     m_boxes.reset();
     m_sim.reset();
     m_dir.reset();
+    loadedDbc()->clear();
 }
 
 TestCanTransmit::Row TestCanTransmit::row(int n) const
@@ -562,6 +569,49 @@ void TestCanTransmit::replaySendsTheCaptureOrRefusesIt()
         QVERIFY(m_boxes->shown.isEmpty());
         QCOMPARE(payloads.join(QLatin1Char(';')), sent);
     }
+}
+
+void TestCanTransmit::dbcMessageFillsRow_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("values"); // signal=value as typed
+    QTest::addColumn<QByteArray>("payload");
+    QTest::newRow("value table and signed Motorola")
+        << "Transmission" << QStringList{"Gear=3", "TorqueRequest=-2"}
+        << hexBytes("f1 02 03 00 ff c0 00 00 00 00");
+    // The other pages' signals share the byte: only page 1's is written.
+    QTest::newRow("multiplexed") << "DiagResponse" << QStringList{"Page=1", "FuelLevel=50"}
+                                 << hexBytes("e8 07 01 7d 00 00 00 00 00 00");
+    QTest::newRow("clamped to the range") << "Temperatures" << QStringList{"CoolantTemp=300"}
+                                          << hexBytes("e9 03 00 00 00 00 ff 00 00 00");
+}
+
+// "DBC…" beside a transmit row: a message's signal values become the row's
+// identifier and bytes, which the send puts on the wire.
+void TestCanTransmit::dbcMessageFillsRow()
+{
+    QFETCH(QString, message);
+    QFETCH(QStringList, values);
+    QFETCH(QByteArray, payload);
+    auto *button = m_window->findChild<QPushButton *>("pushButton_can_dbc_2");
+    QVERIFY(!button->isEnabled());
+    loadedDbc()->load({QStringLiteral(VOTKBOX_SOURCE_DIR "/docs/examples/votkbox-demo.dbc")});
+    QVERIFY(button->isEnabled());
+    bool filled = false;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<DbcFrameDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        filled = dialog->chooseMessage(message);
+        for (const QString &v : values)
+            filled = filled && dialog->setValueText(v.section('=', 0, 0), v.section('=', 1));
+        dialog->accept();
+    });
+    button->click();
+    QVERIFY(filled);
+    QTest::mouseClick(row(2).send, Qt::LeftButton);
+    QCOMPARE(m_sim->box.wire(), QList<QByteArray>{commandReport(CMD_CAN_FRAME, payload)});
+    QVERIFY(m_boxes->shown.isEmpty());
 }
 
 QTEST_MAIN(TestCanTransmit)
