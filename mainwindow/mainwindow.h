@@ -9,6 +9,7 @@
 #include <QAbstractNativeEventFilter>
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
 #include <QTimer>
 #include <QVector>
 
