@@ -4,6 +4,7 @@
 <context>
     <name>CanIdSummaryModel</name>
     <message>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="67"/>
         <source>上一周期超过期望周期的 1.5 倍</source>
         <translation>The last period was more than 1.5 times the expected one</translation>
     </message>
@@ -100,35 +101,35 @@
         <translation>DATA</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="419"/>
-        <location filename="../mainwindow/cantab.ui" line="557"/>
+        <location filename="../mainwindow/cantab.ui" line="438"/>
+        <location filename="../mainwindow/cantab.ui" line="595"/>
         <source>发送</source>
         <translation>Send</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="457"/>
-        <location filename="../mainwindow/cantab.ui" line="595"/>
+        <location filename="../mainwindow/cantab.ui" line="476"/>
+        <location filename="../mainwindow/cantab.ui" line="633"/>
         <source>周期发送</source>
         <translation>Periodic</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="486"/>
+        <location filename="../mainwindow/cantab.ui" line="505"/>
         <source>回放…</source>
         <translation>Replay…</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.cpp" line="119"/>
-        <location filename="../mainwindow/cantab.cpp" line="124"/>
+        <location filename="../mainwindow/cantab.cpp" line="152"/>
+        <location filename="../mainwindow/cantab.cpp" line="157"/>
         <source>信息</source>
         <translation>Information</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.cpp" line="119"/>
+        <location filename="../mainwindow/cantab.cpp" line="152"/>
         <source>CAN ID有误：应为1~3位十六进制数，不大于7FF</source>
         <translation>Wrong CAN ID: enter 1 to 3 hex digits, at most 7FF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.cpp" line="125"/>
+        <location filename="../mainwindow/cantab.cpp" line="158"/>
         <source>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</source>
         <translation>Wrong CAN data: enter up to 8 bytes of 1 or 2 hex digits separated by single spaces, or an even number of hex digits (at most 16) without spaces</translation>
     </message>
@@ -233,10 +234,14 @@
         <translation>Cancel</translation>
     </message>
     <message>
+        <location filename="../mainwindow/cantab.ui" line="377"/>
+        <location filename="../mainwindow/cantab.ui" line="534"/>
         <source>从已加载的 DBC 报文生成 ID 和数据</source>
         <translation>Fill in the ID and data from a message of the loaded DBC</translation>
     </message>
     <message>
+        <location filename="../mainwindow/cantab.ui" line="380"/>
+        <location filename="../mainwindow/cantab.ui" line="537"/>
         <source>DBC…</source>
         <translation>DBC…</translation>
     </message>
@@ -244,42 +249,44 @@
 <context>
     <name>CanTracePanel</name>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="75"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="79"/>
         <source>解除冻结</source>
         <translation>Unfreeze</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="75"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="79"/>
         <source>冻结视图</source>
         <translation>Freeze view</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="105"/>
-        <location filename="../mainwindow/cantracepanel.cpp" line="117"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="111"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="115"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="127"/>
         <source>信息</source>
         <translation>Information</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="106"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="116"/>
         <source>ID 过滤有误：应为十六进制 ID 或范围（如 7DF, 100-1FF），以逗号或空格分隔</source>
         <translation>Bad ID filter: hexadecimal IDs or ranges (such as 7DF, 100-1FF), separated by commas or spaces</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="118"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="128"/>
         <source>查找内容有误：应为两位十六进制字节或 ??，以空格分隔</source>
         <translation>Bad search: two-digit hexadecimal bytes or ??, separated by spaces</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="126"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="136"/>
         <source>未找到</source>
         <translation>Not found</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="179"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="200"/>
         <source>未显示: %1</source>
         <translation>Not shown: %1</translation>
     </message>
     <message>
+        <location filename="../mainwindow/cantracepanel.cpp" line="112"/>
         <source>ID 过滤有误：应为十六进制 ID、范围（如 7DF, 100-1FF）或 DBC 中的报文名，以逗号或空格分隔</source>
         <translation>Bad ID filter: hexadecimal IDs, ranges (such as 7DF, 100-1FF) or message names of the DBC, separated by commas or spaces</translation>
     </message>
@@ -415,34 +422,42 @@
 <context>
     <name>DbcFrameDialog</name>
     <message>
+        <location filename="../mainwindow/dbcframedialog.cpp" line="64"/>
         <source>从 DBC 生成帧</source>
         <translation>Frame from DBC</translation>
     </message>
     <message>
+        <location filename="../mainwindow/dbcframedialog.cpp" line="69"/>
         <source>信号</source>
         <translation>Signal</translation>
     </message>
     <message>
+        <location filename="../mainwindow/dbcframedialog.cpp" line="69"/>
         <source>值</source>
         <translation>Value</translation>
     </message>
     <message>
+        <location filename="../mainwindow/dbcframedialog.cpp" line="69"/>
         <source>单位</source>
         <translation>Unit</translation>
     </message>
     <message>
+        <location filename="../mainwindow/dbcframedialog.cpp" line="69"/>
         <source>范围</source>
         <translation>Range</translation>
     </message>
     <message>
+        <location filename="../mainwindow/dbcframedialog.cpp" line="129"/>
         <source>DBC 中没有可发送的报文</source>
         <translation>The DBC has no message to send</translation>
     </message>
     <message>
+        <location filename="../mainwindow/dbcframedialog.cpp" line="168"/>
         <source>%1 的值不是数字</source>
         <translation>The value of %1 is not a number</translation>
     </message>
     <message>
+        <location filename="../mainwindow/dbcframedialog.cpp" line="175"/>
         <source>数据：%1</source>
         <translation>Data: %1</translation>
     </message>
@@ -618,32 +633,32 @@
         <translation>&amp;View</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="77"/>
+        <location filename="../mainwindow/mainwindow.ui" line="78"/>
         <source>关于(&amp;A)</source>
         <translation>&amp;About</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="88"/>
+        <location filename="../mainwindow/mainwindow.ui" line="89"/>
         <source>设置(&amp;S)</source>
         <translation>&amp;Settings</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="93"/>
+        <location filename="../mainwindow/mainwindow.ui" line="94"/>
         <source>退出(&amp;X)</source>
         <translation>E&amp;xit</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="101"/>
+        <location filename="../mainwindow/mainwindow.ui" line="102"/>
         <source>接收窗口(&amp;T)</source>
         <translation>&amp;Trace window</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="106"/>
+        <location filename="../mainwindow/mainwindow.ui" line="107"/>
         <source>打开…(&amp;O)</source>
         <translation>&amp;Open…</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="114"/>
+        <location filename="../mainwindow/mainwindow.ui" line="120"/>
         <source>关于VOTK(&amp;V)</source>
         <translation>About &amp;VOTK</translation>
     </message>
@@ -653,12 +668,12 @@
         <translation>Firmware upgrade</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="196"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="205"/>
         <source>关于</source>
         <translation>About</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="196"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="205"/>
         <source>VOTK-Tarnwell 1.2</source>
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
@@ -735,30 +750,38 @@
         <translation>%1 is not a regular file (a FIFO, device or directory) and cannot be opened as a capture</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow.ui" line="115"/>
         <source>加载 DBC…(&amp;D)</source>
         <translation>Load &amp;DBC…</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="17"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="45"/>
         <source>加载 DBC</source>
         <translation>Load DBC</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="17"/>
         <source>DBC 文件 (*.dbc);;所有文件 (*)</source>
         <translation>DBC files (*.dbc);;All files (*)</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="35"/>
         <source>已加载 DBC：%1 个文件，%2 个报文</source>
         <translation>DBC loaded: %1 file(s), %2 message(s)</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="39"/>
         <source>%1 个警告</source>
         <translation>%1 warning(s)</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="41"/>
         <source>无法加载 %1</source>
         <translation>Cannot load %1</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="46"/>
         <source>以下文件无法加载：
 %1</source>
         <translation>These files could not be loaded:

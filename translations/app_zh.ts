@@ -4,6 +4,7 @@
 <context>
     <name>CanIdSummaryModel</name>
     <message>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="67"/>
         <source>上一周期超过期望周期的 1.5 倍</source>
         <translation>上一周期超过期望周期的 1.5 倍</translation>
     </message>
@@ -100,35 +101,35 @@
         <translation>DATA</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="419"/>
-        <location filename="../mainwindow/cantab.ui" line="557"/>
+        <location filename="../mainwindow/cantab.ui" line="438"/>
+        <location filename="../mainwindow/cantab.ui" line="595"/>
         <source>发送</source>
         <translation>发送</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="457"/>
-        <location filename="../mainwindow/cantab.ui" line="595"/>
+        <location filename="../mainwindow/cantab.ui" line="476"/>
+        <location filename="../mainwindow/cantab.ui" line="633"/>
         <source>周期发送</source>
         <translation>周期发送</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="486"/>
+        <location filename="../mainwindow/cantab.ui" line="505"/>
         <source>回放…</source>
         <translation>回放…</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.cpp" line="119"/>
-        <location filename="../mainwindow/cantab.cpp" line="124"/>
+        <location filename="../mainwindow/cantab.cpp" line="152"/>
+        <location filename="../mainwindow/cantab.cpp" line="157"/>
         <source>信息</source>
         <translation>信息</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.cpp" line="119"/>
+        <location filename="../mainwindow/cantab.cpp" line="152"/>
         <source>CAN ID有误：应为1~3位十六进制数，不大于7FF</source>
         <translation>CAN ID有误：应为1~3位十六进制数，不大于7FF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.cpp" line="125"/>
+        <location filename="../mainwindow/cantab.cpp" line="158"/>
         <source>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</source>
         <translation>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</translation>
     </message>
@@ -233,10 +234,14 @@
         <translation>取消</translation>
     </message>
     <message>
+        <location filename="../mainwindow/cantab.ui" line="377"/>
+        <location filename="../mainwindow/cantab.ui" line="534"/>
         <source>从已加载的 DBC 报文生成 ID 和数据</source>
         <translation>从已加载的 DBC 报文生成 ID 和数据</translation>
     </message>
     <message>
+        <location filename="../mainwindow/cantab.ui" line="380"/>
+        <location filename="../mainwindow/cantab.ui" line="537"/>
         <source>DBC…</source>
         <translation>DBC…</translation>
     </message>
@@ -244,42 +249,44 @@
 <context>
     <name>CanTracePanel</name>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="75"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="79"/>
         <source>解除冻结</source>
         <translation>解除冻结</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="75"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="79"/>
         <source>冻结视图</source>
         <translation>冻结视图</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="105"/>
-        <location filename="../mainwindow/cantracepanel.cpp" line="117"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="111"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="115"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="127"/>
         <source>信息</source>
         <translation>信息</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="106"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="116"/>
         <source>ID 过滤有误：应为十六进制 ID 或范围（如 7DF, 100-1FF），以逗号或空格分隔</source>
         <translation>ID 过滤有误：应为十六进制 ID 或范围（如 7DF, 100-1FF），以逗号或空格分隔</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="118"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="128"/>
         <source>查找内容有误：应为两位十六进制字节或 ??，以空格分隔</source>
         <translation>查找内容有误：应为两位十六进制字节或 ??，以空格分隔</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="126"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="136"/>
         <source>未找到</source>
         <translation>未找到</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="179"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="200"/>
         <source>未显示: %1</source>
         <translation>未显示: %1</translation>
     </message>
     <message>
+        <location filename="../mainwindow/cantracepanel.cpp" line="112"/>
         <source>ID 过滤有误：应为十六进制 ID、范围（如 7DF, 100-1FF）或 DBC 中的报文名，以逗号或空格分隔</source>
         <translation>ID 过滤有误：应为十六进制 ID、范围（如 7DF, 100-1FF）或 DBC 中的报文名，以逗号或空格分隔</translation>
     </message>
@@ -415,34 +422,42 @@
 <context>
     <name>DbcFrameDialog</name>
     <message>
+        <location filename="../mainwindow/dbcframedialog.cpp" line="64"/>
         <source>从 DBC 生成帧</source>
         <translation>从 DBC 生成帧</translation>
     </message>
     <message>
+        <location filename="../mainwindow/dbcframedialog.cpp" line="69"/>
         <source>信号</source>
         <translation>信号</translation>
     </message>
     <message>
+        <location filename="../mainwindow/dbcframedialog.cpp" line="69"/>
         <source>值</source>
         <translation>值</translation>
     </message>
     <message>
+        <location filename="../mainwindow/dbcframedialog.cpp" line="69"/>
         <source>单位</source>
         <translation>单位</translation>
     </message>
     <message>
+        <location filename="../mainwindow/dbcframedialog.cpp" line="69"/>
         <source>范围</source>
         <translation>范围</translation>
     </message>
     <message>
+        <location filename="../mainwindow/dbcframedialog.cpp" line="129"/>
         <source>DBC 中没有可发送的报文</source>
         <translation>DBC 中没有可发送的报文</translation>
     </message>
     <message>
+        <location filename="../mainwindow/dbcframedialog.cpp" line="168"/>
         <source>%1 的值不是数字</source>
         <translation>%1 的值不是数字</translation>
     </message>
     <message>
+        <location filename="../mainwindow/dbcframedialog.cpp" line="175"/>
         <source>数据：%1</source>
         <translation>数据：%1</translation>
     </message>
@@ -618,32 +633,32 @@
         <translation>视图(&amp;V)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="77"/>
+        <location filename="../mainwindow/mainwindow.ui" line="78"/>
         <source>关于(&amp;A)</source>
         <translation>关于(&amp;A)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="88"/>
+        <location filename="../mainwindow/mainwindow.ui" line="89"/>
         <source>设置(&amp;S)</source>
         <translation>设置(&amp;S)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="93"/>
+        <location filename="../mainwindow/mainwindow.ui" line="94"/>
         <source>退出(&amp;X)</source>
         <translation>退出(&amp;X)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="101"/>
+        <location filename="../mainwindow/mainwindow.ui" line="102"/>
         <source>接收窗口(&amp;T)</source>
         <translation>接收窗口(&amp;T)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="106"/>
+        <location filename="../mainwindow/mainwindow.ui" line="107"/>
         <source>打开…(&amp;O)</source>
         <translation>打开…(&amp;O)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="114"/>
+        <location filename="../mainwindow/mainwindow.ui" line="120"/>
         <source>关于VOTK(&amp;V)</source>
         <translation>关于VOTK(&amp;V)</translation>
     </message>
@@ -653,12 +668,12 @@
         <translation>固件升级</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="196"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="205"/>
         <source>关于</source>
         <translation>关于</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="196"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="205"/>
         <source>VOTK-Tarnwell 1.2</source>
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
@@ -735,30 +750,38 @@
         <translation>%1 不是普通文件（管道、设备或目录），不能作为记录打开</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow.ui" line="115"/>
         <source>加载 DBC…(&amp;D)</source>
         <translation>加载 DBC…(&amp;D)</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="17"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="45"/>
         <source>加载 DBC</source>
         <translation>加载 DBC</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="17"/>
         <source>DBC 文件 (*.dbc);;所有文件 (*)</source>
         <translation>DBC 文件 (*.dbc);;所有文件 (*)</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="35"/>
         <source>已加载 DBC：%1 个文件，%2 个报文</source>
         <translation>已加载 DBC：%1 个文件，%2 个报文</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="39"/>
         <source>%1 个警告</source>
         <translation>%1 个警告</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="41"/>
         <source>无法加载 %1</source>
         <translation>无法加载 %1</translation>
     </message>
     <message>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="46"/>
         <source>以下文件无法加载：
 %1</source>
         <translation>以下文件无法加载：
