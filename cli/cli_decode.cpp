@@ -1,5 +1,6 @@
 // decode: a saved capture's frames as signal values, with no box.
 #include "capturefile.h"
+#include "clicapture.h"
 #include "clidbc.h"
 #include "clioutput.h"
 #include "clitable.h"
@@ -21,20 +22,9 @@ int cliDecode(CliContext &cli, const CliOptions &options)
 {
     const QString name = options.args.at(0);
     CanSaveFormat format;
-    if (!canSaveFormatFor(name, &format))
-        return cli.fail(
-            CLI_REFUSED,
-            QStringLiteral("%1 is no capture: a .log or .csv file is needed").arg(name));
     QFile file;
-    QString why;
-    switch (openCaptureFile(name, &file, &why)) {
-    case CaptureOpen::Opened:
-        break;
-    case CaptureOpen::NotAFile:
-        return cli.fail(CLI_REFUSED, QStringLiteral("%1 is not a regular file").arg(name));
-    case CaptureOpen::Failed:
-        return cli.fail(CLI_REFUSED, QStringLiteral("%1 cannot be read: %2").arg(name, why));
-    }
+    if (const int refused = openCliCapture(cli, name, &format, &file))
+        return refused;
     FrameDecoder decoder(*cli.dbc);
     QByteArray block;
     block.reserve(kBlockBytes * 2);

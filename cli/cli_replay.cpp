@@ -1,5 +1,6 @@
 // replay: the frames of a saved capture sent again with their recorded gaps.
 #include "cantxworker.h"
+#include "clicapture.h"
 #include "clitable.h"
 #include "replaytimeline.h"
 #include "stopsignal.h"
@@ -37,23 +38,9 @@ int readCapture(CliContext &cli, const CliOptions &options, QVector<ReplayFrame>
 {
     const QString name = options.args.at(0);
     CanSaveFormat format;
-    if (!canSaveFormatFor(name, &format))
-        return cli.fail(
-            CLI_REFUSED,
-            QStringLiteral("%1 is no capture: a .log or .csv file is needed").arg(name));
     QFile file;
-    QString why;
-    switch (openCaptureFile(name, &file, &why)) {
-    case CaptureOpen::Opened:
-        break;
-    case CaptureOpen::NotAFile:
-        return cli.fail(CLI_REFUSED,
-                        QStringLiteral("%1 is not a regular file (a FIFO, device or directory); "
-                                       "a capture must be a saved file")
-                            .arg(name));
-    case CaptureOpen::Failed:
-        return cli.fail(CLI_REFUSED, QStringLiteral("%1 cannot be read: %2").arg(name, why));
-    }
+    if (const int refused = openCliCapture(cli, name, &format, &file))
+        return refused;
     const ReplayCapture capture = readReplayCapture(file, format, qint64(options.startAt * 1e6));
     if (capture.readFailed)
         return cli.fail(CLI_REFUSED,
