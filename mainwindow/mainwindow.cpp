@@ -7,6 +7,7 @@
 #include "configfile.h"
 #include "devicelink.h"
 #include "infotab.h"
+#include "loadeddbc.h"
 #include "messagebox.h"
 #include "settingdialog.h"
 #include "windowlog.h"
@@ -76,6 +77,11 @@ MainWindow::MainWindow(DeviceLink &link, QWidget *parent)
     setUpUpgradeTab();
 
     registerDeviceNotifications();
+    const auto showDbcLoaded = [this] {
+        ui->action_unload_dbc->setEnabled(loadedDbc()->database() != nullptr);
+    };
+    connect(loadedDbc(), &LoadedDbc::changed, this, showDbcLoaded);
+    showDbcLoaded();
     // The databases of the last run; their status shows once, here.
     const QStringList dbcFiles = config()->get(Config::DbcFiles).toStringList();
     if (!dbcFiles.isEmpty())

@@ -19,6 +19,14 @@ void MainWindow::on_action_load_dbc_triggered()
         loadDbcFiles(paths, true);
 }
 
+// Nothing decoded any more, and nothing loaded at the next start.
+void MainWindow::on_action_unload_dbc_triggered()
+{
+    loadedDbc()->clear();
+    config()->set(Config::DbcFiles, QStringList());
+    ui->statusbar->showMessage(tr("已卸载 DBC"));
+}
+
 void MainWindow::loadDbcFiles(const QStringList &paths, bool chosen)
 {
     const LoadedDbc::Outcome outcome = loadedDbc()->load(paths);

@@ -633,32 +633,37 @@
         <translation>&amp;View</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="78"/>
+        <location filename="../mainwindow/mainwindow.ui" line="79"/>
         <source>关于(&amp;A)</source>
         <translation>&amp;About</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="89"/>
+        <location filename="../mainwindow/mainwindow.ui" line="90"/>
         <source>设置(&amp;S)</source>
         <translation>&amp;Settings</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="94"/>
+        <location filename="../mainwindow/mainwindow.ui" line="95"/>
         <source>退出(&amp;X)</source>
         <translation>E&amp;xit</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="102"/>
+        <location filename="../mainwindow/mainwindow.ui" line="103"/>
         <source>接收窗口(&amp;T)</source>
         <translation>&amp;Trace window</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="107"/>
+        <location filename="../mainwindow/mainwindow.ui" line="108"/>
         <source>打开…(&amp;O)</source>
         <translation>&amp;Open…</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="120"/>
+        <location filename="../mainwindow/mainwindow.ui" line="124"/>
+        <source>卸载 DBC(&amp;U)</source>
+        <translation>&amp;Unload DBC</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="129"/>
         <source>关于VOTK(&amp;V)</source>
         <translation>About &amp;VOTK</translation>
     </message>
@@ -668,12 +673,12 @@
         <translation>Firmware upgrade</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="205"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="211"/>
         <source>关于</source>
         <translation>About</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="205"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="211"/>
         <source>VOTK-Tarnwell 1.2</source>
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
@@ -730,7 +735,7 @@
         <translation>USB cable disconnected</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="67"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="68"/>
         <source>配置文件 %1 无法写入，设置只在本次运行中有效</source>
         <translation>%1 cannot be written; settings apply to this run only</translation>
     </message>
@@ -750,13 +755,13 @@
         <translation>%1 is not a regular file (a FIFO, device or directory) and cannot be opened as a capture</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="115"/>
+        <location filename="../mainwindow/mainwindow.ui" line="116"/>
         <source>加载 DBC…(&amp;D)</source>
         <translation>Load &amp;DBC…</translation>
     </message>
     <message>
         <location filename="../mainwindow/mainwindow_dbc.cpp" line="17"/>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="45"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="53"/>
         <source>加载 DBC</source>
         <translation>Load DBC</translation>
     </message>
@@ -766,22 +771,27 @@
         <translation>DBC files (*.dbc);;All files (*)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="35"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="27"/>
+        <source>已卸载 DBC</source>
+        <translation>DBC unloaded</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="43"/>
         <source>已加载 DBC：%1 个文件，%2 个报文</source>
         <translation>DBC loaded: %1 file(s), %2 message(s)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="39"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="47"/>
         <source>%1 个警告</source>
         <translation>%1 warning(s)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="41"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="49"/>
         <source>无法加载 %1</source>
         <translation>Cannot load %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="46"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="54"/>
         <source>以下文件无法加载：
 %1</source>
         <translation>These files could not be loaded:

@@ -633,32 +633,37 @@
         <translation>视图(&amp;V)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="78"/>
+        <location filename="../mainwindow/mainwindow.ui" line="79"/>
         <source>关于(&amp;A)</source>
         <translation>关于(&amp;A)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="89"/>
+        <location filename="../mainwindow/mainwindow.ui" line="90"/>
         <source>设置(&amp;S)</source>
         <translation>设置(&amp;S)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="94"/>
+        <location filename="../mainwindow/mainwindow.ui" line="95"/>
         <source>退出(&amp;X)</source>
         <translation>退出(&amp;X)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="102"/>
+        <location filename="../mainwindow/mainwindow.ui" line="103"/>
         <source>接收窗口(&amp;T)</source>
         <translation>接收窗口(&amp;T)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="107"/>
+        <location filename="../mainwindow/mainwindow.ui" line="108"/>
         <source>打开…(&amp;O)</source>
         <translation>打开…(&amp;O)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="120"/>
+        <location filename="../mainwindow/mainwindow.ui" line="124"/>
+        <source>卸载 DBC(&amp;U)</source>
+        <translation>卸载 DBC(&amp;U)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="129"/>
         <source>关于VOTK(&amp;V)</source>
         <translation>关于VOTK(&amp;V)</translation>
     </message>
@@ -668,12 +673,12 @@
         <translation>固件升级</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="205"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="211"/>
         <source>关于</source>
         <translation>关于</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="205"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="211"/>
         <source>VOTK-Tarnwell 1.2</source>
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
@@ -730,7 +735,7 @@
         <translation>USB线断开</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="67"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="68"/>
         <source>配置文件 %1 无法写入，设置只在本次运行中有效</source>
         <translation>配置文件 %1 无法写入，设置只在本次运行中有效</translation>
     </message>
@@ -750,13 +755,13 @@
         <translation>%1 不是普通文件（管道、设备或目录），不能作为记录打开</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="115"/>
+        <location filename="../mainwindow/mainwindow.ui" line="116"/>
         <source>加载 DBC…(&amp;D)</source>
         <translation>加载 DBC…(&amp;D)</translation>
     </message>
     <message>
         <location filename="../mainwindow/mainwindow_dbc.cpp" line="17"/>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="45"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="53"/>
         <source>加载 DBC</source>
         <translation>加载 DBC</translation>
     </message>
@@ -766,22 +771,27 @@
         <translation>DBC 文件 (*.dbc);;所有文件 (*)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="35"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="27"/>
+        <source>已卸载 DBC</source>
+        <translation>已卸载 DBC</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="43"/>
         <source>已加载 DBC：%1 个文件，%2 个报文</source>
         <translation>已加载 DBC：%1 个文件，%2 个报文</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="39"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="47"/>
         <source>%1 个警告</source>
         <translation>%1 个警告</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="41"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="49"/>
         <source>无法加载 %1</source>
         <translation>无法加载 %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="46"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="54"/>
         <source>以下文件无法加载：
 %1</source>
         <translation>以下文件无法加载：

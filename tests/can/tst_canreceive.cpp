@@ -959,6 +959,20 @@ void TestCanReceive::databaseNamesDecodesAndFiltersRows()
     QTest::keyClick(filter, Qt::Key_Return);
     QCOMPARE(m_boxes->shown.size(), 2);
     QCOMPARE(rows(), 3);
+
+    // At the next start the remembered databases load again; a file gone
+    // since is told in the status bar, not in a box.
+    config()->set(Config::DbcFiles, QStringList{gone, demo});
+    loadedDbc()->clear();
+    m_window = std::make_unique<MainWindow>(*DeviceLink::instance());
+    QVERIFY(loadedDbc()->database());
+    QCOMPARE(m_boxes->shown.size(), 2);
+    QVERIFY(m_window->findChild<QStatusBar *>("statusbar")->currentMessage().contains(gone));
+    // Unloaded, nothing is decoded and nothing loads at the next start.
+    m_window->findChild<QAction *>("action_unload_dbc")->trigger();
+    QVERIFY(!loadedDbc()->database());
+    QVERIFY(config()->get(Config::DbcFiles).toStringList().isEmpty());
+    QVERIFY(!m_window->findChild<QAction *>("action_unload_dbc")->isEnabled());
 }
 
 // With a database, a message's row has its name and cycle time, a mark when
