@@ -164,6 +164,7 @@ DbcDecodedFrame decodeFrame(const DbcDatabase &db, const CanFrame &frame)
     for (int i = 0; i < n; ++i) {
         const DbcValue &v = values[size_t(i)];
         DbcDecodedSignal s;
+        s.signal = v.signal;
         s.name = v.signal->name;
         s.value = v.value;
         s.unit = v.signal->unit;
@@ -184,8 +185,39 @@ QString dbcNumberText(double value)
 }
 
 namespace {
+// The decimals `x` has (0.25 → 2), -1 beyond nine.
+int decimalsOf(double x)
+{
+    double scaled = std::fabs(x);
+    for (int d = 0; d <= 9; ++d, scaled *= 10)
+        if (std::fabs(scaled - std::round(scaled)) <= 1e-9 * std::max(1.0, scaled))
+            return d;
+    return -1;
+}
+} // namespace
+
+QString dbcValueText(const DbcSignal &signal, double value)
+{
+    if (signal.type == DbcValueType::Float32 && signal.factor == 1 && signal.offset == 0) {
+        char buf[32];
+        const auto result = std::to_chars(buf, buf + sizeof buf, float(value));
+        return QString::fromLatin1(buf, int(result.ptr - buf));
+    }
+    if (signal.type != DbcValueType::Integer)
+        return dbcNumberText(value);
+    const int factorDecimals = decimalsOf(signal.factor);
+    const int offsetDecimals = decimalsOf(signal.offset);
+    const int decimals = std::max(factorDecimals, offsetDecimals);
+    if (factorDecimals < 0 || offsetDecimals < 0 || decimals == 0)
+        return dbcNumberText(value);
+    const double scale = std::pow(10.0, decimals);
+    const double rounded = std::round(value * scale) / scale;
+    return dbcNumberText(std::isfinite(rounded) ? rounded : value);
+}
+
+namespace {
 void appendValueText(QString &text, const QString &name, DbcValueState state, double value,
-                     const QString &unit, const QString *label)
+                     const DbcSignal *signal, const QString &unit, const QString *label)
 {
     if (!text.isEmpty())
         text += QLatin1String(", ");
@@ -195,7 +227,7 @@ void appendValueText(QString &text, const QString &name, DbcValueState state, do
         text += QChar(0x2014);
         return;
     }
-    text += dbcNumberText(value);
+    text += signal ? dbcValueText(*signal, value) : dbcNumberText(value);
     if (!unit.isEmpty())
         text += QLatin1Char(' ') + unit;
     if (label)
@@ -208,7 +240,7 @@ QString dbcValuesText(const DbcValue *values, int count)
     QString text;
     for (int i = 0; i < count; ++i) {
         const DbcValue &v = values[i];
-        appendValueText(text, v.signal->name, v.state, v.value, v.signal->unit,
+        appendValueText(text, v.signal->name, v.state, v.value, v.signal, v.signal->unit,
                         v.state == DbcValueState::Ok ? dbcLabel(*v.signal, v.raw) : nullptr);
     }
     return text;
@@ -218,7 +250,7 @@ QString dbcValuesText(const DbcDecodedFrame &frame)
 {
     QString text;
     for (const DbcDecodedSignal &s : frame.values)
-        appendValueText(text, s.name, s.state, s.value, s.unit,
+        appendValueText(text, s.name, s.state, s.value, s.signal, s.unit,
                         s.label.isEmpty() ? nullptr : &s.label);
     return text;
 }

@@ -49,6 +49,7 @@ int dbcDecodeInto(const DbcMessage &message, const uint8_t *data, int length, Db
 
 struct DbcDecodedSignal
 {
+    const DbcSignal *signal = nullptr;
     QString name;
     double value = 0;
     QString unit;
@@ -68,6 +69,11 @@ DbcDecodedFrame decodeFrame(const DbcDatabase &db, const CanFrame &frame);
 
 // The shortest decimal that reads back as the same double ("1520", "0.1").
 QString dbcNumberText(double value);
+
+// `value` of `signal` as people read it: with no more decimals than the
+// signal's factor and offset have (0.4 × 28 is "11.2", not
+// "11.200000000000001"), a float32 signal as the float it is.
+QString dbcValueText(const DbcSignal &signal, double value);
 
 // "EngineSpeed=1520 rpm, Gear=3 (DRIVE)"; a value not decodable is "—".
 QString dbcValuesText(const DbcValue *values, int count);

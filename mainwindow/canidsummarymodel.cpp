@@ -101,7 +101,7 @@ QVariant CanIdSummaryModel::signalData(const Entry &e, int signal, int column) c
             return QString(QChar(0x2014));
         if (!seen.any)
             return QVariant();
-        QString text = dbcNumberText(seen.value);
+        QString text = dbcValueText(s, seen.value);
         if (!s.unit.isEmpty())
             text += QLatin1Char(' ') + s.unit;
         if (const QString *label = dbcLabel(s, seen.raw))
@@ -111,7 +111,8 @@ QVariant CanIdSummaryModel::signalData(const Entry &e, int signal, int column) c
     case RangeColumn:
         if (!seen.any || seen.state != DbcValueState::Ok)
             return QVariant();
-        return dbcNumberText(seen.least) + QString::fromUtf8(" … ") + dbcNumberText(seen.greatest);
+        return dbcValueText(s, seen.least) + QString::fromUtf8(" … ") +
+               dbcValueText(s, seen.greatest);
     }
     return QVariant();
 }

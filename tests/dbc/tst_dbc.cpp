@@ -78,6 +78,10 @@ void TestDbc::decodeAndEncode_data()
     decode("signed Motorola 12 bits", " SG_ S : 7|12@0- (1,0) [0|0] \"\" X\n", "800F", "S=-2048");
     decode("signed 64 bits", " SG_ S : 0|64@1- (1,0) [0|0] \"\" X\n", "FEFFFFFFFFFFFFFF", "S=-2");
     decode("factor and offset", scaled, "64", "S=10 degC");
+    decode("shown with the factor's decimals", " SG_ S : 0|8@1+ (0.4,0) [0|0] \"%\" X\n", "1C",
+           "S=11.2 %");
+    decode("float32 shown as the float it is",
+           " SG_ S : 0|32@1- (1,0) [0|0] \"\" X\nSIG_VALTYPE_ 256 S : 1;\n", "CDCC8C3F", "S=1.1");
     decode("float32 Intel", " SG_ S : 0|32@1- (1,0) [0|0] \"\" X\nSIG_VALTYPE_ 256 S : 1;\n",
            "0000C03F", "S=1.5");
     decode("float32 Motorola, scaled",
