@@ -36,6 +36,8 @@ public:
     Mode mode() const { return m_mode; }
 
 private:
+    // Made by parse() only: a filter without its list would read through null.
+    CanIdFilter() = default;
     bool listed(int id) const { return id >= 0 && m_listed->test(size_t(id)); }
 
     Mode m_mode = Mode::ShowOnly;
