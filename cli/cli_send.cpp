@@ -65,12 +65,16 @@ QString sendArguments(CliOptions &options)
 {
     const QString text = options.args.at(0);
     const int hash = text.indexOf(QLatin1Char('#'));
-    // cansend's data has no spaces: one run of digit pairs.
-    const QString dataText = hash > 0 ? text.mid(hash + 1) : QString();
+    // cansend's data has no spaces: digit pairs, with dots between them if
+    // the writer likes (7DF#02.01.0C); a dot inside a pair makes no byte.
+    QString dataText;
+    bool pairs = hash > 0;
+    for (const QString &part : text.mid(hash + 1).split(QLatin1Char('.'))) {
+        pairs = pairs && part.size() % 2 == 0 && !part.contains(QLatin1Char(' '));
+        dataText += part;
+    }
     options.canId = hash > 0 ? parseCanId(text.left(hash)) : std::nullopt;
-    options.canData = dataText.contains(QLatin1Char(' ')) || dataText.size() % 2
-                          ? std::nullopt
-                          : parseCanData(dataText);
+    options.canData = pairs ? parseCanData(dataText) : std::nullopt;
     if (options.count > 0 && options.seconds > 0)
         return QStringLiteral("send: --count or --seconds, not both");
     if ((options.count > 0 || options.seconds > 0) && !options.periodic)
@@ -84,7 +88,7 @@ int checkSendInput(CliContext &cli, const CliOptions &options)
         return cli.fail(CLI_REFUSED,
                         QStringLiteral("\"%1\" is no CAN frame: ID#DATA with an ID of 1 to 3 "
                                        "hex digits up to 7FF and up to 8 data bytes as hex "
-                                       "digit pairs, e.g. 7DF#02010C")
+                                       "digit pairs, e.g. 7DF#02010C or 7DF#02.01.0C")
                             .arg(options.args.at(0)));
     if (options.periodic && (options.periodMs < kMinPeriodMs || options.periodMs > kMaxPeriodMs))
         return cli.fail(

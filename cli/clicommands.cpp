@@ -66,6 +66,20 @@ QString usageText()
     return text;
 }
 
+// `votkbox-cli COMMAND --help`: the one command's synopsis and text.
+QString commandHelpText(const CliCommand &command)
+{
+    QString text =
+        QStringLiteral("Usage: votkbox-cli [--simulate] [--device PATH | --serial SERIAL] ") +
+        QLatin1String(command.name);
+    if (*command.arguments)
+        text += QLatin1Char(' ') + QLatin1String(command.arguments);
+    text += QLatin1String("\n\n");
+    for (const QString &line : QString::fromUtf8(command.help).split(QLatin1Char('\n')))
+        text += QLatin1String("  ") + line + QLatin1Char('\n');
+    return text;
+}
+
 QString boxInUse(const BoxLockHolder &holder)
 {
     if (holder.pid == 0)
@@ -356,6 +370,11 @@ int run(CliContext &cli, QStringList args)
             command = &c;
     if (!command)
         return cli.usage(QStringLiteral("unknown command %1").arg(name));
+    // Help asked for anywhere after a command is that command's help.
+    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
+        cli.out << commandHelpText(*command);
+        return outputWritten(cli) ? CLI_OK : outputFailed(cli);
+    }
     CliOptions options;
     const QString wrong = readArguments(*command, args, options);
     if (!wrong.isEmpty())

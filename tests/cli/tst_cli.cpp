@@ -142,6 +142,12 @@ void CliTest::command_data()
     row("can-time, silent box", "silent", {"can-time"}, 3, "", true);
     row("send", none, {"send", "7DF#02010C"}, 0, "", false);
     row("send, no data", none, {"send", "123#"}, 0, "", false);
+    row("send, cansend's dots between bytes", none, {"send", "7DF#02.01.0C"}, 0, "", false);
+    row("send, a dot inside a byte", absent, {"send", "7DF#0.2010C"}, 4, "", true);
+    row("send --help", absent, {"send", "--help"}, 0,
+        "Usage: votkbox-cli [^\n]* send ID#DATA[\\s\\S]*", false);
+    row("monitor -h", absent, {"monitor", "-h"}, 0, "Usage: votkbox-cli [^\n]* monitor [\\s\\S]*",
+        false);
     row("send, identifier too high", none, {"send", "800#00"}, 4, "", true);
     row("send, odd digits", none, {"send", "7DF#0201C"}, 4, "", true);
     row("send, nine bytes", none, {"send", "7DF#000102030405060708"}, 4, "", true);
