@@ -105,9 +105,10 @@ int parseStartOptions(const QStringList &arguments, StartOptions &options, QStri
 QString installTranslation(QCoreApplication &app, QTranslator &translator)
 {
     const QString file = translationFileFor(config()->get(Config::Language).toString());
-    // A missing file leaves the texts built into the forms, which is fine.
-    if (!file.isEmpty())
-        translator.load(file);
+    // The working directory's file first, so a translator can try a new one;
+    // else the one built into the program, wherever it was started from.
+    if (!file.isEmpty() && !translator.load(file))
+        translator.load(QStringLiteral(":/builtin/") + file);
     app.installTranslator(&translator);
     return file;
 }

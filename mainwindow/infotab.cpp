@@ -9,6 +9,7 @@
 #include "wifitext.h"
 #include "windowlog.h"
 
+#include <QFile>
 #include <QPixmap>
 
 #include <utility>
@@ -32,7 +33,11 @@ Q_DECLARE_METATYPE(IdentityRead)
 InfoTab::InfoTab(QWidget *parent) : QWidget(parent), ui(new Ui::InfoTab)
 {
     ui->setupUi(this);
-    ui->label_pic->setPixmap(QPixmap(QStringLiteral("wb1.png")));
+    // A picture in the working directory comes first, as the translations do.
+    const QString picture = QFile::exists(QStringLiteral("wb1.png"))
+                                ? QStringLiteral("wb1.png")
+                                : QStringLiteral(":/builtin/wb1.png");
+    ui->label_pic->setPixmap(QPixmap(picture));
     ui->label_pic->setScaledContents(true);
     ui->lineEdit_wifi_name->setMaxLength(15);
     ui->lineEdit_wifi_pwd->setMaxLength(15);
