@@ -19,6 +19,13 @@ bool hasControl(const QString &text)
             return true;
     return false;
 }
+bool isPrintableAscii(const QString &text)
+{
+    for (QChar c : text)
+        if (c.unicode() < 0x20 || c.unicode() > 0x7E)
+            return false;
+    return true;
+}
 } // namespace
 
 int wifiTextMax()
@@ -36,13 +43,21 @@ WifiTextProblem checkWifiText(const QString &name, const QString &password)
         return WifiTextProblem::NameNotLatin1;
     if (hasControl(name))
         return WifiTextProblem::NameControl;
+    if (name.size() > kWifiNameMax)
+        return WifiTextProblem::NameTooLong;
     if (password.contains(QLatin1Char(',')))
         return WifiTextProblem::PasswordComma;
     if (!isLatin1(password))
         return WifiTextProblem::PasswordNotLatin1;
     if (hasControl(password))
         return WifiTextProblem::PasswordControl;
+    if (!isPrintableAscii(password))
+        return WifiTextProblem::PasswordNotAscii;
+    if (!password.isEmpty() && password.size() < kWifiPasswordMin)
+        return WifiTextProblem::PasswordTooShort;
+    if (password.size() > kWifiPasswordMax)
+        return WifiTextProblem::PasswordTooLong;
     if (name.size() + password.size() > wifiTextMax())
         return WifiTextProblem::TooLong;
-    return WifiTextProblem::None;
+    return password.isEmpty() ? WifiTextProblem::OpenNetwork : WifiTextProblem::None;
 }

@@ -44,8 +44,21 @@ int checkWifiInput(CliContext &cli, const CliOptions &options)
         {WifiTextProblem::TooLong,
          QStringLiteral("the WiFi name and password together are longer than %1 characters")
              .arg(wifiTextMax())},
+        {WifiTextProblem::NameTooLong,
+         QStringLiteral("the WiFi name is longer than %1 characters").arg(kWifiNameMax)},
+        {WifiTextProblem::PasswordNotAscii,
+         QStringLiteral("the WiFi password may hold printable ASCII characters only")},
+        {WifiTextProblem::PasswordTooShort,
+         QStringLiteral("the WiFi password is shorter than %1 characters").arg(kWifiPasswordMin)},
+        {WifiTextProblem::PasswordTooLong,
+         QStringLiteral("the WiFi password is longer than %1 characters").arg(kWifiPasswordMax)},
+        {WifiTextProblem::OpenNetwork,
+         QStringLiteral("an empty WiFi password makes an open network that anyone in range can "
+                        "join: confirm with --open")},
     };
     const WifiTextProblem problem = checkWifiText(options.args.at(0), options.args.at(1));
+    if (problem == WifiTextProblem::OpenNetwork && options.openNetwork)
+        return CLI_OK;
     if (problem != WifiTextProblem::None)
         return cli.fail(CLI_REFUSED, refusals.value(problem));
     return CLI_OK;

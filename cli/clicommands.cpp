@@ -274,6 +274,12 @@ bool readLink(const QString &value, CliOptions &options)
     return !value.isEmpty();
 }
 
+bool readOpen(const QString &, CliOptions &options)
+{
+    options.openNetwork = true;
+    return true;
+}
+
 bool readYes(const QString &, CliOptions &options)
 {
     options.yes = true;
@@ -412,6 +418,7 @@ const std::vector<CliCommand> &cliCommands()
     // The options each command takes, read by readArguments.
     static const std::vector<CliOption> listOptions = {{"--format", readListFormat}};
     static const std::vector<CliOption> confirm = {{"--yes", readYes, false}};
+    static const std::vector<CliOption> wifiOptions = {{"--open", readOpen, false}};
     static const std::vector<CliOption> sendOptions = {
         {"--period", readPeriod}, {"--count", readCount}, {"--seconds", readSeconds}};
     static const std::vector<CliOption> replayOptions = {
@@ -436,8 +443,11 @@ const std::vector<CliCommand> &cliCommands()
          "software_id, software_version, hardware_id, wifi_name,\n"
          "wifi_password, one \"key: value\" line each",
          0, 0, none, cliInfo},
-        {"wifi", "NAME PASSWORD", "set the WiFi name and password", 2, 2, none, cliWifi, nullptr,
-         checkWifiInput},
+        {"wifi", "NAME PASSWORD [--open]",
+         "set the WiFi name (1 to 32 characters) and WPA2 password\n"
+         "(8 to 63 printable ASCII characters); an empty PASSWORD\n"
+         "makes an open network and needs --open",
+         2, 2, wifiOptions, cliWifi, nullptr, checkWifiInput, true, namesOption},
         {"can-time", "[MS]", "print the CAN time in ms, or set it (0 to 255; below 5 sets 5)", 0, 1,
          none, cliCanTime, canTimeArguments, checkCanTimeInput},
         {"factory-reset", "--yes", "restore the WiFi module's factory settings", 0, 0, confirm,

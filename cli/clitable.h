@@ -95,6 +95,8 @@ struct CliOptions
     QString link;
     // factory-reset --yes.
     bool yes = false;
+    // wifi --open: an empty password is meant, the network will be open.
+    bool openNetwork = false;
 };
 
 // An option a command takes: `read` converts its value into the options and

@@ -9,6 +9,7 @@
 #include "wifitext.h"
 #include "windowlog.h"
 
+#include <QCheckBox>
 #include <QFile>
 #include <QPixmap>
 
@@ -39,8 +40,11 @@ InfoTab::InfoTab(QWidget *parent) : QWidget(parent), ui(new Ui::InfoTab)
                                 : QStringLiteral(":/builtin/wb1.png");
     ui->label_pic->setPixmap(QPixmap(picture));
     ui->label_pic->setScaledContents(true);
-    ui->lineEdit_wifi_name->setMaxLength(15);
-    ui->lineEdit_wifi_pwd->setMaxLength(15);
+    ui->lineEdit_wifi_name->setMaxLength(kWifiNameMax);
+    ui->lineEdit_wifi_pwd->setMaxLength(kWifiPasswordMax);
+    connect(ui->checkBox_wifi_pwd_show, &QCheckBox::toggled, this, [this](bool shown) {
+        ui->lineEdit_wifi_pwd->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
+    });
 }
 
 InfoTab::~InfoTab() = default;
@@ -173,6 +177,16 @@ QString InfoTab::wifiRefusalText(WifiTextProblem problem)
         return tr("WIFI密码不能包含控制字符（换行、制表符等）");
     case WifiTextProblem::TooLong:
         return tr("WIFI名称和密码合计不能超过%1个字符").arg(wifiTextMax());
+    case WifiTextProblem::NameTooLong:
+        return tr("WIFI名称不能超过%1个字符").arg(kWifiNameMax);
+    case WifiTextProblem::PasswordNotAscii:
+        return tr("WIFI密码只能包含可打印的ASCII字符");
+    case WifiTextProblem::PasswordTooShort:
+        return tr("WIFI密码至少需要%1个字符").arg(kWifiPasswordMin);
+    case WifiTextProblem::PasswordTooLong:
+        return tr("WIFI密码不能超过%1个字符").arg(kWifiPasswordMax);
+    case WifiTextProblem::OpenNetwork:
+        break;
     }
     return QString();
 }
@@ -183,19 +197,35 @@ void InfoTab::on_pushButton_2_clicked()
         return;
     const QString name = ui->lineEdit_wifi_name->text();
     const QString password = ui->lineEdit_wifi_pwd->text();
-    const QString refusal = wifiRefusalText(checkWifiText(name, password));
+    const WifiTextProblem problem = checkWifiText(name, password);
+    const QString refusal = wifiRefusalText(problem);
     if (!refusal.isEmpty()) {
         MessageBox::warning(window(), tr("信息"), refusal);
         return;
     }
+    if (problem == WifiTextProblem::OpenNetwork &&
+        MessageBox::question(window(), tr("信息"),
+                             tr("密码为空：WIFI将成为开放网络，范围内任何人都可以连接。"
+                                "仍要设置吗？")) != QMessageBox::Yes)
+        return;
     m_session->run(
         [link = m_link, name, password](const DeviceThread &) {
-            return QVariant(HidCmdHandle(*link).setWifiInfo(name, password));
+            HidCmdHandle handle(*link);
+            if (!handle.setWifiInfo(name, password))
+                return QVariant();
+            // What the box now holds, so the values shown above are its own.
+            return QVariant(handle.getWifiInfo());
         },
-        [this, name](const QVariant &answered) {
+        [this, name](const QVariant &stored) {
             qCDebug(lcWindow).noquote() << "update wifi" << name << "," << kMaskedPassword;
             // Only a reply tells that the box took the settings.
-            if (answered.toBool())
+            const bool answered = stored.isValid();
+            const QStringList wifi = stored.toStringList();
+            if (wifi.size() == 2) {
+                ui->label_9->setText(wifi.at(0));
+                ui->label_10->setText(wifi.at(1));
+            }
+            if (answered)
                 MessageBox::information(window(), tr("信息"), tr("WIFI信息已设置"));
             else
                 MessageBox::warning(window(), tr("信息"), tr("WIFI信息设置失败"));

@@ -524,79 +524,115 @@
         <translation>新WIFI密码:</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.ui" line="370"/>
-        <source>（8~15字符）</source>
-        <translation>（8~15字符）</translation>
+        <location filename="../mainwindow/infotab.ui" line="373"/>
+        <source>（1~32个字符）</source>
+        <translation>（1~32个字符）</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.ui" line="395"/>
+        <location filename="../mainwindow/infotab.ui" line="386"/>
+        <source>显示</source>
+        <translation>显示</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="399"/>
+        <source>（8~63个ASCII字符；留空则为开放网络）</source>
+        <translation>（8~63个ASCII字符；留空则为开放网络）</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="424"/>
         <source>更新WIFI设置</source>
         <translation>更新WIFI设置</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="67"/>
+        <location filename="../mainwindow/infotab.cpp" line="76"/>
         <source>VOTK已连接</source>
         <translation>VOTK已连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="72"/>
+        <location filename="../mainwindow/infotab.cpp" line="81"/>
         <source>VOTK已断开</source>
         <translation>VOTK已断开</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="156"/>
+        <location filename="../mainwindow/infotab.cpp" line="165"/>
         <source>WIFI名称不能为空</source>
         <translation>WIFI名称不能为空</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="158"/>
+        <location filename="../mainwindow/infotab.cpp" line="167"/>
         <source>WIFI名称不能包含“,”</source>
         <translation>WIFI名称不能包含“,”</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="160"/>
+        <location filename="../mainwindow/infotab.cpp" line="169"/>
         <source>WIFI名称只能包含西文字符（Latin-1），不支持中文等</source>
         <translation>WIFI名称只能包含西文字符（Latin-1），不支持中文等</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="162"/>
+        <location filename="../mainwindow/infotab.cpp" line="171"/>
         <source>WIFI密码不能包含“,”</source>
         <translation>WIFI密码不能包含“,”</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="164"/>
+        <location filename="../mainwindow/infotab.cpp" line="173"/>
         <source>WIFI密码只能包含西文字符（Latin-1），不支持中文等</source>
         <translation>WIFI密码只能包含西文字符（Latin-1），不支持中文等</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="166"/>
+        <location filename="../mainwindow/infotab.cpp" line="175"/>
         <source>WIFI名称不能包含控制字符（换行、制表符等）</source>
         <translation>WIFI名称不能包含控制字符（换行、制表符等）</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="168"/>
+        <location filename="../mainwindow/infotab.cpp" line="177"/>
         <source>WIFI密码不能包含控制字符（换行、制表符等）</source>
         <translation>WIFI密码不能包含控制字符（换行、制表符等）</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="170"/>
+        <location filename="../mainwindow/infotab.cpp" line="179"/>
         <source>WIFI名称和密码合计不能超过%1个字符</source>
         <translation>WIFI名称和密码合计不能超过%1个字符</translation>
     </message>
     <message>
+        <location filename="../mainwindow/infotab.cpp" line="181"/>
+        <source>WIFI名称不能超过%1个字符</source>
+        <translation>WIFI名称不能超过%1个字符</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/infotab.cpp" line="183"/>
-        <location filename="../mainwindow/infotab.cpp" line="194"/>
-        <location filename="../mainwindow/infotab.cpp" line="196"/>
+        <source>WIFI密码只能包含可打印的ASCII字符</source>
+        <translation>WIFI密码只能包含可打印的ASCII字符</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="185"/>
+        <source>WIFI密码至少需要%1个字符</source>
+        <translation>WIFI密码至少需要%1个字符</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="187"/>
+        <source>WIFI密码不能超过%1个字符</source>
+        <translation>WIFI密码不能超过%1个字符</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="203"/>
+        <location filename="../mainwindow/infotab.cpp" line="207"/>
+        <location filename="../mainwindow/infotab.cpp" line="229"/>
+        <location filename="../mainwindow/infotab.cpp" line="231"/>
         <source>信息</source>
         <translation>信息</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="194"/>
+        <location filename="../mainwindow/infotab.cpp" line="208"/>
+        <source>密码为空：WIFI将成为开放网络，范围内任何人都可以连接。仍要设置吗？</source>
+        <translation>密码为空：WIFI将成为开放网络，范围内任何人都可以连接。仍要设置吗？</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.cpp" line="229"/>
         <source>WIFI信息已设置</source>
         <translation>WIFI信息已设置</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="196"/>
+        <location filename="../mainwindow/infotab.cpp" line="231"/>
         <source>WIFI信息设置失败</source>
         <translation>WIFI信息设置失败</translation>
     </message>

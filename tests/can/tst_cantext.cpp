@@ -240,6 +240,18 @@ void TestCanText::wifiTextChecked_data()
         << n30 << QString(30, 'p') << WifiTextProblem::None;
     QTest::newRow("61 characters do not") << n30 << QString(31, 'p') << WifiTextProblem::TooLong;
     QTest::newRow("32 and 29") << QString(32, 'n') << QString(29, 'p') << WifiTextProblem::TooLong;
+    // WPA2: a name of 1 to 32 bytes, a passphrase of 8 to 63 printable
+    // ASCII characters, or none for an open network (asked first).
+    QTest::newRow("password of 7") << "n" << QString(7, 'p') << WifiTextProblem::PasswordTooShort;
+    QTest::newRow("password of 8") << "n" << QString(8, 'p') << WifiTextProblem::None;
+    QTest::newRow("password of 63, longer than a report")
+        << "n" << QString(63, 'p') << WifiTextProblem::TooLong;
+    QTest::newRow("password of 64") << "n" << QString(64, 'p') << WifiTextProblem::PasswordTooLong;
+    QTest::newRow("no password") << "n" << QString() << WifiTextProblem::OpenNetwork;
+    QTest::newRow("name of 32") << QString(32, 'n') << QString() << WifiTextProblem::OpenNetwork;
+    QTest::newRow("name of 33") << QString(33, 'n') << "password" << WifiTextProblem::NameTooLong;
+    QTest::newRow("Latin-1 letter in password")
+        << "n" << QString::fromUtf8("passwört") << WifiTextProblem::PasswordNotAscii;
     QTest::newRow("newline in name") << "home\nnet"
                                      << "secret" << WifiTextProblem::NameControl;
     QTest::newRow("DEL in name") << "home\x7f"

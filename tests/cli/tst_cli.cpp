@@ -182,7 +182,10 @@ void CliTest::command_data()
     rowSaying("replay, a time that goes back", none, {"replay", "backwards.log"}, 0, "",
               "(replayed [0-3] of 3\n)*replayed 3 of 3\n");
     row("replay, bad speed", absent, {"replay", "capture.log", "--speed", "-1"}, 1, "", true);
-    row("wifi", none, {"wifi", "net", "secret"}, 0, "", false);
+    row("wifi", none, {"wifi", "net", "secret99"}, 0, "", false);
+    row("wifi, password shorter than WPA2 takes", absent, {"wifi", "net", "secret"}, 4, "", true);
+    row("wifi, open network unconfirmed", absent, {"wifi", "net", ""}, 4, "", true);
+    row("wifi, open network", none, {"wifi", "net", "", "--open"}, 0, "", false);
     row("wifi, comma in name", none, {"wifi", "a,b", "secret"}, 4, "", true);
     row("wifi, empty name", none, {"wifi", "", "secret"}, 4, "", true);
     row("wifi, password not Latin-1", none, {"wifi", "net", "密码"}, 4, "", true);

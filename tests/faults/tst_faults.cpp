@@ -918,7 +918,7 @@ void TestFaults::repliesStayInStepWithFramesInFlight()
         id.softwareVersion = quint32(value);
         rig.box().setIdentity(id);
         rig.w<QLineEdit>("lineEdit_wifi_name")->setText(QStringLiteral("net%1").arg(value));
-        rig.w<QLineEdit>("lineEdit_wifi_pwd")->setText(QStringLiteral("pw%1").arg(value));
+        rig.w<QLineEdit>("lineEdit_wifi_pwd")->setText(QStringLiteral("password%1").arg(value));
         rig.w<QPushButton>("pushButton_2")->click();
         QVERIFY(waitForBoxWork(&rig.window));
         QCOMPARE(rig.boxes.texts().value(0), QStringLiteral("WIFI信息已设置"));
