@@ -47,6 +47,8 @@ struct LinkOpenResult
     BoxLockHolder holder;
     // Why the lock could not be taken, for LockFailed.
     QString lockFailure;
+    // The opened box's USB serial number, for Opened (may be empty).
+    QString serialNumber;
 
     bool opened() const { return status == Opened; }
 };

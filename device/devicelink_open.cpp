@@ -133,6 +133,7 @@ LinkOpenResult DeviceLink::openBox(const BoxSelector &which)
     qCDebug(lcDevice) << "manufacturer:" << m_manufacturer << " product:" << m_product;
     qCDebug(lcDevice) << "-----------------------------------------";
     outcome.status = LinkOpenResult::Opened;
+    outcome.serialNumber = m_serialNumber;
     return outcome;
 }
 

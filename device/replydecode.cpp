@@ -69,3 +69,15 @@ std::optional<quint32> canTimeFromText(const QString &text)
         return std::nullopt;
     return number;
 }
+
+QString versionText(quint32 version)
+{
+    const QString number = QString::number(version);
+    if (version < 0x10000 || version > 0xFFFFFF)
+        return number;
+    return QStringLiteral("%1 (%2.%3.%4)")
+        .arg(number)
+        .arg(version >> 16)
+        .arg((version >> 8) & 0xFF)
+        .arg(version & 0xFF);
+}

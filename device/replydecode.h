@@ -14,6 +14,9 @@ QString byteText(const QVector<uint8_t> &payload);
 QString digitText(const QVector<uint8_t> &payload);
 // Bytes 0..3 as a little-endian unsigned 32-bit number; missing bytes count as zero.
 quint32 versionNumber(const QVector<uint8_t> &payload);
+// A version number as people read it: "66051 (1.2.3)" where its three low
+// bytes make one (major at least 1, nothing above), else just the number.
+QString versionText(quint32 version);
 // Name, comma, password as Latin-1 bytes ('?' for characters outside Latin-1).
 QVector<uint8_t> wifiInfoPayload(const QString &name, const QString &password);
 // Identifier low byte, high byte, then the data bytes.

@@ -141,6 +141,7 @@ void InfoTab::showInformation(const IdentityRead &read)
 
     ui->label_6->setText(read.softwareId);
     ui->label_7->setText(read.softwareVersion);
+    emit versionRead(read.softwareVersion);
     ui->label_8->setText(read.hardwareId);
     if (wifi.size() == 2) {
         ui->label_9->setText(wifi.at(0));

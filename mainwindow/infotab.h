@@ -46,6 +46,8 @@ public:
 
 signals:
     void connectRequested();
+    // The box's software version, as read.
+    void versionRead(const QString &version);
 
 private slots:
     void on_pushButton_clicked();

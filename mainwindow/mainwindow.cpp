@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QTime>
 
 #include <cstdio>
@@ -51,6 +52,8 @@ MainWindow::MainWindow(DeviceLink &link, QWidget *parent)
     connect(config(), &Config::changed, this, [this](Config::Key key) {
         if (key == Config::CanRxAlways)
             m_session.setReceiveAlways(config()->get(Config::CanRxAlways).toBool());
+        if (key == Config::AutoConnect)
+            showBoxState();
     });
 
     // Queued even from the GUI thread: frames an exchange reads there must
@@ -70,6 +73,10 @@ MainWindow::MainWindow(DeviceLink &link, QWidget *parent)
         std::fprintf(stderr, "votkbox: %s\n", text.toLocal8Bit().constData());
     });
 
+    m_boxState = new QLabel(this);
+    m_boxState->setObjectName(QStringLiteral("label_box_state"));
+    ui->statusbar->addPermanentWidget(m_boxState);
+    showBoxState();
     setUpInfoTab();
     ui->tab_can->setUp(m_link);
     ui->tab_can->setLinkChecks([this] { return check_connected(); },

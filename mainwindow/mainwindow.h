@@ -26,6 +26,7 @@ class MainWindow;
 class CanTraceWindow;
 class HotplugSource;
 class QCloseEvent;
+class QLabel;
 
 class MainWindow : public QMainWindow, public QAbstractNativeEventFilter
 {
@@ -95,6 +96,9 @@ private:
     static QString openFailureText(const LinkOpenResult &opened);
     // Drops a plug message the connection label now contradicts.
     void syncStatusBar(bool connected);
+    // The status bar's lasting part: connected to which box and its firmware,
+    // or waiting for one.
+    void showBoxState();
     void registerDeviceNotifications();
     bool plugEventsKnown() const;
     void showDisconnected();
@@ -130,6 +134,10 @@ private:
     // The box's link; it outlives the window.
     DeviceLink &m_link;
     Ui::MainWindow *ui;
+    QLabel *m_boxState = nullptr;
+    // The connected box's serial number and firmware version, once known.
+    QString m_boxSerial;
+    QString m_boxVersion;
     OtaHandle m_ota{m_link};
     CanRxThread m_canRx{m_link};
     // The large view over the same frames, while open.

@@ -2,11 +2,15 @@
 #include "ui_mainwindow.h"
 
 #include "boxcommands.h"
+#include "config.h"
 #include "devicelink.h"
 #include "infotab.h"
 #include "messagebox.h"
+#include "replydecode.h"
 #include "upgradetab.h"
 #include "windowlog.h"
+
+#include <QLabel>
 
 void MainWindow::setUpInfoTab()
 {
@@ -14,6 +18,10 @@ void MainWindow::setUpInfoTab()
     tab->setUp(m_link, m_session);
     tab->setWorkCheck([this] { return !upgradeInProgress(true) && check_connected(); });
     connect(tab, &InfoTab::connectRequested, this, &MainWindow::connectByHand);
+    connect(tab, &InfoTab::versionRead, this, [this](const QString &version) {
+        m_boxVersion = version;
+        showBoxState();
+    });
 }
 
 void MainWindow::connectByHand()
@@ -26,6 +34,7 @@ void MainWindow::connectByHand()
 
 void MainWindow::showConnectAttempt(const ConnectAttempt &attempt)
 {
+    m_boxSerial = attempt.opened.serialNumber;
     if (!attempt.opened.opened()) {
         qCDebug(lcWindow) << "device open failed";
         ui->tab_info->clearBoxValues();
@@ -99,6 +108,8 @@ bool MainWindow::switchReporting(bool on, std::function<void()> then)
 
 void MainWindow::showDisconnected()
 {
+    m_boxSerial.clear();
+    m_boxVersion.clear();
     stopPeriodicRows();
     m_session.forgetBox();
     ui->tab_info->showDisconnected(!m_session.isBusy());
@@ -113,8 +124,25 @@ void MainWindow::setBoxBusy(bool busy)
     ui->tab_upgrade->setStartEnabled(!busy && !upgradeInProgress(false));
 }
 
+void MainWindow::showBoxState()
+{
+    QString text;
+    if (m_link.isConnected() && m_session.isAccepted()) {
+        text = m_boxSerial.isEmpty() ? tr("已连接") : tr("已连接：%1").arg(m_boxSerial);
+        bool number = false;
+        const quint32 version = m_boxVersion.toUInt(&number);
+        if (number)
+            text += QStringLiteral(" · ") + tr("固件 %1").arg(versionText(version));
+    } else {
+        // With automatic connection on, the window takes the next box plugged in.
+        text = config()->get(Config::AutoConnect).toBool() ? tr("等待设备") : tr("未连接");
+    }
+    m_boxState->setText(text);
+}
+
 void MainWindow::syncStatusBar(bool connected)
 {
+    showBoxState();
     const QString current = ui->statusbar->currentMessage();
     const QString contradicting = connected ? tr("USB线断开") : tr("USB线连接");
     if (current == contradicting)

@@ -54,6 +54,7 @@ void MainWindow::handleDeviceArrival(int deviceType, bool physicalVolume)
 
 void MainWindow::connectAutomatically(const ConnectAttempt &attempt, bool present)
 {
+    m_boxSerial = attempt.opened.serialNumber;
     if (present)
         ui->statusbar->showMessage(tr("USB线连接"));
     qCDebug(lcWindow) << "222222";

@@ -26,4 +26,8 @@ void MainWindow::upgradeFinished()
         return;
     }
     m_session.resumeAfterUpgrade();
+    // The box restarted into its new firmware; with automatic connection on
+    // it is taken again as one present at start would be.
+    if (!m_link.isConnected())
+        connectPresentBox();
 }

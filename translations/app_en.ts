@@ -554,85 +554,85 @@
         <translation>Disconnected</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="165"/>
+        <location filename="../mainwindow/infotab.cpp" line="166"/>
         <source>WIFI名称不能为空</source>
         <translation>The WiFi name must not be empty</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="167"/>
+        <location filename="../mainwindow/infotab.cpp" line="168"/>
         <source>WIFI名称不能包含“,”</source>
         <translation>The WiFi name must not contain &quot;,&quot;</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="169"/>
+        <location filename="../mainwindow/infotab.cpp" line="170"/>
         <source>WIFI名称只能包含西文字符（Latin-1），不支持中文等</source>
         <translation>The WiFi name may only contain Latin-1 characters (no Chinese etc.)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="171"/>
+        <location filename="../mainwindow/infotab.cpp" line="172"/>
         <source>WIFI密码不能包含“,”</source>
         <translation>The WiFi password must not contain &quot;,&quot;</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="173"/>
+        <location filename="../mainwindow/infotab.cpp" line="174"/>
         <source>WIFI密码只能包含西文字符（Latin-1），不支持中文等</source>
         <translation>The WiFi password may only contain Latin-1 characters (no Chinese etc.)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="175"/>
+        <location filename="../mainwindow/infotab.cpp" line="176"/>
         <source>WIFI名称不能包含控制字符（换行、制表符等）</source>
         <translation>The WiFi name must not contain control characters (line breaks, tabs etc.)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="177"/>
+        <location filename="../mainwindow/infotab.cpp" line="178"/>
         <source>WIFI密码不能包含控制字符（换行、制表符等）</source>
         <translation>The WiFi password must not contain control characters (line breaks, tabs etc.)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="179"/>
+        <location filename="../mainwindow/infotab.cpp" line="180"/>
         <source>WIFI名称和密码合计不能超过%1个字符</source>
         <translation>The WiFi name and password together must not exceed %1 characters</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="181"/>
+        <location filename="../mainwindow/infotab.cpp" line="182"/>
         <source>WIFI名称不能超过%1个字符</source>
         <translation>The WiFi name cannot be longer than %1 characters</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="183"/>
+        <location filename="../mainwindow/infotab.cpp" line="184"/>
         <source>WIFI密码只能包含可打印的ASCII字符</source>
         <translation>The WiFi password may hold printable ASCII characters only</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="185"/>
+        <location filename="../mainwindow/infotab.cpp" line="186"/>
         <source>WIFI密码至少需要%1个字符</source>
         <translation>The WiFi password needs at least %1 characters</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="187"/>
+        <location filename="../mainwindow/infotab.cpp" line="188"/>
         <source>WIFI密码不能超过%1个字符</source>
         <translation>The WiFi password cannot be longer than %1 characters</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="203"/>
-        <location filename="../mainwindow/infotab.cpp" line="207"/>
-        <location filename="../mainwindow/infotab.cpp" line="229"/>
-        <location filename="../mainwindow/infotab.cpp" line="231"/>
+        <location filename="../mainwindow/infotab.cpp" line="204"/>
+        <location filename="../mainwindow/infotab.cpp" line="208"/>
+        <location filename="../mainwindow/infotab.cpp" line="230"/>
+        <location filename="../mainwindow/infotab.cpp" line="232"/>
         <source>信息</source>
         <translation>Information</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="208"/>
+        <location filename="../mainwindow/infotab.cpp" line="209"/>
         <source>密码为空：WIFI将成为开放网络，范围内任何人都可以连接。仍要设置吗？</source>
         <translation>The password is empty: the WiFi network will be open, and anyone in range can join it. Set it anyway?</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="229"/>
+        <location filename="../mainwindow/infotab.cpp" line="230"/>
         <source>WIFI信息已设置</source>
         <translation>WiFi information set</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="231"/>
+        <location filename="../mainwindow/infotab.cpp" line="232"/>
         <source>WIFI信息设置失败</source>
         <translation>Failed to set the WiFi information</translation>
     </message>
@@ -646,10 +646,10 @@
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="37"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="33"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="39"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="86"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="128"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="42"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="48"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="95"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="156"/>
         <source>信息</source>
         <translation>Information</translation>
     </message>
@@ -709,79 +709,104 @@
         <translation>Firmware upgrade</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="211"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="218"/>
         <source>关于</source>
         <translation>About</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="211"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="218"/>
         <source>VOTK-Tarnwell 1.2</source>
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="128"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="156"/>
         <source>正在升级固件，请稍候</source>
         <translation>Firmware upgrade in progress, please wait</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="40"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="50"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="52"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="64"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="49"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="59"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="61"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="73"/>
         <source>VOTK连接失败</source>
         <translation>VOTK connection failed</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="41"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="50"/>
         <source>VOTK设备拒绝进入USB模式</source>
         <translation>The VOTK box refused USB mode</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="50"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="59"/>
         <source>未找到VOTK设备，请检查USB线</source>
         <translation>No VOTK box found; check the USB cable</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="53"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="62"/>
         <source>没有访问VOTK设备的权限：请安装udev规则 %1，然后重新插拔设备</source>
         <translation>No permission to open the VOTK box: install the udev rule %1, then unplug and replug the box</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="62"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="71"/>
         <source>无法锁定VOTK设备，未打开设备</source>
         <translation>The VOTK box could not be locked, so it was not opened</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="86"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="95"/>
         <source>VOTK未连接</source>
         <translation>VOTK not connected</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="119"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="131"/>
+        <source>已连接</source>
+        <translation>Connected</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="131"/>
+        <source>已连接：%1</source>
+        <translation>Connected: %1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="135"/>
+        <source>固件 %1</source>
+        <translation>firmware %1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="138"/>
+        <source>等待设备</source>
+        <translation>Waiting for a box</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="138"/>
+        <source>未连接</source>
+        <translation>Not connected</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="147"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="44"/>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="58"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="59"/>
         <source>USB线连接</source>
         <translation>USB cable connected</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="119"/>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="98"/>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="102"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="147"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="99"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="103"/>
         <source>USB线断开</source>
         <translation>USB cable disconnected</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="68"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="71"/>
         <source>配置文件 %1 无法写入，设置只在本次运行中有效</source>
         <translation>%1 cannot be written; settings apply to this run only</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="56"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="65"/>
         <source>VOTK设备正被其他程序使用</source>
         <translation>The VOTK box is in use by another program</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="57"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="66"/>
         <source>程序: %1 (PID %2)</source>
         <translation>Program: %1 (PID %2)</translation>
     </message>

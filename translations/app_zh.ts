@@ -554,85 +554,85 @@
         <translation>VOTK已断开</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="165"/>
+        <location filename="../mainwindow/infotab.cpp" line="166"/>
         <source>WIFI名称不能为空</source>
         <translation>WIFI名称不能为空</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="167"/>
+        <location filename="../mainwindow/infotab.cpp" line="168"/>
         <source>WIFI名称不能包含“,”</source>
         <translation>WIFI名称不能包含“,”</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="169"/>
+        <location filename="../mainwindow/infotab.cpp" line="170"/>
         <source>WIFI名称只能包含西文字符（Latin-1），不支持中文等</source>
         <translation>WIFI名称只能包含西文字符（Latin-1），不支持中文等</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="171"/>
+        <location filename="../mainwindow/infotab.cpp" line="172"/>
         <source>WIFI密码不能包含“,”</source>
         <translation>WIFI密码不能包含“,”</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="173"/>
+        <location filename="../mainwindow/infotab.cpp" line="174"/>
         <source>WIFI密码只能包含西文字符（Latin-1），不支持中文等</source>
         <translation>WIFI密码只能包含西文字符（Latin-1），不支持中文等</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="175"/>
+        <location filename="../mainwindow/infotab.cpp" line="176"/>
         <source>WIFI名称不能包含控制字符（换行、制表符等）</source>
         <translation>WIFI名称不能包含控制字符（换行、制表符等）</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="177"/>
+        <location filename="../mainwindow/infotab.cpp" line="178"/>
         <source>WIFI密码不能包含控制字符（换行、制表符等）</source>
         <translation>WIFI密码不能包含控制字符（换行、制表符等）</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="179"/>
+        <location filename="../mainwindow/infotab.cpp" line="180"/>
         <source>WIFI名称和密码合计不能超过%1个字符</source>
         <translation>WIFI名称和密码合计不能超过%1个字符</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="181"/>
+        <location filename="../mainwindow/infotab.cpp" line="182"/>
         <source>WIFI名称不能超过%1个字符</source>
         <translation>WIFI名称不能超过%1个字符</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="183"/>
+        <location filename="../mainwindow/infotab.cpp" line="184"/>
         <source>WIFI密码只能包含可打印的ASCII字符</source>
         <translation>WIFI密码只能包含可打印的ASCII字符</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="185"/>
+        <location filename="../mainwindow/infotab.cpp" line="186"/>
         <source>WIFI密码至少需要%1个字符</source>
         <translation>WIFI密码至少需要%1个字符</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="187"/>
+        <location filename="../mainwindow/infotab.cpp" line="188"/>
         <source>WIFI密码不能超过%1个字符</source>
         <translation>WIFI密码不能超过%1个字符</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="203"/>
-        <location filename="../mainwindow/infotab.cpp" line="207"/>
-        <location filename="../mainwindow/infotab.cpp" line="229"/>
-        <location filename="../mainwindow/infotab.cpp" line="231"/>
+        <location filename="../mainwindow/infotab.cpp" line="204"/>
+        <location filename="../mainwindow/infotab.cpp" line="208"/>
+        <location filename="../mainwindow/infotab.cpp" line="230"/>
+        <location filename="../mainwindow/infotab.cpp" line="232"/>
         <source>信息</source>
         <translation>信息</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="208"/>
+        <location filename="../mainwindow/infotab.cpp" line="209"/>
         <source>密码为空：WIFI将成为开放网络，范围内任何人都可以连接。仍要设置吗？</source>
         <translation>密码为空：WIFI将成为开放网络，范围内任何人都可以连接。仍要设置吗？</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="229"/>
+        <location filename="../mainwindow/infotab.cpp" line="230"/>
         <source>WIFI信息已设置</source>
         <translation>WIFI信息已设置</translation>
     </message>
     <message>
-        <location filename="../mainwindow/infotab.cpp" line="231"/>
+        <location filename="../mainwindow/infotab.cpp" line="232"/>
         <source>WIFI信息设置失败</source>
         <translation>WIFI信息设置失败</translation>
     </message>
@@ -646,10 +646,10 @@
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="37"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="33"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="39"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="86"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="128"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="42"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="48"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="95"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="156"/>
         <source>信息</source>
         <translation>信息</translation>
     </message>
@@ -709,79 +709,104 @@
         <translation>固件升级</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="211"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="218"/>
         <source>关于</source>
         <translation>关于</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="211"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="218"/>
         <source>VOTK-Tarnwell 1.2</source>
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="128"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="156"/>
         <source>正在升级固件，请稍候</source>
         <translation>正在升级固件，请稍候</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="40"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="50"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="52"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="64"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="49"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="59"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="61"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="73"/>
         <source>VOTK连接失败</source>
         <translation>VOTK连接失败</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="41"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="50"/>
         <source>VOTK设备拒绝进入USB模式</source>
         <translation>VOTK设备拒绝进入USB模式</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="50"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="59"/>
         <source>未找到VOTK设备，请检查USB线</source>
         <translation>未找到VOTK设备，请检查USB线</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="53"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="62"/>
         <source>没有访问VOTK设备的权限：请安装udev规则 %1，然后重新插拔设备</source>
         <translation>没有访问VOTK设备的权限：请安装udev规则 %1，然后重新插拔设备</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="62"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="71"/>
         <source>无法锁定VOTK设备，未打开设备</source>
         <translation>无法锁定VOTK设备，未打开设备</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="86"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="95"/>
         <source>VOTK未连接</source>
         <translation>VOTK未连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="119"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="131"/>
+        <source>已连接</source>
+        <translation>已连接</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="131"/>
+        <source>已连接：%1</source>
+        <translation>已连接：%1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="135"/>
+        <source>固件 %1</source>
+        <translation>固件 %1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="138"/>
+        <source>等待设备</source>
+        <translation>等待设备</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="138"/>
+        <source>未连接</source>
+        <translation>未连接</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="147"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="44"/>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="58"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="59"/>
         <source>USB线连接</source>
         <translation>USB线连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="119"/>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="98"/>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="102"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="147"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="99"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="103"/>
         <source>USB线断开</source>
         <translation>USB线断开</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="68"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="71"/>
         <source>配置文件 %1 无法写入，设置只在本次运行中有效</source>
         <translation>配置文件 %1 无法写入，设置只在本次运行中有效</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="56"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="65"/>
         <source>VOTK设备正被其他程序使用</source>
         <translation>VOTK设备正被其他程序使用</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="57"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="66"/>
         <source>程序: %1 (PID %2)</source>
         <translation>程序: %1 (PID %2)</translation>
     </message>

@@ -532,6 +532,8 @@ void TestFaults::upgrade()
     QFETCH(int, cmd);
     QFETCH(int, fault);
     WindowRig rig;
+    // Connected again by hand after the restart, to read the box afresh.
+    config()->set(Config::AutoConnect, false);
     // The faults matter here, not how long a silent box takes.
     rig.box().setInstantTimeouts(true);
     rig.box().setRestartTimeMs(kRestartMs);
@@ -585,6 +587,8 @@ void TestFaults::upgradeBlockReplies()
 {
     QFETCH(int, fault);
     WindowRig rig;
+    // Connected again by hand after the restart, to read the box afresh.
+    config()->set(Config::AutoConnect, false);
     rig.box().setRestartTimeMs(kRestartMs);
     OtaHandle &ota = otaHandleOf(rig.window);
     ota.setRestartPauseMs(kRestartPauseMs);
@@ -767,6 +771,8 @@ void TestFaults::unplugDuringUpgrade()
     QFETCH(int, rawReceived);
     QFETCH(QList<uint8_t>, commands);
     WindowRig rig;
+    // Connected again by hand after the restart, to read the box afresh.
+    config()->set(Config::AutoConnect, false);
     rig.box().setRestartTimeMs(kRestartMs);
     OtaHandle &ota = otaHandleOf(rig.window);
     ota.setRestartPauseMs(kRestartPauseMs);

@@ -48,6 +48,7 @@ private slots:
     void wifiUpdate_data();
     void wifiUpdate();
     void wifiFieldsStopAtWpa2Lengths();
+    void boxStateShowsTheBoxOrTheWait();
 
     void canTabRunsReceiverBetweenEnableAndDisable();
     void infoToUpgradeDisablesReportingWithoutThread();
@@ -547,6 +548,25 @@ void TestMainWindow::wifiFieldsStopAtWpa2Lengths()
     QCOMPARE(password->echoMode(), QLineEdit::Password);
     rig.w<QCheckBox>("checkBox_wifi_pwd_show")->click();
     QCOMPARE(password->echoMode(), QLineEdit::Normal);
+}
+
+// The status bar's lasting part names the box and its firmware, or says
+// what the window waits for; the plug messages beside it come and go.
+void TestMainWindow::boxStateShowsTheBoxOrTheWait()
+{
+    WindowRig rig;
+    QCOMPARE(rig.text("label_box_state"), QString("等待设备"));
+    rig.connectAccepted();
+    QCOMPARE(rig.text("label_box_state"), QString("已连接：0001"));
+    rig.w<QPushButton>("pushButton")->click();
+    QVERIFY(waitForBoxWork(&rig.window));
+    QCOMPARE(rig.text("label_box_state"), QString("已连接：0001 · 固件 66051 (1.2.3)"));
+    rig.box().unplug();
+    rig.window.handleDeviceRemoval(5, false);
+    QVERIFY(rig.settle());
+    QCOMPARE(rig.text("label_box_state"), QString("等待设备"));
+    config()->set(Config::AutoConnect, false);
+    QCOMPARE(rig.text("label_box_state"), QString("未连接"));
 }
 
 void TestMainWindow::connectByHandWithCanTabShownResumesReporting()

@@ -238,13 +238,17 @@ void TestUpgradeTab::transferThroughTheWindow_data()
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("bar");   // the text on the bar
     QTest::addColumn<bool>("everyTab"); // can_rx_always, with frames flowing
+    QTest::addColumn<bool>("autoConnect");
     QTest::newRow("success") << -1 << 100 << "结果:升级成功,请重新上电VOTK设备"
-                             << "100%" << false;
+                             << "100%" << false << false;
     QTest::newRow("box reports failure") << 0x0D << 85 << "结果:升级失败"
-                                         << "停在 85%" << false;
+                                         << "停在 85%" << false << false;
     QTest::newRow("success, receiving on every tab")
         << -1 << 100 << "结果:升级成功,请重新上电VOTK设备"
-        << "100%" << true;
+        << "100%" << true << false;
+    QTest::newRow("success, connected again by itself")
+        << -1 << 100 << "结果:升级成功,请重新上电VOTK设备"
+        << "100%" << true << true;
 }
 
 void TestUpgradeTab::transferThroughTheWindow()
@@ -254,7 +258,9 @@ void TestUpgradeTab::transferThroughTheWindow()
     QFETCH(QString, label);
     QFETCH(QString, bar);
     QFETCH(bool, everyTab);
+    QFETCH(bool, autoConnect);
     WindowRig rig;
+    config()->set(Config::AutoConnect, autoConnect);
     config()->set(Config::CanRxAlways, everyTab);
     rig.box().setCanRate(everyTab ? 500 : 0);
     rig.box().setRestartTimeMs(0);
@@ -317,6 +323,9 @@ void TestUpgradeTab::transferThroughTheWindow()
     QCOMPARE(qApp->exec(), 5);
     disconnect(done);
     QCOMPARE(rig.boxes.texts(), (QStringList{kBusy, kBusy, kBusy, kBusy, kBusy}));
+    // Connecting again is box work of its own, after the transfer's.
+    if (autoConnect)
+        QVERIFY(rig.settle());
 
     QCOMPARE(rig.w<QProgressBar>("progressBar")->value(), progress);
     QCOMPARE(rig.w<QProgressBar>("progressBar")->text(), bar);
@@ -326,6 +335,7 @@ void TestUpgradeTab::transferThroughTheWindow()
     QVERIFY(select->isEnabled());
     QCOMPARE(rig.box().receivedImage(), imageOf(file));
     QList<uint8_t> commands = rig.box().commandsOnWire();
+    commands = commands.mid(0, commands.lastIndexOf(CMD_OTA_RESULT) + 1);
     // Reporting is switched off before the transfer begins.
     if (everyTab) {
         QCOMPARE(rig.box().wire().first(), commandReport(CMD_CAN_RX_ENABLE, hexBytes("00")));
@@ -335,9 +345,19 @@ void TestUpgradeTab::transferThroughTheWindow()
         QVERIFY2(cmd == CMD_OTA_START || cmd == CMD_OTA_FINISH || cmd == CMD_OTA_RESULT,
                  qPrintable(QString::number(cmd, 16)));
 
-    // The box restarted: it must be connected again before the next upgrade,
-    // and the window says so.
+    // The box restarted; with automatic connection it is connected again by
+    // itself, its values read anew and receiving resumed.
+    if (autoConnect) {
+        QTRY_COMPARE(rig.linkState(), kShownConnected);
+        QTRY_VERIFY(rig.text("label_6") != "...");
+        QVERIFY(rig.text("label_box_state").startsWith("已连接"));
+        QTRY_COMPARE(rig.box().canReporting(), everyTab);
+        return;
+    }
+    // Otherwise it must be connected again before the next upgrade, and the
+    // window says so.
     QTRY_COMPARE(rig.linkState(), kShownDisconnected);
+    QCOMPARE(rig.text("label_box_state"), QString("未连接"));
     for (const char *value : {"label_6", "label_7", "label_8", "label_9", "label_10"})
         QCOMPARE(rig.text(value), QString("..."));
     rig.boxes.shown.clear();
@@ -400,10 +420,16 @@ void TestUpgradeTab::settingsDuringUpgradeKeepTheUsersChoice()
                  .toString(),
              chosen);
     QCOMPARE(config()->get(Config::AutoConnect).toBool(), chosen == "1");
-    // Whatever the setting, the restarting box was left to the transfer.
-    QCOMPARE(rig.box().commandsOnWire(),
+    // Whatever the setting, the restarting box was left to the transfer;
+    // after it, automatic connection takes the box again.
+    QCOMPARE(rig.box().commandsOnWire().mid(0, 3),
              QList<uint8_t>({CMD_OTA_START, CMD_OTA_FINISH, CMD_OTA_RESULT}));
+    if (chosen == "1") {
+        QTRY_COMPARE(rig.linkState(), kShownConnected);
+        return;
+    }
     QTRY_COMPARE(rig.linkState(), kShownDisconnected);
+    QCOMPARE(rig.box().commandsOnWire().size(), 3);
     // The box's return during the restart is no connection the window has.
     QVERIFY(rig.window.statusBar()->currentMessage() != QString("USB线连接"));
 }
