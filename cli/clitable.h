@@ -95,6 +95,9 @@ struct CliOptions
     QString link;
     // factory-reset --yes.
     bool yes = false;
+    // convert --from and --to.
+    std::optional<CanSaveFormat> from;
+    std::optional<CanSaveFormat> to;
 };
 
 // An option a command takes: `read` converts its value into the options and
@@ -161,6 +164,7 @@ int cliMonitor(CliContext &cli, const CliOptions &options);
 int cliUpgrade(CliContext &cli, const CliOptions &options);
 int cliSlcan(CliContext &cli, const CliOptions &options);
 int cliDecode(CliContext &cli, const CliOptions &options);
+int cliConvert(CliContext &cli, const CliOptions &options);
 
 // Their checks of arguments (usage) and of input (refused).
 QString sendArguments(CliOptions &options);
