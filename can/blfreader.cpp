@@ -84,11 +84,10 @@ public:
             return problem(CaptureProblem::Unreadable, offset);
         const quint32 timeFlags = u32(p + 16);
         const quint64 stamp = u64(p + 24);
+        const quint64 us = timeFlags == blf::kTimeTenMicros ? stamp : stamp / 1000;
         // Past some 3000 years a time is damage, and would overflow.
-        if (stamp > (quint64(1) << 60))
+        if (us > quint64(1) << 56)
             return problem(CaptureProblem::Unreadable, offset);
-        const qint64 us =
-            timeFlags == blf::kTimeTenMicros ? qint64(stamp) * 10 : qint64(stamp / 1000);
         const char *body = p + headerSize;
         const quint8 flags = quint8(body[2]);
         const quint8 dlc = quint8(body[3]);
@@ -97,7 +96,7 @@ public:
             return problem(CaptureProblem::RemoteFrame, offset);
         if (id > m_limits.maxId)
             return problem(CaptureProblem::IdTooHigh, offset);
-        m_frame.timeUs = startUs + us;
+        m_frame.timeUs = startUs + qint64(timeFlags == blf::kTimeTenMicros ? us * 10 : us);
         m_frame.id = quint16(id);
         m_frame.direction =
             flags & blf::kDirectionSent ? CanDirection::Sent : CanDirection::Received;

@@ -92,7 +92,10 @@ void appendCanSaveLine(QByteArray &out, CanSaveFormat format, qint64 timeUs, int
         // python-can keeps no direction, and needs an identifier.
         if (id < 0)
             return;
-        appendTime(out, timeUs);
+        // A float to python-can: -0.25 is "-0.250000", not the log's "-1.750000".
+        if (timeUs < 0)
+            out.append('-');
+        appendTime(out, timeUs < 0 ? -timeUs : timeUs);
         out.append(",0x");
         out.append(QByteArray::number(id, 16));
         out.append(id > 0x7FF ? ",1,0,0," : ",0,0,0,");

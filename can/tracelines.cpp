@@ -11,6 +11,9 @@
 namespace {
 using Text = std::string_view;
 
+// The longest time from a trace's start taken, some 3000 years.
+constexpr qint64 kMaxTraceUs = 100000000000000000;
+
 // Enough words for any frame line; words past these are never read.
 constexpr int kMaxWords = 24;
 
@@ -197,7 +200,7 @@ bool parseAscDate(const Words &words, int first, qint64 *timeUs)
         ++next;
     }
     quint32 year = 0;
-    if (next >= words.count || !parseNumber(words.at[next], 10, &year))
+    if (next >= words.count || !parseNumber(words.at[next], 10, &year) || year > 9999)
         return false;
     const QDate date(int(year), month, int(day));
     const QTime time(int(hour), int(minute), int(secondsUs / 1000000));
@@ -243,6 +246,9 @@ TraceLineResult AscLines::read(Text line, const CaptureLimits &limits, CanFrame 
         return problem(CaptureProblem::Unreadable);
     if (m_relative)
         us += m_lastUs;
+    // Past some 3000 years a time is damage, and sums of them would overflow.
+    if (us > kMaxTraceUs || us < -kMaxTraceUs)
+        return problem(CaptureProblem::Unreadable);
     m_lastUs = us;
     frame->timeUs = m_startUs + us;
     const Text channel = words.at[1];
