@@ -3,6 +3,7 @@
 // named within the file, every frame is within its use's limits, and every
 // frame read writes back, in the same format, to a file that reads as the
 // same frame.
+#include "cantext.h"
 #include "capturefile.h"
 #include "capturewriter.h"
 
