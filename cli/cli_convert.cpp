@@ -42,7 +42,7 @@ int cliConvert(CliContext &cli, const CliOptions &options)
             CLI_REFUSED,
             QStringLiteral("%1 cannot be written: %2").arg(outName, writer.errorString()));
     const qint64 written = capture.frameCount - writer.leftOut();
-    cli.say(QStringLiteral("votkbox-cli: %1 frames written to %2").arg(written).arg(outName));
+    cli.say(QStringLiteral("votkbox-cli: frames written to %1: %2").arg(outName).arg(written));
     // The frames that could be read are written; what was lost is told, and
     // fails the run, so that no script takes a partial conversion for a whole one.
     if (writer.leftOut() > 0)
