@@ -44,21 +44,43 @@ void appendId(QByteArray &out, int id)
 }
 } // namespace
 
+namespace {
+struct FormatName
+{
+    const char *name;
+    CanSaveFormat format;
+};
+constexpr FormatName kFormatNames[] = {
+    {"log", CanSaveFormat::CandumpLog}, {"csv", CanSaveFormat::Csv},
+    {"asc", CanSaveFormat::Asc},        {"trc", CanSaveFormat::Trc},
+    {"blf", CanSaveFormat::Blf},        {"pycsv", CanSaveFormat::PythonCsv},
+};
+} // namespace
+
 bool canSaveFormatFor(const QString &fileName, CanSaveFormat *format)
 {
-    if (fileName.endsWith(QLatin1String(".log"), Qt::CaseInsensitive)) {
-        *format = CanSaveFormat::CandumpLog;
-        return true;
-    }
-    if (fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive)) {
-        *format = CanSaveFormat::Csv;
-        return true;
-    }
+    const int dot = fileName.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return false;
+    const QString extension = fileName.mid(dot + 1).toLower();
+    // python-can's CSV has the same extension; its reading is told by its header.
+    return extension != QLatin1String("pycsv") && canSaveFormatNamed(extension, format);
+}
+
+bool canSaveFormatNamed(const QString &name, CanSaveFormat *format)
+{
+    for (const FormatName &known : kFormatNames)
+        if (name == QLatin1String(known.name)) {
+            *format = known.format;
+            return true;
+        }
     return false;
 }
 
 QByteArray canSaveHeader(CanSaveFormat format)
 {
+    if (format == CanSaveFormat::PythonCsv)
+        return QByteArrayLiteral("timestamp,arbitration_id,extended,remote,error,dlc,data\n");
     return format == CanSaveFormat::Csv ? QByteArrayLiteral("time,id,len,data,dir\n")
                                         : QByteArray();
 }
@@ -66,6 +88,23 @@ QByteArray canSaveHeader(CanSaveFormat format)
 void appendCanSaveLine(QByteArray &out, CanSaveFormat format, qint64 timeUs, int id,
                        const uint8_t *data, int length, CanDirection direction)
 {
+    if (format == CanSaveFormat::PythonCsv) {
+        // python-can keeps no direction, and needs an identifier.
+        if (id < 0)
+            return;
+        // A float to python-can: -0.25 is "-0.250000", not the log's "-1.750000".
+        if (timeUs < 0)
+            out.append('-');
+        appendTime(out, timeUs < 0 ? -timeUs : timeUs);
+        out.append(",0x");
+        out.append(QByteArray::number(id, 16));
+        out.append(id > 0x7FF ? ",1,0,0," : ",0,0,0,");
+        appendDecimal(out, quint64(length), 1);
+        out.append(',');
+        out.append(QByteArray(reinterpret_cast<const char *>(data), length).toBase64());
+        out.append('\n');
+        return;
+    }
     if (format == CanSaveFormat::CandumpLog) {
         if (id < 0)
             return;

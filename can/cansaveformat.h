@@ -13,14 +13,23 @@
 enum class CanSaveFormat
 {
     CandumpLog, // "(1733580000.123456) can0 7DF#02010C0000000000"
-    Csv,        // "time,id,len,data,dir" with a header line
+    Csv,        // "time,id,len,data,dir" with a header line; read: python-can's too
+    Asc,        // Vector ASC text
+    Trc,        // PEAK TRC text: read 1.x and 2.x, written as 2.1
+    Blf,        // Vector binary logging, containers compressed with zlib
+    PythonCsv,  // python-can's CSV (base64 data, no direction); read as Csv
 };
 
-// The format for a file name by its extension (".log" or ".csv", any case);
-// false when the name has neither.
+// The format for a file name by its extension (".log", ".csv", ".asc",
+// ".trc" or ".blf", any case); false when the name has none of them.
 bool canSaveFormatFor(const QString &fileName, CanSaveFormat *format);
 
-// What goes before the first frame: the CSV header line, nothing for a log.
+// The format a command line names: "log", "csv", "asc", "trc", "blf" or
+// "pycsv" (python-can's CSV); false for any other name.
+bool canSaveFormatNamed(const QString &name, CanSaveFormat *format);
+
+// What goes before the first frame of the line formats: the CSV header line,
+// nothing for a log. The other formats are written by CaptureEncoder.
 QByteArray canSaveHeader(CanSaveFormat format);
 
 // Appends one frame's line, newline included. `timeUs` is microseconds since

@@ -1,7 +1,11 @@
 #include "capturefile.h"
 
+#include "blfreader.h"
 #include "canframe.h"
 #include "cantext.h"
+#include "tracelines.h"
+
+#include <QBuffer>
 
 #include <QFile>
 #include <QFileInfo>
@@ -19,16 +23,16 @@
 namespace {
 using Text = std::string_view;
 
-// What a line may carry for the use it is read for.
-struct Limits
-{
-    quint32 maxId;
-    int maxBytes;
-};
+using Limits = CaptureLimits;
 
 // A trace stores 16-bit identifiers and frames of up to a CAN FD frame's data.
 constexpr Limits kReplayLimits{CAN_ID_MAX, CAN_DATA_MAX_BYTES};
 constexpr Limits kViewLimits{0xFFFF, CanFrame::kMaxData};
+
+const Limits &limitsFor(CaptureUse use)
+{
+    return use == CaptureUse::Replay ? kReplayLimits : kViewLimits;
+}
 
 bool isDigits(Text text)
 {
@@ -186,8 +190,8 @@ class CaptureLines
 public:
     CaptureLines(CanSaveFormat format, CaptureUse use,
                  const std::function<void(const CanFrame &)> &take)
-        : m_format(format), m_limits(use == CaptureUse::Replay ? kReplayLimits : kViewLimits),
-          m_use(use), m_take(take), m_headerLine(canSaveHeader(format).trimmed())
+        : m_format(format), m_limits(limitsFor(use)), m_use(use), m_take(take),
+          m_headerLine(canSaveHeader(format).trimmed())
     {
     }
 
@@ -199,17 +203,21 @@ public:
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         const Text header(m_headerLine.constData(), size_t(m_headerLine.size()));
-        if (!tooLong && (line.empty() || (m_format == CanSaveFormat::Csv &&
-                                          (line == header || line == kOldCsvHeader))))
+        const bool csv = m_format == CanSaveFormat::Csv || m_format == CanSaveFormat::PythonCsv;
+        if (!tooLong && csv && line == kPythonCsvHeader)
+            m_pythonCsv = true;
+        if (!tooLong && (line.empty() || (csv && (line == header || line == kOldCsvHeader ||
+                                                  line == kPythonCsvHeader))))
             return true;
         m_frame.id = 0;
         m_frame.length = 0;
-        CaptureProblem problem = CaptureProblem::Unreadable;
+        TraceLineResult result{TraceLine::Problem, CaptureProblem::Unreadable};
         if (!tooLong)
-            problem = m_format == CanSaveFormat::CandumpLog
-                          ? parseLogLine(line, m_limits, &m_frame)
-                          : parseCsvLine(line, m_limits, &m_frame);
-        if (problem == CaptureProblem::None) {
+            result = readLine(line);
+        if (result.kind == TraceLine::NoFrame)
+            return true;
+        const CaptureProblem problem = result.problem;
+        if (result.kind == TraceLine::Frame) {
             ++capture.frameCount;
             m_take(m_frame);
             return true;
@@ -227,6 +235,31 @@ public:
     CaptureFile capture;
 
 private:
+    static TraceLineResult lineResult(CaptureProblem problem)
+    {
+        return {problem == CaptureProblem::None ? TraceLine::Frame : TraceLine::Problem, problem};
+    }
+
+    TraceLineResult readLine(Text line)
+    {
+        switch (m_format) {
+        case CanSaveFormat::CandumpLog:
+            return lineResult(parseLogLine(line, m_limits, &m_frame));
+        case CanSaveFormat::Csv:
+        case CanSaveFormat::PythonCsv:
+            if (m_pythonCsv || m_format == CanSaveFormat::PythonCsv)
+                return readPythonCsvLine(line, m_limits, &m_frame);
+            return lineResult(parseCsvLine(line, m_limits, &m_frame));
+        case CanSaveFormat::Asc:
+            return m_asc.read(line, m_limits, &m_frame);
+        case CanSaveFormat::Trc:
+            return m_trc.read(line, m_limits, &m_frame);
+        case CanSaveFormat::Blf:
+            break;
+        }
+        return lineResult(CaptureProblem::Unreadable);
+    }
+
     const CanSaveFormat m_format;
     const Limits &m_limits;
     const CaptureUse m_use;
@@ -234,12 +267,22 @@ private:
     const QByteArray m_headerLine;
     qint64 m_lineNumber = 0;
     CanFrame m_frame;
+    // A CSV whose header is python-can's.
+    bool m_pythonCsv = false;
+    AscLines m_asc;
+    TrcLines m_trc;
 };
 } // namespace
 
 CaptureFile readCaptureFile(const QByteArray &text, CanSaveFormat format, CaptureUse use,
                             const std::function<void(const CanFrame &)> &take)
 {
+    if (format == CanSaveFormat::Blf) {
+        QByteArray bytes = text;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        return readBlfCapture(buffer, limitsFor(use), use == CaptureUse::Replay, take);
+    }
     CaptureLines lines(format, use, take);
     const Text all(text.constData(), size_t(text.size()));
     for (size_t start = 0; start < all.size();) {
@@ -257,6 +300,8 @@ CaptureFile readCaptureFile(const QByteArray &text, CanSaveFormat format, Captur
 CaptureFile readCaptureFile(QIODevice &device, CanSaveFormat format, CaptureUse use,
                             const std::function<void(const CanFrame &)> &take)
 {
+    if (format == CanSaveFormat::Blf)
+        return readBlfCapture(device, limitsFor(use), use == CaptureUse::Replay, take);
     CaptureLines lines(format, use, take);
     QByteArray block(int(kReadBlockBytes), Qt::Uninitialized);
     // The start of a line that goes on in the next block.

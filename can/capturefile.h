@@ -12,8 +12,9 @@ class QString;
 #include <cstdint>
 #include <functional>
 
-// Reading back a capture this tool saved (a candump -L log or the CSV), so
-// that it can be sent again or looked at in a trace. Pure: no file, no box.
+// Reading back a capture (a candump -L log, the tool's CSV or python-can's,
+// Vector ASC or BLF, PEAK TRC), so that it can be sent again or looked at in
+// a trace. Pure: no file, no box.
 
 // What the capture is read for. A replay refuses the whole file at its first
 // line the box cannot send; a view takes every identifier and data length
@@ -32,15 +33,20 @@ enum class CaptureProblem
     Unreadable,   // not a frame line of the format
     IdTooHigh,    // an identifier above 7FF (a view: above FFFF)
     TooManyBytes, // more than 8 data bytes (a view: more than 64)
+    RemoteFrame,  // a remote frame: the box sends data frames only
+    ErrorFrame,   // an error frame, which is no frame to send
+    FdFrame,      // a CAN FD frame
 };
 
 struct CaptureFile
 {
     // Every frame, in the file's order; for a replay empty past a problem.
     QVector<CanFrame> frames;
-    // The first problem, and its line counted from 1 (0 without one).
+    // The first problem, and its line counted from 1 (0 without one); in a
+    // binary capture (`atByte`) the byte offset of its object instead.
     CaptureProblem problem = CaptureProblem::None;
     qint64 line = 0;
+    bool atByte = false;
     // For a view: how many lines were passed over.
     qint64 skipped = 0;
     // Frames read, whether kept in `frames` or handed over one by one.
@@ -62,7 +68,8 @@ CaptureFile parseCaptureFile(const QByteArray &text, CanSaveFormat format,
 CaptureFile readCaptureFile(const QByteArray &text, CanSaveFormat format, CaptureUse use,
                             const std::function<void(const CanFrame &)> &take);
 // The same, read from `device` a block at a time: a capture of any size costs
-// no more memory than its longest line (a line over 4 KiB is unreadable).
+// no more memory than its longest line (a line over 4 KiB is unreadable) or,
+// in BLF, its largest object.
 CaptureFile readCaptureFile(QIODevice &device, CanSaveFormat format, CaptureUse use,
                             const std::function<void(const CanFrame &)> &take);
 

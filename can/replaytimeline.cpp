@@ -56,6 +56,7 @@ ReplayCapture readReplayCapture(QIODevice &device, CanSaveFormat format, qint64 
         });
     replay.problem = capture.problem;
     replay.line = capture.line;
+    replay.atByte = capture.atByte;
     replay.readFailed = capture.readFailed;
     replay.frames = timeline.frames();
     return replay;

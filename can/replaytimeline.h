@@ -54,9 +54,11 @@ private:
 struct ReplayCapture
 {
     QVector<ReplayFrame> frames;
-    // The first line the box cannot send, and its number.
+    // The first line the box cannot send, and its number (in a binary
+    // capture, `atByte`, the byte offset of its object).
     CaptureProblem problem = CaptureProblem::None;
     qint64 line = 0;
+    bool atByte = false;
     // The file could not be read to its end.
     bool readFailed = false;
     // More than ReplayTimeline::kMaxFrames frames to send.

@@ -51,11 +51,10 @@ int cliDecode(CliContext &cli, const CliOptions &options)
         return cli.fail(CLI_REFUSED,
                         QStringLiteral("%1 cannot be read: %2").arg(name, file.errorString()));
     if (capture.problem != CaptureProblem::None)
-        return cli.fail(CLI_REFUSED,
-                        QStringLiteral("%1:%2: cannot be read as a saved CAN frame (lines passed "
-                                       "over: %3)")
-                            .arg(name)
-                            .arg(capture.line)
-                            .arg(capture.skipped));
+        return cli.fail(CLI_REFUSED, QStringLiteral("%1: %2 %3 (passed over: %4)")
+                                         .arg(name)
+                                         .arg(capturePlaceText(capture.line, capture.atByte))
+                                         .arg(captureProblemText(capture.problem))
+                                         .arg(capture.skipped));
     return CLI_OK;
 }

@@ -18,21 +18,6 @@ namespace {
 constexpr int kProgressMs = 200;
 constexpr int kLinesEveryMs = 1000;
 
-QString problemText(CaptureProblem problem)
-{
-    switch (problem) {
-    case CaptureProblem::None:
-        break;
-    case CaptureProblem::Unreadable:
-        return QStringLiteral("cannot be read as a saved CAN frame");
-    case CaptureProblem::IdTooHigh:
-        return QStringLiteral("has an identifier above 7FF");
-    case CaptureProblem::TooManyBytes:
-        return QStringLiteral("has more than 8 data bytes");
-    }
-    return QString();
-}
-
 // Reads and checks the whole capture, once; CLI_OK with the frames to send.
 int readCapture(CliContext &cli, const CliOptions &options, QVector<ReplayFrame> *frames)
 {
@@ -46,10 +31,10 @@ int readCapture(CliContext &cli, const CliOptions &options, QVector<ReplayFrame>
         return cli.fail(CLI_REFUSED,
                         QStringLiteral("%1 cannot be read: %2").arg(name, file.errorString()));
     if (capture.problem != CaptureProblem::None)
-        return cli.fail(CLI_REFUSED, QStringLiteral("%1: line %2 %3, nothing was sent")
+        return cli.fail(CLI_REFUSED, QStringLiteral("%1: %2 %3, nothing was sent")
                                          .arg(name)
-                                         .arg(capture.line)
-                                         .arg(problemText(capture.problem)));
+                                         .arg(capturePlaceText(capture.line, capture.atByte))
+                                         .arg(captureProblemText(capture.problem)));
     if (capture.tooMany)
         return cli.fail(CLI_REFUSED, QStringLiteral("%1 has more than %2 frames to replay, more "
                                                     "than one replay holds; nothing was sent")

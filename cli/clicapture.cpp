@@ -5,12 +5,15 @@
 
 #include <QFile>
 
-int openCliCapture(CliContext &cli, const QString &name, CanSaveFormat *format, QFile *file)
+int openCliCapture(CliContext &cli, const QString &name, CanSaveFormat *format, QFile *file,
+                   std::optional<CanSaveFormat> given)
 {
-    if (!canSaveFormatFor(name, format))
-        return cli.fail(
-            CLI_REFUSED,
-            QStringLiteral("%1 is no capture: a .log or .csv file is needed").arg(name));
+    if (given)
+        *format = *given;
+    else if (!canSaveFormatFor(name, format))
+        return cli.fail(CLI_REFUSED, QStringLiteral("%1 is no capture: a .log, .csv, .asc, .trc "
+                                                    "or .blf file is needed")
+                                         .arg(name));
     QString why;
     switch (openCaptureFile(name, file, &why)) {
     case CaptureOpen::Opened:
@@ -24,4 +27,31 @@ int openCliCapture(CliContext &cli, const QString &name, CanSaveFormat *format, 
         break;
     }
     return cli.fail(CLI_REFUSED, QStringLiteral("%1 cannot be read: %2").arg(name, why));
+}
+
+QString captureProblemText(CaptureProblem problem)
+{
+    switch (problem) {
+    case CaptureProblem::None:
+        break;
+    case CaptureProblem::Unreadable:
+        return QStringLiteral("cannot be read as a saved CAN frame");
+    case CaptureProblem::IdTooHigh:
+        return QStringLiteral("has an identifier above 7FF");
+    case CaptureProblem::TooManyBytes:
+        return QStringLiteral("has more than 8 data bytes");
+    case CaptureProblem::RemoteFrame:
+        return QStringLiteral("is a remote frame");
+    case CaptureProblem::ErrorFrame:
+        return QStringLiteral("is an error frame");
+    case CaptureProblem::FdFrame:
+        return QStringLiteral("is a CAN FD frame");
+    }
+    return QString();
+}
+
+QString capturePlaceText(qint64 place, bool atByte)
+{
+    return (atByte ? QStringLiteral("the object at byte %1") : QStringLiteral("line %1"))
+        .arg(place);
 }

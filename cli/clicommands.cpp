@@ -242,6 +242,20 @@ bool readDecodeFormat(const QString &value, CliOptions &options)
     return options.jsonl || value == QLatin1String("csv");
 }
 
+bool readFrom(const QString &value, CliOptions &options)
+{
+    CanSaveFormat format;
+    options.from = canSaveFormatNamed(value, &format) ? std::optional(format) : std::nullopt;
+    return options.from.has_value();
+}
+
+bool readTo(const QString &value, CliOptions &options)
+{
+    CanSaveFormat format;
+    options.to = canSaveFormatNamed(value, &format) ? std::optional(format) : std::nullopt;
+    return options.to.has_value();
+}
+
 bool readDbc(const QString &value, CliOptions &options)
 {
     options.dbcFiles << value;
@@ -430,6 +444,7 @@ const std::vector<CliCommand> &cliCommands()
     static const std::vector<CliOption> decodeOptions = {{"--format", readDecodeFormat},
                                                          {"--dbc", readDbc, true, true}};
     static const std::vector<CliOption> slcanOptions = {{"--link", readLink}};
+    static const std::vector<CliOption> convertOptions = {{"--from", readFrom}, {"--to", readTo}};
     static const std::vector<CliOption> none;
     // Usage errors that name the option at fault, or one text for all.
     constexpr bool namesOption = true;
@@ -457,7 +472,7 @@ const std::vector<CliCommand> &cliCommands()
          "every MS ms (1 to 60000) until N frames, S seconds or a stop",
          1, 1, sendOptions, cliSend, sendArguments, checkSendInput, true, namesOption},
         {"replay", "FILE [--speed F] [--loop N] [--start-at S]",
-         "send every frame of a capture saved as .log or .csv, in\n"
+         "send every frame of a capture (.log, .csv, .asc, .trc, .blf) in\n"
          "file order, with the recorded gaps divided by F (0: as fast\n"
          "as the box takes them; a time that goes back is no gap),\n"
          "N times, from S seconds into it; a regular file only",
@@ -469,11 +484,18 @@ const std::vector<CliCommand> &cliCommands()
          "one JSON object per frame with its signals",
          0, 0, monitorOptions, cliMonitor, monitorArguments, checkMonitorInput, true, namesOption},
         {"decode", "--dbc FILE [--dbc FILE]... CAPTURE [--format csv|jsonl]",
-         "decode a capture saved as .log or .csv with the DBC files\n"
+         "decode a capture (.log, .csv, .asc, .trc, .blf) with the DBC files\n"
          "(the first one wins where they share an identifier): one CSV\n"
          "row per signal, or one JSON object per frame; opens no box",
          1, 1, decodeOptions, cliDecode, dbcArguments, checkDecodeInput, false, namesOption,
          nullptr, true},
+        {"convert", "IN OUT [--from FMT] [--to FMT]",
+         "write the frames of capture IN to OUT in another format,\n"
+         "FMT log, csv, asc, trc, blf or pycsv (python-can's CSV),\n"
+         "else told by the extension; tells the frames written; exits\n"
+         "4 naming the first place of IN that could not be read (the\n"
+         "frames around it are written); opens no box",
+         2, 2, convertOptions, cliConvert, nullptr, nullptr, false, namesOption, nullptr, true},
         {"upgrade", "FILE", "check FILE and upgrade the box's firmware", 1, 1, none, cliUpgrade,
          nullptr, checkUpgradeInput},
         {"slcan", "[--link PATH]",

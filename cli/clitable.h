@@ -97,6 +97,9 @@ struct CliOptions
     bool yes = false;
     // wifi --open: an empty password is meant, the network will be open.
     bool openNetwork = false;
+    // convert --from and --to.
+    std::optional<CanSaveFormat> from;
+    std::optional<CanSaveFormat> to;
 };
 
 // An option a command takes: `read` converts its value into the options and
@@ -163,6 +166,7 @@ int cliMonitor(CliContext &cli, const CliOptions &options);
 int cliUpgrade(CliContext &cli, const CliOptions &options);
 int cliSlcan(CliContext &cli, const CliOptions &options);
 int cliDecode(CliContext &cli, const CliOptions &options);
+int cliConvert(CliContext &cli, const CliOptions &options);
 
 // Their checks of arguments (usage) and of input (refused).
 QString sendArguments(CliOptions &options);

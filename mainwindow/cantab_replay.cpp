@@ -2,6 +2,7 @@
 #include "cantab.h"
 #include "ui_cantab.h"
 
+#include "cantracewindow.h"
 #include "capturechooser.h"
 #include "messagebox.h"
 #include "replaytimeline.h"
@@ -35,10 +36,21 @@ QVector<ReplayFrame> CanTab::chooseReplayCapture()
     case CaptureProblem::TooManyBytes:
         problem = tr("数据超过8个字节");
         break;
+    case CaptureProblem::RemoteFrame:
+        problem = tr("远程帧");
+        break;
+    case CaptureProblem::ErrorFrame:
+        problem = tr("错误帧");
+        break;
+    case CaptureProblem::FdFrame:
+        problem = tr("CAN FD 帧");
+        break;
     }
     if (!problem.isEmpty()) {
         MessageBox::warning(window(), tr("回放"),
-                            tr("第 %1 行无法回放：%2").arg(capture.line).arg(problem));
+                            tr("%1无法回放：%2")
+                                .arg(CanTraceWindow::placeText(capture.line, capture.atByte))
+                                .arg(problem));
         return {};
     }
     if (capture.tooMany) {

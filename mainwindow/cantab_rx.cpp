@@ -7,6 +7,7 @@
 #include "canrxmodel.h"
 #include "cansaveformat.h"
 #include "cantracepanel.h"
+#include "capturechooser.h"
 #include "config.h"
 #include "devicelog.h"
 #include "filechooser.h"
@@ -150,19 +151,19 @@ void CanTab::on_pushButton_can_rx_save_clicked()
 {
     if (m_rxSaving)
         return;
-    const QString logFilter = tr("candump 日志 (*.log)");
-    const QString csvFilter = tr("CSV 文件 (*.csv)");
-    QString chosenFilter = logFilter;
+    QStringList filters;
+    for (const CaptureFileType &type : captureSaveTypes())
+        filters << type.filter;
+    QString chosenFilter = filters.first();
     QString path = saveFileChooser()(window(), tr("保存"), QString(),
-                                     logFilter + QLatin1String(";;") + csvFilter, &chosenFilter);
+                                     filters.join(QLatin1String(";;")), &chosenFilter);
     if (path.isEmpty())
         return;
     // A bare name takes the extension of the type chosen in the dialog.
-    if (QFileInfo(path).suffix().isEmpty())
-        path += chosenFilter == csvFilter ? QLatin1String(".csv") : QLatin1String(".log");
     CanSaveFormat format;
-    if (!canSaveFormatFor(path, &format)) {
-        MessageBox::warning(window(), tr("保存"), tr("请使用 .log 或 .csv 文件名"));
+    if (!captureSaveFormat(&path, chosenFilter, &format)) {
+        MessageBox::warning(window(), tr("保存"),
+                            tr("请使用 .log、.csv、.asc、.trc 或 .blf 文件名"));
         return;
     }
 

@@ -76,10 +76,21 @@ QString CanTraceWindow::problemText(CaptureProblem problem)
         return tr("标识符大于 FFFF");
     case CaptureProblem::TooManyBytes:
         return tr("数据超过 64 个字节");
+    case CaptureProblem::RemoteFrame:
+        return tr("远程帧");
+    case CaptureProblem::ErrorFrame:
+        return tr("错误帧");
+    case CaptureProblem::FdFrame:
+        return tr("CAN FD 帧");
     case CaptureProblem::Unreadable:
         break;
     }
     return tr("不是帧的格式");
+}
+
+QString CanTraceWindow::placeText(qint64 place, bool atByte)
+{
+    return atByte ? tr("第 %1 字节处的对象").arg(place) : tr("第 %1 行").arg(place);
 }
 
 CanTraceWindow *CanTraceWindow::openCapture(QWidget *parent)
@@ -110,8 +121,8 @@ CanTraceWindow *CanTraceWindow::openCapture(QWidget *parent)
         delete ids;
         if (capture.problem != CaptureProblem::None)
             MessageBox::warning(parent, caption,
-                                tr("第 %1 行无法读取（%2），文件中没有可显示的帧")
-                                    .arg(capture.line)
+                                tr("%1无法读取（%2），文件中没有可显示的帧")
+                                    .arg(placeText(capture.line, capture.atByte))
                                     .arg(problemText(capture.problem)));
         else
             MessageBox::warning(parent, caption, tr("文件中没有帧"));
@@ -124,8 +135,8 @@ CanTraceWindow *CanTraceWindow::openCapture(QWidget *parent)
     window->show();
     if (capture.skipped > 0)
         MessageBox::warning(window, caption,
-                            tr("第 %1 行无法读取（%2），已跳过；共跳过 %3 行，其余已载入")
-                                .arg(capture.line)
+                            tr("%1无法读取（%2），已跳过；共跳过 %3 处，其余已载入")
+                                .arg(placeText(capture.line, capture.atByte))
                                 .arg(problemText(capture.problem))
                                 .arg(capture.skipped));
     if (rows->dropped() > 0)

@@ -26,6 +26,9 @@ public:
     // Asks for a capture file and shows it in a window of its own, a child
     // of `parent`. Null when cancelled or when nothing in it can be read.
     static CanTraceWindow *openCapture(QWidget *parent);
+    // Where a capture's problem is: "line 12", or in a binary capture "the
+    // object at byte 4096"; the replay says it alike.
+    static QString placeText(qint64 place, bool atByte);
 
 private:
     void showCount();

@@ -23,10 +23,10 @@
     </message>
     <message>
         <location filename="../mainwindow/cantab.ui" line="114"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="156"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="158"/>
         <location filename="../mainwindow/cantab_rx.cpp" line="165"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="173"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="200"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="174"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="201"/>
         <source>保存</source>
         <translation>保存</translation>
     </message>
@@ -134,102 +134,107 @@
         <translation>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="15"/>
-        <location filename="../mainwindow/cantab_replay.cpp" line="21"/>
-        <location filename="../mainwindow/cantab_replay.cpp" line="40"/>
-        <location filename="../mainwindow/cantab_replay.cpp" line="45"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="16"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="22"/>
         <location filename="../mainwindow/cantab_replay.cpp" line="50"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="57"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="62"/>
         <source>回放</source>
         <translation>回放</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="22"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="23"/>
         <source>无法打开文件：%1</source>
         <translation>无法打开文件：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="30"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="31"/>
         <source>无法读取</source>
         <translation>无法读取</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="33"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="34"/>
         <source>标识符大于7FF</source>
         <translation>标识符大于7FF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="36"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="37"/>
         <source>数据超过8个字节</source>
         <translation>数据超过8个字节</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="41"/>
-        <source>第 %1 行无法回放：%2</source>
-        <translation>第 %1 行无法回放：%2</translation>
+        <location filename="../mainwindow/cantab_replay.cpp" line="40"/>
+        <source>远程帧</source>
+        <translation>远程帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_replay.cpp" line="43"/>
+        <source>错误帧</source>
+        <translation>错误帧</translation>
     </message>
     <message>
         <location filename="../mainwindow/cantab_replay.cpp" line="46"/>
+        <source>CAN FD 帧</source>
+        <translation>CAN FD 帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_replay.cpp" line="51"/>
+        <source>%1无法回放：%2</source>
+        <translation>%1无法回放：%2</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_replay.cpp" line="58"/>
         <source>文件超过 %1 帧，无法回放</source>
         <translation>文件超过 %1 帧，无法回放</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="50"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="62"/>
         <source>文件中没有帧</source>
         <translation>文件中没有帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="110"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="111"/>
         <source>已接收: %1</source>
         <translation>已接收: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="111"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="112"/>
         <source>速率: %1 帧/秒</source>
         <translation>速率: %1 帧/秒</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="112"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="113"/>
         <source>超限移除: %1</source>
         <translation>超限移除: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="143"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="144"/>
         <source>删除</source>
         <translation>删除</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="144"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="145"/>
         <source>全部删除</source>
         <translation>全部删除</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="153"/>
-        <source>candump 日志 (*.log)</source>
-        <translation>candump 日志 (*.log)</translation>
+        <location filename="../mainwindow/cantab_rx.cpp" line="166"/>
+        <source>请使用 .log、.csv、.asc、.trc 或 .blf 文件名</source>
+        <translation>请使用 .log、.csv、.asc、.trc 或 .blf 文件名</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="154"/>
-        <source>CSV 文件 (*.csv)</source>
-        <translation>CSV 文件 (*.csv)</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="165"/>
-        <source>请使用 .log 或 .csv 文件名</source>
-        <translation>请使用 .log 或 .csv 文件名</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="173"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="200"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="174"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="201"/>
         <source>保存失败：%1</source>
         <translation>保存失败：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="182"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="183"/>
         <source>正在保存...</source>
         <translation>正在保存...</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="182"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="183"/>
         <source>取消</source>
         <translation>取消</translation>
     </message>
@@ -379,42 +384,67 @@
         <translation>数据超过 64 个字节</translation>
     </message>
     <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="80"/>
+        <source>远程帧</source>
+        <translation>远程帧</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/cantracewindow.cpp" line="82"/>
+        <source>错误帧</source>
+        <translation>错误帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="84"/>
+        <source>CAN FD 帧</source>
+        <translation>CAN FD 帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="88"/>
         <source>不是帧的格式</source>
         <translation>不是帧的格式</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="87"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="93"/>
+        <source>第 %1 字节处的对象</source>
+        <translation>第 %1 字节处的对象</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="93"/>
+        <source>第 %1 行</source>
+        <translation>第 %1 行</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="98"/>
         <source>打开</source>
         <translation>打开</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="104"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="115"/>
         <source>无法打开文件：%1</source>
         <translation>无法打开文件：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="113"/>
-        <source>第 %1 行无法读取（%2），文件中没有可显示的帧</source>
-        <translation>第 %1 行无法读取（%2），文件中没有可显示的帧</translation>
+        <location filename="../mainwindow/cantracewindow.cpp" line="124"/>
+        <source>%1无法读取（%2），文件中没有可显示的帧</source>
+        <translation>%1无法读取（%2），文件中没有可显示的帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="117"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="138"/>
+        <source>%1无法读取（%2），已跳过；共跳过 %3 处，其余已载入</source>
+        <translation>%1无法读取（%2），已跳过；共跳过 %3 处，其余已载入</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="128"/>
         <source>文件中没有帧</source>
         <translation>文件中没有帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="123"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="134"/>
         <source>接收窗口 - %1</source>
         <translation>接收窗口 - %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="127"/>
-        <source>第 %1 行无法读取（%2），已跳过；共跳过 %3 行，其余已载入</source>
-        <translation>第 %1 行无法读取（%2），已跳过；共跳过 %3 行，其余已载入</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="133"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="144"/>
         <source>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</source>
         <translation>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</translation>
     </message>
@@ -811,9 +841,54 @@
         <translation>程序: %1 (PID %2)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/capturechooser.cpp" line="40"/>
+        <location filename="../mainwindow/capturechooser.cpp" line="23"/>
+        <source>candump 日志 (*.log)</source>
+        <translation>candump 日志 (*.log)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/capturechooser.cpp" line="25"/>
+        <source>CSV 文件 (*.csv)</source>
+        <translation>CSV 文件 (*.csv)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/capturechooser.cpp" line="26"/>
+        <source>Vector ASC 文件 (*.asc)</source>
+        <translation>Vector ASC 文件 (*.asc)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/capturechooser.cpp" line="28"/>
+        <source>PEAK TRC 文件 (*.trc)</source>
+        <translation>PEAK TRC 文件 (*.trc)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/capturechooser.cpp" line="30"/>
+        <source>Vector BLF 文件 (*.blf)</source>
+        <translation>Vector BLF 文件 (*.blf)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/capturechooser.cpp" line="32"/>
+        <source>python-can CSV 文件 (*.csv)</source>
+        <translation>python-can CSV 文件 (*.csv)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/capturechooser.cpp" line="60"/>
+        <source>所有记录 (*.log *.csv *.asc *.trc *.blf)</source>
+        <translation>所有记录 (*.log *.csv *.asc *.trc *.blf)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/capturechooser.cpp" line="72"/>
+        <source>请使用 .log、.csv、.asc、.trc 或 .blf 文件名</source>
+        <translation>请使用 .log、.csv、.asc、.trc 或 .blf 文件名</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/capturechooser.cpp" line="83"/>
         <source>%1 不是普通文件（管道、设备或目录），不能作为记录打开</source>
         <translation>%1 不是普通文件（管道、设备或目录），不能作为记录打开</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/capturechooser.cpp" line="89"/>
+        <source>无法打开文件：%1</source>
+        <translation>无法打开文件：%1</translation>
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="116"/>

@@ -218,6 +218,15 @@ void CliTest::command_data()
         false);
     rowSaying("decode, broken DBC", absent, {"decode", "--dbc", "broken.dbc", "capture.log"}, 4, "",
               "votkbox-cli: broken.dbc:2:20: [^\n]*\n");
+    // convert writes what it can read and tells the count; a place it
+    // cannot read is named and fails the run.
+    rowSaying("convert", absent, {"convert", "capture.csv", "capture.blf"}, 0, "",
+              "votkbox-cli: frames written to capture.blf: 2\n");
+    rowSaying("convert, damaged line", absent, {"convert", "damaged-line.log", "out.asc"}, 4, "",
+              "votkbox-cli: frames written to out.asc: 1\n"
+              "votkbox-cli: damaged-line.log: line 2 [^\n]*\n");
+    row("convert, no format for the output", absent, {"convert", "capture.log", "out.txt"}, 1, "",
+        true);
     row("monitor, bad format", none, {"monitor", "--format", "pcap"}, 1, "", true);
     row("monitor, --count twice", absent, {"monitor", "--count", "1", "--count", "2"}, 1, "", true);
     row("monitor, --seconds beyond the maximum", absent, {"monitor", "--seconds", "2147484"}, 4, "",
