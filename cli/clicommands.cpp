@@ -521,14 +521,14 @@ const std::vector<CliCommand> &cliCommands()
          "the box's firmware sets the bit rate",
          0, 0, slcanOptions, cliSlcan, nullptr, checkSlcanInput},
         {"socketcand",
-         "[--listen ADDR:PORT] [--bus NAME] [--beacon] [--max-clients N] [--allow CIDR[,CIDR...]]",
+         "[--listen ADDR:PORT] [--allow CIDR,...] [--bus NAME] [--beacon] [--max-clients N]",
          "serve the box to socketcand clients (python-can,\n"
-         "SavvyCAN) in raw mode until stopped; prints the address.\n"
-         "Listens on 127.0.0.1:29536 unless --listen says otherwise:\n"
-         "the protocol has no authentication, so limit who may\n"
-         "connect with --allow (e.g. 192.168.1.0/24). NAME is the\n"
-         "bus to open (can0), N clients at most (8, up to 256);\n"
-         "--beacon announces the server on UDP port 42000",
+         "SavvyCAN) in raw mode until stopped; prints the\n"
+         "address. On 127.0.0.1:29536 unless --listen says\n"
+         "otherwise; the protocol has no authentication, so\n"
+         "--allow lets in only the ranges given (10.0.0.0/8).\n"
+         "NAME: the bus clients open (can0); N: 8, up to 256;\n"
+         "--beacon announces it on UDP port 42000",
          0, 0, socketcandOptions, cliSocketcand, nullptr, nullptr, true, namesOption},
     };
     return commands;
