@@ -27,6 +27,9 @@ constexpr int kMaxQueuedFrames = 8192;
 // The kernel's send buffer of a client: enough for a distant client at a busy
 // bus, small enough that a client that stops reading is seen within a second.
 constexpr int kSendBuffer = 128 * 1024;
+// Answers a client may have waiting: one that writes without reading is not
+// read from beyond this, so it cannot make the server hold without bound.
+constexpr size_t kMaxQueuedAnswers = 1024;
 // What one write hands the kernel at most.
 constexpr int kWriteChunk = 16 * 1024;
 // What is read from a client in one turn.
@@ -157,7 +160,8 @@ int SocketcandServer::serve()
         std::vector<pollfd> fds = {
             {m_wakeFd, POLLIN, 0}, {stopFd, POLLIN, 0}, {m_listenFd, POLLIN, 0}};
         for (const auto &client : m_clients) {
-            short events = POLLIN;
+            const size_t answers = client->queue.size() - size_t(client->framesQueued);
+            short events = answers < kMaxQueuedAnswers ? POLLIN : 0;
             const bool held = client->holdUntil > now;
             if (held && !client->queue.empty())
                 wakeAt = std::min(wakeAt, client->holdUntil);
