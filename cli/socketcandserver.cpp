@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <ifaddrs.h>
+#include <net/if.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -134,16 +136,7 @@ int SocketcandServer::serve()
         if (m_beaconFd < 0 ||
             ::setsockopt(m_beaconFd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0)
             m_cli.say(QStringLiteral("votkbox-cli: socketcand: no beacon can be sent"));
-        char name[256] = {};
-        ::gethostname(name, sizeof name - 1);
-        const QString hostName = QString::fromLocal8Bit(name);
-        sockaddr_in listening{};
-        listening.sin_addr.s_addr = htonl(m_config.address);
-        const QString host = m_config.address == INADDR_ANY
-                                 ? hostName
-                                 : peerText(listening).section(QLatin1Char(':'), 0, 0);
-        m_beacon = socketcandBeacon(
-            hostName, QStringLiteral("can://%1:%2").arg(host).arg(m_config.port), m_config.bus);
+        planBeacons();
     }
     std::thread reader([this] { readLoop(); });
     const int stopFd = stopSignalFd();
@@ -433,13 +426,51 @@ void SocketcandServer::dropClient(Client &client)
     m_cli.say(QStringLiteral("votkbox-cli: socketcand: %1 left").arg(client.peer));
 }
 
+void SocketcandServer::planBeacons()
+{
+    char name[256] = {};
+    ::gethostname(name, sizeof name - 1);
+    const QString hostName = QString::fromLocal8Bit(name);
+    auto plan = [&](quint32 to, quint32 address) {
+        sockaddr_in at{};
+        at.sin_addr.s_addr = htonl(address);
+        at.sin_port = htons(m_config.port);
+        m_beacons.push_back({to, socketcandBeacon(hostName, QStringLiteral("can://") + peerText(at),
+                                                  m_config.bus)});
+    };
+    if ((m_config.address >> 24) == 127) {
+        plan(0x7FFFFFFF, m_config.address);
+        return;
+    }
+    // The subnet of the address listened on; every subnet for any address.
+    ifaddrs *interfaces = nullptr;
+    if (::getifaddrs(&interfaces) == 0) {
+        for (const ifaddrs *i = interfaces; i; i = i->ifa_next) {
+            if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET || !i->ifa_broadaddr ||
+                !(i->ifa_flags & IFF_BROADCAST) || !(i->ifa_flags & IFF_UP))
+                continue;
+            const quint32 address =
+                ntohl(reinterpret_cast<const sockaddr_in *>(i->ifa_addr)->sin_addr.s_addr);
+            const quint32 broadcast =
+                ntohl(reinterpret_cast<const sockaddr_in *>(i->ifa_broadaddr)->sin_addr.s_addr);
+            if (m_config.address == INADDR_ANY || m_config.address == address)
+                plan(broadcast, address);
+        }
+        ::freeifaddrs(interfaces);
+    }
+    if (m_beacons.empty())
+        plan(INADDR_BROADCAST, m_config.address);
+}
+
 void SocketcandServer::sendBeacon()
 {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(kBeaconPort);
-    to.sin_addr.s_addr = htonl(m_config.address == INADDR_LOOPBACK ? 0x7FFFFFFF : INADDR_BROADCAST);
-    [[maybe_unused]] const ssize_t n =
-        ::sendto(m_beaconFd, m_beacon.constData(), size_t(m_beacon.size()), MSG_NOSIGNAL,
-                 reinterpret_cast<const sockaddr *>(&to), sizeof to);
+    for (const Beacon &beacon : m_beacons) {
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(kBeaconPort);
+        to.sin_addr.s_addr = htonl(beacon.to);
+        [[maybe_unused]] const ssize_t n =
+            ::sendto(m_beaconFd, beacon.text.constData(), size_t(beacon.text.size()), MSG_NOSIGNAL,
+                     reinterpret_cast<const sockaddr *>(&to), sizeof to);
+    }
 }

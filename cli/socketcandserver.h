@@ -105,5 +105,13 @@ private:
     std::atomic<bool> m_boxGone{false};
     bool m_reporting = false;
     int m_beaconFd = -1;
-    QByteArray m_beacon;
+    // Where the beacon goes (a subnet's broadcast address, host order) and
+    // what it says there: the url of the server's address on that subnet.
+    struct Beacon
+    {
+        quint32 to;
+        QByteArray text;
+    };
+    std::vector<Beacon> m_beacons;
+    void planBeacons();
 };
