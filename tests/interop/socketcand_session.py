@@ -8,6 +8,7 @@ the box cannot carry get their answers and the session goes on. Exits
 non-zero with the reason on stderr when the server does not behave.
 """
 import logging
+import socket
 import sys
 import time
 
@@ -71,6 +72,13 @@ def main():
     bus = can.Bus(interface="socketcand", channel="can0", host=host, port=int(port))
     other = can.Bus(interface="socketcand", channel="can0", host=host, port=int(port))
     sock = bus._SocketCanDaemonBus__socket
+
+    # A client that leaves in the middle of a frame: nothing of it is sent,
+    # and the others go on.
+    leaving = socket.create_connection((host, int(port)))
+    leaving.sendall(b"< open can0 >< rawmode >< send 7DF 3 2 1")
+    time.sleep(0.3)
+    leaving.close()
 
     for i in range(100):
         arbitration_id, data = frame_to_send(i)
