@@ -6,6 +6,7 @@
 #include "devicelink.h"
 #include "replydecode.h"
 #include "simsession.h"
+#include "socketcand.h"
 #include "version.h"
 
 #include <QIODevice>
@@ -14,6 +15,8 @@
 #include <algorithm>
 #include <memory>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -294,6 +297,65 @@ bool readOpen(const QString &, CliOptions &options)
     return true;
 }
 
+// An IPv4 address in dotted form, in host order.
+std::optional<quint32> ipv4Address(const QString &text)
+{
+    in_addr address{};
+    if (::inet_pton(AF_INET, text.toLatin1().constData(), &address) != 1)
+        return std::nullopt;
+    return ntohl(address.s_addr);
+}
+
+bool readListen(const QString &value, CliOptions &options)
+{
+    const int colon = value.lastIndexOf(QLatin1Char(':'));
+    bool ok = false;
+    const uint port = value.mid(colon + 1).toUInt(&ok);
+    const std::optional<quint32> address = ipv4Address(value.left(colon));
+    if (colon < 0 || !ok || port > 65535 || !address)
+        return false;
+    options.socketcand.address = *address;
+    options.socketcand.port = quint16(port);
+    options.listenGiven = true;
+    return true;
+}
+
+bool readBus(const QString &value, CliOptions &options)
+{
+    options.socketcand.bus = value.toLatin1();
+    return isSocketcandBusName(value);
+}
+
+bool readBeacon(const QString &, CliOptions &options)
+{
+    options.socketcand.beacon = true;
+    return true;
+}
+
+bool readMaxClients(const QString &value, CliOptions &options)
+{
+    bool ok = false;
+    options.socketcand.maxClients = value.toInt(&ok);
+    return ok && options.socketcand.maxClients >= 1 && options.socketcand.maxClients <= 256;
+}
+
+// "A.B.C.D/N[,...]"; a plain address is one host.
+bool readAllow(const QString &value, CliOptions &options)
+{
+    for (const QString &item : value.split(QLatin1Char(','))) {
+        Ipv4Range range;
+        const std::optional<quint32> address = ipv4Address(item.section(QLatin1Char('/'), 0, 0));
+        bool ok = true;
+        if (item.contains(QLatin1Char('/')))
+            range.bits = item.section(QLatin1Char('/'), 1).toInt(&ok);
+        if (!address || !ok || range.bits < 0 || range.bits > 32)
+            return false;
+        range.address = *address;
+        options.socketcand.allow.append(range);
+    }
+    return true;
+}
+
 bool readYes(const QString &, CliOptions &options)
 {
     options.yes = true;
@@ -445,6 +507,11 @@ const std::vector<CliCommand> &cliCommands()
                                                          {"--dbc", readDbc, true, true}};
     static const std::vector<CliOption> slcanOptions = {{"--link", readLink}};
     static const std::vector<CliOption> convertOptions = {{"--from", readFrom}, {"--to", readTo}};
+    static const std::vector<CliOption> socketcandOptions = {{"--listen", readListen},
+                                                             {"--bus", readBus},
+                                                             {"--beacon", readBeacon, false},
+                                                             {"--max-clients", readMaxClients},
+                                                             {"--allow", readAllow}};
     static const std::vector<CliOption> none;
     // Usage errors that name the option at fault, or one text for all.
     constexpr bool namesOption = true;
@@ -504,6 +571,16 @@ const std::vector<CliCommand> &cliCommands()
          "links PATH to it. S0-S8 and sxxyy change nothing:\n"
          "the box's firmware sets the bit rate",
          0, 0, slcanOptions, cliSlcan, nullptr, checkSlcanInput},
+        {"socketcand",
+         "[--listen ADDR:PORT] [--allow CIDR,...] [--bus NAME] [--beacon] [--max-clients N]",
+         "serve the box to socketcand clients (python-can,\n"
+         "SavvyCAN) in raw mode until stopped; prints the\n"
+         "address. On 127.0.0.1:29536 unless --listen says\n"
+         "otherwise; the protocol has no authentication, so\n"
+         "--allow lets in only the ranges given (10.0.0.0/8).\n"
+         "NAME: the bus clients open (can0); N: 8, up to 256;\n"
+         "--beacon announces it on UDP port 42000",
+         0, 0, socketcandOptions, cliSocketcand, nullptr, nullptr, true, namesOption},
     };
     return commands;
 }

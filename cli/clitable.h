@@ -2,6 +2,7 @@
 
 #include "cliexit.h"
 #include "replaytimeline.h"
+#include "socketcandconfig.h"
 
 #include <QByteArray>
 #include <QString>
@@ -93,6 +94,9 @@ struct CliOptions
     QStringList dbcFiles;
     // slcan --link.
     QString link;
+    // socketcand's options; --listen given, which a non-loopback address needs.
+    SocketcandConfig socketcand;
+    bool listenGiven = false;
     // factory-reset --yes.
     bool yes = false;
     // wifi --open: an empty password is meant, the network will be open.
@@ -165,6 +169,7 @@ int cliReplay(CliContext &cli, const CliOptions &options);
 int cliMonitor(CliContext &cli, const CliOptions &options);
 int cliUpgrade(CliContext &cli, const CliOptions &options);
 int cliSlcan(CliContext &cli, const CliOptions &options);
+int cliSocketcand(CliContext &cli, const CliOptions &options);
 int cliDecode(CliContext &cli, const CliOptions &options);
 int cliConvert(CliContext &cli, const CliOptions &options);
 

@@ -3,13 +3,14 @@
 // nested change it causes rewrites nothing). An ID or data text that is
 // accepted for sending round-trips to what was typed: the ID prints back as its
 // digits, the bytes as the field's own normal form of the text, with no byte
-// invented or merged. The same bytes go to the slcan command reader and the
-// capture file reader.
+// invented or merged. The same bytes go to the slcan command reader, a
+// socketcand session and the capture file reader.
 #include "canframe.h"
 #include "cantext.h"
 #include "capturefile.h"
 #include "replydecode.h"
 #include "slcan.h"
+#include "socketcand.h"
 
 #include <QLoggingCategory>
 
@@ -56,6 +57,30 @@ void checkSlcan(const uint8_t *data, size_t size)
         std::abort();
 }
 
+// Any bytes a client writes to the socketcand server: the messages stay
+// bounded, every answer is one message, and only frames the box can carry go
+// to it.
+void checkSocketcand(const uint8_t *data, size_t size)
+{
+    QByteArray pending(reinterpret_cast<const char *>(data), int(size));
+    SocketcandSession session("can0");
+    for (const QByteArray &message : takeSocketcandMessages(pending)) {
+        if (message.size() > SOCKETCAND_MAX_MESSAGE)
+            std::abort();
+        const SocketcandSession::Step step = session.handle(message);
+        // A frame sent is the only thing that goes unanswered.
+        const QByteArray inner = step.answer.mid(1, step.answer.size() - 2);
+        if (step.answer.isEmpty() ? !step.send
+                                  : !step.answer.startsWith("< ") || !step.answer.endsWith(" >") ||
+                                        inner.contains('<') || inner.contains('>'))
+            std::abort();
+        if (step.send && (step.id > CAN_ID_MAX || step.data.size() > CAN_DATA_MAX_BYTES))
+            std::abort();
+    }
+    if (pending.size() > SOCKETCAND_MAX_MESSAGE)
+        std::abort();
+}
+
 // Any bytes as a capture file, read for a replay and for a view: a replay
 // has every frame or none, a view never more frames and skipped lines than
 // lines, every frame within its use's limits, and every frame read saves
@@ -91,6 +116,7 @@ void checkCapture(const QByteArray &text)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     checkSlcan(data, size);
+    checkSocketcand(data, size);
     checkCapture(QByteArray(reinterpret_cast<const char *>(data), int(size)));
     if (size < 2)
         return 0;

@@ -244,6 +244,13 @@ void CliTest::command_data()
     rowSaying("upgrade, box pulled out", "unplug-during-upgrade", {"upgrade", "good.bin"}, 5, "",
               "(progress [1-9]\\d?\n)+votkbox-cli: the upgrade was interrupted[^\n]*\n");
     row("info, the box refuses USB mode", "usb-mode-refused", {"info"}, 3, "", true);
+    // The server's options are read before a box or a port is touched.
+    row("socketcand, --listen without a port", absent, {"socketcand", "--listen", "0.0.0.0"}, 1, "",
+        true);
+    row("socketcand, --allow prefix beyond 32", absent,
+        {"socketcand", "--allow", "10.0.0.0/8,192.168.1.0/33"}, 1, "", true);
+    row("socketcand, --max-clients 0", absent, {"socketcand", "--max-clients", "0"}, 1, "", true);
+    row("socketcand, --bus with a bracket", absent, {"socketcand", "--bus", "can>"}, 1, "", true);
     rowToFull("info > /dev/full", {"info"});
     rowToFull("can-time > /dev/full", {"can-time"});
     rowToFull("monitor > /dev/full", {"monitor", "--count", "2"});
