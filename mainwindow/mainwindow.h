@@ -70,6 +70,7 @@ private slots:
     void on_action_trace_window_triggered();
     void on_action_open_capture_triggered();
     void on_action_load_dbc_triggered();
+    void on_action_signal_plot_triggered();
 
 private:
     // The info tab asks the window before box work and for a connection.

@@ -2,10 +2,12 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "cantab.h"
 #include "config.h"
 #include "filechooser.h"
 #include "loadeddbc.h"
 #include "messagebox.h"
+#include "plotwindow.h"
 
 #include <QFileInfo>
 
@@ -17,6 +19,14 @@ void MainWindow::on_action_load_dbc_triggered()
         openFilesChooser()(this, tr("加载 DBC"), dir, tr("DBC 文件 (*.dbc);;所有文件 (*)"));
     if (!paths.isEmpty())
         loadDbcFiles(paths, true);
+}
+
+void MainWindow::on_action_signal_plot_triggered()
+{
+    // Each a window of its own, over the stored frames and the ones to come.
+    auto *plot = new PlotWindow(ui->tab_can->rows(), this);
+    connect(ui->tab_can, &CanTab::framesStored, plot, &PlotWindow::appendFrames);
+    plot->show();
 }
 
 void MainWindow::loadDbcFiles(const QStringList &paths, bool chosen)
