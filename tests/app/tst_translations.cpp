@@ -144,7 +144,7 @@ void TestTranslations::everyTextOfTheCodeHasEnglish_data()
                      QStringLiteral("none"), QStringLiteral("-extensions"),
                      QStringLiteral("cpp,h,ui")};
     for (const char *dir :
-         {"app", "config", "gui", "device", "mainwindow", "settings", "upgrade", "platform"})
+         {"app", "config", "gui", "device", "mainwindow", "settings", "upgrade", "platform", "plot"})
         args << QStringLiteral(VOTKBOX_SOURCE_DIR "/") + QLatin1String(dir);
     args << QStringLiteral("-ts") << ts;
     QProcess lupdate;
