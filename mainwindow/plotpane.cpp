@@ -11,6 +11,7 @@
 #include <qwt_plot_grid.h>
 #include <qwt_plot_marker.h>
 #include <qwt_scale_draw.h>
+#include <qwt_scale_widget.h>
 #include <qwt_series_data.h>
 
 #include <QDragEnterEvent>
@@ -102,7 +103,8 @@ PlotPane::PlotPane(const PlotFeed *feed, QWidget *parent) : QwtPlot(parent), m_f
     }
     auto *legend = new QwtLegend;
     legend->setDefaultItemMode(QwtLegendData::Checkable);
-    insertLegend(legend, QwtPlot::RightLegend);
+    // Above the canvas, so that every pane's canvas is as wide as the others'.
+    insertLegend(legend, QwtPlot::TopLegend);
     connect(legend, &QwtLegend::checked, this, [this](const QVariant &info, bool on, int) {
         if (QwtPlotItem *item = infoToItem(info)) {
             item->setVisible(on);
@@ -248,6 +250,21 @@ void PlotPane::setCursors(std::optional<double> first, std::optional<double> sec
             m_cursor[i]->setXValue(*at[i]);
     }
     replot();
+}
+
+int PlotPane::valueAxisExtent() const
+{
+    const QwtScaleWidget *axis = axisWidget(QwtPlot::yLeft);
+    return axis->scaleDraw()->extent(axis->font());
+}
+
+void PlotPane::setValueAxisExtent(int pixels)
+{
+    if (axisWidget(QwtPlot::yLeft)->scaleDraw()->minimumExtent() == pixels)
+        return;
+    axisWidget(QwtPlot::yLeft)->scaleDraw()->setMinimumExtent(pixels);
+    updateLayout();
+    refresh();
 }
 
 double PlotPane::canvasSeconds(int x) const

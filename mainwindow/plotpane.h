@@ -38,6 +38,10 @@ public:
     void setCursors(std::optional<double> first, std::optional<double> second);
     QwtInterval timeAxis() const { return axisInterval(QwtPlot::xBottom); }
     QwtInterval valueAxis() const { return axisInterval(QwtPlot::yLeft); }
+    // The value axis's width its labels need, and the width it takes: the
+    // window gives every pane the widest, so that their times line up.
+    int valueAxisExtent() const;
+    void setValueAxisExtent(int pixels);
     // Points handed to the widget at the last redraw, over every curve.
     size_t pointsDrawn() const;
 

@@ -5,7 +5,6 @@
 #include "capturechooser.h"
 #include "capturefile.h"
 #include "config.h"
-#include "dbccodec.h"
 #include "filechooser.h"
 #include "loadeddbc.h"
 #include "messagebox.h"
@@ -109,6 +108,10 @@ PlotWindow::PlotWindow(CanRxModel *store, QWidget *parent)
     fillTree();
     addPane();
     rebuild();
+    // A new window starts with the layout last saved or loaded.
+    const QString layoutFile = config()->get(Config::PlotLayoutFile).toString();
+    if (!layoutFile.isEmpty() && QFileInfo(layoutFile).isFile())
+        loadLayoutFile(layoutFile, false);
     m_redrawTimer.setInterval(kRedrawIntervalMs);
     connect(&m_redrawTimer, &QTimer::timeout, this, &PlotWindow::redraw);
     m_redrawTimer.start();
@@ -365,8 +368,13 @@ void PlotWindow::setView(qint64 fromUs, qint64 toUs)
 
 void PlotWindow::showView()
 {
-    for (PlotPane *pane : m_panes)
+    int extent = 0;
+    for (PlotPane *pane : m_panes) {
         pane->setView(m_fromUs, m_toUs, m_originUs);
+        extent = std::max(extent, pane->valueAxisExtent());
+    }
+    for (PlotPane *pane : m_panes)
+        pane->setValueAxisExtent(extent);
 }
 
 qint64 PlotWindow::toUs(double seconds) const
@@ -453,7 +461,8 @@ QString PlotWindow::cursorText() const
                 const std::optional<double> b = valueAt(s, toUs(*m_cursor[1]));
                 if (a && b)
                     parts << QStringLiteral("Δ%1 = %2 %3")
-                                 .arg(m_feed.signal(handle).signal.name, dbcNumberText(*b - *a),
+                                 .arg(m_feed.signal(handle).signal.name,
+                                      QString::number(*b - *a, 'g', 10),
                                       m_feed.signal(handle).signal.unit)
                                  .trimmed();
             }
@@ -626,8 +635,12 @@ void PlotWindow::loadLayout()
     const QString path = openFileChooser()(
         this, tr("加载布局"), config()->get(Config::PlotLayoutFile).toString(),
         tr("信号图布局 (*.plot.json);;所有文件 (*)"), QFileDialog::DontUseNativeDialog);
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty())
+        loadLayoutFile(path, true);
+}
+
+bool PlotWindow::loadLayoutFile(const QString &path, bool tell)
+{
     QFile file(path);
     QString error;
     std::optional<PlotLayout> parsed;
@@ -638,13 +651,15 @@ void PlotWindow::loadLayout()
     else
         parsed = parsePlotLayout(file.readAll(), &error);
     if (!parsed) {
-        MessageBox::warning(this, tr("加载布局"), tr("无法加载 %1：%2").arg(path, error));
-        return;
+        if (tell)
+            MessageBox::warning(this, tr("加载布局"), tr("无法加载 %1：%2").arg(path, error));
+        return false;
     }
     config()->set(Config::PlotLayoutFile, QFileInfo(path).absoluteFilePath());
     QStringList missing;
     applyLayout(*parsed, &missing);
-    if (!missing.isEmpty())
+    if (tell && !missing.isEmpty())
         MessageBox::warning(this, tr("加载布局"),
                             tr("已加载的 DBC 中没有这些信号：\n%1").arg(missing.join('\n')));
+    return true;
 }

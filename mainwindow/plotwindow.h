@@ -95,6 +95,9 @@ private:
     void exportCsv();
     void saveLayout();
     void loadLayout();
+    // Reads and applies a layout file; `tell`: what went wrong in a message
+    // box. False when it could not be read.
+    bool loadLayoutFile(const QString &path, bool tell);
     void openCapture();
     void showSource();
     // The rows plotted: the CAN tab's or the capture's.

@@ -125,9 +125,14 @@ std::optional<PlotLayout> parsePlotLayout(const QByteArray &text, QString *error
         !root.value(QStringLiteral("panes")).isArray())
         return fail(QT_TRANSLATE_NOOP("PlotFiles", "不是信号图布局文件"));
     PlotLayout layout;
-    for (const QJsonValue &paneValue : root.value(QStringLiteral("panes")).toArray()) {
+    const QJsonArray panes = root.value(QStringLiteral("panes")).toArray();
+    if (panes.size() > kPlotMaxPanes)
+        return fail(QT_TRANSLATE_NOOP("PlotFiles", "布局文件的窗格或信号过多"));
+    for (const QJsonValue &paneValue : panes) {
         if (!paneValue.isArray())
             return fail(QT_TRANSLATE_NOOP("PlotFiles", "布局文件中的窗格不是列表"));
+        if (paneValue.toArray().size() > kPlotMaxSignalsPerPane)
+            return fail(QT_TRANSLATE_NOOP("PlotFiles", "布局文件的窗格或信号过多"));
         std::vector<PlotLayoutSignal> pane;
         for (const QJsonValue &v : paneValue.toArray()) {
             const QJsonObject o = v.toObject();

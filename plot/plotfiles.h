@@ -42,6 +42,10 @@ struct PlotLayoutSignal
     bool hidden = false;
 };
 
+// The most a layout file may hold: more is no layout anyone drew.
+constexpr int kPlotMaxPanes = 16;
+constexpr int kPlotMaxSignalsPerPane = 64;
+
 // The signals of each pane, top pane first.
 using PlotLayout = std::vector<std::vector<PlotLayoutSignal>>;
 

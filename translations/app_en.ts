@@ -825,11 +825,17 @@
     </message>
     <message>
         <location filename="../plot/plotfiles.cpp" line="130"/>
+        <location filename="../plot/plotfiles.cpp" line="135"/>
+        <source>布局文件的窗格或信号过多</source>
+        <translation>the layout file has too many panes or signals</translation>
+    </message>
+    <message>
+        <location filename="../plot/plotfiles.cpp" line="133"/>
         <source>布局文件中的窗格不是列表</source>
         <translation>a pane of the layout file is not a list</translation>
     </message>
     <message>
-        <location filename="../plot/plotfiles.cpp" line="148"/>
+        <location filename="../plot/plotfiles.cpp" line="153"/>
         <source>布局文件中的信号缺少名称或位置</source>
         <translation>a signal of the layout file has no name or position</translation>
     </message>
@@ -903,7 +909,7 @@
     </message>
     <message>
         <location filename="../mainwindow/plotwindow.ui" line="116"/>
-        <location filename="../mainwindow/plotwindow.cpp" line="207"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="210"/>
         <source>自定义信号</source>
         <translation>Signal by hand</translation>
     </message>
@@ -963,119 +969,119 @@
         <translation>Click places cursor 1, Shift+click cursor 2; wheel zooms, drag pans</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="197"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="200"/>
         <source>标识符须为十六进制数，如 0C9</source>
         <translation>The identifier must be a hexadecimal number such as 0C9</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="199"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="202"/>
         <source>系数和偏移须为数字</source>
         <translation>The factor and offset must be numbers</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="287"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="290"/>
         <source>记录：%1</source>
         <translation>Capture: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="287"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="290"/>
         <source>CAN 接收的帧</source>
         <translation>Frames of CAN RX</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="301"/>
-        <location filename="../mainwindow/plotwindow.cpp" line="308"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="304"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="311"/>
         <source>打开记录</source>
         <translation>Open capture</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="309"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="312"/>
         <source>%1 中没有可读的帧</source>
         <translation>%1 holds no readable frame</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="444"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="452"/>
         <source>光标 %1: %2 s</source>
         <translation>Cursor %1: %2 s</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="446"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="454"/>
         <source>Δt = %1 s</source>
         <translation>Δt = %1 s</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="504"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="513"/>
         <source>信号颜色</source>
         <translation>Signal colour</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="522"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="531"/>
         <source>PNG 图片 (*.png)</source>
         <translation>PNG image (*.png)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="523"/>
-        <location filename="../mainwindow/plotwindow.cpp" line="527"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="532"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="536"/>
         <source>导出 PNG</source>
         <translation>Export PNG</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="527"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="536"/>
         <source>无法写入 %1</source>
         <translation>Cannot write %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="532"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="541"/>
         <source>CSV 文件 (*.csv)</source>
         <translation>CSV file (*.csv)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="533"/>
-        <location filename="../mainwindow/plotwindow.cpp" line="538"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="542"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="547"/>
         <source>导出 CSV</source>
         <translation>Export CSV</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="539"/>
-        <location filename="../mainwindow/plotwindow.cpp" line="618"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="548"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="627"/>
         <source>无法写入 %1：%2</source>
         <translation>Cannot write %1: %2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="609"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="618"/>
         <source>信号图布局 (*.plot.json)</source>
         <translation>Signal plot layout (*.plot.json)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="611"/>
-        <location filename="../mainwindow/plotwindow.cpp" line="617"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="620"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="626"/>
         <source>保存布局</source>
         <translation>Save layout</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="627"/>
-        <location filename="../mainwindow/plotwindow.cpp" line="641"/>
-        <location filename="../mainwindow/plotwindow.cpp" line="648"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="636"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="655"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="662"/>
         <source>加载布局</source>
         <translation>Load layout</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="628"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="637"/>
         <source>信号图布局 (*.plot.json);;所有文件 (*)</source>
         <translation>Signal plot layout (*.plot.json);;All files (*)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="637"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="650"/>
         <source>文件过大</source>
         <translation>the file is too large</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="641"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="655"/>
         <source>无法加载 %1：%2</source>
         <translation>Cannot load %1: %2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="649"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="663"/>
         <source>已加载的 DBC 中没有这些信号：
 %1</source>
         <translation>The loaded DBC has none of these signals:
