@@ -124,7 +124,7 @@ PlotWindow::~PlotWindow()
 
 CanRxModel *PlotWindow::source() const
 {
-    return m_capture ? m_capture.get() : m_store;
+    return m_capture ? m_capture.get() : m_store.data();
 }
 
 void PlotWindow::fillTree()
@@ -251,17 +251,30 @@ void PlotWindow::removePane()
 
 int PlotWindow::addSignal(const PlotSignal &signal, int paneIndex, QColor colour, bool visible)
 {
+    const int handle = addUnfilled(signal, paneIndex, colour, visible);
+    if (handle >= 0)
+        fill({handle});
+    return handle;
+}
+
+void PlotWindow::fill(const std::vector<int> &handles)
+{
+    if (CanRxModel *rows = source())
+        readRows(*rows, [&](const QVector<CanFrame> &batch) {
+            for (int handle : handles)
+                m_feed.fill(handle, batch.constData(), batch.size());
+        });
+    showView();
+}
+
+int PlotWindow::addUnfilled(const PlotSignal &signal, int paneIndex, QColor colour, bool visible)
+{
     if (paneIndex < 0 || paneIndex >= paneCount())
         return -1;
     const int handle = m_feed.add(signal);
-    if (CanRxModel *rows = source())
-        readRows(*rows, [&](const QVector<CanFrame> &batch) {
-            m_feed.fill(handle, batch.constData(), batch.size());
-        });
     if (!colour.isValid())
         colour = paletteColour(m_nextColour++);
     m_panes[size_t(paneIndex)]->addCurve(handle, colour, visible);
-    showView();
     return handle;
 }
 
@@ -274,9 +287,17 @@ void PlotWindow::rebuild()
             m_originUs = rows->frameAt(0).timeUs;
             m_originSet = true;
         }
-        readRows(*rows, [&](const QVector<CanFrame> &batch) {
-            m_feed.append(batch.constData(), batch.size());
-        });
+        if (m_feed.handles().empty()) {
+            // Nothing to decode: the first and last frames give the times.
+            if (rows->stored() > 0) {
+                const CanFrame ends[2] = {rows->frameAt(0), rows->frameAt(rows->stored() - 1)};
+                m_feed.append(ends, 2);
+            }
+        } else {
+            readRows(*rows, [&](const QVector<CanFrame> &batch) {
+                m_feed.append(batch.constData(), batch.size());
+            });
+        }
     }
     showSource();
     if (m_capture)
@@ -583,6 +604,7 @@ void PlotWindow::applyLayout(const PlotLayout &layout, QStringList *missing)
         m_feed.remove(handle);
     }
     const std::shared_ptr<const DbcDatabase> db = loadedDbc()->database();
+    std::vector<int> added;
     for (size_t p = 0; p < layout.size(); ++p) {
         if (p > 0)
             addPane();
@@ -607,9 +629,11 @@ void PlotWindow::applyLayout(const PlotLayout &layout, QStringList *missing)
                                                      : l.message + QLatin1Char('.') + l.signal);
                 continue;
             }
-            addSignal(*signal, int(p), QColor(l.colour), !l.hidden);
+            added.push_back(addUnfilled(*signal, int(p), QColor(l.colour), !l.hidden));
         }
     }
+    // One pass over the frames for every signal of the layout.
+    fill(added);
     m_currentPane = m_panes.front();
 }
 

@@ -5,6 +5,7 @@
 #include "plotfiles.h"
 
 #include <QColor>
+#include <QPointer>
 #include <QTimer>
 #include <QVector>
 #include <QWidget>
@@ -86,6 +87,10 @@ private:
     void addFromTree(QTreeWidgetItem *item);
     void addDropped(PlotPane *pane, const QByteArray &payload);
     void addAdHoc();
+    // A curve for `signal` without its samples of the frames already there.
+    int addUnfilled(const PlotSignal &signal, int pane, QColor colour, bool visible);
+    // Decodes the frames already there for these signals, in one pass.
+    void fill(const std::vector<int> &handles);
     void rebuild();
     void showView();
     void setView(qint64 fromUs, qint64 toUs);
@@ -106,7 +111,8 @@ private:
     qint64 toUs(double seconds) const;
 
     Ui::PlotWindow *ui;
-    CanRxModel *m_store;
+    // The CAN tab's rows; it may go first when the main window closes.
+    QPointer<CanRxModel> m_store;
     std::unique_ptr<CanRxModel> m_capture;
     QString m_captureName;
     PlotFeed m_feed;
