@@ -22,6 +22,8 @@ private slots:
     void columnsHoldTheirExtremes();
     void csvReadsBack_data();
     void csvReadsBack();
+    void layoutFileReadsBack_data();
+    void layoutFileReadsBack();
     void followAndPause();
     void viewAfterZoomFitAndCursors_data();
     void viewAfterZoomFitAndCursors();
@@ -208,6 +210,49 @@ void TestPlot::csvReadsBack()
                     (std::isnan(got[i].second) && std::isnan(inRange[i].second)));
         }
     }
+}
+
+void TestPlot::layoutFileReadsBack_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("panes"); // -1: refused with a reason
+
+    PlotLayoutSignal db;
+    db.message = "EngineStatus";
+    db.signal = "EngineSpeed";
+    db.colour = "#ff0000";
+    PlotLayoutSignal byHand;
+    byHand.id = 0x7E8;
+    byHand.startBit = 15;
+    byHand.length = 12;
+    byHand.order = DbcByteOrder::Motorola;
+    byHand.isSigned = true;
+    byHand.factor = 0.25;
+    byHand.offset = -40;
+    byHand.hidden = true;
+    QTest::newRow("written, read back") << plotLayoutText({{db, byHand}, {byHand}, {}}) << 3;
+    QTest::newRow("not JSON") << QByteArray("panes: 1") << -1;
+    QTest::newRow("another JSON file") << QByteArray(R"({"panes": []})") << -1;
+    QTest::newRow("a pane not a list") << QByteArray(R"({"votkbox_plot": 1, "panes": [3]})") << -1;
+    QTest::newRow("a signal without a name")
+        << QByteArray(R"({"votkbox_plot": 1, "panes": [[{"message": "M"}]]})") << -1;
+    QByteArray many = R"({"votkbox_plot": 1, "panes": [)";
+    for (int i = 0; i < 1000; ++i)
+        many += i ? ",[]" : "[]";
+    QTest::newRow("too many panes") << many + "]}" << -1;
+}
+
+void TestPlot::layoutFileReadsBack()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, panes);
+
+    QString error;
+    const std::optional<PlotLayout> layout = parsePlotLayout(text, &error);
+    QCOMPARE(layout ? int(layout->size()) : -1, panes);
+    QCOMPARE(error.isEmpty(), layout.has_value());
+    if (layout) // every field kept
+        QCOMPARE(plotLayoutText(*layout), text);
 }
 
 // Frames that come while following are shown; while paused the view stays
