@@ -29,6 +29,13 @@ constexpr double kKeyZoom = 0.8;
 constexpr double kKeyPan = 0.1;
 constexpr qint64 kMinSpanUs = 10;
 constexpr qint64 kMaxSpanUs = qint64(1e6) * 3600 * 24 * 365;
+constexpr qint64 kFarUs = qint64(1) << 61;
+
+// A frame's time as the view takes it: a capture may hold any.
+qint64 near(qint64 us)
+{
+    return std::clamp(us, -kFarUs, kFarUs);
+}
 
 QColor paletteColour(int i)
 {
@@ -284,7 +291,7 @@ void PlotWindow::rebuild()
     m_originSet = false;
     if (CanRxModel *rows = source()) {
         if (rows->stored() > 0) {
-            m_originUs = rows->frameAt(0).timeUs;
+            m_originUs = near(rows->frameAt(0).timeUs);
             m_originSet = true;
         }
         if (m_feed.handles().empty()) {
@@ -341,7 +348,7 @@ void PlotWindow::appendFrames(const QVector<CanFrame> &frames)
     if (m_capture || frames.isEmpty())
         return;
     if (!m_originSet) {
-        m_originUs = frames.first().timeUs;
+        m_originUs = near(frames.first().timeUs);
         m_originSet = true;
     }
     m_feed.append(frames.constData(), frames.size());
@@ -375,15 +382,16 @@ void PlotWindow::redraw()
     if (!m_following || !m_dirty)
         return;
     m_dirty = false;
-    const qint64 last = m_feed.hasFrames() ? m_feed.lastUs() : m_originUs;
+    const qint64 last = m_feed.hasFrames() ? near(m_feed.lastUs()) : m_originUs;
     setView(std::max(m_originUs, last - m_windowUs),
             std::max(m_originUs, last - m_windowUs) + m_windowUs);
 }
 
 void PlotWindow::setView(qint64 fromUs, qint64 toUs)
 {
-    m_fromUs = fromUs;
-    m_toUs = std::max(toUs, fromUs + kMinSpanUs);
+    // Far inside qint64, so that no pan or zoom can overflow a time.
+    m_fromUs = std::clamp(fromUs, -kFarUs, kFarUs);
+    m_toUs = std::clamp(toUs, m_fromUs + kMinSpanUs, m_fromUs + kMaxSpanUs);
     showView();
 }
 
@@ -400,7 +408,8 @@ void PlotWindow::showView()
 
 qint64 PlotWindow::toUs(double seconds) const
 {
-    return m_originUs + qint64(std::llround(seconds * 1e6));
+    const double us = std::clamp(seconds * 1e6, -double(kFarUs), double(kFarUs));
+    return std::clamp(m_originUs + qint64(std::llround(us)), -kFarUs, kFarUs);
 }
 
 double PlotWindow::viewFrom() const
@@ -430,7 +439,7 @@ void PlotWindow::fitAll()
     }
     // One past the last sample, so that it is inside the range.
     setFollowing(false);
-    setView(first, std::max(last + 1, first + kMinSpanUs));
+    setView(near(first), near(last) + 1);
 }
 
 void PlotWindow::zoom(double factor, double centreSeconds)

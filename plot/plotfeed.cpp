@@ -106,7 +106,7 @@ void PlotFeed::append(const CanFrame *frames, int count)
     for (int k = 0; k < count; ++k) {
         const CanFrame &frame = frames[k];
         if (m_frames++ == 0)
-            m_firstUs = frame.timeUs;
+            m_firstUs = m_lastUs = frame.timeUs;
         m_lastUs = std::max(m_lastUs, frame.timeUs);
         const auto it = m_byId.find(frame.id);
         if (it == m_byId.end())
