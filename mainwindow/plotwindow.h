@@ -32,7 +32,7 @@ class PlotWindow : public QWidget
     Q_OBJECT
 public:
     static constexpr double kDefaultWindowSeconds = 10;
-    static constexpr int kRedrawIntervalMs = 30;
+    static constexpr int kRedrawIntervalMs = 20;
 
     // A window over `store` (the CAN tab's rows; null: none) and the frames
     // handed to appendFrames(); `parent` keeps it for its lifetime.
