@@ -14,6 +14,8 @@
 #include "hidbackend.h"
 #include "loadeddbc.h"
 #include "mainwindow.h"
+#include "plotpane.h"
+#include "plotwindow.h"
 #include "simbox.h"
 #include "simhidbackend.h"
 #include "windowparts.h"
@@ -66,6 +68,22 @@ double threadCpuUs()
 
 // Counts the rows the table gains and when they arrive, and how long the
 // event loop goes without serving a 1 ms timer.
+// Counts a widget's paints.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(int *paints) : m_paints(paints) {}
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++*m_paints;
+        return false;
+    }
+
+private:
+    int *m_paints;
+};
+
 class Probe : public QObject
 {
 public:
@@ -308,6 +326,32 @@ int main(int argc, char **argv)
         printFigure("rx_fps_sustained_rows10m_dbc", fps10mDbc, "fps");
         printFigure("rx_max_stall_rows10m_dbc_ms", stallMs, "ms");
         loadedDbc()->clear();
+
+        // 8. The same unfiltered, with a signal plot following four signals,
+        // one of them over the ten million rows; its redraws a second.
+        QMetaObject::invokeMethod(&window, "on_action_signal_plot_triggered", Qt::DirectConnection);
+        auto *plot = window.findChild<PlotWindow *>();
+        if (!plot) {
+            std::fprintf(stderr, "bench_rx: no plot window\n");
+            return 1;
+        }
+        plot->resize(1600, 900);
+        plot->addPane();
+        // The stored rows' identifier and three of the box's.
+        const quint32 plotIds[] = {0x7DF, 0x0C9, 0x1A0, 0x2F1};
+        for (int s = 0; s < 4; ++s)
+            plot->addSignal(
+                *adHocSignal(plotIds[s], 8, 16, DbcByteOrder::Intel, false, 1, 0, nullptr), s / 2);
+        int paints = 0;
+        PaintCounter counter(&paints);
+        plot->pane(0)->canvas()->installEventFilter(&counter);
+        QElapsedTimer plotTimer;
+        plotTimer.start();
+        const double fps10mPlot = sustained(box, probe, model, &stallMs);
+        const double plotSeconds = double(plotTimer.nsecsElapsed()) / 1e9;
+        printFigure("rx_fps_sustained_rows10m_plot", fps10mPlot, "fps");
+        printFigure("rx_max_stall_rows10m_plot_ms", stallMs, "ms");
+        printFigure("plot_live_redraws_per_s_rows10m", paints / plotSeconds, "1/s");
 
         canRxThreadOf(window).stop();
         QCoreApplication::processEvents();

@@ -31,6 +31,7 @@ const KeyInfo kKeys[] = {
     {Config::CanRxAlways, "can_rx_always", Type::Flag, "0", false},
     {Config::UpgradeDir, "upgrade_dir", Type::Text, ".", false},
     {Config::DbcFiles, "dbc_files", Type::List, "", false},
+    {Config::PlotLayoutFile, "plot_layout_file", Type::Text, "", false},
 };
 constexpr int kKeyCount = int(sizeof(kKeys) / sizeof(kKeys[0]));
 

@@ -18,13 +18,14 @@ class Config : public QObject
 public:
     enum Key
     {
-        Language,      // "cn" or "en"; other text loads no translation
-        CanTime,       // the box's CAN time in ms, as last kept
-        AutoConnect,   // connect to a box when it is plugged in
-        CanRxRowLimit, // rows the CAN receive table keeps before the oldest give way
-        CanRxAlways,   // the box keeps reporting and frames are received on every tab
-        UpgradeDir,    // where the upgrade file chooser opens
-        DbcFiles,      // the CAN databases loaded at start, a list of paths
+        Language,       // "cn" or "en"; other text loads no translation
+        CanTime,        // the box's CAN time in ms, as last kept
+        AutoConnect,    // connect to a box when it is plugged in
+        CanRxRowLimit,  // rows the CAN receive table keeps before the oldest give way
+        CanRxAlways,    // the box keeps reporting and frames are received on every tab
+        UpgradeDir,     // where the upgrade file chooser opens
+        DbcFiles,       // the CAN databases loaded at start, a list of paths
+        PlotLayoutFile, // the signal plot layout last saved or loaded
     };
     Q_ENUM(Key)
 

@@ -51,6 +51,10 @@ public:
     // Frames read, and the ones this tool sent (shown as sent), in order.
     void receive_can_rx(QVector<CanFrame> frames);
 
+signals:
+    // Frames just stored in the rows, in order (a plot window follows them).
+    void framesStored(const QVector<CanFrame> &frames);
+
 private slots:
     void on_pushButton_can_send_clicked();
     void table_can_rx_delete();

@@ -84,6 +84,7 @@ void CanTab::takeCanRxBacklog()
         m_rxModel->append(frames);
         m_rxIdModel->add(frames);
         m_rxTakenThisPass += frames.size();
+        emit framesStored(frames);
     }
     // Queued behind what is posted now, so it runs in the next pass.
     if (!m_rxPassMarked && m_rxTakenThisPass > 0) {

@@ -72,6 +72,7 @@ private slots:
     void on_action_open_capture_triggered();
     void on_action_load_dbc_triggered();
     void on_action_unload_dbc_triggered();
+    void on_action_signal_plot_triggered();
 
 private:
     // The info tab asks the window before box work and for a connection.

@@ -2,10 +2,12 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "cantab.h"
 #include "config.h"
 #include "filechooser.h"
 #include "loadeddbc.h"
 #include "messagebox.h"
+#include "plotwindow.h"
 
 #include <QFileInfo>
 
@@ -25,6 +27,14 @@ void MainWindow::on_action_unload_dbc_triggered()
     loadedDbc()->clear();
     config()->set(Config::DbcFiles, QStringList());
     ui->statusbar->showMessage(tr("已卸载 DBC"));
+}
+
+void MainWindow::on_action_signal_plot_triggered()
+{
+    // Each a window of its own, over the stored frames and the ones to come.
+    auto *plot = new PlotWindow(ui->tab_can->rows(), this);
+    connect(ui->tab_can, &CanTab::framesStored, plot, &PlotWindow::appendFrames);
+    plot->show();
 }
 
 void MainWindow::loadDbcFiles(const QStringList &paths, bool chosen)

@@ -1,7 +1,8 @@
 # `cpack -G DEB` in the build tree makes votkbox_<version>_<arch>.deb from
 # everything the install rules install, so a program added later with
 # install(TARGETS ... DESTINATION bin) is packaged, stripped and has its
-# libraries counted in Depends without a change here.
+# libraries counted in Depends without a change here (Qt, hidapi, udev and
+# Qwt, libqwt-qt5-6, for the signal plot).
 
 set(VOTKBOX_MAINTAINER "votkbox developers <votkbox@example.org>"
     CACHE STRING "Maintainer field of the Debian package")

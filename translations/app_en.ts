@@ -23,10 +23,10 @@
     </message>
     <message>
         <location filename="../mainwindow/cantab.ui" line="114"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="158"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="165"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="174"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="201"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="159"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="166"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="175"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="202"/>
         <source>保存</source>
         <translation>Save</translation>
     </message>
@@ -193,48 +193,48 @@
         <translation>The file holds no frames</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="111"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="112"/>
         <source>已接收: %1</source>
         <translation>Received: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="112"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="113"/>
         <source>速率: %1 帧/秒</source>
         <translation>Rate: %1 frames/s</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="113"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="114"/>
         <source>超限移除: %1</source>
         <translation>Over limit: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="144"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="145"/>
         <source>删除</source>
         <translation>Delete</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="145"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="146"/>
         <source>全部删除</source>
         <translation>Delete all</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="166"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="167"/>
         <source>请使用 .log、.csv、.asc、.trc 或 .blf 文件名</source>
         <translation>Please use a .log, .csv, .asc, .trc or .blf file name</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="174"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="201"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="175"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="202"/>
         <source>保存失败：%1</source>
         <translation>Saving failed: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="183"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="184"/>
         <source>正在保存...</source>
         <translation>Saving...</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="183"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="184"/>
         <source>取消</source>
         <translation>Cancel</translation>
     </message>
@@ -699,37 +699,42 @@
         <translation>&amp;View</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="79"/>
+        <location filename="../mainwindow/mainwindow.ui" line="80"/>
         <source>关于(&amp;A)</source>
         <translation>&amp;About</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="90"/>
+        <location filename="../mainwindow/mainwindow.ui" line="91"/>
         <source>设置(&amp;S)</source>
         <translation>&amp;Settings</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="95"/>
+        <location filename="../mainwindow/mainwindow.ui" line="96"/>
         <source>退出(&amp;X)</source>
         <translation>E&amp;xit</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="103"/>
+        <location filename="../mainwindow/mainwindow.ui" line="104"/>
         <source>接收窗口(&amp;T)</source>
         <translation>&amp;Trace window</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="108"/>
+        <location filename="../mainwindow/mainwindow.ui" line="109"/>
         <source>打开…(&amp;O)</source>
         <translation>&amp;Open…</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="124"/>
+        <location filename="../mainwindow/mainwindow.ui" line="125"/>
         <source>卸载 DBC(&amp;U)</source>
         <translation>&amp;Unload DBC</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="129"/>
+        <location filename="../mainwindow/mainwindow.ui" line="130"/>
+        <source>信号图(&amp;P)</source>
+        <translation>Signal &amp;plot</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="135"/>
         <source>关于VOTK(&amp;V)</source>
         <translation>About &amp;VOTK</translation>
     </message>
@@ -891,46 +896,341 @@
         <translation>Cannot open the file: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="116"/>
+        <location filename="../mainwindow/mainwindow.ui" line="117"/>
         <source>加载 DBC…(&amp;D)</source>
         <translation>Load &amp;DBC…</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="17"/>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="53"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="19"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="63"/>
         <source>加载 DBC</source>
         <translation>Load DBC</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="17"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="19"/>
         <source>DBC 文件 (*.dbc);;所有文件 (*)</source>
         <translation>DBC files (*.dbc);;All files (*)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="27"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="29"/>
         <source>已卸载 DBC</source>
         <translation>DBC unloaded</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="43"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="53"/>
         <source>已加载 DBC：%1 个文件，%2 个报文</source>
         <translation>DBC loaded: %1 file(s), %2 message(s)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="47"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="57"/>
         <source>%1 个警告</source>
         <translation>%1 warning(s)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="49"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="59"/>
         <source>无法加载 %1</source>
         <translation>Cannot load %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="54"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="64"/>
         <source>以下文件无法加载：
 %1</source>
         <translation>These files could not be loaded:
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>PlotFeed</name>
+    <message>
+        <location filename="../plot/plotfeed.cpp" line="40"/>
+        <source>标识符超出 0x000–0x7FF</source>
+        <translation>The identifier is outside 0x000–0x7FF</translation>
+    </message>
+    <message>
+        <location filename="../plot/plotfeed.cpp" line="42"/>
+        <source>长度须在 1–64 位之间</source>
+        <translation>The length must be 1–64 bits</translation>
+    </message>
+    <message>
+        <location filename="../plot/plotfeed.cpp" line="44"/>
+        <source>系数须为非零有限数，偏移须为有限数</source>
+        <translation>The factor must be a finite number other than zero, the offset a finite number</translation>
+    </message>
+    <message>
+        <location filename="../plot/plotfeed.cpp" line="55"/>
+        <source>起始位与长度超出帧的 64 个字节</source>
+        <translation>The start bit and length go past the 64 bytes of a frame</translation>
+    </message>
+</context>
+<context>
+    <name>PlotFiles</name>
+    <message>
+        <location filename="../plot/plotfiles.cpp" line="126"/>
+        <source>不是信号图布局文件</source>
+        <translation>not a signal plot layout file</translation>
+    </message>
+    <message>
+        <location filename="../plot/plotfiles.cpp" line="130"/>
+        <location filename="../plot/plotfiles.cpp" line="135"/>
+        <source>布局文件的窗格或信号过多</source>
+        <translation>the layout file has too many panes or signals</translation>
+    </message>
+    <message>
+        <location filename="../plot/plotfiles.cpp" line="133"/>
+        <source>布局文件中的窗格不是列表</source>
+        <translation>a pane of the layout file is not a list</translation>
+    </message>
+    <message>
+        <location filename="../plot/plotfiles.cpp" line="153"/>
+        <source>布局文件中的信号缺少名称或位置</source>
+        <translation>a signal of the layout file has no name or position</translation>
+    </message>
+</context>
+<context>
+    <name>PlotWindow</name>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="6"/>
+        <source>信号图</source>
+        <translation>Signal plot</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="12"/>
+        <source>跟随</source>
+        <translation>Follow</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="20"/>
+        <source>全部显示</source>
+        <translation>Fit all</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="26"/>
+        <source>添加窗格</source>
+        <translation>Add pane</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="32"/>
+        <source>移除窗格</source>
+        <translation>Remove pane</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="38"/>
+        <source>绘制已存帧</source>
+        <translation>Plot stored frames</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="44"/>
+        <source>打开记录…</source>
+        <translation>Open capture…</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="49"/>
+        <source>时间窗 (秒)</source>
+        <translation>Time window (s)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="68"/>
+        <source>导出 PNG…</source>
+        <translation>Export PNG…</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="74"/>
+        <source>导出 CSV…</source>
+        <translation>Export CSV…</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="80"/>
+        <source>保存布局…</source>
+        <translation>Save layout…</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="86"/>
+        <source>加载布局…</source>
+        <translation>Load layout…</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="111"/>
+        <source>报文 / 信号</source>
+        <translation>Message / signal</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="116"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="217"/>
+        <source>自定义信号</source>
+        <translation>Signal by hand</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="119"/>
+        <source>标识符</source>
+        <translation>ID (hex)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="125"/>
+        <source>起始位</source>
+        <translation>Start bit</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="131"/>
+        <source>长度</source>
+        <translation>Length</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="137"/>
+        <source>字节序</source>
+        <translation>Byte order</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="141"/>
+        <source>Intel（小端）</source>
+        <translation>Intel (little-endian)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="142"/>
+        <source>Motorola（大端）</source>
+        <translation>Motorola (big-endian)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="146"/>
+        <source>系数</source>
+        <translation>Factor</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="152"/>
+        <source>偏移</source>
+        <translation>Offset</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="158"/>
+        <source>有符号</source>
+        <translation>Signed</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="161"/>
+        <source>添加到当前窗格</source>
+        <translation>Add to current pane</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="175"/>
+        <source>单击放置光标 1，Shift+单击放置光标 2；滚轮缩放，拖动平移</source>
+        <translation>Click places cursor 1, Shift+click cursor 2; wheel zooms, drag pans</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="207"/>
+        <source>标识符须为十六进制数，如 0C9</source>
+        <translation>The identifier must be a hexadecimal number such as 0C9</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="209"/>
+        <source>系数和偏移须为数字</source>
+        <translation>The factor and offset must be numbers</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="318"/>
+        <source>记录：%1</source>
+        <translation>Capture: %1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="318"/>
+        <source>CAN 接收的帧</source>
+        <translation>Frames of CAN RX</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="332"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="339"/>
+        <source>打开记录</source>
+        <translation>Open capture</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="340"/>
+        <source>%1 中没有可读的帧</source>
+        <translation>%1 holds no readable frame</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="482"/>
+        <source>光标 %1: %2 s</source>
+        <translation>Cursor %1: %2 s</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="484"/>
+        <source>Δt = %1 s</source>
+        <translation>Δt = %1 s</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="543"/>
+        <source>信号颜色</source>
+        <translation>Signal colour</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="561"/>
+        <source>PNG 图片 (*.png)</source>
+        <translation>PNG image (*.png)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="562"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="566"/>
+        <source>导出 PNG</source>
+        <translation>Export PNG</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="566"/>
+        <source>无法写入 %1</source>
+        <translation>Cannot write %1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="571"/>
+        <source>CSV 文件 (*.csv)</source>
+        <translation>CSV file (*.csv)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="572"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="577"/>
+        <source>导出 CSV</source>
+        <translation>Export CSV</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="578"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="660"/>
+        <source>无法写入 %1：%2</source>
+        <translation>Cannot write %1: %2</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="651"/>
+        <source>信号图布局 (*.plot.json)</source>
+        <translation>Signal plot layout (*.plot.json)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="653"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="659"/>
+        <source>保存布局</source>
+        <translation>Save layout</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="669"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="688"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="695"/>
+        <source>加载布局</source>
+        <translation>Load layout</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="670"/>
+        <source>信号图布局 (*.plot.json);;所有文件 (*)</source>
+        <translation>Signal plot layout (*.plot.json);;All files (*)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="683"/>
+        <source>文件过大</source>
+        <translation>the file is too large</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="688"/>
+        <source>无法加载 %1：%2</source>
+        <translation>Cannot load %1：%2</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="696"/>
+        <source>已加载的 DBC 中没有这些信号：
+%1</source>
+        <translation>The loaded DBC has none of these signals:
 %1</translation>
     </message>
 </context>

@@ -23,10 +23,10 @@
     </message>
     <message>
         <location filename="../mainwindow/cantab.ui" line="114"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="158"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="165"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="174"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="201"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="159"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="166"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="175"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="202"/>
         <source>保存</source>
         <translation>保存</translation>
     </message>
@@ -193,48 +193,48 @@
         <translation>文件中没有帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="111"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="112"/>
         <source>已接收: %1</source>
         <translation>已接收: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="112"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="113"/>
         <source>速率: %1 帧/秒</source>
         <translation>速率: %1 帧/秒</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="113"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="114"/>
         <source>超限移除: %1</source>
         <translation>超限移除: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="144"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="145"/>
         <source>删除</source>
         <translation>删除</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="145"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="146"/>
         <source>全部删除</source>
         <translation>全部删除</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="166"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="167"/>
         <source>请使用 .log、.csv、.asc、.trc 或 .blf 文件名</source>
         <translation>请使用 .log、.csv、.asc、.trc 或 .blf 文件名</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="174"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="201"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="175"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="202"/>
         <source>保存失败：%1</source>
         <translation>保存失败：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="183"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="184"/>
         <source>正在保存...</source>
         <translation>正在保存...</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="183"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="184"/>
         <source>取消</source>
         <translation>取消</translation>
     </message>
@@ -699,37 +699,42 @@
         <translation>视图(&amp;V)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="79"/>
+        <location filename="../mainwindow/mainwindow.ui" line="80"/>
         <source>关于(&amp;A)</source>
         <translation>关于(&amp;A)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="90"/>
+        <location filename="../mainwindow/mainwindow.ui" line="91"/>
         <source>设置(&amp;S)</source>
         <translation>设置(&amp;S)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="95"/>
+        <location filename="../mainwindow/mainwindow.ui" line="96"/>
         <source>退出(&amp;X)</source>
         <translation>退出(&amp;X)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="103"/>
+        <location filename="../mainwindow/mainwindow.ui" line="104"/>
         <source>接收窗口(&amp;T)</source>
         <translation>接收窗口(&amp;T)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="108"/>
+        <location filename="../mainwindow/mainwindow.ui" line="109"/>
         <source>打开…(&amp;O)</source>
         <translation>打开…(&amp;O)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="124"/>
+        <location filename="../mainwindow/mainwindow.ui" line="125"/>
         <source>卸载 DBC(&amp;U)</source>
         <translation>卸载 DBC(&amp;U)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="129"/>
+        <location filename="../mainwindow/mainwindow.ui" line="130"/>
+        <source>信号图(&amp;P)</source>
+        <translation>信号图(&amp;P)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="135"/>
         <source>关于VOTK(&amp;V)</source>
         <translation>关于VOTK(&amp;V)</translation>
     </message>
@@ -891,46 +896,341 @@
         <translation>无法打开文件：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="116"/>
+        <location filename="../mainwindow/mainwindow.ui" line="117"/>
         <source>加载 DBC…(&amp;D)</source>
         <translation>加载 DBC…(&amp;D)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="17"/>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="53"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="19"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="63"/>
         <source>加载 DBC</source>
         <translation>加载 DBC</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="17"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="19"/>
         <source>DBC 文件 (*.dbc);;所有文件 (*)</source>
         <translation>DBC 文件 (*.dbc);;所有文件 (*)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="27"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="29"/>
         <source>已卸载 DBC</source>
         <translation>已卸载 DBC</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="43"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="53"/>
         <source>已加载 DBC：%1 个文件，%2 个报文</source>
         <translation>已加载 DBC：%1 个文件，%2 个报文</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="47"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="57"/>
         <source>%1 个警告</source>
         <translation>%1 个警告</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="49"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="59"/>
         <source>无法加载 %1</source>
         <translation>无法加载 %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="54"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="64"/>
         <source>以下文件无法加载：
 %1</source>
         <translation>以下文件无法加载：
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>PlotFeed</name>
+    <message>
+        <location filename="../plot/plotfeed.cpp" line="40"/>
+        <source>标识符超出 0x000–0x7FF</source>
+        <translation>标识符超出 0x000–0x7FF</translation>
+    </message>
+    <message>
+        <location filename="../plot/plotfeed.cpp" line="42"/>
+        <source>长度须在 1–64 位之间</source>
+        <translation>长度须在 1–64 位之间</translation>
+    </message>
+    <message>
+        <location filename="../plot/plotfeed.cpp" line="44"/>
+        <source>系数须为非零有限数，偏移须为有限数</source>
+        <translation>系数须为非零有限数，偏移须为有限数</translation>
+    </message>
+    <message>
+        <location filename="../plot/plotfeed.cpp" line="55"/>
+        <source>起始位与长度超出帧的 64 个字节</source>
+        <translation>起始位与长度超出帧的 64 个字节</translation>
+    </message>
+</context>
+<context>
+    <name>PlotFiles</name>
+    <message>
+        <location filename="../plot/plotfiles.cpp" line="126"/>
+        <source>不是信号图布局文件</source>
+        <translation>不是信号图布局文件</translation>
+    </message>
+    <message>
+        <location filename="../plot/plotfiles.cpp" line="130"/>
+        <location filename="../plot/plotfiles.cpp" line="135"/>
+        <source>布局文件的窗格或信号过多</source>
+        <translation>布局文件的窗格或信号过多</translation>
+    </message>
+    <message>
+        <location filename="../plot/plotfiles.cpp" line="133"/>
+        <source>布局文件中的窗格不是列表</source>
+        <translation>布局文件中的窗格不是列表</translation>
+    </message>
+    <message>
+        <location filename="../plot/plotfiles.cpp" line="153"/>
+        <source>布局文件中的信号缺少名称或位置</source>
+        <translation>布局文件中的信号缺少名称或位置</translation>
+    </message>
+</context>
+<context>
+    <name>PlotWindow</name>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="6"/>
+        <source>信号图</source>
+        <translation>信号图</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="12"/>
+        <source>跟随</source>
+        <translation>跟随</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="20"/>
+        <source>全部显示</source>
+        <translation>全部显示</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="26"/>
+        <source>添加窗格</source>
+        <translation>添加窗格</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="32"/>
+        <source>移除窗格</source>
+        <translation>移除窗格</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="38"/>
+        <source>绘制已存帧</source>
+        <translation>绘制已存帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="44"/>
+        <source>打开记录…</source>
+        <translation>打开记录…</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="49"/>
+        <source>时间窗 (秒)</source>
+        <translation>时间窗 (秒)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="68"/>
+        <source>导出 PNG…</source>
+        <translation>导出 PNG…</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="74"/>
+        <source>导出 CSV…</source>
+        <translation>导出 CSV…</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="80"/>
+        <source>保存布局…</source>
+        <translation>保存布局…</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="86"/>
+        <source>加载布局…</source>
+        <translation>加载布局…</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="111"/>
+        <source>报文 / 信号</source>
+        <translation>报文 / 信号</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="116"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="217"/>
+        <source>自定义信号</source>
+        <translation>自定义信号</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="119"/>
+        <source>标识符</source>
+        <translation>标识符</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="125"/>
+        <source>起始位</source>
+        <translation>起始位</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="131"/>
+        <source>长度</source>
+        <translation>长度</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="137"/>
+        <source>字节序</source>
+        <translation>字节序</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="141"/>
+        <source>Intel（小端）</source>
+        <translation>Intel（小端）</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="142"/>
+        <source>Motorola（大端）</source>
+        <translation>Motorola（大端）</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="146"/>
+        <source>系数</source>
+        <translation>系数</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="152"/>
+        <source>偏移</source>
+        <translation>偏移</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="158"/>
+        <source>有符号</source>
+        <translation>有符号</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="161"/>
+        <source>添加到当前窗格</source>
+        <translation>添加到当前窗格</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="175"/>
+        <source>单击放置光标 1，Shift+单击放置光标 2；滚轮缩放，拖动平移</source>
+        <translation>单击放置光标 1，Shift+单击放置光标 2；滚轮缩放，拖动平移</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="207"/>
+        <source>标识符须为十六进制数，如 0C9</source>
+        <translation>标识符须为十六进制数，如 0C9</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="209"/>
+        <source>系数和偏移须为数字</source>
+        <translation>系数和偏移须为数字</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="318"/>
+        <source>记录：%1</source>
+        <translation>记录：%1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="318"/>
+        <source>CAN 接收的帧</source>
+        <translation>CAN 接收的帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="332"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="339"/>
+        <source>打开记录</source>
+        <translation>打开记录</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="340"/>
+        <source>%1 中没有可读的帧</source>
+        <translation>%1 中没有可读的帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="482"/>
+        <source>光标 %1: %2 s</source>
+        <translation>光标 %1: %2 s</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="484"/>
+        <source>Δt = %1 s</source>
+        <translation>Δt = %1 s</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="543"/>
+        <source>信号颜色</source>
+        <translation>信号颜色</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="561"/>
+        <source>PNG 图片 (*.png)</source>
+        <translation>PNG 图片 (*.png)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="562"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="566"/>
+        <source>导出 PNG</source>
+        <translation>导出 PNG</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="566"/>
+        <source>无法写入 %1</source>
+        <translation>无法写入 %1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="571"/>
+        <source>CSV 文件 (*.csv)</source>
+        <translation>CSV 文件 (*.csv)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="572"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="577"/>
+        <source>导出 CSV</source>
+        <translation>导出 CSV</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="578"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="660"/>
+        <source>无法写入 %1：%2</source>
+        <translation>无法写入 %1：%2</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="651"/>
+        <source>信号图布局 (*.plot.json)</source>
+        <translation>信号图布局 (*.plot.json)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="653"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="659"/>
+        <source>保存布局</source>
+        <translation>保存布局</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="669"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="688"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="695"/>
+        <source>加载布局</source>
+        <translation>加载布局</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="670"/>
+        <source>信号图布局 (*.plot.json);;所有文件 (*)</source>
+        <translation>信号图布局 (*.plot.json);;所有文件 (*)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="683"/>
+        <source>文件过大</source>
+        <translation>文件过大</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="688"/>
+        <source>无法加载 %1：%2</source>
+        <translation>无法加载 %1：%2</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.cpp" line="696"/>
+        <source>已加载的 DBC 中没有这些信号：
+%1</source>
+        <translation>已加载的 DBC 中没有这些信号：
 %1</translation>
     </message>
 </context>

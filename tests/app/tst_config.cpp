@@ -55,9 +55,10 @@ KeyValues defaults()
 // Every key's value after loading, by its name in Config::Key.
 QVariantMap typedDefaults()
 {
-    return {{"Language", "cn"},          {"CanTime", 30},        {"AutoConnect", true},
-            {"CanRxRowLimit", 10000000}, {"CanRxAlways", false}, {"UpgradeDir", "."},
-            {"DbcFiles", QStringList()}};
+    return {{"Language", "cn"},          {"CanTime", 30},
+            {"AutoConnect", true},       {"CanRxRowLimit", 10000000},
+            {"CanRxAlways", false},      {"UpgradeDir", "."},
+            {"DbcFiles", QStringList()}, {"PlotLayoutFile", QVariant()}};
 }
 
 // What start-up does with the file and the translation, without the window.

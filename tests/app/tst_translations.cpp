@@ -143,8 +143,8 @@ void TestTranslations::everyTextOfTheCodeHasEnglish_data()
     QStringList args{QStringLiteral("-silent"), QStringLiteral("-locations"),
                      QStringLiteral("none"), QStringLiteral("-extensions"),
                      QStringLiteral("cpp,h,ui")};
-    for (const char *dir :
-         {"app", "config", "gui", "device", "mainwindow", "settings", "upgrade", "platform"})
+    for (const char *dir : {"app", "config", "gui", "device", "mainwindow", "settings", "upgrade",
+                            "platform", "plot"})
         args << QStringLiteral(VOTKBOX_SOURCE_DIR "/") + QLatin1String(dir);
     args << QStringLiteral("-ts") << ts;
     QProcess lupdate;

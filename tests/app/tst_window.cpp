@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "plotwindow.h"
 #include "settingdialog.h"
 #include "startup.h"
 #include "testsupport.h"
@@ -248,9 +249,11 @@ void TestWindow::everyTextFitsItsWidget()
     QVERIFY(w);
     SettingDialog dialog(*DeviceLink::instance());
     dialog.show();
+    PlotWindow plot(nullptr, nullptr);
+    plot.show();
     layOutEveryPage(w);
     layOutEveryPage(&dialog);
-    QStringList clipped = clippedTexts(w) + clippedTexts(&dialog);
+    QStringList clipped = clippedTexts(w) + clippedTexts(&dialog) + clippedTexts(&plot);
 
     // The texts the window sets on its labels while it runs.
     struct Set
