@@ -26,16 +26,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         f.write(reinterpret_cast<const char *>(data), qint64(size));
     }
     config()->resetToDefaults();
+    const QMetaEnum keys = QMetaEnum::fromType<Config::Key>();
+    QStringList defaults;
+    for (int n = 0; n < keys.keyCount(); ++n)
+        defaults << config()->get(Config::Key(keys.value(n))).toString();
     {
         QSettings settings(configFilePath(), QSettings::IniFormat);
         config()->load(settings);
     }
-    const QMetaEnum keys = QMetaEnum::fromType<Config::Key>();
     for (int n = 0; n < keys.keyCount(); ++n) {
         const QVariant value = config()->get(Config::Key(keys.value(n)));
-        // A list may be empty; every other value has a text.
+        // A list may be empty, and a text missing only where its default is
+        // (a path not chosen yet); every number is a count.
         const bool list = value.userType() == QMetaType::QStringList;
-        if (!value.isValid() || (!list && value.toString().isEmpty()) ||
+        const bool missing = !value.isValid() || (!list && value.toString().isEmpty());
+        if ((missing && !defaults.at(n).isEmpty()) ||
             (value.userType() == QMetaType::Int && value.toInt() <= 0))
             std::abort();
     }
