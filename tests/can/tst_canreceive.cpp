@@ -570,6 +570,9 @@ void TestCanReceive::recordingTakesEveryFrameUntilAWriteFails()
     for (int n = 0; n < 1000; ++n)
         emit canRxThreadOf(*m_window).send_can_rx(numbered(n, frameReadTimeUs()));
     QCoreApplication::sendPostedEvents(m_window.get(), QEvent::MetaCall);
+    // Written out while the recording runs, not only at its end: a crash
+    // would lose the rest.
+    QTRY_VERIFY(QFileInfo(m_dir->file(QStringLiteral("drive.log"))).size() > 0);
     stop->trigger();
     QTRY_VERIFY(record->isEnabled());
     QVERIFY(!stop->isEnabled() && !status->isVisible());
