@@ -82,6 +82,8 @@ void CanTab::showRecording()
 
 void CanTab::recordingEnded(const QString &error)
 {
+    if (!m_recorder)
+        return;
     // Its thread has ended; the table keeps every row either way.
     m_recorder.release()->deleteLater();
     m_recordingTicks.stop();

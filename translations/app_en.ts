@@ -221,7 +221,7 @@
         <location filename="../mainwindow/cantab_record.cpp" line="27"/>
         <location filename="../mainwindow/cantab_record.cpp" line="33"/>
         <location filename="../mainwindow/cantab_record.cpp" line="45"/>
-        <location filename="../mainwindow/cantab_record.cpp" line="90"/>
+        <location filename="../mainwindow/cantab_record.cpp" line="92"/>
         <source>记录到文件</source>
         <translation>Record to file</translation>
     </message>
@@ -247,7 +247,7 @@
         <translation>Recording: %1 (%2)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_record.cpp" line="91"/>
+        <location filename="../mainwindow/cantab_record.cpp" line="93"/>
         <source>记录已停止：%1
 接收表格中的帧都还在。</source>
         <translation>Recording stopped: %1
@@ -725,57 +725,57 @@ The frames in the receive table are all still there.</translation>
         <translation>&amp;File</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="73"/>
+        <location filename="../mainwindow/mainwindow.ui" line="70"/>
         <source>视图(&amp;V)</source>
         <translation>&amp;View</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="83"/>
+        <location filename="../mainwindow/mainwindow.ui" line="82"/>
         <source>关于(&amp;A)</source>
         <translation>&amp;About</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="94"/>
+        <location filename="../mainwindow/mainwindow.ui" line="93"/>
         <source>记录到文件…(&amp;R)</source>
         <translation>&amp;Record to file…</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="102"/>
+        <location filename="../mainwindow/mainwindow.ui" line="101"/>
         <source>停止记录(&amp;E)</source>
         <translation>Stop r&amp;ecording</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="107"/>
+        <location filename="../mainwindow/mainwindow.ui" line="106"/>
         <source>设置(&amp;S)</source>
         <translation>&amp;Settings</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="112"/>
+        <location filename="../mainwindow/mainwindow.ui" line="111"/>
         <source>退出(&amp;X)</source>
         <translation>E&amp;xit</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="120"/>
+        <location filename="../mainwindow/mainwindow.ui" line="119"/>
         <source>接收窗口(&amp;T)</source>
         <translation>&amp;Trace window</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="125"/>
+        <location filename="../mainwindow/mainwindow.ui" line="124"/>
         <source>打开…(&amp;O)</source>
         <translation>&amp;Open…</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="141"/>
+        <location filename="../mainwindow/mainwindow.ui" line="140"/>
         <source>卸载 DBC(&amp;U)</source>
         <translation>&amp;Unload DBC</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="146"/>
+        <location filename="../mainwindow/mainwindow.ui" line="145"/>
         <source>信号图(&amp;P)</source>
         <translation>Signal &amp;plot</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="151"/>
+        <location filename="../mainwindow/mainwindow.ui" line="150"/>
         <source>关于VOTK(&amp;V)</source>
         <translation>About &amp;VOTK</translation>
     </message>
@@ -937,7 +937,7 @@ The frames in the receive table are all still there.</translation>
         <translation>Cannot open the file: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="133"/>
+        <location filename="../mainwindow/mainwindow.ui" line="132"/>
         <source>加载 DBC…(&amp;D)</source>
         <translation>Load &amp;DBC…</translation>
     </message>

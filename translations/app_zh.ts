@@ -221,7 +221,7 @@
         <location filename="../mainwindow/cantab_record.cpp" line="27"/>
         <location filename="../mainwindow/cantab_record.cpp" line="33"/>
         <location filename="../mainwindow/cantab_record.cpp" line="45"/>
-        <location filename="../mainwindow/cantab_record.cpp" line="90"/>
+        <location filename="../mainwindow/cantab_record.cpp" line="92"/>
         <source>记录到文件</source>
         <translation>记录到文件</translation>
     </message>
@@ -247,7 +247,7 @@
         <translation>记录中：%1 (%2)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_record.cpp" line="91"/>
+        <location filename="../mainwindow/cantab_record.cpp" line="93"/>
         <source>记录已停止：%1
 接收表格中的帧都还在。</source>
         <translation>记录已停止：%1
@@ -725,57 +725,57 @@
         <translation>文件(&amp;F)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="73"/>
+        <location filename="../mainwindow/mainwindow.ui" line="70"/>
         <source>视图(&amp;V)</source>
         <translation>视图(&amp;V)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="83"/>
+        <location filename="../mainwindow/mainwindow.ui" line="82"/>
         <source>关于(&amp;A)</source>
         <translation>关于(&amp;A)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="94"/>
+        <location filename="../mainwindow/mainwindow.ui" line="93"/>
         <source>记录到文件…(&amp;R)</source>
         <translation>记录到文件…(&amp;R)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="102"/>
+        <location filename="../mainwindow/mainwindow.ui" line="101"/>
         <source>停止记录(&amp;E)</source>
         <translation>停止记录(&amp;E)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="107"/>
+        <location filename="../mainwindow/mainwindow.ui" line="106"/>
         <source>设置(&amp;S)</source>
         <translation>设置(&amp;S)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="112"/>
+        <location filename="../mainwindow/mainwindow.ui" line="111"/>
         <source>退出(&amp;X)</source>
         <translation>退出(&amp;X)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="120"/>
+        <location filename="../mainwindow/mainwindow.ui" line="119"/>
         <source>接收窗口(&amp;T)</source>
         <translation>接收窗口(&amp;T)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="125"/>
+        <location filename="../mainwindow/mainwindow.ui" line="124"/>
         <source>打开…(&amp;O)</source>
         <translation>打开…(&amp;O)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="141"/>
+        <location filename="../mainwindow/mainwindow.ui" line="140"/>
         <source>卸载 DBC(&amp;U)</source>
         <translation>卸载 DBC(&amp;U)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="146"/>
+        <location filename="../mainwindow/mainwindow.ui" line="145"/>
         <source>信号图(&amp;P)</source>
         <translation>信号图(&amp;P)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="151"/>
+        <location filename="../mainwindow/mainwindow.ui" line="150"/>
         <source>关于VOTK(&amp;V)</source>
         <translation>关于VOTK(&amp;V)</translation>
     </message>
@@ -937,7 +937,7 @@
         <translation>无法打开文件：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="133"/>
+        <location filename="../mainwindow/mainwindow.ui" line="132"/>
         <source>加载 DBC…(&amp;D)</source>
         <translation>加载 DBC…(&amp;D)</translation>
     </message>
