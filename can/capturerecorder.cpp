@@ -123,6 +123,12 @@ bool CaptureRecorder::openNext()
     }
     m_fileBytes = 0;
     m_fileHasFrames = false;
+    // Opening a FIFO would wait for a reader that may never come.
+    const QFileInfo info(name);
+    if (info.exists() && !info.isFile()) {
+        fail(QStringLiteral("%1: not a regular file (a FIFO, device or directory)").arg(name));
+        return false;
+    }
     if (!m_out->file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         fail(QStringLiteral("%1: %2").arg(name, m_out->file.errorString()));
         return false;

@@ -240,6 +240,8 @@ void CliTest::command_data()
         {"monitor", "--output", "rec.log", "--rotate-mb", "1", "--rotate-s", "5"}, 1, "", true);
     row("monitor --output, no such folder", none,
         {"monitor", "--count", "1", "--output", "missing/rec.asc"}, 4, "", true);
+    row("monitor --output, a FIFO", none, {"monitor", "--count", "1", "--output", "fifo.log"}, 4,
+        "", true);
     // Progress and verdict are for a person: standard error, in English.
     rowSaying("upgrade", none, {"upgrade", "good.bin"}, 0, "",
               "(progress \\d+\n)+progress 100\nvotkbox-cli: the upgrade succeeded[^\n]*\n");
