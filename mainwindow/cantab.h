@@ -18,9 +18,9 @@ class CanTab;
 }
 
 class CanIdSummaryModel;
-class CaptureRecorder;
 class CanRxModel;
 class CanTracePanel;
+class CaptureRecorder;
 class DeviceLink;
 class QLabel;
 class QLineEdit;
@@ -135,7 +135,7 @@ private:
     qint64 m_replayTotal = 0;
     // Shows how many frames each running row and the replay sent.
     QTimer m_periodicCounts;
-    // The recording to a file; null while none runs or ends.
+    // The recording to a file, kept while it ends; null once none runs.
     std::unique_ptr<CaptureRecorder> m_recorder;
     bool m_recordingStopped = false;
     QTimer m_recordingTicks;

@@ -48,11 +48,9 @@ void CanTab::recordToFile()
     connect(recorder.get(), &CaptureRecorder::finished, this, &CanTab::recordingEnded);
     m_recorder = std::move(recorder);
     m_recordingStopped = false;
-    if (!m_recordingTicks.isActive()) {
-        m_recordingTicks.setInterval(kShowIntervalMs);
-        connect(&m_recordingTicks, &QTimer::timeout, this, &CanTab::showRecording,
-                Qt::UniqueConnection);
-    }
+    m_recordingTicks.setInterval(kShowIntervalMs);
+    connect(&m_recordingTicks, &QTimer::timeout, this, &CanTab::showRecording,
+            Qt::UniqueConnection);
     m_recordingTicks.start();
     showRecording();
 }

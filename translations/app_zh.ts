@@ -221,7 +221,7 @@
         <location filename="../mainwindow/cantab_record.cpp" line="27"/>
         <location filename="../mainwindow/cantab_record.cpp" line="33"/>
         <location filename="../mainwindow/cantab_record.cpp" line="45"/>
-        <location filename="../mainwindow/cantab_record.cpp" line="92"/>
+        <location filename="../mainwindow/cantab_record.cpp" line="90"/>
         <source>记录到文件</source>
         <translation>记录到文件</translation>
     </message>
@@ -237,17 +237,17 @@
         <translation>无法记录：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_record.cpp" line="79"/>
+        <location filename="../mainwindow/cantab_record.cpp" line="77"/>
         <source>正在结束记录：%1 (%2)</source>
         <translation>正在结束记录：%1 (%2)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_record.cpp" line="80"/>
+        <location filename="../mainwindow/cantab_record.cpp" line="78"/>
         <source>记录中：%1 (%2)</source>
         <translation>记录中：%1 (%2)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_record.cpp" line="93"/>
+        <location filename="../mainwindow/cantab_record.cpp" line="91"/>
         <source>记录已停止：%1
 接收表格中的帧都还在。</source>
         <translation>记录已停止：%1
