@@ -62,6 +62,8 @@ public:
     // header and the device can seek, that header again. The device stays open.
     bool close();
 
+    // The bytes of the file so far, those still buffered included.
+    qint64 size() const { return m_written + m_buffer.size(); }
     // Frames the format cannot hold, left out.
     qint64 leftOut() const { return m_leftOut; }
     QString errorString() const;

@@ -2,6 +2,7 @@
 #include "canreporting.h"
 #include "canrxthread.h"
 #include "cansaveformat.h"
+#include "capturerecorder.h"
 #include "clidbc.h"
 #include "clioutput.h"
 #include "clitable.h"
@@ -49,9 +50,28 @@ int cliMonitor(CliContext &cli, const CliOptions &options)
     bool ending = false;
     bool writeFailed = false;
     bool boxGone = false;
+    // --output: the frames printed are recorded too, on a thread of their own.
+    std::unique_ptr<CaptureRecorder> recorder;
+    if (!options.output.isEmpty()) {
+        recorder = std::make_unique<CaptureRecorder>();
+        const RecordingPlan plan{options.output, options.outputFormat, options.rotateMb * 1000000,
+                                 qint64(options.rotateSeconds * 1000000)};
+        QString why;
+        if (!recorder->start(plan, &why))
+            return cli.fail(CLI_REFUSED, QStringLiteral("monitor: cannot record: %1").arg(why));
+        QObject::connect(recorder.get(), &CaptureRecorder::finished, &loop,
+                         [&](const QString &error) {
+                             if (!error.isEmpty())
+                                 loop.quit();
+                         });
+    }
     QObject::connect(
         &reader, &CanRxThread::send_can_rx, &loop,
         [&](const QVector<CanFrame> &frames) {
+            if (recorder && !writeFailed) {
+                const qint64 room = count >= 0 ? count - printed : frames.size();
+                recorder->add(room >= frames.size() ? frames : frames.mid(0, int(room)));
+            }
             for (const CanFrame &frame : frames) {
                 if ((count >= 0 && printed >= count) || writeFailed)
                     return;
@@ -111,8 +131,13 @@ int cliMonitor(CliContext &cli, const CliOptions &options)
         off = reporting.switchOff().answered;
     }
     QCoreApplication::sendPostedEvents(&loop);
+    if (recorder)
+        recorder->finish();
     if (boxGone)
         return cli.fail(CLI_NO_ANSWER, QStringLiteral("the box went away"));
+    if (recorder && !recorder->error().isEmpty())
+        return cli.fail(CLI_REFUSED,
+                        QStringLiteral("monitor: recording stopped: %1").arg(recorder->error()));
     if (!off)
         return cli.noAnswer(QStringLiteral("the request to stop reporting CAN frames"));
     if (writeFailed)

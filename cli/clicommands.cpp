@@ -272,10 +272,38 @@ QString dbcArguments(CliOptions &options)
     return QString();
 }
 
+bool readOutput(const QString &value, CliOptions &options)
+{
+    options.output = value;
+    return !value.isEmpty();
+}
+
+bool readRotateMb(const QString &value, CliOptions &options)
+{
+    bool ok = false;
+    options.rotateMb = value.toLongLong(&ok);
+    return ok && options.rotateMb > 0 && options.rotateMb <= 1000000;
+}
+
+bool readRotateSeconds(const QString &value, CliOptions &options)
+{
+    bool ok = false;
+    options.rotateSeconds = value.toDouble(&ok);
+    return ok && options.rotateSeconds > 0 && options.rotateSeconds <= 1e7;
+}
+
 QString monitorArguments(CliOptions &options)
 {
     if (options.csv && !options.dbcFiles.isEmpty())
         return QStringLiteral("monitor: --dbc goes with --format log or jsonl");
+    if (options.rotateMb > 0 && options.rotateSeconds > 0)
+        return QStringLiteral("monitor: --rotate-mb or --rotate-s, not both");
+    if ((options.rotateMb > 0 || options.rotateSeconds > 0) && options.output.isEmpty())
+        return QStringLiteral("monitor: --rotate-mb and --rotate-s go with --output");
+    if (!options.output.isEmpty() && !canSaveFormatFor(options.output, &options.outputFormat))
+        return QStringLiteral("monitor: the format of %1 cannot be told from its extension "
+                              "(.log, .csv, .asc, .trc or .blf)")
+            .arg(options.output);
     return QString();
 }
 
@@ -499,10 +527,10 @@ const std::vector<CliCommand> &cliCommands()
         {"--period", readPeriod}, {"--count", readCount}, {"--seconds", readSeconds}};
     static const std::vector<CliOption> replayOptions = {
         {"--speed", readSpeed}, {"--loop", readLoops}, {"--start-at", readStartAt}};
-    static const std::vector<CliOption> monitorOptions = {{"--count", readCount},
-                                                          {"--seconds", readSeconds},
-                                                          {"--format", readSaveFormat},
-                                                          {"--dbc", readDbc, true, true}};
+    static const std::vector<CliOption> monitorOptions = {
+        {"--count", readCount},           {"--seconds", readSeconds}, {"--format", readSaveFormat},
+        {"--dbc", readDbc, true, true},   {"--output", readOutput},   {"--rotate-mb", readRotateMb},
+        {"--rotate-s", readRotateSeconds}};
     static const std::vector<CliOption> decodeOptions = {{"--format", readDecodeFormat},
                                                          {"--dbc", readDbc, true, true}};
     static const std::vector<CliOption> slcanOptions = {{"--link", readLink}};
@@ -544,11 +572,16 @@ const std::vector<CliCommand> &cliCommands()
          "as the box takes them; a time that goes back is no gap),\n"
          "N times, from S seconds into it; a regular file only",
          1, 1, replayOptions, cliReplay, nullptr, checkReplayInput, true, namesOption},
-        {"monitor", "[--count N] [--seconds S] [--format log|csv|jsonl] [--dbc FILE]...",
+        {"monitor",
+         "[--count N] [--seconds S] [--format log|csv|jsonl] [--dbc FILE]... "
+         "[--output FILE [--rotate-mb MB | --rotate-s SECS]]",
          "print received CAN frames (candump log format by default);\n"
          "N up to 2147483647, S up to 2000000; with --dbc each line\n"
          "ends in \"  ; Message: Signal=value unit, ...\", jsonl prints\n"
-         "one JSON object per frame with its signals",
+         "one JSON object per frame with its signals; --output also\n"
+         "records them to FILE (.log, .csv, .asc, .trc, .blf), written\n"
+         "out at least once a second, in numbered files FILE_001...\n"
+         "of MB megabytes or SECS seconds each with a --rotate option",
          0, 0, monitorOptions, cliMonitor, monitorArguments, checkMonitorInput, true, namesOption},
         {"decode", "--dbc FILE [--dbc FILE]... CAPTURE [--format csv|jsonl]",
          "decode a capture (.log, .csv, .asc, .trc, .blf) with the DBC files\n"

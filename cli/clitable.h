@@ -104,6 +104,12 @@ struct CliOptions
     // convert --from and --to.
     std::optional<CanSaveFormat> from;
     std::optional<CanSaveFormat> to;
+    // monitor --output, its format told by the extension, and --rotate-mb or
+    // --rotate-s (0: one file).
+    QString output;
+    CanSaveFormat outputFormat = CanSaveFormat::CandumpLog;
+    qint64 rotateMb = 0;
+    double rotateSeconds = 0;
 };
 
 // An option a command takes: `read` converts its value into the options and

@@ -32,6 +32,8 @@ const KeyInfo kKeys[] = {
     {Config::UpgradeDir, "upgrade_dir", Type::Text, ".", false},
     {Config::DbcFiles, "dbc_files", Type::List, "", false},
     {Config::PlotLayoutFile, "plot_layout_file", Type::Text, "", false},
+    {Config::RecordRotateMb, "record_rotate_mb", Type::Number, "0", false},
+    {Config::RecordRotateS, "record_rotate_s", Type::Number, "0", false},
 };
 constexpr int kKeyCount = int(sizeof(kKeys) / sizeof(kKeys[0]));
 

@@ -26,6 +26,8 @@ public:
         UpgradeDir,     // where the upgrade file chooser opens
         DbcFiles,       // the CAN databases loaded at start, a list of paths
         PlotLayoutFile, // the signal plot layout last saved or loaded
+        RecordRotateMb, // a recording starts a new numbered file after so many MB (0: never)
+        RecordRotateS,  // ... or after so many seconds (0: never)
     };
     Q_ENUM(Key)
 

@@ -6,6 +6,7 @@
 #include "boxcommands.h"
 #include "canframe.h"
 #include "cantext.h"
+#include "capturerecorder.h"
 #include "dbcframedialog.h"
 #include "loadeddbc.h"
 #include "messagebox.h"

@@ -20,6 +20,7 @@ class CanTab;
 class CanIdSummaryModel;
 class CanRxModel;
 class CanTracePanel;
+class CaptureRecorder;
 class DeviceLink;
 class QLabel;
 class QLineEdit;
@@ -51,7 +52,17 @@ public:
     // Frames read, and the ones this tool sent (shown as sent), in order.
     void receive_can_rx(QVector<CanFrame> frames);
 
+    // Asks for a file and records every frame to it as it comes, whatever
+    // the table keeps, filters or holds back, until stopRecording().
+    void recordToFile();
+    void stopRecording();
+    // A recording runs, or is still ending.
+    bool hasRecorder() const { return m_recorder != nullptr; }
+    bool isRecording() const { return m_recorder && !m_recordingStopped; }
+
 signals:
+    // What the status bar tells of the recording; empty when none runs.
+    void recordingShown(const QString &text);
     // Frames just stored in the rows, in order (a plot window follows them).
     void framesStored(const QVector<CanFrame> &frames);
 
@@ -99,6 +110,8 @@ private:
     // Fills a transmit row with a frame built from a message of the loaded
     // database.
     void fillRowFromDbc(int row);
+    void showRecording();
+    void recordingEnded(const QString &error);
 
     std::unique_ptr<Ui::CanTab> ui;
     DeviceLink *m_link = nullptr;
@@ -122,4 +135,8 @@ private:
     qint64 m_replayTotal = 0;
     // Shows how many frames each running row and the replay sent.
     QTimer m_periodicCounts;
+    // The recording to a file, kept while it ends; null once none runs.
+    std::unique_ptr<CaptureRecorder> m_recorder;
+    bool m_recordingStopped = false;
+    QTimer m_recordingTicks;
 };

@@ -8,6 +8,7 @@
 #include "cansaveformat.h"
 #include "cantracepanel.h"
 #include "capturechooser.h"
+#include "capturerecorder.h"
 #include "config.h"
 #include "devicelog.h"
 #include "filechooser.h"
@@ -72,6 +73,9 @@ void CanTab::setUpCanRxTable()
 void CanTab::receive_can_rx(QVector<CanFrame> frames)
 {
     qCDebug(lcCanFrames) << "receive can rx";
+    // Recorded as they come, before the table's pacing, row limit or filter.
+    if (m_recorder)
+        m_recorder->add(frames);
     m_rxBacklog.push_back(std::move(frames));
     takeCanRxBacklog();
 }

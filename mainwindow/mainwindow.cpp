@@ -82,6 +82,7 @@ MainWindow::MainWindow(DeviceLink &link, QWidget *parent)
     ui->tab_can->setLinkChecks([this] { return check_connected(); },
                                [this] { return upgradeInProgress(true); });
     setUpUpgradeTab();
+    setUpRecording();
 
     registerDeviceNotifications();
     const auto showDbcLoaded = [this] {

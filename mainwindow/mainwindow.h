@@ -73,6 +73,8 @@ private slots:
     void on_action_load_dbc_triggered();
     void on_action_unload_dbc_triggered();
     void on_action_signal_plot_triggered();
+    void on_action_record_triggered();
+    void on_action_stop_recording_triggered();
 
 private:
     // The info tab asks the window before box work and for a connection.
@@ -131,11 +133,14 @@ private:
     // paths and tells in the status bar what came of it; `chosen`: the user
     // picked them now, so a file left out is worth a message box.
     void loadDbcFiles(const QStringList &paths, bool chosen);
+    // The status bar's recording label and the two menu entries.
+    void setUpRecording();
 
     // The box's link; it outlives the window.
     DeviceLink &m_link;
     Ui::MainWindow *ui;
     QLabel *m_boxState = nullptr;
+    QLabel *m_recording = nullptr;
     // The connected box's serial number and firmware version, once known.
     QString m_boxSerial;
     QString m_boxVersion;

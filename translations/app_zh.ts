@@ -23,10 +23,10 @@
     </message>
     <message>
         <location filename="../mainwindow/cantab.ui" line="114"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="159"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="166"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="175"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="202"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="163"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="170"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="179"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="206"/>
         <source>保存</source>
         <translation>保存</translation>
     </message>
@@ -118,18 +118,18 @@
         <translation>回放…</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.cpp" line="152"/>
-        <location filename="../mainwindow/cantab.cpp" line="157"/>
+        <location filename="../mainwindow/cantab.cpp" line="153"/>
+        <location filename="../mainwindow/cantab.cpp" line="158"/>
         <source>信息</source>
         <translation>信息</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.cpp" line="152"/>
+        <location filename="../mainwindow/cantab.cpp" line="153"/>
         <source>CAN ID有误：应为1~3位十六进制数，不大于7FF</source>
         <translation>CAN ID有误：应为1~3位十六进制数，不大于7FF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.cpp" line="158"/>
+        <location filename="../mainwindow/cantab.cpp" line="159"/>
         <source>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</source>
         <translation>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</translation>
     </message>
@@ -193,48 +193,79 @@
         <translation>文件中没有帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="112"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="116"/>
         <source>已接收: %1</source>
         <translation>已接收: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="113"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="117"/>
         <source>速率: %1 帧/秒</source>
         <translation>速率: %1 帧/秒</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="114"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="118"/>
         <source>超限移除: %1</source>
         <translation>超限移除: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="145"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="149"/>
         <source>删除</source>
         <translation>删除</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="146"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="150"/>
         <source>全部删除</source>
         <translation>全部删除</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="167"/>
+        <location filename="../mainwindow/cantab_record.cpp" line="27"/>
+        <location filename="../mainwindow/cantab_record.cpp" line="33"/>
+        <location filename="../mainwindow/cantab_record.cpp" line="45"/>
+        <location filename="../mainwindow/cantab_record.cpp" line="90"/>
+        <source>记录到文件</source>
+        <translation>记录到文件</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_record.cpp" line="34"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="171"/>
         <source>请使用 .log、.csv、.asc、.trc 或 .blf 文件名</source>
         <translation>请使用 .log、.csv、.asc、.trc 或 .blf 文件名</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="175"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="202"/>
+        <location filename="../mainwindow/cantab_record.cpp" line="45"/>
+        <source>无法记录：%1</source>
+        <translation>无法记录：%1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_record.cpp" line="77"/>
+        <source>正在结束记录：%1 (%2)</source>
+        <translation>正在结束记录：%1 (%2)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_record.cpp" line="78"/>
+        <source>记录中：%1 (%2)</source>
+        <translation>记录中：%1 (%2)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_record.cpp" line="91"/>
+        <source>记录已停止：%1
+接收表格中的帧都还在。</source>
+        <translation>记录已停止：%1
+接收表格中的帧都还在。</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_rx.cpp" line="179"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="206"/>
         <source>保存失败：%1</source>
         <translation>保存失败：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="184"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="188"/>
         <source>正在保存...</source>
         <translation>正在保存...</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="184"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="188"/>
         <source>取消</source>
         <translation>取消</translation>
     </message>
@@ -699,42 +730,52 @@
         <translation>视图(&amp;V)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="80"/>
+        <location filename="../mainwindow/mainwindow.ui" line="82"/>
         <source>关于(&amp;A)</source>
         <translation>关于(&amp;A)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="91"/>
+        <location filename="../mainwindow/mainwindow.ui" line="93"/>
+        <source>记录到文件…(&amp;R)</source>
+        <translation>记录到文件…(&amp;R)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="101"/>
+        <source>停止记录(&amp;E)</source>
+        <translation>停止记录(&amp;E)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="106"/>
         <source>设置(&amp;S)</source>
         <translation>设置(&amp;S)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="96"/>
+        <location filename="../mainwindow/mainwindow.ui" line="111"/>
         <source>退出(&amp;X)</source>
         <translation>退出(&amp;X)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="104"/>
+        <location filename="../mainwindow/mainwindow.ui" line="119"/>
         <source>接收窗口(&amp;T)</source>
         <translation>接收窗口(&amp;T)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="109"/>
+        <location filename="../mainwindow/mainwindow.ui" line="124"/>
         <source>打开…(&amp;O)</source>
         <translation>打开…(&amp;O)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="125"/>
+        <location filename="../mainwindow/mainwindow.ui" line="140"/>
         <source>卸载 DBC(&amp;U)</source>
         <translation>卸载 DBC(&amp;U)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="130"/>
+        <location filename="../mainwindow/mainwindow.ui" line="145"/>
         <source>信号图(&amp;P)</source>
         <translation>信号图(&amp;P)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="135"/>
+        <location filename="../mainwindow/mainwindow.ui" line="150"/>
         <source>关于VOTK(&amp;V)</source>
         <translation>关于VOTK(&amp;V)</translation>
     </message>
@@ -744,12 +785,12 @@
         <translation>固件升级</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="218"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="219"/>
         <source>关于</source>
         <translation>关于</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="218"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="219"/>
         <source>VOTK-Tarnwell 1.2</source>
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
@@ -896,7 +937,7 @@
         <translation>无法打开文件：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="117"/>
+        <location filename="../mainwindow/mainwindow.ui" line="132"/>
         <source>加载 DBC…(&amp;D)</source>
         <translation>加载 DBC…(&amp;D)</translation>
     </message>

@@ -55,10 +55,16 @@ KeyValues defaults()
 // Every key's value after loading, by its name in Config::Key.
 QVariantMap typedDefaults()
 {
-    return {{"Language", "cn"},          {"CanTime", 30},
-            {"AutoConnect", true},       {"CanRxRowLimit", 10000000},
-            {"CanRxAlways", false},      {"UpgradeDir", "."},
-            {"DbcFiles", QStringList()}, {"PlotLayoutFile", QVariant()}};
+    return {{"Language", "cn"},
+            {"CanTime", 30},
+            {"AutoConnect", true},
+            {"CanRxRowLimit", 10000000},
+            {"CanRxAlways", false},
+            {"UpgradeDir", "."},
+            {"DbcFiles", QStringList()},
+            {"PlotLayoutFile", QVariant()},
+            {"RecordRotateMb", QVariant()},
+            {"RecordRotateS", QVariant()}};
 }
 
 // What start-up does with the file and the translation, without the window.

@@ -1,6 +1,7 @@
 #include "canidsummarymodel.h"
 #include "canrxmodel.h"
 #include "cantracewindow.h"
+#include "capturefile.h"
 #include "commands.h"
 #include "config.h"
 #include "devicelink.h"
@@ -69,6 +70,7 @@ private slots:
     void saveRefused();
     void saveCancelLeavesNoFile();
     void framesDuringSaveTrimNoRowBeingWritten();
+    void recordingTakesEveryFrameUntilAWriteFails();
     void traceWindowSharesFramesFilterAndFreeze();
     void openedCaptureSkipsDamagedLine();
     void openingAFifoWarnsAtOnce();
@@ -540,6 +542,61 @@ void TestCanReceive::saveTo(const QString &path, const QString &chosenType)
         return path;
     };
     m_window->findChild<QPushButton *>("pushButton_can_rx_save")->click();
+}
+
+// "Record to file…" writes every frame as it comes, past the row limit and a
+// frozen view; a write that fails ends it with a message, and the table keeps
+// its frames.
+void TestCanReceive::recordingTakesEveryFrameUntilAWriteFails()
+{
+    auto *record = m_window->findChild<QAction *>("action_record");
+    auto *stop = m_window->findChild<QAction *>("action_stop_recording");
+    auto *status = m_window->findChild<QLabel *>("label_recording");
+    QVERIFY(record && stop && status);
+    config()->set(Config::CanRxRowLimit, 100);
+    m_window->findChild<QPushButton *>("pushButton_can_rx_pause")->click();
+    const auto recordTo = [&](const QString &name) {
+        saveFileChooser() = [this, name](QWidget *, const QString &, const QString &,
+                                         const QString &filter, QString *selected) {
+            *selected = filter.section(QLatin1String(";;"), 0, 0);
+            return m_dir->file(name);
+        };
+        record->trigger();
+    };
+    recordTo(QStringLiteral("drive.log"));
+    QVERIFY(stop->isEnabled() && !record->isEnabled());
+    QTRY_VERIFY2(status->isVisible() && status->text().contains(QLatin1String("drive.log")),
+                 qPrintable(status->text()));
+    for (int n = 0; n < 1000; ++n)
+        emit canRxThreadOf(*m_window).send_can_rx(numbered(n, frameReadTimeUs()));
+    QCoreApplication::sendPostedEvents(m_window.get(), QEvent::MetaCall);
+    // Written out while the recording runs, not only at its end: a crash
+    // would lose the rest.
+    QTRY_VERIFY(QFileInfo(m_dir->file(QStringLiteral("drive.log"))).size() > 0);
+    stop->trigger();
+    QTRY_VERIFY(record->isEnabled());
+    QVERIFY(!stop->isEnabled() && !status->isVisible());
+    const CaptureFile recorded = parseCaptureFile(
+        m_dir->readFile(QStringLiteral("drive.log")).toUtf8(), CanSaveFormat::CandumpLog);
+    QCOMPARE(recorded.frames.size(), 1000);
+    for (int n = 0; n < 1000; n += 111)
+        QCOMPARE(QString::number(recorded.frames.at(n).id, 16), numberedId(n));
+    QCOMPARE(m_boxes->shown.size(), 0);
+
+    recordTo(QStringLiteral("full.log"));
+    ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = {rlim_t(4096), RLIM_INFINITY};
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    for (int n = 0; n < 1000; ++n)
+        emit canRxThreadOf(*m_window).send_can_rx(numbered(n, frameReadTimeUs()));
+    QTRY_COMPARE(m_boxes->shown.size(), 1);
+    struct rlimit none = {RLIM_INFINITY, RLIM_INFINITY};
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &none), 0);
+    QVERIFY2(m_boxes->texts().first().contains(QLatin1String("full.log")),
+             qPrintable(m_boxes->texts().first()));
+    QTRY_VERIFY(record->isEnabled() && !status->isVisible());
+    QCOMPARE(QFileInfo(m_dir->file(QStringLiteral("full.log"))).size(), 4096);
+    QTRY_COMPARE(m_model->received(), quint64(2000));
 }
 
 CanTraceWindow *TestCanReceive::openCapture(const QString &path)

@@ -1,10 +1,15 @@
 #include "capturefile.h"
+#include "capturerecorder.h"
 #include "capturewriter.h"
 
 #include <QtEndian>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 Q_DECLARE_METATYPE(CaptureProblem)
+Q_DECLARE_METATYPE(CanSaveFormat)
 
 namespace {
 // A few bytes a read, as a pipe or a slow disk may give them: lines come in pieces.
@@ -64,6 +69,48 @@ QByteArray blfFile(const QByteArray &containers)
 {
     return "LOGG" + le(144, 4) + QByteArray(136, '\0') + containers;
 }
+
+// Frame `n` of a flood: its number in the data, every third one sent, 100 us apart.
+CanFrame floodFrame(int n)
+{
+    CanFrame frame;
+    frame.timeUs = 1733580000000000 + qint64(n) * 100;
+    frame.id = quint16(n % 0x800);
+    const uint8_t data[4] = {uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
+    frame.setData(data, 4);
+    frame.direction = n % 3 ? CanDirection::Received : CanDirection::Sent;
+    return frame;
+}
+
+// Hands `total` flood frames to `recorder` in batches, as the receive thread does.
+void recordFlood(CaptureRecorder &recorder, int total)
+{
+    for (int n = 0; n < total;) {
+        QVector<CanFrame> batch;
+        for (int i = 0; i < 97 && n < total; ++i)
+            batch.append(floodFrame(n++));
+        recorder.add(batch);
+    }
+}
+
+// Reads `path` and checks that its frames are the flood's from `*next` on;
+// moves `*next` past them.
+void checkFloodFile(const QString &path, CanSaveFormat format, int *next)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(path));
+    int misplaced = -1;
+    readCaptureFile(file, format, CaptureUse::View, [&](const CanFrame &frame) {
+        const CanFrame want = floodFrame(*next);
+        if (misplaced < 0 && (frame.id != want.id || frame.dataVector() != want.dataVector() ||
+                              frame.direction != want.direction))
+            misplaced = *next;
+        ++*next;
+    });
+    QVERIFY2(
+        misplaced < 0,
+        qPrintable(QStringLiteral("%1: frame %2 is not in its place").arg(path).arg(misplaced)));
+}
 } // namespace
 
 // Captures read back for sending: what each saved line gives, and which
@@ -75,6 +122,9 @@ private slots:
     void parse_data();
     void parse();
     void savedLinesReadBack();
+    void recordingKeepsEveryFrame_data();
+    void recordingKeepsEveryFrame();
+    void recordingStopsAtWriteError();
 };
 
 void TestCaptureFile::parse_data()
@@ -317,6 +367,98 @@ void TestCaptureFile::savedLinesReadBack()
                          i % 3 ? CanDirection::Received : CanDirection::Sent);
         }
     }
+}
+
+void TestCaptureFile::recordingKeepsEveryFrame_data()
+{
+    QTest::addColumn<CanSaveFormat>("format");
+    QTest::addColumn<qint64>("rotateBytes");
+    QTest::addColumn<qint64>("rotateUs");
+    QTest::newRow("log") << CanSaveFormat::CandumpLog << qint64(0) << qint64(0);
+    QTest::newRow("asc") << CanSaveFormat::Asc << qint64(0) << qint64(0);
+    QTest::newRow("blf, a new file every 200 kB")
+        << CanSaveFormat::Blf << qint64(200000) << qint64(0);
+    QTest::newRow("trc, a new file every second")
+        << CanSaveFormat::Trc << qint64(0) << qint64(1000000);
+}
+
+// A flood of frames ends up complete and in order, across the numbered files
+// of a rotation too.
+void TestCaptureFile::recordingKeepsEveryFrame()
+{
+    QFETCH(CanSaveFormat, format);
+    QFETCH(qint64, rotateBytes);
+    QFETCH(qint64, rotateUs);
+    const int total = 100000;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("drive.rec"));
+    {
+        CaptureRecorder recorder;
+        QString why;
+        QVERIFY2(recorder.start({path, format, rotateBytes, rotateUs}, &why), qPrintable(why));
+        recordFlood(recorder, total);
+        recorder.finish();
+        QCOMPARE(recorder.error(), QString());
+        QCOMPARE(recorder.frames(), qint64(total));
+    }
+    int next = 0;
+    if (rotateBytes == 0 && rotateUs == 0) {
+        checkFloodFile(path, format, &next);
+    } else {
+        // 100,000 frames 100 us apart: ten seconds, or some 2.5 MB of BLF.
+        int files = 0;
+        while (QFile::exists(recordingFileName(path, files + 1))) {
+            const QString name = recordingFileName(path, ++files);
+            if (rotateBytes > 0)
+                QVERIFY(QFileInfo(name).size() < rotateBytes + 65536);
+            checkFloodFile(name, format, &next);
+        }
+        QVERIFY2(files >= 5, qPrintable(QString::number(files)));
+        if (rotateUs > 0)
+            QCOMPARE(files, 10);
+    }
+    QCOMPARE(next, total);
+}
+
+// A write that fails (here a file size limit, as a full disk would) ends the
+// recording with the reason, and the frames already written stay in the file.
+void TestCaptureFile::recordingStopsAtWriteError()
+{
+    QTemporaryDir dir;
+    CaptureRecorder unopened;
+    QString why;
+    const QString missing = dir.filePath(QStringLiteral("gone/drive.log"));
+    QVERIFY(!unopened.start({missing, CanSaveFormat::CandumpLog}, &why));
+    QVERIFY2(why.contains(missing), qPrintable(why));
+
+    const qint64 limit = 65536;
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = limit;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const QString path = dir.filePath(QStringLiteral("drive.log"));
+    QString error;
+    {
+        CaptureRecorder recorder;
+        bool ended = false;
+        connect(&recorder, &CaptureRecorder::finished, &recorder, [&](const QString &why) {
+            ended = true;
+            error = why;
+        });
+        QVERIFY(recorder.start({path, CanSaveFormat::CandumpLog}, &why));
+        recordFlood(recorder, 100000);
+        QTRY_VERIFY_WITH_TIMEOUT(ended, 10000);
+        recordFlood(recorder, 10); // taken no more, no harm done
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    QVERIFY2(error.contains(path), qPrintable(error));
+    QCOMPARE(QFileInfo(path).size(), limit);
+    int next = 0;
+    checkFloodFile(path, CanSaveFormat::CandumpLog, &next);
+    QVERIFY2(next > 1000, qPrintable(QString::number(next)));
 }
 
 QTEST_GUILESS_MAIN(TestCaptureFile)

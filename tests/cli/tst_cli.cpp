@@ -1,6 +1,7 @@
 // votkbox-cli run as a script would run it, on the simulated box: output,
 // messages and exit status of every command, a misbehaving box included.
 
+#include "capturefile.h"
 #include "clitable.h"
 #include "otafile.h"
 
@@ -35,6 +36,7 @@ private slots:
     void command_data();
     void command();
     void chosenBoxPrefixesMessages();
+    void monitorRecordsWhatItPrints();
     void manPageNamesEveryCommand();
 
 private:
@@ -234,6 +236,12 @@ void CliTest::command_data()
     row("monitor, --count beyond the maximum", absent, {"monitor", "--count", "2147483648"}, 4, "",
         true);
     row("monitor, silent box", "silent", {"monitor", "--count", "1"}, 3, "", true);
+    row("monitor --output, rotated two ways", absent,
+        {"monitor", "--output", "rec.log", "--rotate-mb", "1", "--rotate-s", "5"}, 1, "", true);
+    row("monitor --output, no such folder", none,
+        {"monitor", "--count", "1", "--output", "missing/rec.asc"}, 4, "", true);
+    row("monitor --output, a FIFO", none, {"monitor", "--count", "1", "--output", "fifo.log"}, 4,
+        "", true);
     // Progress and verdict are for a person: standard error, in English.
     rowSaying("upgrade", none, {"upgrade", "good.bin"}, 0, "",
               "(progress \\d+\n)+progress 100\nvotkbox-cli: the upgrade succeeded[^\n]*\n");
@@ -309,6 +317,28 @@ void CliTest::chosenBoxPrefixesMessages()
     const QString err = QString::fromUtf8(cli.readAllStandardError());
     QVERIFY2(err.startsWith(QLatin1String("0001: votkbox-cli: ")) && err.count('\n') == 1,
              qPrintable(err));
+}
+
+// --output records the very frames printed, in the format of its extension.
+void CliTest::monitorRecordsWhatItPrints()
+{
+    QProcess cli;
+    cli.setWorkingDirectory(m_dir.path());
+    cli.start(qEnvironmentVariable("VOTKBOX_CLI"),
+              {"--simulate", "monitor", "--count", "12", "--output", "rec.blf"});
+    QVERIFY(cli.waitForFinished(60000));
+    QCOMPARE(cli.exitCode(), 0);
+    const CaptureFile printed =
+        parseCaptureFile(cli.readAllStandardOutput(), CanSaveFormat::CandumpLog);
+    QFile file(m_dir.filePath(QStringLiteral("rec.blf")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const CaptureFile recorded = parseCaptureFile(file.readAll(), CanSaveFormat::Blf);
+    QCOMPARE(printed.frames.size(), 12);
+    QCOMPARE(recorded.frames.size(), 12);
+    for (int i = 0; i < 12; ++i) {
+        QCOMPARE(recorded.frames.at(i).id, printed.frames.at(i).id);
+        QCOMPARE(recorded.frames.at(i).dataVector(), printed.frames.at(i).dataVector());
+    }
 }
 
 // A command added to the tool but not to its manual page is one users never find.
