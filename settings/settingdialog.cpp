@@ -43,6 +43,8 @@ SettingDialog::SettingDialog(DeviceLink &link, QWidget *parent, DeviceThread *de
     ui->spinBox_rx_row_limit->setValue(config()->get(Config::CanRxRowLimit).toInt());
     // Only a click writes: showing the dialog changes nothing.
     ui->checkBox_can_rx_always->setChecked(config()->get(Config::CanRxAlways).toBool());
+    ui->spinBox_record_rotate_mb->setValue(config()->get(Config::RecordRotateMb).toInt());
+    ui->spinBox_record_rotate_s->setValue(config()->get(Config::RecordRotateS).toInt());
 
     ui->label_factory->hide();
 }
@@ -195,6 +197,16 @@ void SettingDialog::on_spinBox_rx_row_limit_editingFinished()
     // Taken only once typed in full: a limit of the first digit typed would
     // cost the receive table its rows.
     config()->set(Config::CanRxRowLimit, ui->spinBox_rx_row_limit->value());
+}
+
+void SettingDialog::on_spinBox_record_rotate_mb_editingFinished()
+{
+    config()->set(Config::RecordRotateMb, ui->spinBox_record_rotate_mb->value());
+}
+
+void SettingDialog::on_spinBox_record_rotate_s_editingFinished()
+{
+    config()->set(Config::RecordRotateS, ui->spinBox_record_rotate_s->value());
 }
 
 void SettingDialog::on_checkBox_can_rx_always_clicked(bool checked)

@@ -38,6 +38,8 @@ private slots:
     void on_pushButto_wifi_factory_clicked();
     void on_checkBox_auto_connect_stateChanged(int state);
     void on_spinBox_rx_row_limit_editingFinished();
+    void on_spinBox_record_rotate_mb_editingFinished();
+    void on_spinBox_record_rotate_s_editingFinished();
     void on_checkBox_can_rx_always_clicked(bool checked);
 
 private:

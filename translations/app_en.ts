@@ -1303,7 +1303,7 @@ The frames in the receive table are all still there.</translation>
         <translation>Factory reset</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="345"/>
+        <location filename="../settings/settingdialog.ui" line="461"/>
         <source>恢复出厂</source>
         <comment>button</comment>
         <translation>Reset</translation>
@@ -1314,102 +1314,186 @@ The frames in the receive table are all still there.</translation>
         <translation>Choose a language; used after restart</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="100"/>
+        <location filename="../settings/settingdialog.ui" line="92"/>
+        <source>界面使用中文，下次启动时生效</source>
+        <translation>Use Chinese in the window, from the next start</translation>
+    </message>
+    <message>
+        <location filename="../settings/settingdialog.ui" line="103"/>
         <source>中文</source>
         <translation>中文</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="113"/>
+        <location filename="../settings/settingdialog.ui" line="108"/>
+        <source>界面使用英文，下次启动时生效</source>
+        <translation>Use English in the window, from the next start</translation>
+    </message>
+    <message>
+        <location filename="../settings/settingdialog.ui" line="119"/>
         <source>English</source>
         <translation>English</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="136"/>
+        <location filename="../settings/settingdialog.ui" line="126"/>
+        <source>启动时和插入设备时自动连接</source>
+        <translation>Connect by itself at start and when a box is plugged in</translation>
+    </message>
+    <message>
+        <location filename="../settings/settingdialog.ui" line="145"/>
         <source>自动连接设备</source>
         <translation>Connect by itself</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="154"/>
+        <location filename="../settings/settingdialog.ui" line="150"/>
+        <source>在每个标签页上都让设备继续上报CAN帧，而不只在CAN标签页上</source>
+        <translation>Keep the box reporting CAN frames on every tab, not only on the CAN tab</translation>
+    </message>
+    <message>
+        <location filename="../settings/settingdialog.ui" line="166"/>
         <source>切换标签时继续接收</source>
         <translation>Keep receiving on every tab</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="174"/>
+        <location filename="../settings/settingdialog.ui" line="186"/>
         <source>CAN时间:</source>
         <translation>CAN time:</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="187"/>
+        <location filename="../settings/settingdialog.ui" line="191"/>
+        <location filename="../settings/settingdialog.ui" line="235"/>
+        <source>CAN时间：设备固件保存并使用的毫秒数（5~255，小于5按5设置）；本工具只读写这个数，不用它计时，它也不是波特率</source>
+        <translation>CAN time: a number of milliseconds the box's firmware keeps and uses (5-255; below 5 is set as 5). This tool only reads and writes it and times nothing by it; it is not the bit rate</translation>
+    </message>
+    <message>
+        <location filename="../settings/settingdialog.ui" line="202"/>
         <source>...</source>
         <translation>...</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="212"/>
+        <location filename="../settings/settingdialog.ui" line="207"/>
+        <source>从设备读取CAN时间</source>
+        <translation>Read the CAN time from the box</translation>
+    </message>
+    <message>
+        <location filename="../settings/settingdialog.ui" line="230"/>
         <source>读取</source>
         <translation>Read</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="235"/>
+        <location filename="../settings/settingdialog.ui" line="256"/>
         <source>ms</source>
         <translation>ms</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="260"/>
+        <location filename="../settings/settingdialog.ui" line="261"/>
+        <source>把输入的CAN时间写入设备</source>
+        <translation>Write the CAN time typed here to the box</translation>
+    </message>
+    <message>
+        <location filename="../settings/settingdialog.ui" line="284"/>
         <source>更新</source>
         <translation>Update</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="320"/>
+        <location filename="../settings/settingdialog.ui" line="307"/>
+        <source>接收表格最多保留的行数，超过后删去最早的行；记录到文件不受此限制</source>
+        <translation>Rows the receive table keeps before the oldest give way; recording to a file is not limited by it</translation>
+    </message>
+    <message>
+        <location filename="../settings/settingdialog.ui" line="345"/>
+        <location filename="../settings/settingdialog.ui" line="361"/>
+        <source>记录到文件时，文件达到这个大小就接着写下一个编号文件；0 表示不分卷</source>
+        <translation>While recording to a file, go on in the next numbered file once the file reaches this size; 0: one file</translation>
+    </message>
+    <message>
+        <location filename="../settings/settingdialog.ui" line="348"/>
+        <source>记录分卷大小:</source>
+        <translation>Split at size:</translation>
+    </message>
+    <message>
+        <location filename="../settings/settingdialog.ui" line="364"/>
+        <location filename="../settings/settingdialog.ui" line="407"/>
+        <source>不分卷</source>
+        <translation>never</translation>
+    </message>
+    <message>
+        <location filename="../settings/settingdialog.ui" line="367"/>
+        <source> MB</source>
+        <translation> MB</translation>
+    </message>
+    <message>
+        <location filename="../settings/settingdialog.ui" line="388"/>
+        <location filename="../settings/settingdialog.ui" line="404"/>
+        <source>记录到文件时，每过这么多秒就接着写下一个编号文件；0 表示不分卷</source>
+        <translation>While recording to a file, go on in the next numbered file after this many seconds; 0: one file</translation>
+    </message>
+    <message>
+        <location filename="../settings/settingdialog.ui" line="391"/>
+        <source>记录分卷时长:</source>
+        <translation>Split after:</translation>
+    </message>
+    <message>
+        <location filename="../settings/settingdialog.ui" line="410"/>
+        <source> s</source>
+        <translation> s</translation>
+    </message>
+    <message>
+        <location filename="../settings/settingdialog.ui" line="433"/>
         <source>恢复WIFI模块出厂设置</source>
         <translation>Reset WiFi to factory</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="366"/>
+        <location filename="../settings/settingdialog.ui" line="438"/>
+        <source>把设备的WIFI模块恢复为出厂设置（会先询问）</source>
+        <translation>Restore the box's WiFi module to its factory settings (asks first)</translation>
+    </message>
+    <message>
+        <location filename="../settings/settingdialog.ui" line="482"/>
         <source>正在恢复出厂设置...</source>
         <translation>Resetting...</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="59"/>
-        <location filename="../settings/settingdialog.cpp" line="91"/>
-        <location filename="../settings/settingdialog.cpp" line="147"/>
-        <location filename="../settings/settingdialog.cpp" line="152"/>
-        <location filename="../settings/settingdialog.cpp" line="159"/>
-        <location filename="../settings/settingdialog.cpp" line="180"/>
+        <location filename="../settings/settingdialog.cpp" line="61"/>
+        <location filename="../settings/settingdialog.cpp" line="93"/>
+        <location filename="../settings/settingdialog.cpp" line="149"/>
+        <location filename="../settings/settingdialog.cpp" line="154"/>
+        <location filename="../settings/settingdialog.cpp" line="161"/>
+        <location filename="../settings/settingdialog.cpp" line="182"/>
         <source>信息</source>
         <translation>Information</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="59"/>
+        <location filename="../settings/settingdialog.cpp" line="61"/>
         <source>VOTK未连接</source>
         <translation>VOTK not connected</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="91"/>
+        <location filename="../settings/settingdialog.cpp" line="93"/>
         <source>正在升级固件，请稍候</source>
         <translation>Firmware upgrade in progress, please wait</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.ui" line="278"/>
+        <location filename="../settings/settingdialog.ui" line="302"/>
         <source>接收行数上限:</source>
         <translation>RX row limit:</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="147"/>
+        <location filename="../settings/settingdialog.cpp" line="149"/>
         <source>请输入CAN时间</source>
         <translation>Please enter the CAN time</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="152"/>
+        <location filename="../settings/settingdialog.cpp" line="154"/>
         <source>CAN时间须为0到255之间的整数</source>
         <translation>The CAN time must be a whole number from 0 to 255</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="159"/>
+        <location filename="../settings/settingdialog.cpp" line="161"/>
         <source>CAN时间设置失败</source>
         <translation>Failed to set the CAN time</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="180"/>
+        <location filename="../settings/settingdialog.cpp" line="182"/>
         <source>恢复出厂设置失败</source>
         <translation>Factory reset failed</translation>
     </message>

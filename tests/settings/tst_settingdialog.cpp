@@ -176,10 +176,14 @@ void TestSettingDialog::configWritesKeepOtherKeys()
     QCOMPARE(rowLimit->value(), config()->get(Config::CanRxRowLimit).toInt());
     rowLimit->setValue(250000);
     emit rowLimit->editingFinished();
+    auto *rotateMb = child<QSpinBox>(dialog, "spinBox_record_rotate_mb");
+    rotateMb->setValue(100);
+    emit rotateMb->editingFinished();
 
     QSettings settings(configFilePath(), QSettings::IniFormat);
     QCOMPARE(settings.value("can_rx_row_limit").toString(), QStringLiteral("250000"));
     QCOMPARE(config()->get(Config::CanRxRowLimit).toInt(), 250000);
+    QCOMPARE(settings.value("record_rotate_mb").toString(), QStringLiteral("100"));
     QCOMPARE(settings.value("language").toString(), QStringLiteral("en"));
     QCOMPARE(settings.value("auto_connect").toString(), QStringLiteral("0"));
     QCOMPARE(settings.value("can_time").toString(), QStringLiteral("45"));
