@@ -15,5 +15,5 @@ QString secondsText(qint64 us)
 {
     const auto [seconds, micros] = floorDivide(us, 1000000);
     return QString::number(seconds) + QLatin1Char('.') +
-           QString::number(micros).rightJustified(6, QLatin1Char('0'));
+           QString::number(micros).rightJustified(6, QLatin1Char('0')) + QLatin1String(" s");
 }

@@ -31,7 +31,8 @@ inline int hexDigitValue(char c)
 // Two lower-case digits and a space per byte: {0x01, 0xab} -> "01 ab ".
 QString hexBytesText(const uint8_t *data, int length);
 
-// Microseconds as seconds with six decimals, for intervals: 1000250 -> "1.000250".
+// Microseconds as seconds with six decimals and the unit, for intervals
+// shown to a reader: 1000250 -> "1.000250 s".
 QString secondsText(qint64 us);
 
 // `value` in whole `unit`s, rounded towards minus infinity, and the remainder,

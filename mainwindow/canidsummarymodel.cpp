@@ -5,6 +5,7 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QCoreApplication>
 
 #include <algorithm>
 
@@ -121,10 +122,16 @@ QVariant CanIdSummaryModel::headerData(int section, Qt::Orientation orientation,
 {
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
         return QVariant();
-    static const char *const titles[] = {"ID",      "Count", "Period",   "Data",
-                                         "Message", "Cycle", "Min … Max"};
-    return section >= 0 && section < columnCount() ? QString::fromUtf8(titles[section])
-                                                   : QVariant();
+    static const char *const titles[] = {QT_TRANSLATE_NOOP("CanIdSummaryModel", "ID"),
+                                         QT_TRANSLATE_NOOP("CanIdSummaryModel", "Count"),
+                                         QT_TRANSLATE_NOOP("CanIdSummaryModel", "Period"),
+                                         QT_TRANSLATE_NOOP("CanIdSummaryModel", "Data"),
+                                         QT_TRANSLATE_NOOP("CanIdSummaryModel", "Message"),
+                                         QT_TRANSLATE_NOOP("CanIdSummaryModel", "Cycle"),
+                                         QT_TRANSLATE_NOOP("CanIdSummaryModel", "Min … Max")};
+    return section >= 0 && section < columnCount()
+               ? QCoreApplication::translate("CanIdSummaryModel", titles[section])
+               : QVariant();
 }
 
 void CanIdSummaryModel::attachMessage(Entry &e)

@@ -50,9 +50,9 @@ void CanTraceWindow::showCount()
 {
     // A filtered view says how many of the stored frames it shows.
     if (m_rows->isFiltered())
-        ui->label_count->setText(tr("帧数: %1 / %2").arg(m_rows->rowCount()).arg(m_rows->stored()));
+        ui->label_count->setText(tr("表中行数: %1 / %2").arg(m_rows->rowCount()).arg(m_rows->stored()));
     else
-        ui->label_count->setText(tr("帧数: %1").arg(m_rows->stored()));
+        ui->label_count->setText(tr("表中行数: %1").arg(m_rows->stored()));
 }
 
 CaptureFile loadCaptureRows(QIODevice &file, CanSaveFormat format, CanRxModel *rows,

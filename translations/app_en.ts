@@ -4,9 +4,77 @@
 <context>
     <name>CanIdSummaryModel</name>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="67"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="68"/>
         <source>上一周期超过期望周期的 1.5 倍</source>
         <translation>The last period was more than 1.5 times the expected one</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="126"/>
+        <source>ID</source>
+        <translation>ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="127"/>
+        <source>Count</source>
+        <translation>Count</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="128"/>
+        <source>Period</source>
+        <translation>Period</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="129"/>
+        <source>Data</source>
+        <translation>Data</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="130"/>
+        <source>Message</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="131"/>
+        <source>Cycle</source>
+        <translation>Cycle</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="132"/>
+        <source>Min … Max</source>
+        <translation>Min … Max</translation>
+    </message>
+</context>
+<context>
+    <name>CanRxModel</name>
+    <message>
+        <location filename="../mainwindow/canrxmodel.cpp" line="159"/>
+        <source>Time</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canrxmodel.cpp" line="159"/>
+        <source>ID</source>
+        <translation>ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canrxmodel.cpp" line="160"/>
+        <source>Data</source>
+        <translation>Data</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canrxmodel.cpp" line="160"/>
+        <source>Dir</source>
+        <translation>Dir</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canrxmodel.cpp" line="161"/>
+        <source>Message</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canrxmodel.cpp" line="161"/>
+        <source>Signals</source>
+        <translation>Signals</translation>
     </message>
 </context>
 <context>
@@ -395,16 +463,6 @@ The frames in the receive table are all still there.</translation>
         <translation>Next</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="53"/>
-        <source>帧数: %1 / %2</source>
-        <translation>Frames: %1 / %2</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="55"/>
-        <source>帧数: %1</source>
-        <translation>Frames: %1</translation>
-    </message>
-    <message>
         <location filename="../mainwindow/cantracewindow.cpp" line="76"/>
         <source>标识符大于 FFFF</source>
         <translation>identifier above FFFF</translation>
@@ -468,6 +526,16 @@ The frames in the receive table are all still there.</translation>
         <location filename="../mainwindow/cantracewindow.cpp" line="128"/>
         <source>文件中没有帧</source>
         <translation>The file holds no frames</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="53"/>
+        <source>表中行数: %1 / %2</source>
+        <translation>Rows: %1 / %2</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="55"/>
+        <source>表中行数: %1</source>
+        <translation>Rows: %1</translation>
     </message>
     <message>
         <location filename="../mainwindow/cantracewindow.cpp" line="134"/>
@@ -1362,7 +1430,7 @@ The frames in the receive table are all still there.</translation>
         <location filename="../settings/settingdialog.ui" line="191"/>
         <location filename="../settings/settingdialog.ui" line="235"/>
         <source>CAN时间：设备固件保存并使用的毫秒数（5~255，小于5按5设置）；本工具只读写这个数，不用它计时，它也不是波特率</source>
-        <translation>CAN time: a number of milliseconds the box's firmware keeps and uses (5-255; below 5 is set as 5). This tool only reads and writes it and times nothing by it; it is not the bit rate</translation>
+        <translation>CAN time: a number of milliseconds the box&apos;s firmware keeps and uses (5-255; below 5 is set as 5). This tool only reads and writes it and times nothing by it; it is not the bit rate</translation>
     </message>
     <message>
         <location filename="../settings/settingdialog.ui" line="202"/>
@@ -1445,7 +1513,7 @@ The frames in the receive table are all still there.</translation>
     <message>
         <location filename="../settings/settingdialog.ui" line="438"/>
         <source>把设备的WIFI模块恢复为出厂设置（会先询问）</source>
-        <translation>Restore the box's WiFi module to its factory settings (asks first)</translation>
+        <translation>Restore the box&apos;s WiFi module to its factory settings (asks first)</translation>
     </message>
     <message>
         <location filename="../settings/settingdialog.ui" line="482"/>

@@ -4,9 +4,77 @@
 <context>
     <name>CanIdSummaryModel</name>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="67"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="68"/>
         <source>上一周期超过期望周期的 1.5 倍</source>
         <translation>上一周期超过期望周期的 1.5 倍</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="126"/>
+        <source>ID</source>
+        <translation>ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="127"/>
+        <source>Count</source>
+        <translation>次数</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="128"/>
+        <source>Period</source>
+        <translation>周期</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="129"/>
+        <source>Data</source>
+        <translation>数据</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="130"/>
+        <source>Message</source>
+        <translation>报文</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="131"/>
+        <source>Cycle</source>
+        <translation>DBC 周期</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="132"/>
+        <source>Min … Max</source>
+        <translation>最小 … 最大</translation>
+    </message>
+</context>
+<context>
+    <name>CanRxModel</name>
+    <message>
+        <location filename="../mainwindow/canrxmodel.cpp" line="159"/>
+        <source>Time</source>
+        <translation>时间</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canrxmodel.cpp" line="159"/>
+        <source>ID</source>
+        <translation>ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canrxmodel.cpp" line="160"/>
+        <source>Data</source>
+        <translation>数据</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canrxmodel.cpp" line="160"/>
+        <source>Dir</source>
+        <translation>方向</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canrxmodel.cpp" line="161"/>
+        <source>Message</source>
+        <translation>报文</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canrxmodel.cpp" line="161"/>
+        <source>Signals</source>
+        <translation>信号</translation>
     </message>
 </context>
 <context>
@@ -98,7 +166,7 @@
     <message>
         <location filename="../mainwindow/cantab.ui" line="361"/>
         <source>DATA</source>
-        <translation>DATA</translation>
+        <translation>数据</translation>
     </message>
     <message>
         <location filename="../mainwindow/cantab.ui" line="438"/>
@@ -395,16 +463,6 @@
         <translation>下一个</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="53"/>
-        <source>帧数: %1 / %2</source>
-        <translation>帧数: %1 / %2</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="55"/>
-        <source>帧数: %1</source>
-        <translation>帧数: %1</translation>
-    </message>
-    <message>
         <location filename="../mainwindow/cantracewindow.cpp" line="76"/>
         <source>标识符大于 FFFF</source>
         <translation>标识符大于 FFFF</translation>
@@ -468,6 +526,16 @@
         <location filename="../mainwindow/cantracewindow.cpp" line="128"/>
         <source>文件中没有帧</source>
         <translation>文件中没有帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="53"/>
+        <source>表中行数: %1 / %2</source>
+        <translation>表中行数: %1 / %2</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="55"/>
+        <source>表中行数: %1</source>
+        <translation>表中行数: %1</translation>
     </message>
     <message>
         <location filename="../mainwindow/cantracewindow.cpp" line="134"/>

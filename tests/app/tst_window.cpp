@@ -8,17 +8,24 @@
 #include "windowparts.h"
 
 #include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSet>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -133,6 +140,57 @@ void layOutEveryPage(QWidget *root)
         }
 }
 
+// Every text a user can see under the open top-level windows: labels,
+// buttons, fields' hints, lists, headers, menus, window titles and tooltips.
+QStringList visibleTexts()
+{
+    QStringList texts;
+    const auto headers = [&texts](const QAbstractItemModel *model) {
+        if (!model)
+            return;
+        for (int c = 0; c < model->columnCount(); ++c)
+            texts << model->headerData(c, Qt::Horizontal).toString()
+                  << model->headerData(c, Qt::Horizontal, Qt::ToolTipRole).toString();
+    };
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (!top->isVisible() && !qobject_cast<QMenu *>(top))
+            continue;
+        QList<QWidget *> widgets = top->findChildren<QWidget *>();
+        widgets << top;
+        for (QWidget *w : widgets) {
+            texts << w->toolTip() << w->windowTitle().remove(QLatin1String("[*]"));
+            if (auto *l = qobject_cast<QLabel *>(w))
+                texts << l->text();
+            else if (auto *b = qobject_cast<QAbstractButton *>(w))
+                texts << b->text();
+            else if (auto *e = qobject_cast<QLineEdit *>(w))
+                texts << e->placeholderText();
+            else if (auto *g = qobject_cast<QGroupBox *>(w))
+                texts << g->title();
+            else if (auto *box = qobject_cast<QComboBox *>(w))
+                for (int i = 0; i < box->count(); ++i)
+                    texts << box->itemText(i);
+            else if (auto *spin = qobject_cast<QAbstractSpinBox *>(w))
+                texts << spin->specialValueText();
+            else if (auto *tabs = qobject_cast<QTabWidget *>(w))
+                for (int i = 0; i < tabs->count(); ++i)
+                    texts << tabs->tabText(i) << tabs->tabToolTip(i);
+            else if (auto *view = qobject_cast<QAbstractItemView *>(w)) {
+                headers(view->model());
+                if (auto *list = qobject_cast<QListWidget *>(w))
+                    for (int i = 0; i < list->count(); ++i)
+                        texts << list->item(i)->text();
+            } else if (auto *menu = qobject_cast<QMenu *>(w))
+                texts << menu->title();
+            for (QAction *a : w->actions())
+                texts << a->text() << a->toolTip();
+        }
+    }
+    texts.removeAll(QString());
+    texts.removeDuplicates();
+    return texts;
+}
+
 QStringList names(const QList<QAction *> &actions)
 {
     QStringList n;
@@ -153,6 +211,8 @@ private slots:
     void visibleTextsFollowTheLanguage();
     void everyTextFitsItsWidget_data();
     void everyTextFitsItsWidget();
+    void noTextOfTheOtherLanguage_data();
+    void noTextOfTheOtherLanguage();
     void everyObjectNameResolvesOnce_data();
     void everyObjectNameResolvesOnce();
     void mainFormOrdersTabsAndMenus();
@@ -290,6 +350,49 @@ void TestWindow::everyTextFitsItsWidget()
             clipped << QStringLiteral("%1 \"%2\" by %3 px").arg(s.widget, text).arg(over);
     }
     QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QLatin1String("\n"))));
+}
+
+void TestWindow::noTextOfTheOtherLanguage_data()
+{
+    QTest::addColumn<QByteArray>("language");
+    QTest::newRow("en") << QByteArray("en");
+    QTest::newRow("cn") << QByteArray("cn");
+}
+
+void TestWindow::noTextOfTheOtherLanguage()
+{
+    QFETCH(QByteArray, language);
+    LanguageRun run(language);
+    MainWindow *w = run.startup.window();
+    QVERIFY(w);
+    // Every window and dialog the menus open without a file chooser.
+    for (const char *action : {"action_trace_window", "action_signal_plot"})
+        child<QAction>(w, action)->trigger();
+    auto *settings = new SettingDialog(*DeviceLink::instance());
+    settings->show();
+    QCoreApplication::processEvents();
+
+    // The English window shows no Chinese but the name of its language; the
+    // Chinese one no English but names, units, keys and file extensions.
+    static const QRegularExpression cjk(
+        QStringLiteral("[\\x{3000}-\\x{303f}\\x{4e00}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
+    static const QRegularExpression word(QStringLiteral("(?<![.\\w])[A-Za-z]{2,}\\w*"));
+    static const QSet<QString> names{"VOTK",  "VOTK_BOX", "BOX", "WB1",   "CAN",      "ID",
+                                     "DBC",   "WIFI",     "RX",  "TX",    "DLC",      "USB",
+                                     "ASCII", "PNG",      "CSV", "Intel", "Motorola", "English",
+                                     "Shift", "Ctrl",     "ms",  "MB",    "hex"};
+    QStringList wrong;
+    for (const QString &text : visibleTexts()) {
+        if (language == "en" && text.contains(cjk) && text != QStringLiteral("中文"))
+            wrong << text;
+        for (auto it = word.globalMatch(text); language == "cn" && it.hasNext();)
+            if (!names.contains(it.next().captured())) {
+                wrong << text;
+                break;
+            }
+    }
+    delete settings;
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1String("\n"))));
 }
 
 void TestWindow::everyObjectNameResolvesOnce_data()

@@ -670,12 +670,12 @@ void TestCanReceive::framesOfOneBatchKeepTheirReadTimes()
     QCOMPARE(cell(2, 0), canRxTimeText(readUs / 1000 + 1));
     auto *time = m_window->findChild<QComboBox *>("comboBox_can_rx_time");
     time->setCurrentIndex(1);
-    QCOMPARE(cell(0, 0), QStringLiteral("0.000000"));
-    QCOMPARE(cell(2, 0), QStringLiteral("0.001000"));
+    QCOMPARE(cell(0, 0), QStringLiteral("0.000000 s"));
+    QCOMPARE(cell(2, 0), QStringLiteral("0.001000 s"));
     time->setCurrentIndex(2);
     QCOMPARE(cell(0, 0), QString());
     QCOMPARE(cell(1, 0), QString());
-    QCOMPARE(cell(2, 0), QStringLiteral("0.001000"));
+    QCOMPARE(cell(2, 0), QStringLiteral("0.001000 s"));
     saveTo(m_dir->file("capture.log"));
     QFile file(m_dir->file("capture.log"));
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -799,10 +799,10 @@ void TestCanReceive::perIdViewCountsPeriodsAndChangedBytes()
         return texts;
     };
     QCOMPARE(byId->rowCount(), 2);
-    QCOMPARE(row(0), QStringList({"7df", "3", "0.020000", "01 03 04 ", "100"}));
+    QCOMPARE(row(0), QStringList({"7df", "3", "0.020000 s", "01 03 04 ", "100"}));
     QCOMPARE(row(1), QStringList({"7e8", "1", "", "aa ", "0"}));
     deliverBatch({{"e8 07 bb", t0 + 40000}});
-    QCOMPARE(row(1), QStringList({"7e8", "2", "0.035000", "bb ", "1"}));
+    QCOMPARE(row(1), QStringList({"7e8", "2", "0.035000 s", "bb ", "1"}));
     QCOMPARE(row(0).at(1), QStringLiteral("3"));
     m_window->findChild<QPushButton *>("pushButton_can_rx_by_id")->click();
     QCOMPARE(m_table->model(), m_model);
@@ -1065,8 +1065,8 @@ void TestCanReceive::perIdViewShowsSignalsAndLateMessages()
         return texts;
     };
     QCOMPARE(byId->rowCount(), 5);
-    QCOMPARE(row(0), QStringList({"2f1", "3", "0.500000 !", "09 00 00 00 00 00 00 00 ",
-                                  "Transmission", "0.300000", ""}));
+    QCOMPARE(row(0), QStringList({"2f1", "3", "0.500000 s !", "09 00 00 00 00 00 00 00 ",
+                                  "Transmission", "0.300000 s", ""}));
     QVERIFY(byId->index(0, 0).data(CanIdSummaryModel::LateRole).toBool());
     QCOMPARE(row(1), QStringList({"", "", "", "1 (REVERSE)", "    Gear", "", "1 … 5"}));
     QCOMPARE(row(2), QStringList({"", "", "", "1", "    ShiftCount", "", "0 … 1"}));
