@@ -5,6 +5,7 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <cstring>
@@ -152,9 +153,15 @@ QVariant CanRxModel::headerData(int section, Qt::Orientation orientation, int ro
         return QVariant();
     if (orientation == Qt::Vertical)
         return section + 1;
-    static const char *const titles[] = {"Time", "ID", "Data", "Dir", "Message", "Signals"};
-    return section >= 0 && section < columnCount() ? QString::fromLatin1(titles[section])
-                                                   : QVariant();
+    // The headers the table has always had; the Chinese translation gives
+    // them in Chinese.
+    static const char *const titles[] = {
+        QT_TRANSLATE_NOOP("CanRxModel", "Time"),    QT_TRANSLATE_NOOP("CanRxModel", "ID"),
+        QT_TRANSLATE_NOOP("CanRxModel", "Data"),    QT_TRANSLATE_NOOP("CanRxModel", "Dir"),
+        QT_TRANSLATE_NOOP("CanRxModel", "Message"), QT_TRANSLATE_NOOP("CanRxModel", "Signals")};
+    return section >= 0 && section < columnCount()
+               ? QCoreApplication::translate("CanRxModel", titles[section])
+               : QVariant();
 }
 
 Qt::ItemFlags CanRxModel::flags(const QModelIndex &index) const
