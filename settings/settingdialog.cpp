@@ -168,9 +168,8 @@ void SettingDialog::on_pushButto_wifi_factory_clicked()
     if (!deviceReady())
         return;
     ui->label_factory->show();
-    // Both texts stay as they are in either interface language.
     const QMessageBox::StandardButton answer =
-        MessageBox::question(this, QStringLiteral("提示"), QStringLiteral("确定要恢复出厂设置吗?"));
+        MessageBox::question(this, tr("提示"), tr("确定要恢复出厂设置吗?"));
     if (answer == QMessageBox::Yes) {
         qCDebug(lcSettings) << "yes yes";
         // The notice stays up until the box has answered.

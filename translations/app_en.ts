@@ -9,37 +9,37 @@
         <translation>The last period was more than 1.5 times the expected one</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="126"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="125"/>
         <source>ID</source>
         <translation>ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="127"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="126"/>
         <source>Count</source>
         <translation>Count</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="128"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="127"/>
         <source>Period</source>
         <translation>Period</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="129"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="128"/>
         <source>Data</source>
         <translation>Data</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="130"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="129"/>
         <source>Message</source>
         <translation>Message</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="131"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="130"/>
         <source>Cycle</source>
         <translation>Cycle</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="132"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="131"/>
         <source>Min … Max</source>
         <translation>Min … Max</translation>
     </message>
@@ -1526,7 +1526,7 @@ The frames in the receive table are all still there.</translation>
         <location filename="../settings/settingdialog.cpp" line="149"/>
         <location filename="../settings/settingdialog.cpp" line="154"/>
         <location filename="../settings/settingdialog.cpp" line="161"/>
-        <location filename="../settings/settingdialog.cpp" line="182"/>
+        <location filename="../settings/settingdialog.cpp" line="181"/>
         <source>信息</source>
         <translation>Information</translation>
     </message>
@@ -1561,7 +1561,17 @@ The frames in the receive table are all still there.</translation>
         <translation>Failed to set the CAN time</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="182"/>
+        <location filename="../settings/settingdialog.cpp" line="172"/>
+        <source>提示</source>
+        <translation>Confirm</translation>
+    </message>
+    <message>
+        <location filename="../settings/settingdialog.cpp" line="172"/>
+        <source>确定要恢复出厂设置吗?</source>
+        <translation>Restore the WiFi module's factory settings?</translation>
+    </message>
+    <message>
+        <location filename="../settings/settingdialog.cpp" line="181"/>
         <source>恢复出厂设置失败</source>
         <translation>Factory reset failed</translation>
     </message>

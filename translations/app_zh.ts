@@ -9,37 +9,37 @@
         <translation>上一周期超过期望周期的 1.5 倍</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="126"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="125"/>
         <source>ID</source>
         <translation>ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="127"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="126"/>
         <source>Count</source>
         <translation>次数</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="128"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="127"/>
         <source>Period</source>
         <translation>周期</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="129"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="128"/>
         <source>Data</source>
         <translation>数据</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="130"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="129"/>
         <source>Message</source>
         <translation>报文</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="131"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="130"/>
         <source>Cycle</source>
         <translation>DBC 周期</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="132"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="131"/>
         <source>Min … Max</source>
         <translation>最小 … 最大</translation>
     </message>
@@ -1526,7 +1526,7 @@
         <location filename="../settings/settingdialog.cpp" line="149"/>
         <location filename="../settings/settingdialog.cpp" line="154"/>
         <location filename="../settings/settingdialog.cpp" line="161"/>
-        <location filename="../settings/settingdialog.cpp" line="182"/>
+        <location filename="../settings/settingdialog.cpp" line="181"/>
         <source>信息</source>
         <translation>信息</translation>
     </message>
@@ -1561,7 +1561,17 @@
         <translation>CAN时间设置失败</translation>
     </message>
     <message>
-        <location filename="../settings/settingdialog.cpp" line="182"/>
+        <location filename="../settings/settingdialog.cpp" line="172"/>
+        <source>提示</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <location filename="../settings/settingdialog.cpp" line="172"/>
+        <source>确定要恢复出厂设置吗?</source>
+        <translation>确定要恢复出厂设置吗?</translation>
+    </message>
+    <message>
+        <location filename="../settings/settingdialog.cpp" line="181"/>
         <source>恢复出厂设置失败</source>
         <translation>恢复出厂设置失败</translation>
     </message>
