@@ -28,6 +28,27 @@ inline int hexDigitValue(char c)
     return -1;
 }
 
+// The value of the `count` hexadecimal digits from `text`, or -1 when one is
+// not a hexadecimal digit. `count` is at most 15, so the value fits.
+inline qint64 hexDigitsValue(const char *text, int count)
+{
+    qint64 value = 0;
+    for (int i = 0; i < count; ++i) {
+        const int digit = hexDigitValue(text[i]);
+        if (digit < 0)
+            return -1;
+        value = value * 16 + digit;
+    }
+    return value;
+}
+
+// `value` as exactly `digits` upper-case hexadecimal digits, appended to `out`.
+template <typename Bytes> void appendHexDigits(Bytes &out, unsigned value, int digits)
+{
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
+        out.append(hexDigitChar(value >> shift, true));
+}
+
 // Two lower-case digits and a space per byte: {0x01, 0xab} -> "01 ab ".
 QString hexBytesText(const uint8_t *data, int length);
 

@@ -8,20 +8,7 @@ namespace {
 // The value of `count` hex digits at `from`, or -1 if one is no hex digit.
 int hexNumber(const QByteArray &text, int from, int count)
 {
-    int value = 0;
-    for (int i = from; i < from + count; ++i) {
-        const int digit = hexDigitValue(text.at(i));
-        if (digit < 0)
-            return -1;
-        value = value * 16 + digit;
-    }
-    return value;
-}
-
-void appendHex(QByteArray &out, unsigned value, int digits)
-{
-    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
-        out.append(hexDigitChar(value >> shift, true));
+    return int(hexDigitsValue(text.constData() + from, count));
 }
 
 QByteArray twoDecimals(unsigned value)
@@ -123,16 +110,16 @@ bool appendSlcanFrame(QByteArray &out, int id, const uint8_t *data, int length, 
         return false;
     if (id > 0x7FF) {
         out.append('T');
-        appendHex(out, unsigned(id), 8);
+        appendHexDigits(out, unsigned(id), 8);
     } else {
         out.append('t');
-        appendHex(out, unsigned(id), 3);
+        appendHexDigits(out, unsigned(id), 3);
     }
     out.append(char('0' + length));
     for (int i = 0; i < length; ++i)
-        appendHex(out, data[i], 2);
+        appendHexDigits(out, data[i], 2);
     if (timestampMs >= 0)
-        appendHex(out, unsigned(timestampMs % 60000), 4);
+        appendHexDigits(out, unsigned(timestampMs % 60000), 4);
     out.append(SLCAN_OK);
     return true;
 }
@@ -164,6 +151,6 @@ QByteArray slcanSerialText(const QString &serialNumber)
 QByteArray slcanStatusText(int flags)
 {
     QByteArray text("F");
-    appendHex(text, unsigned(flags) & 0xFF, 2);
+    appendHexDigits(text, unsigned(flags) & 0xFF, 2);
     return text;
 }

@@ -10,20 +10,7 @@ qint64 hexField(const QByteArray &field, int maxDigits)
 {
     if (field.isEmpty() || field.size() > maxDigits)
         return -1;
-    qint64 value = 0;
-    for (const char c : field) {
-        const int digit = hexDigitValue(c);
-        if (digit < 0)
-            return -1;
-        value = value * 16 + digit;
-    }
-    return value;
-}
-
-void appendHex(QByteArray &out, unsigned value, int digits)
-{
-    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
-        out.append(hexDigitChar(value >> shift, true));
+    return hexDigitsValue(field.constData(), int(field.size()));
 }
 
 // A client's word as an answer may quote it: printable, no brackets, short.
@@ -173,7 +160,7 @@ bool appendSocketcandFrame(QByteArray &out, int id, const uint8_t *data, int len
     if (id < 0 || length < 0 || length > 8)
         return false;
     out.append("< frame ");
-    appendHex(out, unsigned(id), id > 0x7FF ? 8 : 3);
+    appendHexDigits(out, unsigned(id), id > 0x7FF ? 8 : 3);
     const auto [seconds, micros] = floorDivide(timeUs, 1000000);
     out.append(' ');
     out.append(QByteArray::number(seconds));
@@ -181,7 +168,7 @@ bool appendSocketcandFrame(QByteArray &out, int id, const uint8_t *data, int len
     out.append(QByteArray::number(micros).rightJustified(6, '0'));
     out.append(' ');
     for (int i = 0; i < length; ++i)
-        appendHex(out, data[i], 2);
+        appendHexDigits(out, data[i], 2);
     out.append(" >");
     return true;
 }
