@@ -54,13 +54,13 @@ int parseStartOptions(const QStringList &arguments, StartOptions &options, QStri
     parser.addOption(quitAfter);
     const QCommandLineOption device(
         QStringLiteral("device"),
-        QStringLiteral("Use only the box at PATH (as votkbox-cli list prints it)."),
-        QStringLiteral("PATH"));
+        QStringLiteral("Use only the box at <path> (as votkbox-cli list prints it)."),
+        QStringLiteral("path"));
     parser.addOption(device);
     const QCommandLineOption serial(
         QStringLiteral("serial"),
-        QStringLiteral("Use only the box with the USB serial number SERIAL."),
-        QStringLiteral("SERIAL"));
+        QStringLiteral("Use only the box with the USB serial number <serial>."),
+        QStringLiteral("serial"));
     parser.addOption(serial);
 
     // QCommandLineParser::helpText() needs an application object, which must
