@@ -164,8 +164,10 @@ void BoxSession::connectChosenBox(bool present)
             which = m_autoChoice(boxes);
         else if (!boxes.empty())
             which = BoxSelector{boxes.front().path, boxes.front().serialNumber};
-        // Asking may have taken a while: a box connected meanwhile stays.
-        if (!which || plugWork(PlugFact::Settled, plugState(true)) != PlugWork::Connect)
+        // Asking may have taken a while: a box connected meanwhile stays, and
+        // a session ended meanwhile takes nothing more.
+        if (!which || hasEnded() ||
+            plugWork(PlugFact::Settled, plugState(true)) != PlugWork::Connect)
             return;
         connectBox(*which, [this, present](const ConnectAttempt &attempt) {
             if (attempt.opened.opened())

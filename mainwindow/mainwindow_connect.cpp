@@ -32,7 +32,8 @@ void MainWindow::connectByHand()
     qCDebug(lcWindow) << "connect ...";
     m_session.listBoxes([this](const std::vector<BoxInfo> &boxes) {
         const std::optional<BoxSelector> which = chooseBox(boxes, true);
-        if (which)
+        // The window may have closed while the chooser was open.
+        if (which && !m_session.hasEnded())
             m_session.connectByHand(*which);
     });
 }
