@@ -52,13 +52,23 @@ int parseStartOptions(const QStringList &arguments, StartOptions &options, QStri
         QStringLiteral("Quit with exit code 0 <ms> milliseconds after the window is shown."),
         QStringLiteral("ms"));
     parser.addOption(quitAfter);
+    const QCommandLineOption device(
+        QStringLiteral("device"),
+        QStringLiteral("Use only the box at <path> (as votkbox-cli list prints it)."),
+        QStringLiteral("path"));
+    parser.addOption(device);
+    const QCommandLineOption serial(
+        QStringLiteral("serial"),
+        QStringLiteral("Use only the box with the USB serial number <serial>."),
+        QStringLiteral("serial"));
+    parser.addOption(serial);
 
     // QCommandLineParser::helpText() needs an application object, which must
     // not exist yet, so the help is put together here.
     const auto usage = [&] {
         QString text = QStringLiteral("Usage: votkbox [options]\n%1\n\nOptions:\n")
                            .arg(parser.applicationDescription());
-        for (const QCommandLineOption &o : {help, version, simulate, quitAfter}) {
+        for (const QCommandLineOption &o : {help, version, simulate, quitAfter, device, serial}) {
             QStringList names;
             for (const QString &n : o.names())
                 names << (n.size() == 1 ? QLatin1String("-") : QLatin1String("--")) + n;
@@ -89,6 +99,17 @@ int parseStartOptions(const QStringList &arguments, StartOptions &options, QStri
     }
 
     options.simulate = parser.isSet(simulate);
+    if (parser.values(device).size() + parser.values(serial).size() > 1) {
+        message = QStringLiteral("choose one box: --device or --serial, once\n") + usage();
+        return 1;
+    }
+    options.device = parser.value(device);
+    options.serial = parser.value(serial);
+    if (parser.isSet(device) != !options.device.isEmpty() ||
+        parser.isSet(serial) != !options.serial.isEmpty()) {
+        message = QStringLiteral("--device and --serial need a value that is not empty\n");
+        return 1;
+    }
     if (parser.isSet(quitAfter)) {
         bool ok = false;
         const int ms = parser.value(quitAfter).toInt(&ok);
@@ -173,6 +194,12 @@ void Startup::createSimulatedBox()
     m_sim->box.setCanRate(kSimulatedCanRate);
     // A silent simulated box should feel like a silent real one.
     m_sim->box.setInstantTimeouts(false);
+    // VOTKBOX_SIMULATE=two-boxes: a second box, to try choosing between them.
+    m_sim->applyFaultMode(qEnvironmentVariable("VOTKBOX_SIMULATE"));
+    if (SimBox *second = m_sim->secondBox()) {
+        second->setCanRate(kSimulatedCanRate);
+        second->setInstantTimeouts(false);
+    }
 }
 
 // Everything that drives the simulated box from the running window (plugging
@@ -182,6 +209,8 @@ void Startup::attachSimulatedBox()
     auto *plugging = new SimHotplug(m_sim->box, m_window.get());
     plugging->addShortcuts(m_window.get());
     m_window->attachHotplugSource(plugging);
+    if (SimBox *second = m_sim->secondBox())
+        m_window->attachHotplugSource(new SimHotplug(*second, m_window.get()));
 }
 
 void Startup::prepare(QCoreApplication &app)
@@ -219,6 +248,7 @@ void Startup::prepare(QCoreApplication &app)
         attachSimulatedBox();
     else
         m_window->attachHotplugSource(createSystemHotplugSource(m_window.get()));
+    m_window->useBox(BoxSelector{m_options.device, m_options.serial});
     // A box plugged in before the start is connected as if it came now.
     m_window->connectPresentBox();
 }

@@ -21,6 +21,9 @@ struct StartOptions
     bool simulate = false;
     // Quit the event loop with 0 this long after the window is shown (-1: never).
     int quitAfterMs = -1;
+    // The only box to connect (--device PATH or --serial SERIAL); both empty: any.
+    QString device;
+    QString serial;
 };
 
 // Reads the command line without needing an application object, so --help,

@@ -30,6 +30,8 @@ void SimSession::applyFaultMode(const QString &mode)
         box.unplug();
     } else if (mode == QLatin1String("usb-mode-refused")) {
         box.setUsbModeAnswer(0);
+    } else if (mode == QLatin1String("two-boxes")) {
+        addSecondBox();
     } else if (mode == QLatin1String("unplug-during-upgrade")) {
         box.setRestartTimeMs(-1);
         m_pull.setInterval(2);
@@ -41,4 +43,16 @@ void SimSession::applyFaultMode(const QString &mode)
         });
         m_pull.start();
     }
+}
+
+SimBox &SimSession::addSecondBox()
+{
+    if (!m_second) {
+        m_second = std::make_unique<SimBox>();
+        SimBox::Identity id = m_second->identity();
+        id.serialNumber = QStringLiteral("0002");
+        m_second->setIdentity(id);
+        backend.addBox(*m_second);
+    }
+    return *m_second;
 }

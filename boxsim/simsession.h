@@ -6,6 +6,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <memory>
+
 class DeviceLink;
 
 // A simulated box installed as `link`'s HID backend while this exists, on a
@@ -20,9 +22,16 @@ public:
 
     // Makes the box misbehave as VOTKBOX_SIMULATE asks: "silent" (no reply,
     // without sitting out the time-outs), "absent" (not plugged in),
-    // "unplug-during-upgrade" (pulled out partway through an image); any other
-    // text leaves it well.
+    // "unplug-during-upgrade" (pulled out partway through an image),
+    // "two-boxes" (a second, well box plugged in too, addSecondBox()); any
+    // other text leaves it well.
     void applyFaultMode(const QString &mode);
+
+    // A second box beside the first, serial number "0002", at the backend's
+    // second path; the same one on every call.
+    SimBox &addSecondBox();
+    // The second box, null until added.
+    SimBox *secondBox() const { return m_second.get(); }
 
     SimBox box;
     SimHidBackend backend{box};
@@ -30,4 +39,5 @@ public:
 private:
     DeviceLink &m_link;
     QTimer m_pull;
+    std::unique_ptr<SimBox> m_second;
 };

@@ -28,6 +28,7 @@ public:
         PlotLayoutFile, // the signal plot layout last saved or loaded
         RecordRotateMb, // a recording starts a new numbered file after so many MB (0: never)
         RecordRotateS,  // ... or after so many seconds (0: never)
+        BoxSerial,      // the USB serial number of the box chosen last among several
     };
     Q_ENUM(Key)
 

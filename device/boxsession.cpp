@@ -2,6 +2,8 @@
 
 #include "devicelog.h"
 
+#include <memory>
+
 namespace {
 // The box needs a moment after the plug event before it can be opened.
 constexpr int kArrivalWaitMs = 999;
@@ -57,16 +59,13 @@ void BoxSession::run(BoxOperation::Work work, std::function<void(const QVariant 
     operation->start();
 }
 
-void BoxSession::connectBox(bool byHand, std::function<void(const ConnectAttempt &)> done)
+void BoxSession::connectBox(const BoxSelector &which,
+                            std::function<void(const ConnectAttempt &)> done)
 {
     run(
-        [byHand, link = &m_link](const DeviceThread &thread) {
+        [which, link = &m_link](const DeviceThread &thread) {
             ConnectAttempt attempt;
-            if (byHand)
-                attempt.opened = link->openBox();
-            else
-                attempt.opened.status =
-                    link->open() == 0 ? LinkOpenResult::Opened : LinkOpenResult::NoBox;
+            attempt.opened = link->openBox(which);
             // A session that is ending takes no more of the box's time.
             if (attempt.opened.opened() && !thread.stopRequested())
                 attempt.handshake = BoxCommands::connect(*link);
@@ -81,13 +80,25 @@ void BoxSession::connectBox(bool byHand, std::function<void(const ConnectAttempt
         });
 }
 
-void BoxSession::connectByHand()
+void BoxSession::connectByHand(const BoxSelector &which)
 {
-    connectBox(true, [this](const ConnectAttempt &attempt) {
+    connectBox(which, [this](const ConnectAttempt &attempt) {
         emit connectedByHand(attempt);
         if (attempt.opened.opened())
             resumeReporting();
     });
+}
+
+void BoxSession::listBoxes(std::function<void(const std::vector<BoxInfo> &)> done)
+{
+    // Filled on the device thread before its result comes back here.
+    auto found = std::make_shared<std::vector<BoxInfo>>();
+    run(
+        [found, link = &m_link](const DeviceThread &) {
+            *found = link->boxes();
+            return QVariant();
+        },
+        [found, done](const QVariant &) { done(*found); });
 }
 
 void BoxSession::reopen(std::function<void(bool)> done)
@@ -142,9 +153,26 @@ void BoxSession::connectSettledBox()
     qCDebug(lcDevice) << "delay stop";
     if (plugWork(PlugFact::Settled, plugState(true)) != PlugWork::Connect)
         return;
-    connectBox(false, [this](const ConnectAttempt &attempt) {
-        if (attempt.opened.opened())
-            emit autoConnected(attempt, false);
+    connectChosenBox(false);
+}
+
+void BoxSession::connectChosenBox(bool present)
+{
+    listBoxes([this, present](const std::vector<BoxInfo> &boxes) {
+        std::optional<BoxSelector> which;
+        if (m_autoChoice)
+            which = m_autoChoice(boxes);
+        else if (!boxes.empty())
+            which = BoxSelector{boxes.front().path, boxes.front().serialNumber};
+        // Asking may have taken a while: a box connected meanwhile stays, and
+        // a session ended meanwhile takes nothing more.
+        if (!which || hasEnded() ||
+            plugWork(PlugFact::Settled, plugState(true)) != PlugWork::Connect)
+            return;
+        connectBox(*which, [this, present](const ConnectAttempt &attempt) {
+            if (attempt.opened.opened())
+                emit autoConnected(attempt, present);
+        });
     });
 }
 
@@ -152,12 +180,8 @@ void BoxSession::connectPresentBox(bool autoConnect)
 {
     if (plugWork(PlugFact::PresentAtStart, plugState(autoConnect)) != PlugWork::Connect)
         return;
-    // A box that is there already needs no settling time; one that is not
-    // there is no news worth a message.
-    connectBox(false, [this](const ConnectAttempt &attempt) {
-        if (attempt.opened.opened())
-            emit autoConnected(attempt, true);
-    });
+    // A box that is there already needs no settling time.
+    connectChosenBox(true);
 }
 
 void BoxSession::plugRemoved()

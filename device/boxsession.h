@@ -86,13 +86,19 @@ public:
     // Runs `work` on the device thread; `done` gets its result unless the
     // session has ended by then.
     void run(BoxOperation::Work work, std::function<void(const QVariant &)> done);
-    // Opens the box (by hand: the first one found; otherwise the one chosen
-    // last) and runs the handshake.
-    void connectBox(bool byHand, std::function<void(const ConnectAttempt &)> done);
-    // The connect button: the first box found opened and its handshake run;
+    // Opens the box `which` names (the first one found when it names none)
+    // and runs the handshake.
+    void connectBox(const BoxSelector &which, std::function<void(const ConnectAttempt &)> done);
+    // The connect button: the chosen box opened and its handshake run;
     // connectedByHand tells what came of it, then an opened box gets its
     // reporting back.
-    void connectByHand();
+    void connectByHand(const BoxSelector &which);
+    // The boxes plugged in, listed on the device thread.
+    void listBoxes(std::function<void(const std::vector<BoxInfo> &)> done);
+    // Which of the boxes plugged in an automatic connection takes; none (an
+    // empty optional) leaves the link alone. Without one, the first box.
+    using AutoChoice = std::function<std::optional<BoxSelector>(const std::vector<BoxInfo> &)>;
+    void setAutoChoice(AutoChoice choose) { m_autoChoice = std::move(choose); }
     // Opens the box chosen last again: whether it is still there.
     void reopen(std::function<void(bool)> done);
     // The box is gone: the link no longer counts as connected, and only a new
@@ -167,6 +173,9 @@ signals:
 private:
     PlugState plugState(bool autoConnect) const;
     void connectSettledBox();
+    // Lists the boxes, lets the window choose one and connects it, unless
+    // one was connected meanwhile.
+    void connectChosenBox(bool present);
 
     bool upgrading() const { return m_upgrading && m_upgrading(); }
 
@@ -182,6 +191,7 @@ private:
     // Tells a tab switch waiting for its re-open whether another came since.
     quint64 m_tabSwitches = 0;
     std::function<bool()> m_upgrading;
+    AutoChoice m_autoChoice;
     // The box was plugged in: it is opened once it has settled.
     QTimer m_arrivalSettle;
 };

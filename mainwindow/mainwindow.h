@@ -56,6 +56,9 @@ public:
     // With automatic connection on, connects a box that is already plugged in
     // as a plug-in would; nothing happens without one.
     void connectPresentBox();
+    // Connecting, by hand or automatically, takes only this box and never
+    // asks which (the command line's --serial or --device); empty: any.
+    void useBox(const BoxSelector &which) { m_namedBox = which; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -80,6 +83,11 @@ private:
     // The info tab asks the window before box work and for a connection.
     void setUpInfoTab();
     void connectByHand();
+    // The box a connection takes among those plugged in, asking the user
+    // when there are several; none when nothing is to be opened.
+    std::optional<BoxSelector> chooseBox(const std::vector<BoxInfo> &boxes, bool byHand);
+    // The box named on the command line is not plugged in.
+    QString namedBoxAbsentText() const;
     // While box work waits for its replies, the buttons that would queue more
     // are off.
     void setBoxBusy(bool busy);
@@ -144,6 +152,10 @@ private:
     // The connected box's serial number and firmware version, once known.
     QString m_boxSerial;
     QString m_boxVersion;
+    // The only box to connect, from the command line.
+    BoxSelector m_namedBox;
+    // The box chooser is open: an automatic connection does not ask again.
+    bool m_choosing = false;
     OtaHandle m_ota{m_link};
     CanRxThread m_canRx{m_link};
     // The large view over the same frames, while open.

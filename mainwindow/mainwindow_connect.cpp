@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "boxchooser.h"
 #include "boxcommands.h"
 #include "config.h"
 #include "devicelink.h"
@@ -29,7 +30,51 @@ void MainWindow::connectByHand()
     if (upgradeInProgress(true) || m_session.isBusy())
         return;
     qCDebug(lcWindow) << "connect ...";
-    m_session.connectByHand();
+    m_session.listBoxes([this](const std::vector<BoxInfo> &boxes) {
+        const std::optional<BoxSelector> which = chooseBox(boxes, true);
+        // The window may have closed while the chooser was open.
+        if (which && !m_session.hasEnded())
+            m_session.connectByHand(*which);
+    });
+}
+
+std::optional<BoxSelector> MainWindow::chooseBox(const std::vector<BoxInfo> &boxes, bool byHand)
+{
+    const BoxPick pick =
+        pickBox(boxes, m_namedBox, config()->get(Config::BoxSerial).toString(), byHand);
+    int index = pick.index;
+    if (pick.ask) {
+        // Plug events while the chooser is open leave the choice to it.
+        if (m_choosing)
+            return std::nullopt;
+        m_choosing = true;
+        index = boxChoice()(this, boxes, pick.preselected);
+        m_choosing = false;
+        if (index < 0 || index >= int(boxes.size()))
+            return std::nullopt;
+        if (!boxes[size_t(index)].serialNumber.isEmpty())
+            config()->set(Config::BoxSerial, boxes[size_t(index)].serialNumber);
+    }
+    if (index >= 0) {
+        // By serial number where it has one, so that a re-open finds this box
+        // again under whatever path it comes back.
+        const BoxInfo &box = boxes[size_t(index)];
+        return box.serialNumber.isEmpty() ? BoxSelector{box.path, QString()}
+                                          : BoxSelector{QString(), box.serialNumber};
+    }
+    if (!m_namedBox.isEmpty() && !byHand)
+        ui->statusbar->showMessage(namedBoxAbsentText());
+    // The button's open of a box that is not there says so.
+    if (byHand)
+        return m_namedBox;
+    return std::nullopt;
+}
+
+QString MainWindow::namedBoxAbsentText() const
+{
+    return m_namedBox.serialNumber.isEmpty()
+               ? tr("未找到位于 %1 的VOTK设备").arg(m_namedBox.path)
+               : tr("未找到序列号为 %1 的VOTK设备").arg(m_namedBox.serialNumber);
 }
 
 void MainWindow::showConnectAttempt(const ConnectAttempt &attempt)
@@ -39,7 +84,12 @@ void MainWindow::showConnectAttempt(const ConnectAttempt &attempt)
         qCDebug(lcWindow) << "device open failed";
         ui->tab_info->clearBoxValues();
         syncStatusBar(false);
-        MessageBox::information(this, tr("信息"), openFailureText(attempt.opened));
+        const bool namedAbsent =
+            attempt.opened.status == LinkOpenResult::NoBox && !m_namedBox.isEmpty();
+        MessageBox::information(this, tr("信息"),
+                                namedAbsent
+                                    ? tr("VOTK连接失败") + QLatin1Char('\n') + namedBoxAbsentText()
+                                    : openFailureText(attempt.opened));
         return;
     }
     const Handshake outcome = attempt.handshake.value_or(Handshake::NoAnswerToProbe);

@@ -92,6 +92,8 @@ void MainWindow::attachHotplugSource(HotplugSource *source)
 void MainWindow::registerDeviceNotifications()
 {
     m_session.setUpgradeCheck([this] { return upgradeInProgress(false); });
+    m_session.setAutoChoice(
+        [this](const std::vector<BoxInfo> &boxes) { return chooseBox(boxes, false); });
     connect(&m_session, &BoxSession::autoConnected, this, &MainWindow::connectAutomatically);
     // The box went while no upgrade held it, or while one did: the removal
     // then counts once the transfer is over.

@@ -2,6 +2,34 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>BoxChooser</name>
+    <message>
+        <location filename="../mainwindow/boxchooser.ui" line="14"/>
+        <source>选择设备</source>
+        <translation>Choose a box</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/boxchooser.ui" line="20"/>
+        <source>插入了多个VOTK设备，请选择要连接的设备：</source>
+        <translation>Several VOTK boxes are plugged in. Choose the one to connect:</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/boxchooser.ui" line="40"/>
+        <source>序列号</source>
+        <translation>Serial number</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/boxchooser.ui" line="45"/>
+        <source>路径</source>
+        <translation>Path</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/boxchooser.ui" line="50"/>
+        <source>产品</source>
+        <translation>Product</translation>
+    </message>
+</context>
+<context>
     <name>CanIdSummaryModel</name>
     <message>
         <location filename="../mainwindow/canidsummarymodel.cpp" line="68"/>
@@ -775,10 +803,10 @@ The frames in the receive table are all still there.</translation>
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="37"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="42"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="48"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="95"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="156"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="89"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="98"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="145"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="206"/>
         <source>信息</source>
         <translation>Information</translation>
     </message>
@@ -863,79 +891,90 @@ The frames in the receive table are all still there.</translation>
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="156"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="206"/>
         <source>正在升级固件，请稍候</source>
         <translation>Firmware upgrade in progress, please wait</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="49"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="59"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="61"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="73"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="91"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="99"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="109"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="111"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="123"/>
         <source>VOTK连接失败</source>
         <translation>VOTK connection failed</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="50"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="76"/>
+        <source>未找到位于 %1 的VOTK设备</source>
+        <translation>No VOTK box at %1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="77"/>
+        <source>未找到序列号为 %1 的VOTK设备</source>
+        <translation>No VOTK box with the serial number %1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="100"/>
         <source>VOTK设备拒绝进入USB模式</source>
         <translation>The VOTK box refused USB mode</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="59"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="109"/>
         <source>未找到VOTK设备，请检查USB线</source>
         <translation>No VOTK box found; check the USB cable</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="62"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="112"/>
         <source>没有访问VOTK设备的权限：请安装udev规则 %1，然后重新插拔设备</source>
         <translation>No permission to open the VOTK box: install the udev rule %1, then unplug and replug the box</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="71"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="121"/>
         <source>无法锁定VOTK设备，未打开设备</source>
         <translation>The VOTK box could not be locked, so it was not opened</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="95"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="145"/>
         <source>VOTK未连接</source>
         <translation>VOTK not connected</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="131"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="181"/>
         <source>已连接</source>
         <translation>Connected</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="131"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="181"/>
         <source>已连接：%1</source>
         <translation>Connected: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="135"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="185"/>
         <source>固件 %1</source>
         <translation>firmware %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="138"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="188"/>
         <source>等待设备</source>
         <translation>Waiting for a box</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="138"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="188"/>
         <source>未连接</source>
         <translation>Not connected</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="147"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="197"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="44"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="59"/>
         <source>USB线连接</source>
         <translation>USB cable connected</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="147"/>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="99"/>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="103"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="197"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="101"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="105"/>
         <source>USB线断开</source>
         <translation>USB cable disconnected</translation>
     </message>
@@ -945,12 +984,12 @@ The frames in the receive table are all still there.</translation>
         <translation>%1 cannot be written; settings apply to this run only</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="65"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="115"/>
         <source>VOTK设备正被其他程序使用</source>
         <translation>The VOTK box is in use by another program</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="66"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="116"/>
         <source>程序: %1 (PID %2)</source>
         <translation>Program: %1 (PID %2)</translation>
     </message>
@@ -1568,7 +1607,7 @@ The frames in the receive table are all still there.</translation>
     <message>
         <location filename="../settings/settingdialog.cpp" line="172"/>
         <source>确定要恢复出厂设置吗?</source>
-        <translation>Restore the WiFi module's factory settings?</translation>
+        <translation>Restore the WiFi module&apos;s factory settings?</translation>
     </message>
     <message>
         <location filename="../settings/settingdialog.cpp" line="181"/>

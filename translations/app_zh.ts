@@ -2,6 +2,34 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>BoxChooser</name>
+    <message>
+        <location filename="../mainwindow/boxchooser.ui" line="14"/>
+        <source>选择设备</source>
+        <translation>选择设备</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/boxchooser.ui" line="20"/>
+        <source>插入了多个VOTK设备，请选择要连接的设备：</source>
+        <translation>插入了多个VOTK设备，请选择要连接的设备：</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/boxchooser.ui" line="40"/>
+        <source>序列号</source>
+        <translation>序列号</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/boxchooser.ui" line="45"/>
+        <source>路径</source>
+        <translation>路径</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/boxchooser.ui" line="50"/>
+        <source>产品</source>
+        <translation>产品</translation>
+    </message>
+</context>
+<context>
     <name>CanIdSummaryModel</name>
     <message>
         <location filename="../mainwindow/canidsummarymodel.cpp" line="68"/>
@@ -775,10 +803,10 @@
     </message>
     <message>
         <location filename="../mainwindow/mainwindow.ui" line="37"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="42"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="48"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="95"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="156"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="89"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="98"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="145"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="206"/>
         <source>信息</source>
         <translation>信息</translation>
     </message>
@@ -863,79 +891,90 @@
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="156"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="206"/>
         <source>正在升级固件，请稍候</source>
         <translation>正在升级固件，请稍候</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="49"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="59"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="61"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="73"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="91"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="99"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="109"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="111"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="123"/>
         <source>VOTK连接失败</source>
         <translation>VOTK连接失败</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="50"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="76"/>
+        <source>未找到位于 %1 的VOTK设备</source>
+        <translation>未找到位于 %1 的VOTK设备</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="77"/>
+        <source>未找到序列号为 %1 的VOTK设备</source>
+        <translation>未找到序列号为 %1 的VOTK设备</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="100"/>
         <source>VOTK设备拒绝进入USB模式</source>
         <translation>VOTK设备拒绝进入USB模式</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="59"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="109"/>
         <source>未找到VOTK设备，请检查USB线</source>
         <translation>未找到VOTK设备，请检查USB线</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="62"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="112"/>
         <source>没有访问VOTK设备的权限：请安装udev规则 %1，然后重新插拔设备</source>
         <translation>没有访问VOTK设备的权限：请安装udev规则 %1，然后重新插拔设备</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="71"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="121"/>
         <source>无法锁定VOTK设备，未打开设备</source>
         <translation>无法锁定VOTK设备，未打开设备</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="95"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="145"/>
         <source>VOTK未连接</source>
         <translation>VOTK未连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="131"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="181"/>
         <source>已连接</source>
         <translation>已连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="131"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="181"/>
         <source>已连接：%1</source>
         <translation>已连接：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="135"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="185"/>
         <source>固件 %1</source>
         <translation>固件 %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="138"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="188"/>
         <source>等待设备</source>
         <translation>等待设备</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="138"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="188"/>
         <source>未连接</source>
         <translation>未连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="147"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="197"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="44"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="59"/>
         <source>USB线连接</source>
         <translation>USB线连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="147"/>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="99"/>
-        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="103"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="197"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="101"/>
+        <location filename="../mainwindow/mainwindow_hotplug.cpp" line="105"/>
         <source>USB线断开</source>
         <translation>USB线断开</translation>
     </message>
@@ -945,12 +984,12 @@
         <translation>配置文件 %1 无法写入，设置只在本次运行中有效</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="65"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="115"/>
         <source>VOTK设备正被其他程序使用</source>
         <translation>VOTK设备正被其他程序使用</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="66"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="116"/>
         <source>程序: %1 (PID %2)</source>
         <translation>程序: %1 (PID %2)</translation>
     </message>

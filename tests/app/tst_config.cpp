@@ -64,7 +64,8 @@ QVariantMap typedDefaults()
             {"DbcFiles", QStringList()},
             {"PlotLayoutFile", QVariant()},
             {"RecordRotateMb", QVariant()},
-            {"RecordRotateS", QVariant()}};
+            {"RecordRotateS", QVariant()},
+            {"BoxSerial", QVariant()}};
 }
 
 // What start-up does with the file and the translation, without the window.
@@ -330,6 +331,14 @@ void TestConfig::processRunsFromAnEmptyDirectory_data()
     QTest::newRow("negative quit-after")
         << QStringList{"--quit-after", "-5"} << false << 1 << false << "--quit-after"
         << "wb run" << debugOn;
+    // A box named that is not there is not swapped for the one that is.
+    QTest::newRow("named box absent")
+        << QStringList{"--simulate", "--serial", "0777", "--quit-after", "1000"} << true << 0
+        << true << "wb run"
+        << "222222" << debugOn;
+    QTest::newRow("two boxes named") << QStringList{"--serial", "0001", "--device", "/dev/hidraw0"}
+                                     << false << 1 << false << "choose one box"
+                                     << "wb run" << debugOn;
     QTest::newRow("unknown option") << QStringList{"--bogus"} << false << 1 << false << "bogus"
                                     << "wb run" << debugOn;
     QTest::newRow("stray argument")

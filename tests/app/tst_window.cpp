@@ -1,3 +1,4 @@
+#include "boxchooser.h"
 #include "mainwindow.h"
 #include "plotwindow.h"
 #include "settingdialog.h"
@@ -311,9 +312,12 @@ void TestWindow::everyTextFitsItsWidget()
     dialog.show();
     PlotWindow plot(nullptr, nullptr);
     plot.show();
+    BoxChooser chooser({{"/dev/hidraw0", "0001", "VOTK", "VOTK-WIFI BOX"}}, -1);
+    chooser.show();
     layOutEveryPage(w);
     layOutEveryPage(&dialog);
-    QStringList clipped = clippedTexts(w) + clippedTexts(&dialog) + clippedTexts(&plot);
+    QStringList clipped =
+        clippedTexts(w) + clippedTexts(&dialog) + clippedTexts(&plot) + clippedTexts(&chooser);
 
     // The texts the window sets on its labels while it runs.
     struct Set

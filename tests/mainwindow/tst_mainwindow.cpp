@@ -1,3 +1,4 @@
+#include "boxchooser.h"
 #include "commands.h"
 #include "config.h"
 #include "devicelink.h"
@@ -36,6 +37,8 @@ private slots:
 
     void connectButton_data();
     void connectButton();
+    void connectButtonWithTwoBoxes_data();
+    void connectButtonWithTwoBoxes();
     void checkConnectedWarnsOnlyWithoutConnection();
     void canRxEnableSendsNothingWhenNotConnected();
 
@@ -274,6 +277,56 @@ void TestMainWindow::connectButton()
     }
     if (box == "lock unusable")
         QDir().rmdir(lockFile);
+}
+
+void TestMainWindow::connectButtonWithTwoBoxes_data()
+{
+    QTest::addColumn<QString>("named"); // --serial
+    QTest::addColumn<int>("answer");    // the chooser's row, -1 cancels
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<QString>("used"); // the box that got the handshake
+    QTest::addColumn<QString>("message");
+    QTest::newRow("second chosen") << QString() << 1 << true << "0002" << QString();
+    QTest::newRow("first chosen") << QString() << 0 << true << "0001" << QString();
+    QTest::newRow("cancelled") << QString() << -1 << true << QString() << QString();
+    QTest::newRow("named on the command line") << "0002" << 0 << false << "0002" << QString();
+    QTest::newRow("named box absent")
+        << "0777" << 0 << false << QString()
+        << QStringLiteral("VOTK连接失败\n未找到序列号为 0777 的VOTK设备");
+}
+
+void TestMainWindow::connectButtonWithTwoBoxes()
+{
+    QFETCH(QString, named);
+    QFETCH(int, answer);
+    QFETCH(bool, asked);
+    QFETCH(QString, used);
+    QFETCH(QString, message);
+
+    WindowRig rig;
+    SimBox &second = rig.sim.addSecondBox();
+    rig.window.useBox(BoxSelector{QString(), named});
+    QStringList offered;
+    const BoxChoice before = boxChoice();
+    boxChoice() = [&](QWidget *, const std::vector<BoxInfo> &boxes, int) {
+        for (const BoxInfo &box : boxes)
+            offered << box.serialNumber + " " + box.path + " " + box.product;
+        return answer;
+    };
+    rig.w<QPushButton>("pushButton_connect")->click();
+    QVERIFY(rig.settle());
+    boxChoice() = before;
+
+    QCOMPARE(offered, asked ? QStringList({"0001 sim:votkbox VOTK-WIFI BOX",
+                                           "0002 sim:votkbox-2 VOTK-WIFI BOX"})
+                            : QStringList());
+    QCOMPARE(rig.box().wire().isEmpty(), used != "0001");
+    QCOMPARE(second.wire().isEmpty(), used != "0002");
+    QCOMPARE(rig.text("label_box_state"),
+             used.isEmpty() ? QString("等待设备") : QString("已连接：") + used);
+    // Only a choice among several is remembered.
+    QCOMPARE(config()->get(Config::BoxSerial).toString(), asked ? used : QString());
+    QCOMPARE(rig.boxes.texts(), message.isEmpty() ? QStringList() : QStringList{message});
 }
 
 void TestMainWindow::checkConnectedWarnsOnlyWithoutConnection()

@@ -3,6 +3,7 @@
 // a re-plug under the running CAN receive thread, an upgrade holding the link,
 // and the simulated box's own plug events.
 
+#include "boxchooser.h"
 #include "boxsession.h"
 #include "commands.h"
 #include "config.h"
@@ -80,6 +81,10 @@ private slots:
     void arrivalWhileConnectedDoesNoSecondHandshake();
     void plugFactAsksForWork_data();
     void plugFactAsksForWork();
+    void autoConnectTakesTheRightBox_data();
+    void autoConnectTakesTheRightBox();
+    void otherBoxPluggedLeavesConnectedOne_data();
+    void otherBoxPluggedLeavesConnectedOne();
 
     void boxPulledOutShowsDisconnected_data();
     void boxPulledOutShowsDisconnected();
@@ -319,6 +324,116 @@ void HotplugTest::plugFactAsksForWork()
     QFETCH(bool, upgrading);
     QFETCH(int, work);
     QCOMPARE(int(plugWork(PlugFact(fact), {autoConnect, connected, upgrading})), work);
+}
+
+void HotplugTest::autoConnectTakesTheRightBox_data()
+{
+    QTest::addColumn<QString>("chosenLast"); // box_serial in config.ini
+    QTest::addColumn<QString>("named");      // --serial
+    QTest::addColumn<bool>("secondPlugged");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<QString>("used"); // the box that got the handshake
+    QTest::addColumn<QString>("statusText");
+    QTest::newRow("the box chosen last") << "0002" << QString() << true << false << "0002"
+                                         << "USB线连接";
+    QTest::newRow("chosen last absent: asks") << "0999" << QString() << true << true << "0002"
+                                              << "USB线连接";
+    QTest::newRow("none chosen yet: asks") << QString() << QString() << true << true << "0002"
+                                           << "USB线连接";
+    QTest::newRow("a single box") << "0002" << QString() << false << false << "0001"
+                                  << "USB线连接";
+    QTest::newRow("named on the command line") << "0001"
+                                               << "0002" << true << false << "0002"
+                                               << "USB线连接";
+    QTest::newRow("named box absent")
+        << QString() << "0777" << true << false << QString() << "未找到序列号为 0777 的VOTK设备";
+}
+
+// A box already plugged in at start, as an automatic connection finds it.
+void HotplugTest::autoConnectTakesTheRightBox()
+{
+    QFETCH(QString, chosenLast);
+    QFETCH(QString, named);
+    QFETCH(bool, secondPlugged);
+    QFETCH(bool, asked);
+    QFETCH(QString, used);
+    QFETCH(QString, statusText);
+
+    WindowRig rig;
+    config()->set(Config::AutoConnect, true);
+    if (!chosenLast.isEmpty())
+        config()->set(Config::BoxSerial, chosenLast);
+    SimBox &second = rig.sim.addSecondBox();
+    if (!secondPlugged)
+        second.unplug();
+    rig.window.useBox(BoxSelector{QString(), named});
+    int asks = 0;
+    const BoxChoice before = boxChoice();
+    boxChoice() = [&asks](QWidget *, const std::vector<BoxInfo> &, int) {
+        ++asks;
+        return 1;
+    };
+    rig.window.connectPresentBox();
+    QVERIFY(rig.settle());
+    boxChoice() = before;
+
+    QCOMPARE(asks, asked ? 1 : 0);
+    QCOMPARE(rig.box().wire().isEmpty(), used != "0001");
+    QCOMPARE(second.wire().isEmpty(), used != "0002");
+    if (!used.isEmpty())
+        QVERIFY2(rig.text("label_box_state").startsWith(QString("已连接：") + used),
+                 qPrintable(rig.text("label_box_state")));
+    QCOMPARE(config()->get(Config::BoxSerial).toString(), asked ? used : chosenLast);
+    QCOMPARE(status(rig), statusText);
+    QVERIFY(rig.boxes.shown.isEmpty());
+}
+
+void HotplugTest::otherBoxPluggedLeavesConnectedOne_data()
+{
+    QTest::addColumn<QString>("event");
+    QTest::newRow("second box plugged in") << "plug second";
+    QTest::newRow("second box pulled out") << "pull second";
+    QTest::newRow("connected box pulled out, second stays") << "pull first";
+}
+
+// With two boxes the plug events of one never hand the window the other.
+void HotplugTest::otherBoxPluggedLeavesConnectedOne()
+{
+    QFETCH(QString, event);
+    WindowRig rig;
+    config()->set(Config::AutoConnect, true);
+    SimBox &second = rig.sim.addSecondBox();
+    if (event == "plug second")
+        second.unplug();
+    const BoxChoice before = boxChoice();
+    boxChoice() = [](QWidget *, const std::vector<BoxInfo> &, int) { return 0; };
+    rig.connectAccepted();
+    QCOMPARE(rig.text("label_box_state").left(8), QString("已连接：0001"));
+    // Asked again, the chooser would hand over the other box.
+    boxChoice() = [](QWidget *, const std::vector<BoxInfo> &, int) { return 1; };
+
+    if (event == "plug second") {
+        second.plug();
+        rig.window.handleDeviceArrival(DEVICE_TYPE_INTERFACE, false);
+        // Past the settle delay an automatic connection would wait for.
+        QTest::qWait(1200);
+    } else {
+        (event == "pull second" ? second : rig.box()).unplug();
+        rig.window.handleDeviceRemoval(DEVICE_TYPE_INTERFACE, false);
+    }
+    QVERIFY(rig.settle());
+    boxChoice() = before;
+
+    QVERIFY(second.wire().isEmpty());
+    QCOMPARE(second.sessionsOpened(), quint64(0));
+    QVERIFY(rig.box().wire().isEmpty()); // no second handshake either
+    if (event == "pull first") {
+        QCOMPARE(rig.linkState(), kShownDisconnected);
+        QCOMPARE(rig.text("label_box_state"), QString("等待设备"));
+    } else {
+        QCOMPARE(rig.linkState(), kShownConnected);
+        QCOMPARE(rig.text("label_box_state").left(8), QString("已连接：0001"));
+    }
 }
 
 void HotplugTest::boxPulledOutShowsDisconnected_data()
