@@ -28,6 +28,7 @@ public:
         PlotLayoutFile, // the signal plot layout last saved or loaded
         RecordRotateMb, // a recording starts a new numbered file after so many MB (0: never)
         RecordRotateS,  // ... or after so many seconds (0: never)
+        CanTxList,      // the CAN tab's transmit rows, one line each as the list file has them
     };
     Q_ENUM(Key)
 

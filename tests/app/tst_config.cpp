@@ -64,7 +64,8 @@ QVariantMap typedDefaults()
             {"DbcFiles", QStringList()},
             {"PlotLayoutFile", QVariant()},
             {"RecordRotateMb", QVariant()},
-            {"RecordRotateS", QVariant()}};
+            {"RecordRotateS", QVariant()},
+            {"CanTxList", QStringList()}};
 }
 
 // What start-up does with the file and the translation, without the window.

@@ -8,10 +8,14 @@
 #include "testsupport.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
@@ -61,6 +65,7 @@ private:
         QPushButton *send;
     };
     Row row(int n) const;
+    QLabel *rowError(int n) const;
     // Types a script into a field: '<' is the Left key, '^' the Home key,
     // every other character is typed as it is. A script starting with '='
     // pastes the rest in one piece instead.
@@ -104,6 +109,12 @@ TestCanTransmit::Row TestCanTransmit::row(int n) const
           m_window->findChild<QLineEdit *>("lineEdit_can_data" + suffix),
           m_window->findChild<QPushButton *>("pushButton_can_send" + suffix)};
     return r;
+}
+
+QLabel *TestCanTransmit::rowError(int n) const
+{
+    return m_window->findChild<QLabel *>(n == 1 ? QStringLiteral("label_can_error")
+                                                : QStringLiteral("label_can_error_%1").arg(n));
 }
 
 void TestCanTransmit::type(QLineEdit *field, const QString &script)
@@ -308,11 +319,9 @@ void TestCanTransmit::refusedTextSendsNothingAndWarns_data()
     QTest::addColumn<QString>("idKeys");
     QTest::addColumn<QString>("dataKeys");
     QTest::addColumn<QString>("trigger");
-    QTest::addColumn<QString>("warning");
-    const QString badId = QStringLiteral("CAN ID有误：应为1~3位十六进制数，不大于7FF");
-    const QString badData =
-        QStringLiteral("CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；"
-                       "或不带空格的偶数位十六进制数，最多16位");
+    QTest::addColumn<QString>("warning"); // shown beside the row
+    const QString badId = QStringLiteral("ID应为0~7FF");
+    const QString badData = QStringLiteral("数据应为最多8字节");
     for (int n : {1, 2}) {
         QTest::addRow("row %d: id with inner space", n) << n << "1 2"
                                                         << "01"
@@ -354,10 +363,15 @@ void TestCanTransmit::refusedTextSendsNothingAndWarns()
     type(r.data, dataKeys);
     send(r, trigger);
     QVERIFY(m_sim->box.wire().isEmpty());
-    QCOMPARE(m_boxes->shown.size(), 1);
-    QCOMPARE(m_boxes->shown.first().kind, MessageBox::Warning);
-    QCOMPARE(m_boxes->shown.first().title, QStringLiteral("信息"));
-    QCOMPARE(m_boxes->shown.first().text, warning);
+    // Refused at the field, in a red frame, without a dialog in the way.
+    QVERIFY(m_boxes->shown.isEmpty());
+    QCOMPARE(rowError(rowNumber)->text(), warning);
+    QLineEdit *atFault = warning.startsWith(QLatin1String("ID")) ? r.id : r.data;
+    QVERIFY(atFault->styleSheet().contains(QLatin1String("red")));
+    QVERIFY(!(atFault == r.id ? r.data : r.id)->styleSheet().contains(QLatin1String("red")));
+    // Editing again clears it.
+    QTest::keyClick(atFault, Qt::Key_Backspace);
+    QCOMPARE(rowError(rowNumber)->text(), QString());
 }
 
 void TestCanTransmit::sendLogsEveryPayloadByte()
@@ -524,7 +538,8 @@ void TestCanTransmit::periodicRowWithRefusedIdStartsNothing()
     auto *toggle = m_window->findChild<QPushButton *>("pushButton_can_period");
     QTest::mouseClick(toggle, Qt::LeftButton);
     QVERIFY(!toggle->isChecked());
-    QCOMPARE(m_boxes->shown.size(), 1);
+    QCOMPARE(rowError(1)->text(), QStringLiteral("ID应为0~7FF"));
+    QVERIFY(m_boxes->shown.isEmpty());
     QTest::qWait(50);
     QVERIFY(m_sim->box.sentCanFrames().isEmpty());
 }
@@ -532,21 +547,57 @@ void TestCanTransmit::periodicRowWithRefusedIdStartsNothing()
 void TestCanTransmit::replaySendsTheCaptureOrRefusesIt_data()
 {
     QTest::addColumn<QByteArray>("capture");
-    QTest::addColumn<QString>("sent"); // payloads on the box, hex, ';' between; "-": refused
+    QTest::addColumn<QString>("options"); // "received" ticked, "fastest", "loops=N", "start=S"
+    QTest::addColumn<QString>("sent");    // payloads on the box, hex, ';' between; "-": refused
+    // A log without direction marks holds frames the box reported.
     QTest::newRow("three frames") << QByteArray("(1.000000) can0 7DF#02010C\n(1.002000) can0 123#\n"
                                                 "(1.003000) can0 7FF#0102030405060708\n")
+                                  << "received"
                                   << "df0702010c;2301;ff070102030405060708";
     QTest::newRow("damaged line") << QByteArray("(1.000000) can0 7DF#02010C\n(1.002000 can0 123#\n")
+                                  << "received"
                                   << "-";
     QTest::newRow("identifier 800")
-        << QByteArray("(1.000000) can0 7DF#02\n(1.002000) can0 00000800#00\n") << "-";
-    QTest::newRow("nine bytes") << QByteArray("(1.000000) can0 100#000102030405060708\n") << "-";
+        << QByteArray("(1.000000) can0 7DF#02\n(1.002000) can0 00000800#00\n") << "received"
+        << "-";
+    QTest::newRow("nine bytes") << QByteArray("(1.000000) can0 100#000102030405060708\n")
+                                << "received"
+                                << "-";
+    const QByteArray marked("(1.000000) can0 7DF#01 T\n(1.001000) can0 123#02 R\n"
+                            "(1.002000) can0 7FF#03 T\n");
+    QTest::newRow("received frames not sent again") << marked << ""
+                                                    << "df0701;ff0703";
+    QTest::newRow("received frames sent when asked") << marked << "received"
+                                                     << "df0701;230102;ff0703";
+    QTest::newRow("only received frames: refused")
+        << QByteArray("(1.000000) can0 7DF#02010C\n") << ""
+        << "-";
+    QTest::newRow("twice, fastest") << marked << "fastest loops=2"
+                                    << "df0701;ff0703;df0701;ff0703";
+    // Seconds into the file, counted from its first frame, sent or not.
+    QTest::newRow("start at") << QByteArray("(1.000000) can0 100#00 R\n(1.300000) can0 7DF#01 T\n"
+                                            "(1.600000) can0 7FF#02 T\n")
+                              << "start=0.5"
+                              << "ff0702";
 }
 
 void TestCanTransmit::replaySendsTheCaptureOrRefusesIt()
 {
     QFETCH(QByteArray, capture);
+    QFETCH(QString, options);
     QFETCH(QString, sent);
+    m_window->findChild<QCheckBox *>("checkBox_can_replay_received")
+        ->setChecked(options.contains(QLatin1String("received")));
+    if (options.contains(QLatin1String("fastest")))
+        m_window->findChild<QComboBox *>("comboBox_can_replay_speed")->setCurrentIndex(4);
+    const QRegularExpression loops(QStringLiteral("loops=(\\d+)"));
+    if (loops.match(options).hasMatch())
+        m_window->findChild<QSpinBox *>("spinBox_can_replay_loops")
+            ->setValue(loops.match(options).captured(1).toInt());
+    const QRegularExpression start(QStringLiteral("start=([0-9.]+)"));
+    if (start.match(options).hasMatch())
+        m_window->findChild<QDoubleSpinBox *>("doubleSpinBox_can_replay_start")
+            ->setValue(start.match(options).captured(1).toDouble());
     m_window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(1);
     QVERIFY(waitForBoxWork(m_window.get()));
     m_sim->box.clearWire();
@@ -568,6 +619,9 @@ void TestCanTransmit::replaySendsTheCaptureOrRefusesIt()
     } else {
         QVERIFY(m_boxes->shown.isEmpty());
         QCOMPARE(payloads.join(QLatin1Char(';')), sent);
+        // The progress stays shown once the replay is over.
+        QCOMPARE(m_window->findChild<QLabel *>("label_can_replay")->text(),
+                 QStringLiteral("%1 / %1").arg(payloads.size()));
     }
 }
 
