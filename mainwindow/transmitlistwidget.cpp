@@ -181,11 +181,10 @@ void TransmitListWidget::addRow()
 {
     const int at = m_current ? currentRow() + 1 : ui->rowsLayout->count() - 1;
     TransmitRow row;
-    // A new row starts as the selected one was set up, less its name.
+    // A new row is sent at the selected one's pace.
     if (m_current) {
-        row = m_current->row();
-        row.name.clear();
-        row.enabled = true;
+        row.periodMs = m_current->row().periodMs;
+        row.count = m_current->row().count;
     }
     insertRow(at, row);
     renumber();

@@ -1,3 +1,5 @@
+#include "canframetype.h"
+#include "cantab.h"
 #include "commands.h"
 #include "config.h"
 #include "dbcframedialog.h"
@@ -6,6 +8,7 @@
 #include "loadeddbc.h"
 #include "mainwindow.h"
 #include "testsupport.h"
+#include "transmitlistwidget.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -52,6 +55,9 @@ private slots:
     void periodicRowsSendUntilStopped_data();
     void periodicRowsSendUntilStopped();
     void periodicRowWithRefusedIdStartsNothing();
+    void counterByteCountsOnTheWire_data();
+    void counterByteCountsOnTheWire();
+    void listIsKeptAndTakesFrames();
     void replaySendsTheCaptureOrRefusesIt_data();
     void replaySendsTheCaptureOrRefusesIt();
     void dbcMessageFillsRow_data();
@@ -479,6 +485,7 @@ void TestCanTransmit::periodicRowsSendUntilStopped_data()
     QTest::newRow("another tab") << "tab";
     QTest::newRow("box pulled out") << "unplug";
     QTest::newRow("kept on another tab, then the box pulled out") << "every tab";
+    QTest::newRow("rows switched off") << "off";
 }
 
 // Both rows run at once, each with its own frame, until the way out stops both.
@@ -499,6 +506,9 @@ void TestCanTransmit::periodicRowsSendUntilStopped()
         counts[n - 1] = m_window->findChild<QLabel *>("label_can_period_count" + suffix);
         QTest::mouseClick(toggles[n - 1], Qt::LeftButton);
         QVERIFY(toggles[n - 1]->isChecked());
+        // The running row's button stops it, and says so.
+        QCOMPARE(toggles[n - 1]->text(), QStringLiteral("停止"));
+        QVERIFY(!row(n).data->isEnabled() && !row(n).send->isEnabled());
     }
     const QVector<uint8_t> first{0xDF, 0x07, 0x02, 0x01, 0x0C};
     const QVector<uint8_t> second{0x23, 0x01, 0x55};
@@ -509,6 +519,15 @@ void TestCanTransmit::periodicRowsSendUntilStopped()
         QTest::mouseClick(toggles[1], Qt::LeftButton);
     } else if (stop == QLatin1String("tab")) {
         tabs->setCurrentIndex(0);
+    } else if (stop == QLatin1String("off")) {
+        m_window->findChild<QCheckBox *>("checkBox_can_enabled")->click();
+        m_window->findChild<QCheckBox *>("checkBox_can_enabled_2")->click();
+        // Nothing of a row switched off can be used.
+        for (int n = 1; n <= 2; ++n)
+            for (QWidget *w :
+                 {static_cast<QWidget *>(row(n).id), static_cast<QWidget *>(row(n).data),
+                  static_cast<QWidget *>(row(n).send), static_cast<QWidget *>(toggles[n - 1])})
+                QVERIFY(!w->isEnabled());
     } else if (stop == QLatin1String("every tab")) {
         config()->set(Config::CanRxAlways, true);
         tabs->setCurrentIndex(0);
@@ -520,6 +539,7 @@ void TestCanTransmit::periodicRowsSendUntilStopped()
         m_sim->box.unplug();
     }
     QTRY_VERIFY(!toggles[0]->isChecked() && !toggles[1]->isChecked());
+    QCOMPARE(toggles[0]->text(), QStringLiteral("周期发送"));
     const QList<QVector<uint8_t>> sent = m_sim->box.sentCanFrames();
     QTest::qWait(50);
     QCOMPARE(m_sim->box.sentCanFrames().size(), sent.size());
@@ -542,6 +562,71 @@ void TestCanTransmit::periodicRowWithRefusedIdStartsNothing()
     QVERIFY(m_boxes->shown.isEmpty());
     QTest::qWait(50);
     QVERIFY(m_sim->box.sentCanFrames().isEmpty());
+}
+
+void TestCanTransmit::counterByteCountsOnTheWire_data()
+{
+    QTest::addColumn<QString>("how"); // "send" three clicks, "periodic" a count of three
+    QTest::newRow("send three times") << "send";
+    QTest::newRow("periodic, three frames") << "periodic";
+}
+
+// The counter byte goes up with every frame the box is given, FF wrapping to
+// 00, and the row carries on from there.
+void TestCanTransmit::counterByteCountsOnTheWire()
+{
+    QFETCH(QString, how);
+    m_window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(1);
+    QVERIFY(waitForBoxWork(m_window.get()));
+    m_sim->box.clearWire();
+    const Row r = row(1);
+    type(r.id, "123");
+    type(r.data, "=AA FE 55");
+    m_window->findChild<QSpinBox *>("spinBox_can_counter")->setValue(1);
+    if (how == QLatin1String("send")) {
+        for (int i = 0; i < 3; ++i)
+            QTest::mouseClick(r.send, Qt::LeftButton);
+    } else {
+        m_window->findChild<QSpinBox *>("spinBox_can_period")->setValue(2);
+        m_window->findChild<QSpinBox *>("spinBox_can_count")->setValue(3);
+        auto *toggle = m_window->findChild<QPushButton *>("pushButton_can_period");
+        QTest::mouseClick(toggle, Qt::LeftButton);
+        // A count reached ends the row by itself.
+        QTRY_VERIFY(!toggle->isChecked());
+    }
+    const QList<QVector<uint8_t>> expected = {{0x23, 0x01, 0xAA, 0xFE, 0x55},
+                                              {0x23, 0x01, 0xAA, 0xFF, 0x55},
+                                              {0x23, 0x01, 0xAA, 0x00, 0x55}};
+    QCOMPARE(m_sim->box.sentCanFrames(), expected);
+    QCOMPARE(r.data->text(), QStringLiteral("aa 01 55"));
+}
+
+// The rows come back in the next run; a frame handed over fills a row that
+// sends it.
+void TestCanTransmit::listIsKeptAndTakesFrames()
+{
+    type(row(2).id, "7DF");
+    type(row(2).data, "=0102");
+    m_window->findChild<QLineEdit *>("lineEdit_can_name_2")->setText(QStringLiteral("ask"));
+    m_window->findChild<TransmitListWidget *>()->setCurrentRow(1);
+    m_window->findChild<QPushButton *>("pushButton_tx_add")->click();
+    CanFrame frame;
+    frame.id = 0x321;
+    const uint8_t bytes[] = {0x0A, 0x0B};
+    frame.setData(bytes, 2);
+    m_window->findChild<CanTab *>()->addTransmitFrame(frame);
+    m_window.reset();
+    m_window = std::make_unique<MainWindow>(*DeviceLink::instance());
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QCOMPARE(row(2).data->text(), QStringLiteral("0102"));
+    QCOMPARE(m_window->findChild<QLineEdit *>("lineEdit_can_name_2")->text(),
+             QStringLiteral("ask"));
+    // The new row took the frame rather than a second new one.
+    QVERIFY(!m_window->findChild<QLineEdit *>("lineEdit_can_id_4"));
+    m_sim->box.clearWire();
+    QTest::mouseClick(m_window->findChild<QPushButton *>("pushButton_can_send_3"), Qt::LeftButton);
+    QCOMPARE(m_sim->box.sentCanFrames(), (QList<QVector<uint8_t>>{{0x21, 0x03, 0x0A, 0x0B}}));
 }
 
 void TestCanTransmit::replaySendsTheCaptureOrRefusesIt_data()
