@@ -111,7 +111,16 @@ void TransmitRowWidget::setPlace(int index)
 
 void TransmitRowWidget::setCurrent(bool current)
 {
-    setBackgroundRole(current ? QPalette::AlternateBase : QPalette::Window);
+    // A light tint of the selection colour: the row stays readable.
+    QPalette tinted = palette();
+    const QColor window = parentWidget() ? parentWidget()->palette().color(QPalette::Window)
+                                         : tinted.color(QPalette::Window);
+    const QColor mark = tinted.color(QPalette::Highlight);
+    tinted.setColor(QPalette::Window, current ? QColor((window.red() * 3 + mark.red()) / 4,
+                                                       (window.green() * 3 + mark.green()) / 4,
+                                                       (window.blue() * 3 + mark.blue()) / 4)
+                                              : window);
+    setPalette(tinted);
 }
 
 void TransmitRowWidget::showProblem(TransmitProblem problem)
