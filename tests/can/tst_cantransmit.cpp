@@ -58,6 +58,7 @@ private slots:
     void counterByteCountsOnTheWire_data();
     void counterByteCountsOnTheWire();
     void listIsKeptAndTakesFrames();
+    void listFileSavedAndLoaded();
     void replaySendsTheCaptureOrRefusesIt_data();
     void replaySendsTheCaptureOrRefusesIt();
     void dbcMessageFillsRow_data();
@@ -627,6 +628,43 @@ void TestCanTransmit::listIsKeptAndTakesFrames()
     m_sim->box.clearWire();
     QTest::mouseClick(m_window->findChild<QPushButton *>("pushButton_can_send_3"), Qt::LeftButton);
     QCOMPARE(m_sim->box.sentCanFrames(), (QList<QVector<uint8_t>>{{0x21, 0x03, 0x0A, 0x0B}}));
+}
+
+// Save list… and Load list…: the rows come back as saved; a bad file is
+// refused whole with its line, the rows left as they were.
+void TestCanTransmit::listFileSavedAndLoaded()
+{
+    type(row(1).id, "7DF");
+    type(row(1).data, "=02010C");
+    m_window->findChild<QSpinBox *>("spinBox_can_counter")->setValue(2);
+    m_window->findChild<QCheckBox *>("checkBox_can_enabled_2")->setChecked(false);
+    const QString saved = m_dir->file(QStringLiteral("rows.txlist"));
+    saveFileChooser() = [saved](QWidget *, const QString &, const QString &, const QString &,
+                                QString *) { return saved; };
+    m_window->findChild<QPushButton *>("pushButton_tx_save")->click();
+    saveFileChooser() = [](QWidget *, const QString &, const QString &, const QString &,
+                           QString *) { return QString(); };
+    auto *list = m_window->findChild<TransmitListWidget *>();
+    const QVector<TransmitRow> before = list->rows();
+    QCOMPARE(before.size(), 2);
+
+    m_dir->writeFile(QStringLiteral("bad.txlist"),
+                     "# votkbox transmit list 1\non\t1\t01\t10\t0\t-\tx\non\t1\t01\t10\n");
+    QString chosen = m_dir->file(QStringLiteral("bad.txlist"));
+    openFileChooser() = [&chosen](QWidget *, const QString &, const QString &, const QString &,
+                                  QFileDialog::Options) { return chosen; };
+    m_window->findChild<QPushButton *>("pushButton_tx_load")->click();
+    QCOMPARE(m_boxes->texts(), QStringList{"无法载入发送列表，第3行：应为以制表符分隔的7个字段"});
+    QCOMPARE(list->rows(), before);
+
+    m_window->findChild<QPushButton *>("pushButton_tx_add")->click();
+    QCOMPARE(list->rows().size(), 3);
+    chosen = saved;
+    m_window->findChild<QPushButton *>("pushButton_tx_load")->click();
+    openFileChooser() = [](QWidget *, const QString &, const QString &, const QString &,
+                           QFileDialog::Options) { return QString(); };
+    QCOMPARE(list->rows(), before);
+    QVERIFY(!m_window->findChild<QPushButton *>("pushButton_can_send_2")->isEnabled());
 }
 
 void TestCanTransmit::replaySendsTheCaptureOrRefusesIt_data()
