@@ -83,6 +83,7 @@ private:
     void takeCanRxBacklog();
     void showCanRxCounts();
     void showReplayProgress();
+    void showReplayRunning(bool running);
     // The frames of a capture chosen for replay, as the replay's options
     // take them; empty when cancelled or refused.
     QVector<ReplayFrame> chooseReplayCapture();

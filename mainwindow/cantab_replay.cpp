@@ -88,6 +88,7 @@ void CanTab::on_pushButton_can_replay_toggled(bool on)
             m_replay.reset();
         }
         m_replayCounts.stop();
+        showReplayRunning(false);
         return;
     }
     if (m_replay)
@@ -117,6 +118,17 @@ void CanTab::on_pushButton_can_replay_toggled(bool on)
     connect(&m_replayCounts, &QTimer::timeout, this, &CanTab::showReplayProgress,
             Qt::UniqueConnection);
     m_replayCounts.start(kReplayCountsMs);
+    showReplayRunning(true);
+}
+
+void CanTab::showReplayRunning(bool running)
+{
+    ui->pushButton_can_replay->setText(running ? tr("停止") : tr("回放…"));
+    // A running replay keeps the options it started with.
+    for (QWidget *option : std::initializer_list<QWidget *>{
+             ui->comboBox_can_replay_speed, ui->spinBox_can_replay_loops,
+             ui->doubleSpinBox_can_replay_start, ui->checkBox_can_replay_received})
+        option->setEnabled(!running);
 }
 
 void CanTab::showReplayProgress()

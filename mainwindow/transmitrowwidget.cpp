@@ -30,6 +30,12 @@ TransmitRowWidget::TransmitRowWidget(QWidget *parent)
     // 18DAF110 is refused at the send instead of being cut to 18D, another
     // identifier.
     ui->lineEdit_can_id->setMaxLength(8);
+    // Byte columns line up with the placeholder "00 11 22 ..." only in a
+    // fixed-width font, whatever the form's family is called on this system.
+    QFont fixed = ui->lineEdit_can_data->font();
+    fixed.setStyleHint(QFont::Monospace);
+    fixed.setFixedPitch(true);
+    ui->lineEdit_can_data->setFont(fixed);
     connect(ui->lineEdit_can_data, &QLineEdit::textChanged, this, [this] {
         if (m_place == 0)
             qCDebug(lcCanTyping) << "can data changed";

@@ -137,73 +137,79 @@
     </message>
     <message>
         <location filename="../mainwindow/cantab.ui" line="311"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="126"/>
         <source>回放…</source>
         <translation>Replay…</translation>
     </message>
     <message>
         <location filename="../mainwindow/cantab.ui" line="292"/>
         <location filename="../mainwindow/cantab_replay.cpp" line="23"/>
-        <location filename="../mainwindow/cantab_replay.cpp" line="33"/>
-        <location filename="../mainwindow/cantab_replay.cpp" line="61"/>
-        <location filename="../mainwindow/cantab_replay.cpp" line="68"/>
-        <location filename="../mainwindow/cantab_replay.cpp" line="73"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="32"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="60"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="67"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="72"/>
         <source>回放</source>
         <translation>Replay</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="34"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="33"/>
         <source>无法打开文件：%1</source>
         <translation>Cannot open the file: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="42"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="41"/>
         <source>无法读取</source>
         <translation>it cannot be read</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="45"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="44"/>
         <source>标识符大于7FF</source>
         <translation>an identifier above 7FF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="48"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="47"/>
         <source>数据超过8个字节</source>
         <translation>more than 8 data bytes</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="51"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="50"/>
         <source>远程帧</source>
         <translation>a remote frame</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="54"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="53"/>
         <source>错误帧</source>
         <translation>an error frame</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="57"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="56"/>
         <source>CAN FD 帧</source>
         <translation>a CAN FD frame</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="62"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="61"/>
         <source>%1无法回放：%2</source>
         <translation>%1 cannot be replayed: %2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="69"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="68"/>
         <source>文件超过 %1 帧，无法回放</source>
         <translation>The file has more than %1 frames and cannot be replayed</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="75"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="74"/>
         <source>文件中（起始时间之后）没有帧</source>
         <translation>The file has no frames (after the start time)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="76"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="75"/>
         <source>文件中（起始时间之后）没有记录为发送的帧；要回放接收的帧，请勾选“也发送接收的帧”</source>
         <translation>The file has no frames recorded as sent (after the start time); to replay received frames, tick &quot;Also send received&quot;</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_replay.cpp" line="126"/>
+        <source>停止</source>
+        <translation>Stop</translation>
     </message>
     <message>
         <location filename="../mainwindow/cantab_rx.cpp" line="116"/>
@@ -1523,84 +1529,84 @@ The frames in the receive table are all still there.</translation>
         <translation>Counter</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="363"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="361"/>
         <source>发送列表 (*.txlist)</source>
         <translation>Transmit list (*.txlist)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="364"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="363"/>
         <source>保存发送列表</source>
         <translation>Save transmit list</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="370"/>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="383"/>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="419"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="369"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="382"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="417"/>
         <source>信息</source>
         <translation>Information</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="371"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="370"/>
         <source>无法保存发送列表：%1</source>
         <translation>Cannot save the transmit list: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="377"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="376"/>
         <source>载入发送列表</source>
         <translation>Load transmit list</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="378"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="377"/>
         <source>发送列表 (*.txlist);;所有文件 (*)</source>
         <translation>Transmit list (*.txlist);;All files (*)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="384"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="382"/>
         <source>无法打开文件：%1</source>
         <translation>Cannot open the file: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="393"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="391"/>
         <source>不是发送列表文件</source>
         <translation>not a transmit list file</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="396"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="394"/>
         <source>应为以制表符分隔的7个字段</source>
         <translation>expected 7 fields separated by tabs</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="399"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="397"/>
         <source>第1个字段应为 on 或 off</source>
         <translation>the first field must be on or off</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="402"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="400"/>
         <source>ID应为最多8位十六进制数</source>
         <translation>the ID must be at most 8 hex digits</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="405"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="403"/>
         <source>数据应为十六进制数和空格，最多23个字符</source>
         <translation>the data must be hex digits and spaces, at most 23 characters</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="408"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="406"/>
         <source>周期应为1~60000毫秒</source>
         <translation>the period must be 1 to 60000 ms</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="411"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="409"/>
         <source>帧数应为0~1000000000</source>
         <translation>the count must be 0 to 1000000000</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="414"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="412"/>
         <source>计数字节应为0~7或 -</source>
         <translation>the counter byte must be 0 to 7 or -</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="420"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="418"/>
         <source>无法载入发送列表，第%1行：%2</source>
         <translation>Cannot load the transmit list, line %1: %2</translation>
     </message>
@@ -1664,7 +1670,7 @@ The frames in the receive table are all still there.</translation>
     </message>
     <message>
         <location filename="../mainwindow/transmitrowwidget.ui" line="103"/>
-        <location filename="../mainwindow/transmitrowwidget.cpp" line="164"/>
+        <location filename="../mainwindow/transmitrowwidget.cpp" line="177"/>
         <source>周期发送</source>
         <translation>Periodic</translation>
     </message>
@@ -1684,37 +1690,37 @@ The frames in the receive table are all still there.</translation>
         <translation>Frames this row has sent</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitrowwidget.cpp" line="128"/>
+        <location filename="../mainwindow/transmitrowwidget.cpp" line="142"/>
         <source>ID应为0~7FF</source>
         <translation>ID: 0 to 7FF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitrowwidget.cpp" line="132"/>
+        <location filename="../mainwindow/transmitrowwidget.cpp" line="146"/>
         <source>数据应为最多8字节</source>
         <translation>Data: up to 8 bytes</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitrowwidget.cpp" line="136"/>
+        <location filename="../mainwindow/transmitrowwidget.cpp" line="150"/>
         <source>计数字节超出数据</source>
         <translation>Counter past data</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitrowwidget.cpp" line="145"/>
+        <location filename="../mainwindow/transmitrowwidget.cpp" line="158"/>
         <source>CAN ID有误：应为1~3位十六进制数，不大于7FF</source>
         <translation>Wrong CAN ID: enter 1 to 3 hex digits, at most 7FF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitrowwidget.cpp" line="147"/>
+        <location filename="../mainwindow/transmitrowwidget.cpp" line="160"/>
         <source>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</source>
         <translation>Wrong CAN data: enter up to 8 bytes of 1 or 2 hex digits separated by single spaces, or an even number of hex digits (at most 16) without spaces</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitrowwidget.cpp" line="149"/>
+        <location filename="../mainwindow/transmitrowwidget.cpp" line="162"/>
         <source>计数字节的位置超出了数据的字节数</source>
         <translation>The counter byte lies beyond the data bytes</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitrowwidget.cpp" line="164"/>
+        <location filename="../mainwindow/transmitrowwidget.cpp" line="177"/>
         <source>停止</source>
         <translation>Stop</translation>
     </message>

@@ -137,73 +137,79 @@
     </message>
     <message>
         <location filename="../mainwindow/cantab.ui" line="311"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="126"/>
         <source>回放…</source>
         <translation>回放…</translation>
     </message>
     <message>
         <location filename="../mainwindow/cantab.ui" line="292"/>
         <location filename="../mainwindow/cantab_replay.cpp" line="23"/>
-        <location filename="../mainwindow/cantab_replay.cpp" line="33"/>
-        <location filename="../mainwindow/cantab_replay.cpp" line="61"/>
-        <location filename="../mainwindow/cantab_replay.cpp" line="68"/>
-        <location filename="../mainwindow/cantab_replay.cpp" line="73"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="32"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="60"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="67"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="72"/>
         <source>回放</source>
         <translation>回放</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="34"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="33"/>
         <source>无法打开文件：%1</source>
         <translation>无法打开文件：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="42"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="41"/>
         <source>无法读取</source>
         <translation>无法读取</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="45"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="44"/>
         <source>标识符大于7FF</source>
         <translation>标识符大于7FF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="48"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="47"/>
         <source>数据超过8个字节</source>
         <translation>数据超过8个字节</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="51"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="50"/>
         <source>远程帧</source>
         <translation>远程帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="54"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="53"/>
         <source>错误帧</source>
         <translation>错误帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="57"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="56"/>
         <source>CAN FD 帧</source>
         <translation>CAN FD 帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="62"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="61"/>
         <source>%1无法回放：%2</source>
         <translation>%1无法回放：%2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="69"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="68"/>
         <source>文件超过 %1 帧，无法回放</source>
         <translation>文件超过 %1 帧，无法回放</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="75"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="74"/>
         <source>文件中（起始时间之后）没有帧</source>
         <translation>文件中（起始时间之后）没有帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="76"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="75"/>
         <source>文件中（起始时间之后）没有记录为发送的帧；要回放接收的帧，请勾选“也发送接收的帧”</source>
         <translation>文件中（起始时间之后）没有记录为发送的帧；要回放接收的帧，请勾选“也发送接收的帧”</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_replay.cpp" line="126"/>
+        <source>停止</source>
+        <translation>停止</translation>
     </message>
     <message>
         <location filename="../mainwindow/cantab_rx.cpp" line="116"/>
@@ -1523,84 +1529,84 @@
         <translation>计数</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="363"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="361"/>
         <source>发送列表 (*.txlist)</source>
         <translation>发送列表 (*.txlist)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="364"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="363"/>
         <source>保存发送列表</source>
         <translation>保存发送列表</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="370"/>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="383"/>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="419"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="369"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="382"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="417"/>
         <source>信息</source>
         <translation>信息</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="371"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="370"/>
         <source>无法保存发送列表：%1</source>
         <translation>无法保存发送列表：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="377"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="376"/>
         <source>载入发送列表</source>
         <translation>载入发送列表</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="378"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="377"/>
         <source>发送列表 (*.txlist);;所有文件 (*)</source>
         <translation>发送列表 (*.txlist);;所有文件 (*)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="384"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="382"/>
         <source>无法打开文件：%1</source>
         <translation>无法打开文件：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="393"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="391"/>
         <source>不是发送列表文件</source>
         <translation>不是发送列表文件</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="396"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="394"/>
         <source>应为以制表符分隔的7个字段</source>
         <translation>应为以制表符分隔的7个字段</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="399"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="397"/>
         <source>第1个字段应为 on 或 off</source>
         <translation>第1个字段应为 on 或 off</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="402"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="400"/>
         <source>ID应为最多8位十六进制数</source>
         <translation>ID应为最多8位十六进制数</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="405"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="403"/>
         <source>数据应为十六进制数和空格，最多23个字符</source>
         <translation>数据应为十六进制数和空格，最多23个字符</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="408"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="406"/>
         <source>周期应为1~60000毫秒</source>
         <translation>周期应为1~60000毫秒</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="411"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="409"/>
         <source>帧数应为0~1000000000</source>
         <translation>帧数应为0~1000000000</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="414"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="412"/>
         <source>计数字节应为0~7或 -</source>
         <translation>计数字节应为0~7或 -</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="420"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="418"/>
         <source>无法载入发送列表，第%1行：%2</source>
         <translation>无法载入发送列表，第%1行：%2</translation>
     </message>
@@ -1664,7 +1670,7 @@
     </message>
     <message>
         <location filename="../mainwindow/transmitrowwidget.ui" line="103"/>
-        <location filename="../mainwindow/transmitrowwidget.cpp" line="164"/>
+        <location filename="../mainwindow/transmitrowwidget.cpp" line="177"/>
         <source>周期发送</source>
         <translation>周期发送</translation>
     </message>
@@ -1684,37 +1690,37 @@
         <translation>此行已发送的帧数</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitrowwidget.cpp" line="128"/>
+        <location filename="../mainwindow/transmitrowwidget.cpp" line="142"/>
         <source>ID应为0~7FF</source>
         <translation>ID应为0~7FF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitrowwidget.cpp" line="132"/>
+        <location filename="../mainwindow/transmitrowwidget.cpp" line="146"/>
         <source>数据应为最多8字节</source>
         <translation>数据应为最多8字节</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitrowwidget.cpp" line="136"/>
+        <location filename="../mainwindow/transmitrowwidget.cpp" line="150"/>
         <source>计数字节超出数据</source>
         <translation>计数字节超出数据</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitrowwidget.cpp" line="145"/>
+        <location filename="../mainwindow/transmitrowwidget.cpp" line="158"/>
         <source>CAN ID有误：应为1~3位十六进制数，不大于7FF</source>
         <translation>CAN ID有误：应为1~3位十六进制数，不大于7FF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitrowwidget.cpp" line="147"/>
+        <location filename="../mainwindow/transmitrowwidget.cpp" line="160"/>
         <source>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</source>
         <translation>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitrowwidget.cpp" line="149"/>
+        <location filename="../mainwindow/transmitrowwidget.cpp" line="162"/>
         <source>计数字节的位置超出了数据的字节数</source>
         <translation>计数字节的位置超出了数据的字节数</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitrowwidget.cpp" line="164"/>
+        <location filename="../mainwindow/transmitrowwidget.cpp" line="177"/>
         <source>停止</source>
         <translation>停止</translation>
     </message>

@@ -731,6 +731,7 @@ void TestCanTransmit::replaySendsTheCaptureOrRefusesIt()
     auto *replay = m_window->findChild<QPushButton *>("pushButton_can_replay");
     QTest::mouseClick(replay, Qt::LeftButton);
     QTRY_VERIFY(!replay->isChecked());
+    QCOMPARE(replay->text(), QStringLiteral("回放…"));
     openFileChooser() = [](QWidget *, const QString &, const QString &, const QString &,
                            QFileDialog::Options) { return QString(); };
     QStringList payloads;
