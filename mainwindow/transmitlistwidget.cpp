@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
@@ -21,6 +22,8 @@ namespace {
 constexpr int kCountsMs = 200;
 // Typing is kept a moment after it stops, not at every key.
 constexpr int kKeepMs = 1000;
+// Far more than any list of rows typed by hand.
+constexpr qint64 kMaxListBytes = 4 * 1024 * 1024;
 
 // What a list starts as without one kept: the two rows the tab always had.
 QVector<TransmitRow> defaultRows()
@@ -377,12 +380,19 @@ void TransmitListWidget::loadList()
                           tr("发送列表 (*.txlist);;所有文件 (*)"), QFileDialog::Options());
     if (path.isEmpty())
         return;
+    // Only a regular file of list size: a FIFO would hold the window up, and
+    // a cut read could pass as a shorter list.
+    const QFileInfo info(path);
+    if (info.exists() && (!info.isFile() || info.size() > kMaxListBytes)) {
+        MessageBox::warning(window(), tr("信息"), tr("无法载入发送列表：不是发送列表文件"));
+        return;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         MessageBox::warning(window(), tr("信息"), tr("无法打开文件：%1").arg(file.errorString()));
         return;
     }
-    const TransmitListRead read = readTransmitList(file.read(4 * 1024 * 1024));
+    const TransmitListRead read = readTransmitList(file.readAll());
     QString why;
     switch (read.problem) {
     case TransmitListRead::None:

@@ -1529,84 +1529,90 @@ The frames in the receive table are all still there.</translation>
         <translation>Counter</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="361"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="364"/>
         <source>发送列表 (*.txlist)</source>
         <translation>Transmit list (*.txlist)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="363"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="366"/>
         <source>保存发送列表</source>
         <translation>Save transmit list</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="369"/>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="382"/>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="417"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="372"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="387"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="392"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="427"/>
         <source>信息</source>
         <translation>Information</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="370"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="373"/>
         <source>无法保存发送列表：%1</source>
         <translation>Cannot save the transmit list: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="376"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="379"/>
         <source>载入发送列表</source>
         <translation>Load transmit list</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="377"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="380"/>
         <source>发送列表 (*.txlist);;所有文件 (*)</source>
         <translation>Transmit list (*.txlist);;All files (*)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="382"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="387"/>
+        <source>无法载入发送列表：不是发送列表文件</source>
+        <translation>Cannot load the transmit list: not a transmit list file</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="392"/>
         <source>无法打开文件：%1</source>
         <translation>Cannot open the file: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="391"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="401"/>
         <source>不是发送列表文件</source>
         <translation>not a transmit list file</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="394"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="404"/>
         <source>应为以制表符分隔的7个字段</source>
         <translation>expected 7 fields separated by tabs</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="397"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="407"/>
         <source>第1个字段应为 on 或 off</source>
         <translation>the first field must be on or off</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="400"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="410"/>
         <source>ID应为最多8位十六进制数</source>
         <translation>the ID must be at most 8 hex digits</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="403"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="413"/>
         <source>数据应为十六进制数和空格，最多23个字符</source>
         <translation>the data must be hex digits and spaces, at most 23 characters</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="406"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="416"/>
         <source>周期应为1~60000毫秒</source>
         <translation>the period must be 1 to 60000 ms</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="409"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="419"/>
         <source>帧数应为0~1000000000</source>
         <translation>the count must be 0 to 1000000000</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="412"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="422"/>
         <source>计数字节应为0~7或 -</source>
         <translation>the counter byte must be 0 to 7 or -</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="418"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="428"/>
         <source>无法载入发送列表，第%1行：%2</source>
         <translation>Cannot load the transmit list, line %1: %2</translation>
     </message>

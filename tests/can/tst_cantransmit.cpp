@@ -656,6 +656,11 @@ void TestCanTransmit::listFileSavedAndLoaded()
     m_window->findChild<QPushButton *>("pushButton_tx_load")->click();
     QCOMPARE(m_boxes->texts(), QStringList{"无法载入发送列表，第3行：应为以制表符分隔的7个字段"});
     QCOMPARE(list->rows(), before);
+    // A folder (or a FIFO) is no list, and is not waited on.
+    chosen = m_dir->file(QStringLiteral("."));
+    m_window->findChild<QPushButton *>("pushButton_tx_load")->click();
+    QCOMPARE(m_boxes->texts().value(1), QStringLiteral("无法载入发送列表：不是发送列表文件"));
+    QCOMPARE(list->rows(), before);
 
     m_window->findChild<QPushButton *>("pushButton_tx_add")->click();
     QCOMPARE(list->rows().size(), 3);
