@@ -17,7 +17,7 @@ qint64 replayDueNs(qint64 round, qint64 roundNs, qint64 atNs, double speed)
 }
 } // namespace
 
-bool ReplayTimeline::add(qint64 timeUs, quint16 id, const QVector<uint8_t> &data)
+bool ReplayTimeline::add(qint64 timeUs, quint16 id, const QVector<uint8_t> &data, bool send)
 {
     ReplayFrame frame;
     if (data.size() > int(frame.data.size()))
@@ -30,7 +30,7 @@ bool ReplayTimeline::add(qint64 timeUs, quint16 id, const QVector<uint8_t> &data
         m_intoUs = gapUs < kMaxDueUs - m_intoUs ? m_intoUs + gapUs : kMaxDueUs;
     }
     m_lastUs = timeUs;
-    if (m_intoUs < m_startAtUs)
+    if (!send || m_intoUs < m_startAtUs)
         return true;
     if (m_frames.size() >= kMaxFrames)
         return false;
@@ -44,15 +44,17 @@ bool ReplayTimeline::add(qint64 timeUs, quint16 id, const QVector<uint8_t> &data
     return true;
 }
 
-ReplayCapture readReplayCapture(QIODevice &device, CanSaveFormat format, qint64 startAtUs)
+ReplayCapture readReplayCapture(QIODevice &device, CanSaveFormat format, qint64 startAtUs,
+                                bool withReceived)
 {
     // Streamed into the compact frames: the capture's text is never held whole.
     ReplayTimeline timeline(startAtUs);
     ReplayCapture replay;
     const CaptureFile capture =
         readCaptureFile(device, format, CaptureUse::Replay, [&](const CanFrame &frame) {
+            const bool send = withReceived || frame.direction == CanDirection::Sent;
             replay.tooMany =
-                replay.tooMany || !timeline.add(frame.timeUs, frame.id, frame.dataVector());
+                replay.tooMany || !timeline.add(frame.timeUs, frame.id, frame.dataVector(), send);
         });
     replay.problem = capture.problem;
     replay.line = capture.line;

@@ -39,7 +39,8 @@ public:
 
     // Takes the next frame of the capture, recorded at `timeUs`. False when
     // it cannot be held: kMaxFrames are kept already, or more than 8 bytes.
-    bool add(qint64 timeUs, quint16 id, const QVector<uint8_t> &data);
+    // A frame not to be sent (`send` false) still counts for the time.
+    bool add(qint64 timeUs, quint16 id, const QVector<uint8_t> &data, bool send = true);
     const QVector<ReplayFrame> &frames() const { return m_frames; }
 
 private:
@@ -67,8 +68,10 @@ struct ReplayCapture
 
 // Reads the whole capture from `device` once, a block at a time, and keeps
 // the frames from `startAtUs` into it on; nothing of a file with a problem
-// is to be sent.
-ReplayCapture readReplayCapture(QIODevice &device, CanSaveFormat format, qint64 startAtUs = 0);
+// is to be sent. Without `withReceived` only the frames recorded as sent are
+// kept, at their recorded times.
+ReplayCapture readReplayCapture(QIODevice &device, CanSaveFormat format, qint64 startAtUs = 0,
+                                bool withReceived = true);
 
 // `frames` (ascending times, the first due at once) played `loops` times,
 // each round right after the last; the gaps divided by `speed`, all due at

@@ -35,6 +35,7 @@ const KeyInfo kKeys[] = {
     {Config::RecordRotateMb, "record_rotate_mb", Type::Number, "0", false},
     {Config::RecordRotateS, "record_rotate_s", Type::Number, "0", false},
     {Config::BoxSerial, "box_serial", Type::Text, "", false},
+    {Config::CanTxList, "can_tx_list", Type::List, "", false},
 };
 constexpr int kKeyCount = int(sizeof(kKeys) / sizeof(kKeys[0]));
 

@@ -29,6 +29,7 @@ public:
         RecordRotateMb, // a recording starts a new numbered file after so many MB (0: never)
         RecordRotateS,  // ... or after so many seconds (0: never)
         BoxSerial,      // the USB serial number of the box chosen last among several
+        CanTxList,      // the CAN tab's transmit rows, one line each as the list file has them
     };
     Q_ENUM(Key)
 

@@ -22,14 +22,11 @@ class CanRxModel;
 class CanTracePanel;
 class CaptureRecorder;
 class DeviceLink;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QSpinBox;
+class TransmitListWidget;
 
 // The CAN page: the receive table over the frames read and sent, its counts
-// and saving, the two transmit rows sent once or periodically, and the replay
-// of a capture. The window decides whether the link may be used.
+// and saving, the transmit list (transmitlist.h), and the replay of a
+// capture. The window decides whether the link may be used.
 class CanTab : public QWidget
 {
     Q_OBJECT
@@ -44,6 +41,7 @@ public:
     void setLinkChecks(std::function<bool()> connected, std::function<bool()> upgradeRunning);
     // Stops the periodic rows and the replay.
     void stopPeriodicRows();
+    TransmitListWidget *transmitList() const;
     // The stored frames and the per-identifier view, which a trace window
     // shows too.
     CanRxModel *rows() const { return m_rxModel; }
@@ -60,6 +58,11 @@ public:
     bool hasRecorder() const { return m_recorder != nullptr; }
     bool isRecording() const { return m_recorder && !m_recordingStopped; }
 
+public slots:
+    // A frame to send again: fills the selected transmit row when it is
+    // empty, otherwise a new row after it.
+    void addTransmitFrame(const CanFrame &frame);
+
 signals:
     // What the status bar tells of the recording; empty when none runs.
     void recordingShown(const QString &text);
@@ -67,19 +70,11 @@ signals:
     void framesStored(const QVector<CanFrame> &frames);
 
 private slots:
-    void on_pushButton_can_send_clicked();
     void table_can_rx_delete();
     void table_can_rx_delete_all();
     void show_table_can_rx_menu();
-    void on_lineEdit_can_data_textChanged(QString text);
-    void on_pushButton_can_send_2_clicked();
-    void on_lineEdit_can_data_2_textChanged(QString text);
-    void on_pushButton_can_period_toggled(bool on);
-    void on_pushButton_can_period_2_toggled(bool on);
     void on_pushButton_can_replay_toggled(bool on);
     void on_pushButton_can_rx_save_clicked();
-    void on_pushButton_can_dbc_clicked();
-    void on_pushButton_can_dbc_2_clicked();
 
 private:
     void setUpCanRxTable();
@@ -87,29 +82,11 @@ private:
     // event loop; the rest wait for the next pass.
     void takeCanRxBacklog();
     void showCanRxCounts();
-    void sendCanRow(QLineEdit *idField, QLineEdit *dataField);
-    // The frame of a transmit row as a send checks it: warned about and empty
-    // when refused, empty without a warning when a field is empty.
-    std::optional<ScheduledCanFrame> checkedCanFrame(QLineEdit *idField, QLineEdit *dataField);
-    struct CanTxRow
-    {
-        QLineEdit *id;
-        QLineEdit *data;
-        QSpinBox *period;
-        QPushButton *toggle;
-        QLabel *count;
-    };
-    CanTxRow canTxRow(int row) const;
-    void togglePeriodicRow(int row, bool on);
-    void showPeriodicCounts();
-    void syncSendCounts();
     void showReplayProgress();
-    // The frames of a capture chosen for replay; empty when cancelled or refused.
+    void showReplayRunning(bool running);
+    // The frames of a capture chosen for replay, as the replay's options
+    // take them; empty when cancelled or refused.
     QVector<ReplayFrame> chooseReplayCapture();
-    void reformatCanData(QLineEdit *dataField);
-    // Fills a transmit row with a frame built from a message of the loaded
-    // database.
-    void fillRowFromDbc(int row);
     void showRecording();
     void recordingEnded(const QString &error);
 
@@ -128,13 +105,11 @@ private:
     int m_rxTakenThisPass = 0;
     bool m_rxPassMarked = false;
     bool m_rxSaving = false;
-    // The periodic sending of each transmit row; null while it is off.
-    std::unique_ptr<CanTxWorker> m_periodic[2];
     // The replay of a capture; null while none runs.
     std::unique_ptr<CanTxWorker> m_replay;
-    qint64 m_replayTotal = 0;
-    // Shows how many frames each running row and the replay sent.
-    QTimer m_periodicCounts;
+    qint64 m_replayTotal = 0; // 0: endless
+    // Shows how many frames the replay sent.
+    QTimer m_replayCounts;
     // The recording to a file, kept while it ends; null once none runs.
     std::unique_ptr<CaptureRecorder> m_recorder;
     bool m_recordingStopped = false;

@@ -177,116 +177,135 @@
         <translation>下一个</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="316"/>
-        <source>CAN TX</source>
-        <translation>CAN TX</translation>
+        <location filename="../mainwindow/cantab.ui" line="305"/>
+        <source>选择一个记录文件，按录制时的间隔把其中的帧发送出去；再按一次停止</source>
+        <translation>选择一个记录文件，按录制时的间隔把其中的帧发送出去；再按一次停止</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="329"/>
-        <source>ID</source>
-        <translation>ID</translation>
+        <location filename="../mainwindow/cantab.ui" line="324"/>
+        <source>回放已发送的帧数 / 总帧数</source>
+        <translation>回放已发送的帧数 / 总帧数</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="348"/>
-        <source> 0  1  2  3  4  5  6  7    </source>
-        <translation> 0  1  2  3  4  5  6  7    </translation>
+        <location filename="../mainwindow/cantab.ui" line="340"/>
+        <source>速度</source>
+        <translation>速度</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="361"/>
-        <source>DATA</source>
-        <translation>数据</translation>
+        <location filename="../mainwindow/cantab.ui" line="353"/>
+        <source>回放的速度：录制时的间隔除以此倍数；最快：不等待，按盒子能接受的速度发送</source>
+        <translation>回放的速度：录制时的间隔除以此倍数；最快：不等待，按盒子能接受的速度发送</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="438"/>
-        <location filename="../mainwindow/cantab.ui" line="595"/>
-        <source>发送</source>
-        <translation>发送</translation>
+        <location filename="../mainwindow/cantab.ui" line="380"/>
+        <source>最快</source>
+        <translation>最快</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="476"/>
-        <location filename="../mainwindow/cantab.ui" line="633"/>
-        <source>周期发送</source>
-        <translation>周期发送</translation>
+        <location filename="../mainwindow/cantab.ui" line="394"/>
+        <source>次数</source>
+        <translation>次数</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="505"/>
+        <location filename="../mainwindow/cantab.ui" line="407"/>
+        <source>把文件回放几遍；∞：循环直到停止</source>
+        <translation>把文件回放几遍；∞：循环直到停止</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="432"/>
+        <source>起始</source>
+        <translation>起始</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="445"/>
+        <source>从文件开始后的第几秒起回放</source>
+        <translation>从文件开始后的第几秒起回放</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="467"/>
+        <source>勾选后，文件中记录为接收的帧也发送；否则只发送记录为发送的帧</source>
+        <translation>勾选后，文件中记录为接收的帧也发送；否则只发送记录为发送的帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="470"/>
+        <source>也发送接收的帧</source>
+        <translation>也发送接收的帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="311"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="126"/>
         <source>回放…</source>
         <translation>回放…</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.cpp" line="153"/>
-        <location filename="../mainwindow/cantab.cpp" line="158"/>
-        <source>信息</source>
-        <translation>信息</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/cantab.cpp" line="153"/>
-        <source>CAN ID有误：应为1~3位十六进制数，不大于7FF</source>
-        <translation>CAN ID有误：应为1~3位十六进制数，不大于7FF</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/cantab.cpp" line="159"/>
-        <source>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</source>
-        <translation>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="16"/>
-        <location filename="../mainwindow/cantab_replay.cpp" line="22"/>
-        <location filename="../mainwindow/cantab_replay.cpp" line="50"/>
-        <location filename="../mainwindow/cantab_replay.cpp" line="57"/>
-        <location filename="../mainwindow/cantab_replay.cpp" line="62"/>
+        <location filename="../mainwindow/cantab.ui" line="292"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="23"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="32"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="60"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="67"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="72"/>
         <source>回放</source>
         <translation>回放</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="23"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="33"/>
         <source>无法打开文件：%1</source>
         <translation>无法打开文件：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="31"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="41"/>
         <source>无法读取</source>
         <translation>无法读取</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="34"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="44"/>
         <source>标识符大于7FF</source>
         <translation>标识符大于7FF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="37"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="47"/>
         <source>数据超过8个字节</source>
         <translation>数据超过8个字节</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="40"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="50"/>
         <source>远程帧</source>
         <translation>远程帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="43"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="53"/>
         <source>错误帧</source>
         <translation>错误帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="46"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="56"/>
         <source>CAN FD 帧</source>
         <translation>CAN FD 帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="51"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="61"/>
         <source>%1无法回放：%2</source>
         <translation>%1无法回放：%2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="58"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="68"/>
         <source>文件超过 %1 帧，无法回放</source>
         <translation>文件超过 %1 帧，无法回放</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="62"/>
-        <source>文件中没有帧</source>
-        <translation>文件中没有帧</translation>
+        <location filename="../mainwindow/cantab_replay.cpp" line="74"/>
+        <source>文件中（起始时间之后）没有帧</source>
+        <translation>文件中（起始时间之后）没有帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_replay.cpp" line="75"/>
+        <source>文件中（起始时间之后）没有记录为发送的帧；要回放接收的帧，请勾选“也发送接收的帧”</source>
+        <translation>文件中（起始时间之后）没有记录为发送的帧；要回放接收的帧，请勾选“也发送接收的帧”</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_replay.cpp" line="126"/>
+        <source>停止</source>
+        <translation>停止</translation>
     </message>
     <message>
         <location filename="../mainwindow/cantab_rx.cpp" line="116"/>
@@ -364,18 +383,6 @@
         <location filename="../mainwindow/cantab_rx.cpp" line="188"/>
         <source>取消</source>
         <translation>取消</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/cantab.ui" line="377"/>
-        <location filename="../mainwindow/cantab.ui" line="534"/>
-        <source>从已加载的 DBC 报文生成 ID 和数据</source>
-        <translation>从已加载的 DBC 报文生成 ID 和数据</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/cantab.ui" line="380"/>
-        <location filename="../mainwindow/cantab.ui" line="537"/>
-        <source>DBC…</source>
-        <translation>DBC…</translation>
     </message>
 </context>
 <context>
@@ -1613,6 +1620,316 @@
         <location filename="../settings/settingdialog.cpp" line="181"/>
         <source>恢复出厂设置失败</source>
         <translation>恢复出厂设置失败</translation>
+    </message>
+</context>
+<context>
+    <name>TransmitListWidget</name>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.ui" line="27"/>
+        <source>在选中行之后添加一行（无选中行时加在末尾）</source>
+        <translation>在选中行之后添加一行（无选中行时加在末尾）</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.ui" line="28"/>
+        <source>添加</source>
+        <translation>添加</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.ui" line="35"/>
+        <source>删除选中的行</source>
+        <translation>删除选中的行</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.ui" line="36"/>
+        <source>删除</source>
+        <translation>删除</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.ui" line="43"/>
+        <source>把选中的行上移一行</source>
+        <translation>把选中的行上移一行</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.ui" line="44"/>
+        <source>上移</source>
+        <translation>上移</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.ui" line="51"/>
+        <source>把选中的行下移一行</source>
+        <translation>把选中的行下移一行</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.ui" line="52"/>
+        <source>下移</source>
+        <translation>下移</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.ui" line="59"/>
+        <source>发送选中行的帧一次</source>
+        <translation>发送选中行的帧一次</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.ui" line="60"/>
+        <source>发送选中</source>
+        <translation>发送选中</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.ui" line="67"/>
+        <source>开始或停止选中行的周期发送</source>
+        <translation>开始或停止选中行的周期发送</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.ui" line="68"/>
+        <source>周期选中</source>
+        <translation>周期选中</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.ui" line="75"/>
+        <source>把发送列表保存到文本文件</source>
+        <translation>把发送列表保存到文本文件</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.ui" line="76"/>
+        <source>保存列表…</source>
+        <translation>保存列表…</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.ui" line="83"/>
+        <source>从文本文件载入发送列表，替换当前的行</source>
+        <translation>从文本文件载入发送列表，替换当前的行</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.ui" line="84"/>
+        <source>载入列表…</source>
+        <translation>载入列表…</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.ui" line="109"/>
+        <source>名称</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.ui" line="123"/>
+        <source>数据</source>
+        <translation>数据</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.ui" line="130"/>
+        <source>周期</source>
+        <translation>周期</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.ui" line="137"/>
+        <source>帧数</source>
+        <translation>帧数</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.ui" line="144"/>
+        <source>计数</source>
+        <translation>计数</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="364"/>
+        <source>发送列表 (*.txlist)</source>
+        <translation>发送列表 (*.txlist)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="366"/>
+        <source>保存发送列表</source>
+        <translation>保存发送列表</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="372"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="387"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="392"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="427"/>
+        <source>信息</source>
+        <translation>信息</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="373"/>
+        <source>无法保存发送列表：%1</source>
+        <translation>无法保存发送列表：%1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="379"/>
+        <source>载入发送列表</source>
+        <translation>载入发送列表</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="380"/>
+        <source>发送列表 (*.txlist);;所有文件 (*)</source>
+        <translation>发送列表 (*.txlist);;所有文件 (*)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="387"/>
+        <source>无法载入发送列表：不是发送列表文件</source>
+        <translation>无法载入发送列表：不是发送列表文件</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="392"/>
+        <source>无法打开文件：%1</source>
+        <translation>无法打开文件：%1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="401"/>
+        <source>不是发送列表文件</source>
+        <translation>不是发送列表文件</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="404"/>
+        <source>应为以制表符分隔的7个字段</source>
+        <translation>应为以制表符分隔的7个字段</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="407"/>
+        <source>第1个字段应为 on 或 off</source>
+        <translation>第1个字段应为 on 或 off</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="410"/>
+        <source>ID应为最多8位十六进制数</source>
+        <translation>ID应为最多8位十六进制数</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="413"/>
+        <source>数据应为十六进制数和空格，最多23个字符</source>
+        <translation>数据应为十六进制数和空格，最多23个字符</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="416"/>
+        <source>周期应为1~60000毫秒</source>
+        <translation>周期应为1~60000毫秒</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="419"/>
+        <source>帧数应为0~1000000000</source>
+        <translation>帧数应为0~1000000000</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="422"/>
+        <source>计数字节应为0~7或 -</source>
+        <translation>计数字节应为0~7或 -</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="428"/>
+        <source>无法载入发送列表，第%1行：%2</source>
+        <translation>无法载入发送列表，第%1行：%2</translation>
+    </message>
+</context>
+<context>
+    <name>TransmitRowWidget</name>
+    <message>
+        <location filename="../mainwindow/transmitrowwidget.ui" line="16"/>
+        <source>取消勾选则停用此行：不发送，控件变灰</source>
+        <translation>取消勾选则停用此行：不发送，控件变灰</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitrowwidget.ui" line="24"/>
+        <source>此行的名称，只用于辨认</source>
+        <translation>此行的名称，只用于辨认</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitrowwidget.ui" line="25"/>
+        <source>名称</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitrowwidget.ui" line="32"/>
+        <source>CAN ID：1~3位十六进制数，不大于7FF</source>
+        <translation>CAN ID：1~3位十六进制数，不大于7FF</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitrowwidget.ui" line="40"/>
+        <source>数据：最多8个十六进制字节，以空格分隔</source>
+        <translation>数据：最多8个十六进制字节，以空格分隔</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitrowwidget.ui" line="49"/>
+        <source>周期发送的间隔（毫秒）</source>
+        <translation>周期发送的间隔（毫秒）</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitrowwidget.ui" line="60"/>
+        <source>周期发送的帧数，达到后自动停止；∞：直到停止</source>
+        <translation>周期发送的帧数，达到后自动停止；∞：直到停止</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitrowwidget.ui" line="70"/>
+        <source>计数字节：每发送一帧，该数据字节（从0起）加1，FF之后为00；-：无</source>
+        <translation>计数字节：每发送一帧，该数据字节（从0起）加1，FF之后为00；-：无</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitrowwidget.ui" line="81"/>
+        <source>发送此行的帧一次</source>
+        <translation>发送此行的帧一次</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitrowwidget.ui" line="88"/>
+        <source>发送</source>
+        <translation>发送</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitrowwidget.ui" line="95"/>
+        <source>按周期反复发送此行的帧；再按一次停止</source>
+        <translation>按周期反复发送此行的帧；再按一次停止</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitrowwidget.ui" line="103"/>
+        <location filename="../mainwindow/transmitrowwidget.cpp" line="177"/>
+        <source>周期发送</source>
+        <translation>周期发送</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitrowwidget.ui" line="110"/>
+        <source>从已加载的 DBC 报文生成 ID 和数据</source>
+        <translation>从已加载的 DBC 报文生成 ID 和数据</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitrowwidget.ui" line="111"/>
+        <source>DBC…</source>
+        <translation>DBC…</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitrowwidget.ui" line="118"/>
+        <source>此行已发送的帧数</source>
+        <translation>此行已发送的帧数</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitrowwidget.cpp" line="142"/>
+        <source>ID应为0~7FF</source>
+        <translation>ID应为0~7FF</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitrowwidget.cpp" line="146"/>
+        <source>数据应为最多8字节</source>
+        <translation>数据应为最多8字节</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitrowwidget.cpp" line="150"/>
+        <source>计数字节超出数据</source>
+        <translation>计数字节超出数据</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitrowwidget.cpp" line="158"/>
+        <source>CAN ID有误：应为1~3位十六进制数，不大于7FF</source>
+        <translation>CAN ID有误：应为1~3位十六进制数，不大于7FF</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitrowwidget.cpp" line="160"/>
+        <source>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</source>
+        <translation>CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；或不带空格的偶数位十六进制数，最多16位</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitrowwidget.cpp" line="162"/>
+        <source>计数字节的位置超出了数据的字节数</source>
+        <translation>计数字节的位置超出了数据的字节数</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/transmitrowwidget.cpp" line="177"/>
+        <source>停止</source>
+        <translation>停止</translation>
     </message>
 </context>
 <context>

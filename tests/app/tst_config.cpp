@@ -65,7 +65,8 @@ QVariantMap typedDefaults()
             {"PlotLayoutFile", QVariant()},
             {"RecordRotateMb", QVariant()},
             {"RecordRotateS", QVariant()},
-            {"BoxSerial", QVariant()}};
+            {"BoxSerial", QVariant()},
+            {"CanTxList", QStringList()}};
 }
 
 // What start-up does with the file and the translation, without the window.

@@ -1,6 +1,7 @@
 #include "canfilter.h"
 #include "cantext.h"
 #include "testsupport.h"
+#include "transmitlist.h"
 #include "wifitext.h"
 
 #include <QDateTime>
@@ -31,6 +32,8 @@ private slots:
     void clockMatchesLocalTimeFormatting();
     void filterAndSearchOverFrames_data();
     void filterAndSearchOverFrames();
+    void transmitListReadBack_data();
+    void transmitListReadBack();
 };
 
 void TestCanText::formatHexPairs_data()
@@ -382,6 +385,42 @@ void TestCanText::filterAndSearchOverFrames()
             passed << QString::number(i);
     }
     QCOMPARE(passed.join(QLatin1Char(' ')), found);
+}
+
+void TestCanText::transmitListReadBack_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("rows");    // rows read
+    QTest::addColumn<int>("badLine"); // 0: read whole
+    const QByteArray head("# votkbox transmit list 1\n");
+    const QByteArray good("on\t7DF\t02 01 0C\t100\t0\t2\tEngine, speed\n");
+    QTest::newRow("rows, comments and CRLF")
+        << head + good + "# a note\n\r\noff\t\t\t60000\t1000000000\t-\t\r\n"
+        << 2 << 0;
+    QTest::newRow("no rows") << head << 0 << 0;
+    QTest::newRow("not a list") << good << 0 << 1;
+    QTest::newRow("empty file") << QByteArray() << 0 << 1;
+    // A bad line anywhere gives nothing, not the rows before it.
+    QTest::newRow("six fields") << head + good + "on\t7DF\t01\t100\t0\t-\n" << 0 << 3;
+    QTest::newRow("period 0") << head + good + "on\t7DF\t01\t0\t0\t-\tx\n" << 0 << 3;
+    QTest::newRow("counter byte 8") << head + good + "on\t7DF\t01\t10\t0\t8\tx\n" << 0 << 3;
+    QTest::newRow("data not hex") << head + good + "on\t7DF\t0g\t10\t0\t-\tx\n" << 0 << 3;
+    QTest::newRow("yes for on") << head + "yes\t7DF\t01\t10\t0\t-\tx\n" << 0 << 2;
+}
+
+// The list file read back: a good file row for row as it was written, a bad
+// one refused whole at its first bad line.
+void TestCanText::transmitListReadBack()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, rows);
+    QFETCH(int, badLine);
+    const TransmitListRead read = readTransmitList(file);
+    QCOMPARE(read.line, badLine);
+    QCOMPARE(read.problem != TransmitListRead::None, badLine != 0);
+    QCOMPARE(read.rows.size(), rows);
+    if (badLine == 0)
+        QCOMPARE(readTransmitList(transmitListText(read.rows)).rows, read.rows);
 }
 
 QTEST_GUILESS_MAIN(TestCanText)

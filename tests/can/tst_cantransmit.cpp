@@ -1,3 +1,5 @@
+#include "canframetype.h"
+#include "cantab.h"
 #include "commands.h"
 #include "config.h"
 #include "dbcframedialog.h"
@@ -6,12 +8,17 @@
 #include "loadeddbc.h"
 #include "mainwindow.h"
 #include "testsupport.h"
+#include "transmitlistwidget.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
@@ -48,6 +55,10 @@ private slots:
     void periodicRowsSendUntilStopped_data();
     void periodicRowsSendUntilStopped();
     void periodicRowWithRefusedIdStartsNothing();
+    void counterByteCountsOnTheWire_data();
+    void counterByteCountsOnTheWire();
+    void listIsKeptAndTakesFrames();
+    void listFileSavedAndLoaded();
     void replaySendsTheCaptureOrRefusesIt_data();
     void replaySendsTheCaptureOrRefusesIt();
     void dbcMessageFillsRow_data();
@@ -61,6 +72,7 @@ private:
         QPushButton *send;
     };
     Row row(int n) const;
+    QLabel *rowError(int n) const;
     // Types a script into a field: '<' is the Left key, '^' the Home key,
     // every other character is typed as it is. A script starting with '='
     // pastes the rest in one piece instead.
@@ -104,6 +116,12 @@ TestCanTransmit::Row TestCanTransmit::row(int n) const
           m_window->findChild<QLineEdit *>("lineEdit_can_data" + suffix),
           m_window->findChild<QPushButton *>("pushButton_can_send" + suffix)};
     return r;
+}
+
+QLabel *TestCanTransmit::rowError(int n) const
+{
+    return m_window->findChild<QLabel *>(n == 1 ? QStringLiteral("label_can_error")
+                                                : QStringLiteral("label_can_error_%1").arg(n));
 }
 
 void TestCanTransmit::type(QLineEdit *field, const QString &script)
@@ -308,11 +326,9 @@ void TestCanTransmit::refusedTextSendsNothingAndWarns_data()
     QTest::addColumn<QString>("idKeys");
     QTest::addColumn<QString>("dataKeys");
     QTest::addColumn<QString>("trigger");
-    QTest::addColumn<QString>("warning");
-    const QString badId = QStringLiteral("CAN ID有误：应为1~3位十六进制数，不大于7FF");
-    const QString badData =
-        QStringLiteral("CAN数据有误：应为最多8个字节，每个1~2位十六进制数，以单个空格分隔；"
-                       "或不带空格的偶数位十六进制数，最多16位");
+    QTest::addColumn<QString>("warning"); // shown beside the row
+    const QString badId = QStringLiteral("ID应为0~7FF");
+    const QString badData = QStringLiteral("数据应为最多8字节");
     for (int n : {1, 2}) {
         QTest::addRow("row %d: id with inner space", n) << n << "1 2"
                                                         << "01"
@@ -354,10 +370,15 @@ void TestCanTransmit::refusedTextSendsNothingAndWarns()
     type(r.data, dataKeys);
     send(r, trigger);
     QVERIFY(m_sim->box.wire().isEmpty());
-    QCOMPARE(m_boxes->shown.size(), 1);
-    QCOMPARE(m_boxes->shown.first().kind, MessageBox::Warning);
-    QCOMPARE(m_boxes->shown.first().title, QStringLiteral("信息"));
-    QCOMPARE(m_boxes->shown.first().text, warning);
+    // Refused at the field, in a red frame, without a dialog in the way.
+    QVERIFY(m_boxes->shown.isEmpty());
+    QCOMPARE(rowError(rowNumber)->text(), warning);
+    QLineEdit *atFault = warning.startsWith(QLatin1String("ID")) ? r.id : r.data;
+    QVERIFY(atFault->styleSheet().contains(QLatin1String("red")));
+    QVERIFY(!(atFault == r.id ? r.data : r.id)->styleSheet().contains(QLatin1String("red")));
+    // Editing again clears it.
+    QTest::keyClick(atFault, Qt::Key_Backspace);
+    QCOMPARE(rowError(rowNumber)->text(), QString());
 }
 
 void TestCanTransmit::sendLogsEveryPayloadByte()
@@ -465,6 +486,7 @@ void TestCanTransmit::periodicRowsSendUntilStopped_data()
     QTest::newRow("another tab") << "tab";
     QTest::newRow("box pulled out") << "unplug";
     QTest::newRow("kept on another tab, then the box pulled out") << "every tab";
+    QTest::newRow("rows switched off") << "off";
 }
 
 // Both rows run at once, each with its own frame, until the way out stops both.
@@ -485,6 +507,9 @@ void TestCanTransmit::periodicRowsSendUntilStopped()
         counts[n - 1] = m_window->findChild<QLabel *>("label_can_period_count" + suffix);
         QTest::mouseClick(toggles[n - 1], Qt::LeftButton);
         QVERIFY(toggles[n - 1]->isChecked());
+        // The running row's button stops it, and says so.
+        QCOMPARE(toggles[n - 1]->text(), QStringLiteral("停止"));
+        QVERIFY(!row(n).data->isEnabled() && !row(n).send->isEnabled());
     }
     const QVector<uint8_t> first{0xDF, 0x07, 0x02, 0x01, 0x0C};
     const QVector<uint8_t> second{0x23, 0x01, 0x55};
@@ -495,6 +520,15 @@ void TestCanTransmit::periodicRowsSendUntilStopped()
         QTest::mouseClick(toggles[1], Qt::LeftButton);
     } else if (stop == QLatin1String("tab")) {
         tabs->setCurrentIndex(0);
+    } else if (stop == QLatin1String("off")) {
+        m_window->findChild<QCheckBox *>("checkBox_can_enabled")->click();
+        m_window->findChild<QCheckBox *>("checkBox_can_enabled_2")->click();
+        // Nothing of a row switched off can be used.
+        for (int n = 1; n <= 2; ++n)
+            for (QWidget *w :
+                 {static_cast<QWidget *>(row(n).id), static_cast<QWidget *>(row(n).data),
+                  static_cast<QWidget *>(row(n).send), static_cast<QWidget *>(toggles[n - 1])})
+                QVERIFY(!w->isEnabled());
     } else if (stop == QLatin1String("every tab")) {
         config()->set(Config::CanRxAlways, true);
         tabs->setCurrentIndex(0);
@@ -506,6 +540,7 @@ void TestCanTransmit::periodicRowsSendUntilStopped()
         m_sim->box.unplug();
     }
     QTRY_VERIFY(!toggles[0]->isChecked() && !toggles[1]->isChecked());
+    QCOMPARE(toggles[0]->text(), QStringLiteral("周期发送"));
     const QList<QVector<uint8_t>> sent = m_sim->box.sentCanFrames();
     QTest::qWait(50);
     QCOMPARE(m_sim->box.sentCanFrames().size(), sent.size());
@@ -524,29 +559,173 @@ void TestCanTransmit::periodicRowWithRefusedIdStartsNothing()
     auto *toggle = m_window->findChild<QPushButton *>("pushButton_can_period");
     QTest::mouseClick(toggle, Qt::LeftButton);
     QVERIFY(!toggle->isChecked());
-    QCOMPARE(m_boxes->shown.size(), 1);
+    QCOMPARE(rowError(1)->text(), QStringLiteral("ID应为0~7FF"));
+    QVERIFY(m_boxes->shown.isEmpty());
     QTest::qWait(50);
     QVERIFY(m_sim->box.sentCanFrames().isEmpty());
+}
+
+void TestCanTransmit::counterByteCountsOnTheWire_data()
+{
+    QTest::addColumn<QString>("how"); // "send" three clicks, "periodic" a count of three
+    QTest::newRow("send three times") << "send";
+    QTest::newRow("periodic, three frames") << "periodic";
+}
+
+// The counter byte goes up with every frame the box is given, FF wrapping to
+// 00, and the row carries on from there.
+void TestCanTransmit::counterByteCountsOnTheWire()
+{
+    QFETCH(QString, how);
+    m_window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(1);
+    QVERIFY(waitForBoxWork(m_window.get()));
+    m_sim->box.clearWire();
+    const Row r = row(1);
+    type(r.id, "123");
+    type(r.data, "=AA FE 55");
+    m_window->findChild<QSpinBox *>("spinBox_can_counter")->setValue(1);
+    if (how == QLatin1String("send")) {
+        for (int i = 0; i < 3; ++i)
+            QTest::mouseClick(r.send, Qt::LeftButton);
+    } else {
+        m_window->findChild<QSpinBox *>("spinBox_can_period")->setValue(2);
+        m_window->findChild<QSpinBox *>("spinBox_can_count")->setValue(3);
+        auto *toggle = m_window->findChild<QPushButton *>("pushButton_can_period");
+        QTest::mouseClick(toggle, Qt::LeftButton);
+        // A count reached ends the row by itself.
+        QTRY_VERIFY(!toggle->isChecked());
+    }
+    const QList<QVector<uint8_t>> expected = {{0x23, 0x01, 0xAA, 0xFE, 0x55},
+                                              {0x23, 0x01, 0xAA, 0xFF, 0x55},
+                                              {0x23, 0x01, 0xAA, 0x00, 0x55}};
+    QCOMPARE(m_sim->box.sentCanFrames(), expected);
+    QCOMPARE(r.data->text(), QStringLiteral("aa 01 55"));
+}
+
+// The rows come back in the next run; a frame handed over fills a row that
+// sends it.
+void TestCanTransmit::listIsKeptAndTakesFrames()
+{
+    type(row(2).id, "7DF");
+    type(row(2).data, "=0102");
+    m_window->findChild<QLineEdit *>("lineEdit_can_name_2")->setText(QStringLiteral("ask"));
+    m_window->findChild<TransmitListWidget *>()->setCurrentRow(1);
+    m_window->findChild<QPushButton *>("pushButton_tx_add")->click();
+    CanFrame frame;
+    frame.id = 0x321;
+    const uint8_t bytes[] = {0x0A, 0x0B};
+    frame.setData(bytes, 2);
+    m_window->findChild<CanTab *>()->addTransmitFrame(frame);
+    m_window.reset();
+    m_window = std::make_unique<MainWindow>(*DeviceLink::instance());
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QCOMPARE(row(2).data->text(), QStringLiteral("0102"));
+    QCOMPARE(m_window->findChild<QLineEdit *>("lineEdit_can_name_2")->text(),
+             QStringLiteral("ask"));
+    // The new row took the frame rather than a second new one.
+    QVERIFY(!m_window->findChild<QLineEdit *>("lineEdit_can_id_4"));
+    m_sim->box.clearWire();
+    QTest::mouseClick(m_window->findChild<QPushButton *>("pushButton_can_send_3"), Qt::LeftButton);
+    QCOMPARE(m_sim->box.sentCanFrames(), (QList<QVector<uint8_t>>{{0x21, 0x03, 0x0A, 0x0B}}));
+}
+
+// Save list… and Load list…: the rows come back as saved; a bad file is
+// refused whole with its line, the rows left as they were.
+void TestCanTransmit::listFileSavedAndLoaded()
+{
+    type(row(1).id, "7DF");
+    type(row(1).data, "=02010C");
+    m_window->findChild<QSpinBox *>("spinBox_can_counter")->setValue(2);
+    m_window->findChild<QCheckBox *>("checkBox_can_enabled_2")->setChecked(false);
+    const QString saved = m_dir->file(QStringLiteral("rows.txlist"));
+    saveFileChooser() = [saved](QWidget *, const QString &, const QString &, const QString &,
+                                QString *) { return saved; };
+    m_window->findChild<QPushButton *>("pushButton_tx_save")->click();
+    saveFileChooser() = [](QWidget *, const QString &, const QString &, const QString &,
+                           QString *) { return QString(); };
+    auto *list = m_window->findChild<TransmitListWidget *>();
+    const QVector<TransmitRow> before = list->rows();
+    QCOMPARE(before.size(), 2);
+
+    m_dir->writeFile(QStringLiteral("bad.txlist"),
+                     "# votkbox transmit list 1\non\t1\t01\t10\t0\t-\tx\non\t1\t01\t10\n");
+    QString chosen = m_dir->file(QStringLiteral("bad.txlist"));
+    openFileChooser() = [&chosen](QWidget *, const QString &, const QString &, const QString &,
+                                  QFileDialog::Options) { return chosen; };
+    m_window->findChild<QPushButton *>("pushButton_tx_load")->click();
+    QCOMPARE(m_boxes->texts(), QStringList{"无法载入发送列表，第3行：应为以制表符分隔的7个字段"});
+    QCOMPARE(list->rows(), before);
+    // A folder (or a FIFO) is no list, and is not waited on.
+    chosen = m_dir->file(QStringLiteral("."));
+    m_window->findChild<QPushButton *>("pushButton_tx_load")->click();
+    QCOMPARE(m_boxes->texts().value(1), QStringLiteral("无法载入发送列表：不是发送列表文件"));
+    QCOMPARE(list->rows(), before);
+
+    m_window->findChild<QPushButton *>("pushButton_tx_add")->click();
+    QCOMPARE(list->rows().size(), 3);
+    chosen = saved;
+    m_window->findChild<QPushButton *>("pushButton_tx_load")->click();
+    openFileChooser() = [](QWidget *, const QString &, const QString &, const QString &,
+                           QFileDialog::Options) { return QString(); };
+    QCOMPARE(list->rows(), before);
+    QVERIFY(!m_window->findChild<QPushButton *>("pushButton_can_send_2")->isEnabled());
 }
 
 void TestCanTransmit::replaySendsTheCaptureOrRefusesIt_data()
 {
     QTest::addColumn<QByteArray>("capture");
-    QTest::addColumn<QString>("sent"); // payloads on the box, hex, ';' between; "-": refused
+    QTest::addColumn<QString>("options"); // "received" ticked, "fastest", "loops=N", "start=S"
+    QTest::addColumn<QString>("sent");    // payloads on the box, hex, ';' between; "-": refused
+    // A log without direction marks holds frames the box reported.
     QTest::newRow("three frames") << QByteArray("(1.000000) can0 7DF#02010C\n(1.002000) can0 123#\n"
                                                 "(1.003000) can0 7FF#0102030405060708\n")
+                                  << "received"
                                   << "df0702010c;2301;ff070102030405060708";
     QTest::newRow("damaged line") << QByteArray("(1.000000) can0 7DF#02010C\n(1.002000 can0 123#\n")
+                                  << "received"
                                   << "-";
     QTest::newRow("identifier 800")
-        << QByteArray("(1.000000) can0 7DF#02\n(1.002000) can0 00000800#00\n") << "-";
-    QTest::newRow("nine bytes") << QByteArray("(1.000000) can0 100#000102030405060708\n") << "-";
+        << QByteArray("(1.000000) can0 7DF#02\n(1.002000) can0 00000800#00\n") << "received"
+        << "-";
+    QTest::newRow("nine bytes") << QByteArray("(1.000000) can0 100#000102030405060708\n")
+                                << "received"
+                                << "-";
+    const QByteArray marked("(1.000000) can0 7DF#01 T\n(1.001000) can0 123#02 R\n"
+                            "(1.002000) can0 7FF#03 T\n");
+    QTest::newRow("received frames not sent again") << marked << ""
+                                                    << "df0701;ff0703";
+    QTest::newRow("received frames sent when asked") << marked << "received"
+                                                     << "df0701;230102;ff0703";
+    QTest::newRow("only received frames: refused")
+        << QByteArray("(1.000000) can0 7DF#02010C\n") << ""
+        << "-";
+    QTest::newRow("twice, fastest") << marked << "fastest loops=2"
+                                    << "df0701;ff0703;df0701;ff0703";
+    // Seconds into the file, counted from its first frame, sent or not.
+    QTest::newRow("start at") << QByteArray("(1.000000) can0 100#00 R\n(1.300000) can0 7DF#01 T\n"
+                                            "(1.600000) can0 7FF#02 T\n")
+                              << "start=0.5"
+                              << "ff0702";
 }
 
 void TestCanTransmit::replaySendsTheCaptureOrRefusesIt()
 {
     QFETCH(QByteArray, capture);
+    QFETCH(QString, options);
     QFETCH(QString, sent);
+    m_window->findChild<QCheckBox *>("checkBox_can_replay_received")
+        ->setChecked(options.contains(QLatin1String("received")));
+    if (options.contains(QLatin1String("fastest")))
+        m_window->findChild<QComboBox *>("comboBox_can_replay_speed")->setCurrentIndex(4);
+    const QRegularExpression loops(QStringLiteral("loops=(\\d+)"));
+    if (loops.match(options).hasMatch())
+        m_window->findChild<QSpinBox *>("spinBox_can_replay_loops")
+            ->setValue(loops.match(options).captured(1).toInt());
+    const QRegularExpression start(QStringLiteral("start=([0-9.]+)"));
+    if (start.match(options).hasMatch())
+        m_window->findChild<QDoubleSpinBox *>("doubleSpinBox_can_replay_start")
+            ->setValue(start.match(options).captured(1).toDouble());
     m_window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(1);
     QVERIFY(waitForBoxWork(m_window.get()));
     m_sim->box.clearWire();
@@ -557,6 +736,7 @@ void TestCanTransmit::replaySendsTheCaptureOrRefusesIt()
     auto *replay = m_window->findChild<QPushButton *>("pushButton_can_replay");
     QTest::mouseClick(replay, Qt::LeftButton);
     QTRY_VERIFY(!replay->isChecked());
+    QCOMPARE(replay->text(), QStringLiteral("回放…"));
     openFileChooser() = [](QWidget *, const QString &, const QString &, const QString &,
                            QFileDialog::Options) { return QString(); };
     QStringList payloads;
@@ -568,6 +748,9 @@ void TestCanTransmit::replaySendsTheCaptureOrRefusesIt()
     } else {
         QVERIFY(m_boxes->shown.isEmpty());
         QCOMPARE(payloads.join(QLatin1Char(';')), sent);
+        // The progress stays shown once the replay is over.
+        QCOMPARE(m_window->findChild<QLabel *>("label_can_replay")->text(),
+                 QStringLiteral("%1 / %1").arg(payloads.size()));
     }
 }
 
