@@ -93,6 +93,8 @@ QVariant CanRxModel::data(const QModelIndex &index, int role) const
             return timeText(row);
         case IdColumn:
             return QString::number(row.id, 16);
+        case DlcColumn:
+            return int(row.length);
         case DirectionColumn:
             return row.flags & Sent ? QStringLiteral("Tx") : QStringLiteral("Rx");
         case MessageColumn:
@@ -152,7 +154,7 @@ QVariant CanRxModel::headerData(int section, Qt::Orientation orientation, int ro
         return QVariant();
     if (orientation == Qt::Vertical)
         return section + 1;
-    static const char *const titles[] = {"Time", "ID", "Data", "Dir", "Message", "Signals"};
+    static const char *const titles[] = {"Time", "ID", "Data", "DLC", "Dir", "Message", "Signals"};
     return section >= 0 && section < columnCount() ? QString::fromLatin1(titles[section])
                                                    : QVariant();
 }

@@ -60,6 +60,10 @@ public:
     bool hasRecorder() const { return m_recorder != nullptr; }
     bool isRecording() const { return m_recorder && !m_recordingStopped; }
 
+public slots:
+    // Puts a frame into the transmit area, as "send this frame" on a row asks.
+    void sendFrameRequested(const CanFrame &frame);
+
 signals:
     // What the status bar tells of the recording; empty when none runs.
     void recordingShown(const QString &text);

@@ -17,103 +17,184 @@
         <translation>CAN RX</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="85"/>
+        <location filename="../mainwindow/cantab.ui" line="36"/>
+        <source>右键：复制、发送此帧、按 ID 过滤、删除 (Ctrl+C 复制，Delete 删除)</source>
+        <translation>右键：复制、发送此帧、按 ID 过滤、删除 (Ctrl+C 复制，Delete 删除)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="67"/>
+        <source>保持视图不动；新帧照常存储，解除后显示</source>
+        <translation>保持视图不动；新帧照常存储，解除后显示</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="91"/>
         <source>冻结视图</source>
         <translation>冻结视图</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="114"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="163"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="170"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="179"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="206"/>
+        <location filename="../mainwindow/cantab.ui" line="102"/>
+        <source>把接收的帧保存到文件 (Ctrl+S)</source>
+        <translation>把接收的帧保存到文件 (Ctrl+S)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="126"/>
+        <location filename="../mainwindow/tracesave.cpp" line="23"/>
+        <location filename="../mainwindow/tracesave.cpp" line="31"/>
+        <location filename="../mainwindow/tracesave.cpp" line="39"/>
+        <location filename="../mainwindow/tracesave.cpp" line="49"/>
+        <location filename="../mainwindow/tracesave.cpp" line="81"/>
         <source>保存</source>
         <translation>保存</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="127"/>
+        <location filename="../mainwindow/cantab.ui" line="131"/>
+        <source>每个 ID 一行：帧数、周期和最新数据</source>
+        <translation>每个 ID 一行：帧数、周期和最新数据</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="142"/>
         <source>按 ID</source>
         <translation>按 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="196"/>
+        <location filename="../mainwindow/cantab.ui" line="150"/>
+        <source>收到的帧数</source>
+        <translation>收到的帧数</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="166"/>
+        <source>最近一秒收到的帧数</source>
+        <translation>最近一秒收到的帧数</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="182"/>
+        <source>超过行数上限而移除的最早的帧</source>
+        <translation>超过行数上限而移除的最早的帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="198"/>
+        <source>冻结期间存储但未显示的帧数</source>
+        <translation>冻结期间存储但未显示的帧数</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="214"/>
+        <source>时间列显示的内容</source>
+        <translation>时间列显示的内容</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="226"/>
         <source>时间: 读取时刻</source>
         <translation>时间: 读取时刻</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="201"/>
+        <location filename="../mainwindow/cantab.ui" line="231"/>
         <source>时间: 相对首帧</source>
         <translation>时间: 相对首帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="206"/>
+        <location filename="../mainwindow/cantab.ui" line="236"/>
         <source>时间: 同 ID 间隔</source>
         <translation>时间: 同 ID 间隔</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="220"/>
+        <location filename="../mainwindow/cantab.ui" line="242"/>
+        <source>十六进制 ID 或范围，以逗号或空格分隔；回车生效</source>
+        <translation>十六进制 ID 或范围，以逗号或空格分隔；回车生效</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="253"/>
         <source>ID 过滤: 7DF, 100-1FF</source>
         <translation>ID 过滤: 7DF, 100-1FF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="234"/>
+        <location filename="../mainwindow/cantab.ui" line="258"/>
+        <source>只显示或隐藏过滤中的 ID</source>
+        <translation>只显示或隐藏过滤中的 ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="270"/>
         <source>只显示这些 ID</source>
         <translation>只显示这些 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="239"/>
+        <location filename="../mainwindow/cantab.ui" line="275"/>
         <source>隐藏这些 ID</source>
         <translation>隐藏这些 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="253"/>
+        <location filename="../mainwindow/cantab.ui" line="281"/>
+        <source>要查找的数据字节，?? 表示任意字节 (Ctrl+F，F3 下一个)</source>
+        <translation>要查找的数据字节，?? 表示任意字节 (Ctrl+F，F3 下一个)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="292"/>
         <source>查找数据: 02 ?? 0C</source>
         <translation>查找数据: 02 ?? 0C</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="266"/>
+        <location filename="../mainwindow/cantab.ui" line="297"/>
+        <source>上一个匹配的帧 (Shift+F3)</source>
+        <translation>上一个匹配的帧 (Shift+F3)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="308"/>
         <source>上一个</source>
         <translation>上一个</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="279"/>
+        <location filename="../mainwindow/cantab.ui" line="313"/>
+        <source>下一个匹配的帧 (F3)</source>
+        <translation>下一个匹配的帧 (F3)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="324"/>
         <source>下一个</source>
         <translation>下一个</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="316"/>
+        <location filename="../mainwindow/cantab.ui" line="363"/>
+        <source>回到最新的帧并继续跟随</source>
+        <translation>回到最新的帧并继续跟随</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="366"/>
+        <source>跳到最新</source>
+        <translation>跳到最新</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="403"/>
         <source>CAN TX</source>
         <translation>CAN TX</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="329"/>
+        <location filename="../mainwindow/cantab.ui" line="416"/>
         <source>ID</source>
         <translation>ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="348"/>
+        <location filename="../mainwindow/cantab.ui" line="435"/>
         <source> 0  1  2  3  4  5  6  7    </source>
         <translation> 0  1  2  3  4  5  6  7    </translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="361"/>
+        <location filename="../mainwindow/cantab.ui" line="448"/>
         <source>DATA</source>
         <translation>DATA</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="438"/>
-        <location filename="../mainwindow/cantab.ui" line="595"/>
+        <location filename="../mainwindow/cantab.ui" line="525"/>
+        <location filename="../mainwindow/cantab.ui" line="682"/>
         <source>发送</source>
         <translation>发送</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="476"/>
-        <location filename="../mainwindow/cantab.ui" line="633"/>
+        <location filename="../mainwindow/cantab.ui" line="563"/>
+        <location filename="../mainwindow/cantab.ui" line="720"/>
         <source>周期发送</source>
         <translation>周期发送</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="505"/>
+        <location filename="../mainwindow/cantab.ui" line="592"/>
         <source>回放…</source>
         <translation>回放…</translation>
     </message>
@@ -193,27 +274,27 @@
         <translation>文件中没有帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="116"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="114"/>
         <source>已接收: %1</source>
         <translation>已接收: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="117"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="115"/>
         <source>速率: %1 帧/秒</source>
         <translation>速率: %1 帧/秒</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="118"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="116"/>
         <source>超限移除: %1</source>
         <translation>超限移除: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="149"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="147"/>
         <source>删除</source>
         <translation>删除</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="150"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="148"/>
         <source>全部删除</source>
         <translation>全部删除</translation>
     </message>
@@ -227,7 +308,7 @@
     </message>
     <message>
         <location filename="../mainwindow/cantab_record.cpp" line="34"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="171"/>
+        <location filename="../mainwindow/tracesave.cpp" line="32"/>
         <source>请使用 .log、.csv、.asc、.trc 或 .blf 文件名</source>
         <translation>请使用 .log、.csv、.asc、.trc 或 .blf 文件名</translation>
     </message>
@@ -254,30 +335,37 @@
 接收表格中的帧都还在。</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="179"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="206"/>
+        <location filename="../mainwindow/tracesave.cpp" line="40"/>
+        <source>已设置 ID 过滤。只保存过滤后显示的帧？
+选“否”保存全部帧。</source>
+        <translation>已设置 ID 过滤。只保存过滤后显示的帧？
+选“否”保存全部帧。</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/tracesave.cpp" line="50"/>
+        <location filename="../mainwindow/tracesave.cpp" line="82"/>
         <source>保存失败：%1</source>
         <translation>保存失败：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="188"/>
+        <location filename="../mainwindow/tracesave.cpp" line="58"/>
         <source>正在保存...</source>
         <translation>正在保存...</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="188"/>
+        <location filename="../mainwindow/tracesave.cpp" line="59"/>
         <source>取消</source>
         <translation>取消</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="377"/>
-        <location filename="../mainwindow/cantab.ui" line="534"/>
+        <location filename="../mainwindow/cantab.ui" line="464"/>
+        <location filename="../mainwindow/cantab.ui" line="621"/>
         <source>从已加载的 DBC 报文生成 ID 和数据</source>
         <translation>从已加载的 DBC 报文生成 ID 和数据</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="380"/>
-        <location filename="../mainwindow/cantab.ui" line="537"/>
+        <location filename="../mainwindow/cantab.ui" line="467"/>
+        <location filename="../mainwindow/cantab.ui" line="624"/>
         <source>DBC…</source>
         <translation>DBC…</translation>
     </message>
@@ -285,44 +373,67 @@
 <context>
     <name>CanTracePanel</name>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="79"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="217"/>
         <source>解除冻结</source>
         <translation>解除冻结</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="79"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="217"/>
         <source>冻结视图</source>
         <translation>冻结视图</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="111"/>
-        <location filename="../mainwindow/cantracepanel.cpp" line="115"/>
-        <location filename="../mainwindow/cantracepanel.cpp" line="127"/>
-        <source>信息</source>
-        <translation>信息</translation>
+        <location filename="../mainwindow/cantracepanel.cpp" line="134"/>
+        <source>复制</source>
+        <translation>复制</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="116"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="137"/>
+        <source>发送此帧</source>
+        <translation>发送此帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracepanel.cpp" line="144"/>
+        <source>只显示此 ID</source>
+        <translation>只显示此 ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracepanel.cpp" line="145"/>
+        <source>隐藏此 ID</source>
+        <translation>隐藏此 ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracepanel.cpp" line="257"/>
+        <source>ID 过滤有误</source>
+        <translation>ID 过滤有误</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracepanel.cpp" line="261"/>
         <source>ID 过滤有误：应为十六进制 ID 或范围（如 7DF, 100-1FF），以逗号或空格分隔</source>
         <translation>ID 过滤有误：应为十六进制 ID 或范围（如 7DF, 100-1FF），以逗号或空格分隔</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="128"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="273"/>
+        <source>查找内容有误</source>
+        <translation>查找内容有误</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracepanel.cpp" line="274"/>
         <source>查找内容有误：应为两位十六进制字节或 ??，以空格分隔</source>
         <translation>查找内容有误：应为两位十六进制字节或 ??，以空格分隔</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="136"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="283"/>
         <source>未找到</source>
         <translation>未找到</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="200"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="364"/>
         <source>未显示: %1</source>
         <translation>未显示: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="112"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="259"/>
         <source>ID 过滤有误：应为十六进制 ID、范围（如 7DF, 100-1FF）或 DBC 中的报文名，以逗号或空格分隔</source>
         <translation>ID 过滤有误：应为十六进制 ID、范围（如 7DF, 100-1FF）或 DBC 中的报文名，以逗号或空格分隔</translation>
     </message>
@@ -330,152 +441,232 @@
 <context>
     <name>CanTraceWindow</name>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="14"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="6"/>
         <source>接收窗口</source>
         <translation>接收窗口</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="22"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
         <source>打开…</source>
         <translation>打开…</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="29"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
         <source>冻结视图</source>
         <translation>冻结视图</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="39"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
         <source>按 ID</source>
         <translation>按 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="50"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
         <source>时间: 读取时刻</source>
         <translation>时间: 读取时刻</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="55"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
         <source>时间: 相对首帧</source>
         <translation>时间: 相对首帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="60"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
         <source>时间: 同 ID 间隔</source>
         <translation>时间: 同 ID 间隔</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="74"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
+        <source>打开保存的记录文件，在新窗口中查看 (Ctrl+O)</source>
+        <translation>打开保存的记录文件，在新窗口中查看 (Ctrl+O)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
+        <source>保存…</source>
+        <translation>保存…</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
+        <source>把这些帧保存到文件 (Ctrl+S)</source>
+        <translation>把这些帧保存到文件 (Ctrl+S)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
+        <source>保持视图不动；新帧照常存储，解除后显示</source>
+        <translation>保持视图不动；新帧照常存储，解除后显示</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
+        <source>每个 ID 一行：帧数、周期和最新数据</source>
+        <translation>每个 ID 一行：帧数、周期和最新数据</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
+        <source>时间列显示的内容</source>
+        <translation>时间列显示的内容</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
+        <source>冻结期间存储但未显示的帧数</source>
+        <translation>冻结期间存储但未显示的帧数</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
+        <source>显示的帧数 / 存储的帧数</source>
+        <translation>显示的帧数 / 存储的帧数</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
         <source>ID 过滤: 7DF, 100-1FF</source>
         <translation>ID 过滤: 7DF, 100-1FF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="82"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
         <source>只显示这些 ID</source>
         <translation>只显示这些 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="87"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
         <source>隐藏这些 ID</source>
         <translation>隐藏这些 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="101"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
         <source>查找数据: 02 ?? 0C</source>
         <translation>查找数据: 02 ?? 0C</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="108"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
         <source>上一个</source>
         <translation>上一个</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="115"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
         <source>下一个</source>
         <translation>下一个</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="53"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
+        <source>十六进制 ID 或范围，以逗号或空格分隔；回车生效</source>
+        <translation>十六进制 ID 或范围，以逗号或空格分隔；回车生效</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
+        <source>只显示或隐藏过滤中的 ID</source>
+        <translation>只显示或隐藏过滤中的 ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
+        <source>要查找的数据字节，?? 表示任意字节 (Ctrl+F，F3 下一个)</source>
+        <translation>要查找的数据字节，?? 表示任意字节 (Ctrl+F，F3 下一个)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
+        <source>上一个匹配的帧 (Shift+F3)</source>
+        <translation>上一个匹配的帧 (Shift+F3)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
+        <source>下一个匹配的帧 (F3)</source>
+        <translation>下一个匹配的帧 (F3)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
+        <source>跳到最新</source>
+        <translation>跳到最新</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
+        <source>回到最新的帧并继续跟随</source>
+        <translation>回到最新的帧并继续跟随</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="10"/>
+        <source>右键：复制、发送此帧、按 ID 过滤 (Ctrl+C 复制)</source>
+        <translation>右键：复制、发送此帧、按 ID 过滤 (Ctrl+C 复制)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="68"/>
         <source>帧数: %1 / %2</source>
         <translation>帧数: %1 / %2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="55"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="70"/>
         <source>帧数: %1</source>
         <translation>帧数: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="76"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="91"/>
         <source>标识符大于 FFFF</source>
         <translation>标识符大于 FFFF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="78"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="93"/>
         <source>数据超过 64 个字节</source>
         <translation>数据超过 64 个字节</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="80"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="95"/>
         <source>远程帧</source>
         <translation>远程帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="82"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="97"/>
         <source>错误帧</source>
         <translation>错误帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="84"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="99"/>
         <source>CAN FD 帧</source>
         <translation>CAN FD 帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="88"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="103"/>
         <source>不是帧的格式</source>
         <translation>不是帧的格式</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="93"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="108"/>
         <source>第 %1 字节处的对象</source>
         <translation>第 %1 字节处的对象</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="93"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="108"/>
         <source>第 %1 行</source>
         <translation>第 %1 行</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="98"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="113"/>
         <source>打开</source>
         <translation>打开</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="115"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="130"/>
         <source>无法打开文件：%1</source>
         <translation>无法打开文件：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="124"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="139"/>
         <source>%1无法读取（%2），文件中没有可显示的帧</source>
         <translation>%1无法读取（%2），文件中没有可显示的帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="138"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="153"/>
         <source>%1无法读取（%2），已跳过；共跳过 %3 处，其余已载入</source>
         <translation>%1无法读取（%2），已跳过；共跳过 %3 处，其余已载入</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="128"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="143"/>
         <source>文件中没有帧</source>
         <translation>文件中没有帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="134"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="149"/>
         <source>接收窗口 - %1</source>
         <translation>接收窗口 - %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="144"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="159"/>
         <source>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</source>
         <translation>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</translation>
     </message>

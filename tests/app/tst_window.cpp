@@ -1,3 +1,4 @@
+#include "cantracewindow.h"
 #include "mainwindow.h"
 #include "plotwindow.h"
 #include "settingdialog.h"
@@ -116,6 +117,22 @@ QStringList clippedTexts(QWidget *root)
         if (tabs->tabBar()->sizeHint().width() > tabs->width())
             clipped << tabs->objectName() + QLatin1String(" tab titles");
     return clipped;
+}
+
+// Every pair of visible controls directly under `root` that overlap, one line each.
+QStringList overlapping(QWidget *root)
+{
+    QStringList found;
+    QList<QWidget *> shown;
+    for (QWidget *w : root->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+        if (w->isVisible())
+            shown << w;
+    for (int i = 0; i < shown.size(); ++i)
+        for (int j = i + 1; j < shown.size(); ++j)
+            if (shown.at(i)->geometry().intersects(shown.at(j)->geometry()))
+                found << QStringLiteral("%1 over %2")
+                             .arg(shown.at(i)->objectName(), shown.at(j)->objectName());
+    return found;
 }
 
 // Lays out every tab and page once, so hidden ones have their geometry too.
@@ -254,6 +271,22 @@ void TestWindow::everyTextFitsItsWidget()
     layOutEveryPage(w);
     layOutEveryPage(&dialog);
     QStringList clipped = clippedTexts(w) + clippedTexts(&dialog) + clippedTexts(&plot);
+    // The trace window at its narrowest, with the jump button and both
+    // refusals shown: every control whole, none over another.
+    w->findChild<QAction *>("action_trace_window")->trigger();
+    auto *trace = w->findChild<CanTraceWindow *>();
+    QVERIFY(trace);
+    for (const char *name : {"pushButton_jump", "label_filter_error", "label_search_error"}) {
+        auto *shownLater = child<QWidget>(trace, name);
+        QVERIFY2(shownLater, name);
+        shownLater->show();
+        if (auto *label = qobject_cast<QLabel *>(shownLater))
+            label->setText(QCoreApplication::translate("CanTracePanel", "ID 过滤有误"));
+    }
+    trace->resize(1, 1);
+    QCoreApplication::processEvents();
+    QVERIFY2(trace->width() <= 900, qPrintable(QString::number(trace->width())));
+    clipped += clippedTexts(trace) + overlapping(trace);
 
     // The texts the window sets on its labels while it runs.
     struct Set
