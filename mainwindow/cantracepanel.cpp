@@ -323,7 +323,7 @@ void CanTracePanel::setColumns()
     for (int c = 0; c < m_rows->columnCount() - 1; ++c)
         header->setSectionResizeMode(c, QHeaderView::Interactive);
     header->resizeSection(CanRxModel::TimeColumn, room("00:00:00.000"));
-    header->resizeSection(CanRxModel::IdColumn, room("1FFFFFFF"));
+    header->resizeSection(CanRxModel::IdColumn, room("FFFF"));
     header->resizeSection(CanRxModel::DataColumn, room("00 11 22 33 44 55 66 77"));
     header->resizeSection(CanRxModel::DlcColumn, room("DLC"));
     header->resizeSection(CanRxModel::DirectionColumn, room("Dir"));

@@ -911,62 +911,112 @@ Choose &quot;No&quot; to save every frame.</translation>
         <translation>CAN</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="63"/>
+        <location filename="../mainwindow/mainwindow.ui" line="66"/>
         <source>文件(&amp;F)</source>
         <translation>&amp;File</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="70"/>
+        <location filename="../mainwindow/mainwindow.ui" line="76"/>
         <source>视图(&amp;V)</source>
         <translation>&amp;View</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="82"/>
+        <location filename="../mainwindow/mainwindow.ui" line="91"/>
         <source>关于(&amp;A)</source>
         <translation>&amp;About</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="93"/>
+        <location filename="../mainwindow/mainwindow.ui" line="102"/>
+        <source>把收到和发出的每一帧随时写入文件，不受表格行数上限和过滤影响</source>
+        <translation>Write every frame received or sent to a file as it comes, whatever the table keeps or filters</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="105"/>
         <source>记录到文件…(&amp;R)</source>
         <translation>&amp;Record to file…</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="101"/>
+        <location filename="../mainwindow/mainwindow.ui" line="110"/>
+        <source>停止正在进行的记录</source>
+        <translation>Stop the running recording</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="116"/>
         <source>停止记录(&amp;E)</source>
         <translation>Stop r&amp;ecording</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="106"/>
+        <location filename="../mainwindow/mainwindow.ui" line="121"/>
+        <source>语言、自动连接、CAN 时间和 WiFi 模块的设置</source>
+        <translation>Language, automatic connection, CAN time and WiFi module settings</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="124"/>
         <source>设置(&amp;S)</source>
         <translation>&amp;Settings</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="111"/>
+        <location filename="../mainwindow/mainwindow.ui" line="129"/>
+        <source>关闭程序 (Ctrl+Q)</source>
+        <translation>Quit the program (Ctrl+Q)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="132"/>
         <source>退出(&amp;X)</source>
         <translation>E&amp;xit</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="119"/>
+        <location filename="../mainwindow/mainwindow.ui" line="140"/>
+        <source>在可调整大小的窗口中查看接收的帧</source>
+        <translation>View the received frames in a resizable window</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="143"/>
         <source>接收窗口(&amp;T)</source>
         <translation>&amp;Trace window</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="124"/>
+        <location filename="../mainwindow/mainwindow.ui" line="148"/>
+        <source>打开保存的记录文件，在新窗口中查看 (Ctrl+O)</source>
+        <translation>Open a saved capture in a new window (Ctrl+O)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="151"/>
         <source>打开…(&amp;O)</source>
         <translation>&amp;Open…</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="140"/>
+        <location filename="../mainwindow/mainwindow.ui" line="159"/>
+        <source>加载 DBC 文件，按报文和信号解码接收的帧</source>
+        <translation>Load DBC files to decode the frames into messages and signals</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="167"/>
+        <source>卸载所有 DBC 文件</source>
+        <translation>Unload every DBC file</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="173"/>
         <source>卸载 DBC(&amp;U)</source>
         <translation>&amp;Unload DBC</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="145"/>
+        <location filename="../mainwindow/mainwindow.ui" line="178"/>
+        <source>按时间绘制 DBC 信号的值</source>
+        <translation>Plot DBC signal values over time</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="181"/>
         <source>信号图(&amp;P)</source>
         <translation>Signal &amp;plot</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="150"/>
+        <location filename="../mainwindow/mainwindow.ui" line="186"/>
+        <source>程序版本和说明</source>
+        <translation>Program version and notes</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="189"/>
         <source>关于VOTK(&amp;V)</source>
         <translation>About &amp;VOTK</translation>
     </message>
@@ -1128,7 +1178,7 @@ Choose &quot;No&quot; to save every frame.</translation>
         <translation>Cannot open the file: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="132"/>
+        <location filename="../mainwindow/mainwindow.ui" line="162"/>
         <source>加载 DBC…(&amp;D)</source>
         <translation>Load &amp;DBC…</translation>
     </message>

@@ -911,62 +911,112 @@
         <translation>CAN</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="63"/>
+        <location filename="../mainwindow/mainwindow.ui" line="66"/>
         <source>文件(&amp;F)</source>
         <translation>文件(&amp;F)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="70"/>
+        <location filename="../mainwindow/mainwindow.ui" line="76"/>
         <source>视图(&amp;V)</source>
         <translation>视图(&amp;V)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="82"/>
+        <location filename="../mainwindow/mainwindow.ui" line="91"/>
         <source>关于(&amp;A)</source>
         <translation>关于(&amp;A)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="93"/>
+        <location filename="../mainwindow/mainwindow.ui" line="102"/>
+        <source>把收到和发出的每一帧随时写入文件，不受表格行数上限和过滤影响</source>
+        <translation>把收到和发出的每一帧随时写入文件，不受表格行数上限和过滤影响</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="105"/>
         <source>记录到文件…(&amp;R)</source>
         <translation>记录到文件…(&amp;R)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="101"/>
+        <location filename="../mainwindow/mainwindow.ui" line="110"/>
+        <source>停止正在进行的记录</source>
+        <translation>停止正在进行的记录</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="116"/>
         <source>停止记录(&amp;E)</source>
         <translation>停止记录(&amp;E)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="106"/>
+        <location filename="../mainwindow/mainwindow.ui" line="121"/>
+        <source>语言、自动连接、CAN 时间和 WiFi 模块的设置</source>
+        <translation>语言、自动连接、CAN 时间和 WiFi 模块的设置</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="124"/>
         <source>设置(&amp;S)</source>
         <translation>设置(&amp;S)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="111"/>
+        <location filename="../mainwindow/mainwindow.ui" line="129"/>
+        <source>关闭程序 (Ctrl+Q)</source>
+        <translation>关闭程序 (Ctrl+Q)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="132"/>
         <source>退出(&amp;X)</source>
         <translation>退出(&amp;X)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="119"/>
+        <location filename="../mainwindow/mainwindow.ui" line="140"/>
+        <source>在可调整大小的窗口中查看接收的帧</source>
+        <translation>在可调整大小的窗口中查看接收的帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="143"/>
         <source>接收窗口(&amp;T)</source>
         <translation>接收窗口(&amp;T)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="124"/>
+        <location filename="../mainwindow/mainwindow.ui" line="148"/>
+        <source>打开保存的记录文件，在新窗口中查看 (Ctrl+O)</source>
+        <translation>打开保存的记录文件，在新窗口中查看 (Ctrl+O)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="151"/>
         <source>打开…(&amp;O)</source>
         <translation>打开…(&amp;O)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="140"/>
+        <location filename="../mainwindow/mainwindow.ui" line="159"/>
+        <source>加载 DBC 文件，按报文和信号解码接收的帧</source>
+        <translation>加载 DBC 文件，按报文和信号解码接收的帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="167"/>
+        <source>卸载所有 DBC 文件</source>
+        <translation>卸载所有 DBC 文件</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="173"/>
         <source>卸载 DBC(&amp;U)</source>
         <translation>卸载 DBC(&amp;U)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="145"/>
+        <location filename="../mainwindow/mainwindow.ui" line="178"/>
+        <source>按时间绘制 DBC 信号的值</source>
+        <translation>按时间绘制 DBC 信号的值</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="181"/>
         <source>信号图(&amp;P)</source>
         <translation>信号图(&amp;P)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="150"/>
+        <location filename="../mainwindow/mainwindow.ui" line="186"/>
+        <source>程序版本和说明</source>
+        <translation>程序版本和说明</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="189"/>
         <source>关于VOTK(&amp;V)</source>
         <translation>关于VOTK(&amp;V)</translation>
     </message>
@@ -1128,7 +1178,7 @@
         <translation>无法打开文件：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="132"/>
+        <location filename="../mainwindow/mainwindow.ui" line="162"/>
         <source>加载 DBC…(&amp;D)</source>
         <translation>加载 DBC…(&amp;D)</translation>
     </message>
