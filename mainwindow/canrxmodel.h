@@ -115,6 +115,7 @@ public:
     int stored() const { return int(m_rows.size()); }
     // While held (a save reads the rows), no row gives way to the limit.
     void setTrimmingHeld(bool held);
+    bool isTrimmingHeld() const { return m_trimmingHeld; }
 
     // The stored frame at `storeIndex` (shown or held back) as it came.
     CanFrame frameAt(int storeIndex) const;

@@ -119,7 +119,8 @@ void CanTab::showCanRxCounts()
 void CanTab::table_can_rx_delete()
 {
     qCDebug(lcWindow) << "xxx";
-    if (m_rxSaving || m_rxPanel->showsIds())
+    // A save, here or in a trace window, reads the rows by index.
+    if (m_rxSaving || m_rxModel->isTrimmingHeld() || m_rxPanel->showsIds())
         return;
     // Every row holding a selected cell goes, taken as row spans so that a
     // large selection costs one pass.
@@ -132,7 +133,7 @@ void CanTab::table_can_rx_delete()
 
 void CanTab::table_can_rx_delete_all()
 {
-    if (m_rxSaving)
+    if (m_rxSaving || m_rxModel->isTrimmingHeld())
         return;
     m_rxModel->clear();
     m_rxIdModel->clear();
