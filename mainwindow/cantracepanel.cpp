@@ -44,6 +44,9 @@ CanTracePanel::CanTracePanel(const Widgets &widgets, CanRxModel *rows, CanIdSumm
     // Every row is as high as the first: the view then never measures rows.
     table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // On the header, not the rows: a tip over every cell would hide the data.
+    table->horizontalHeader()->setToolTip(
+        tr("右键单击行：复制 (Ctrl+C)、发送此帧、只显示或隐藏此 ID"));
     setColumns();
 
     connect(m_rows, &CanRxModel::flushed, this, [this] {

@@ -17,27 +17,22 @@
         <translation>CAN RX</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="36"/>
-        <source>右键：复制、发送此帧、按 ID 过滤、删除 (Ctrl+C 复制，Delete 删除)</source>
-        <translation>右键：复制、发送此帧、按 ID 过滤、删除 (Ctrl+C 复制，Delete 删除)</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/cantab.ui" line="67"/>
+        <location filename="../mainwindow/cantab.ui" line="64"/>
         <source>保持视图不动；新帧照常存储，解除后显示</source>
         <translation>保持视图不动；新帧照常存储，解除后显示</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="91"/>
+        <location filename="../mainwindow/cantab.ui" line="88"/>
         <source>冻结视图</source>
         <translation>冻结视图</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="102"/>
+        <location filename="../mainwindow/cantab.ui" line="99"/>
         <source>把接收的帧保存到文件 (Ctrl+S)</source>
         <translation>把接收的帧保存到文件 (Ctrl+S)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="126"/>
+        <location filename="../mainwindow/cantab.ui" line="123"/>
         <location filename="../mainwindow/tracesave.cpp" line="23"/>
         <location filename="../mainwindow/tracesave.cpp" line="31"/>
         <location filename="../mainwindow/tracesave.cpp" line="39"/>
@@ -47,154 +42,154 @@
         <translation>保存</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="131"/>
+        <location filename="../mainwindow/cantab.ui" line="128"/>
         <source>每个 ID 一行：帧数、周期和最新数据</source>
         <translation>每个 ID 一行：帧数、周期和最新数据</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="142"/>
+        <location filename="../mainwindow/cantab.ui" line="139"/>
         <source>按 ID</source>
         <translation>按 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="150"/>
+        <location filename="../mainwindow/cantab.ui" line="147"/>
         <source>收到的帧数</source>
         <translation>收到的帧数</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="166"/>
+        <location filename="../mainwindow/cantab.ui" line="163"/>
         <source>最近一秒收到的帧数</source>
         <translation>最近一秒收到的帧数</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="182"/>
+        <location filename="../mainwindow/cantab.ui" line="179"/>
         <source>超过行数上限而移除的最早的帧</source>
         <translation>超过行数上限而移除的最早的帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="198"/>
+        <location filename="../mainwindow/cantab.ui" line="195"/>
         <source>冻结期间存储但未显示的帧数</source>
         <translation>冻结期间存储但未显示的帧数</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="214"/>
+        <location filename="../mainwindow/cantab.ui" line="211"/>
         <source>时间列显示的内容</source>
         <translation>时间列显示的内容</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="226"/>
+        <location filename="../mainwindow/cantab.ui" line="223"/>
         <source>时间: 读取时刻</source>
         <translation>时间: 读取时刻</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="231"/>
+        <location filename="../mainwindow/cantab.ui" line="228"/>
         <source>时间: 相对首帧</source>
         <translation>时间: 相对首帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="236"/>
+        <location filename="../mainwindow/cantab.ui" line="233"/>
         <source>时间: 同 ID 间隔</source>
         <translation>时间: 同 ID 间隔</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="242"/>
+        <location filename="../mainwindow/cantab.ui" line="239"/>
         <source>十六进制 ID 或范围，以逗号或空格分隔；回车生效</source>
         <translation>十六进制 ID 或范围，以逗号或空格分隔；回车生效</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="253"/>
+        <location filename="../mainwindow/cantab.ui" line="250"/>
         <source>ID 过滤: 7DF, 100-1FF</source>
         <translation>ID 过滤: 7DF, 100-1FF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="258"/>
+        <location filename="../mainwindow/cantab.ui" line="255"/>
         <source>只显示或隐藏过滤中的 ID</source>
         <translation>只显示或隐藏过滤中的 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="270"/>
+        <location filename="../mainwindow/cantab.ui" line="267"/>
         <source>只显示这些 ID</source>
         <translation>只显示这些 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="275"/>
+        <location filename="../mainwindow/cantab.ui" line="272"/>
         <source>隐藏这些 ID</source>
         <translation>隐藏这些 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="281"/>
+        <location filename="../mainwindow/cantab.ui" line="278"/>
         <source>要查找的数据字节，?? 表示任意字节 (Ctrl+F，F3 下一个)</source>
         <translation>要查找的数据字节，?? 表示任意字节 (Ctrl+F，F3 下一个)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="292"/>
+        <location filename="../mainwindow/cantab.ui" line="289"/>
         <source>查找数据: 02 ?? 0C</source>
         <translation>查找数据: 02 ?? 0C</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="297"/>
+        <location filename="../mainwindow/cantab.ui" line="294"/>
         <source>上一个匹配的帧 (Shift+F3)</source>
         <translation>上一个匹配的帧 (Shift+F3)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="308"/>
+        <location filename="../mainwindow/cantab.ui" line="305"/>
         <source>上一个</source>
         <translation>上一个</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="313"/>
+        <location filename="../mainwindow/cantab.ui" line="310"/>
         <source>下一个匹配的帧 (F3)</source>
         <translation>下一个匹配的帧 (F3)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="324"/>
+        <location filename="../mainwindow/cantab.ui" line="321"/>
         <source>下一个</source>
         <translation>下一个</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="363"/>
+        <location filename="../mainwindow/cantab.ui" line="360"/>
         <source>回到最新的帧并继续跟随</source>
         <translation>回到最新的帧并继续跟随</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="366"/>
+        <location filename="../mainwindow/cantab.ui" line="363"/>
         <source>跳到最新</source>
         <translation>跳到最新</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="403"/>
+        <location filename="../mainwindow/cantab.ui" line="400"/>
         <source>CAN TX</source>
         <translation>CAN TX</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="416"/>
+        <location filename="../mainwindow/cantab.ui" line="413"/>
         <source>ID</source>
         <translation>ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="435"/>
+        <location filename="../mainwindow/cantab.ui" line="432"/>
         <source> 0  1  2  3  4  5  6  7    </source>
         <translation> 0  1  2  3  4  5  6  7    </translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="448"/>
+        <location filename="../mainwindow/cantab.ui" line="445"/>
         <source>DATA</source>
         <translation>DATA</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="525"/>
-        <location filename="../mainwindow/cantab.ui" line="682"/>
+        <location filename="../mainwindow/cantab.ui" line="522"/>
+        <location filename="../mainwindow/cantab.ui" line="679"/>
         <source>发送</source>
         <translation>发送</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="563"/>
-        <location filename="../mainwindow/cantab.ui" line="720"/>
+        <location filename="../mainwindow/cantab.ui" line="560"/>
+        <location filename="../mainwindow/cantab.ui" line="717"/>
         <source>周期发送</source>
         <translation>周期发送</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="592"/>
+        <location filename="../mainwindow/cantab.ui" line="589"/>
         <source>回放…</source>
         <translation>回放…</translation>
     </message>
@@ -289,12 +284,12 @@
         <translation>超限移除: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="147"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="148"/>
         <source>删除</source>
         <translation>删除</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="148"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="149"/>
         <source>全部删除</source>
         <translation>全部删除</translation>
     </message>
@@ -358,14 +353,14 @@
         <translation>取消</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="464"/>
-        <location filename="../mainwindow/cantab.ui" line="621"/>
+        <location filename="../mainwindow/cantab.ui" line="461"/>
+        <location filename="../mainwindow/cantab.ui" line="618"/>
         <source>从已加载的 DBC 报文生成 ID 和数据</source>
         <translation>从已加载的 DBC 报文生成 ID 和数据</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="467"/>
-        <location filename="../mainwindow/cantab.ui" line="624"/>
+        <location filename="../mainwindow/cantab.ui" line="464"/>
+        <location filename="../mainwindow/cantab.ui" line="621"/>
         <source>DBC…</source>
         <translation>DBC…</translation>
     </message>
@@ -373,67 +368,72 @@
 <context>
     <name>CanTracePanel</name>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="217"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="220"/>
         <source>解除冻结</source>
         <translation>解除冻结</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="217"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="220"/>
         <source>冻结视图</source>
         <translation>冻结视图</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="134"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="137"/>
         <source>复制</source>
         <translation>复制</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="137"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="49"/>
+        <source>右键单击行：复制 (Ctrl+C)、发送此帧、只显示或隐藏此 ID</source>
+        <translation>右键单击行：复制 (Ctrl+C)、发送此帧、只显示或隐藏此 ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracepanel.cpp" line="140"/>
         <source>发送此帧</source>
         <translation>发送此帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="144"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="147"/>
         <source>只显示此 ID</source>
         <translation>只显示此 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="145"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="148"/>
         <source>隐藏此 ID</source>
         <translation>隐藏此 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="257"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="260"/>
         <source>ID 过滤有误</source>
         <translation>ID 过滤有误</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="261"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="264"/>
         <source>ID 过滤有误：应为十六进制 ID 或范围（如 7DF, 100-1FF），以逗号或空格分隔</source>
         <translation>ID 过滤有误：应为十六进制 ID 或范围（如 7DF, 100-1FF），以逗号或空格分隔</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="273"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="276"/>
         <source>查找内容有误</source>
         <translation>查找内容有误</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="274"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="277"/>
         <source>查找内容有误：应为两位十六进制字节或 ??，以空格分隔</source>
         <translation>查找内容有误：应为两位十六进制字节或 ??，以空格分隔</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="283"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="286"/>
         <source>未找到</source>
         <translation>未找到</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="364"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="367"/>
         <source>未显示: %1</source>
         <translation>未显示: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="259"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="262"/>
         <source>ID 过滤有误：应为十六进制 ID、范围（如 7DF, 100-1FF）或 DBC 中的报文名，以逗号或空格分隔</source>
         <translation>ID 过滤有误：应为十六进制 ID、范围（如 7DF, 100-1FF）或 DBC 中的报文名，以逗号或空格分隔</translation>
     </message>
@@ -579,11 +579,6 @@
         <location filename="../mainwindow/cantracewindow.ui" line="9"/>
         <source>回到最新的帧并继续跟随</source>
         <translation>回到最新的帧并继续跟随</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="10"/>
-        <source>右键：复制、发送此帧、按 ID 过滤 (Ctrl+C 复制)</source>
-        <translation>右键：复制、发送此帧、按 ID 过滤 (Ctrl+C 复制)</translation>
     </message>
     <message>
         <location filename="../mainwindow/cantracewindow.cpp" line="68"/>

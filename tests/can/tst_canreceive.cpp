@@ -922,6 +922,15 @@ void TestCanReceive::filteredViewFollowsFramesDeletionsAndLimit()
     search->setText(QStringLiteral("??"));
     m_window->findChild<QPushButton *>("pushButton_can_rx_prev")->click();
     QCOMPARE(m_table->currentIndex().row(), 0);
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    m_table->setFocus();
+    QTest::keyClick(m_table, Qt::Key_F3);
+    QCOMPARE(m_table->currentIndex().row(), 1);
+    QTest::keyClick(m_table, Qt::Key_F3, Qt::ShiftModifier);
+    QCOMPARE(m_table->currentIndex().row(), 0);
+    QTest::keyClick(m_table, Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(search->hasFocus());
 
     selectRows({1});
     QVERIFY(chooseFromMenu(0));
