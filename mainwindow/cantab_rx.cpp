@@ -10,11 +10,9 @@
 #include "capturerecorder.h"
 #include "config.h"
 #include "devicelog.h"
-#include "messagebox.h"
 #include "tracesave.h"
 #include "windowlog.h"
 
-#include <QCoreApplication>
 #include <QCursor>
 #include <QFileInfo>
 #include <QHeaderView>

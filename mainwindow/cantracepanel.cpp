@@ -6,7 +6,6 @@
 #include "cansaveformat.h"
 #include "changedbytesdelegate.h"
 #include "loadeddbc.h"
-#include "messagebox.h"
 
 #include <QAction>
 #include <QClipboard>
