@@ -293,6 +293,7 @@ void TestWindow::everyTextFitsItsWidget()
     {
         const char *widget;
         const char *source;
+        const char *context = "MainWindow";
     };
     const Set set[] = {
         {"label_connect_info", "VOTK已连接"},
@@ -308,16 +309,18 @@ void TestWindow::everyTextFitsItsWidget()
         {"label_ota_result", "结果:升级成功,请重新上电VOTK设备"},
         {"label_ota_result", "结果:升级中断,请重新连接VOTK设备后再试"},
         {"label_ota_result", "结果:升级失败"},
-        {"pushButton_can_rx_pause", "冻结视图"},
-        {"pushButton_can_rx_pause", "解除冻结"},
-        {"label_can_rx_held", "未显示: %1"},
+        {"pushButton_can_rx_pause", "冻结视图", "CanTracePanel"},
+        {"pushButton_can_rx_pause", "解除冻结", "CanTracePanel"},
+        {"label_can_rx_held", "未显示: %1", "CanTracePanel"},
+        {"label_can_rx_filter_error", "ID 过滤有误", "CanTracePanel"},
+        {"label_can_rx_search_error", "查找内容有误", "CanTracePanel"},
     };
     for (const Set &s : set) {
         auto *label = child<QWidget>(w, s.widget);
         QVERIFY2(label, s.widget);
         // Counts at their widest: eight digits.
         const QString text =
-            QCoreApplication::translate("MainWindow", s.source).replace("%1", "88888888");
+            QCoreApplication::translate(s.context, s.source).replace("%1", "88888888");
         const int over = overflow(label, text);
         if (over > 0)
             clipped << QStringLiteral("%1 \"%2\" by %3 px").arg(s.widget, text).arg(over);
