@@ -147,8 +147,10 @@ void CanTracePanel::addRowActions(QMenu *menu)
     menu->addAction(tr("隐藏此 ID"), this, [this] { filterCurrentId(true); })->setEnabled(hasId);
 }
 
-QString CanTracePanel::selectedRowsText() const
+QString CanTracePanel::selectedRowsText(int *left) const
 {
+    if (left)
+        *left = 0;
     if (showsIds())
         return QString();
     QVector<std::pair<int, int>> spans;
@@ -156,21 +158,36 @@ QString CanTracePanel::selectedRowsText() const
         if (range.isValid())
             spans.append({range.top(), range.bottom()});
     std::sort(spans.begin(), spans.end());
+    // A few million lines would hold the window for seconds and take
+    // hundreds of megabytes; a save suits so many.
     QByteArray lines;
+    int selected = 0;
+    int copied = 0;
     int next = 0;
-    for (const auto &span : spans)
-        for (int r = std::max(span.first, next); r <= span.second && r < m_rows->rowCount(); ++r) {
+    for (const auto &span : spans) {
+        const int first = std::max(span.first, next);
+        const int last = std::min(span.second, m_rows->rowCount() - 1);
+        if (last < first)
+            continue;
+        selected += last - first + 1;
+        for (int r = first; r <= last && copied < kMaxCopiedRows; ++r, ++copied)
             appendCanSaveLine(lines, CanSaveFormat::CandumpLog, m_rows->frameShownAt(r));
-            next = r + 1;
-        }
+        next = last + 1;
+    }
+    if (left)
+        *left = selected - copied;
     return QString::fromLatin1(lines);
 }
 
 void CanTracePanel::copyRows()
 {
-    const QString text = selectedRowsText();
+    int left = 0;
+    const QString text = selectedRowsText(&left);
     if (!text.isEmpty())
         QGuiApplication::clipboard()->setText(text);
+    if (left > 0)
+        QToolTip::showText(m_w.table->mapToGlobal(QPoint(0, 0)),
+                           tr("只复制了前 %1 行").arg(kMaxCopiedRows), m_w.table);
 }
 
 int CanTracePanel::currentId() const

@@ -52,8 +52,10 @@ public:
     void addRowActions(QMenu *menu);
 
     // The selected rows as candump -L lines ("(1733580000.123456) can0 7DF#02010C"),
-    // as copied to the clipboard.
-    QString selectedRowsText() const;
+    // as copied to the clipboard: at most kMaxCopiedRows, `left` says how many
+    // more were selected.
+    static constexpr int kMaxCopiedRows = 1000000;
+    QString selectedRowsText(int *left = nullptr) const;
     void copyRows();
     // Shows only the current row's identifier, or hides it too.
     void filterCurrentId(bool hide);

@@ -269,27 +269,27 @@
         <translation>The file holds no frames</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="114"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="112"/>
         <source>已接收: %1</source>
         <translation>Received: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="115"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="113"/>
         <source>速率: %1 帧/秒</source>
         <translation>Rate: %1 frames/s</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="116"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="114"/>
         <source>超限移除: %1</source>
         <translation>Over limit: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="148"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="146"/>
         <source>删除</source>
         <translation>Delete</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="149"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="147"/>
         <source>全部删除</source>
         <translation>Delete all</translation>
     </message>
@@ -368,72 +368,77 @@ Choose &quot;No&quot; to save every frame.</translation>
 <context>
     <name>CanTracePanel</name>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="220"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="236"/>
         <source>解除冻结</source>
         <translation>Unfreeze</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="220"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="236"/>
         <source>冻结视图</source>
         <translation>Freeze view</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="137"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="136"/>
         <source>复制</source>
         <translation>Copy</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="49"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="48"/>
         <source>右键单击行：复制 (Ctrl+C)、发送此帧、只显示或隐藏此 ID</source>
         <translation>Right-click a row: copy (Ctrl+C), send this frame, filter or hide its ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="140"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="139"/>
         <source>发送此帧</source>
         <translation>Send this frame</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="147"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="146"/>
         <source>只显示此 ID</source>
         <translation>Filter this ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="148"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="147"/>
         <source>隐藏此 ID</source>
         <translation>Hide this ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="260"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="190"/>
+        <source>只复制了前 %1 行</source>
+        <translation>Only the first %1 rows were copied</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracepanel.cpp" line="276"/>
         <source>ID 过滤有误</source>
         <translation>Invalid ID filter</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="264"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="280"/>
         <source>ID 过滤有误：应为十六进制 ID 或范围（如 7DF, 100-1FF），以逗号或空格分隔</source>
         <translation>Bad ID filter: hexadecimal IDs or ranges (such as 7DF, 100-1FF), separated by commas or spaces</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="276"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="292"/>
         <source>查找内容有误</source>
         <translation>Invalid search</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="277"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="293"/>
         <source>查找内容有误：应为两位十六进制字节或 ??，以空格分隔</source>
         <translation>Bad search: two-digit hexadecimal bytes or ??, separated by spaces</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="286"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="302"/>
         <source>未找到</source>
         <translation>Not found</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="367"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="383"/>
         <source>未显示: %1</source>
         <translation>Not shown: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="262"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="278"/>
         <source>ID 过滤有误：应为十六进制 ID、范围（如 7DF, 100-1FF）或 DBC 中的报文名，以逗号或空格分隔</source>
         <translation>Bad ID filter: hexadecimal IDs, ranges (such as 7DF, 100-1FF) or message names of the DBC, separated by commas or spaces</translation>
     </message>

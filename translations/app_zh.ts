@@ -269,27 +269,27 @@
         <translation>文件中没有帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="114"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="112"/>
         <source>已接收: %1</source>
         <translation>已接收: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="115"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="113"/>
         <source>速率: %1 帧/秒</source>
         <translation>速率: %1 帧/秒</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="116"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="114"/>
         <source>超限移除: %1</source>
         <translation>超限移除: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="148"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="146"/>
         <source>删除</source>
         <translation>删除</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="149"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="147"/>
         <source>全部删除</source>
         <translation>全部删除</translation>
     </message>
@@ -368,72 +368,77 @@
 <context>
     <name>CanTracePanel</name>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="220"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="236"/>
         <source>解除冻结</source>
         <translation>解除冻结</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="220"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="236"/>
         <source>冻结视图</source>
         <translation>冻结视图</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="137"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="136"/>
         <source>复制</source>
         <translation>复制</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="49"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="48"/>
         <source>右键单击行：复制 (Ctrl+C)、发送此帧、只显示或隐藏此 ID</source>
         <translation>右键单击行：复制 (Ctrl+C)、发送此帧、只显示或隐藏此 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="140"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="139"/>
         <source>发送此帧</source>
         <translation>发送此帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="147"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="146"/>
         <source>只显示此 ID</source>
         <translation>只显示此 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="148"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="147"/>
         <source>隐藏此 ID</source>
         <translation>隐藏此 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="260"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="190"/>
+        <source>只复制了前 %1 行</source>
+        <translation>只复制了前 %1 行</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracepanel.cpp" line="276"/>
         <source>ID 过滤有误</source>
         <translation>ID 过滤有误</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="264"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="280"/>
         <source>ID 过滤有误：应为十六进制 ID 或范围（如 7DF, 100-1FF），以逗号或空格分隔</source>
         <translation>ID 过滤有误：应为十六进制 ID 或范围（如 7DF, 100-1FF），以逗号或空格分隔</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="276"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="292"/>
         <source>查找内容有误</source>
         <translation>查找内容有误</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="277"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="293"/>
         <source>查找内容有误：应为两位十六进制字节或 ??，以空格分隔</source>
         <translation>查找内容有误：应为两位十六进制字节或 ??，以空格分隔</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="286"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="302"/>
         <source>未找到</source>
         <translation>未找到</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="367"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="383"/>
         <source>未显示: %1</source>
         <translation>未显示: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="262"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="278"/>
         <source>ID 过滤有误：应为十六进制 ID、范围（如 7DF, 100-1FF）或 DBC 中的报文名，以逗号或空格分隔</source>
         <translation>ID 过滤有误：应为十六进制 ID、范围（如 7DF, 100-1FF）或 DBC 中的报文名，以逗号或空格分隔</translation>
     </message>
