@@ -1139,6 +1139,11 @@ void TestCanReceive::traceWindowSharesFramesFilterAndFreeze()
     QCOMPARE(rowTexts(large), rowTexts(m_model));
     QCOMPARE(large->rowCount(), 2);
     QCOMPARE(m_window->findChild<QLineEdit *>("lineEdit_can_rx_filter")->text(), "7e8");
+    // A row sent again from the trace window lands in the CAN tab's transmit area.
+    auto *traceTable = trace->findChild<QTableView *>("table");
+    traceTable->setCurrentIndex(large->index(1, 0));
+    chooseRowAction(traceTable, QStringLiteral("发送此帧"));
+    QCOMPARE(m_window->findChild<QLineEdit *>("lineEdit_can_id")->text(), QStringLiteral("7E8"));
     trace->findChild<QPushButton *>("pushButton_freeze")->click();
     QVERIFY(m_window->findChild<QPushButton *>("pushButton_can_rx_pause")->isChecked());
     // Asked for again, the same window comes forward.
