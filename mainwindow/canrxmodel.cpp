@@ -94,6 +94,8 @@ QVariant CanRxModel::data(const QModelIndex &index, int role) const
             return timeText(row);
         case IdColumn:
             return QString::number(row.id, 16);
+        case DlcColumn:
+            return int(row.length);
         case DirectionColumn:
             return row.flags & Sent ? QStringLiteral("Tx") : QStringLiteral("Rx");
         case MessageColumn:
@@ -156,9 +158,10 @@ QVariant CanRxModel::headerData(int section, Qt::Orientation orientation, int ro
     // The headers the table has always had; the Chinese translation gives
     // them in Chinese.
     static const char *const titles[] = {
-        QT_TRANSLATE_NOOP("CanRxModel", "Time"),    QT_TRANSLATE_NOOP("CanRxModel", "ID"),
-        QT_TRANSLATE_NOOP("CanRxModel", "Data"),    QT_TRANSLATE_NOOP("CanRxModel", "Dir"),
-        QT_TRANSLATE_NOOP("CanRxModel", "Message"), QT_TRANSLATE_NOOP("CanRxModel", "Signals")};
+        QT_TRANSLATE_NOOP("CanRxModel", "Time"),   QT_TRANSLATE_NOOP("CanRxModel", "ID"),
+        QT_TRANSLATE_NOOP("CanRxModel", "Data"),   QT_TRANSLATE_NOOP("CanRxModel", "DLC"),
+        QT_TRANSLATE_NOOP("CanRxModel", "Dir"),    QT_TRANSLATE_NOOP("CanRxModel", "Message"),
+        QT_TRANSLATE_NOOP("CanRxModel", "Signals")};
     return section >= 0 && section < columnCount()
                ? QCoreApplication::translate("CanRxModel", titles[section])
                : QVariant();

@@ -51,6 +51,8 @@ public:
         TimeColumn,
         IdColumn,
         DataColumn,
+        // The number of data bytes, as candump shows it in brackets.
+        DlcColumn,
         DirectionColumn,
         MessageColumn,
         SignalsColumn,
@@ -113,9 +115,15 @@ public:
     int stored() const { return int(m_rows.size()); }
     // While held (a save reads the rows), no row gives way to the limit.
     void setTrimmingHeld(bool held);
+    bool isTrimmingHeld() const { return m_trimmingHeld; }
 
     // The stored frame at `storeIndex` (shown or held back) as it came.
     CanFrame frameAt(int storeIndex) const;
+    // The frame the view shows in row `viewRow`.
+    CanFrame frameShownAt(int viewRow) const
+    {
+        return frameAt(m_filter ? m_view[size_t(viewRow)] : viewRow);
+    }
 
     // Frames stored since the start or the last clear, and how many of them
     // gave way to the row limit.
@@ -128,11 +136,11 @@ public:
         Failed,
         Cancelled
     };
-    // Writes the first `rows` stored frames, shown or held back. `keepGoing(done)` is asked now and
-    // then; false cancels. It may run the event loop: frames may be appended meanwhile, but no row
-    // may be removed (hold the trimming).
+    // Writes the first `rows` stored frames, shown or held back; with `filtered`, only those the
+    // filter passes. `keepGoing(done)` is asked now and then; false cancels. It may run the event
+    // loop: frames may be appended meanwhile, but no row may be removed (hold the trimming).
     WriteResult write(QIODevice &out, CanSaveFormat format, int rows,
-                      const std::function<bool(int done)> &keepGoing) const;
+                      const std::function<bool(int done)> &keepGoing, bool filtered = false) const;
 
 signals:
     void flushed();

@@ -12,13 +12,20 @@ constexpr int kRowsBetweenAsks = 16384;
 } // namespace
 
 CanRxModel::WriteResult CanRxModel::write(QIODevice &out, CanSaveFormat format, int rows,
-                                          const std::function<bool(int)> &keepGoing) const
+                                          const std::function<bool(int)> &keepGoing,
+                                          bool filtered) const
 {
     rows = std::min(rows, int(m_rows.size()));
     CaptureWriter writer(out, format);
     // By index: frames that arrive while `keepGoing` runs the event loop are
     // appended, which leaves indexes valid but not iterators.
+    filtered = filtered && m_filter;
     for (int r = 0; r < rows; ++r) {
+        if (filtered && !accepted(m_rows[size_t(r)])) {
+            if ((r + 1) % kRowsBetweenAsks == 0 && !keepGoing(r + 1))
+                return WriteResult::Cancelled;
+            continue;
+        }
         if (!writer.write(frameAt(r)))
             return WriteResult::Failed;
         if ((r + 1) % kRowsBetweenAsks == 0 && !keepGoing(r + 1))

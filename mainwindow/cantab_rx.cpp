@@ -3,27 +3,22 @@
 #include "cantab.h"
 #include "ui_cantab.h"
 
+#include "canframe.h"
 #include "canidsummarymodel.h"
 #include "canrxmodel.h"
-#include "cansaveformat.h"
 #include "cantracepanel.h"
-#include "capturechooser.h"
 #include "capturerecorder.h"
 #include "config.h"
 #include "devicelog.h"
-#include "filechooser.h"
-#include "messagebox.h"
+#include "tracesave.h"
 #include "windowlog.h"
 
-#include <QCoreApplication>
 #include <QCursor>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelection>
 #include <QItemSelectionModel>
 #include <QMenu>
-#include <QProgressDialog>
-#include <QSaveFile>
 #include <QShortcut>
 
 #include <algorithm>
@@ -33,7 +28,6 @@ namespace {
 constexpr int kStatsIntervalMs = 200;
 // Samples a second apart: the rate is over the last second.
 constexpr int kRateSamples = 1000 / kStatsIntervalMs + 1;
-constexpr int kProgressSteps = 1000;
 // Frames stored in one pass of the event loop, about a millisecond's work: a
 // flood then waits its turn behind timers and input instead of stalling them.
 constexpr int kRxFramesPerPass = 4096;
@@ -50,12 +44,14 @@ void CanTab::setUpCanRxTable()
     });
     m_rxIdModel = new CanIdSummaryModel(this);
     connect(m_rxModel, &CanRxModel::flushed, m_rxIdModel, &CanIdSummaryModel::flush);
-    m_rxPanel = new CanTracePanel({ui->table_can_rx, ui->pushButton_can_rx_pause,
-                                   ui->pushButton_can_rx_by_id, ui->comboBox_can_rx_time,
-                                   ui->lineEdit_can_rx_filter, ui->comboBox_can_rx_filter_mode,
-                                   ui->lineEdit_can_rx_search, ui->pushButton_can_rx_prev,
-                                   ui->pushButton_can_rx_next, ui->label_can_rx_held},
-                                  m_rxModel, m_rxIdModel, this);
+    m_rxPanel = new CanTracePanel(
+        {ui->table_can_rx, ui->pushButton_can_rx_pause, ui->pushButton_can_rx_by_id,
+         ui->comboBox_can_rx_time, ui->lineEdit_can_rx_filter, ui->comboBox_can_rx_filter_mode,
+         ui->lineEdit_can_rx_search, ui->pushButton_can_rx_prev, ui->pushButton_can_rx_next,
+         ui->label_can_rx_held, ui->pushButton_can_rx_jump, ui->label_can_rx_filter_error,
+         ui->label_can_rx_search_error},
+        m_rxModel, m_rxIdModel, this);
+    connect(m_rxPanel, &CanTracePanel::sendFrameRequested, this, &CanTab::addTransmitFrame);
     QTableView *table = ui->table_can_rx;
     table->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(table, &QWidget::customContextMenuRequested, this, &CanTab::show_table_can_rx_menu);
@@ -121,7 +117,8 @@ void CanTab::showCanRxCounts()
 void CanTab::table_can_rx_delete()
 {
     qCDebug(lcWindow) << "xxx";
-    if (m_rxSaving || m_rxPanel->showsIds())
+    // A save, here or in a trace window, reads the rows by index.
+    if (m_rxSaving || m_rxModel->isTrimmingHeld() || m_rxPanel->showsIds())
         return;
     // Every row holding a selected cell goes, taken as row spans so that a
     // large selection costs one pass.
@@ -134,7 +131,7 @@ void CanTab::table_can_rx_delete()
 
 void CanTab::table_can_rx_delete_all()
 {
-    if (m_rxSaving)
+    if (m_rxSaving || m_rxModel->isTrimmingHeld())
         return;
     m_rxModel->clear();
     m_rxIdModel->clear();
@@ -148,6 +145,8 @@ void CanTab::show_table_can_rx_menu()
     QMenu *menu = new QMenu();
     menu->addAction(tr("删除"), this, &CanTab::table_can_rx_delete);
     menu->addAction(tr("全部删除"), this, &CanTab::table_can_rx_delete_all);
+    menu->addSeparator();
+    m_rxPanel->addRowActions(menu);
     menu->exec(QCursor::pos());
     delete menu;
 }
@@ -156,52 +155,8 @@ void CanTab::on_pushButton_can_rx_save_clicked()
 {
     if (m_rxSaving)
         return;
-    QStringList filters;
-    for (const CaptureFileType &type : captureSaveTypes())
-        filters << type.filter;
-    QString chosenFilter = filters.first();
-    QString path = saveFileChooser()(window(), tr("保存"), QString(),
-                                     filters.join(QLatin1String(";;")), &chosenFilter);
-    if (path.isEmpty())
-        return;
-    // A bare name takes the extension of the type chosen in the dialog.
-    CanSaveFormat format;
-    if (!captureSaveFormat(&path, chosenFilter, &format)) {
-        MessageBox::warning(window(), tr("保存"),
-                            tr("请使用 .log、.csv、.asc、.trc 或 .blf 文件名"));
-        return;
-    }
-
-    // Written beside the target and renamed over it only when complete, so
-    // a failure or a cancel leaves no half file under the chosen name.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        MessageBox::warning(window(), tr("保存"), tr("保存失败：%1").arg(file.errorString()));
-        return;
-    }
-    m_rxModel->flush();
-    // Everything stored is saved, frames a frozen view holds back too.
-    const int rows = m_rxModel->stored();
-    // Frames keep arriving during the save; the rows being written must stay.
+    // Nothing is deleted and no limit applied while the rows are written.
     m_rxSaving = true;
-    m_rxModel->setTrimmingHeld(true);
-    QProgressDialog progress(tr("正在保存..."), tr("取消"), 0, kProgressSteps, window());
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(0);
-    const CanRxModel::WriteResult result = m_rxModel->write(file, format, rows, [&](int done) {
-        progress.setValue(int(qint64(done) * kProgressSteps / rows));
-        QCoreApplication::processEvents();
-        return !progress.wasCanceled();
-    });
-    progress.reset();
-    m_rxModel->setTrimmingHeld(false);
+    saveTraceRows(window(), m_rxModel);
     m_rxSaving = false;
-    m_rxModel->setRowLimit(config()->get(Config::CanRxRowLimit).toInt());
-
-    if (result == CanRxModel::WriteResult::Cancelled) {
-        file.cancelWriting();
-        return;
-    }
-    if (result == CanRxModel::WriteResult::Failed || !file.commit())
-        MessageBox::warning(window(), tr("保存"), tr("保存失败：%1").arg(file.errorString()));
 }

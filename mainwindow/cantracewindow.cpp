@@ -8,9 +8,12 @@
 #include "capturefile.h"
 #include "config.h"
 #include "messagebox.h"
+#include "tracesave.h"
 
+#include <QCursor>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMenu>
 
 namespace {
 // The wait cursor while a large capture loads.
@@ -31,13 +34,25 @@ CanTraceWindow::CanTraceWindow(CanRxModel *rows, CanIdSummaryModel *ids, QWidget
     m_panel = new CanTracePanel({ui->table, ui->pushButton_freeze, ui->pushButton_by_id,
                                  ui->comboBox_time, ui->lineEdit_filter, ui->comboBox_filter_mode,
                                  ui->lineEdit_search, ui->pushButton_prev, ui->pushButton_next,
-                                 ui->label_held},
+                                 ui->label_held, ui->pushButton_jump, ui->label_filter_error,
+                                 ui->label_search_error},
                                 rows, ids, this);
+    connect(m_panel, &CanTracePanel::sendFrameRequested, this, &CanTraceWindow::sendFrameRequested);
+    connect(ui->table, &QWidget::customContextMenuRequested, this, [this] {
+        QMenu menu;
+        m_panel->addRowActions(&menu);
+        menu.exec(QCursor::pos());
+    });
+    connect(ui->pushButton_save, &QPushButton::clicked, this,
+            [this] { saveTraceRows(this, m_rows); });
     connect(rows, &CanRxModel::flushed, this, &CanTraceWindow::showCount);
     connect(rows, &CanRxModel::viewSettingsChanged, this, &CanTraceWindow::showCount);
     // A capture opens beside this window, which stays as it is.
-    connect(ui->pushButton_open, &QPushButton::clicked, this,
-            [this] { openCapture(parentWidget() ? parentWidget() : this); });
+    connect(ui->pushButton_open, &QPushButton::clicked, this, [this] {
+        if (CanTraceWindow *opened = openCapture(parentWidget() ? parentWidget() : this))
+            connect(opened, &CanTraceWindow::sendFrameRequested, this,
+                    &CanTraceWindow::sendFrameRequested);
+    });
     showCount();
 }
 

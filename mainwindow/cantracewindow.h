@@ -1,5 +1,6 @@
 #pragma once
 
+#include "canframetype.h"
 #include "capturefile.h"
 
 #include <QWidget>
@@ -29,6 +30,10 @@ public:
     // Where a capture's problem is: "line 12", or in a binary capture "the
     // object at byte 4096"; the replay says it alike.
     static QString placeText(qint64 place, bool atByte);
+
+signals:
+    // "Send this frame" on a row: for the CAN tab's transmit area.
+    void sendFrameRequested(const CanFrame &frame);
 
 private:
     void showCount();

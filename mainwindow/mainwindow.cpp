@@ -247,8 +247,11 @@ void MainWindow::closeEvent(QCloseEvent *event)
 void MainWindow::on_action_trace_window_triggered()
 {
     // One large view of the live frames; asking again brings it forward.
-    if (!m_traceWindow)
+    if (!m_traceWindow) {
         m_traceWindow = new CanTraceWindow(ui->tab_can->rows(), ui->tab_can->ids(), this);
+        connect(m_traceWindow, &CanTraceWindow::sendFrameRequested, ui->tab_can,
+                &CanTab::addTransmitFrame);
+    }
     m_traceWindow->show();
     m_traceWindow->raise();
     m_traceWindow->activateWindow();
@@ -256,5 +259,7 @@ void MainWindow::on_action_trace_window_triggered()
 
 void MainWindow::on_action_open_capture_triggered()
 {
-    CanTraceWindow::openCapture(this);
+    if (CanTraceWindow *opened = CanTraceWindow::openCapture(this))
+        connect(opened, &CanTraceWindow::sendFrameRequested, ui->tab_can,
+                &CanTab::addTransmitFrame);
 }

@@ -75,32 +75,37 @@
 <context>
     <name>CanRxModel</name>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="159"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="161"/>
         <source>Time</source>
         <translation>时间</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="159"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="161"/>
         <source>ID</source>
         <translation>ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="160"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="162"/>
         <source>Data</source>
         <translation>数据</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="160"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="162"/>
+        <source>DLC</source>
+        <translation>DLC</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canrxmodel.cpp" line="163"/>
         <source>Dir</source>
         <translation>方向</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="161"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="164"/>
         <source>Message</source>
         <translation>报文</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="161"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="164"/>
         <source>Signals</source>
         <translation>信号</translation>
     </message>
@@ -113,132 +118,208 @@
         <translation>CAN RX</translation>
     </message>
     <message>
+        <location filename="../mainwindow/cantab.ui" line="91"/>
+        <source>保持视图不动；新帧照常存储，解除后显示</source>
+        <translation>保持视图不动；新帧照常存储，解除后显示</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/cantab.ui" line="85"/>
         <source>冻结视图</source>
         <translation>冻结视图</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="114"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="163"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="170"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="179"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="206"/>
+        <location filename="../mainwindow/cantab.ui" line="123"/>
+        <source>把接收的帧保存到文件 (Ctrl+S)</source>
+        <translation>把接收的帧保存到文件 (Ctrl+S)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="117"/>
+        <location filename="../mainwindow/tracesave.cpp" line="23"/>
+        <location filename="../mainwindow/tracesave.cpp" line="31"/>
+        <location filename="../mainwindow/tracesave.cpp" line="39"/>
+        <location filename="../mainwindow/tracesave.cpp" line="49"/>
+        <location filename="../mainwindow/tracesave.cpp" line="81"/>
         <source>保存</source>
         <translation>保存</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="127"/>
+        <location filename="../mainwindow/cantab.ui" line="142"/>
+        <source>每个 ID 一行：帧数、周期和最新数据</source>
+        <translation>每个 ID 一行：帧数、周期和最新数据</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="136"/>
         <source>按 ID</source>
         <translation>按 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="196"/>
+        <location filename="../mainwindow/cantab.ui" line="158"/>
+        <source>收到的帧数</source>
+        <translation>收到的帧数</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="174"/>
+        <source>最近一秒收到的帧数</source>
+        <translation>最近一秒收到的帧数</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="190"/>
+        <source>超过行数上限而移除的最早的帧</source>
+        <translation>超过行数上限而移除的最早的帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="206"/>
+        <source>冻结期间存储但未显示的帧数</source>
+        <translation>冻结期间存储但未显示的帧数</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="219"/>
+        <source>时间列显示的内容</source>
+        <translation>时间列显示的内容</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="223"/>
         <source>时间: 读取时刻</source>
         <translation>时间: 读取时刻</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="201"/>
+        <location filename="../mainwindow/cantab.ui" line="228"/>
         <source>时间: 相对首帧</source>
         <translation>时间: 相对首帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="206"/>
+        <location filename="../mainwindow/cantab.ui" line="233"/>
         <source>时间: 同 ID 间隔</source>
         <translation>时间: 同 ID 间隔</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="220"/>
+        <location filename="../mainwindow/cantab.ui" line="250"/>
+        <source>十六进制 ID 或范围，以逗号或空格分隔；回车生效</source>
+        <translation>十六进制 ID 或范围，以逗号或空格分隔；回车生效</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="247"/>
         <source>ID 过滤: 7DF, 100-1FF</source>
         <translation>ID 过滤: 7DF, 100-1FF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="234"/>
+        <location filename="../mainwindow/cantab.ui" line="263"/>
+        <source>只显示或隐藏过滤中的 ID</source>
+        <translation>只显示或隐藏过滤中的 ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="267"/>
         <source>只显示这些 ID</source>
         <translation>只显示这些 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="239"/>
+        <location filename="../mainwindow/cantab.ui" line="272"/>
         <source>隐藏这些 ID</source>
         <translation>隐藏这些 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="253"/>
+        <location filename="../mainwindow/cantab.ui" line="289"/>
+        <source>要查找的数据字节，?? 表示任意字节 (Ctrl+F，F3 下一个)</source>
+        <translation>要查找的数据字节，?? 表示任意字节 (Ctrl+F，F3 下一个)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="286"/>
         <source>查找数据: 02 ?? 0C</source>
         <translation>查找数据: 02 ?? 0C</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="266"/>
+        <location filename="../mainwindow/cantab.ui" line="305"/>
+        <source>上一个匹配的帧 (Shift+F3)</source>
+        <translation>上一个匹配的帧 (Shift+F3)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="302"/>
         <source>上一个</source>
         <translation>上一个</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="279"/>
+        <location filename="../mainwindow/cantab.ui" line="321"/>
+        <source>下一个匹配的帧 (F3)</source>
+        <translation>下一个匹配的帧 (F3)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="318"/>
         <source>下一个</source>
         <translation>下一个</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="305"/>
+        <location filename="../mainwindow/cantab.ui" line="347"/>
         <source>选择一个记录文件，按录制时的间隔把其中的帧发送出去；再按一次停止</source>
         <translation>选择一个记录文件，按录制时的间隔把其中的帧发送出去；再按一次停止</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="324"/>
+        <location filename="../mainwindow/cantab.ui" line="366"/>
         <source>回放已发送的帧数 / 总帧数</source>
         <translation>回放已发送的帧数 / 总帧数</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="340"/>
+        <location filename="../mainwindow/cantab.ui" line="382"/>
         <source>速度</source>
         <translation>速度</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="353"/>
+        <location filename="../mainwindow/cantab.ui" line="395"/>
         <source>回放的速度：录制时的间隔除以此倍数；最快：不等待，按盒子能接受的速度发送</source>
         <translation>回放的速度：录制时的间隔除以此倍数；最快：不等待，按盒子能接受的速度发送</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="380"/>
+        <location filename="../mainwindow/cantab.ui" line="422"/>
         <source>最快</source>
         <translation>最快</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="394"/>
+        <location filename="../mainwindow/cantab.ui" line="436"/>
         <source>次数</source>
         <translation>次数</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="407"/>
+        <location filename="../mainwindow/cantab.ui" line="449"/>
         <source>把文件回放几遍；∞：循环直到停止</source>
         <translation>把文件回放几遍；∞：循环直到停止</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="432"/>
+        <location filename="../mainwindow/cantab.ui" line="474"/>
         <source>起始</source>
         <translation>起始</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="445"/>
+        <location filename="../mainwindow/cantab.ui" line="487"/>
         <source>从文件开始后的第几秒起回放</source>
         <translation>从文件开始后的第几秒起回放</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="467"/>
+        <location filename="../mainwindow/cantab.ui" line="509"/>
         <source>勾选后，文件中记录为接收的帧也发送；否则只发送记录为发送的帧</source>
         <translation>勾选后，文件中记录为接收的帧也发送；否则只发送记录为发送的帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="470"/>
+        <location filename="../mainwindow/cantab.ui" line="512"/>
         <source>也发送接收的帧</source>
         <translation>也发送接收的帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="311"/>
+        <location filename="../mainwindow/cantab.ui" line="561"/>
+        <source>回到最新的帧并继续跟随</source>
+        <translation>回到最新的帧并继续跟随</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="564"/>
+        <source>跳到最新</source>
+        <translation>跳到最新</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="353"/>
         <location filename="../mainwindow/cantab_replay.cpp" line="126"/>
         <source>回放…</source>
         <translation>回放…</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="292"/>
+        <location filename="../mainwindow/cantab.ui" line="334"/>
         <location filename="../mainwindow/cantab_replay.cpp" line="23"/>
         <location filename="../mainwindow/cantab_replay.cpp" line="32"/>
         <location filename="../mainwindow/cantab_replay.cpp" line="60"/>
@@ -308,27 +389,27 @@
         <translation>停止</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="116"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="112"/>
         <source>已接收: %1</source>
         <translation>已接收: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="117"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="113"/>
         <source>速率: %1 帧/秒</source>
         <translation>速率: %1 帧/秒</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="118"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="114"/>
         <source>超限移除: %1</source>
         <translation>超限移除: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="149"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="146"/>
         <source>删除</source>
         <translation>删除</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="150"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="147"/>
         <source>全部删除</source>
         <translation>全部删除</translation>
     </message>
@@ -342,7 +423,7 @@
     </message>
     <message>
         <location filename="../mainwindow/cantab_record.cpp" line="34"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="171"/>
+        <location filename="../mainwindow/tracesave.cpp" line="32"/>
         <source>请使用 .log、.csv、.asc、.trc 或 .blf 文件名</source>
         <translation>请使用 .log、.csv、.asc、.trc 或 .blf 文件名</translation>
     </message>
@@ -369,18 +450,25 @@
 接收表格中的帧都还在。</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="179"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="206"/>
+        <location filename="../mainwindow/tracesave.cpp" line="40"/>
+        <source>已设置 ID 过滤。只保存过滤后显示的帧？
+选“否”保存全部帧。</source>
+        <translation>已设置 ID 过滤。只保存过滤后显示的帧？
+选“否”保存全部帧。</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/tracesave.cpp" line="50"/>
+        <location filename="../mainwindow/tracesave.cpp" line="82"/>
         <source>保存失败：%1</source>
         <translation>保存失败：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="188"/>
+        <location filename="../mainwindow/tracesave.cpp" line="58"/>
         <source>正在保存...</source>
         <translation>正在保存...</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="188"/>
+        <location filename="../mainwindow/tracesave.cpp" line="59"/>
         <source>取消</source>
         <translation>取消</translation>
     </message>
@@ -388,44 +476,77 @@
 <context>
     <name>CanTracePanel</name>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="79"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="236"/>
         <source>解除冻结</source>
         <translation>解除冻结</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="79"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="236"/>
         <source>冻结视图</source>
         <translation>冻结视图</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="111"/>
-        <location filename="../mainwindow/cantracepanel.cpp" line="115"/>
-        <location filename="../mainwindow/cantracepanel.cpp" line="127"/>
-        <source>信息</source>
-        <translation>信息</translation>
+        <location filename="../mainwindow/cantracepanel.cpp" line="136"/>
+        <source>复制</source>
+        <translation>复制</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="116"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="48"/>
+        <source>右键单击行：复制 (Ctrl+C)、发送此帧、只显示或隐藏此 ID</source>
+        <translation>右键单击行：复制 (Ctrl+C)、发送此帧、只显示或隐藏此 ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracepanel.cpp" line="139"/>
+        <source>发送此帧</source>
+        <translation>发送此帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracepanel.cpp" line="146"/>
+        <source>只显示此 ID</source>
+        <translation>只显示此 ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracepanel.cpp" line="147"/>
+        <source>隐藏此 ID</source>
+        <translation>隐藏此 ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracepanel.cpp" line="190"/>
+        <source>只复制了前 %1 行</source>
+        <translation>只复制了前 %1 行</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracepanel.cpp" line="276"/>
+        <source>ID 过滤有误</source>
+        <translation>ID 过滤有误</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracepanel.cpp" line="280"/>
         <source>ID 过滤有误：应为十六进制 ID 或范围（如 7DF, 100-1FF），以逗号或空格分隔</source>
         <translation>ID 过滤有误：应为十六进制 ID 或范围（如 7DF, 100-1FF），以逗号或空格分隔</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="128"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="292"/>
+        <source>查找内容有误</source>
+        <translation>查找内容有误</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracepanel.cpp" line="293"/>
         <source>查找内容有误：应为两位十六进制字节或 ??，以空格分隔</source>
         <translation>查找内容有误：应为两位十六进制字节或 ??，以空格分隔</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="136"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="302"/>
         <source>未找到</source>
         <translation>未找到</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="200"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="383"/>
         <source>未显示: %1</source>
         <translation>未显示: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="112"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="278"/>
         <source>ID 过滤有误：应为十六进制 ID、范围（如 7DF, 100-1FF）或 DBC 中的报文名，以逗号或空格分隔</source>
         <translation>ID 过滤有误：应为十六进制 ID、范围（如 7DF, 100-1FF）或 DBC 中的报文名，以逗号或空格分隔</translation>
     </message>
@@ -433,152 +554,227 @@
 <context>
     <name>CanTraceWindow</name>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="14"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="6"/>
         <source>接收窗口</source>
         <translation>接收窗口</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="22"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
         <source>打开…</source>
         <translation>打开…</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="29"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
         <source>冻结视图</source>
         <translation>冻结视图</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="39"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
         <source>按 ID</source>
         <translation>按 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="50"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
         <source>时间: 读取时刻</source>
         <translation>时间: 读取时刻</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="55"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
         <source>时间: 相对首帧</source>
         <translation>时间: 相对首帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="60"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
         <source>时间: 同 ID 间隔</source>
         <translation>时间: 同 ID 间隔</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="74"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
+        <source>打开保存的记录文件，在新窗口中查看 (Ctrl+O)</source>
+        <translation>打开保存的记录文件，在新窗口中查看 (Ctrl+O)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
+        <source>保存…</source>
+        <translation>保存…</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
+        <source>把这些帧保存到文件 (Ctrl+S)</source>
+        <translation>把这些帧保存到文件 (Ctrl+S)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
+        <source>保持视图不动；新帧照常存储，解除后显示</source>
+        <translation>保持视图不动；新帧照常存储，解除后显示</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
+        <source>每个 ID 一行：帧数、周期和最新数据</source>
+        <translation>每个 ID 一行：帧数、周期和最新数据</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
+        <source>时间列显示的内容</source>
+        <translation>时间列显示的内容</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
+        <source>冻结期间存储但未显示的帧数</source>
+        <translation>冻结期间存储但未显示的帧数</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="8"/>
+        <source>显示的帧数 / 存储的帧数</source>
+        <translation>显示的帧数 / 存储的帧数</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
         <source>ID 过滤: 7DF, 100-1FF</source>
         <translation>ID 过滤: 7DF, 100-1FF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="82"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
         <source>只显示这些 ID</source>
         <translation>只显示这些 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="87"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
         <source>隐藏这些 ID</source>
         <translation>隐藏这些 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="101"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
         <source>查找数据: 02 ?? 0C</source>
         <translation>查找数据: 02 ?? 0C</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="108"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
         <source>上一个</source>
         <translation>上一个</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.ui" line="115"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
         <source>下一个</source>
         <translation>下一个</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="76"/>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
+        <source>十六进制 ID 或范围，以逗号或空格分隔；回车生效</source>
+        <translation>十六进制 ID 或范围，以逗号或空格分隔；回车生效</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
+        <source>只显示或隐藏过滤中的 ID</source>
+        <translation>只显示或隐藏过滤中的 ID</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
+        <source>要查找的数据字节，?? 表示任意字节 (Ctrl+F，F3 下一个)</source>
+        <translation>要查找的数据字节，?? 表示任意字节 (Ctrl+F，F3 下一个)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
+        <source>上一个匹配的帧 (Shift+F3)</source>
+        <translation>上一个匹配的帧 (Shift+F3)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
+        <source>下一个匹配的帧 (F3)</source>
+        <translation>下一个匹配的帧 (F3)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
+        <source>跳到最新</source>
+        <translation>跳到最新</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.ui" line="9"/>
+        <source>回到最新的帧并继续跟随</source>
+        <translation>回到最新的帧并继续跟随</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="91"/>
         <source>标识符大于 FFFF</source>
         <translation>标识符大于 FFFF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="78"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="93"/>
         <source>数据超过 64 个字节</source>
         <translation>数据超过 64 个字节</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="80"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="95"/>
         <source>远程帧</source>
         <translation>远程帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="82"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="97"/>
         <source>错误帧</source>
         <translation>错误帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="84"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="99"/>
         <source>CAN FD 帧</source>
         <translation>CAN FD 帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="88"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="103"/>
         <source>不是帧的格式</source>
         <translation>不是帧的格式</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="93"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="108"/>
         <source>第 %1 字节处的对象</source>
         <translation>第 %1 字节处的对象</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="93"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="108"/>
         <source>第 %1 行</source>
         <translation>第 %1 行</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="98"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="113"/>
         <source>打开</source>
         <translation>打开</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="115"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="130"/>
         <source>无法打开文件：%1</source>
         <translation>无法打开文件：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="124"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="139"/>
         <source>%1无法读取（%2），文件中没有可显示的帧</source>
         <translation>%1无法读取（%2），文件中没有可显示的帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="138"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="153"/>
         <source>%1无法读取（%2），已跳过；共跳过 %3 处，其余已载入</source>
         <translation>%1无法读取（%2），已跳过；共跳过 %3 处，其余已载入</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="128"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="143"/>
         <source>文件中没有帧</source>
         <translation>文件中没有帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="53"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="68"/>
         <source>表中行数: %1 / %2</source>
         <translation>表中行数: %1 / %2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="55"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="70"/>
         <source>表中行数: %1</source>
         <translation>表中行数: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="134"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="149"/>
         <source>接收窗口 - %1</source>
         <translation>接收窗口 - %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="144"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="159"/>
         <source>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</source>
         <translation>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</translation>
     </message>
@@ -823,62 +1019,112 @@
         <translation>CAN</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="63"/>
+        <location filename="../mainwindow/mainwindow.ui" line="66"/>
         <source>文件(&amp;F)</source>
         <translation>文件(&amp;F)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="70"/>
+        <location filename="../mainwindow/mainwindow.ui" line="76"/>
         <source>视图(&amp;V)</source>
         <translation>视图(&amp;V)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="82"/>
+        <location filename="../mainwindow/mainwindow.ui" line="91"/>
         <source>关于(&amp;A)</source>
         <translation>关于(&amp;A)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="93"/>
+        <location filename="../mainwindow/mainwindow.ui" line="102"/>
+        <source>把收到和发出的每一帧随时写入文件，不受表格行数上限和过滤影响</source>
+        <translation>把收到和发出的每一帧随时写入文件，不受表格行数上限和过滤影响</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="105"/>
         <source>记录到文件…(&amp;R)</source>
         <translation>记录到文件…(&amp;R)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="101"/>
+        <location filename="../mainwindow/mainwindow.ui" line="110"/>
+        <source>停止正在进行的记录</source>
+        <translation>停止正在进行的记录</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="116"/>
         <source>停止记录(&amp;E)</source>
         <translation>停止记录(&amp;E)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="106"/>
+        <location filename="../mainwindow/mainwindow.ui" line="121"/>
+        <source>语言、自动连接、CAN 时间和 WiFi 模块的设置</source>
+        <translation>语言、自动连接、CAN 时间和 WiFi 模块的设置</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="124"/>
         <source>设置(&amp;S)</source>
         <translation>设置(&amp;S)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="111"/>
+        <location filename="../mainwindow/mainwindow.ui" line="129"/>
+        <source>关闭程序 (Ctrl+Q)</source>
+        <translation>关闭程序 (Ctrl+Q)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="132"/>
         <source>退出(&amp;X)</source>
         <translation>退出(&amp;X)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="119"/>
+        <location filename="../mainwindow/mainwindow.ui" line="140"/>
+        <source>在可调整大小的窗口中查看接收的帧</source>
+        <translation>在可调整大小的窗口中查看接收的帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="143"/>
         <source>接收窗口(&amp;T)</source>
         <translation>接收窗口(&amp;T)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="124"/>
+        <location filename="../mainwindow/mainwindow.ui" line="148"/>
+        <source>打开保存的记录文件，在新窗口中查看 (Ctrl+O)</source>
+        <translation>打开保存的记录文件，在新窗口中查看 (Ctrl+O)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="151"/>
         <source>打开…(&amp;O)</source>
         <translation>打开…(&amp;O)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="140"/>
+        <location filename="../mainwindow/mainwindow.ui" line="159"/>
+        <source>加载 DBC 文件，按报文和信号解码接收的帧</source>
+        <translation>加载 DBC 文件，按报文和信号解码接收的帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="167"/>
+        <source>卸载所有 DBC 文件</source>
+        <translation>卸载所有 DBC 文件</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="173"/>
         <source>卸载 DBC(&amp;U)</source>
         <translation>卸载 DBC(&amp;U)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="145"/>
+        <location filename="../mainwindow/mainwindow.ui" line="178"/>
+        <source>按时间绘制 DBC 信号的值</source>
+        <translation>按时间绘制 DBC 信号的值</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="181"/>
         <source>信号图(&amp;P)</source>
         <translation>信号图(&amp;P)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="150"/>
+        <location filename="../mainwindow/mainwindow.ui" line="186"/>
+        <source>程序版本和说明</source>
+        <translation>程序版本和说明</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.ui" line="189"/>
         <source>关于VOTK(&amp;V)</source>
         <translation>关于VOTK(&amp;V)</translation>
     </message>
@@ -1051,7 +1297,7 @@
         <translation>无法打开文件：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.ui" line="132"/>
+        <location filename="../mainwindow/mainwindow.ui" line="162"/>
         <source>加载 DBC…(&amp;D)</source>
         <translation>加载 DBC…(&amp;D)</translation>
     </message>

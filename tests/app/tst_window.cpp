@@ -1,4 +1,5 @@
 #include "boxchooser.h"
+#include "cantracewindow.h"
 #include "mainwindow.h"
 #include "plotwindow.h"
 #include "settingdialog.h"
@@ -124,6 +125,22 @@ QStringList clippedTexts(QWidget *root)
         if (tabs->tabBar()->sizeHint().width() > tabs->width())
             clipped << tabs->objectName() + QLatin1String(" tab titles");
     return clipped;
+}
+
+// Every pair of visible controls directly under `root` that overlap, one line each.
+QStringList overlapping(QWidget *root)
+{
+    QStringList found;
+    QList<QWidget *> shown;
+    for (QWidget *w : root->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+        if (w->isVisible())
+            shown << w;
+    for (int i = 0; i < shown.size(); ++i)
+        for (int j = i + 1; j < shown.size(); ++j)
+            if (shown.at(i)->geometry().intersects(shown.at(j)->geometry()))
+                found << QStringLiteral("%1 over %2")
+                             .arg(shown.at(i)->objectName(), shown.at(j)->objectName());
+    return found;
 }
 
 // Lays out every tab and page once, so hidden ones have their geometry too.
@@ -318,12 +335,29 @@ void TestWindow::everyTextFitsItsWidget()
     layOutEveryPage(&dialog);
     QStringList clipped =
         clippedTexts(w) + clippedTexts(&dialog) + clippedTexts(&plot) + clippedTexts(&chooser);
+    // The trace window at its narrowest, with the jump button and both
+    // refusals shown: every control whole, none over another.
+    w->findChild<QAction *>("action_trace_window")->trigger();
+    auto *trace = w->findChild<CanTraceWindow *>();
+    QVERIFY(trace);
+    for (const char *name : {"pushButton_jump", "label_filter_error", "label_search_error"}) {
+        auto *shownLater = child<QWidget>(trace, name);
+        QVERIFY2(shownLater, name);
+        shownLater->show();
+        if (auto *label = qobject_cast<QLabel *>(shownLater))
+            label->setText(QCoreApplication::translate("CanTracePanel", "ID 过滤有误"));
+    }
+    trace->resize(1, 1);
+    QCoreApplication::processEvents();
+    QVERIFY2(trace->width() <= 900, qPrintable(QString::number(trace->width())));
+    clipped += clippedTexts(trace) + overlapping(trace);
 
     // The texts the window sets on its labels while it runs.
     struct Set
     {
         const char *widget;
         const char *source;
+        const char *context = "MainWindow";
     };
     const Set set[] = {
         {"label_connect_info", "VOTK已连接"},
@@ -339,16 +373,18 @@ void TestWindow::everyTextFitsItsWidget()
         {"label_ota_result", "结果:升级成功,请重新上电VOTK设备"},
         {"label_ota_result", "结果:升级中断,请重新连接VOTK设备后再试"},
         {"label_ota_result", "结果:升级失败"},
-        {"pushButton_can_rx_pause", "冻结视图"},
-        {"pushButton_can_rx_pause", "解除冻结"},
-        {"label_can_rx_held", "未显示: %1"},
+        {"pushButton_can_rx_pause", "冻结视图", "CanTracePanel"},
+        {"pushButton_can_rx_pause", "解除冻结", "CanTracePanel"},
+        {"label_can_rx_held", "未显示: %1", "CanTracePanel"},
+        {"label_can_rx_filter_error", "ID 过滤有误", "CanTracePanel"},
+        {"label_can_rx_search_error", "查找内容有误", "CanTracePanel"},
     };
     for (const Set &s : set) {
         auto *label = child<QWidget>(w, s.widget);
         QVERIFY2(label, s.widget);
         // Counts at their widest: eight digits.
         const QString text =
-            QCoreApplication::translate("MainWindow", s.source).replace("%1", "88888888");
+            QCoreApplication::translate(s.context, s.source).replace("%1", "88888888");
         const int over = overflow(label, text);
         if (over > 0)
             clipped << QStringLiteral("%1 \"%2\" by %3 px").arg(s.widget, text).arg(over);
@@ -382,10 +418,10 @@ void TestWindow::noTextOfTheOtherLanguage()
         QStringLiteral("[\\x{3000}-\\x{303f}\\x{4e00}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
     static const QRegularExpression upperHex(QStringLiteral("^[0-9A-F]+$"));
     static const QRegularExpression word(QStringLiteral("(?<![.\\w])[A-Za-z]{2,}\\w*"));
-    static const QSet<QString> names{"VOTK",  "VOTK_BOX", "BOX", "WB1",   "CAN",      "ID",
-                                     "DBC",   "WIFI",     "RX",  "TX",    "DLC",      "USB",
-                                     "ASCII", "PNG",      "CSV", "Intel", "Motorola", "English",
-                                     "Shift", "Ctrl",     "ms",  "MB",    "hex"};
+    static const QSet<QString> names{"VOTK",    "VOTK_BOX", "BOX",  "WB1", "CAN",   "ID",
+                                     "DBC",     "WIFI",     "WiFi", "RX",  "TX",    "DLC",
+                                     "USB",     "ASCII",    "PNG",  "CSV", "Intel", "Motorola",
+                                     "English", "Shift",    "Ctrl", "ms",  "MB",    "hex"};
     QStringList wrong;
     for (const QString &text : visibleTexts()) {
         if (language == "en" && text.contains(cjk) && text != QStringLiteral("中文"))

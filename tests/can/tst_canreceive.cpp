@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -47,6 +48,10 @@ private slots:
     void rowShowsFrame_data();
     void rowShowsFrame();
     void rowsAppendAtTheBottom();
+    void copiedRowsParseBackAsTheFramesShown();
+    void rowActionsFilterHideAndSaveWhatIsShown_data();
+    void rowActionsFilterHideAndSaveWhatIsShown();
+    void traceViewFollowsNewestUntilScrolledAway();
     void framesOfOneBatchKeepTheirReadTimes();
     void sentFrameIsARowBetweenReceivedOnes();
     void filteredViewFollowsFramesDeletionsAndLimit();
@@ -87,6 +92,8 @@ private:
     // -1 none) by keyboard, as a user would. True when the menu was as it
     // should be.
     bool chooseFromMenu(int entry, QStringList *texts = nullptr);
+    // Opens the context menu of `table` and chooses the entry named `text`.
+    void chooseRowAction(QTableView *table, const QString &text);
     QString cell(int row, int column) const;
     int rows() const { return m_model->rowCount(); }
     // Clicks "保存" with `path` as the user's choice.
@@ -200,7 +207,7 @@ bool TestCanReceive::chooseFromMenu(int entry, QStringList *texts)
         plain = menu->parentWidget() == nullptr;
         for (QAction *a : menu->actions()) {
             shown << a->text();
-            plain = plain && a->shortcut().isEmpty();
+            plain = plain && (shown.size() > 2 || a->shortcut().isEmpty());
         }
         if (entry < 0) {
             QTest::keyClick(menu, Qt::Key_Escape);
@@ -213,9 +220,27 @@ bool TestCanReceive::chooseFromMenu(int entry, QStringList *texts)
     emit m_table->customContextMenuRequested(QPoint(5, 5));
     if (texts)
         *texts = shown;
-    // Shown with both entries, without parent window or shortcuts, and gone
-    // once closed.
-    return shown == QStringList{"删除", "全部删除"} && plain && seen.isNull();
+    // Shown with both entries first, without parent window or shortcuts, and
+    // gone once closed; the row actions follow.
+    return shown.mid(0, 2) == QStringList{"删除", "全部删除"} && plain && seen.isNull();
+}
+
+void TestCanReceive::chooseRowAction(QTableView *table, const QString &text)
+{
+    bool found = false;
+    QTimer::singleShot(0, [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        for (QAction *a : menu->actions())
+            if (a->text() == text && a->isEnabled()) {
+                found = true;
+                menu->setActiveAction(a);
+            }
+        QTest::keyClick(menu, found ? Qt::Key_Return : Qt::Key_Escape);
+    });
+    emit table->customContextMenuRequested(QPoint(5, 5));
+    QVERIFY2(found, qPrintable(text));
 }
 
 void TestCanReceive::rowShowsFrame_data()
@@ -223,20 +248,27 @@ void TestCanReceive::rowShowsFrame_data()
     QTest::addColumn<QByteArray>("frame");
     QTest::addColumn<QString>("id"); // null: too short for a frame, no row
     QTest::addColumn<QString>("data");
+    QTest::addColumn<QString>("dlc");
     QTest::newRow("full frame") << hexBytes("df 07 02 01 0c 00 00 00 00 00") << "7df"
-                                << "02 01 0c 00 00 00 00 00 ";
+                                << "02 01 0c 00 00 00 00 00 "
+                                << "8";
     QTest::newRow("two bytes") << hexBytes("34 12") << "1234"
-                               << "";
-    QTest::newRow("one byte") << hexBytes("34") << QString() << "";
-    QTest::newRow("no byte") << QByteArray() << QString() << "";
+                               << ""
+                               << "0";
+    QTest::newRow("one byte") << hexBytes("34") << QString() << "" << QString();
+    QTest::newRow("no byte") << QByteArray() << QString() << "" << QString();
     QTest::newRow("id 00 00") << hexBytes("00 00 55") << "0"
-                              << "55 ";
+                              << "55 "
+                              << "1";
     QTest::newRow("id 00 01") << hexBytes("00 01") << "100"
-                              << "";
+                              << ""
+                              << "0";
     QTest::newRow("id ff ff") << hexBytes("ff ff") << "ffff"
-                              << "";
+                              << ""
+                              << "0";
     QTest::newRow("data 0a") << hexBytes("23 01 0a") << "123"
-                             << "0a ";
+                             << "0a "
+                             << "1";
 }
 
 void TestCanReceive::rowShowsFrame()
@@ -244,6 +276,7 @@ void TestCanReceive::rowShowsFrame()
     QFETCH(QByteArray, frame);
     QFETCH(QString, id);
     QFETCH(QString, data);
+    QFETCH(QString, dlc);
     LogCapture log;
     deliver(frame);
     // Nothing per frame in the log unless asked for.
@@ -251,8 +284,9 @@ void TestCanReceive::rowShowsFrame()
     QCOMPARE(rows(), id.isNull() ? 0 : 1);
     if (id.isNull())
         return;
-    // The described three columns, then the direction.
-    QCOMPARE(m_model->columnCount(), 4);
+    // The described three columns, then the length and the direction.
+    QCOMPARE(m_model->columnCount(), 5);
+    QCOMPARE(cell(0, CanRxModel::DlcColumn), dlc);
     QCOMPARE(cell(0, CanRxModel::DirectionColumn), QStringLiteral("Rx"));
     const QString time = cell(0, 0);
     QVERIFY2(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d$").match(time).hasMatch(),
@@ -279,12 +313,145 @@ void TestCanReceive::rowsAppendAtTheBottom()
     }
 }
 
+// Copied rows are candump -L lines that read back as the frames the rows
+// show, in a filtered view too: identifier (eight digits above 7FF), length,
+// data, time and direction.
+void TestCanReceive::copiedRowsParseBackAsTheFramesShown()
+{
+    const qint64 t0 = 1733580000123456;
+    for (const auto &f :
+         {std::make_pair("df 07 02 01 0c", CanDirection::Received),
+          std::make_pair("34 12", CanDirection::Received),
+          std::make_pair("ff ff 0a", CanDirection::Received),
+          std::make_pair("00 01 00 11 22 33 44 55 66 77 88 99", CanDirection::Received),
+          std::make_pair("23 01 aa", CanDirection::Sent)})
+        m_model->append(reportedFrames(hexBytes(f.first), t0 + m_model->stored() * 1001, f.second));
+    m_model->flush();
+    auto *filter = m_window->findChild<QLineEdit *>("lineEdit_can_rx_filter");
+    filter->setText(QStringLiteral("7DF, FFFF, 100, 123"));
+    QTest::keyClick(filter, Qt::Key_Return);
+    QCOMPARE(rows(), 4);
+    QGuiApplication::clipboard()->clear();
+    m_table->selectAll();
+    m_table->setFocus();
+    QTest::keyClick(m_table, Qt::Key_C, Qt::ControlModifier);
+    const QString copied = QGuiApplication::clipboard()->text();
+    const CaptureFile parsed =
+        parseCaptureFile(copied.toLatin1(), CanSaveFormat::CandumpLog, CaptureUse::View);
+    QCOMPARE(parsed.problem, CaptureProblem::None);
+    const QVector<CanFrame> &read = parsed.frames;
+    QCOMPARE(read.size(), 4);
+    for (int r = 0; r < rows(); ++r)
+        QVERIFY2(read.at(r).sameAs(m_model->frameShownAt(r)), qPrintable(copied));
+    QVERIFY2(copied.contains(QLatin1String(" 0000FFFF#0A\n")), qPrintable(copied));
+
+    // "Send this frame" puts the row into the first transmit row.
+    m_table->setCurrentIndex(m_model->index(0, 0));
+    chooseRowAction(m_table, QStringLiteral("发送此帧"));
+    QCOMPARE(m_window->findChild<QLineEdit *>("lineEdit_can_id")->text(), QStringLiteral("7DF"));
+    QCOMPARE(m_window->findChild<QLineEdit *>("lineEdit_can_data")->text().remove(' ').toUpper(),
+             QStringLiteral("02010C"));
+}
+
+void TestCanReceive::rowActionsFilterHideAndSaveWhatIsShown_data()
+{
+    QTest::addColumn<QStringList>("actions"); // chosen on the row with the first 7E8
+    QTest::addColumn<QStringList>("shownIds");
+    QTest::addColumn<bool>("saveFiltered"); // the answer to the save's question
+    QTest::addColumn<QStringList>("savedIds");
+    const QStringList all = {"7DF", "7E8", "100", "7E8"};
+    QTest::newRow("only this id, save filtered")
+        << QStringList{"只显示此 ID"} << QStringList{"7e8", "7e8"} << true
+        << QStringList{"7E8", "7E8"};
+    QTest::newRow("only this id, save everything")
+        << QStringList{"只显示此 ID"} << QStringList{"7e8", "7e8"} << false << all;
+    QTest::newRow("hide this id") << QStringList{"隐藏此 ID"} << QStringList{"7df", "100"} << true
+                                  << QStringList{"7DF", "100"};
+    // Hiding another keeps the first hidden.
+    QTest::newRow("hide two ids") << QStringList{"隐藏此 ID", "隐藏此 ID"} << QStringList{"7df"}
+                                  << true << QStringList{"7DF"};
+}
+
+void TestCanReceive::rowActionsFilterHideAndSaveWhatIsShown()
+{
+    QFETCH(QStringList, actions);
+    QFETCH(QStringList, shownIds);
+    QFETCH(bool, saveFiltered);
+    QFETCH(QStringList, savedIds);
+    for (const char *frame : {"df 07 01", "e8 07 02", "00 01 03", "e8 07 04"})
+        deliver(hexBytes(frame));
+    for (const QString &action : actions) {
+        const int row = cell(0, CanRxModel::IdColumn) == "7e8" ? 0 : 1;
+        m_table->setCurrentIndex(m_model->index(row, 0));
+        chooseRowAction(m_table, action);
+    }
+    QStringList ids;
+    for (int r = 0; r < rows(); ++r)
+        ids << cell(r, CanRxModel::IdColumn);
+    QCOMPARE(ids, shownIds);
+
+    m_boxes->answers = {saveFiltered ? QMessageBox::Yes : QMessageBox::No};
+    saveTo(m_dir->file("capture.log"));
+    QCOMPARE(m_boxes->shown.size(), 1);
+    QCOMPARE(m_boxes->shown.at(0).kind, MessageBox::Question);
+    QStringList saved;
+    for (const QString &line : m_dir->readFile("capture.log").split('\n', Qt::SkipEmptyParts))
+        saved << line.section(' ', 2).section('#', 0, 0);
+    QCOMPARE(saved, savedIds);
+}
+
+// The trace window follows the newest row as rows come and as it is
+// resized, until the user scrolls up; "jump to newest" follows again.
+void TestCanReceive::traceViewFollowsNewestUntilScrolledAway()
+{
+    m_window->findChild<QAction *>("action_trace_window")->trigger();
+    auto *trace = m_window->findChild<CanTraceWindow *>();
+    QVERIFY(trace && QTest::qWaitForWindowExposed(trace));
+    auto *table = trace->findChild<QTableView *>("table");
+    auto *jump = trace->findChild<QPushButton *>("pushButton_jump");
+    const auto visible = [table](int row) {
+        const QRect rect = table->visualRect(table->model()->index(row, 0));
+        return rect.isValid() && table->viewport()->rect().contains(rect);
+    };
+    const auto deliverMany = [this](int count) {
+        for (int n = 0; n < count; ++n)
+            m_model->append(reportedFrames(hexBytes("df 07 01")));
+        m_model->flush();
+        QCoreApplication::processEvents();
+    };
+    trace->resize(900, 400);
+    deliverMany(200);
+    QVERIFY(visible(rows() - 1));
+    QVERIFY(!jump->isVisible());
+    trace->resize(900, 700);
+    QCoreApplication::processEvents();
+    QVERIFY(visible(rows() - 1));
+    trace->resize(900, 300);
+    QCoreApplication::processEvents();
+    QVERIFY(visible(rows() - 1));
+    deliverMany(50);
+    QVERIFY(visible(rows() - 1));
+
+    table->verticalScrollBar()->setValue(0);
+    deliverMany(50);
+    trace->resize(900, 500);
+    QCoreApplication::processEvents();
+    QVERIFY(visible(0));
+    QVERIFY(!visible(rows() - 1));
+    QVERIFY(jump->isVisible());
+    jump->click();
+    deliverMany(10);
+    QVERIFY(visible(rows() - 1));
+    QVERIFY(!jump->isVisible());
+}
+
 void TestCanReceive::menuOffersDeleteAndDeleteAll()
 {
     deliver(hexBytes("01 00 aa"));
     QStringList texts;
     QVERIFY(chooseFromMenu(-1, &texts));
-    QCOMPARE(texts, (QStringList{"删除", "全部删除"}));
+    QCOMPARE(texts,
+             (QStringList{"删除", "全部删除", "", "复制", "发送此帧", "只显示此 ID", "隐藏此 ID"}));
     QCOMPARE(rows(), 1);
     // A new menu every time, with the same entries.
     QVERIFY(chooseFromMenu(1));
@@ -726,7 +893,21 @@ void TestCanReceive::filteredViewFollowsFramesDeletionsAndLimit()
     auto *search = m_window->findChild<QLineEdit *>("lineEdit_can_rx_search");
     for (int n = 0; n < 6; ++n)
         deliver(QByteArray::fromHex(n % 2 ? "df07" : "e807") + char(n));
+    // Refused input is told beside its field, without a dialog, and the view
+    // stays as it was until the text is right.
+    auto *filterError = m_window->findChild<QLabel *>("label_can_rx_filter_error");
+    auto *searchError = m_window->findChild<QLabel *>("label_can_rx_search_error");
+    filter->setText(QStringLiteral("7dx"));
+    QTest::keyClick(filter, Qt::Key_Return);
+    search->setText(QStringLiteral("0"));
+    QTest::keyClick(search, Qt::Key_Return);
+    QVERIFY(m_boxes->shown.isEmpty());
+    QCOMPARE(rows(), 6);
+    QVERIFY(filterError->isVisible() && !filterError->text().isEmpty());
+    QVERIFY(searchError->isVisible());
     filter->setText(QStringLiteral("7df"));
+    QVERIFY(!filterError->isVisible());
+    QVERIFY(searchError->isVisible());
     QTest::keyClick(filter, Qt::Key_Return);
     QCOMPARE(rows(), 3);
     QCOMPARE(cell(2, CanRxModel::DataColumn), QStringLiteral("05 "));
@@ -741,6 +922,15 @@ void TestCanReceive::filteredViewFollowsFramesDeletionsAndLimit()
     search->setText(QStringLiteral("??"));
     m_window->findChild<QPushButton *>("pushButton_can_rx_prev")->click();
     QCOMPARE(m_table->currentIndex().row(), 0);
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    m_table->setFocus();
+    QTest::keyClick(m_table, Qt::Key_F3);
+    QCOMPARE(m_table->currentIndex().row(), 1);
+    QTest::keyClick(m_table, Qt::Key_F3, Qt::ShiftModifier);
+    QCOMPARE(m_table->currentIndex().row(), 0);
+    QTest::keyClick(m_table, Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(search->hasFocus());
 
     selectRows({1});
     QVERIFY(chooseFromMenu(0));
@@ -949,6 +1139,11 @@ void TestCanReceive::traceWindowSharesFramesFilterAndFreeze()
     QCOMPARE(rowTexts(large), rowTexts(m_model));
     QCOMPARE(large->rowCount(), 2);
     QCOMPARE(m_window->findChild<QLineEdit *>("lineEdit_can_rx_filter")->text(), "7e8");
+    // A row sent again from the trace window lands in the CAN tab's transmit area.
+    auto *traceTable = trace->findChild<QTableView *>("table");
+    traceTable->setCurrentIndex(large->index(1, 0));
+    chooseRowAction(traceTable, QStringLiteral("发送此帧"));
+    QCOMPARE(m_window->findChild<QLineEdit *>("lineEdit_can_id")->text(), QStringLiteral("7E8"));
     trace->findChild<QPushButton *>("pushButton_freeze")->click();
     QVERIFY(m_window->findChild<QPushButton *>("pushButton_can_rx_pause")->isChecked());
     // Asked for again, the same window comes forward.
@@ -989,7 +1184,7 @@ void TestCanReceive::openingAFifoWarnsAtOnce()
 void TestCanReceive::databaseNamesDecodesAndFiltersRows()
 {
     deliver(QByteArray::fromHex("f1020300"));
-    QCOMPARE(m_model->columnCount(), 4);
+    QCOMPARE(m_model->columnCount(), 5);
     const QString demo = QStringLiteral(VOTKBOX_SOURCE_DIR "/docs/examples/votkbox-demo.dbc");
     const QString gone = m_dir->file("gone.dbc");
     openFilesChooser() = [=](QWidget *, const QString &, const QString &, const QString &) {
@@ -1028,7 +1223,8 @@ void TestCanReceive::databaseNamesDecodesAndFiltersRows()
     QCOMPARE(ids, QStringList({"2f1", "123", "2f1"}));
     filter->setText(QStringLiteral("Gearbox"));
     QTest::keyClick(filter, Qt::Key_Return);
-    QCOMPARE(m_boxes->shown.size(), 2);
+    QVERIFY(m_window->findChild<QLabel *>("label_can_rx_filter_error")->isVisible());
+    QCOMPARE(m_boxes->shown.size(), 1);
     QCOMPARE(rows(), 3);
 
     // At the next start the remembered databases load again; a file gone
@@ -1037,7 +1233,7 @@ void TestCanReceive::databaseNamesDecodesAndFiltersRows()
     loadedDbc()->clear();
     m_window = std::make_unique<MainWindow>(*DeviceLink::instance());
     QVERIFY(loadedDbc()->database());
-    QCOMPARE(m_boxes->shown.size(), 2);
+    QCOMPARE(m_boxes->shown.size(), 1);
     QVERIFY(m_window->findChild<QStatusBar *>("statusbar")->currentMessage().contains(gone));
     // Unloaded, nothing is decoded and nothing loads at the next start.
     m_window->findChild<QAction *>("action_unload_dbc")->trigger();
