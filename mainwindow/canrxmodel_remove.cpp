@@ -145,6 +145,7 @@ void CanRxModel::clear()
     beginResetModel();
     std::deque<Row>().swap(m_rows); // gives the memory back, not just the rows
     m_long.clear();
+    m_gapRows = 0;
     std::vector<qint64>().swap(m_lastOfId);
     std::vector<int>().swap(m_view);
     m_shown = 0;

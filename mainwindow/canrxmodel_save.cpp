@@ -19,7 +19,7 @@ CanRxModel::WriteResult CanRxModel::write(QIODevice &out, CanSaveFormat format, 
     // By index: frames that arrive while `keepGoing` runs the event loop are
     // appended, which leaves indexes valid but not iterators.
     for (int r = 0; r < rows; ++r) {
-        if (!writer.write(frameAt(r)))
+        if (!isGapAt(r) && !writer.write(frameAt(r)))
             return WriteResult::Failed;
         if ((r + 1) % kRowsBetweenAsks == 0 && !keepGoing(r + 1))
             return WriteResult::Cancelled;

@@ -231,6 +231,7 @@ void CanTab::syncSendCounts()
     } else if (!running) {
         m_periodicCounts.stop();
     }
+    emit sendersRunning(m_periodic[0] || m_periodic[1], m_replay != nullptr);
 }
 
 void CanTab::showPeriodicCounts()

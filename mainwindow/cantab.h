@@ -65,6 +65,8 @@ signals:
     void recordingShown(const QString &text);
     // Frames just stored in the rows, in order (a plot window follows them).
     void framesStored(const QVector<CanFrame> &frames);
+    // A periodic row or the replay started or ended; sent at every change.
+    void sendersRunning(bool periodic, bool replay);
 
 private slots:
     void on_pushButton_can_send_clicked();

@@ -35,6 +35,13 @@ CanTraceWindow::CanTraceWindow(CanRxModel *rows, CanIdSummaryModel *ids, QWidget
                                 rows, ids, this);
     connect(rows, &CanRxModel::flushed, this, &CanTraceWindow::showCount);
     connect(rows, &CanRxModel::viewSettingsChanged, this, &CanTraceWindow::showCount);
+    const auto showPaused = [this] {
+        const QString text = m_rows->pausedBannerText();
+        ui->label_rx_paused->setText(text);
+        ui->label_rx_paused->setVisible(!text.isEmpty());
+    };
+    connect(rows, &CanRxModel::pausedChanged, this, showPaused);
+    showPaused();
     // A capture opens beside this window, which stays as it is.
     connect(ui->pushButton_open, &QPushButton::clicked, this,
             [this] { openCapture(parentWidget() ? parentWidget() : this); });
@@ -50,9 +57,10 @@ void CanTraceWindow::showCount()
 {
     // A filtered view says how many of the stored frames it shows.
     if (m_rows->isFiltered())
-        ui->label_count->setText(tr("帧数: %1 / %2").arg(m_rows->rowCount()).arg(m_rows->stored()));
+        ui->label_count->setText(
+            tr("帧数: %1 / %2").arg(m_rows->rowCount()).arg(m_rows->storedFrames()));
     else
-        ui->label_count->setText(tr("帧数: %1").arg(m_rows->stored()));
+        ui->label_count->setText(tr("帧数: %1").arg(m_rows->storedFrames()));
 }
 
 CaptureFile loadCaptureRows(QIODevice &file, CanSaveFormat format, CanRxModel *rows,

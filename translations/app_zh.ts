@@ -10,6 +10,19 @@
     </message>
 </context>
 <context>
+    <name>CanRxModel</name>
+    <message>
+        <location filename="../mainwindow/canrxmodel.cpp" line="220"/>
+        <source>接收暂停 %1 s</source>
+        <translation>接收暂停 %1 s</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canrxmodel.cpp" line="249"/>
+        <source>接收已暂停：%1</source>
+        <translation>接收已暂停：%1</translation>
+    </message>
+</context>
+<context>
     <name>CanTab</name>
     <message>
         <location filename="../mainwindow/cantab.ui" line="31"/>
@@ -17,103 +30,103 @@
         <translation>CAN RX</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="85"/>
+        <location filename="../mainwindow/cantab.ui" line="104"/>
         <source>冻结视图</source>
         <translation>冻结视图</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="114"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="163"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="170"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="179"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="206"/>
+        <location filename="../mainwindow/cantab.ui" line="133"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="171"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="178"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="187"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="214"/>
         <source>保存</source>
         <translation>保存</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="127"/>
+        <location filename="../mainwindow/cantab.ui" line="146"/>
         <source>按 ID</source>
         <translation>按 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="196"/>
+        <location filename="../mainwindow/cantab.ui" line="215"/>
         <source>时间: 读取时刻</source>
         <translation>时间: 读取时刻</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="201"/>
+        <location filename="../mainwindow/cantab.ui" line="220"/>
         <source>时间: 相对首帧</source>
         <translation>时间: 相对首帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="206"/>
+        <location filename="../mainwindow/cantab.ui" line="225"/>
         <source>时间: 同 ID 间隔</source>
         <translation>时间: 同 ID 间隔</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="220"/>
+        <location filename="../mainwindow/cantab.ui" line="239"/>
         <source>ID 过滤: 7DF, 100-1FF</source>
         <translation>ID 过滤: 7DF, 100-1FF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="234"/>
+        <location filename="../mainwindow/cantab.ui" line="253"/>
         <source>只显示这些 ID</source>
         <translation>只显示这些 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="239"/>
+        <location filename="../mainwindow/cantab.ui" line="258"/>
         <source>隐藏这些 ID</source>
         <translation>隐藏这些 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="253"/>
+        <location filename="../mainwindow/cantab.ui" line="272"/>
         <source>查找数据: 02 ?? 0C</source>
         <translation>查找数据: 02 ?? 0C</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="266"/>
+        <location filename="../mainwindow/cantab.ui" line="285"/>
         <source>上一个</source>
         <translation>上一个</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="279"/>
+        <location filename="../mainwindow/cantab.ui" line="298"/>
         <source>下一个</source>
         <translation>下一个</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="316"/>
+        <location filename="../mainwindow/cantab.ui" line="335"/>
         <source>CAN TX</source>
         <translation>CAN TX</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="329"/>
+        <location filename="../mainwindow/cantab.ui" line="348"/>
         <source>ID</source>
         <translation>ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="348"/>
+        <location filename="../mainwindow/cantab.ui" line="367"/>
         <source> 0  1  2  3  4  5  6  7    </source>
         <translation> 0  1  2  3  4  5  6  7    </translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="361"/>
+        <location filename="../mainwindow/cantab.ui" line="380"/>
         <source>DATA</source>
         <translation>DATA</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="438"/>
-        <location filename="../mainwindow/cantab.ui" line="595"/>
+        <location filename="../mainwindow/cantab.ui" line="457"/>
+        <location filename="../mainwindow/cantab.ui" line="614"/>
         <source>发送</source>
         <translation>发送</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="476"/>
-        <location filename="../mainwindow/cantab.ui" line="633"/>
+        <location filename="../mainwindow/cantab.ui" line="495"/>
+        <location filename="../mainwindow/cantab.ui" line="652"/>
         <source>周期发送</source>
         <translation>周期发送</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="505"/>
+        <location filename="../mainwindow/cantab.ui" line="524"/>
         <source>回放…</source>
         <translation>回放…</translation>
     </message>
@@ -193,27 +206,27 @@
         <translation>文件中没有帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="116"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="124"/>
         <source>已接收: %1</source>
         <translation>已接收: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="117"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="125"/>
         <source>速率: %1 帧/秒</source>
         <translation>速率: %1 帧/秒</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="118"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="126"/>
         <source>超限移除: %1</source>
         <translation>超限移除: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="149"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="157"/>
         <source>删除</source>
         <translation>删除</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="150"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="158"/>
         <source>全部删除</source>
         <translation>全部删除</translation>
     </message>
@@ -227,7 +240,7 @@
     </message>
     <message>
         <location filename="../mainwindow/cantab_record.cpp" line="34"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="171"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="179"/>
         <source>请使用 .log、.csv、.asc、.trc 或 .blf 文件名</source>
         <translation>请使用 .log、.csv、.asc、.trc 或 .blf 文件名</translation>
     </message>
@@ -254,30 +267,30 @@
 接收表格中的帧都还在。</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="179"/>
-        <location filename="../mainwindow/cantab_rx.cpp" line="206"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="187"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="214"/>
         <source>保存失败：%1</source>
         <translation>保存失败：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="188"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="196"/>
         <source>正在保存...</source>
         <translation>正在保存...</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="188"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="196"/>
         <source>取消</source>
         <translation>取消</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="377"/>
-        <location filename="../mainwindow/cantab.ui" line="534"/>
+        <location filename="../mainwindow/cantab.ui" line="396"/>
+        <location filename="../mainwindow/cantab.ui" line="553"/>
         <source>从已加载的 DBC 报文生成 ID 和数据</source>
         <translation>从已加载的 DBC 报文生成 ID 和数据</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="380"/>
-        <location filename="../mainwindow/cantab.ui" line="537"/>
+        <location filename="../mainwindow/cantab.ui" line="399"/>
+        <location filename="../mainwindow/cantab.ui" line="556"/>
         <source>DBC…</source>
         <translation>DBC…</translation>
     </message>
@@ -395,87 +408,87 @@
         <translation>下一个</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="53"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="61"/>
         <source>帧数: %1 / %2</source>
         <translation>帧数: %1 / %2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="55"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="63"/>
         <source>帧数: %1</source>
         <translation>帧数: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="76"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="84"/>
         <source>标识符大于 FFFF</source>
         <translation>标识符大于 FFFF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="78"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="86"/>
         <source>数据超过 64 个字节</source>
         <translation>数据超过 64 个字节</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="80"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="88"/>
         <source>远程帧</source>
         <translation>远程帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="82"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="90"/>
         <source>错误帧</source>
         <translation>错误帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="84"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="92"/>
         <source>CAN FD 帧</source>
         <translation>CAN FD 帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="88"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="96"/>
         <source>不是帧的格式</source>
         <translation>不是帧的格式</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="93"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="101"/>
         <source>第 %1 字节处的对象</source>
         <translation>第 %1 字节处的对象</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="93"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="101"/>
         <source>第 %1 行</source>
         <translation>第 %1 行</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="98"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="106"/>
         <source>打开</source>
         <translation>打开</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="115"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="123"/>
         <source>无法打开文件：%1</source>
         <translation>无法打开文件：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="124"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="132"/>
         <source>%1无法读取（%2），文件中没有可显示的帧</source>
         <translation>%1无法读取（%2），文件中没有可显示的帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="138"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="146"/>
         <source>%1无法读取（%2），已跳过；共跳过 %3 处，其余已载入</source>
         <translation>%1无法读取（%2），已跳过；共跳过 %3 处，其余已载入</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="128"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="136"/>
         <source>文件中没有帧</source>
         <translation>文件中没有帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="134"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="142"/>
         <source>接收窗口 - %1</source>
         <translation>接收窗口 - %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="144"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="152"/>
         <source>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</source>
         <translation>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</translation>
     </message>
@@ -785,12 +798,27 @@
         <translation>固件升级</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="219"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="167"/>
+        <source>正在升级固件</source>
+        <translation>正在升级固件</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.cpp" line="169"/>
+        <source>盒子未连接</source>
+        <translation>盒子未连接</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.cpp" line="171"/>
+        <source>CAN 页未显示</source>
+        <translation>CAN 页未显示</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.cpp" line="237"/>
         <source>关于</source>
         <translation>关于</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="219"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="237"/>
         <source>VOTK-Tarnwell 1.2</source>
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
@@ -872,7 +900,7 @@
         <translation>USB线断开</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="71"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="75"/>
         <source>配置文件 %1 无法写入，设置只在本次运行中有效</source>
         <translation>配置文件 %1 无法写入，设置只在本次运行中有效</translation>
     </message>
@@ -943,7 +971,7 @@
     </message>
     <message>
         <location filename="../mainwindow/mainwindow_dbc.cpp" line="19"/>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="63"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="64"/>
         <source>加载 DBC</source>
         <translation>加载 DBC</translation>
     </message>
@@ -958,22 +986,22 @@
         <translation>已卸载 DBC</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="53"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="54"/>
         <source>已加载 DBC：%1 个文件，%2 个报文</source>
         <translation>已加载 DBC：%1 个文件，%2 个报文</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="57"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="58"/>
         <source>%1 个警告</source>
         <translation>%1 个警告</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="59"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="60"/>
         <source>无法加载 %1</source>
         <translation>无法加载 %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="64"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="65"/>
         <source>以下文件无法加载：
 %1</source>
         <translation>以下文件无法加载：
@@ -1096,7 +1124,7 @@
     </message>
     <message>
         <location filename="../mainwindow/plotwindow.ui" line="116"/>
-        <location filename="../mainwindow/plotwindow.cpp" line="217"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="218"/>
         <source>自定义信号</source>
         <translation>自定义信号</translation>
     </message>
@@ -1156,119 +1184,119 @@
         <translation>单击放置光标 1，Shift+单击放置光标 2；滚轮缩放，拖动平移</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="207"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="208"/>
         <source>标识符须为十六进制数，如 0C9</source>
         <translation>标识符须为十六进制数，如 0C9</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="209"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="210"/>
         <source>系数和偏移须为数字</source>
         <translation>系数和偏移须为数字</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="318"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="319"/>
         <source>记录：%1</source>
         <translation>记录：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="318"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="319"/>
         <source>CAN 接收的帧</source>
         <translation>CAN 接收的帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="332"/>
-        <location filename="../mainwindow/plotwindow.cpp" line="339"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="333"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="340"/>
         <source>打开记录</source>
         <translation>打开记录</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="340"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="341"/>
         <source>%1 中没有可读的帧</source>
         <translation>%1 中没有可读的帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="482"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="483"/>
         <source>光标 %1: %2 s</source>
         <translation>光标 %1: %2 s</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="484"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="485"/>
         <source>Δt = %1 s</source>
         <translation>Δt = %1 s</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="543"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="544"/>
         <source>信号颜色</source>
         <translation>信号颜色</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="561"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="562"/>
         <source>PNG 图片 (*.png)</source>
         <translation>PNG 图片 (*.png)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="562"/>
-        <location filename="../mainwindow/plotwindow.cpp" line="566"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="563"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="567"/>
         <source>导出 PNG</source>
         <translation>导出 PNG</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="566"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="567"/>
         <source>无法写入 %1</source>
         <translation>无法写入 %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="571"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="572"/>
         <source>CSV 文件 (*.csv)</source>
         <translation>CSV 文件 (*.csv)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="572"/>
-        <location filename="../mainwindow/plotwindow.cpp" line="577"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="573"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="578"/>
         <source>导出 CSV</source>
         <translation>导出 CSV</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="578"/>
-        <location filename="../mainwindow/plotwindow.cpp" line="660"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="579"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="661"/>
         <source>无法写入 %1：%2</source>
         <translation>无法写入 %1：%2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="651"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="652"/>
         <source>信号图布局 (*.plot.json)</source>
         <translation>信号图布局 (*.plot.json)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="653"/>
-        <location filename="../mainwindow/plotwindow.cpp" line="659"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="654"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="660"/>
         <source>保存布局</source>
         <translation>保存布局</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="669"/>
-        <location filename="../mainwindow/plotwindow.cpp" line="688"/>
-        <location filename="../mainwindow/plotwindow.cpp" line="695"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="670"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="689"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="696"/>
         <source>加载布局</source>
         <translation>加载布局</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="670"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="671"/>
         <source>信号图布局 (*.plot.json);;所有文件 (*)</source>
         <translation>信号图布局 (*.plot.json);;所有文件 (*)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="683"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="684"/>
         <source>文件过大</source>
         <translation>文件过大</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="688"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="689"/>
         <source>无法加载 %1：%2</source>
         <translation>无法加载 %1：%2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="696"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="697"/>
         <source>已加载的 DBC 中没有这些信号：
 %1</source>
         <translation>已加载的 DBC 中没有这些信号：
