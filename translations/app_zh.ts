@@ -723,7 +723,7 @@
         <location filename="../mainwindow/mainwindow_connect.cpp" line="42"/>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="48"/>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="95"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="156"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="157"/>
         <source>信息</source>
         <translation>信息</translation>
     </message>
@@ -823,7 +823,7 @@
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="156"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="157"/>
         <source>正在升级固件，请稍候</source>
         <translation>正在升级固件，请稍候</translation>
     </message>
@@ -886,14 +886,14 @@
         <translation>未连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="147"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="148"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="44"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="59"/>
         <source>USB线连接</source>
         <translation>USB线连接</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="147"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="148"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="99"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="103"/>
         <source>USB线断开</source>
@@ -1456,22 +1456,23 @@
     </message>
     <message>
         <location filename="../mainwindow/upgradetab.ui" line="104"/>
-        <location filename="../mainwindow/upgradetab.cpp" line="17"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="19"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="66"/>
         <source>进度：</source>
         <translation>进度：</translation>
     </message>
     <message>
-        <location filename="../mainwindow/upgradetab.cpp" line="55"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="57"/>
         <source>打开升级文件</source>
         <translation>打开升级文件</translation>
     </message>
     <message>
-        <location filename="../mainwindow/upgradetab.cpp" line="55"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="57"/>
         <source>升级文件(*.ota)</source>
         <translation>升级文件(*.ota)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/upgradetab.cpp" line="69"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="111"/>
         <source>进度:请先选择升级文件</source>
         <translation>进度:请先选择升级文件</translation>
     </message>
@@ -1481,48 +1482,79 @@
         <translation>进度:升级文件打开失败</translation>
     </message>
     <message>
-        <location filename="../mainwindow/upgradetab.cpp" line="85"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="84"/>
         <source>进度:升级文件校验错误</source>
         <translation>进度:升级文件校验错误</translation>
     </message>
     <message>
         <location filename="../mainwindow/upgradetab.cpp" line="88"/>
-        <location filename="../mainwindow/upgradetab.cpp" line="95"/>
-        <source>进度:升级文件大小错误</source>
-        <translation>进度:升级文件大小错误</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/upgradetab.cpp" line="91"/>
         <source>进度:升级文件错误</source>
         <translation>进度:升级文件错误</translation>
     </message>
     <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="86"/>
+        <source>进度:升级文件大小错误，应为 %1 字节</source>
+        <translation>进度:升级文件大小错误，应为 %1 字节</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="97"/>
+        <source>未知</source>
+        <translation>未知</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/upgradetab.cpp" line="99"/>
+        <source>要升级这个设备的固件吗？
+
+序列号：%1
+当前固件：%2
+文件版本：%3
+
+升级期间请勿断开设备。</source>
+        <translation>要升级这个设备的固件吗？
+
+序列号：%1
+当前固件：%2
+文件版本：%3
+
+升级期间请勿断开设备。</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="102"/>
+        <source>文件未标明版本</source>
+        <translation>文件未标明版本</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="103"/>
+        <source>固件升级</source>
+        <translation>固件升级</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="132"/>
         <source>进度:正在升级</source>
         <translation>进度:正在升级</translation>
     </message>
     <message>
-        <location filename="../mainwindow/upgradetab.cpp" line="121"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="154"/>
         <source>设备重启中，请稍候</source>
         <translation>设备重启中，请稍候</translation>
     </message>
     <message>
-        <location filename="../mainwindow/upgradetab.cpp" line="129"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="162"/>
         <source>停在 %p%</source>
         <translation>停在 %p%</translation>
     </message>
     <message>
-        <location filename="../mainwindow/upgradetab.cpp" line="132"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="165"/>
         <source>结果:升级成功,请重新上电VOTK设备</source>
         <translation>结果:升级成功,请重新上电VOTK设备</translation>
     </message>
     <message>
-        <location filename="../mainwindow/upgradetab.cpp" line="135"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="168"/>
         <source>结果:升级中断,请重新连接VOTK设备后再试</source>
         <translation>结果:升级中断,请重新连接VOTK设备后再试</translation>
     </message>
     <message>
-        <location filename="../mainwindow/upgradetab.cpp" line="139"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="172"/>
         <source>结果:升级失败</source>
         <translation>结果:升级失败</translation>
     </message>

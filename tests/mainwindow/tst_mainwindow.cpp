@@ -11,9 +11,11 @@
 #include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QPointer>
 #include <QRadioButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTableView>
 #include <QtTest>
 
 #include <cerrno>
@@ -56,6 +58,8 @@ private slots:
     void connectByHandWithCanTabShownResumesReporting();
     void tabSwitchWithBoxGoneShowsDisconnected();
     void receivingOnEveryTabAppliesAtOnce();
+    void openViewKeepsFramesComingOnOtherTabs_data();
+    void openViewKeepsFramesComingOnOtherTabs();
 
     void exitActionEndsLoopWith111AndStopsReceiver();
     void closingWindowEndsLoopWith0();
@@ -679,6 +683,54 @@ void TestMainWindow::receivingOnEveryTabAppliesAtOnce()
     QVERIFY(!rig.box().canReporting());
     QCOMPARE(config()->get(Config::CanRxAlways), QVariant(false));
     QVERIFY(rig.boxes.shown.isEmpty());
+}
+
+void TestMainWindow::openViewKeepsFramesComingOnOtherTabs_data()
+{
+    QTest::addColumn<QString>("view"); // the menu entry that opens it; empty: none
+    QTest::newRow("nothing open") << QString();
+    QTest::newRow("trace window") << "action_trace_window";
+    QTest::newRow("signal plot") << "action_signal_plot";
+}
+
+// With the default configuration, the information tab stops the capture only
+// when no view needs it, and a stopped capture says so.
+void TestMainWindow::openViewKeepsFramesComingOnOtherTabs()
+{
+    QFETCH(QString, view);
+    WindowRig rig;
+    rig.connectAccepted();
+    rig.showTab(1);
+    QPointer<QWidget> opened;
+    if (!view.isEmpty()) {
+        rig.action(qPrintable(view))->trigger();
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (top != &rig.window && top->isVisible() && top->parentWidget() == &rig.window)
+                opened = top;
+        QVERIFY(opened);
+    }
+    rig.showTab(0);
+    const auto *rows = rig.w<QTableView>("table_can_rx")->model();
+    auto *banner = rig.w<QLabel>("label_rx_paused");
+    const int before = rows->rowCount();
+    rig.box().queueCanBurst(5);
+    if (view.isEmpty()) {
+        QVERIFY(!rig.box().canReporting());
+        QVERIFY(!banner->isHidden());
+        QCOMPARE(banner->text(), QString("接收已暂停：CAN 页未显示"));
+        QTest::qWait(50);
+        QCOMPARE(rows->rowCount(), before);
+        return;
+    }
+    QVERIFY(rig.box().canReporting());
+    QVERIFY(banner->isHidden());
+    QTRY_COMPARE(rows->rowCount(), before + 5);
+    // Closing the last view that needed them ends the reporting.
+    opened->close();
+    QTRY_VERIFY(opened.isNull());
+    QVERIFY(rig.settle());
+    QVERIFY(!rig.box().canReporting());
+    QVERIFY(!canRxThreadOf(rig.window).isRunning());
 }
 
 void TestMainWindow::canTabWithoutConnectionSendsNothing()
