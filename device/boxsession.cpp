@@ -62,11 +62,15 @@ void BoxSession::connectBox(bool byHand, std::function<void(const ConnectAttempt
     run(
         [byHand, link = &m_link](const DeviceThread &thread) {
             ConnectAttempt attempt;
-            if (byHand)
+            if (byHand) {
                 attempt.opened = link->openBox();
-            else
-                attempt.opened.status =
-                    link->open() == 0 ? LinkOpenResult::Opened : LinkOpenResult::NoBox;
+            } else if (link->open() == 0) {
+                // The status bar names the box however it was connected.
+                attempt.opened.status = LinkOpenResult::Opened;
+                attempt.opened.serialNumber = link->serialNumber();
+            } else {
+                attempt.opened.status = LinkOpenResult::NoBox;
+            }
             // A session that is ending takes no more of the box's time.
             if (attempt.opened.opened() && !thread.stopRequested())
                 attempt.handshake = BoxCommands::connect(*link);

@@ -611,9 +611,8 @@ void TestMainWindow::boxStateShowsTheBoxOrTheWait()
     QVERIFY(otaHandleOf(rig.window).isRunning());
     QCOMPARE(state->text(), shown);
     QTRY_VERIFY_WITH_TIMEOUT(!otaHandleOf(rig.window).isRunning(), 60000);
-    // The restarted box is taken again by itself, its firmware read again.
-    QTRY_VERIFY_WITH_TIMEOUT(
-        state->text().startsWith("已连接") && state->text().endsWith("固件 66051 (1.2.3)"), 20000);
+    // The restarted box is taken again by itself, and named again.
+    QTRY_COMPARE_WITH_TIMEOUT(state->text(), shown, 20000);
     QVERIFY(state->isVisibleTo(&rig.window));
     rig.box().unplug();
     rig.window.handleDeviceRemoval(5, false);
