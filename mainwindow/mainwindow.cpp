@@ -110,6 +110,11 @@ MainWindow::MainWindow(DeviceLink &link, QWidget *parent)
 MainWindow::~MainWindow()
 {
     setConfigWriteWarning(nullptr);
+    // Views that go with the window (the plot windows go after its members)
+    // no longer tell the session they went.
+    for (const QPointer<QWidget> &view : m_reportingViews)
+        if (view)
+            disconnect(view, &QObject::destroyed, this, nullptr);
     // Waits for no more than the exchange under way.
     stopBoxWork();
     // The trace window views the window's rows: it goes before they do.
@@ -178,6 +183,8 @@ void MainWindow::needReportingWhileOpen(QWidget *view, ReportingReason reason)
     int &open = m_openViews[unsigned(reason)];
     if (++open == 1)
         m_session.setReportingNeeded(reason, true);
+    m_reportingViews.removeAll(QPointer<QWidget>());
+    m_reportingViews.append(view);
     connect(view, &QObject::destroyed, this, [this, reason] {
         if (--m_openViews[unsigned(reason)] == 0)
             m_session.setReportingNeeded(reason, false);

@@ -166,4 +166,5 @@ private:
     bool m_nativePlugEvents = false;
     // The views open that need the box's frames, by reason.
     std::map<unsigned, int> m_openViews;
+    QList<QPointer<QWidget>> m_reportingViews;
 };
