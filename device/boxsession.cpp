@@ -216,14 +216,26 @@ void BoxSession::startReceiving()
     // while a thread starts. Replies are read only by the exchange that asked.
     // A tab change meanwhile queues its own switch after this one.
     m_receiver.start(QThread::InheritPriority);
+    emit receivingChanged(true);
     if (!switchReportingIfFree(true, nullptr))
         stopReceiving();
 }
 
 void BoxSession::stopReceiving()
 {
-    if (m_receiver.isRunning())
-        m_receiver.stop();
+    if (!m_receiver.isRunning())
+        return;
+    m_receiver.stop();
+    emit receivingChanged(false);
+}
+
+void BoxSession::setReportingNeeded(ReportingReason reason, bool needed)
+{
+    const bool before = isReportingWanted();
+    m_reasons = withReason(m_reasons, reason, needed);
+    // A tab switch applies its own; an upgrade resumes by itself once over.
+    if (isReportingWanted() != before && !upgrading() && !hasEnded())
+        applyReporting();
 }
 
 void BoxSession::applyReporting()
@@ -270,7 +282,7 @@ void BoxSession::pauseForUpgrade(std::function<void()> ready)
 
 void BoxSession::resumeAfterUpgrade()
 {
-    if (m_receiveAlways)
+    if (isReportingWanted())
         startReceiving();
 }
 
@@ -279,7 +291,7 @@ void BoxSession::resumeReporting()
     // A box that was pulled out lost its CAN reporting while the thread ran on.
     if (m_receiver.isRunning())
         switchReportingIfFree(true, nullptr);
-    else if (m_receiveAlways)
+    else if (reportingWantedOffCanTab(m_reasons))
         startReceiving();
 }
 
@@ -297,14 +309,14 @@ void BoxSession::leaveIdle(const std::function<void()> &stopSending)
 
 void BoxSession::showTab(bool canTab, bool plugEventsKnown)
 {
-    m_canTabShown = canTab;
+    setCanTabShown(canTab);
     // During a transfer the link belongs to the upgrade: switch threads only.
     // A capture that goes on across tabs keeps its handle: frames the box sends
     // while the node is closed reach nobody, and the receive thread's reads
     // already notice a box that has gone.
     // Without plug events the re-open tells whether the box is still there;
     // box work under way finds that out itself and holds the link meanwhile.
-    const bool capturing = m_receiveAlways && m_receiver.isRunning();
+    const bool capturing = reportingWantedOffCanTab(m_reasons) && m_receiver.isRunning();
     const bool probe = !plugEventsKnown && !isBusy();
     if (!probe || !m_link.isConnected() || upgrading() || capturing) {
         ++m_tabSwitches;

@@ -57,10 +57,36 @@ struct PlugState
 // The session's rule for plug facts.
 PlugWork plugWork(PlugFact fact, const PlugState &state);
 
-// The CAN tab wants the box's frames; with receiving on every tab, every tab does.
-inline bool reportingWanted(bool canTabShown, bool receiveAlways)
+// Who needs the box's frames. Reporting runs while any of them does, so that
+// a view or a sender never freezes because another tab is shown.
+enum class ReportingReason : unsigned
 {
-    return canTabShown || receiveAlways;
+    CanTab = 1u << 0,
+    // Receiving on every tab (can_rx_always).
+    Always = 1u << 1,
+    TraceWindow = 1u << 2,
+    PlotWindow = 1u << 3,
+    PeriodicSend = 1u << 4,
+    Replay = 1u << 5,
+};
+
+// The reasons that hold now, one bit each.
+using ReportingReasons = unsigned;
+
+inline ReportingReasons withReason(ReportingReasons reasons, ReportingReason reason, bool holds)
+{
+    return holds ? reasons | unsigned(reason) : reasons & ~unsigned(reason);
+}
+
+inline bool reportingWanted(ReportingReasons reasons)
+{
+    return reasons != 0;
+}
+
+// Needed whatever tab is shown.
+inline bool reportingWantedOffCanTab(ReportingReasons reasons)
+{
+    return reportingWanted(withReason(reasons, ReportingReason::CanTab, false));
 }
 
 // A window's use of the box: its box work, one operation after another on
@@ -122,9 +148,19 @@ public:
     void showTab(bool canTab, bool plugEventsKnown);
     // What the window shows: the CAN tab, and whether receiving runs on
     // every tab. Changing them switches nothing; applyReporting() does.
-    void setCanTabShown(bool shown) { m_canTabShown = shown; }
-    void setReceiveAlways(bool on) { m_receiveAlways = on; }
-    bool isReportingWanted() const { return reportingWanted(m_canTabShown, m_receiveAlways); }
+    void setCanTabShown(bool shown)
+    {
+        m_reasons = withReason(m_reasons, ReportingReason::CanTab, shown);
+    }
+    void setReceiveAlways(bool on)
+    {
+        m_reasons = withReason(m_reasons, ReportingReason::Always, on);
+    }
+    // One who needs the frames came or went; the reporting follows at once
+    // when that changes whether anyone needs them.
+    void setReportingNeeded(ReportingReason reason, bool needed);
+    ReportingReasons reportingReasons() const { return m_reasons; }
+    bool isReportingWanted() const { return reportingWanted(m_reasons); }
     bool isReceiving() const { return m_receiver.isRunning(); }
     // The receive thread started and then reporting switched on, when the
     // link is connected and no upgrade holds it; nothing while the thread runs.
@@ -169,6 +205,8 @@ signals:
     void boxLost();
     // The reporting is to follow the tab shown now.
     void reportingDue();
+    // The receive thread started (true) or stopped.
+    void receivingChanged(bool receiving);
 
 private:
     PlugState plugState(bool autoConnect) const;
@@ -186,8 +224,7 @@ private:
     DeviceThread m_thread;
     int m_work = 0;
     bool m_accepted = false;
-    bool m_canTabShown = false;
-    bool m_receiveAlways = false;
+    ReportingReasons m_reasons = 0;
     // Tells a tab switch waiting for its re-open whether another came since.
     quint64 m_tabSwitches = 0;
     std::function<bool()> m_upgrading;

@@ -15,6 +15,7 @@ namespace {
 const QColor kRowColour(Qt::white);
 const QColor kAlternateRowColour(198, 247, 217);
 const QColor kSentRowColour(255, 226, 160);
+const QColor kGapRowColour(255, 243, 176);
 const QColor kTextColour(Qt::black);
 } // namespace
 
@@ -87,6 +88,18 @@ QVariant CanRxModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= rowCount())
         return QVariant();
     const Row &row = rowAt(index.row());
+    if (row.flags & Gap) {
+        if (role == Qt::DisplayRole && index.column() == TimeColumn &&
+            m_timeShown != TimeShown::SincePreviousOfId)
+            return timeText(row);
+        if (role == Qt::DisplayRole && index.column() == DataColumn)
+            return gapText(row);
+        if (role == Qt::BackgroundRole)
+            return QBrush(kGapRowColour);
+        if (role == Qt::ForegroundRole)
+            return QBrush(kTextColour);
+        return QVariant();
+    }
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {
@@ -210,6 +223,42 @@ void CanRxModel::append(const QVector<CanFrame> &frames)
         append(frame);
 }
 
+QString CanRxModel::gapText(const Row &row) const
+{
+    qint64 us = 0;
+    std::memcpy(&us, row.data, sizeof us);
+    return tr("接收暂停 %1 s").arg(double(us) / 1e6, 0, 'f', 1);
+}
+
+void CanRxModel::setReceivingPaused(const QString &reason, qint64 nowUs)
+{
+    if (reason == m_pausedReason)
+        return;
+    const bool resuming = reason.isEmpty();
+    if (!isReceivingPaused())
+        m_pausedSinceUs = nowUs;
+    m_pausedReason = reason;
+    // Only a pause inside a capture is worth a row.
+    if (resuming && !m_rows.empty()) {
+        Row row{};
+        row.timeUs = nowUs;
+        row.flags = Gap;
+        row.gapUs = kNoGap;
+        const qint64 lengthUs = std::max<qint64>(0, nowUs - m_pausedSinceUs);
+        std::memcpy(row.data, &lengthUs, sizeof lengthUs);
+        m_rows.push_back(row);
+        ++m_gapRows;
+        if (!m_flushTimer.isActive())
+            m_flushTimer.start();
+    }
+    emit pausedChanged();
+}
+
+QString CanRxModel::pausedBannerText() const
+{
+    return isReceivingPaused() ? tr("接收已暂停：%1").arg(m_pausedReason) : QString();
+}
+
 CanFrame CanRxModel::frameAt(int storeIndex) const
 {
     const Row &row = m_rows[size_t(storeIndex)];
@@ -284,6 +333,8 @@ QByteArray CanRxModel::bytesOf(const Row &row) const
 
 void CanRxModel::forget(const Row &row)
 {
+    if (row.flags & Gap)
+        --m_gapRows;
     if (!(row.flags & Long))
         return;
     quint64 key;
@@ -317,6 +368,8 @@ int CanRxModel::findData(const CanDataPattern &pattern, int from, bool forward) 
     const int step = forward ? 1 : -1;
     for (int r = std::clamp(from, -1, rows) + step; r >= 0 && r < rows; r += step) {
         const Row &row = rowAt(r);
+        if (row.flags & Gap)
+            continue;
         if (row.flags & Long) {
             const QByteArray bytes = bytesOf(row);
             if (pattern.matches(reinterpret_cast<const uint8_t *>(bytes.constData()), bytes.size()))

@@ -111,8 +111,21 @@ public:
     bool isViewHeld() const { return m_viewHeld; }
     // Frames stored and not shown yet because the view is held.
     int heldBack() const { return int(m_rows.size()) - m_shown; }
-    // Every stored frame, the held-back ones too.
+    // Every stored row, the held-back ones too (gap rows among them).
     int stored() const { return int(m_rows.size()); }
+    // The stored rows that are frames: not the gap rows.
+    int storedFrames() const { return stored() - m_gapRows; }
+    // Whether the stored row at `storeIndex` marks a pause, not a frame.
+    bool isGapAt(int storeIndex) const { return m_rows[size_t(storeIndex)].flags & Gap; }
+
+    // The box stopped reporting (`reason` says why, for the views' banner)
+    // or, with an empty reason, reports again. On resuming after rows were
+    // stored, one gap row marks the time nothing was received; it is neither
+    // a frame nor counted, saved or decoded as one.
+    void setReceivingPaused(const QString &reason, qint64 nowUs);
+    bool isReceivingPaused() const { return !m_pausedReason.isEmpty(); }
+    // What a view's banner says while receiving is paused; empty otherwise.
+    QString pausedBannerText() const;
     // While held (a save reads the rows), no row gives way to the limit.
     void setTrimmingHeld(bool held);
     bool isTrimmingHeld() const { return m_trimmingHeld; }
@@ -147,12 +160,17 @@ signals:
     // The filter, the hold or the time shown changed: every view over the
     // rows shows the same.
     void viewSettingsChanged();
+    // Receiving paused or resumed, or the reason of a pause changed.
+    void pausedChanged();
 
 private:
     enum RowFlag : uint8_t
     {
         Long = 1,
-        Sent = 2
+        Sent = 2,
+        // Not a frame: the pause in receiving that ended at timeUs; its
+        // length in microseconds is kept in the data bytes.
+        Gap = 4
     };
     struct Row
     {
@@ -178,7 +196,11 @@ private:
     {
         return m_rows[size_t(m_filter ? m_view[size_t(viewRow)] : viewRow)];
     }
-    bool accepted(const Row &row) const { return m_filter->accepts(int(row.id)); }
+    bool accepted(const Row &row) const
+    {
+        return !(row.flags & Gap) && m_filter->accepts(int(row.id));
+    }
+    QString gapText(const Row &row) const;
     void rebuildView();
     void removeFilteredRows(const QVector<std::pair<int, int>> &spans);
     void forget(const Row &row);
@@ -195,6 +217,9 @@ private:
     bool m_viewHeld = false;
     quint64 m_received = 0;
     quint64 m_dropped = 0;
+    int m_gapRows = 0;
+    QString m_pausedReason;
+    qint64 m_pausedSinceUs = 0;
     QTimer m_flushTimer;
     mutable CanRxClock m_clock;
     TimeShown m_timeShown = TimeShown::ReadTime;

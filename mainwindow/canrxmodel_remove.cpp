@@ -25,11 +25,15 @@ void CanRxModel::trim()
                  : excess;
     if (gone > 0)
         beginRemoveRows(QModelIndex(), 0, gone - 1);
-    for (int i = 0; i < excess; ++i)
+    int gaps = 0;
+    for (int i = 0; i < excess; ++i) {
+        gaps += m_rows[size_t(i)].flags & Gap ? 1 : 0;
         forget(m_rows[size_t(i)]);
+    }
     m_rows.erase(m_rows.begin(), m_rows.begin() + excess);
     m_shown -= excess;
-    m_dropped += quint64(excess);
+    // A gap row is no frame: it is not counted as one that gave way.
+    m_dropped += quint64(excess - gaps);
     if (m_filter) {
         m_view.erase(m_view.begin(), m_view.begin() + gone);
         for (int &r : m_view)
@@ -49,10 +53,13 @@ void CanRxModel::trimHeldBack()
         return;
     const int gone = std::min(excess, heldBack());
     const auto first = m_rows.begin() + m_shown;
-    for (auto it = first; it != first + gone; ++it)
+    int gaps = 0;
+    for (auto it = first; it != first + gone; ++it) {
+        gaps += it->flags & Gap ? 1 : 0;
         forget(*it);
+    }
     m_rows.erase(first, first + gone);
-    m_dropped += quint64(gone);
+    m_dropped += quint64(gone - gaps);
 }
 
 void CanRxModel::removeFilteredRows(const QVector<std::pair<int, int>> &spans)
@@ -145,6 +152,7 @@ void CanRxModel::clear()
     beginResetModel();
     std::deque<Row>().swap(m_rows); // gives the memory back, not just the rows
     m_long.clear();
+    m_gapRows = 0;
     std::vector<qint64>().swap(m_lastOfId);
     std::vector<int>().swap(m_view);
     m_shown = 0;

@@ -26,7 +26,7 @@ CanRxModel::WriteResult CanRxModel::write(QIODevice &out, CanSaveFormat format, 
                 return WriteResult::Cancelled;
             continue;
         }
-        if (!writer.write(frameAt(r)))
+        if (!isGapAt(r) && !writer.write(frameAt(r)))
             return WriteResult::Failed;
         if ((r + 1) % kRowsBetweenAsks == 0 && !keepGoing(r + 1))
             return WriteResult::Cancelled;

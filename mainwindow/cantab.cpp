@@ -20,6 +20,7 @@ void CanTab::setUp(DeviceLink &link)
 {
     m_link = &link;
     ui->transmitList->setUp(link);
+    connect(ui->transmitList, &TransmitListWidget::runningChanged, this, &CanTab::reportSenders);
 }
 
 void CanTab::setLinkChecks(std::function<bool()> connected, std::function<bool()> upgradeRunning)
@@ -37,6 +38,11 @@ TransmitListWidget *CanTab::transmitList() const
 void CanTab::addTransmitFrame(const CanFrame &frame)
 {
     ui->transmitList->addTransmitFrame(frame);
+}
+
+void CanTab::reportSenders()
+{
+    emit sendersRunning(ui->transmitList->anyRunning(), m_replay != nullptr);
 }
 
 void CanTab::stopPeriodicRows()

@@ -68,6 +68,8 @@ signals:
     void recordingShown(const QString &text);
     // Frames just stored in the rows, in order (a plot window follows them).
     void framesStored(const QVector<CanFrame> &frames);
+    // A periodic row or the replay started or ended; sent at every change.
+    void sendersRunning(bool periodic, bool replay);
 
 private slots:
     void table_can_rx_delete();
@@ -84,6 +86,8 @@ private:
     void showCanRxCounts();
     void showReplayProgress();
     void showReplayRunning(bool running);
+    // Tells who listens whether a periodic row or the replay runs.
+    void reportSenders();
     // The frames of a capture chosen for replay, as the replay's options
     // take them; empty when cancelled or refused.
     QVector<ReplayFrame> chooseReplayCapture();

@@ -89,6 +89,7 @@ void CanTab::on_pushButton_can_replay_toggled(bool on)
         }
         m_replayCounts.stop();
         showReplayRunning(false);
+        reportSenders();
         return;
     }
     if (m_replay)
@@ -119,6 +120,7 @@ void CanTab::on_pushButton_can_replay_toggled(bool on)
             Qt::UniqueConnection);
     m_replayCounts.start(kReplayCountsMs);
     showReplayRunning(true);
+    reportSenders();
 }
 
 void CanTab::showReplayRunning(bool running)

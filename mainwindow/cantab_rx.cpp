@@ -60,6 +60,14 @@ void CanTab::setUpCanRxTable()
     deleteKey->setContext(Qt::WidgetShortcut);
     connect(deleteKey, &QShortcut::activated, this, &CanTab::table_can_rx_delete);
 
+    const auto showPaused = [this] {
+        const QString text = m_rxModel->pausedBannerText();
+        ui->label_rx_paused->setText(text);
+        ui->label_rx_paused->setVisible(!text.isEmpty());
+    };
+    connect(m_rxModel, &CanRxModel::pausedChanged, this, showPaused);
+    showPaused();
+
     m_rxStatsTimer.setInterval(kStatsIntervalMs);
     connect(&m_rxStatsTimer, &QTimer::timeout, this, &CanTab::showCanRxCounts);
     m_rxStatsTimer.start();

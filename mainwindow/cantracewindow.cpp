@@ -47,6 +47,13 @@ CanTraceWindow::CanTraceWindow(CanRxModel *rows, CanIdSummaryModel *ids, QWidget
             [this] { saveTraceRows(this, m_rows); });
     connect(rows, &CanRxModel::flushed, this, &CanTraceWindow::showCount);
     connect(rows, &CanRxModel::viewSettingsChanged, this, &CanTraceWindow::showCount);
+    const auto showPaused = [this] {
+        const QString text = m_rows->pausedBannerText();
+        ui->label_rx_paused->setText(text);
+        ui->label_rx_paused->setVisible(!text.isEmpty());
+    };
+    connect(rows, &CanRxModel::pausedChanged, this, showPaused);
+    showPaused();
     // A capture opens beside this window, which stays as it is.
     connect(ui->pushButton_open, &QPushButton::clicked, this, [this] {
         if (CanTraceWindow *opened = openCapture(parentWidget() ? parentWidget() : this))
@@ -65,9 +72,10 @@ void CanTraceWindow::showCount()
 {
     // A filtered view says how many of the stored frames it shows.
     if (m_rows->isFiltered())
-        ui->label_count->setText(tr("表中行数: %1 / %2").arg(m_rows->rowCount()).arg(m_rows->stored()));
+        ui->label_count->setText(
+            tr("表中帧数: %1 / %2").arg(m_rows->rowCount()).arg(m_rows->storedFrames()));
     else
-        ui->label_count->setText(tr("表中行数: %1").arg(m_rows->stored()));
+        ui->label_count->setText(tr("表中帧数: %1").arg(m_rows->storedFrames()));
 }
 
 CaptureFile loadCaptureRows(QIODevice &file, CanSaveFormat format, CanRxModel *rows,

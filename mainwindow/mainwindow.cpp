@@ -1,11 +1,13 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "canrxmodel.h"
 #include "cantab.h"
 #include "cantracewindow.h"
 #include "config.h"
 #include "configfile.h"
 #include "devicelink.h"
+#include "frameclock.h"
 #include "infotab.h"
 #include "loadeddbc.h"
 #include "messagebox.h"
@@ -46,12 +48,14 @@ MainWindow::MainWindow(DeviceLink &link, QWidget *parent)
     m_session.setCanTabShown(ui->tabWidget->currentIndex() == kCanTab);
     connect(&m_session, &BoxSession::reportingDue, this,
             [this] { applyTabReporting(ui->tabWidget->currentIndex()); });
+    connect(&m_session, &BoxSession::receivingChanged, this, &MainWindow::showReceivingPaused);
     // Found gone by a tab switch's re-open: no plug event to show.
     connect(&m_session, &BoxSession::boxLost, this, &MainWindow::showDisconnected);
     m_session.setReceiveAlways(config()->get(Config::CanRxAlways).toBool());
     connect(config(), &Config::changed, this, [this](Config::Key key) {
         if (key == Config::CanRxAlways)
-            m_session.setReceiveAlways(config()->get(Config::CanRxAlways).toBool());
+            m_session.setReportingNeeded(ReportingReason::Always,
+                                         config()->get(Config::CanRxAlways).toBool());
         if (key == Config::AutoConnect)
             showBoxState();
     });
@@ -79,6 +83,11 @@ MainWindow::MainWindow(DeviceLink &link, QWidget *parent)
     showBoxState();
     setUpInfoTab();
     ui->tab_can->setUp(m_link);
+    // A sender runs on when its tab is left; so does the capture of its frames.
+    connect(ui->tab_can, &CanTab::sendersRunning, this, [this](bool periodic, bool replay) {
+        m_session.setReportingNeeded(ReportingReason::PeriodicSend, periodic);
+        m_session.setReportingNeeded(ReportingReason::Replay, replay);
+    });
     ui->tab_can->setLinkChecks([this] { return check_connected(); },
                                [this] { return upgradeInProgress(true); });
     setUpUpgradeTab();
@@ -101,6 +110,11 @@ MainWindow::MainWindow(DeviceLink &link, QWidget *parent)
 MainWindow::~MainWindow()
 {
     setConfigWriteWarning(nullptr);
+    // Views that go with the window (the plot windows go after its members)
+    // no longer tell the session they went.
+    for (const QPointer<QWidget> &view : m_reportingViews)
+        if (view)
+            disconnect(view, &QObject::destroyed, this, nullptr);
     // Waits for no more than the exchange under way.
     stopBoxWork();
     // The trace window views the window's rows: it goes before they do.
@@ -144,26 +158,37 @@ void MainWindow::resumeCanRx()
     m_session.resumeReporting();
 }
 
-void MainWindow::applyCanRxAlways(bool on)
-{
-    // The CAN tab receives either way.
-    if (ui->tabWidget->currentIndex() == kCanTab)
-        return;
-    if (on) {
-        startCanRx(false);
-        return;
-    }
-    stopPeriodicRows();
-    m_session.applyReporting();
-}
-
 void MainWindow::on_tabWidget_currentChanged(int index)
 {
     qCDebug(lcWindow).nospace() << "tab_changed " << index;
-    // Sending on after the CAN tab is left is part of receiving on every tab.
-    if (index != kCanTab && !config()->get(Config::CanRxAlways).toBool())
-        stopPeriodicRows();
     m_session.showTab(index == kCanTab, plugEventsKnown());
+}
+
+void MainWindow::showReceivingPaused(bool receiving)
+{
+    QString reason;
+    if (!receiving) {
+        if (upgradeInProgress(false))
+            reason = tr("正在升级固件");
+        else if (!m_link.isConnected())
+            reason = tr("盒子未连接");
+        else
+            reason = tr("CAN 页未显示");
+    }
+    ui->tab_can->rows()->setReceivingPaused(reason, frameReadTimeUs());
+}
+
+void MainWindow::needReportingWhileOpen(QWidget *view, ReportingReason reason)
+{
+    int &open = m_openViews[unsigned(reason)];
+    if (++open == 1)
+        m_session.setReportingNeeded(reason, true);
+    m_reportingViews.removeAll(QPointer<QWidget>());
+    m_reportingViews.append(view);
+    connect(view, &QObject::destroyed, this, [this, reason] {
+        if (--m_openViews[unsigned(reason)] == 0)
+            m_session.setReportingNeeded(reason, false);
+    });
 }
 
 void MainWindow::applyTabReporting(int index)
@@ -223,8 +248,6 @@ void MainWindow::on_actionsetting_triggered()
 {
     auto *d = new SettingDialog(m_link, nullptr, &m_session.deviceThread());
     d->setAttribute(Qt::WA_DeleteOnClose);
-    connect(d, &SettingDialog::sig_can_rx_always_changed, this,
-            [this](bool on) { applyCanRxAlways(on); });
     d->show();
 }
 
@@ -251,6 +274,7 @@ void MainWindow::on_action_trace_window_triggered()
         m_traceWindow = new CanTraceWindow(ui->tab_can->rows(), ui->tab_can->ids(), this);
         connect(m_traceWindow, &CanTraceWindow::sendFrameRequested, ui->tab_can,
                 &CanTab::addTransmitFrame);
+        needReportingWhileOpen(m_traceWindow, ReportingReason::TraceWindow);
     }
     m_traceWindow->show();
     m_traceWindow->raise();

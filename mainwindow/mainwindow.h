@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -123,8 +124,10 @@ private:
     // After a connection: a running receive thread gets the box's reporting
     // back; receiving on every tab starts both on any tab.
     void resumeCanRx();
-    // Receiving on every tab was switched in the settings dialog.
-    void applyCanRxAlways(bool on);
+    // The views' banner and, on resuming, the gap row in the rows.
+    void showReceivingPaused(bool receiving);
+    // The box keeps reporting while `view` is open, whatever tab is shown.
+    void needReportingWhileOpen(QWidget *view, ReportingReason reason);
     // Before the window ends: the receive thread stopped, box work not yet
     // started dropped, and the box's reporting switched off after the
     // exchange under way, as leaving the CAN tab does.
@@ -173,4 +176,7 @@ private:
     // by its removal and needs no probing.
     QPointer<HotplugSource> m_plugEvents;
     bool m_nativePlugEvents = false;
+    // The views open that need the box's frames, by reason.
+    std::map<unsigned, int> m_openViews;
+    QList<QPointer<QWidget>> m_reportingViews;
 };

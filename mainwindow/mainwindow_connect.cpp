@@ -188,6 +188,7 @@ void MainWindow::showBoxState()
         text = config()->get(Config::AutoConnect).toBool() ? tr("等待设备") : tr("未连接");
     }
     m_boxState->setText(text);
+    ui->tab_upgrade->setBoxFacts(m_boxSerial, m_boxVersion);
 }
 
 void MainWindow::syncStatusBar(bool connected)

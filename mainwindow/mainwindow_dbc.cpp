@@ -34,6 +34,7 @@ void MainWindow::on_action_signal_plot_triggered()
     // Each a window of its own, over the stored frames and the ones to come.
     auto *plot = new PlotWindow(ui->tab_can->rows(), this);
     connect(ui->tab_can, &CanTab::framesStored, plot, &PlotWindow::appendFrames);
+    needReportingWhileOpen(plot, ReportingReason::PlotWindow);
     plot->show();
 }
 

@@ -52,8 +52,9 @@ template <typename Take> void readRows(const CanRxModel &rows, Take take)
     batch.reserve(kFillBatch);
     const int n = rows.stored();
     for (int i = 0; i < n; ++i) {
-        batch.append(rows.frameAt(i));
-        if (batch.size() == kFillBatch || i + 1 == n) {
+        if (!rows.isGapAt(i))
+            batch.append(rows.frameAt(i));
+        if (batch.size() == kFillBatch || (i + 1 == n && !batch.isEmpty())) {
             take(batch);
             batch.clear();
         }

@@ -201,7 +201,9 @@ void TransmitListWidget::removeRow()
     const int index = currentRow();
     if (index < 0)
         return;
+    // A running row stops with it.
     delete rowAt(index);
+    emit runningChanged(anyRunning());
     renumber();
     setCurrentRow(rowAt(index) ? index : index - 1);
     m_keep.start(kKeepMs);
@@ -315,6 +317,7 @@ void TransmitListWidget::togglePeriodic(TransmitRowWidget *row, bool on)
         m_counts.start(kCountsMs);
     else
         m_counts.stop();
+    emit runningChanged(anyRunning());
 }
 
 void TransmitListWidget::showCounts()

@@ -49,6 +49,10 @@ public slots:
     void saveList();
     void loadList();
 
+signals:
+    // A row started or stopped sending periodically.
+    void runningChanged(bool anyRunning);
+
 private:
     TransmitRowWidget *rowAt(int index) const;
     int indexOf(const TransmitRowWidget *row) const;

@@ -4,7 +4,9 @@
 #include "boxsession.h"
 #include "config.h"
 #include "filechooser.h"
+#include "messagebox.h"
 #include "otafile.h"
+#include "replydecode.h"
 #include "windowlog.h"
 
 #include <QFileInfo>
@@ -55,10 +57,50 @@ void UpgradeTab::on_button_select_file_clicked()
     const QString path = openFileChooser()(window(), tr("打开升级文件"), dir, tr("升级文件(*.ota)"),
                                            QFileDialog::DontUseNativeDialog);
     qCDebug(lcWindow) << path;
-    if (!path.isEmpty()) {
-        ui->lineEdit_ota_file->setText(path);
-        config()->set(Config::UpgradeDir, QFileInfo(path).absolutePath());
+    if (path.isEmpty())
+        return;
+    ui->lineEdit_ota_file->setText(path);
+    config()->set(Config::UpgradeDir, QFileInfo(path).absolutePath());
+    // A wrong file is told now, not after the user has asked for the upgrade.
+    const QString problem = fileProblemText(readOtaFile(path).status);
+    ui->label_ota_result->setText(problem.isEmpty() ? tr("进度：") : problem);
+}
+
+void UpgradeTab::setBoxFacts(const QString &serial, const QString &version)
+{
+    m_boxSerial = serial;
+    m_boxVersion = version;
+}
+
+QString UpgradeTab::fileProblemText(OtaFileStatus status)
+{
+    switch (status) {
+    case OtaFileStatus::Ok:
+        break;
+    case OtaFileStatus::CannotOpen:
+        return tr("进度:升级文件打开失败");
+    case OtaFileStatus::ChecksumMismatch:
+        // A damaged image could brick the box.
+        return tr("进度:升级文件校验错误");
+    case OtaFileStatus::WrongSize:
+        return tr("进度:升级文件大小错误，应为 %1 字节").arg(OTA_FILE_SIZE);
+    case OtaFileStatus::WrongFlag:
+        return tr("进度:升级文件错误");
     }
+    return QString();
+}
+
+bool UpgradeTab::confirmUpgrade()
+{
+    bool number = false;
+    const quint32 version = m_boxVersion.toUInt(&number);
+    const QString unknown = tr("未知");
+    // The upgrade file's header carries no version of its image.
+    const QString text = tr("要升级这个设备的固件吗？\n\n序列号：%1\n当前固件：%2\n文件版本：%3\n\n"
+                            "升级期间请勿断开设备。")
+                             .arg(m_boxSerial.isEmpty() ? unknown : m_boxSerial,
+                                  number ? versionText(version) : unknown, tr("文件未标明版本"));
+    return MessageBox::question(window(), tr("固件升级"), text) == QMessageBox::Yes;
 }
 
 void UpgradeTab::on_pushButton_ota_clicked()
@@ -74,25 +116,16 @@ void UpgradeTab::on_pushButton_ota_clicked()
         return;
 
     const OtaFileRead file = readOtaFile(path);
-    switch (file.status) {
-    case OtaFileStatus::Ok:
-        break;
-    case OtaFileStatus::CannotOpen:
-        ui->label_ota_result->setText(tr("进度:升级文件打开失败"));
-        return;
-    case OtaFileStatus::ChecksumMismatch:
-        // A damaged image could brick the box.
-        ui->label_ota_result->setText(tr("进度:升级文件校验错误"));
-        return;
-    case OtaFileStatus::WrongSize:
-        ui->label_ota_result->setText(tr("进度:升级文件大小错误"));
-        return;
-    case OtaFileStatus::WrongFlag:
-        ui->label_ota_result->setText(tr("进度:升级文件错误"));
+    const QString problem = fileProblemText(file.status);
+    if (!problem.isEmpty()) {
+        ui->label_ota_result->setText(problem);
         return;
     }
+    // Nothing is sent, nor anything changed, unless the user agrees.
+    if (!confirmUpgrade())
+        return;
     if (!m_ota->setImage(file.image)) {
-        ui->label_ota_result->setText(tr("进度:升级文件大小错误"));
+        ui->label_ota_result->setText(fileProblemText(OtaFileStatus::WrongSize));
         return;
     }
 

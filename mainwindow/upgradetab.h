@@ -1,5 +1,6 @@
 #pragma once
 
+#include "otafile.h"
 #include "otahandle.h"
 
 #include <QWidget>
@@ -32,6 +33,9 @@ public:
     // until the transfer has ended.
     bool isUpgrading() const;
     void setStartEnabled(bool enabled);
+    // The connected box as the confirmation names it: its serial number and
+    // its firmware version (the number the box gives); empty when unknown.
+    void setBoxFacts(const QString &serial, const QString &version);
 
 signals:
     // The image is good and the transfer about to take the link.
@@ -45,6 +49,10 @@ private slots:
     void slt_update_ota_progress(int value);
 
 private:
+    // What is wrong with a file that is no good upgrade file; empty for a good one.
+    static QString fileProblemText(OtaFileStatus status);
+    // Asks before the box's firmware is replaced; true to go on.
+    bool confirmUpgrade();
     void setUpgradeControlsEnabled(bool enabled);
     void showOtaVerdict(OtaVerdict verdict);
     void showOtaRestarting();
@@ -53,6 +61,8 @@ private:
     BoxSession *m_session = nullptr;
     OtaHandle *m_ota = nullptr;
     std::function<bool()> m_startCheck;
+    QString m_boxSerial;
+    QString m_boxVersion;
     // The transfer waits for the box's reporting to go off before it starts.
     bool m_upgradeStarting = false;
 };

@@ -75,39 +75,49 @@
 <context>
     <name>CanRxModel</name>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="161"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="174"/>
         <source>Time</source>
         <translation>Time</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="161"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="174"/>
         <source>ID</source>
         <translation>ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="162"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="175"/>
         <source>Data</source>
         <translation>Data</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="162"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="175"/>
         <source>DLC</source>
         <translation>DLC</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="163"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="176"/>
         <source>Dir</source>
         <translation>Dir</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="164"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="176"/>
         <source>Message</source>
         <translation>Message</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="164"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="177"/>
         <source>Signals</source>
         <translation>Signals</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canrxmodel.cpp" line="230"/>
+        <source>接收暂停 %1 s</source>
+        <translation>Receiving paused %1 s</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/canrxmodel.cpp" line="259"/>
+        <source>接收已暂停：%1</source>
+        <translation>Receiving paused: %1</translation>
     </message>
 </context>
 <context>
@@ -118,22 +128,22 @@
         <translation>CAN RX</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="91"/>
+        <location filename="../mainwindow/cantab.ui" line="110"/>
         <source>保持视图不动；新帧照常存储，解除后显示</source>
         <translation>Hold the view still; new frames are still stored and appear when released</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="85"/>
+        <location filename="../mainwindow/cantab.ui" line="104"/>
         <source>冻结视图</source>
         <translation>Freeze view</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="123"/>
+        <location filename="../mainwindow/cantab.ui" line="142"/>
         <source>把接收的帧保存到文件 (Ctrl+S)</source>
         <translation>Save the received frames to a file (Ctrl+S)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="117"/>
+        <location filename="../mainwindow/cantab.ui" line="136"/>
         <location filename="../mainwindow/tracesave.cpp" line="23"/>
         <location filename="../mainwindow/tracesave.cpp" line="31"/>
         <location filename="../mainwindow/tracesave.cpp" line="39"/>
@@ -143,183 +153,183 @@
         <translation>Save</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="142"/>
+        <location filename="../mainwindow/cantab.ui" line="161"/>
         <source>每个 ID 一行：帧数、周期和最新数据</source>
         <translation>One row per ID: count, period and latest data</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="136"/>
+        <location filename="../mainwindow/cantab.ui" line="155"/>
         <source>按 ID</source>
         <translation>By ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="158"/>
-        <source>收到的帧数</source>
-        <translation>Frames received</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/cantab.ui" line="174"/>
+        <location filename="../mainwindow/cantab.ui" line="193"/>
         <source>最近一秒收到的帧数</source>
         <translation>Frames received in the last second</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="190"/>
+        <location filename="../mainwindow/cantab.ui" line="209"/>
         <source>超过行数上限而移除的最早的帧</source>
         <translation>Oldest frames removed past the row limit</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="206"/>
+        <location filename="../mainwindow/cantab.ui" line="225"/>
         <source>冻结期间存储但未显示的帧数</source>
         <translation>Frames stored but not shown while frozen</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="219"/>
+        <location filename="../mainwindow/cantab.ui" line="238"/>
         <source>时间列显示的内容</source>
         <translation>What the time column shows</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="223"/>
+        <location filename="../mainwindow/cantab.ui" line="242"/>
         <source>时间: 读取时刻</source>
         <translation>Time: when read</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="228"/>
+        <location filename="../mainwindow/cantab.ui" line="247"/>
         <source>时间: 相对首帧</source>
         <translation>Time: since first</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="233"/>
+        <location filename="../mainwindow/cantab.ui" line="252"/>
         <source>时间: 同 ID 间隔</source>
         <translation>Time: gap per ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="250"/>
+        <location filename="../mainwindow/cantab.ui" line="269"/>
         <source>十六进制 ID 或范围，以逗号或空格分隔；回车生效</source>
         <translation>Hex IDs or ranges, separated by commas or spaces; Enter applies</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="247"/>
+        <location filename="../mainwindow/cantab.ui" line="266"/>
         <source>ID 过滤: 7DF, 100-1FF</source>
         <translation>ID filter: 7DF, 100-1FF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="263"/>
+        <location filename="../mainwindow/cantab.ui" line="282"/>
         <source>只显示或隐藏过滤中的 ID</source>
         <translation>Show only or hide the IDs of the filter</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="267"/>
+        <location filename="../mainwindow/cantab.ui" line="286"/>
         <source>只显示这些 ID</source>
         <translation>Show only these IDs</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="272"/>
+        <location filename="../mainwindow/cantab.ui" line="291"/>
         <source>隐藏这些 ID</source>
         <translation>Hide these IDs</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="289"/>
+        <location filename="../mainwindow/cantab.ui" line="308"/>
         <source>要查找的数据字节，?? 表示任意字节 (Ctrl+F，F3 下一个)</source>
         <translation>Data bytes to find, ?? for any byte (Ctrl+F; F3 finds the next)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="286"/>
+        <location filename="../mainwindow/cantab.ui" line="305"/>
         <source>查找数据: 02 ?? 0C</source>
         <translation>Find data: 02 ?? 0C</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="305"/>
+        <location filename="../mainwindow/cantab.ui" line="324"/>
         <source>上一个匹配的帧 (Shift+F3)</source>
         <translation>Previous matching frame (Shift+F3)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="302"/>
+        <location filename="../mainwindow/cantab.ui" line="321"/>
         <source>上一个</source>
         <translation>Previous</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="321"/>
+        <location filename="../mainwindow/cantab.ui" line="340"/>
         <source>下一个匹配的帧 (F3)</source>
         <translation>Next matching frame (F3)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="318"/>
+        <location filename="../mainwindow/cantab.ui" line="337"/>
         <source>下一个</source>
         <translation>Next</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="347"/>
+        <location filename="../mainwindow/cantab.ui" line="177"/>
+        <source>设备上报的帧数：不含发送的帧，含因行数上限已移除的帧</source>
+        <translation>Frames the box reported: sent frames not included, frames removed at the row limit included</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab.ui" line="366"/>
         <source>选择一个记录文件，按录制时的间隔把其中的帧发送出去；再按一次停止</source>
         <translation>Choose a capture and send its frames with the recorded gaps; press again to stop</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="366"/>
+        <location filename="../mainwindow/cantab.ui" line="385"/>
         <source>回放已发送的帧数 / 总帧数</source>
         <translation>Frames replayed / frames in all</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="382"/>
+        <location filename="../mainwindow/cantab.ui" line="401"/>
         <source>速度</source>
         <translation>Speed</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="395"/>
+        <location filename="../mainwindow/cantab.ui" line="414"/>
         <source>回放的速度：录制时的间隔除以此倍数；最快：不等待，按盒子能接受的速度发送</source>
         <translation>Replay speed: the recorded gaps are divided by this; Fastest: no waiting, as fast as the box takes them</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="422"/>
+        <location filename="../mainwindow/cantab.ui" line="441"/>
         <source>最快</source>
         <translation>Fastest</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="436"/>
+        <location filename="../mainwindow/cantab.ui" line="455"/>
         <source>次数</source>
         <translation>Rounds</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="449"/>
+        <location filename="../mainwindow/cantab.ui" line="468"/>
         <source>把文件回放几遍；∞：循环直到停止</source>
         <translation>How many times the file is replayed; ∞: loop until stopped</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="474"/>
+        <location filename="../mainwindow/cantab.ui" line="493"/>
         <source>起始</source>
         <translation>Start at</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="487"/>
+        <location filename="../mainwindow/cantab.ui" line="506"/>
         <source>从文件开始后的第几秒起回放</source>
         <translation>Seconds into the file where the replay starts</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="509"/>
+        <location filename="../mainwindow/cantab.ui" line="528"/>
         <source>勾选后，文件中记录为接收的帧也发送；否则只发送记录为发送的帧</source>
         <translation>When ticked, frames recorded as received are sent too; otherwise only frames recorded as sent</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="512"/>
+        <location filename="../mainwindow/cantab.ui" line="531"/>
         <source>也发送接收的帧</source>
         <translation>Also send received</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="561"/>
+        <location filename="../mainwindow/cantab.ui" line="580"/>
         <source>回到最新的帧并继续跟随</source>
         <translation>Go to the newest frame and follow again</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="564"/>
+        <location filename="../mainwindow/cantab.ui" line="583"/>
         <source>跳到最新</source>
         <translation>Jump to newest</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="353"/>
-        <location filename="../mainwindow/cantab_replay.cpp" line="126"/>
+        <location filename="../mainwindow/cantab.ui" line="372"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="128"/>
         <source>回放…</source>
         <translation>Replay…</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab.ui" line="334"/>
+        <location filename="../mainwindow/cantab.ui" line="353"/>
         <location filename="../mainwindow/cantab_replay.cpp" line="23"/>
         <location filename="../mainwindow/cantab_replay.cpp" line="32"/>
         <location filename="../mainwindow/cantab_replay.cpp" line="60"/>
@@ -384,32 +394,32 @@
         <translation>The file has no frames recorded as sent (after the start time); to replay received frames, tick &quot;Also send received&quot;</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="126"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="128"/>
         <source>停止</source>
         <translation>Stop</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="112"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="120"/>
         <source>已接收: %1</source>
         <translation>Received: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="113"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="121"/>
         <source>速率: %1 帧/秒</source>
         <translation>Rate: %1 frames/s</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="114"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="122"/>
         <source>超限移除: %1</source>
         <translation>Over limit: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="146"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="154"/>
         <source>删除</source>
         <translation>Delete</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_rx.cpp" line="147"/>
+        <location filename="../mainwindow/cantab_rx.cpp" line="155"/>
         <source>全部删除</source>
         <translation>Delete all</translation>
     </message>
@@ -625,8 +635,8 @@ Choose &quot;No&quot; to save every frame.</translation>
     </message>
     <message>
         <location filename="../mainwindow/cantracewindow.ui" line="8"/>
-        <source>显示的帧数 / 存储的帧数</source>
-        <translation>Frames shown / frames stored</translation>
+        <source>表中的帧数，接收和发送的都算（CAN 页的“已接收”只算设备上报的帧）；过滤时为显示的帧数 / 表中的帧数</source>
+        <translation>Frames in the table, received and sent alike (the CAN tab's Received counts only the frames the box reported); with a filter: frames shown / frames in the table</translation>
     </message>
     <message>
         <location filename="../mainwindow/cantracewindow.ui" line="9"/>
@@ -694,87 +704,87 @@ Choose &quot;No&quot; to save every frame.</translation>
         <translation>Go to the newest frame and follow again</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="91"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="76"/>
+        <source>表中帧数: %1 / %2</source>
+        <translation>Frames in table: %1 / %2</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="78"/>
+        <source>表中帧数: %1</source>
+        <translation>Frames in table: %1</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantracewindow.cpp" line="99"/>
         <source>标识符大于 FFFF</source>
         <translation>identifier above FFFF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="93"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="101"/>
         <source>数据超过 64 个字节</source>
         <translation>more than 64 data bytes</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="95"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="103"/>
         <source>远程帧</source>
         <translation>a remote frame</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="97"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="105"/>
         <source>错误帧</source>
         <translation>an error frame</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="99"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="107"/>
         <source>CAN FD 帧</source>
         <translation>a CAN FD frame</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="103"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="111"/>
         <source>不是帧的格式</source>
         <translation>not a frame line</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="108"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="116"/>
         <source>第 %1 字节处的对象</source>
         <translation>The object at byte %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="108"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="116"/>
         <source>第 %1 行</source>
         <translation>Line %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="113"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="121"/>
         <source>打开</source>
         <translation>Open</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="130"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="138"/>
         <source>无法打开文件：%1</source>
         <translation>Cannot open the file: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="139"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="147"/>
         <source>%1无法读取（%2），文件中没有可显示的帧</source>
         <translation>%1 cannot be read (%2); the file holds no frame to show</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="153"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="161"/>
         <source>%1无法读取（%2），已跳过；共跳过 %3 处，其余已载入</source>
         <translation>%1 cannot be read (%2) and was skipped; %3 places skipped in all, the rest is loaded</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="143"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="151"/>
         <source>文件中没有帧</source>
         <translation>The file holds no frames</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="68"/>
-        <source>表中行数: %1 / %2</source>
-        <translation>Rows: %1 / %2</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="70"/>
-        <source>表中行数: %1</source>
-        <translation>Rows: %1</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="149"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="157"/>
         <source>接收窗口 - %1</source>
         <translation>Trace window - %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="159"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="167"/>
         <source>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</source>
         <translation>The file holds %1 frames, more than the row limit; only the last %2 are shown</translation>
     </message>
@@ -1009,7 +1019,7 @@ Choose &quot;No&quot; to save every frame.</translation>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="89"/>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="98"/>
         <location filename="../mainwindow/mainwindow_connect.cpp" line="145"/>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="206"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="207"/>
         <source>信息</source>
         <translation>Information</translation>
     </message>
@@ -1134,17 +1144,32 @@ Choose &quot;No&quot; to save every frame.</translation>
         <translation>Firmware upgrade</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="219"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="172"/>
+        <source>正在升级固件</source>
+        <translation>firmware upgrade under way</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.cpp" line="174"/>
+        <source>盒子未连接</source>
+        <translation>the box is not connected</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.cpp" line="176"/>
+        <source>CAN 页未显示</source>
+        <translation>the CAN tab is not shown</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/mainwindow.cpp" line="244"/>
         <source>关于</source>
         <translation>About</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="219"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="244"/>
         <source>VOTK-Tarnwell 1.2</source>
         <translation>VOTK-Tarnwell 1.2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="206"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="207"/>
         <source>正在升级固件，请稍候</source>
         <translation>Firmware upgrade in progress, please wait</translation>
     </message>
@@ -1218,21 +1243,21 @@ Choose &quot;No&quot; to save every frame.</translation>
         <translation>Not connected</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="197"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="198"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="44"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="59"/>
         <source>USB线连接</source>
         <translation>USB cable connected</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_connect.cpp" line="197"/>
+        <location filename="../mainwindow/mainwindow_connect.cpp" line="198"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="101"/>
         <location filename="../mainwindow/mainwindow_hotplug.cpp" line="105"/>
         <source>USB线断开</source>
         <translation>USB cable disconnected</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow.cpp" line="71"/>
+        <location filename="../mainwindow/mainwindow.cpp" line="75"/>
         <source>配置文件 %1 无法写入，设置只在本次运行中有效</source>
         <translation>%1 cannot be written; settings apply to this run only</translation>
     </message>
@@ -1303,7 +1328,7 @@ Choose &quot;No&quot; to save every frame.</translation>
     </message>
     <message>
         <location filename="../mainwindow/mainwindow_dbc.cpp" line="19"/>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="63"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="64"/>
         <source>加载 DBC</source>
         <translation>Load DBC</translation>
     </message>
@@ -1318,22 +1343,22 @@ Choose &quot;No&quot; to save every frame.</translation>
         <translation>DBC unloaded</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="53"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="54"/>
         <source>已加载 DBC：%1 个文件，%2 个报文</source>
         <translation>DBC loaded: %1 file(s), %2 message(s)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="57"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="58"/>
         <source>%1 个警告</source>
         <translation>%1 warning(s)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="59"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="60"/>
         <source>无法加载 %1</source>
         <translation>Cannot load %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/mainwindow_dbc.cpp" line="64"/>
+        <location filename="../mainwindow/mainwindow_dbc.cpp" line="65"/>
         <source>以下文件无法加载：
 %1</source>
         <translation>These files could not be loaded:
@@ -1456,7 +1481,7 @@ Choose &quot;No&quot; to save every frame.</translation>
     </message>
     <message>
         <location filename="../mainwindow/plotwindow.ui" line="116"/>
-        <location filename="../mainwindow/plotwindow.cpp" line="217"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="218"/>
         <source>自定义信号</source>
         <translation>Signal by hand</translation>
     </message>
@@ -1516,119 +1541,119 @@ Choose &quot;No&quot; to save every frame.</translation>
         <translation>Click places cursor 1, Shift+click cursor 2; wheel zooms, drag pans</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="207"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="208"/>
         <source>标识符须为十六进制数，如 0C9</source>
         <translation>The identifier must be a hexadecimal number such as 0C9</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="209"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="210"/>
         <source>系数和偏移须为数字</source>
         <translation>The factor and offset must be numbers</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="318"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="319"/>
         <source>记录：%1</source>
         <translation>Capture: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="318"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="319"/>
         <source>CAN 接收的帧</source>
         <translation>Frames of CAN RX</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="332"/>
-        <location filename="../mainwindow/plotwindow.cpp" line="339"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="333"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="340"/>
         <source>打开记录</source>
         <translation>Open capture</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="340"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="341"/>
         <source>%1 中没有可读的帧</source>
         <translation>%1 holds no readable frame</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="482"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="483"/>
         <source>光标 %1: %2 s</source>
         <translation>Cursor %1: %2 s</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="484"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="485"/>
         <source>Δt = %1 s</source>
         <translation>Δt = %1 s</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="543"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="544"/>
         <source>信号颜色</source>
         <translation>Signal colour</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="561"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="562"/>
         <source>PNG 图片 (*.png)</source>
         <translation>PNG image (*.png)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="562"/>
-        <location filename="../mainwindow/plotwindow.cpp" line="566"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="563"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="567"/>
         <source>导出 PNG</source>
         <translation>Export PNG</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="566"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="567"/>
         <source>无法写入 %1</source>
         <translation>Cannot write %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="571"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="572"/>
         <source>CSV 文件 (*.csv)</source>
         <translation>CSV file (*.csv)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="572"/>
-        <location filename="../mainwindow/plotwindow.cpp" line="577"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="573"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="578"/>
         <source>导出 CSV</source>
         <translation>Export CSV</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="578"/>
-        <location filename="../mainwindow/plotwindow.cpp" line="660"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="579"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="661"/>
         <source>无法写入 %1：%2</source>
         <translation>Cannot write %1: %2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="651"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="652"/>
         <source>信号图布局 (*.plot.json)</source>
         <translation>Signal plot layout (*.plot.json)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="653"/>
-        <location filename="../mainwindow/plotwindow.cpp" line="659"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="654"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="660"/>
         <source>保存布局</source>
         <translation>Save layout</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="669"/>
-        <location filename="../mainwindow/plotwindow.cpp" line="688"/>
-        <location filename="../mainwindow/plotwindow.cpp" line="695"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="670"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="689"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="696"/>
         <source>加载布局</source>
         <translation>Load layout</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="670"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="671"/>
         <source>信号图布局 (*.plot.json);;所有文件 (*)</source>
         <translation>Signal plot layout (*.plot.json);;All files (*)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="683"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="684"/>
         <source>文件过大</source>
         <translation>the file is too large</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="688"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="689"/>
         <source>无法加载 %1：%2</source>
         <translation>Cannot load %1：%2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/plotwindow.cpp" line="696"/>
+        <location filename="../mainwindow/plotwindow.cpp" line="697"/>
         <source>已加载的 DBC 中没有这些信号：
 %1</source>
         <translation>The loaded DBC has none of these signals:
@@ -1976,90 +2001,90 @@ Choose &quot;No&quot; to save every frame.</translation>
         <translation>Counter</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="364"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="367"/>
         <source>发送列表 (*.txlist)</source>
         <translation>Transmit list (*.txlist)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="366"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="369"/>
         <source>保存发送列表</source>
         <translation>Save transmit list</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="372"/>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="387"/>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="392"/>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="427"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="375"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="390"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="395"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="430"/>
         <source>信息</source>
         <translation>Information</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="373"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="376"/>
         <source>无法保存发送列表：%1</source>
         <translation>Cannot save the transmit list: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="379"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="382"/>
         <source>载入发送列表</source>
         <translation>Load transmit list</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="380"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="383"/>
         <source>发送列表 (*.txlist);;所有文件 (*)</source>
         <translation>Transmit list (*.txlist);;All files (*)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="387"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="390"/>
         <source>无法载入发送列表：不是发送列表文件</source>
         <translation>Cannot load the transmit list: not a transmit list file</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="392"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="395"/>
         <source>无法打开文件：%1</source>
         <translation>Cannot open the file: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="401"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="404"/>
         <source>不是发送列表文件</source>
         <translation>not a transmit list file</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="404"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="407"/>
         <source>应为以制表符分隔的7个字段</source>
         <translation>expected 7 fields separated by tabs</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="407"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="410"/>
         <source>第1个字段应为 on 或 off</source>
         <translation>the first field must be on or off</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="410"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="413"/>
         <source>ID应为最多8位十六进制数</source>
         <translation>the ID must be at most 8 hex digits</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="413"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="416"/>
         <source>数据应为十六进制数和空格，最多23个字符</source>
         <translation>the data must be hex digits and spaces, at most 23 characters</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="416"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="419"/>
         <source>周期应为1~60000毫秒</source>
         <translation>the period must be 1 to 60000 ms</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="419"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="422"/>
         <source>帧数应为0~1000000000</source>
         <translation>the count must be 0 to 1000000000</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="422"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="425"/>
         <source>计数字节应为0~7或 -</source>
         <translation>the counter byte must be 0 to 7 or -</translation>
     </message>
     <message>
-        <location filename="../mainwindow/transmitlistwidget.cpp" line="428"/>
+        <location filename="../mainwindow/transmitlistwidget.cpp" line="431"/>
         <source>无法载入发送列表，第%1行：%2</source>
         <translation>Cannot load the transmit list, line %1: %2</translation>
     </message>
@@ -2192,22 +2217,28 @@ Choose &quot;No&quot; to save every frame.</translation>
     </message>
     <message>
         <location filename="../mainwindow/upgradetab.ui" line="104"/>
-        <location filename="../mainwindow/upgradetab.cpp" line="17"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="19"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="66"/>
         <source>进度：</source>
         <translation>Progress:</translation>
     </message>
     <message>
-        <location filename="../mainwindow/upgradetab.cpp" line="55"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="57"/>
         <source>打开升级文件</source>
         <translation>Open upgrade file</translation>
     </message>
     <message>
-        <location filename="../mainwindow/upgradetab.cpp" line="55"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="57"/>
         <source>升级文件(*.ota)</source>
         <translation>Upgrade files (*.ota)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/upgradetab.cpp" line="69"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="86"/>
+        <source>进度:升级文件大小错误，应为 %1 字节</source>
+        <translation>Progress: the upgrade file&apos;s size is wrong (it must be %1 bytes)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="111"/>
         <source>进度:请先选择升级文件</source>
         <translation>Progress: choose an upgrade file first</translation>
     </message>
@@ -2217,48 +2248,74 @@ Choose &quot;No&quot; to save every frame.</translation>
         <translation>Progress: cannot open the file</translation>
     </message>
     <message>
-        <location filename="../mainwindow/upgradetab.cpp" line="85"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="84"/>
         <source>进度:升级文件校验错误</source>
         <translation>Progress: file checksum error</translation>
     </message>
     <message>
         <location filename="../mainwindow/upgradetab.cpp" line="88"/>
-        <location filename="../mainwindow/upgradetab.cpp" line="95"/>
-        <source>进度:升级文件大小错误</source>
-        <translation>Progress: file size error</translation>
-    </message>
-    <message>
-        <location filename="../mainwindow/upgradetab.cpp" line="91"/>
         <source>进度:升级文件错误</source>
         <translation>Progress: file error</translation>
     </message>
     <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="97"/>
+        <source>未知</source>
+        <translation>unknown</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/upgradetab.cpp" line="99"/>
+        <source>要升级这个设备的固件吗？
+
+序列号：%1
+当前固件：%2
+文件版本：%3
+
+升级期间请勿断开设备。</source>
+        <translation>Upgrade the firmware of this box?
+
+Serial number: %1
+Current firmware: %2
+File version: %3
+
+Do not disconnect the box during the upgrade.</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="102"/>
+        <source>文件未标明版本</source>
+        <translation>the file does not state a version</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="103"/>
+        <source>固件升级</source>
+        <translation>Firmware upgrade</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.cpp" line="132"/>
         <source>进度:正在升级</source>
         <translation>Progress: upgrading</translation>
     </message>
     <message>
-        <location filename="../mainwindow/upgradetab.cpp" line="121"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="154"/>
         <source>设备重启中，请稍候</source>
         <translation>The box is restarting, please wait</translation>
     </message>
     <message>
-        <location filename="../mainwindow/upgradetab.cpp" line="129"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="162"/>
         <source>停在 %p%</source>
         <translation>Stopped at %p%</translation>
     </message>
     <message>
-        <location filename="../mainwindow/upgradetab.cpp" line="132"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="165"/>
         <source>结果:升级成功,请重新上电VOTK设备</source>
         <translation>Result: upgrade succeeded, please power-cycle the VOTK device</translation>
     </message>
     <message>
-        <location filename="../mainwindow/upgradetab.cpp" line="135"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="168"/>
         <source>结果:升级中断,请重新连接VOTK设备后再试</source>
         <translation>Result: upgrade interrupted, please reconnect the VOTK device and try again</translation>
     </message>
     <message>
-        <location filename="../mainwindow/upgradetab.cpp" line="139"/>
+        <location filename="../mainwindow/upgradetab.cpp" line="172"/>
         <source>结果:升级失败</source>
         <translation>Result: upgrade failed</translation>
     </message>

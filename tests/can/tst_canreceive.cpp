@@ -65,6 +65,7 @@ private slots:
     void deleteAllEmptiesAndNextFrameIsRowZero();
     void burstArrivesInOrderAndEndsAtNewestRow();
     void rowsSurviveTabSwitches();
+    void pausedCaptureLeavesOneGapRow();
     void deleteOnLargeStore_data();
     void deleteOnLargeStore();
     void rowLimitGivesWayOldestFirst();
@@ -579,6 +580,53 @@ void TestCanReceive::rowsSurviveTabSwitches()
     QCOMPARE(rows(), 3);
     for (int i = 0; i < 3; ++i)
         QCOMPARE(cell(i, 1), QString::number(i));
+}
+
+// Away from the CAN tab with nothing else needing the frames, the views say
+// receiving is paused; back on it, one row marks the gap, which is no frame.
+void TestCanReceive::pausedCaptureLeavesOneGapRow()
+{
+    QTabWidget *tabs = m_window->findChild<QTabWidget *>("tabWidget");
+    const auto show = [&](int index) {
+        tabs->setCurrentIndex(index);
+        return waitForBoxWork(m_window.get());
+    };
+    QVERIFY(show(0) && show(1));
+    QVERIFY(canRxThreadOf(*m_window).isRunning());
+    deliver(hexBytes("df 07 01"));
+    deliver(hexBytes("e8 07 02"));
+    auto *banner = m_window->findChild<QLabel *>("label_rx_paused");
+    QVERIFY(banner->isHidden());
+    // Two tabs away, one pause.
+    QVERIFY(show(0) && show(2));
+    QVERIFY(!banner->isHidden());
+    QCOMPARE(banner->text(), QString("接收已暂停：CAN 页未显示"));
+    QTest::qWait(120);
+    QVERIFY(show(1));
+    QVERIFY(banner->isHidden());
+    deliver(hexBytes("df 07 03"));
+    canRxThreadOf(*m_window).stop();
+    m_model->flush();
+
+    QCOMPARE(rows(), 4);
+    QCOMPARE(cell(1, CanRxModel::IdColumn), QString("7e8"));
+    QVERIFY2(QRegularExpression("^接收暂停 0\\.[1-9] s$")
+                 .match(cell(2, CanRxModel::DataColumn))
+                 .hasMatch(),
+             qPrintable(cell(2, CanRxModel::DataColumn)));
+    QCOMPARE(cell(3, CanRxModel::DataColumn), QString("03 "));
+    QCOMPARE(m_model->received(), quint64(3));
+    m_window->findChild<QAction *>("action_trace_window")->trigger();
+    auto *trace = m_window->findChild<CanTraceWindow *>();
+    QVERIFY(trace);
+    QCOMPARE(trace->findChild<QLabel *>("label_count")->text(), QString("表中帧数: 3"));
+
+    saveTo(m_dir->file("capture.log"));
+    QFile file(m_dir->file("capture.log"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    QCOMPARE(lines.size(), 4); // three frames and the end of the last line
+    QVERIFY(lines.at(2).endsWith("7DF#03"));
 }
 
 namespace {

@@ -2,6 +2,8 @@
 #include "commands.h"
 #include "config.h"
 #include "devicelink.h"
+#include "filechooser.h"
+#include "otafile.h"
 #include "quitsignals.h"
 #include "settingdialog.h"
 #include "windowparts.h"
@@ -10,11 +12,14 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QPointer>
 #include <QRadioButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTableView>
 #include <QtTest>
 
 #include <cerrno>
@@ -59,6 +64,8 @@ private slots:
     void connectByHandWithCanTabShownResumesReporting();
     void tabSwitchWithBoxGoneShowsDisconnected();
     void receivingOnEveryTabAppliesAtOnce();
+    void openViewKeepsFramesComingOnOtherTabs_data();
+    void openViewKeepsFramesComingOnOtherTabs();
 
     void exitActionEndsLoopWith111AndStopsReceiver();
     void closingWindowEndsLoopWith0();
@@ -68,6 +75,18 @@ private slots:
 };
 
 namespace {
+// A file the upgrade takes: size field, flag and checksum right.
+QByteArray validUpgradeFile()
+{
+    QByteArray file(int(OTA_FILE_SIZE), '\x5A');
+    for (int i = 0; i < 4; ++i)
+        file[i] = char((OTA_FILE_SIZE >> (8 * i)) & 0xFF);
+    file.replace(int(OTA_HEADER_SIZE + OTA_FLAG_OFFSET), 4, "votk");
+    const int end = int(OTA_FILE_SIZE) - 1;
+    file[end] = char(crc8Maxim(reinterpret_cast<const uint8_t *>(file.constData()), size_t(end)));
+    return file;
+}
+
 QList<QByteArray> reports(std::initializer_list<QByteArray> list)
 {
     return QList<QByteArray>(list);
@@ -613,7 +632,41 @@ void TestMainWindow::boxStateShowsTheBoxOrTheWait()
     QCOMPARE(rig.text("label_box_state"), QString("已连接：0001"));
     rig.w<QPushButton>("pushButton")->click();
     QVERIFY(waitForBoxWork(&rig.window));
-    QCOMPARE(rig.text("label_box_state"), QString("已连接：0001 · 固件 66051 (1.2.3)"));
+    const QString shown("已连接：0001 · 固件 66051 (1.2.3)");
+    QCOMPARE(rig.text("label_box_state"), shown);
+    auto *state = rig.w<QLabel>("label_box_state");
+    // A menu's status tips, a replay and an upgrade pass; the box stays named.
+    auto *menu = rig.w<QMenu>("menuView");
+    menu->popup(rig.window.mapToGlobal(QPoint(10, 10)));
+    QTest::keyClick(menu, Qt::Key_Down);
+    QCOMPARE(state->text(), shown);
+    QVERIFY(state->isVisibleTo(&rig.window));
+    menu->close();
+    rig.showTab(1);
+    rig.dir.writeFile("capture.log", "(1.000000) can0 123#01 T\n(1.050000) can0 123#02 T\n");
+    const QString capture = rig.dir.file("capture.log");
+    openFileChooser() = [capture](QWidget *, const QString &, const QString &, const QString &,
+                                  QFileDialog::Options) { return capture; };
+    auto *replay = rig.w<QPushButton>("pushButton_can_replay");
+    replay->click();
+    QVERIFY(replay->isChecked());
+    QTRY_VERIFY(!replay->isChecked());
+    openFileChooser() = nullptr;
+    QCOMPARE(state->text(), shown);
+    rig.showTab(2);
+    rig.box().setRestartTimeMs(0);
+    otaHandleOf(rig.window).setRestartPauseMs(200);
+    rig.dir.writeFile("fw.ota", validUpgradeFile());
+    rig.w<QLineEdit>("lineEdit_ota_file")->setText(rig.dir.file("fw.ota"));
+    rig.boxes.answers << QMessageBox::Yes;
+    rig.w<QPushButton>("pushButton_ota")->click();
+    QVERIFY(rig.settle());
+    QVERIFY(otaHandleOf(rig.window).isRunning());
+    QCOMPARE(state->text(), shown);
+    QTRY_VERIFY_WITH_TIMEOUT(!otaHandleOf(rig.window).isRunning(), 60000);
+    // The restarted box is taken again by itself, and named again.
+    QTRY_COMPARE_WITH_TIMEOUT(state->text(), shown, 20000);
+    QVERIFY(state->isVisibleTo(&rig.window));
     rig.box().unplug();
     rig.window.handleDeviceRemoval(5, false);
     QVERIFY(rig.settle());
@@ -732,6 +785,59 @@ void TestMainWindow::receivingOnEveryTabAppliesAtOnce()
     QVERIFY(!rig.box().canReporting());
     QCOMPARE(config()->get(Config::CanRxAlways), QVariant(false));
     QVERIFY(rig.boxes.shown.isEmpty());
+}
+
+void TestMainWindow::openViewKeepsFramesComingOnOtherTabs_data()
+{
+    QTest::addColumn<QString>("view"); // the menu entry that opens it; empty: none
+    QTest::addColumn<bool>("closed");  // closed before the window ends
+    QTest::newRow("nothing open") << QString() << true;
+    QTest::newRow("trace window") << "action_trace_window" << true;
+    QTest::newRow("signal plot") << "action_signal_plot" << true;
+    QTest::newRow("signal plot open as the window ends") << "action_signal_plot" << false;
+}
+
+// With the default configuration, the information tab stops the capture only
+// when no view needs it, and a stopped capture says so.
+void TestMainWindow::openViewKeepsFramesComingOnOtherTabs()
+{
+    QFETCH(QString, view);
+    QFETCH(bool, closed);
+    WindowRig rig;
+    rig.connectAccepted();
+    rig.showTab(1);
+    QPointer<QWidget> opened;
+    if (!view.isEmpty()) {
+        rig.action(qPrintable(view))->trigger();
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (top != &rig.window && top->isVisible() && top->parentWidget() == &rig.window)
+                opened = top;
+        QVERIFY(opened);
+    }
+    rig.showTab(0);
+    const auto *rows = rig.w<QTableView>("table_can_rx")->model();
+    auto *banner = rig.w<QLabel>("label_rx_paused");
+    const int before = rows->rowCount();
+    rig.box().queueCanBurst(5);
+    if (view.isEmpty()) {
+        QVERIFY(!rig.box().canReporting());
+        QVERIFY(!banner->isHidden());
+        QCOMPARE(banner->text(), QString("接收已暂停：CAN 页未显示"));
+        QTest::qWait(50);
+        QCOMPARE(rows->rowCount(), before);
+        return;
+    }
+    QVERIFY(rig.box().canReporting());
+    QVERIFY(banner->isHidden());
+    QTRY_COMPARE(rows->rowCount(), before + 5);
+    if (!closed)
+        return;
+    // Closing the last view that needed them ends the reporting.
+    opened->close();
+    QTRY_VERIFY(opened.isNull());
+    QVERIFY(rig.settle());
+    QVERIFY(!rig.box().canReporting());
+    QVERIFY(!canRxThreadOf(rig.window).isRunning());
 }
 
 void TestMainWindow::canTabWithoutConnectionSendsNothing()

@@ -34,6 +34,8 @@ private slots:
     void withoutConnectionWarnsAndKeepsLabel();
     void badFilesShowTheirTextAndSendNothing_data();
     void badFilesShowTheirTextAndSendNothing();
+    void confirmationNamesBoxAndFile_data();
+    void confirmationNamesBoxAndFile();
     void transferThroughTheWindow_data();
     void transferThroughTheWindow();
     void settingsDuringUpgradeKeepTheUsersChoice_data();
@@ -43,6 +45,7 @@ private slots:
 namespace {
 const QString kProgressStart = QStringLiteral("进度：");
 const QString kBusy = QStringLiteral("正在升级固件，请稍候");
+const QString kWrongSize = QStringLiteral("进度:升级文件大小错误，应为 230657 字节");
 
 void put32(QByteArray &file, int at, quint32 value)
 {
@@ -186,7 +189,7 @@ void TestUpgradeTab::badFilesShowTheirTextAndSendNothing_data()
 
     QTest::newRow("missing file") << QByteArray() << "进度:升级文件打开失败";
     QTest::newRow("checksum mismatch") << checksum << "进度:升级文件校验错误";
-    QTest::newRow("size and flag wrong") << sizeAndFlag << "进度:升级文件大小错误";
+    QTest::newRow("size and flag wrong") << sizeAndFlag << kWrongSize;
     QTest::newRow("flag wrong") << flag << "进度:升级文件错误";
     // Tuned so that the zero-padded file would pass its checksum.
     QByteArray cut = upgradeFile();
@@ -198,10 +201,9 @@ void TestUpgradeTab::badFilesShowTheirTextAndSendNothing_data()
             break;
     }
     QTest::newRow("5 bytes short, checksum matching")
-        << cut.left(int(OTA_FILE_SIZE) - 5) << "进度:升级文件大小错误";
-    QTest::newRow("trailing bytes")
-        << upgradeFile() + QByteArray(7000, '\x55') << "进度:升级文件大小错误";
-    QTest::newRow("6-byte text file") << QByteArray("hello\n") << "进度:升级文件大小错误";
+        << cut.left(int(OTA_FILE_SIZE) - 5) << kWrongSize;
+    QTest::newRow("trailing bytes") << upgradeFile() + QByteArray(7000, '\x55') << kWrongSize;
+    QTest::newRow("6-byte text file") << QByteArray("hello\n") << kWrongSize;
     QTest::newRow("FIFO") << QByteArray("<fifo>") << "进度:升级文件打开失败";
     QTest::newRow("directory") << QByteArray("<dir>") << "进度:升级文件打开失败";
 }
@@ -218,8 +220,11 @@ void TestUpgradeTab::badFilesShowTheirTextAndSendNothing()
         QVERIFY(QDir(rig.dir.path()).mkdir("fw.ota"));
     else if (!file.isEmpty())
         rig.dir.writeFile("fw.ota", file);
-    rig.w<QLineEdit>("lineEdit_ota_file")->setText(rig.dir.file("fw.ota"));
-
+    openFileChooser() = [&](QWidget *, const QString &, const QString &, const QString &,
+                            QFileDialog::Options) { return rig.dir.file("fw.ota"); };
+    // Told as soon as the file is chosen, and again when the upgrade is asked for.
+    rig.w<QPushButton>("button_select_file")->click();
+    QCOMPARE(rig.text("label_ota_result"), label);
     rig.w<QPushButton>("pushButton_ota")->click();
 
     QCOMPARE(rig.text("label_ota_result"), label);
@@ -229,6 +234,48 @@ void TestUpgradeTab::badFilesShowTheirTextAndSendNothing()
     QVERIFY(rig.boxes.shown.isEmpty());
     QVERIFY(rig.box().wire().isEmpty());
     QCOMPARE(rig.box().rawReportsReceived(), 0);
+}
+
+void TestUpgradeTab::confirmationNamesBoxAndFile_data()
+{
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("cancelled") << false;
+    QTest::newRow("accepted") << true;
+}
+
+// Nothing reaches the box before the user has seen which box, which firmware
+// it runs and what the file says of its own.
+void TestUpgradeTab::confirmationNamesBoxAndFile()
+{
+    QFETCH(bool, accepted);
+    WindowRig rig;
+    rig.dir.writeFile("fw.ota", upgradeFile());
+    rig.connectAccepted();
+    rig.w<QPushButton>("pushButton")->click();
+    QVERIFY(waitForBoxWork(&rig.window));
+    rig.showTab(2);
+    rig.w<QLineEdit>("lineEdit_ota_file")->setText(rig.dir.file("fw.ota"));
+    rig.box().clearWire();
+    rig.boxes.shown.clear();
+    rig.boxes.answers << (accepted ? QMessageBox::Yes : QMessageBox::No);
+
+    rig.w<QPushButton>("pushButton_ota")->click();
+
+    QCOMPARE(rig.boxes.shown.size(), 1);
+    QCOMPARE(rig.boxes.shown.first().kind, MessageBox::Question);
+    const QString asked = rig.boxes.shown.first().text;
+    for (const char *part : {"序列号：0001", "当前固件：66051 (1.2.3)", "文件版本：文件未标明版本"})
+        QVERIFY2(asked.contains(QString::fromUtf8(part)), qPrintable(asked));
+    if (!accepted) {
+        QVERIFY(!otaHandleOf(rig.window).isRunning());
+        QCOMPARE(rig.text("label_ota_result"), kProgressStart);
+        QVERIFY(rig.w<QPushButton>("pushButton_ota")->isEnabled());
+        QTest::qWait(50);
+        QVERIFY(rig.box().wire().isEmpty());
+        return;
+    }
+    QCOMPARE(rig.text("label_ota_result"), QString("进度:正在升级"));
+    QTRY_VERIFY_WITH_TIMEOUT(rig.box().rawReportsReceived() > 0, 60000);
 }
 
 void TestUpgradeTab::transferThroughTheWindow_data()
@@ -296,7 +343,10 @@ void TestUpgradeTab::transferThroughTheWindow()
         &canRxThreadOf(rig.window), &QThread::finished, &rig.window,
         [&] { wireAtRxEnd = rig.box().wire().size(); }, Qt::DirectConnection);
 
+    rig.boxes.answers << QMessageBox::Yes;
     start->click();
+    QCOMPARE(rig.boxes.shown.size(), 1);
+    rig.boxes.shown.clear();
     // Reporting goes off first; the transfer starts on its answer.
     QVERIFY(rig.settle());
     disconnect(rxEnd);
@@ -399,6 +449,7 @@ void TestUpgradeTab::settingsDuringUpgradeKeepTheUsersChoice()
     // The box's restart reaches the window as a removal and an arrival.
     rig.window.attachHotplugSource(new SimHotplug(rig.box(), &rig.window));
     rig.box().clearWire();
+    rig.boxes.answers << QMessageBox::Yes;
     rig.w<QPushButton>("pushButton_ota")->click();
 
     // The user opens the settings while the box restarts.
