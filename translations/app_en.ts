@@ -636,7 +636,7 @@ Choose &quot;No&quot; to save every frame.</translation>
     <message>
         <location filename="../mainwindow/cantracewindow.ui" line="8"/>
         <source>表中的帧数，接收和发送的都算（CAN 页的“已接收”只算设备上报的帧）；过滤时为显示的帧数 / 表中的帧数</source>
-        <translation>Frames in the table, received and sent alike (the CAN tab's Received counts only the frames the box reported); with a filter: frames shown / frames in the table</translation>
+        <translation>Frames in the table, received and sent alike (the CAN tab&apos;s Received counts only the frames the box reported); with a filter: frames shown / frames in the table</translation>
     </message>
     <message>
         <location filename="../mainwindow/cantracewindow.ui" line="9"/>
@@ -840,6 +840,11 @@ Choose &quot;No&quot; to save every frame.</translation>
         <translation>.</translation>
     </message>
     <message>
+        <location filename="../mainwindow/infotab.ui" line="26"/>
+        <source>连接插入的VOTK设备；插有多台时先选择</source>
+        <translation>Connect the VOTK box plugged in; with several, choose one first</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/infotab.ui" line="49"/>
         <source>连接</source>
         <translation>Connect</translation>
@@ -879,6 +884,11 @@ Choose &quot;No&quot; to save every frame.</translation>
         <translation>...</translation>
     </message>
     <message>
+        <location filename="../mainwindow/infotab.ui" line="249"/>
+        <source>从设备读取软件ID、版本、硬件ID和WIFI设置</source>
+        <translation>Read the software ID, version, hardware ID and WiFi settings from the box</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/infotab.ui" line="271"/>
         <source>读取信息</source>
         <translation>Read info</translation>
@@ -894,9 +904,24 @@ Choose &quot;No&quot; to save every frame.</translation>
         <translation>New password:</translation>
     </message>
     <message>
+        <location filename="../mainwindow/infotab.ui" line="328"/>
+        <source>新的WIFI名称：1~32个字节</source>
+        <translation>The new WiFi name: 1 to 32 bytes</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="344"/>
+        <source>新的WIFI密码：8~63个可打印ASCII字符；留空则为开放网络（会先询问）</source>
+        <translation>The new WiFi password: 8 to 63 printable ASCII characters; empty makes an open network (asks first)</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/infotab.ui" line="373"/>
         <source>（1~32个字符）</source>
         <translation>(1-32 chars)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="376"/>
+        <source>显示或隐藏输入的密码</source>
+        <translation>Show or hide the password typed</translation>
     </message>
     <message>
         <location filename="../mainwindow/infotab.ui" line="386"/>
@@ -907,6 +932,11 @@ Choose &quot;No&quot; to save every frame.</translation>
         <location filename="../mainwindow/infotab.ui" line="399"/>
         <source>（8~63个ASCII字符；留空则为开放网络）</source>
         <translation>(8-63 ASCII chars; empty: an open network)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="402"/>
+        <source>把新的WIFI名称和密码写入设备，然后重新读取</source>
+        <translation>Write the new WiFi name and password to the box, then read them back</translation>
     </message>
     <message>
         <location filename="../mainwindow/infotab.ui" line="424"/>
@@ -1420,9 +1450,19 @@ Choose &quot;No&quot; to save every frame.</translation>
         <translation>Signal plot</translation>
     </message>
     <message>
+        <location filename="../mainwindow/plotwindow.ui" line="11"/>
+        <source>跟随最新的数据；关闭后视图停住，数据照常记录 (空格)</source>
+        <translation>Follow the newest data; off, the view stays put while the data is still kept (Space)</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/plotwindow.ui" line="12"/>
         <source>跟随</source>
         <translation>Follow</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="19"/>
+        <source>显示全部时间和数值范围 (Home)</source>
+        <translation>Show the whole time and value range (Home)</translation>
     </message>
     <message>
         <location filename="../mainwindow/plotwindow.ui" line="20"/>
@@ -1430,9 +1470,19 @@ Choose &quot;No&quot; to save every frame.</translation>
         <translation>Fit all</translation>
     </message>
     <message>
+        <location filename="../mainwindow/plotwindow.ui" line="25"/>
+        <source>在下方添加一个窗格，与其他窗格共用时间轴</source>
+        <translation>Add a pane below, on the same time axis as the others</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/plotwindow.ui" line="26"/>
         <source>添加窗格</source>
         <translation>Add pane</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="31"/>
+        <source>移除当前窗格及其中的信号</source>
+        <translation>Remove the current pane and its signals</translation>
     </message>
     <message>
         <location filename="../mainwindow/plotwindow.ui" line="32"/>
@@ -1440,9 +1490,19 @@ Choose &quot;No&quot; to save every frame.</translation>
         <translation>Remove pane</translation>
     </message>
     <message>
+        <location filename="../mainwindow/plotwindow.ui" line="37"/>
+        <source>把 CAN 页已存储的帧也画进来</source>
+        <translation>Also plot the frames the CAN tab has stored</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/plotwindow.ui" line="38"/>
         <source>绘制已存帧</source>
         <translation>Plot stored frames</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="43"/>
+        <source>画出一个记录文件中的信号，而不是实时的帧</source>
+        <translation>Plot the signals of a capture file instead of the live frames</translation>
     </message>
     <message>
         <location filename="../mainwindow/plotwindow.ui" line="44"/>
@@ -1455,9 +1515,24 @@ Choose &quot;No&quot; to save every frame.</translation>
         <translation>Time window (s)</translation>
     </message>
     <message>
+        <location filename="../mainwindow/plotwindow.ui" line="52"/>
+        <source>跟随时显示的最近秒数</source>
+        <translation>The newest seconds shown while following</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="67"/>
+        <source>把窗口保存为 PNG 图片</source>
+        <translation>Save the window as a PNG image</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/plotwindow.ui" line="68"/>
         <source>导出 PNG…</source>
         <translation>Export PNG…</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="73"/>
+        <source>把可见范围内的数值保存为 CSV 文件（每行：时间、信号、数值、单位）</source>
+        <translation>Save the values of the visible range as CSV: time,signal,value,unit</translation>
     </message>
     <message>
         <location filename="../mainwindow/plotwindow.ui" line="74"/>
@@ -1465,9 +1540,19 @@ Choose &quot;No&quot; to save every frame.</translation>
         <translation>Export CSV…</translation>
     </message>
     <message>
+        <location filename="../mainwindow/plotwindow.ui" line="79"/>
+        <source>把每个窗格中的信号保存到 .plot.json 文件</source>
+        <translation>Save the signals of each pane to a .plot.json file</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/plotwindow.ui" line="80"/>
         <source>保存布局…</source>
         <translation>Save layout…</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="85"/>
+        <source>从 .plot.json 文件载入窗格和信号</source>
+        <translation>Load panes and signals from a .plot.json file</translation>
     </message>
     <message>
         <location filename="../mainwindow/plotwindow.ui" line="86"/>
@@ -1491,9 +1576,19 @@ Choose &quot;No&quot; to save every frame.</translation>
         <translation>ID (hex)</translation>
     </message>
     <message>
+        <location filename="../mainwindow/plotwindow.ui" line="122"/>
+        <source>信号所在帧的十六进制 ID</source>
+        <translation>The hexadecimal ID of the frame that carries the signal</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/plotwindow.ui" line="125"/>
         <source>起始位</source>
         <translation>Start bit</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="128"/>
+        <source>信号的起始位（按所选字节序编号）</source>
+        <translation>The signal&apos;s start bit (numbered as the byte order chosen)</translation>
     </message>
     <message>
         <location filename="../mainwindow/plotwindow.ui" line="131"/>
@@ -1501,9 +1596,19 @@ Choose &quot;No&quot; to save every frame.</translation>
         <translation>Length</translation>
     </message>
     <message>
+        <location filename="../mainwindow/plotwindow.ui" line="134"/>
+        <source>信号的位数</source>
+        <translation>The signal&apos;s length in bits</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/plotwindow.ui" line="137"/>
         <source>字节序</source>
         <translation>Byte order</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="140"/>
+        <source>信号的字节序</source>
+        <translation>The signal&apos;s byte order</translation>
     </message>
     <message>
         <location filename="../mainwindow/plotwindow.ui" line="141"/>
@@ -1521,6 +1626,12 @@ Choose &quot;No&quot; to save every frame.</translation>
         <translation>Factor</translation>
     </message>
     <message>
+        <location filename="../mainwindow/plotwindow.ui" line="149"/>
+        <location filename="../mainwindow/plotwindow.ui" line="155"/>
+        <source>物理值 = 原始值 × 系数 + 偏移</source>
+        <translation>Physical value = raw value × factor + offset</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/plotwindow.ui" line="152"/>
         <source>偏移</source>
         <translation>Offset</translation>
@@ -1531,9 +1642,19 @@ Choose &quot;No&quot; to save every frame.</translation>
         <translation>Signed</translation>
     </message>
     <message>
+        <location filename="../mainwindow/plotwindow.ui" line="158"/>
+        <source>原始值按有符号数（二进制补码）解释</source>
+        <translation>Read the raw value as signed (two&apos;s complement)</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/plotwindow.ui" line="161"/>
         <source>添加到当前窗格</source>
         <translation>Add to current pane</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="161"/>
+        <source>把这样定义的信号加入当前窗格</source>
+        <translation>Add the signal defined here to the current pane</translation>
     </message>
     <message>
         <location filename="../mainwindow/plotwindow.ui" line="175"/>
@@ -1697,6 +1818,11 @@ Choose &quot;No&quot; to save every frame.</translation>
         <location filename="../settings/settingdialog.ui" line="87"/>
         <source>请选择界面语言，重启后生效</source>
         <translation>Choose a language; used after restart</translation>
+    </message>
+    <message>
+        <location filename="../settings/settingdialog.ui" line="16"/>
+        <source>选择设置页</source>
+        <translation>Choose a page of settings</translation>
     </message>
     <message>
         <location filename="../settings/settingdialog.ui" line="92"/>
@@ -2206,14 +2332,34 @@ Choose &quot;No&quot; to save every frame.</translation>
 <context>
     <name>UpgradeTab</name>
     <message>
+        <location filename="../mainwindow/upgradetab.ui" line="13"/>
+        <source>升级文件的路径；选择后立即检查</source>
+        <translation>The upgrade file&apos;s path; checked as soon as it is chosen</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.ui" line="23"/>
+        <source>选择升级文件</source>
+        <translation>Choose the upgrade file</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/upgradetab.ui" line="46"/>
         <source>选择文件</source>
         <translation>Choose file</translation>
     </message>
     <message>
+        <location filename="../mainwindow/upgradetab.ui" line="49"/>
+        <source>先确认设备和文件，然后把固件写入设备</source>
+        <translation>Confirm the box and the file, then write the firmware to the box</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/upgradetab.ui" line="72"/>
         <source>升级固件</source>
         <translation>Upgrade</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.ui" line="75"/>
+        <source>已写入设备的升级文件比例</source>
+        <translation>The share of the upgrade file written to the box</translation>
     </message>
     <message>
         <location filename="../mainwindow/upgradetab.ui" line="104"/>

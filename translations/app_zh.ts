@@ -840,6 +840,11 @@
         <translation>.</translation>
     </message>
     <message>
+        <location filename="../mainwindow/infotab.ui" line="26"/>
+        <source>连接插入的VOTK设备；插有多台时先选择</source>
+        <translation>连接插入的VOTK设备；插有多台时先选择</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/infotab.ui" line="49"/>
         <source>连接</source>
         <translation>连接</translation>
@@ -879,6 +884,11 @@
         <translation>...</translation>
     </message>
     <message>
+        <location filename="../mainwindow/infotab.ui" line="249"/>
+        <source>从设备读取软件ID、版本、硬件ID和WIFI设置</source>
+        <translation>从设备读取软件ID、版本、硬件ID和WIFI设置</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/infotab.ui" line="271"/>
         <source>读取信息</source>
         <translation>读取信息</translation>
@@ -894,9 +904,24 @@
         <translation>新WIFI密码:</translation>
     </message>
     <message>
+        <location filename="../mainwindow/infotab.ui" line="328"/>
+        <source>新的WIFI名称：1~32个字节</source>
+        <translation>新的WIFI名称：1~32个字节</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="344"/>
+        <source>新的WIFI密码：8~63个可打印ASCII字符；留空则为开放网络（会先询问）</source>
+        <translation>新的WIFI密码：8~63个可打印ASCII字符；留空则为开放网络（会先询问）</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/infotab.ui" line="373"/>
         <source>（1~32个字符）</source>
         <translation>（1~32个字符）</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="376"/>
+        <source>显示或隐藏输入的密码</source>
+        <translation>显示或隐藏输入的密码</translation>
     </message>
     <message>
         <location filename="../mainwindow/infotab.ui" line="386"/>
@@ -907,6 +932,11 @@
         <location filename="../mainwindow/infotab.ui" line="399"/>
         <source>（8~63个ASCII字符；留空则为开放网络）</source>
         <translation>（8~63个ASCII字符；留空则为开放网络）</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/infotab.ui" line="402"/>
+        <source>把新的WIFI名称和密码写入设备，然后重新读取</source>
+        <translation>把新的WIFI名称和密码写入设备，然后重新读取</translation>
     </message>
     <message>
         <location filename="../mainwindow/infotab.ui" line="424"/>
@@ -1420,9 +1450,19 @@
         <translation>信号图</translation>
     </message>
     <message>
+        <location filename="../mainwindow/plotwindow.ui" line="11"/>
+        <source>跟随最新的数据；关闭后视图停住，数据照常记录 (空格)</source>
+        <translation>跟随最新的数据；关闭后视图停住，数据照常记录 (空格)</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/plotwindow.ui" line="12"/>
         <source>跟随</source>
         <translation>跟随</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="19"/>
+        <source>显示全部时间和数值范围 (Home)</source>
+        <translation>显示全部时间和数值范围 (Home)</translation>
     </message>
     <message>
         <location filename="../mainwindow/plotwindow.ui" line="20"/>
@@ -1430,9 +1470,19 @@
         <translation>全部显示</translation>
     </message>
     <message>
+        <location filename="../mainwindow/plotwindow.ui" line="25"/>
+        <source>在下方添加一个窗格，与其他窗格共用时间轴</source>
+        <translation>在下方添加一个窗格，与其他窗格共用时间轴</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/plotwindow.ui" line="26"/>
         <source>添加窗格</source>
         <translation>添加窗格</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="31"/>
+        <source>移除当前窗格及其中的信号</source>
+        <translation>移除当前窗格及其中的信号</translation>
     </message>
     <message>
         <location filename="../mainwindow/plotwindow.ui" line="32"/>
@@ -1440,9 +1490,19 @@
         <translation>移除窗格</translation>
     </message>
     <message>
+        <location filename="../mainwindow/plotwindow.ui" line="37"/>
+        <source>把 CAN 页已存储的帧也画进来</source>
+        <translation>把 CAN 页已存储的帧也画进来</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/plotwindow.ui" line="38"/>
         <source>绘制已存帧</source>
         <translation>绘制已存帧</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="43"/>
+        <source>画出一个记录文件中的信号，而不是实时的帧</source>
+        <translation>画出一个记录文件中的信号，而不是实时的帧</translation>
     </message>
     <message>
         <location filename="../mainwindow/plotwindow.ui" line="44"/>
@@ -1455,9 +1515,24 @@
         <translation>时间窗 (秒)</translation>
     </message>
     <message>
+        <location filename="../mainwindow/plotwindow.ui" line="52"/>
+        <source>跟随时显示的最近秒数</source>
+        <translation>跟随时显示的最近秒数</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="67"/>
+        <source>把窗口保存为 PNG 图片</source>
+        <translation>把窗口保存为 PNG 图片</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/plotwindow.ui" line="68"/>
         <source>导出 PNG…</source>
         <translation>导出 PNG…</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="73"/>
+        <source>把可见范围内的数值保存为 CSV 文件（每行：时间、信号、数值、单位）</source>
+        <translation>把可见范围内的数值保存为 CSV 文件（每行：时间、信号、数值、单位）</translation>
     </message>
     <message>
         <location filename="../mainwindow/plotwindow.ui" line="74"/>
@@ -1465,9 +1540,19 @@
         <translation>导出 CSV…</translation>
     </message>
     <message>
+        <location filename="../mainwindow/plotwindow.ui" line="79"/>
+        <source>把每个窗格中的信号保存到 .plot.json 文件</source>
+        <translation>把每个窗格中的信号保存到 .plot.json 文件</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/plotwindow.ui" line="80"/>
         <source>保存布局…</source>
         <translation>保存布局…</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="85"/>
+        <source>从 .plot.json 文件载入窗格和信号</source>
+        <translation>从 .plot.json 文件载入窗格和信号</translation>
     </message>
     <message>
         <location filename="../mainwindow/plotwindow.ui" line="86"/>
@@ -1491,9 +1576,19 @@
         <translation>标识符</translation>
     </message>
     <message>
+        <location filename="../mainwindow/plotwindow.ui" line="122"/>
+        <source>信号所在帧的十六进制 ID</source>
+        <translation>信号所在帧的十六进制 ID</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/plotwindow.ui" line="125"/>
         <source>起始位</source>
         <translation>起始位</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="128"/>
+        <source>信号的起始位（按所选字节序编号）</source>
+        <translation>信号的起始位（按所选字节序编号）</translation>
     </message>
     <message>
         <location filename="../mainwindow/plotwindow.ui" line="131"/>
@@ -1501,9 +1596,19 @@
         <translation>长度</translation>
     </message>
     <message>
+        <location filename="../mainwindow/plotwindow.ui" line="134"/>
+        <source>信号的位数</source>
+        <translation>信号的位数</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/plotwindow.ui" line="137"/>
         <source>字节序</source>
         <translation>字节序</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="140"/>
+        <source>信号的字节序</source>
+        <translation>信号的字节序</translation>
     </message>
     <message>
         <location filename="../mainwindow/plotwindow.ui" line="141"/>
@@ -1521,6 +1626,12 @@
         <translation>系数</translation>
     </message>
     <message>
+        <location filename="../mainwindow/plotwindow.ui" line="149"/>
+        <location filename="../mainwindow/plotwindow.ui" line="155"/>
+        <source>物理值 = 原始值 × 系数 + 偏移</source>
+        <translation>物理值 = 原始值 × 系数 + 偏移</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/plotwindow.ui" line="152"/>
         <source>偏移</source>
         <translation>偏移</translation>
@@ -1531,9 +1642,19 @@
         <translation>有符号</translation>
     </message>
     <message>
+        <location filename="../mainwindow/plotwindow.ui" line="158"/>
+        <source>原始值按有符号数（二进制补码）解释</source>
+        <translation>原始值按有符号数（二进制补码）解释</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/plotwindow.ui" line="161"/>
         <source>添加到当前窗格</source>
         <translation>添加到当前窗格</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/plotwindow.ui" line="161"/>
+        <source>把这样定义的信号加入当前窗格</source>
+        <translation>把这样定义的信号加入当前窗格</translation>
     </message>
     <message>
         <location filename="../mainwindow/plotwindow.ui" line="175"/>
@@ -1697,6 +1818,11 @@
         <location filename="../settings/settingdialog.ui" line="87"/>
         <source>请选择界面语言，重启后生效</source>
         <translation>请选择界面语言，重启后生效</translation>
+    </message>
+    <message>
+        <location filename="../settings/settingdialog.ui" line="16"/>
+        <source>选择设置页</source>
+        <translation>选择设置页</translation>
     </message>
     <message>
         <location filename="../settings/settingdialog.ui" line="92"/>
@@ -2206,14 +2332,34 @@
 <context>
     <name>UpgradeTab</name>
     <message>
+        <location filename="../mainwindow/upgradetab.ui" line="13"/>
+        <source>升级文件的路径；选择后立即检查</source>
+        <translation>升级文件的路径；选择后立即检查</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.ui" line="23"/>
+        <source>选择升级文件</source>
+        <translation>选择升级文件</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/upgradetab.ui" line="46"/>
         <source>选择文件</source>
         <translation>选择文件</translation>
     </message>
     <message>
+        <location filename="../mainwindow/upgradetab.ui" line="49"/>
+        <source>先确认设备和文件，然后把固件写入设备</source>
+        <translation>先确认设备和文件，然后把固件写入设备</translation>
+    </message>
+    <message>
         <location filename="../mainwindow/upgradetab.ui" line="72"/>
         <source>升级固件</source>
         <translation>升级固件</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/upgradetab.ui" line="75"/>
+        <source>已写入设备的升级文件比例</source>
+        <translation>已写入设备的升级文件比例</translation>
     </message>
     <message>
         <location filename="../mainwindow/upgradetab.ui" line="104"/>

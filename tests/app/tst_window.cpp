@@ -418,10 +418,10 @@ void TestWindow::noTextOfTheOtherLanguage()
         QStringLiteral("[\\x{3000}-\\x{303f}\\x{4e00}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
     static const QRegularExpression upperHex(QStringLiteral("^[0-9A-F]+$"));
     static const QRegularExpression word(QStringLiteral("(?<![.\\w])[A-Za-z]{2,}\\w*"));
-    static const QSet<QString> names{"VOTK",    "VOTK_BOX", "BOX",  "WB1", "CAN",   "ID",
-                                     "DBC",     "WIFI",     "WiFi", "RX",  "TX",    "DLC",
-                                     "USB",     "ASCII",    "PNG",  "CSV", "Intel", "Motorola",
-                                     "English", "Shift",    "Ctrl", "ms",  "MB",    "hex"};
+    static const QSet<QString> names{
+        "VOTK",    "VOTK_BOX", "BOX",  "WB1",  "CAN",   "ID",  "DBC", "WIFI",  "WiFi",
+        "RX",      "TX",       "DLC",  "USB",  "ASCII", "PNG", "CSV", "Intel", "Motorola",
+        "English", "Shift",    "Ctrl", "Home", "ms",    "MB",  "hex"};
     QStringList wrong;
     for (const QString &text : visibleTexts()) {
         if (language == "en" && text.contains(cjk) && text != QStringLiteral("中文"))
@@ -433,6 +433,15 @@ void TestWindow::noTextOfTheOtherLanguage()
                 break;
             }
     }
+    // Every control of the forms says what it does when hovered.
+    for (QWidget *top : QApplication::topLevelWidgets())
+        for (QWidget *c : top->findChildren<QWidget *>())
+            if ((qobject_cast<QAbstractButton *>(c) || qobject_cast<QLineEdit *>(c) ||
+                 qobject_cast<QComboBox *>(c) || qobject_cast<QAbstractSpinBox *>(c)) &&
+                !c->objectName().isEmpty() && !c->objectName().startsWith(QLatin1String("qt_")) &&
+                !qobject_cast<QTabBar *>(c->parentWidget()) && c->toolTip().isEmpty() &&
+                top->isVisible())
+                wrong << c->objectName() + QLatin1String(" has no tooltip");
     delete settings;
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1String("\n"))));
 }
