@@ -205,8 +205,8 @@ void SavedLogReadersTest::peerLogsOpenFrameForFrame()
                 cells << rows->index(r, c).data().toString().trimmed();
             shown << cells.join('|');
         }
-        QCOMPARE(shown, QStringList({"0.000000|7df|02 01 0c|Rx", "0.176544|123||Tx",
-                                     "0.500000|1234|0a|Rx"}));
+        QCOMPARE(shown, QStringList({"0.000000 s|7df|02 01 0c|3|Rx", "0.176544 s|123||0|Tx",
+                                     "0.500000 s|1234|0a|1|Rx"}));
         QCOMPARE(boxes.shown.size(), 1);
         QVERIFY2(boxes.texts().first().startsWith("第 2 行"), qPrintable(boxes.texts().first()));
         delete trace;
