@@ -17,6 +17,9 @@ constexpr qint64 kMaxTraceUs = 100000000000000000;
 // Enough words for any frame line; words past these are never read.
 constexpr int kMaxWords = 24;
 
+// A classic frame's bytes; TRC's frame lines carry no more.
+constexpr quint32 kClassicBytes = 8;
+
 struct Words
 {
     Text at[kMaxWords];
@@ -372,7 +375,8 @@ TraceLineResult TrcLines::readVersion1(Text line, const CaptureLimits &limits, C
     if (m_version >= 13)
         ++next;
     quint32 length = 0;
-    if (next >= words.count || !parseNumber(words.at[next], 10, &length))
+    // Version 1 lines are classic frames: more than eight bytes is damage.
+    if (next >= words.count || !parseNumber(words.at[next], 10, &length) || length > kClassicBytes)
         return problem(CaptureProblem::Unreadable);
     if (next + 1 < words.count && words.at[next + 1] == "RTR")
         return problem(CaptureProblem::RemoteFrame);
@@ -435,7 +439,9 @@ TraceLineResult TrcLines::readVersion2(Text line, const CaptureLimits &limits, C
     if (kind != "DT")
         return kNoFrame;
     quint32 count = 0;
+    // A "DT" line is a classic frame: more than eight bytes is damage.
     if (id >= words.count || length >= words.count || !parseNumber(words.at[length], 10, &count) ||
+        count > kClassicBytes ||
         (direction >= 0 && (direction >= words.count ||
                             (words.at[direction] != "Rx" && words.at[direction] != "Tx"))))
         return problem(CaptureProblem::Unreadable);

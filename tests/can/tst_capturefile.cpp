@@ -253,6 +253,13 @@ void TestCaptureFile::parse_data()
                                     "      2      1060.000 ST     Rx 00 00 00 08\n"
                                     "      3      1061.123 DT     07FF Tx 1  AB\n")
                              << ok << 0 << "1059900 300 00000000040000;1061123 7ff ab T";
+    QTest::newRow("view trc 1.0 and 2.0, ten bytes on a classic line")
+        << "view a.trc"
+        << QByteArray(") 8 0 10 8 0 0 0 0 0 0 0 0 0 0\n"
+                      ";$FILEVERSION=2.0\n"
+                      "      1      1.000 DT     0300 Rx 10  00 00 00 00 04 00 00 00 00 00\n"
+                      "      2      2.000 DT     0300 Rx 1  01\n")
+        << CaptureProblem::Unreadable << 1 << "2000 300 01";
     QTest::newRow("view trc 2.1, its columns named, a remote frame")
         << "view a.trc"
         << QByteArray(";$FILEVERSION=2.1\n;$COLUMNS=N,O,T,B,I,d,R,L,D\n"
