@@ -30,6 +30,10 @@ QMessageBox::StandardButton MessageBox::show(Kind kind, QWidget *parent, const Q
     case Question:
         return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No,
                                      QMessageBox::NoButton);
+    case QuestionOrCancel:
+        return QMessageBox::question(parent, title, text,
+                                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                     QMessageBox::NoButton);
     case About:
         QMessageBox::about(parent, title, text);
         return QMessageBox::Ok;
@@ -52,6 +56,13 @@ QMessageBox::StandardButton MessageBox::question(QWidget *parent, const QString 
 {
     const QMessageBox::StandardButton b = show(Question, parent, title, text);
     return b == QMessageBox::Yes ? QMessageBox::Yes : QMessageBox::No;
+}
+
+QMessageBox::StandardButton MessageBox::questionOrCancel(QWidget *parent, const QString &title,
+                                                         const QString &text)
+{
+    const QMessageBox::StandardButton b = show(QuestionOrCancel, parent, title, text);
+    return b == QMessageBox::Yes || b == QMessageBox::No ? b : QMessageBox::Cancel;
 }
 
 void MessageBox::about(QWidget *parent, const QString &title, const QString &text)

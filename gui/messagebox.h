@@ -17,6 +17,7 @@ public:
         Information,
         Warning,
         Question,
+        QuestionOrCancel,
         About
     };
 
@@ -35,6 +36,9 @@ public:
     // Yes and No, no default button; returns the button chosen (Escape gives No).
     static QMessageBox::StandardButton question(QWidget *parent, const QString &title,
                                                 const QString &text);
+    // Yes, No and Cancel; returns the button chosen (Escape gives Cancel).
+    static QMessageBox::StandardButton questionOrCancel(QWidget *parent, const QString &title,
+                                                        const QString &text);
     static void about(QWidget *parent, const QString &title, const QString &text);
 
     // Installs (or, with an empty function, removes) the answerer.

@@ -33,13 +33,17 @@ void saveTraceRows(QWidget *parent, CanRxModel *rows)
         return;
     }
     // A filtered view may be what the user means to keep, or only a look
-    // into everything recorded.
-    const bool filtered =
-        rows->isFiltered() &&
-        MessageBox::question(parent, QCoreApplication::translate("CanTab", "保存"),
-                             QCoreApplication::translate("CanTab",
-                                                         "已设置 ID 过滤。只保存过滤后显示的帧？\n"
-                                                         "选“否”保存全部帧。")) == QMessageBox::Yes;
+    // into everything recorded; the user may also think again.
+    bool filtered = false;
+    if (rows->isFiltered()) {
+        const QMessageBox::StandardButton answer = MessageBox::questionOrCancel(
+            parent, QCoreApplication::translate("CanTab", "保存"),
+            QCoreApplication::translate("CanTab", "已设置 ID 过滤。只保存过滤后显示的帧？\n"
+                                                  "选“否”保存全部帧。"));
+        if (answer == QMessageBox::Cancel)
+            return;
+        filtered = answer == QMessageBox::Yes;
+    }
 
     // Written beside the target and renamed over it only when complete, so
     // a failure or a cancel leaves no half file under the chosen name.

@@ -358,26 +358,29 @@ void TestCanReceive::rowActionsFilterHideAndSaveWhatIsShown_data()
 {
     QTest::addColumn<QStringList>("actions"); // chosen on the row with the first 7E8
     QTest::addColumn<QStringList>("shownIds");
-    QTest::addColumn<bool>("saveFiltered"); // the answer to the save's question
+    QTest::addColumn<int>("answer"); // to the save's question
     QTest::addColumn<QStringList>("savedIds");
     const QStringList all = {"7DF", "7E8", "100", "7E8"};
     QTest::newRow("only this id, save filtered")
-        << QStringList{"只显示此 ID"} << QStringList{"7e8", "7e8"} << true
+        << QStringList{"只显示此 ID"} << QStringList{"7e8", "7e8"} << int(QMessageBox::Yes)
         << QStringList{"7E8", "7E8"};
     QTest::newRow("only this id, save everything")
-        << QStringList{"只显示此 ID"} << QStringList{"7e8", "7e8"} << false << all;
-    QTest::newRow("hide this id") << QStringList{"隐藏此 ID"} << QStringList{"7df", "100"} << true
-                                  << QStringList{"7DF", "100"};
+        << QStringList{"只显示此 ID"} << QStringList{"7e8", "7e8"} << int(QMessageBox::No) << all;
+    QTest::newRow("only this id, save cancelled")
+        << QStringList{"只显示此 ID"} << QStringList{"7e8", "7e8"} << int(QMessageBox::Cancel)
+        << QStringList{};
+    QTest::newRow("hide this id") << QStringList{"隐藏此 ID"} << QStringList{"7df", "100"}
+                                  << int(QMessageBox::Yes) << QStringList{"7DF", "100"};
     // Hiding another keeps the first hidden.
     QTest::newRow("hide two ids") << QStringList{"隐藏此 ID", "隐藏此 ID"} << QStringList{"7df"}
-                                  << true << QStringList{"7DF"};
+                                  << int(QMessageBox::Yes) << QStringList{"7DF"};
 }
 
 void TestCanReceive::rowActionsFilterHideAndSaveWhatIsShown()
 {
     QFETCH(QStringList, actions);
     QFETCH(QStringList, shownIds);
-    QFETCH(bool, saveFiltered);
+    QFETCH(int, answer);
     QFETCH(QStringList, savedIds);
     for (const char *frame : {"df 07 01", "e8 07 02", "00 01 03", "e8 07 04"})
         deliver(hexBytes(frame));
@@ -391,10 +394,11 @@ void TestCanReceive::rowActionsFilterHideAndSaveWhatIsShown()
         ids << cell(r, CanRxModel::IdColumn);
     QCOMPARE(ids, shownIds);
 
-    m_boxes->answers = {saveFiltered ? QMessageBox::Yes : QMessageBox::No};
+    m_boxes->answers = {QMessageBox::StandardButton(answer)};
     saveTo(m_dir->file("capture.log"));
     QCOMPARE(m_boxes->shown.size(), 1);
-    QCOMPARE(m_boxes->shown.at(0).kind, MessageBox::Question);
+    QCOMPARE(m_boxes->shown.at(0).kind, MessageBox::QuestionOrCancel);
+    QCOMPARE(QFile::exists(m_dir->file("capture.log")), !savedIds.isEmpty());
     QStringList saved;
     for (const QString &line : m_dir->readFile("capture.log").split('\n', Qt::SkipEmptyParts))
         saved << line.section(' ', 2).section('#', 0, 0);

@@ -26,7 +26,8 @@ MessageBoxRecorder::MessageBoxRecorder(QMessageBox::StandardButton answer) : m_d
         shown.append(s);
         if (whileOpen)
             whileOpen(s);
-        if (s.kind == MessageBox::Question && !answers.isEmpty())
+        if ((s.kind == MessageBox::Question || s.kind == MessageBox::QuestionOrCancel) &&
+            !answers.isEmpty())
             return answers.takeFirst();
         return m_default;
     });
