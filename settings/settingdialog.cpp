@@ -210,6 +210,6 @@ void SettingDialog::on_spinBox_record_rotate_s_editingFinished()
 
 void SettingDialog::on_checkBox_can_rx_always_clicked(bool checked)
 {
+    // Whoever reports frames follows the stored key's change signal.
     config()->set(Config::CanRxAlways, checked);
-    emit sig_can_rx_always_changed(checked);
 }

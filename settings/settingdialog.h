@@ -25,10 +25,6 @@ public:
                            DeviceThread *deviceThread = nullptr);
     ~SettingDialog() override;
 
-signals:
-    // The user turned receiving on every tab on or off; already stored.
-    void sig_can_rx_always_changed(bool on);
-
 private slots:
     void on_listWidget_currentRowChanged(int currentRow);
     void on_radioButton_cn_clicked();
