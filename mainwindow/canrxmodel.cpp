@@ -282,8 +282,10 @@ void CanRxModel::flush()
     if (!m_viewHeld && stored > m_shown && m_filter) {
         std::vector<int> passing;
         for (int r = m_shown; r < stored; ++r)
-            if (accepted(m_rows[size_t(r)]))
+            if (accepted(m_rows[size_t(r)])) {
                 passing.push_back(r);
+                m_viewGaps += m_rows[size_t(r)].flags & Gap ? 1 : 0;
+            }
         const int first = int(m_view.size());
         if (!passing.empty())
             beginInsertRows(QModelIndex(), first, first + int(passing.size()) - 1);
@@ -355,11 +357,14 @@ void CanRxModel::setIdFilter(std::optional<CanIdFilter> filter, const QString &t
 void CanRxModel::rebuildView()
 {
     std::vector<int>().swap(m_view);
+    m_viewGaps = 0;
     if (!m_filter)
         return;
     for (int r = 0; r < m_shown; ++r)
-        if (accepted(m_rows[size_t(r)]))
+        if (accepted(m_rows[size_t(r)])) {
             m_view.push_back(r);
+            m_viewGaps += m_rows[size_t(r)].flags & Gap ? 1 : 0;
+        }
 }
 
 int CanRxModel::findData(const CanDataPattern &pattern, int from, bool forward) const

@@ -117,6 +117,9 @@ public:
     int storedFrames() const { return stored() - m_gapRows; }
     // Whether the stored row at `storeIndex` marks a pause, not a frame.
     bool isGapAt(int storeIndex) const { return m_rows[size_t(storeIndex)].flags & Gap; }
+    bool isGapShownAt(int viewRow) const { return rowAt(viewRow).flags & Gap; }
+    // While filtered: the frames among the view's rows, its gap rows left out.
+    int filteredFrames() const { return int(m_view.size()) - m_viewGaps; }
 
     // The box stopped reporting (`reason` says why, for the views' banner)
     // or, with an empty reason, reports again. On resuming after rows were
@@ -132,7 +135,7 @@ public:
 
     // The stored frame at `storeIndex` (shown or held back) as it came.
     CanFrame frameAt(int storeIndex) const;
-    // The frame the view shows in row `viewRow`.
+    // The frame the view shows in row `viewRow`; not for a gap row.
     CanFrame frameShownAt(int viewRow) const
     {
         return frameAt(m_filter ? m_view[size_t(viewRow)] : viewRow);
@@ -196,9 +199,10 @@ private:
     {
         return m_rows[size_t(m_filter ? m_view[size_t(viewRow)] : viewRow)];
     }
+    // A pause concerns every identifier: its row passes any filter.
     bool accepted(const Row &row) const
     {
-        return !(row.flags & Gap) && m_filter->accepts(int(row.id));
+        return (row.flags & Gap) || m_filter->accepts(int(row.id));
     }
     QString gapText(const Row &row) const;
     void rebuildView();
@@ -231,6 +235,8 @@ private:
     std::shared_ptr<const DbcDatabase> m_database;
     // Room for one frame's values, reused for every cell decoded.
     mutable std::vector<DbcValue> m_values;
-    // While filtered: the store indexes of the shown rows that pass, in order.
+    // While filtered: the store indexes of the shown rows that pass, in order,
+    // and how many of them are gap rows.
     std::vector<int> m_view;
+    int m_viewGaps = 0;
 };

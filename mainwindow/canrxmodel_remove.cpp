@@ -25,6 +25,8 @@ void CanRxModel::trim()
                  : excess;
     if (gone > 0)
         beginRemoveRows(QModelIndex(), 0, gone - 1);
+    for (int v = 0; m_filter && v < gone; ++v)
+        m_viewGaps -= m_rows[size_t(m_view[size_t(v)])].flags & Gap ? 1 : 0;
     int gaps = 0;
     for (int i = 0; i < excess; ++i) {
         gaps += m_rows[size_t(i)].flags & Gap ? 1 : 0;
@@ -155,6 +157,7 @@ void CanRxModel::clear()
     m_gapRows = 0;
     std::vector<qint64>().swap(m_lastOfId);
     std::vector<int>().swap(m_view);
+    m_viewGaps = 0;
     m_shown = 0;
     m_received = 0;
     m_dropped = 0;

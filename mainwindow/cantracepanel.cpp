@@ -132,13 +132,15 @@ void CanTracePanel::addRowActions(QMenu *menu)
 {
     const bool trace = !showsIds();
     const bool hasRows = trace && m_w.table->selectionModel()->hasSelection();
-    const bool hasCurrent = trace && m_w.table->currentIndex().isValid();
+    // A gap row marks a pause: there is no frame in it to send or filter by.
+    const bool hasCurrent = trace && m_w.table->currentIndex().isValid() &&
+                            !m_rows->isGapShownAt(m_w.table->currentIndex().row());
     QAction *copy = menu->addAction(tr("复制"), this, &CanTracePanel::copyRows);
     copy->setShortcut(QKeySequence::Copy);
     copy->setEnabled(hasRows);
     QAction *send = menu->addAction(tr("发送此帧"), this, [this] {
         const QModelIndex current = m_w.table->currentIndex();
-        if (!showsIds() && current.isValid())
+        if (!showsIds() && current.isValid() && !m_rows->isGapShownAt(current.row()))
             emit sendFrameRequested(m_rows->frameShownAt(current.row()));
     });
     send->setEnabled(hasCurrent);
@@ -170,8 +172,14 @@ QString CanTracePanel::selectedRowsText(int *left) const
         if (last < first)
             continue;
         selected += last - first + 1;
-        for (int r = first; r <= last && copied < kMaxCopiedRows; ++r, ++copied)
+        for (int r = first; r <= last && copied < kMaxCopiedRows; ++r) {
+            if (m_rows->isGapShownAt(r)) {
+                --selected;
+                continue;
+            }
             appendCanSaveLine(lines, CanSaveFormat::CandumpLog, m_rows->frameShownAt(r));
+            ++copied;
+        }
         next = last + 1;
     }
     if (left)
@@ -196,7 +204,8 @@ int CanTracePanel::currentId() const
     if (!current.isValid())
         return -1;
     if (!showsIds())
-        return m_rows->frameShownAt(current.row()).id;
+        return m_rows->isGapShownAt(current.row()) ? -1
+                                                   : int(m_rows->frameShownAt(current.row()).id);
     // A signal's row in the per-identifier view has no identifier.
     bool ok = false;
     const int id =

@@ -73,7 +73,7 @@ void CanTraceWindow::showCount()
     // A filtered view says how many of the stored frames it shows.
     if (m_rows->isFiltered())
         ui->label_count->setText(
-            tr("表中帧数: %1 / %2").arg(m_rows->rowCount()).arg(m_rows->storedFrames()));
+            tr("表中帧数: %1 / %2").arg(m_rows->filteredFrames()).arg(m_rows->storedFrames()));
     else
         ui->label_count->setText(tr("表中帧数: %1").arg(m_rows->storedFrames()));
 }

@@ -624,7 +624,20 @@ void TestCanReceive::pausedCaptureLeavesOneGapRow()
     auto *trace = m_window->findChild<CanTraceWindow *>();
     QVERIFY(trace);
     QCOMPARE(trace->findChild<QLabel *>("label_count")->text(), QString("表中帧数: 3"));
+    // The pause concerns every identifier: a filter keeps its row, which is
+    // still no frame to count or copy.
+    auto *filter = trace->findChild<QLineEdit *>("lineEdit_filter");
+    filter->setText(QStringLiteral("7df"));
+    QTest::keyClick(filter, Qt::Key_Return);
+    QCOMPARE(rows(), 3);
+    QVERIFY(m_model->isGapShownAt(1));
+    QCOMPARE(trace->findChild<QLabel *>("label_count")->text(), QString("表中帧数: 2 / 3"));
+    m_table->selectAll();
+    m_table->setFocus();
+    QTest::keyClick(m_table, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text().count(QLatin1String("#")), 2);
 
+    m_boxes->answers = {QMessageBox::No};
     saveTo(m_dir->file("capture.log"));
     QFile file(m_dir->file("capture.log"));
     QVERIFY(file.open(QIODevice::ReadOnly));
