@@ -96,8 +96,12 @@ public:
             return problem(CaptureProblem::RemoteFrame, offset);
         if (id > m_limits.maxId)
             return problem(CaptureProblem::IdTooHigh, offset);
+        const bool extended = u32(body + 4) & blf::kExtendedId;
+        if (extended && !m_limits.extended)
+            return problem(CaptureProblem::ExtendedId, offset);
         m_frame.timeUs = startUs + qint64(timeFlags == blf::kTimeTenMicros ? us * 10 : us);
         m_frame.id = quint16(id);
+        m_frame.extended = extended && id <= 0x7FF;
         m_frame.direction =
             flags & blf::kDirectionSent ? CanDirection::Sent : CanDirection::Received;
         // A classic frame's codes 9 to 15 all mean eight bytes.

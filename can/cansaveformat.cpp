@@ -36,11 +36,11 @@ void appendTime(QByteArray &out, qint64 timeUs)
     appendDecimal(out, quint64(micros), 6);
 }
 
-void appendId(QByteArray &out, int id)
+void appendId(QByteArray &out, int id, bool extended)
 {
     if (id < 0)
         return;
-    appendHex(out, quint32(id), id > 0x7FF ? 8 : 3);
+    appendHex(out, quint32(id), extended || id > 0x7FF ? 8 : 3);
 }
 } // namespace
 
@@ -86,7 +86,7 @@ QByteArray canSaveHeader(CanSaveFormat format)
 }
 
 void appendCanSaveLine(QByteArray &out, CanSaveFormat format, qint64 timeUs, int id,
-                       const uint8_t *data, int length, CanDirection direction)
+                       const uint8_t *data, int length, CanDirection direction, bool extended)
 {
     if (format == CanSaveFormat::PythonCsv) {
         // python-can keeps no direction, and needs an identifier.
@@ -98,7 +98,7 @@ void appendCanSaveLine(QByteArray &out, CanSaveFormat format, qint64 timeUs, int
         appendTime(out, timeUs < 0 ? -timeUs : timeUs);
         out.append(",0x");
         out.append(QByteArray::number(id, 16));
-        out.append(id > 0x7FF ? ",1,0,0," : ",0,0,0,");
+        out.append(extended || id > 0x7FF ? ",1,0,0," : ",0,0,0,");
         appendDecimal(out, quint64(length), 1);
         out.append(',');
         out.append(QByteArray(reinterpret_cast<const char *>(data), length).toBase64());
@@ -111,12 +111,12 @@ void appendCanSaveLine(QByteArray &out, CanSaveFormat format, qint64 timeUs, int
         out.append('(');
         appendTime(out, timeUs);
         out.append(") can0 ");
-        appendId(out, id);
+        appendId(out, id, extended);
         out.append('#');
     } else {
         appendTime(out, timeUs);
         out.append(',');
-        appendId(out, id);
+        appendId(out, id, extended);
         out.append(',');
         appendDecimal(out, quint64(length), 1);
         out.append(',');

@@ -36,15 +36,16 @@ QByteArray canSaveHeader(CanSaveFormat format);
 // the epoch; `id` is negative for a record too short to carry an identifier:
 // the CSV writes it with an empty identifier, the log leaves it out, since a
 // line without one stops candump-log readers (python-can, log2asc) at that
-// line. Identifiers above 7FF, which no standard frame has, are written with
+// line. Extended frames (all above 7FF, which no standard frame has) are written with
 // eight digits as candump does for extended frames. A sent frame's log line
 // ends in " T", candump's mark of a transmitted frame, which python-can and
 // log2asc read as one; the CSV says "Rx" or "Tx" in its last column.
 void appendCanSaveLine(QByteArray &out, CanSaveFormat format, qint64 timeUs, int id,
-                       const uint8_t *data, int length, CanDirection direction);
+                       const uint8_t *data, int length, CanDirection direction,
+                       bool extended = false);
 // The same for one frame.
 inline void appendCanSaveLine(QByteArray &out, CanSaveFormat format, const CanFrame &frame)
 {
     appendCanSaveLine(out, format, frame.timeUs, frame.id, frame.data, frame.length,
-                      frame.direction);
+                      frame.direction, frame.extended);
 }

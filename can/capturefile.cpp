@@ -26,8 +26,9 @@ using Text = std::string_view;
 using Limits = CaptureLimits;
 
 // A trace stores 16-bit identifiers and frames of up to a CAN FD frame's data.
-constexpr Limits kReplayLimits{CAN_ID_MAX, CAN_DATA_MAX_BYTES};
-constexpr Limits kViewLimits{0xFFFF, CanFrame::kMaxData};
+// The box sends standard frames only.
+constexpr Limits kReplayLimits{CAN_ID_MAX, CAN_DATA_MAX_BYTES, false};
+constexpr Limits kViewLimits{0xFFFF, CanFrame::kMaxData, true};
 
 const Limits &limitsFor(CaptureUse use)
 {
@@ -93,8 +94,9 @@ bool parseTime(Text text, qint64 *timeUs)
     return true;
 }
 
-// Up to eight hex digits of an identifier.
-CaptureProblem parseId(Text text, const Limits &limits, quint16 *id)
+// Up to eight hex digits of an identifier; eight mark an extended frame,
+// as candump writes one.
+CaptureProblem parseId(Text text, const Limits &limits, CanFrame *frame)
 {
     if (text.empty() || text.size() > 8)
         return CaptureProblem::Unreadable;
@@ -107,7 +109,11 @@ CaptureProblem parseId(Text text, const Limits &limits, quint16 *id)
     }
     if (value > limits.maxId)
         return CaptureProblem::IdTooHigh;
-    *id = quint16(value);
+    const bool extended = text.size() == 8;
+    if (extended && !limits.extended)
+        return CaptureProblem::ExtendedId;
+    frame->id = quint16(value);
+    frame->extended = extended && value <= 0x7FF;
     return CaptureProblem::None;
 }
 
@@ -147,7 +153,7 @@ CaptureProblem parseLogLine(Text line, const Limits &limits, CanFrame *frame)
     if (!parseTime(stamp.substr(1, stamp.size() - 2), &frame->timeUs) || hash == Text::npos)
         return CaptureProblem::Unreadable;
     // Neither a remote frame ("#R") nor a CAN FD one ("##") can be sent by the box.
-    const CaptureProblem id = parseId(frameText.substr(0, hash), limits, &frame->id);
+    const CaptureProblem id = parseId(frameText.substr(0, hash), limits, frame);
     if (id != CaptureProblem::None)
         return id;
     frame->direction = marked && fields[3] == "T" ? CanDirection::Sent : CanDirection::Received;
@@ -167,7 +173,7 @@ CaptureProblem parseCsvLine(Text line, const Limits &limits, CanFrame *frame)
         !isDigits(fields[2]) || fields[2].size() > 2)
         return CaptureProblem::Unreadable;
     frame->direction = directed && fields[4] == "Tx" ? CanDirection::Sent : CanDirection::Received;
-    const CaptureProblem id = parseId(fields[1], limits, &frame->id);
+    const CaptureProblem id = parseId(fields[1], limits, frame);
     if (id != CaptureProblem::None)
         return id;
     const CaptureProblem data = parseData(fields[3], limits, frame);
@@ -210,6 +216,7 @@ public:
                                                   line == kPythonCsvHeader))))
             return true;
         m_frame.id = 0;
+        m_frame.extended = false;
         m_frame.length = 0;
         TraceLineResult result{TraceLine::Problem, CaptureProblem::Unreadable};
         if (!tooLong)

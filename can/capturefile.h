@@ -36,6 +36,7 @@ enum class CaptureProblem
     RemoteFrame,  // a remote frame: the box sends data frames only
     ErrorFrame,   // an error frame, which is no frame to send
     FdFrame,      // a CAN FD frame
+    ExtendedId,   // a frame marked extended (29 bits): the box sends standard ones
 };
 
 struct CaptureFile

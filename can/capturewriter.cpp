@@ -180,8 +180,7 @@ bool CaptureEncoder::add(QByteArray &out, const CanFrame &frame)
         appendPadded(out, fixedText(us, 1000000, 6), 11);
         out.append(" 1  ");
         QByteArray id = QByteArray::number(frame.id, 16).toUpper();
-        // Identifiers past 7FF are extended ones.
-        if (frame.id > 0x7FF)
+        if (frame.isExtended())
             id += 'x';
         out.append(id.leftJustified(15, ' '));
         out.append(sent ? " Tx   d " : " Rx   d ");
@@ -200,7 +199,7 @@ bool CaptureEncoder::add(QByteArray &out, const CanFrame &frame)
         appendPadded(out, fixedText(us, 1000, 3), 13);
         out.append(" DT  1 ");
         QByteArray id;
-        appendHex(id, frame.id, frame.id > 0x7FF ? 8 : 4);
+        appendHex(id, frame.id, frame.isExtended() ? 8 : 4);
         appendPadded(out, id, 8);
         out.append(sent ? " Tx -  " : " Rx -  ");
         out.append(char('0' + frame.length));
@@ -226,7 +225,7 @@ bool CaptureEncoder::add(QByteArray &out, const CanFrame &frame)
         putU16(body, 1);
         body[2] = char(sent ? blf::kDirectionSent : 0);
         body[3] = char(frame.length);
-        putU32(body + 4, frame.id | (frame.id > 0x7FF ? blf::kExtendedId : 0));
+        putU32(body + 4, frame.id | (frame.isExtended() ? blf::kExtendedId : 0));
         std::memcpy(body + 8, frame.data, frame.length);
         m_objects.append(object, int(sizeof object));
         if (m_objects.size() >= kContainerBytes)

@@ -122,17 +122,24 @@ TraceLineResult problem(CaptureProblem why)
 constexpr TraceLineResult kNoFrame{TraceLine::NoFrame, CaptureProblem::None};
 constexpr TraceLineResult kFrame{TraceLine::Frame, CaptureProblem::None};
 
-// An identifier, its extended mark ('x' in ASC) taken off, within `limits`.
-TraceLineResult takeId(Text text, int base, const CaptureLimits &limits, CanFrame *frame)
+// An identifier within `limits`; an extended one as the caller tells or by
+// ASC's mark ('x', taken off).
+TraceLineResult takeId(Text text, int base, const CaptureLimits &limits, CanFrame *frame,
+                       bool extended = false)
 {
-    if (!text.empty() && (text.back() == 'x' || text.back() == 'X'))
+    if (!text.empty() && (text.back() == 'x' || text.back() == 'X')) {
         text.remove_suffix(1);
+        extended = true;
+    }
     quint32 id = 0;
     if (!parseNumber(text, base, &id))
         return problem(CaptureProblem::Unreadable);
     if (id > limits.maxId)
         return problem(CaptureProblem::IdTooHigh);
+    if (extended && !limits.extended)
+        return problem(CaptureProblem::ExtendedId);
     frame->id = quint16(id);
+    frame->extended = extended && id <= 0x7FF;
     return kFrame;
 }
 
@@ -380,7 +387,8 @@ TraceLineResult TrcLines::readVersion1(Text line, const CaptureLimits &limits, C
         return problem(CaptureProblem::Unreadable);
     if (next + 1 < words.count && words.at[next + 1] == "RTR")
         return problem(CaptureProblem::RemoteFrame);
-    const TraceLineResult read = takeId(id, 16, limits, frame);
+    // PEAK writes a standard identifier with four digits, an extended one with eight.
+    const TraceLineResult read = takeId(id, 16, limits, frame, id.size() == 8);
     if (read.kind != TraceLine::Frame)
         return read;
     return takeData(words, next + 1, length, 16, limits, frame);
@@ -447,7 +455,7 @@ TraceLineResult TrcLines::readVersion2(Text line, const CaptureLimits &limits, C
         return problem(CaptureProblem::Unreadable);
     frame->direction =
         direction >= 0 && words.at[direction] == "Tx" ? CanDirection::Sent : CanDirection::Received;
-    const TraceLineResult read = takeId(words.at[id], 16, limits, frame);
+    const TraceLineResult read = takeId(words.at[id], 16, limits, frame, words.at[id].size() == 8);
     if (read.kind != TraceLine::Frame)
         return read;
     return takeData(words, data, count, 16, limits, frame);
@@ -484,7 +492,7 @@ TraceLineResult readPythonCsvLine(Text line, const CaptureLimits &limits, CanFra
     if ((fields[2] != "0" && fields[2] != "1") || (fields[3] != "0") || (fields[4] != "0") ||
         !parseNumber(fields[5], 10, &dlc) || fields[6].size() > 4 * 64)
         return problem(CaptureProblem::Unreadable);
-    const TraceLineResult read = takeId(id, 16, limits, frame);
+    const TraceLineResult read = takeId(id, 16, limits, frame, fields[2] == "1");
     if (read.kind != TraceLine::Frame)
         return read;
     const auto decoded =

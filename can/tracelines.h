@@ -17,6 +17,7 @@ struct CaptureLimits
 {
     quint32 maxId;
     int maxBytes;
+    bool extended; // whether an extended frame is taken
 };
 
 // What one line was.

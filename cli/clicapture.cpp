@@ -46,6 +46,8 @@ QString captureProblemText(CaptureProblem problem)
         return QStringLiteral("is an error frame");
     case CaptureProblem::FdFrame:
         return QStringLiteral("is a CAN FD frame");
+    case CaptureProblem::ExtendedId:
+        return QStringLiteral("is an extended frame (29-bit identifier)");
     }
     return QString();
 }

@@ -100,7 +100,7 @@ FrameDecoder::FrameDecoder(const DbcDatabase &db) : m_db(db)
 
 const DbcMessage *FrameDecoder::decode(const CanFrame &frame)
 {
-    m_message = m_db.standardMessage(frame.id);
+    m_message = frame.isExtended() ? nullptr : m_db.standardMessage(frame.id);
     m_count = m_message ? dbcDecodeInto(*m_message, frame.data, frame.length, m_values.data()) : 0;
     return m_message;
 }

@@ -154,7 +154,8 @@ int dbcDecodeInto(const DbcMessage &message, const uint8_t *data, int length, Db
 DbcDecodedFrame decodeFrame(const DbcDatabase &db, const CanFrame &frame)
 {
     DbcDecodedFrame decoded;
-    decoded.message = db.standardMessage(frame.id);
+    // An extended frame is never a standard message, whatever its number.
+    decoded.message = frame.isExtended() ? nullptr : db.standardMessage(frame.id);
     if (!decoded.message)
         return decoded;
     const DbcMessage &message = *decoded.message;

@@ -26,6 +26,9 @@ struct CanFrame
     uint16_t id = 0;
     uint8_t length = 0;
     CanDirection direction = CanDirection::Received;
+    // A 29-bit identifier of 7FF or below, as a capture may mark one; the
+    // box's frames have 11 bits. An identifier above 7FF is extended anyway.
+    bool extended = false;
     uint8_t data[kMaxData] = {};
 
     // Sets the data; bytes past kMaxData are cut off.
@@ -36,10 +39,12 @@ struct CanFrame
             std::memcpy(data, bytes, length);
     }
     QVector<uint8_t> dataVector() const { return QVector<uint8_t>(data, data + length); }
+    bool isExtended() const { return extended || id > 0x7FF; }
     bool sameAs(const CanFrame &other) const
     {
         return timeUs == other.timeUs && id == other.id && direction == other.direction &&
-               length == other.length && std::memcmp(data, other.data, length) == 0;
+               isExtended() == other.isExtended() && length == other.length &&
+               std::memcmp(data, other.data, length) == 0;
     }
 };
 

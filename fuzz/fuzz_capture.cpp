@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             std::abort();
         for (const CanFrame &frame : capture.frames) {
             const bool replay = use == CaptureUse::Replay;
-            if ((replay && (frame.id > CAN_ID_MAX || frame.length > CAN_DATA_MAX_BYTES)) ||
+            if ((replay && (frame.isExtended() || frame.length > CAN_DATA_MAX_BYTES)) ||
                 frame.length > (kFormat == CanSaveFormat::PythonCsv ? CanFrame::kMaxData : 8))
                 std::abort();
             QByteArray saved;

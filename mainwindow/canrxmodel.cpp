@@ -65,7 +65,8 @@ void CanRxModel::setDatabase(std::shared_ptr<const DbcDatabase> database)
 
 QVariant CanRxModel::decodedText(const Row &row, int column) const
 {
-    const DbcMessage *message = m_database ? m_database->standardMessage(row.id) : nullptr;
+    const DbcMessage *message =
+        m_database && !(row.flags & Extended) ? m_database->standardMessage(row.id) : nullptr;
     if (!message)
         return QVariant();
     if (column == MessageColumn)
@@ -106,7 +107,9 @@ QVariant CanRxModel::data(const QModelIndex &index, int role) const
         case TimeColumn:
             return timeText(row);
         case IdColumn:
-            return QString::number(row.id, 16);
+            // Eight digits tell a marked extended frame, as candump writes it.
+            return row.flags & Extended ? QStringLiteral("%1").arg(row.id, 8, 16, QLatin1Char('0'))
+                                        : QString::number(row.id, 16);
         case DlcColumn:
             return int(row.length);
         case DirectionColumn:
@@ -190,7 +193,8 @@ void CanRxModel::append(const CanFrame &frame)
     Row row;
     row.timeUs = frame.timeUs;
     row.id = frame.id;
-    row.flags = uint8_t(frame.direction == CanDirection::Sent ? Sent : 0);
+    row.flags = uint8_t((frame.direction == CanDirection::Sent ? Sent : 0) |
+                        (frame.extended ? Extended : 0));
     if (m_lastOfId.empty())
         m_lastOfId.assign(0x10000, std::numeric_limits<qint64>::min());
     qint64 &last = m_lastOfId[frame.id];
@@ -266,6 +270,7 @@ CanFrame CanRxModel::frameAt(int storeIndex) const
     frame.timeUs = row.timeUs;
     frame.id = row.id;
     frame.direction = row.flags & Sent ? CanDirection::Sent : CanDirection::Received;
+    frame.extended = row.flags & Extended;
     if (row.flags & Long) {
         const QByteArray bytes = bytesOf(row);
         frame.setData(reinterpret_cast<const uint8_t *>(bytes.constData()), bytes.size());

@@ -173,7 +173,9 @@ private:
         Sent = 2,
         // Not a frame: the pause in receiving that ended at timeUs; its
         // length in microseconds is kept in the data bytes.
-        Gap = 4
+        Gap = 4,
+        // A 29-bit identifier that a capture marked (beside any above 7FF).
+        Extended = 8
     };
     struct Row
     {

@@ -55,6 +55,9 @@ QVector<ReplayFrame> CanTab::chooseReplayCapture()
     case CaptureProblem::FdFrame:
         problem = tr("CAN FD 帧");
         break;
+    case CaptureProblem::ExtendedId:
+        problem = tr("扩展帧（29 位标识符）");
+        break;
     }
     if (!problem.isEmpty()) {
         MessageBox::warning(window(), tr("回放"),

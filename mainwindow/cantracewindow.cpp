@@ -106,6 +106,7 @@ QString CanTraceWindow::problemText(CaptureProblem problem)
     case CaptureProblem::FdFrame:
         return tr("CAN FD 帧");
     case CaptureProblem::Unreadable:
+    case CaptureProblem::ExtendedId: // a view takes extended frames
         break;
     }
     return tr("不是帧的格式");

@@ -75,47 +75,47 @@
 <context>
     <name>CanRxModel</name>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="174"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="177"/>
         <source>Time</source>
         <translation>Time</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="174"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="177"/>
         <source>ID</source>
         <translation>ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="175"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="178"/>
         <source>Data</source>
         <translation>Data</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="175"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="178"/>
         <source>DLC</source>
         <translation>DLC</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="176"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="179"/>
         <source>Dir</source>
         <translation>Dir</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="176"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="179"/>
         <source>Message</source>
         <translation>Message</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="177"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="180"/>
         <source>Signals</source>
         <translation>Signals</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="230"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="234"/>
         <source>接收暂停 %1 s</source>
         <translation>Receiving paused %1 s</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="259"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="263"/>
         <source>接收已暂停：%1</source>
         <translation>Receiving paused: %1</translation>
     </message>
@@ -146,9 +146,9 @@
         <location filename="../mainwindow/cantab.ui" line="136"/>
         <location filename="../mainwindow/tracesave.cpp" line="23"/>
         <location filename="../mainwindow/tracesave.cpp" line="31"/>
-        <location filename="../mainwindow/tracesave.cpp" line="39"/>
-        <location filename="../mainwindow/tracesave.cpp" line="49"/>
-        <location filename="../mainwindow/tracesave.cpp" line="81"/>
+        <location filename="../mainwindow/tracesave.cpp" line="40"/>
+        <location filename="../mainwindow/tracesave.cpp" line="53"/>
+        <location filename="../mainwindow/tracesave.cpp" line="85"/>
         <source>保存</source>
         <translation>Save</translation>
     </message>
@@ -324,7 +324,7 @@
     </message>
     <message>
         <location filename="../mainwindow/cantab.ui" line="372"/>
-        <location filename="../mainwindow/cantab_replay.cpp" line="128"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="131"/>
         <source>回放…</source>
         <translation>Replay…</translation>
     </message>
@@ -332,9 +332,9 @@
         <location filename="../mainwindow/cantab.ui" line="353"/>
         <location filename="../mainwindow/cantab_replay.cpp" line="23"/>
         <location filename="../mainwindow/cantab_replay.cpp" line="32"/>
-        <location filename="../mainwindow/cantab_replay.cpp" line="60"/>
-        <location filename="../mainwindow/cantab_replay.cpp" line="67"/>
-        <location filename="../mainwindow/cantab_replay.cpp" line="72"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="63"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="70"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="75"/>
         <source>回放</source>
         <translation>Replay</translation>
     </message>
@@ -374,27 +374,32 @@
         <translation>a CAN FD frame</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="61"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="59"/>
+        <source>扩展帧（29 位标识符）</source>
+        <translation>extended frame (29-bit identifier)</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_replay.cpp" line="64"/>
         <source>%1无法回放：%2</source>
         <translation>%1 cannot be replayed: %2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="68"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="71"/>
         <source>文件超过 %1 帧，无法回放</source>
         <translation>The file has more than %1 frames and cannot be replayed</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="74"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="77"/>
         <source>文件中（起始时间之后）没有帧</source>
         <translation>The file has no frames (after the start time)</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="75"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="78"/>
         <source>文件中（起始时间之后）没有记录为发送的帧；要回放接收的帧，请勾选“也发送接收的帧”</source>
         <translation>The file has no frames recorded as sent (after the start time); to replay received frames, tick &quot;Also send received&quot;</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="128"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="131"/>
         <source>停止</source>
         <translation>Stop</translation>
     </message>
@@ -460,25 +465,25 @@
 The frames in the receive table are all still there.</translation>
     </message>
     <message>
-        <location filename="../mainwindow/tracesave.cpp" line="40"/>
+        <location filename="../mainwindow/tracesave.cpp" line="41"/>
         <source>已设置 ID 过滤。只保存过滤后显示的帧？
 选“否”保存全部帧。</source>
         <translation>An ID filter is set. Save only the frames it shows?
 Choose &quot;No&quot; to save every frame.</translation>
     </message>
     <message>
-        <location filename="../mainwindow/tracesave.cpp" line="50"/>
-        <location filename="../mainwindow/tracesave.cpp" line="82"/>
+        <location filename="../mainwindow/tracesave.cpp" line="54"/>
+        <location filename="../mainwindow/tracesave.cpp" line="86"/>
         <source>保存失败：%1</source>
         <translation>Saving failed: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/tracesave.cpp" line="58"/>
+        <location filename="../mainwindow/tracesave.cpp" line="62"/>
         <source>正在保存...</source>
         <translation>Saving...</translation>
     </message>
     <message>
-        <location filename="../mainwindow/tracesave.cpp" line="59"/>
+        <location filename="../mainwindow/tracesave.cpp" line="63"/>
         <source>取消</source>
         <translation>Cancel</translation>
     </message>
@@ -486,17 +491,17 @@ Choose &quot;No&quot; to save every frame.</translation>
 <context>
     <name>CanTracePanel</name>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="236"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="245"/>
         <source>解除冻结</source>
         <translation>Unfreeze</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="236"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="245"/>
         <source>冻结视图</source>
         <translation>Freeze view</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="136"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="138"/>
         <source>复制</source>
         <translation>Copy</translation>
     </message>
@@ -506,57 +511,57 @@ Choose &quot;No&quot; to save every frame.</translation>
         <translation>Right-click a row: copy (Ctrl+C), send this frame, filter or hide its ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="139"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="141"/>
         <source>发送此帧</source>
         <translation>Send this frame</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="146"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="148"/>
         <source>只显示此 ID</source>
         <translation>Filter this ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="147"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="149"/>
         <source>隐藏此 ID</source>
         <translation>Hide this ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="190"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="198"/>
         <source>只复制了前 %1 行</source>
         <translation>Only the first %1 rows were copied</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="276"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="285"/>
         <source>ID 过滤有误</source>
         <translation>Invalid ID filter</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="280"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="289"/>
         <source>ID 过滤有误：应为十六进制 ID 或范围（如 7DF, 100-1FF），以逗号或空格分隔</source>
         <translation>Bad ID filter: hexadecimal IDs or ranges (such as 7DF, 100-1FF), separated by commas or spaces</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="292"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="301"/>
         <source>查找内容有误</source>
         <translation>Invalid search</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="293"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="302"/>
         <source>查找内容有误：应为两位十六进制字节或 ??，以空格分隔</source>
         <translation>Bad search: two-digit hexadecimal bytes or ??, separated by spaces</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="302"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="311"/>
         <source>未找到</source>
         <translation>Not found</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="383"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="392"/>
         <source>未显示: %1</source>
         <translation>Not shown: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="278"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="287"/>
         <source>ID 过滤有误：应为十六进制 ID、范围（如 7DF, 100-1FF）或 DBC 中的报文名，以逗号或空格分隔</source>
         <translation>Bad ID filter: hexadecimal IDs, ranges (such as 7DF, 100-1FF) or message names of the DBC, separated by commas or spaces</translation>
     </message>
@@ -739,52 +744,52 @@ Choose &quot;No&quot; to save every frame.</translation>
         <translation>a CAN FD frame</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="111"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="112"/>
         <source>不是帧的格式</source>
         <translation>not a frame line</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="116"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="117"/>
         <source>第 %1 字节处的对象</source>
         <translation>The object at byte %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="116"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="117"/>
         <source>第 %1 行</source>
         <translation>Line %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="121"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="122"/>
         <source>打开</source>
         <translation>Open</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="138"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="139"/>
         <source>无法打开文件：%1</source>
         <translation>Cannot open the file: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="147"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="148"/>
         <source>%1无法读取（%2），文件中没有可显示的帧</source>
         <translation>%1 cannot be read (%2); the file holds no frame to show</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="161"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="162"/>
         <source>%1无法读取（%2），已跳过；共跳过 %3 处，其余已载入</source>
         <translation>%1 cannot be read (%2) and was skipped; %3 places skipped in all, the rest is loaded</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="151"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="152"/>
         <source>文件中没有帧</source>
         <translation>The file holds no frames</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="157"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="158"/>
         <source>接收窗口 - %1</source>
         <translation>Trace window - %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="167"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="168"/>
         <source>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</source>
         <translation>The file holds %1 frames, more than the row limit; only the last %2 are shown</translation>
     </message>

@@ -75,47 +75,47 @@
 <context>
     <name>CanRxModel</name>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="174"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="177"/>
         <source>Time</source>
         <translation>时间</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="174"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="177"/>
         <source>ID</source>
         <translation>ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="175"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="178"/>
         <source>Data</source>
         <translation>数据</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="175"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="178"/>
         <source>DLC</source>
         <translation>DLC</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="176"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="179"/>
         <source>Dir</source>
         <translation>方向</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="176"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="179"/>
         <source>Message</source>
         <translation>报文</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="177"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="180"/>
         <source>Signals</source>
         <translation>信号</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="230"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="234"/>
         <source>接收暂停 %1 s</source>
         <translation>接收暂停 %1 s</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canrxmodel.cpp" line="259"/>
+        <location filename="../mainwindow/canrxmodel.cpp" line="263"/>
         <source>接收已暂停：%1</source>
         <translation>接收已暂停：%1</translation>
     </message>
@@ -146,9 +146,9 @@
         <location filename="../mainwindow/cantab.ui" line="136"/>
         <location filename="../mainwindow/tracesave.cpp" line="23"/>
         <location filename="../mainwindow/tracesave.cpp" line="31"/>
-        <location filename="../mainwindow/tracesave.cpp" line="39"/>
-        <location filename="../mainwindow/tracesave.cpp" line="49"/>
-        <location filename="../mainwindow/tracesave.cpp" line="81"/>
+        <location filename="../mainwindow/tracesave.cpp" line="40"/>
+        <location filename="../mainwindow/tracesave.cpp" line="53"/>
+        <location filename="../mainwindow/tracesave.cpp" line="85"/>
         <source>保存</source>
         <translation>保存</translation>
     </message>
@@ -324,7 +324,7 @@
     </message>
     <message>
         <location filename="../mainwindow/cantab.ui" line="372"/>
-        <location filename="../mainwindow/cantab_replay.cpp" line="128"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="131"/>
         <source>回放…</source>
         <translation>回放…</translation>
     </message>
@@ -332,9 +332,9 @@
         <location filename="../mainwindow/cantab.ui" line="353"/>
         <location filename="../mainwindow/cantab_replay.cpp" line="23"/>
         <location filename="../mainwindow/cantab_replay.cpp" line="32"/>
-        <location filename="../mainwindow/cantab_replay.cpp" line="60"/>
-        <location filename="../mainwindow/cantab_replay.cpp" line="67"/>
-        <location filename="../mainwindow/cantab_replay.cpp" line="72"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="63"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="70"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="75"/>
         <source>回放</source>
         <translation>回放</translation>
     </message>
@@ -374,27 +374,32 @@
         <translation>CAN FD 帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="61"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="59"/>
+        <source>扩展帧（29 位标识符）</source>
+        <translation>扩展帧（29 位标识符）</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow/cantab_replay.cpp" line="64"/>
         <source>%1无法回放：%2</source>
         <translation>%1无法回放：%2</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="68"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="71"/>
         <source>文件超过 %1 帧，无法回放</source>
         <translation>文件超过 %1 帧，无法回放</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="74"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="77"/>
         <source>文件中（起始时间之后）没有帧</source>
         <translation>文件中（起始时间之后）没有帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="75"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="78"/>
         <source>文件中（起始时间之后）没有记录为发送的帧；要回放接收的帧，请勾选“也发送接收的帧”</source>
         <translation>文件中（起始时间之后）没有记录为发送的帧；要回放接收的帧，请勾选“也发送接收的帧”</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantab_replay.cpp" line="128"/>
+        <location filename="../mainwindow/cantab_replay.cpp" line="131"/>
         <source>停止</source>
         <translation>停止</translation>
     </message>
@@ -460,25 +465,25 @@
 接收表格中的帧都还在。</translation>
     </message>
     <message>
-        <location filename="../mainwindow/tracesave.cpp" line="40"/>
+        <location filename="../mainwindow/tracesave.cpp" line="41"/>
         <source>已设置 ID 过滤。只保存过滤后显示的帧？
 选“否”保存全部帧。</source>
         <translation>已设置 ID 过滤。只保存过滤后显示的帧？
 选“否”保存全部帧。</translation>
     </message>
     <message>
-        <location filename="../mainwindow/tracesave.cpp" line="50"/>
-        <location filename="../mainwindow/tracesave.cpp" line="82"/>
+        <location filename="../mainwindow/tracesave.cpp" line="54"/>
+        <location filename="../mainwindow/tracesave.cpp" line="86"/>
         <source>保存失败：%1</source>
         <translation>保存失败：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/tracesave.cpp" line="58"/>
+        <location filename="../mainwindow/tracesave.cpp" line="62"/>
         <source>正在保存...</source>
         <translation>正在保存...</translation>
     </message>
     <message>
-        <location filename="../mainwindow/tracesave.cpp" line="59"/>
+        <location filename="../mainwindow/tracesave.cpp" line="63"/>
         <source>取消</source>
         <translation>取消</translation>
     </message>
@@ -486,17 +491,17 @@
 <context>
     <name>CanTracePanel</name>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="236"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="245"/>
         <source>解除冻结</source>
         <translation>解除冻结</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="236"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="245"/>
         <source>冻结视图</source>
         <translation>冻结视图</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="136"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="138"/>
         <source>复制</source>
         <translation>复制</translation>
     </message>
@@ -506,57 +511,57 @@
         <translation>右键单击行：复制 (Ctrl+C)、发送此帧、只显示或隐藏此 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="139"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="141"/>
         <source>发送此帧</source>
         <translation>发送此帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="146"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="148"/>
         <source>只显示此 ID</source>
         <translation>只显示此 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="147"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="149"/>
         <source>隐藏此 ID</source>
         <translation>隐藏此 ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="190"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="198"/>
         <source>只复制了前 %1 行</source>
         <translation>只复制了前 %1 行</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="276"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="285"/>
         <source>ID 过滤有误</source>
         <translation>ID 过滤有误</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="280"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="289"/>
         <source>ID 过滤有误：应为十六进制 ID 或范围（如 7DF, 100-1FF），以逗号或空格分隔</source>
         <translation>ID 过滤有误：应为十六进制 ID 或范围（如 7DF, 100-1FF），以逗号或空格分隔</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="292"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="301"/>
         <source>查找内容有误</source>
         <translation>查找内容有误</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="293"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="302"/>
         <source>查找内容有误：应为两位十六进制字节或 ??，以空格分隔</source>
         <translation>查找内容有误：应为两位十六进制字节或 ??，以空格分隔</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="302"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="311"/>
         <source>未找到</source>
         <translation>未找到</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="383"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="392"/>
         <source>未显示: %1</source>
         <translation>未显示: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracepanel.cpp" line="278"/>
+        <location filename="../mainwindow/cantracepanel.cpp" line="287"/>
         <source>ID 过滤有误：应为十六进制 ID、范围（如 7DF, 100-1FF）或 DBC 中的报文名，以逗号或空格分隔</source>
         <translation>ID 过滤有误：应为十六进制 ID、范围（如 7DF, 100-1FF）或 DBC 中的报文名，以逗号或空格分隔</translation>
     </message>
@@ -739,52 +744,52 @@
         <translation>CAN FD 帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="111"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="112"/>
         <source>不是帧的格式</source>
         <translation>不是帧的格式</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="116"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="117"/>
         <source>第 %1 字节处的对象</source>
         <translation>第 %1 字节处的对象</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="116"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="117"/>
         <source>第 %1 行</source>
         <translation>第 %1 行</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="121"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="122"/>
         <source>打开</source>
         <translation>打开</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="138"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="139"/>
         <source>无法打开文件：%1</source>
         <translation>无法打开文件：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="147"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="148"/>
         <source>%1无法读取（%2），文件中没有可显示的帧</source>
         <translation>%1无法读取（%2），文件中没有可显示的帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="161"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="162"/>
         <source>%1无法读取（%2），已跳过；共跳过 %3 处，其余已载入</source>
         <translation>%1无法读取（%2），已跳过；共跳过 %3 处，其余已载入</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="151"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="152"/>
         <source>文件中没有帧</source>
         <translation>文件中没有帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="157"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="158"/>
         <source>接收窗口 - %1</source>
         <translation>接收窗口 - %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="167"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="168"/>
         <source>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</source>
         <translation>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</translation>
     </message>

@@ -216,8 +216,8 @@ void TestCaptureFile::parse_data()
         << CaptureProblem::Unreadable << 2 << "1000000 100 00;1200000 7df 01";
     // Vector ASC: header lines, events and other channels' frames; times from
     // the start, or from the line before with "timestamps relative".
-    QTest::newRow("asc, events, channels, extended, then base dec with relative times")
-        << "a.asc"
+    QTest::newRow("view asc, events, channels, extended, then base dec with relative times")
+        << "view a.asc"
         << QByteArray("base hex  timestamps absolute\ninternal events logged\n"
                       "// version 9.0.0\nBegin Triggerblock\n   0.000000 Start of measurement\n"
                       "   1.000100 1  7DF             Rx   d 3 02 01 0C  Length = 0 BitCount = 0\n"
@@ -226,7 +226,17 @@ void TestCaptureFile::parse_data()
                       "base dec  timestamps relative\n"
                       "   0.000001 1  2047            Rx   d 2 255 16\n"
                       "End TriggerBlock\n")
-        << ok << 0 << "1000100 7df 02010c;1000200 123  T;1500001 7ff ff10";
+        << ok << 0 << "1000100 7df 02010c;1000200 123x  T;1500001 7ff ff10";
+    // The box sends standard frames: an extended one, whatever its number,
+    // is not replayed as the standard frame of that number.
+    QTest::newRow("asc, extended frame")
+        << "a.asc" << QByteArray("   1.0 1  7DF Rx d 1 00\n   1.1 1  123x Rx d 1 00\n")
+        << CaptureProblem::ExtendedId << 2 << "";
+    QTest::newRow("log, extended frame") << "a.log" << QByteArray("(1.000000) can0 00000123#00\n")
+                                         << CaptureProblem::ExtendedId << 1 << "";
+    QTest::newRow("view log, extended and standard frames of one number")
+        << "view a.log" << QByteArray("(1.000000) can0 00000123#00\n(2.000000) can0 123#00\n") << ok
+        << 0 << "1000000 123x 00;2000000 123 00";
     QTest::newRow("view asc, error, remote and CAN FD frames and a cut line pass")
         << "view a.asc"
         << QByteArray("   0.100000 1  100             Rx   d 1 AA\n"
@@ -293,7 +303,7 @@ void TestCaptureFile::parse_data()
 }
 
 namespace {
-// "time id data[ T];..." of `frames`.
+// "time id data[ T];..." of `frames`; a marked extended frame's id ends in x.
 QString framesText(const QVector<CanFrame> &frames)
 {
     QStringList read;
@@ -303,7 +313,7 @@ QString framesText(const QVector<CanFrame> &frames)
             data += QString::asprintf("%02x", b);
         read << QStringLiteral("%1 %2 %3%4")
                     .arg(frame.timeUs)
-                    .arg(QString::number(frame.id, 16))
+                    .arg(QString::number(frame.id, 16) + (frame.extended ? "x" : ""))
                     .arg(data)
                     .arg(frame.direction == CanDirection::Sent ? " T" : "");
     }
@@ -358,15 +368,18 @@ void TestCaptureFile::savedLinesReadBack()
             frame.id = quint16(0x7F8 + (i % 8));
             frame.setData(data, i);
             frame.direction = i % 3 ? CanDirection::Received : CanDirection::Sent;
+            // An extended frame stays one, though its number fits 11 bits.
+            frame.extended = i == 4;
             QVERIFY(writer.write(frame));
         }
         QVERIFY(writer.close());
-        const CaptureFile capture = parseCaptureFile(text, format);
+        const CaptureFile capture = parseCaptureFile(text, format, CaptureUse::View);
         QCOMPARE(capture.problem, CaptureProblem::None);
         QCOMPARE(capture.frames.size(), 9);
         for (int i = 0; i <= 8; ++i) {
             QCOMPARE(capture.frames.at(i).timeUs, 1733580000000000 + i * 1001);
             QCOMPARE(capture.frames.at(i).id, quint16(0x7F8 + (i % 8)));
+            QCOMPARE(capture.frames.at(i).extended, i == 4);
             QCOMPARE(capture.frames.at(i).dataVector(), QVector<uint8_t>(data, data + i));
             // python-can's CSV has no direction.
             if (format != CanSaveFormat::PythonCsv)

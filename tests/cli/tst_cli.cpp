@@ -63,6 +63,8 @@ void CliTest::initTestCase()
         {"damaged-line.log", "(1.000000) can0 100#00\n(1.100000 can0 100#00\n"},
         {"identifier-800.log", "(1.000000) can0 100#00\n(1.100000) can0 00000800#00\n"},
         {"nine-bytes.csv", "time,id,len,data\n1.000000,100,9,000102030405060708\n"},
+        {"extended.log", "(1733580000.000000) can0 000007DF#02010C\n"
+                         "(1733580000.010000) can0 7DF#02010C\n"},
         {"backwards.log", "(10.000000) can0 100#\n(5.000000) can0 101#\n(5.100000) can0 102#\n"},
         {"demo.dbc", "BO_ 2015 Request: 8 T\n SG_ Service : 8|8@1+ (1,0) [0|0] \"\" T\n"
                      " SG_ Pid : 16|8@1+ (0.5,0) [0|0] \"km/h\" T\n"
@@ -178,6 +180,9 @@ void CliTest::command_data()
               "votkbox-cli: identifier-800.log: line 2 [^\n]*\n");
     rowSaying("replay, nine bytes", absent, {"replay", "nine-bytes.csv"}, 4, "",
               "votkbox-cli: nine-bytes.csv: line 2 [^\n]*\n");
+    // The box sends standard frames: an extended one is not sent as another.
+    rowSaying("replay, extended frame", absent, {"replay", "extended.log"}, 4, "",
+              "votkbox-cli: extended.log: line 1 is an extended frame[^\n]*\n");
     row("replay, missing file", absent, {"replay", "missing.log"}, 4, "", true);
     rowSaying("replay, a FIFO", absent, {"replay", "fifo.log"}, 4, "",
               "votkbox-cli: fifo.log is not a regular file[^\n]*\n");
@@ -218,6 +223,10 @@ void CliTest::command_data()
         "\\{\"time\":1733580000\\.000000,\"dir\":\"Rx\",\"id\":\"7DF\",\"data\":\"02010C\","
         "\"message\":\"Request\",\"signals\":\\{\"Service\":1,\"Pid\":6,\"Long\":null\\}\\}\n",
         false);
+    // An extended frame is no standard message, whatever its number.
+    row("decode, extended and standard frames of one number", absent,
+        {"decode", "--dbc", "demo.dbc", "extended.log", "--format", "jsonl"}, 0,
+        "\\{\"time\":1733580000\\.010000,[^\n]*\"Request\"[^\n]*\n", false);
     rowSaying("decode, broken DBC", absent, {"decode", "--dbc", "broken.dbc", "capture.log"}, 4, "",
               "votkbox-cli: broken.dbc:2:20: [^\n]*\n");
     // convert writes what it can read and tells the count; a place it
