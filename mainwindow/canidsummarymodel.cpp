@@ -70,7 +70,8 @@ QVariant CanIdSummaryModel::data(const QModelIndex &index, int role) const
         return QVariant();
     switch (index.column()) {
     case IdColumn:
-        return QString::number(e.id, 16);
+        return e.extended ? QStringLiteral("%1").arg(e.id, 8, 16, QLatin1Char('0'))
+                          : QString::number(e.id, 16);
     case CountColumn:
         return QString::number(e.count);
     case PeriodColumn:
@@ -136,7 +137,7 @@ QVariant CanIdSummaryModel::headerData(int section, Qt::Orientation orientation,
 
 void CanIdSummaryModel::attachMessage(Entry &e)
 {
-    e.message = m_database ? m_database->standardMessage(quint32(e.id)) : nullptr;
+    e.message = m_database && !e.extended ? m_database->standardMessage(quint32(e.id)) : nullptr;
     e.seen.assign(e.message ? e.message->signalList.size() : 0, Seen());
     if (e.message && m_values.size() < e.message->signalList.size())
         m_values.resize(e.message->signalList.size());
@@ -167,12 +168,14 @@ void CanIdSummaryModel::add(const CanFrame &frame)
     const int id = frame.id;
     const qint64 timeUs = frame.timeUs;
     if (m_rowOfId.empty())
-        m_rowOfId.assign(0x10000, -1);
-    int &row = m_rowOfId[size_t(id)];
+        m_rowOfId.assign(0x10000 + 0x800, -1);
+    const bool extended = frame.extended && id <= 0x7FF;
+    int &row = m_rowOfId[size_t(extended ? 0x10000 + id : id)];
     if (row < 0) {
         row = int(m_entries.size());
         m_entries.emplace_back();
         m_entries.back().id = id;
+        m_entries.back().extended = extended;
         attachMessage(m_entries.back());
     }
     Entry &e = m_entries[size_t(row)];

@@ -79,6 +79,7 @@ private:
         QVector<uint8_t> data;
         quint32 changed = 0;
         int id = 0;
+        bool extended = false;               // marked extended, of 7FF or below
         const DbcMessage *message = nullptr; // in m_database
         std::vector<Seen> seen;              // one per signal of the message
     };
@@ -93,6 +94,7 @@ private:
 
     std::vector<Entry> m_entries;
     // Row of each identifier, -1 while unseen; made at the first frame.
+    // Marked extended ones of 7FF or below come after the 65536 others.
     std::vector<int> m_rowOfId;
     // The first view row of each entry.
     std::vector<int> m_rowStart;

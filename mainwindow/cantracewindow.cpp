@@ -87,6 +87,7 @@ CaptureFile loadCaptureRows(QIODevice &file, CanSaveFormat format, CanRxModel *r
             ids->add(frame);
         });
     rows->flush();
+    ids->flush();
     return capture;
 }
 

@@ -79,6 +79,7 @@ private slots:
     void recordingTakesEveryFrameUntilAWriteFails();
     void traceWindowSharesFramesFilterAndFreeze();
     void openedCaptureSkipsDamagedLine();
+    void openedCaptureKeepsExtendedFramesApart();
     void openingAFifoWarnsAtOnce();
     void databaseNamesDecodesAndFiltersRows();
     void perIdViewShowsSignalsAndLateMessages();
@@ -1230,6 +1231,33 @@ void TestCanReceive::openedCaptureSkipsDamagedLine()
     QCOMPARE(opened->index(1, CanRxModel::DirectionColumn).data().toString(), "Tx");
     QCOMPARE(m_boxes->shown.size(), 1);
     QVERIFY2(m_boxes->texts().first().startsWith("第 2 行"), qPrintable(m_boxes->texts().first()));
+}
+
+// An extended frame of a capture is not the standard frame of its number:
+// its own row and entry, never decoded as the standard message.
+void TestCanReceive::openedCaptureKeepsExtendedFramesApart()
+{
+    loadedDbc()->load({QStringLiteral(VOTKBOX_SOURCE_DIR "/docs/examples/votkbox-demo.dbc")});
+    QFile file(m_dir->file("mixed.log"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("(1.000000) can0 000002F1#0300000000000000\n(1.100000) can0 2F1#0300000000000000\n");
+    file.close();
+    CanTraceWindow *trace = openCapture(file.fileName());
+    QVERIFY(trace);
+    auto *table = trace->findChild<QTableView *>("table");
+    const auto texts = [table](int column) {
+        QStringList t;
+        for (int r = 0; r < table->model()->rowCount(); ++r)
+            t << table->model()->index(r, column).data().toString();
+        return t;
+    };
+    QCOMPARE(texts(CanRxModel::IdColumn), QStringList({"000002f1", "2f1"}));
+    QCOMPARE(texts(CanRxModel::MessageColumn), QStringList({"", "Transmission"}));
+    trace->findChild<QPushButton *>("pushButton_by_id")->click();
+    QCOMPARE(texts(CanIdSummaryModel::IdColumn).filter(QRegularExpression("^0*2f1$")),
+             QStringList({"000002f1", "2f1"}));
+    QCOMPARE(texts(CanIdSummaryModel::MessageColumn).filter("Transmission").size(), 1);
+    loadedDbc()->clear();
 }
 // A FIFO may never be written or never end: the window would hang on it.
 void TestCanReceive::openingAFifoWarnsAtOnce()
