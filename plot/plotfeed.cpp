@@ -58,7 +58,8 @@ std::optional<PlotSignal> adHocSignal(quint32 id, int startBit, int length, DbcB
 
 bool decodePlotSignal(const PlotSignal &signal, const CanFrame &frame, double *value)
 {
-    if (frame.id != signal.id || frame.length < signal.signal.layout.needBytes)
+    // A marked extended frame is never the standard one of its number.
+    if (frame.id != signal.id || frame.extended || frame.length < signal.signal.layout.needBytes)
         return false;
     if (signal.multiplexer) {
         const DbcSignal &mux = *signal.multiplexer;

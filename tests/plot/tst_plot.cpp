@@ -279,6 +279,9 @@ void TestPlot::followAndPause()
     QVector<CanFrame> later;
     for (int i = 0; i < 50; ++i)
         later.append(frame(20000000 + i * 1000, uint8_t(i)));
+    // An extended frame of the same number is another frame: not plotted.
+    later.insert(1, frame(20000500, 99));
+    later[1].extended = true;
     window.appendFrames(later);
     window.redraw();
     QCOMPARE(window.viewTo(), 13.0);
