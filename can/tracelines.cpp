@@ -387,8 +387,8 @@ TraceLineResult TrcLines::readVersion1(Text line, const CaptureLimits &limits, C
         return problem(CaptureProblem::Unreadable);
     if (next + 1 < words.count && words.at[next + 1] == "RTR")
         return problem(CaptureProblem::RemoteFrame);
-    // PEAK writes a standard identifier with four digits, an extended one with eight.
-    const TraceLineResult read = takeId(id, 16, limits, frame, id.size() == 8);
+    // A standard identifier has four digits; more mark an extended one.
+    const TraceLineResult read = takeId(id, 16, limits, frame, id.size() > 4);
     if (read.kind != TraceLine::Frame)
         return read;
     return takeData(words, next + 1, length, 16, limits, frame);
@@ -455,7 +455,7 @@ TraceLineResult TrcLines::readVersion2(Text line, const CaptureLimits &limits, C
         return problem(CaptureProblem::Unreadable);
     frame->direction =
         direction >= 0 && words.at[direction] == "Tx" ? CanDirection::Sent : CanDirection::Received;
-    const TraceLineResult read = takeId(words.at[id], 16, limits, frame, words.at[id].size() == 8);
+    const TraceLineResult read = takeId(words.at[id], 16, limits, frame, words.at[id].size() > 4);
     if (read.kind != TraceLine::Frame)
         return read;
     return takeData(words, data, count, 16, limits, frame);

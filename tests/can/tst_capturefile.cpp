@@ -276,6 +276,15 @@ void TestCaptureFile::parse_data()
                       "      1         0.001 DT  1     07DF Rx -  3    02 01 0C\n"
                       "      2         0.002 RR  1     0100 Rx -  2\n")
         << CaptureProblem::RemoteFrame << 4 << "1 7df 02010c";
+    // A standard identifier has four digits; python-can writes seven for an
+    // extended one, PEAK eight.
+    QTest::newRow("view trc 2.1, extended identifiers")
+        << "view a.trc"
+        << QByteArray(";$FILEVERSION=2.1\n;$COLUMNS=N,O,T,B,I,d,R,L,D\n"
+                      "      0         0.000 DT  1  0000123 Rx -  1    01\n"
+                      "      1       100.000 DT  1     0123 Rx -  1    02\n"
+                      "      2       200.000 DT  1 00000124 Tx -  0\n")
+        << ok << 0 << "0 123x 01;100000 123 02;200000 124x  T";
     // python-can's CSV: base64 data, no direction; told by its header.
     QTest::newRow("python-can csv")
         << "a.csv"

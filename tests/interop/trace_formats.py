@@ -2,9 +2,9 @@
 """The trace formats against python-can's writers and readers and can-utils.
 
 python-can writes one known sequence (both directions, 0 to 8 bytes,
-identifiers up to 7FF, gaps down to a microsecond) as ASC, TRC, BLF, CSV and
-candump log; `votkbox-cli convert` must read each frame for frame: identifier,
-data, direction (python-can's CSV keeps none) and the time since the first
+identifiers up to 7FF, some of them extended, gaps down to a microsecond) as
+ASC, TRC, BLF, CSV and candump log; `votkbox-cli convert` must read each frame
+for frame: identifier (an extended one as such), data, direction (python-can's CSV keeps none) and the time since the first
 frame to the microsecond. Then votkbox-cli writes each format from that
 sequence and python-can's readers must read the same frames back; and
 can-utils' asc2log and log2asc must agree with the ASC writer and reader.
@@ -19,6 +19,8 @@ import sys
 import can
 
 T0 = 1733580000.123456
+# Added to an identifier: the frame is an extended one of that number.
+EXTENDED = 1 << 29
 
 
 def sequence():
@@ -28,6 +30,8 @@ def sequence():
     for i in range(60):
         us += [1, 7, 250, 1000, 999999, 13][i % 6]
         can_id = 0x7FF if i % 11 == 0 else (i * 0x35B) % 0x800
+        if i % 13 == 4:
+            can_id |= EXTENDED
         data = bytes((i * 37 + k * 11) & 0xFF for k in range(i % 9))
         frames.append((us, can_id, data, i % 3 != 1))
     return frames
@@ -37,7 +41,8 @@ def python_writes(path):
     writer = can.Logger(path)
     for us, can_id, data, rx in sequence():
         writer.on_message_received(can.Message(
-            timestamp=T0 + us / 1e6, arbitration_id=can_id, is_extended_id=False,
+            timestamp=T0 + us / 1e6, arbitration_id=can_id & ~EXTENDED,
+            is_extended_id=bool(can_id & EXTENDED),
             data=data, is_rx=rx, channel=0))
     writer.stop()
 
@@ -57,7 +62,9 @@ def log_frames(path):
             m = line.match(text.strip())
             if not m:
                 raise AssertionError("%s: not a log line: %r" % (path, text))
-            frames.append((int(m.group(1)) * 1000000 + int(m.group(2)), int(m.group(3), 16),
+            extended = EXTENDED if len(m.group(3)) == 8 else 0
+            frames.append((int(m.group(1)) * 1000000 + int(m.group(2)),
+                           int(m.group(3), 16) | extended,
                            bytes.fromhex(m.group(4)), m.group(5) != " T"))
     return frames
 
@@ -65,7 +72,8 @@ def log_frames(path):
 def python_reads(path):
     frames = []
     for msg in can.LogReader(path):
-        frames.append((round(msg.timestamp * 1e6), msg.arbitration_id, bytes(msg.data),
+        extended = EXTENDED if msg.is_extended_id else 0
+        frames.append((round(msg.timestamp * 1e6), msg.arbitration_id | extended, bytes(msg.data),
                        msg.is_rx))
     return frames
 
