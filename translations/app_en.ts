@@ -37,37 +37,37 @@
         <translation>The last period was more than 1.5 times the expected one</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="125"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="126"/>
         <source>ID</source>
         <translation>ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="126"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="127"/>
         <source>Count</source>
         <translation>Count</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="127"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="128"/>
         <source>Period</source>
         <translation>Period</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="128"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="129"/>
         <source>Data</source>
         <translation>Data</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="129"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="130"/>
         <source>Message</source>
         <translation>Message</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="130"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="131"/>
         <source>Cycle</source>
         <translation>Cycle</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="131"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="132"/>
         <source>Min … Max</source>
         <translation>Min … Max</translation>
     </message>
@@ -719,77 +719,77 @@ Choose &quot;No&quot; to save every frame.</translation>
         <translation>Frames in table: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="99"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="100"/>
         <source>标识符大于 FFFF</source>
         <translation>identifier above FFFF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="101"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="102"/>
         <source>数据超过 64 个字节</source>
         <translation>more than 64 data bytes</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="103"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="104"/>
         <source>远程帧</source>
         <translation>a remote frame</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="105"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="106"/>
         <source>错误帧</source>
         <translation>an error frame</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="107"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="108"/>
         <source>CAN FD 帧</source>
         <translation>a CAN FD frame</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="112"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="113"/>
         <source>不是帧的格式</source>
         <translation>not a frame line</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="117"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="118"/>
         <source>第 %1 字节处的对象</source>
         <translation>The object at byte %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="117"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="118"/>
         <source>第 %1 行</source>
         <translation>Line %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="122"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="123"/>
         <source>打开</source>
         <translation>Open</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="139"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="140"/>
         <source>无法打开文件：%1</source>
         <translation>Cannot open the file: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="148"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="149"/>
         <source>%1无法读取（%2），文件中没有可显示的帧</source>
         <translation>%1 cannot be read (%2); the file holds no frame to show</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="162"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="163"/>
         <source>%1无法读取（%2），已跳过；共跳过 %3 处，其余已载入</source>
         <translation>%1 cannot be read (%2) and was skipped; %3 places skipped in all, the rest is loaded</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="152"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="153"/>
         <source>文件中没有帧</source>
         <translation>The file holds no frames</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="158"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="159"/>
         <source>接收窗口 - %1</source>
         <translation>Trace window - %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="168"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="169"/>
         <source>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</source>
         <translation>The file holds %1 frames, more than the row limit; only the last %2 are shown</translation>
     </message>

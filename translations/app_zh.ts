@@ -37,37 +37,37 @@
         <translation>上一周期超过期望周期的 1.5 倍</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="125"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="126"/>
         <source>ID</source>
         <translation>ID</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="126"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="127"/>
         <source>Count</source>
         <translation>次数</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="127"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="128"/>
         <source>Period</source>
         <translation>周期</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="128"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="129"/>
         <source>Data</source>
         <translation>数据</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="129"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="130"/>
         <source>Message</source>
         <translation>报文</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="130"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="131"/>
         <source>Cycle</source>
         <translation>DBC 周期</translation>
     </message>
     <message>
-        <location filename="../mainwindow/canidsummarymodel.cpp" line="131"/>
+        <location filename="../mainwindow/canidsummarymodel.cpp" line="132"/>
         <source>Min … Max</source>
         <translation>最小 … 最大</translation>
     </message>
@@ -719,77 +719,77 @@
         <translation>表中帧数: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="99"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="100"/>
         <source>标识符大于 FFFF</source>
         <translation>标识符大于 FFFF</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="101"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="102"/>
         <source>数据超过 64 个字节</source>
         <translation>数据超过 64 个字节</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="103"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="104"/>
         <source>远程帧</source>
         <translation>远程帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="105"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="106"/>
         <source>错误帧</source>
         <translation>错误帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="107"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="108"/>
         <source>CAN FD 帧</source>
         <translation>CAN FD 帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="112"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="113"/>
         <source>不是帧的格式</source>
         <translation>不是帧的格式</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="117"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="118"/>
         <source>第 %1 字节处的对象</source>
         <translation>第 %1 字节处的对象</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="117"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="118"/>
         <source>第 %1 行</source>
         <translation>第 %1 行</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="122"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="123"/>
         <source>打开</source>
         <translation>打开</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="139"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="140"/>
         <source>无法打开文件：%1</source>
         <translation>无法打开文件：%1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="148"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="149"/>
         <source>%1无法读取（%2），文件中没有可显示的帧</source>
         <translation>%1无法读取（%2），文件中没有可显示的帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="162"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="163"/>
         <source>%1无法读取（%2），已跳过；共跳过 %3 处，其余已载入</source>
         <translation>%1无法读取（%2），已跳过；共跳过 %3 处，其余已载入</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="152"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="153"/>
         <source>文件中没有帧</source>
         <translation>文件中没有帧</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="158"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="159"/>
         <source>接收窗口 - %1</source>
         <translation>接收窗口 - %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow/cantracewindow.cpp" line="168"/>
+        <location filename="../mainwindow/cantracewindow.cpp" line="169"/>
         <source>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</source>
         <translation>文件有 %1 帧，超过行数上限，只显示最后 %2 帧</translation>
     </message>
